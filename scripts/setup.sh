@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run and test TesselCustom. Safe to run again:
+# when everything is already installed it changes nothing and needs no network.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    python3 curl
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "setup: all ${#packages[@]} packages are installed"
+    exit 0
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "setup: run as root or install sudo" >&2; exit 1; }
+    sudo=(sudo)
+fi
+
+echo "setup: installing ${missing[*]}"
+"${sudo[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds and runs every test. CI runs exactly this.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --workflow --preset linux

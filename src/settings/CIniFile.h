@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "settings/Collection.h"
+#include "settings/ProfileFile.h"
+#include "settings/Variant.h"
+
+namespace tessel {
+
+// A whole sectioned settings file held in memory: an ordered list of named sections, each an
+// ordered list of key/value entries. The file is read and written only through the injected
+// ProfileFile, section by section; this class never parses the file's text itself.
+//
+// An entry is stored as the key name, one NUL, then the value, made from a line by replacing its
+// first "=" with the NUL. A line without "=" is stored unchanged: Data finds it under its whole
+// text, but it is not a key, so it is never written back and Clear leaves it.
+//
+// Names of sections and keys are matched without regard to letter case.
+class CIniFile {
+  public:
+    // Type codes of InitData.
+    static constexpr std::int32_t IniTypeString = 0;
+    static constexpr std::int32_t IniTypeLong = 1;
+    static constexpr std::int32_t IniTypeSingle = 2;
+    static constexpr std::int32_t IniTypeBoolean = 3;
+
+    explicit CIniFile(ProfileFile& profile) : profile_(profile) {}
+
+    // Reads every section of the file. Returns false only when the name list is exactly one empty
+    // name; a missing file gives true and no sections. Throws RuntimeError kErrKeyAlreadyExists
+    // when two section names are equal without regard to case (the earlier sections stay loaded).
+    bool Load(const std::string& IniFileName);
+
+    // Writes one section, or every section in order when Section is empty, stopping at the first
+    // failed write. Returns false when a write failed or when there was nothing to write.
+    bool Save(const std::string& Section = "");
+
+    const std::string& NowSection() const { return m_CurrentSection; }
+    // Selects the section Data works on; a name not in the file creates an empty section.
+    void NowSection(const std::string& NewSection);
+
+    // Whether the current section was in the file when it became current, or has been written.
+    bool IsExist() const { return m_SectionExists; }
+
+    const Collection<std::string>& Sections() const { return m_SectionNames; }
+    const Collection<std::string>& Keys() const { return m_KeyNames; }
+
+    void DeleteData(const std::string& Key);
+    void Clear();
+
+    // The value of Key in the current section; empty when the section or key is missing.
+    std::string Data(const std::string& Key) const;
+    // Sets Key in the current section, moving it to the end. Throws RuntimeError
+    // kErrInvalidArgument when no section is current.
+    void Data(const std::string& Key, const std::string& NewData);
+
+    // The value of Key converted by IniType when it passes that type's test, otherwise Default.
+    // Any other IniType returns the raw value as a String, empty or not.
+    Variant InitData(const std::string& Key, std::int32_t IniType, const Variant& Default) const;
+
+    // Whether the text converts to the type. They use no member and never fail.
+    static bool IsBool(std::string_view Str);
+    static bool IsInt(std::string_view Str);
+    static bool IsLng(std::string_view Str);
+    static bool IsSng(std::string_view Str);
+
+  private:
+    using Entries = Collection<std::string>;
+
+    bool WriteSection(const std::string& Section);
+    void ReadSectionNames();
+    void ReadSection(const std::string& name, Entries& entries);
+    void RebuildKeyNames();
+
+    ProfileFile& profile_;
+
+    std::string m_FileName;
+    std::string m_CurrentSection;
+    Collection<Entries> m_SectionEntries;
+    bool m_SectionExists = false;
+    Collection<std::string> m_SectionNames;
+    Collection<std::string> m_KeyNames;
+};
+
+}  // namespace tessel

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tessel {
+
+// The three profile-file operations a settings file is read and written through. They follow the
+// contract of the Windows private-profile functions, except that every text (file name, section
+// name, lines) is UTF-8 and every size counts UTF-8 bytes: converting to the file's own encoding is
+// the implementation's business.
+class ProfileFile {
+  public:
+    virtual ~ProfileFile() = default;
+
+    // Fills buffer with every section name in file order, each followed by a NUL, and one more NUL
+    // after the last. Returns the number of bytes placed, not counting that last NUL. When the
+    // buffer is too small the names are cut, the buffer still ends with two NULs, and the result is
+    // size - 2. A missing or unreadable file yields 0 (an empty list).
+    virtual std::uint32_t GetPrivateProfileSectionNames(char* buffer, std::uint32_t size,
+                                                        const std::string& fileName) = 0;
+
+    // Fills buffer with every line of the first section named section (compared without regard to
+    // letter case), each as "key=value" or as the bare line, followed by a NUL, and one more NUL
+    // after the last. Same result rule as above; an absent or empty section yields 0.
+    virtual std::uint32_t GetPrivateProfileSection(const std::string& section, char* buffer,
+                                                   std::uint32_t size,
+                                                   const std::string& fileName) = 0;
+
+    // block is a sequence of lines, each followed by a NUL, ended by one more NUL. Replaces every
+    // line of the section with the block's lines; a section not in the file is appended at its end;
+    // a missing file is created. Returns false when the file could not be written, and then the
+    // file is as it was.
+    virtual bool WritePrivateProfileSection(const std::string& section, const std::string& block,
+                                            const std::string& fileName) = 0;
+};
+
+}  // namespace tessel

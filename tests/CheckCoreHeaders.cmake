@@ -1,0 +1,18 @@
+# Fails when a file of the portable core includes a platform, toolkit or database header.
+set(core_dirs settings board controls app)
+set(forbidden_regex
+    "#[ \t]*include[ \t]*[<\"](windows\\.h|wininet\\.h|shellapi\\.h|Q[A-Za-z]+|qt[a-z]*/|unistd\\.h|fcntl\\.h|iconv\\.h|dirent\\.h|spawn\\.h|sys/|sqlite3\\.h|openssl/)")
+set(offenders "")
+foreach(dir IN LISTS core_dirs)
+    file(GLOB_RECURSE files "${CORE_ROOT}/${dir}/*.h" "${CORE_ROOT}/${dir}/*.cpp")
+    foreach(file IN LISTS files)
+        file(STRINGS "${file}" hits REGEX "${forbidden_regex}")
+        foreach(hit IN LISTS hits)
+            string(APPEND offenders "\n  ${file}: ${hit}")
+        endforeach()
+    endforeach()
+endforeach()
+if(offenders)
+    message(FATAL_ERROR "The portable core includes platform or toolkit headers:${offenders}")
+endif()
+message(STATUS "The portable core includes no platform or toolkit header.")

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/CIniFile.h"
+#include "support/FakeProfileFile.h"
+
+namespace tessel {
+namespace {
+
+using testing::FakeProfileFile;
+using namespace std::string_literals;
+
+const std::string kFile = "boards.ini";
+
+std::vector<std::string> Items(const Collection<std::string>& c) {
+    return {c.begin(), c.end()};
+}
+
+int LoadFailure(CIniFile& ini) {
+    try {
+        ini.Load(kFile);
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+class CIniFileTest : public ::testing::Test {
+  protected:
+    FakeProfileFile profile;
+    CIniFile ini{profile};
+
+    void Given(std::vector<FakeProfileFile::Section> sections) {
+        profile.SetFile(kFile, std::move(sections));
+        ASSERT_TRUE(ini.Load(kFile));
+    }
+};
+
+TEST_F(CIniFileTest, MissingFileLoadsAsNoSections) {
+    EXPECT_TRUE(ini.Load("absent.ini"));
+    EXPECT_TRUE(ini.Sections().Empty());
+    EXPECT_FALSE(ini.IsExist());
+}
+
+TEST_F(CIniFileTest, SectionsInFileOrderSkippingEmptyAndBlankNames) {
+    Given({{"Zeta", {}}, {"", {}}, {"   ", {}}, {"alpha", {}}, {"Mid", {}}});
+    EXPECT_EQ(Items(ini.Sections()), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
+}
+
+TEST_F(CIniFileTest, ANameListOfOneEmptyNameFailsTheLoad) {
+    profile.SetFile(kFile, {{"", {}}});
+    EXPECT_FALSE(ini.Load(kFile));
+    EXPECT_TRUE(ini.Sections().Empty());
+}
+
+TEST_F(CIniFileTest, RepeatedSectionNameFailsWithEarlierSectionsLoaded) {
+    profile.SetFile(kFile, {{"One", {"a=1"}}, {"Two", {}}, {"one", {}}, {"Four", {}}});
+    EXPECT_EQ(LoadFailure(ini), kErrKeyAlreadyExists);
+    EXPECT_EQ(Items(ini.Sections()), (std::vector<std::string>{"One", "Two"}));
+    ini.NowSection("One");
+    EXPECT_EQ(ini.Data("a"), "1");
+}
+
+TEST_F(CIniFileTest, EntryLinesAreTakenAsWrittenAfterTheFirstEquals) {
+    Given({{"Board", {"url=http://x/?a=b&c=d", "", "    ", "Name=  spaced  ", "Mode=Ferno-BBS"}}});
+    ini.NowSection("Board");
+    EXPECT_EQ(ini.Data("URL"), "http://x/?a=b&c=d");
+    EXPECT_EQ(ini.Data("name"), "  spaced  ");
+    EXPECT_EQ(ini.Data("missing"), "");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"url", "Name", "Mode"}));
+}
+
+TEST_F(CIniFileTest, TheLastOfARepeatedKeyWinsAtItsOwnPlace) {
+    Given({{"S", {"a=1", "b=2", "A=3", "c=4"}}});
+    ini.NowSection("S");
+    EXPECT_EQ(ini.Data("a"), "3");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "A", "c"}));
+}
+
+TEST_F(CIniFileTest, LineWithoutEqualsIsReadableButNeverAKey) {
+    Given({{"S", {"# note", "k=v"}}});
+    ini.NowSection("S");
+    EXPECT_EQ(ini.Data("# NOTE"), "# note");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"k"}));
+    ini.Clear();
+    EXPECT_TRUE(ini.Keys().Empty());
+    EXPECT_EQ(ini.Data("k"), "");
+    EXPECT_EQ(ini.Data("# note"), "# note");  // Clear leaves it
+    ASSERT_TRUE(ini.Save("S"));
+    EXPECT_EQ(profile.blocks.back(), "\0"s);  // and it is not written back
+}
+
+TEST_F(CIniFileTest, NowSectionTakesTheNameAsWrittenInTheFile) {
+    Given({{"BoardOne", {"k=v"}}});
+    ini.NowSection("BOARDONE");
+    EXPECT_EQ(ini.NowSection(), "BoardOne");
+    EXPECT_TRUE(ini.IsExist());
+    EXPECT_EQ(ini.Data("K"), "v");
+}
+
+TEST_F(CIniFileTest, NewSectionIsAppendedAndSavedAsAnEmptyBlock) {
+    Given({{"Old", {"k=v"}}});
+    ini.NowSection("New");
+    EXPECT_FALSE(ini.IsExist());
+    EXPECT_EQ(Items(ini.Sections()), (std::vector<std::string>{"Old", "New"}));
+    EXPECT_TRUE(ini.Keys().Empty());
+    ASSERT_TRUE(ini.Save("New"));
+    EXPECT_EQ(profile.blocks.back(), "\0"s);
+    EXPECT_TRUE(ini.IsExist());
+}
+
+TEST_F(CIniFileTest, AssigningMovesTheKeyToTheEndUnderItsNewSpelling) {
+    Given({{"S", {"a=1", "b=2", "c=3"}}});
+    ini.NowSection("S");
+    ini.Data("A", "9");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "c", "A"}));
+    ASSERT_TRUE(ini.Save("S"));
+    EXPECT_EQ(profile.blocks.back(), "b=2\0c=3\0A=9\0\0"s);
+}
+
+TEST_F(CIniFileTest, AssigningWithoutACurrentSectionFails) {
+    Given({{"S", {}}});
+    try {
+        ini.Data("k", "v");
+        FAIL() << "expected a failure";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), kErrInvalidArgument);
+    }
+    EXPECT_EQ(ini.Data("k"), "");
+}
+
+TEST_F(CIniFileTest, DeletingAnAbsentKeyIsNoError) {
+    Given({{"S", {"a=1"}}});
+    ini.NowSection("S");
+    ini.DeleteData("zzz");
+    ini.DeleteData("A");
+    EXPECT_TRUE(ini.Keys().Empty());
+    EXPECT_EQ(ini.Data("a"), "");
+}
+
+TEST_F(CIniFileTest, LongListsAreReadWholeWithFewCalls) {
+    std::vector<FakeProfileFile::Section> sections;
+    std::vector<std::string> expectedNames;
+    for (int i = 0; i < 300; ++i) {  // about 3,000 bytes of names
+        expectedNames.push_back("Section" + std::to_string(i));
+        sections.push_back({expectedNames.back(), {}});
+    }
+    std::vector<std::string> lines;
+    for (int i = 0; i < 5000; ++i)
+        lines.push_back("key" + std::to_string(i) + "=value");
+    sections[7].lines = lines;  // about 70,000 bytes in one section
+    Given(sections);
+
+    EXPECT_EQ(Items(ini.Sections()), expectedNames);
+    ini.NowSection("Section7");
+    EXPECT_EQ(ini.Keys().Count(), 5000u);
+    EXPECT_EQ(ini.Data("key4999"), "value");
+    EXPECT_LE(profile.nameCalls, 3);           // 1024, 2048, 4096
+    EXPECT_LE(profile.sectionCalls, 300 + 5);  // 4096 doubling up to 128 KiB for one section
+}
+
+TEST_F(CIniFileTest, ListsExactlyAtTheBufferBoundaryAreReadWhole) {
+    // A name list of exactly 1022 bytes makes the first call report size - 2, so it is read again.
+    const std::string name(1021, 'n');
+    Given({{name, {std::string(4093, 'k') + "="}}});
+    EXPECT_EQ(Items(ini.Sections()), std::vector<std::string>{name});
+    EXPECT_EQ(profile.nameCalls, 2);
+    ini.NowSection(name);
+    EXPECT_EQ(ini.Keys().Count(), 1u);
+    EXPECT_EQ(ini.Keys().Item(1).size(), 4093u);
+}
+
+TEST_F(CIniFileTest, SaveAllStopsAtTheFirstFailedWrite) {
+    Given({{"One", {"a=1"}}, {"Two", {"b=2"}}, {"Three", {"c=3"}}});
+    profile.FailWritesOf("Two");
+    EXPECT_FALSE(ini.Save());
+    EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two"}));
+    EXPECT_EQ(ini.NowSection(), "Two");
+    EXPECT_EQ(ini.Data("b"), "2");  // the model keeps its entries
+}
+
+TEST_F(CIniFileTest, SaveAllWritesEverySectionInOrder) {
+    Given({{"One", {"a=1", "junk"}}, {"Two", {"b=2"}}});
+    EXPECT_TRUE(ini.Save());
+    EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two"}));
+    const auto* file = profile.File(kFile);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ((*file)[0].lines, std::vector<std::string>{"a=1"});
+}
+
+TEST_F(CIniFileTest, SaveAllOfNoSectionsIsFalse) {
+    EXPECT_TRUE(ini.Load("absent.ini"));
+    EXPECT_FALSE(ini.Save());
+    EXPECT_TRUE(profile.writes.empty());
+}
+
+}  // namespace
+}  // namespace tessel
