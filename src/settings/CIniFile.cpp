@@ -1,5 +1,6 @@
 #include "settings/CIniFile.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "settings/NumericText.h"
@@ -10,15 +11,16 @@ namespace {
 
 constexpr char kNul = '\0';
 
-// Calls read(buffer, size) with a buffer filled with spaces, growing it while the result says the
-// buffer was too small (size - 2), and returns the first result-many bytes. The buffer doubles on
-// each retry so that a large file is read in a logarithmic number of calls.
+// Calls read(buffer, size), growing the buffer while the result says it was too small (size - 2),
+// and returns the first result-many bytes. The buffer doubles on each retry so that a large file
+// is read in a logarithmic number of calls. Only the bytes the result counts are ever looked at, so
+// one scratch buffer serves every call; the view returned is valid until the buffer's next use.
 template <typename ReadFn>
-std::string ReadGrowing(std::uint32_t size, ReadFn read) {
-    std::vector<char> buffer;
+std::string_view ReadGrowing(std::vector<char>& buffer, std::uint32_t size, ReadFn read) {
     std::uint32_t result = 0;
     for (;;) {
-        buffer.assign(size, ' ');
+        if (buffer.size() < size)
+            buffer.assign(size, ' ');
         result = read(buffer.data(), size);
         if (result != size - 2 || size >= UINT32_MAX / 2)
             break;
@@ -26,34 +28,30 @@ std::string ReadGrowing(std::uint32_t size, ReadFn read) {
     }
     if (result > size)
         result = size;
-    return std::string(buffer.data(), result);
+    return std::string_view(buffer.data(), result);
 }
 
 bool IsBlank(std::string_view piece) {
     return piece.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// The pieces of a NUL-separated list that are neither empty nor only spaces, in order.
-std::vector<std::string_view> NonBlankPieces(std::string_view list) {
-    std::vector<std::string_view> pieces;
+// Calls fn for each piece of a NUL-separated list that is neither empty nor only spaces, in order.
+template <typename Fn>
+void ForEachNonBlankPiece(std::string_view list, Fn fn) {
     while (!list.empty()) {
         const std::size_t end = list.find(kNul);
         const std::string_view piece = list.substr(0, end);
         if (!IsBlank(piece))
-            pieces.push_back(piece);
+            fn(piece);
         if (end == std::string_view::npos)
             break;
         list.remove_prefix(end + 1);
     }
-    return pieces;
 }
 
-template <typename Fn>
-void IgnoringFailures(Fn fn) {
-    try {
-        fn();
-    } catch (const RuntimeError&) {
-    }
+// At least as many as the pieces of a NUL-separated list: room to reserve for them.
+std::size_t PieceBound(std::string_view list) {
+    return static_cast<std::size_t>(std::count(list.begin(), list.end(), kNul)) + 1;
 }
 
 template <typename Convert>
@@ -71,77 +69,112 @@ bool Converts(std::string_view text, Convert convert) {
 bool CIniFile::Load(const std::string& IniFileName) {
     m_FileName = IniFileName;
     m_SectionNames = Collection<std::string>();
-    m_SectionEntries = Collection<Entries>();
+    m_SectionEntries.clear();
+    currentPosition_.reset();
 
-    const std::string list = ReadGrowing(1024, [&](char* buffer, std::uint32_t size) {
+    // A copy: reading the sections reuses the buffer.
+    const std::string list(ReadGrowing(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
         return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);
-    });
+    }));
     if (list.size() == 1)
         return false;
 
-    for (std::string_view piece : NonBlankPieces(list)) {
+    m_SectionNames.Reserve(PieceBound(list));
+    m_SectionEntries.reserve(PieceBound(list));
+    ForEachNonBlankPiece(list, [&](std::string_view piece) {
         const std::string name(piece);
         m_SectionNames.Add(name, name);  // a repeated name fails the load here
-        m_SectionEntries.Add(Entries(), name);
-        ReadSection(name, m_SectionEntries.Item(name));
-    }
+        m_SectionEntries.emplace_back();
+        ReadSection(name, m_SectionEntries.back());
+    });
     m_SectionExists = false;
     return true;
 }
 
 void CIniFile::ReadSection(const std::string& name, Entries& entries) {
-    const std::string lines = ReadGrowing(4096, [&](char* buffer, std::uint32_t size) {
-        return profile_.GetPrivateProfileSection(name, buffer, size, m_FileName);
-    });
+    const std::string_view lines =
+        ReadGrowing(scratch_, 4096, [&](char* buffer, std::uint32_t size) {
+            return profile_.GetPrivateProfileSection(name, buffer, size, m_FileName);
+        });
     if (lines.size() <= 1)
         return;
 
-    for (std::string_view line : NonBlankPieces(lines)) {
-        const std::size_t equals = line.find('=');
-        const std::string key = FoldCase(line.substr(0, equals));
-        std::string entry(line);
-        if (equals != std::string_view::npos)
+    entries.Reserve(lines.size() + 4 * PieceBound(lines));
+    std::string entry;
+    ForEachNonBlankPiece(lines, [&](std::string_view line) {
+        entry = line;
+        if (const std::size_t equals = line.find('='); equals != std::string_view::npos)
             entry[equals] = kNul;
         // When a key stands on several lines the last one wins, at the last one's place.
-        IgnoringFailures([&] { entries.Remove(key); });
-        IgnoringFailures([&] { entries.Add(std::move(entry), key); });
-    }
+        entries.AddReplacing(entry);
+    });
 }
 
 void CIniFile::NowSection(const std::string& NewSection) {
     if (NewSection == m_CurrentSection)
         return;
 
-    if (const std::string* stored = m_SectionNames.Find(NewSection)) {
-        m_CurrentSection = *stored;
+    if (const std::optional<std::size_t> position = m_SectionNames.PositionOf(NewSection)) {
+        m_CurrentSection = m_SectionNames.Item(*position);
         m_SectionExists = true;
+        currentPosition_ = position;
     } else {
         m_CurrentSection = NewSection;
         m_SectionNames.Add(NewSection, NewSection);
-        m_SectionEntries.Add(Entries(), NewSection);
+        m_SectionEntries.emplace_back();
         m_SectionExists = false;
+        currentPosition_ = m_SectionNames.Count();
     }
-    RebuildKeyNames();
+    keyNamesStale_ = true;
 }
 
-void CIniFile::RebuildKeyNames() {
+const Collection<std::string>& CIniFile::KeyNames() const {
+    if (keyNamesStale_)
+        RebuildKeyNames();
+    return m_KeyNames;
+}
+
+Collection<std::string>& CIniFile::KeyNames() {
+    if (keyNamesStale_)
+        RebuildKeyNames();
+    return m_KeyNames;
+}
+
+void CIniFile::RebuildKeyNames() const {
+    keyNamesStale_ = false;
     m_KeyNames = Collection<std::string>();
-    for (const std::string& entry : m_SectionEntries.Item(m_CurrentSection)) {
+    const Entries* entries = CurrentEntries();
+    if (entries == nullptr)
+        return;
+    entries->ForEach([&](std::string_view entry) {
         const std::size_t nul = entry.find(kNul);
-        if (nul == std::string::npos)
-            continue;
-        const std::string name = entry.substr(0, nul);
+        if (nul == std::string_view::npos)
+            return;
+        const std::string name(entry.substr(0, nul));
         m_KeyNames.Add(name, name);
-    }
+    });
+}
+
+CIniFile::Entries* CIniFile::CurrentEntries() {
+    if (!currentPosition_)
+        currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
+    return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
+}
+
+const CIniFile::Entries* CIniFile::CurrentEntries() const {
+    if (!currentPosition_)
+        currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
+    return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
 }
 
 std::string CIniFile::Data(const std::string& Key) const {
-    const Entries* entries = m_SectionEntries.Find(m_CurrentSection);
-    const std::string* entry = entries ? entries->Find(Key) : nullptr;
-    if (entry == nullptr)
+    const Entries* entries = CurrentEntries();
+    const std::optional<std::string_view> entry =
+        entries ? entries->Find(Key) : std::optional<std::string_view>();
+    if (!entry)
         return std::string();
     const std::size_t nul = entry->find(kNul);
-    return nul == std::string::npos ? *entry : entry->substr(nul + 1);
+    return std::string(nul == std::string_view::npos ? *entry : entry->substr(nul + 1));
 }
 
 void CIniFile::Data(const std::string& Key, const std::string& NewData) {
@@ -149,17 +182,22 @@ void CIniFile::Data(const std::string& Key, const std::string& NewData) {
     std::string entry = Key;
     entry += kNul;
     entry += NewData;
-    m_SectionEntries.Item(m_CurrentSection).Add(std::move(entry), Key);
-    m_KeyNames.Add(Key, Key);
+    Entries* entries = CurrentEntries();
+    if (entries == nullptr)
+        throw RuntimeError(kErrInvalidArgument, "Invalid procedure call or argument");
+    entries->AddReplacing(entry);
+    KeyNames().Add(Key, Key);
 }
 
 void CIniFile::DeleteData(const std::string& Key) {
-    IgnoringFailures([&] { m_SectionEntries.Item(m_CurrentSection).Remove(Key); });
-    IgnoringFailures([&] { m_KeyNames.Remove(Key); });
+    if (Entries* entries = CurrentEntries())
+        entries->Remove(Key);
+    if (KeyNames().Contains(Key))
+        KeyNames().Remove(Key);
 }
 
 void CIniFile::Clear() {
-    const std::vector<std::string> names(m_KeyNames.begin(), m_KeyNames.end());
+    const std::vector<std::string> names(KeyNames().begin(), KeyNames().end());
     for (const std::string& name : names)
         DeleteData(name);
 }
@@ -181,7 +219,7 @@ bool CIniFile::Save(const std::string& Section) {
 bool CIniFile::WriteSection(const std::string& Section) {
     NowSection(Section);
     std::string block;
-    for (const std::string& name : m_KeyNames) {
+    for (const std::string& name : KeyNames()) {
         block += name;
         block += '=';
         block += Data(name);

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/Collection.h"
 #include "settings/ProfileFile.h"
+#include "settings/SectionEntries.h"
 #include "settings/Variant.h"
 
 namespace tessel {
@@ -46,7 +49,7 @@ class CIniFile {
     bool IsExist() const { return m_SectionExists; }
 
     const Collection<std::string>& Sections() const { return m_SectionNames; }
-    const Collection<std::string>& Keys() const { return m_KeyNames; }
+    const Collection<std::string>& Keys() const { return KeyNames(); }
 
     void DeleteData(const std::string& Key);
     void Clear();
@@ -68,21 +71,34 @@ class CIniFile {
     static bool IsSng(std::string_view Str);
 
   private:
-    using Entries = Collection<std::string>;
+    using Entries = SectionEntries;
 
     bool WriteSection(const std::string& Section);
     void ReadSectionNames();
     void ReadSection(const std::string& name, Entries& entries);
-    void RebuildKeyNames();
+    // The key names are listed again only when they are asked for after a change of section.
+    const Collection<std::string>& KeyNames() const;
+    Collection<std::string>& KeyNames();
+    void RebuildKeyNames() const;
+    // The current section's entries, or null when no section of that name exists.
+    Entries* CurrentEntries();
+    const Entries* CurrentEntries() const;
 
     ProfileFile& profile_;
+    std::vector<char> scratch_;  // the read buffer, kept between reads
+    // The current section's position in m_SectionNames, looked up once per change of section
+    // (Load and NowSection reset it), so that reading keys costs no search of the section list.
+    mutable std::optional<std::size_t> currentPosition_;
 
     std::string m_FileName;
     std::string m_CurrentSection;
-    Collection<Entries> m_SectionEntries;
+    // Each section's entries, at the section's position in m_SectionNames (the two always hold the
+    // same sections in the same order, so the names' index serves both).
+    std::vector<Entries> m_SectionEntries;
     bool m_SectionExists = false;
     Collection<std::string> m_SectionNames;
-    Collection<std::string> m_KeyNames;
+    mutable Collection<std::string> m_KeyNames;
+    mutable bool keyNamesStale_ = false;
 };
 
 }  // namespace tessel

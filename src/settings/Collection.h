@@ -1,14 +1,15 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "settings/NameIndex.h"
 #include "settings/RuntimeError.h"
 #include "settings/TextCase.h"
 
@@ -19,57 +20,78 @@ namespace tessel {
 // present fails with kErrKeyAlreadyExists, and looking up or removing an absent key or position
 // fails with kErrInvalidArgument.
 //
-// Lookups by key are hashed, so a list of tens of thousands of sections stays linear to build.
-// Removal shifts the later items, which is cheap for the short lists it is used on.
+// A short list (a section's handful of keys) is searched linearly; a flat hash index is built
+// only once a list grows long (the tens of thousands of sections of a large board list), so that
+// both stay cheap to build.
 template <typename T>
 class Collection {
     struct Entry {
         T value;
-        std::optional<std::string> key;
+        std::optional<std::string> folded;  // the key, case-folded; none for an item without key
     };
 
   public:
+    Collection() = default;
+    Collection(Collection&&) noexcept = default;
+    Collection& operator=(Collection&&) noexcept = default;
+
     std::size_t Count() const { return items_.size(); }
     bool Empty() const { return items_.empty(); }
 
     void Add(T item) { items_.push_back({std::move(item), std::nullopt}); }
 
-    void Add(T item, std::string_view key) {
-        std::string folded = FoldCase(key);
-        if (index_.count(folded) != 0) {
-            throw RuntimeError(kErrKeyAlreadyExists,
-                               "This key is already associated with an element of this collection");
+    // Makes room for count items in all, so that adding them moves and rehashes nothing.
+    void Reserve(std::size_t count) {
+        items_.reserve(count);
+        if (count > kIndexThreshold) {
+            if (!indexed_)
+                BuildIndex();
+            index_.Reserve(count);
         }
-        index_.emplace(std::move(folded), items_.size());
-        items_.push_back({std::move(item), std::string(key)});
     }
 
-    bool Contains(std::string_view key) const { return index_.count(FoldCase(key)) != 0; }
+    void Add(T item, std::string_view key) {
+        std::string folded = FoldCase(key);
+        if (FindIndex(folded))
+            ThrowKeyExists();
+        Append(std::move(item), std::move(folded));
+    }
+
+    // Adds item under key at the end, first removing the item already under key, if any.
+    void AddReplacing(T item, std::string_view key) {
+        std::string folded = FoldCase(key);
+        if (const auto at = FindIndex(folded))
+            EraseAt(*at);
+        Append(std::move(item), std::move(folded));
+    }
+
+    bool Contains(std::string_view key) const { return FindIndex(FoldCase(key)).has_value(); }
 
     // Position is 1-based.
-    const T& Item(std::size_t position) const { return items_.at(CheckedIndex(position)).value; }
-    T& Item(std::size_t position) { return items_.at(CheckedIndex(position)).value; }
+    const T& Item(std::size_t position) const { return items_[CheckedIndex(position)].value; }
+    T& Item(std::size_t position) { return items_[CheckedIndex(position)].value; }
 
     const T& Item(std::string_view key) const { return items_[IndexOf(key)].value; }
     T& Item(std::string_view key) { return items_[IndexOf(key)].value; }
 
+    // The 1-based position of the item under key, if there is one; never throws.
+    std::optional<std::size_t> PositionOf(std::string_view key) const {
+        const auto at = FindIndex(FoldCase(key));
+        return at ? std::optional<std::size_t>(*at + 1) : std::nullopt;
+    }
+
     // Returns the item under key, or nullptr; never throws.
     const T* Find(std::string_view key) const {
-        auto it = index_.find(FoldCase(key));
-        return it == index_.end() ? nullptr : &items_[it->second].value;
+        const auto at = FindIndex(FoldCase(key));
+        return at ? &items_[*at].value : nullptr;
     }
     T* Find(std::string_view key) {
-        auto it = index_.find(FoldCase(key));
-        return it == index_.end() ? nullptr : &items_[it->second].value;
+        const auto at = FindIndex(FoldCase(key));
+        return at ? &items_[*at].value : nullptr;
     }
 
     void Remove(std::string_view key) { EraseAt(IndexOf(key)); }
     void Remove(std::size_t position) { EraseAt(CheckedIndex(position)); }
-
-    void Clear() {
-        items_.clear();
-        index_.clear();
-    }
 
     class const_iterator {
       public:
@@ -103,6 +125,37 @@ class Collection {
     const_iterator end() const { return const_iterator(items_.end()); }
 
   private:
+    static constexpr std::size_t kIndexThreshold = 16;
+
+    [[noreturn]] static void ThrowKeyExists() {
+        throw RuntimeError(kErrKeyAlreadyExists,
+                           "This key is already associated with an element of this collection");
+    }
+
+    std::optional<std::size_t> FindIndex(const std::string& folded) const {
+        if (indexed_)
+            return index_.Find(folded, KeyAt());
+        for (std::size_t i = 0; i < items_.size(); ++i) {
+            if (items_[i].folded && *items_[i].folded == folded)
+                return i;
+        }
+        return std::nullopt;
+    }
+
+    auto KeyAt() const {
+        return [this](std::uint32_t at) -> std::string_view { return *items_[at].folded; };
+    }
+
+    void Append(T item, std::string folded) {
+        items_.push_back({std::move(item), std::move(folded)});
+        if (indexed_) {
+            index_.Insert(*items_.back().folded, static_cast<std::uint32_t>(items_.size() - 1),
+                          KeyAt());
+        } else if (items_.size() > kIndexThreshold) {
+            BuildIndex();
+        }
+    }
+
     std::size_t CheckedIndex(std::size_t position) const {
         if (position < 1 || position > items_.size()) {
             throw RuntimeError(kErrInvalidArgument, "Invalid procedure call or argument");
@@ -111,24 +164,27 @@ class Collection {
     }
 
     std::size_t IndexOf(std::string_view key) const {
-        auto it = index_.find(FoldCase(key));
-        if (it == index_.end())
+        const auto at = FindIndex(FoldCase(key));
+        if (!at)
             throw RuntimeError(kErrInvalidArgument, "Invalid procedure call or argument");
-        return it->second;
+        return *at;
+    }
+
+    void BuildIndex() {
+        indexed_ = true;
+        index_.Rebuild(items_.size(), KeyAt(),
+                       [this](std::uint32_t at) { return !items_[at].folded; });
     }
 
     void EraseAt(std::size_t index) {
-        if (items_[index].key)
-            index_.erase(FoldCase(*items_[index].key));
         items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
-        for (auto& [folded, at] : index_) {
-            if (at > index)
-                --at;
-        }
+        if (indexed_)
+            BuildIndex();  // positions after the removed item have moved
     }
 
     std::vector<Entry> items_;
-    std::unordered_map<std::string, std::size_t> index_;
+    bool indexed_ = false;
+    NameIndex index_;
 };
 
 }  // namespace tessel

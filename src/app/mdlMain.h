@@ -1,0 +1,68 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "app/BoardList.h"
+#include "app/ExecutableInfo.h"
+#include "app/MessageBoxHost.h"
+#include "board/Clock.h"
+#include "board/CookieStore.h"
+#include "settings/ProfileFile.h"
+
+namespace tessel {
+
+class mdlMain;
+
+// Opens the main window over a loaded registry, modeless and without an owner.
+class MainWindowFactory {
+  public:
+    virtual ~MainWindowFactory() = default;
+    virtual void OpenMainWindow(mdlMain& application) = 0;
+};
+
+// What start-up needs from the platform.
+struct StartupServices {
+    ProfileFile& profile;
+    CookieStore& store;
+    Clock& clock;
+    ExecutableInfo& executable;
+    MessageBoxHost& messages;
+    MainWindowFactory& windows;
+};
+
+// Start-up and the board registry. Main loads the board list beside the executable (named after
+// it, with ".ini") and opens the main window, or tells the user that the list could not be loaded.
+class mdlMain {
+  public:
+    // boardListOverride replaces the board list beside the executable (the --board-list option).
+    explicit mdlMain(StartupServices services,
+                     std::optional<std::string> boardListOverride = std::nullopt)
+        : services_(services), boardListOverride_(std::move(boardListOverride)) {}
+
+    // Returns true when the main window was opened.
+    bool Main();
+
+    // Fills BBSList from the board list. Returns false when anything failed while loading: an
+    // unknown or missing "mode", repeated section names, any failure of the settings model. The
+    // boards loaded before the failure stay. A missing or empty list is no failure.
+    bool LoadBBSList();
+
+    // Ends the registry's life (the exit command does this after closing the window).
+    void ReleaseBBSList() { m_BBSList.reset(); }
+
+    // The registry; null before Main and after ReleaseBBSList.
+    BoardList* BBSList() { return m_BBSList.get(); }
+
+    std::string BoardListPath();
+    StartupServices& Services() { return services_; }
+
+  private:
+    StartupServices services_;
+    std::optional<std::string> boardListOverride_;
+    std::unique_ptr<BoardList> m_BBSList;
+};
+
+}  // namespace tessel

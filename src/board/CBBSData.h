@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "board/Clock.h"
+#include "board/CookieStore.h"
+
+namespace tessel {
+
+// One board's profile: its identity from the board list and the reader's preferences, which live
+// in the board script's own cookie in the browser's cookie store. The cookie is named by the
+// board's URL; its value is a list of fields joined by ",":
+//
+//   0 PostName  1 Mail  2 HomePage  3 Password   (text, escaped)
+//   4 ViewCount  5 ViewOrder  6 NoReadView  7 NoReadPoint  8 DownloadCount   (integers)
+//   9 NoReadPoint_R   (integer, Quill boards only)
+//
+// Ferno-BBS boards have exactly fields 0 to 8, Quill boards 0 to 9, Harbor boards no layout.
+class CBBSData {
+  public:
+    CBBSData(CookieStore& store, Clock& clock) : store_(store), clock_(clock) {}
+
+    const std::string& ID() const { return m_ID; }
+    void ID(const std::string& NewValue) { m_ID = NewValue; }
+    const std::string& Name() const { return m_Name; }
+    void Name(const std::string& NewValue) { m_Name = NewValue; }
+    const std::string& NickName() const { return m_NickName; }
+    void NickName(const std::string& NewValue) { m_NickName = NewValue; }
+    const std::string& URL() const { return m_URL; }
+    void URL(const std::string& NewValue) { m_URL = NewValue; }
+    std::int32_t Mode() const { return m_Mode; }
+    void Mode(std::int32_t NewValue) { m_Mode = NewValue; }
+    std::int32_t NoReadPoint() const { return m_NoReadPoint; }
+    void NoReadPoint(std::int32_t NewValue) { m_NoReadPoint = NewValue; }
+    std::int32_t NoReadPoint_R() const { return m_NoReadPoint_R; }
+    void NoReadPoint_R(std::int32_t NewValue) { m_NoReadPoint_R = NewValue; }
+    const std::string& PostName() const { return m_PostName; }
+    void PostName(const std::string& NewValue) { m_PostName = NewValue; }
+    const std::string& Mail() const { return m_Mail; }
+    void Mail(const std::string& NewValue) { m_Mail = NewValue; }
+    const std::string& HomePage() const { return m_HomePage; }
+    void HomePage(const std::string& NewValue) { m_HomePage = NewValue; }
+    const std::string& Password() const { return m_Password; }
+    void Password(const std::string& NewValue) { m_Password = NewValue; }
+    std::int32_t ViewCount() const { return m_ViewCount; }
+    void ViewCount(std::int32_t NewValue) { m_ViewCount = NewValue; }
+    std::int32_t DownloadCount() const { return m_DownloadCount; }
+    void DownloadCount(std::int32_t NewValue) { m_DownloadCount = NewValue; }
+    std::int32_t ViewOrder() const { return m_ViewOrder; }
+    void ViewOrder(std::int32_t NewValue) { m_ViewOrder = NewValue; }
+    std::int32_t NoReadView() const { return m_NoReadView; }
+    void NoReadView(std::int32_t NewValue) { m_NoReadView = NewValue; }
+    std::int32_t CookieExpirationDate() const { return m_CookieExpirationDate; }
+    void CookieExpirationDate(std::int32_t NewValue) { m_CookieExpirationDate = NewValue; }
+
+    // Reads the board's cookie into the preference members. Returns false, with no member
+    // changed, when the store has no usable cookie for the board. A Harbor board reads as true
+    // and changes nothing.
+    bool GetCookie();
+
+    // Writes the preference members as the board's cookie, expiring CookieExpirationDate days
+    // from now. Returns false, with the store untouched, when the store refuses the cookie, when
+    // the board has no cookie layout (Harbor), or when the cookie would be misread or dropped: an
+    // address that is not http(s) or holds ";" or control characters, control characters in the
+    // value, or more than 4,096 bytes of name and value.
+    bool SetCookie();
+
+  private:
+    bool ParseCookie(const std::string& value);
+    std::string MakeCookie() const;
+    std::string GetExpiresText();
+
+    CookieStore& store_;
+    Clock& clock_;
+
+    std::string m_ID;
+    std::string m_Name;
+    std::string m_NickName;
+    std::string m_URL;
+    std::int32_t m_Mode = 0;
+    std::int32_t m_NoReadPoint = 0;
+    std::int32_t m_NoReadPoint_R = 0;
+    std::string m_PostName;
+    std::string m_Mail;
+    std::string m_HomePage;
+    std::string m_Password;
+    std::int32_t m_ViewCount = 0;
+    std::int32_t m_DownloadCount = 0;
+    std::int32_t m_ViewOrder = 0;
+    std::int32_t m_NoReadView = 0;
+    std::int32_t m_CookieExpirationDate = 120;
+};
+
+}  // namespace tessel

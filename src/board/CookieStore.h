@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tessel {
+
+// The browser cookie store a board's preferences are kept in. All texts are UTF-8; a store that
+// keeps another encoding converts at its own edge.
+class CookieStore {
+  public:
+    virtual ~CookieStore() = default;
+
+    // The cookie text the store would send with a request to url: entries "name=value" joined by
+    // "; ". An empty text when no cookie applies; nullopt when the store could not be read.
+    virtual std::optional<std::string> InternetGetCookie(const std::string& url) = 0;
+
+    // Sets the cookie called name for url from data, "value; expires=<date>". Returns true when
+    // the cookie is stored (or, between BeginWrites and CommitWrites, accepted for storing).
+    virtual bool InternetSetCookie(const std::string& url, const std::string& name,
+                                   const std::string& data) = 0;
+
+    // Groups the following writes so that a store can make them in one go, and makes them.
+    // CommitWrites returns false when the grouped writes could not be stored, and then none of
+    // them is. A store that writes each cookie at once keeps the defaults.
+    virtual void BeginWrites() {}
+    virtual bool CommitWrites() { return true; }
+};
+
+}  // namespace tessel

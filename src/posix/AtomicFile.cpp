@@ -1,0 +1,178 @@
+#include "posix/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The kernel's own limit on symbolic links followed while resolving one path.
+constexpr int kMaxLinkDepth = 40;
+
+std::error_code LastError() {
+    return {errno, std::generic_category()};
+}
+
+std::error_code ReadLink(const std::string& path, std::string* target) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
+        if (length < 0)
+            return LastError();
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            *target = buffer;
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// The file that a write to path lands in: path itself, or whatever its chain of symbolic links
+// finally names (which need not exist yet).
+std::error_code ResolveTarget(const std::string& path, std::string* target) {
+    std::string current = path;
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        struct stat status {};
+        if (lstat(current.c_str(), &status) != 0) {
+            if (errno != ENOENT)
+                return LastError();
+            *target = current;
+            return {};
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            *target = current;
+            return {};
+        }
+        std::string link;
+        if (std::error_code error = ReadLink(current, &link))
+            return error;
+        const fs::path linkPath(link);
+        current =
+            linkPath.is_absolute() ? link : (fs::path(current).parent_path() / linkPath).string();
+    }
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+}
+
+std::string RandomSuffix() {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string suffix;
+    for (int i = 0; i < 2; ++i) {
+        auto bits = random();
+        for (int j = 0; j < 8; ++j, bits >>= 4)
+            suffix += kDigits[bits & 0xF];
+    }
+    return suffix;
+}
+
+// Creates a new, empty temporary file in directory. Hidden and named after the target so that a
+// file left by a crash is recognisable.
+int CreateTemporary(const fs::path& directory, const std::string& targetName, mode_t mode,
+                    std::string* temp) {
+    // Keeps the temporary name within the file-name length limit however long the target's is.
+    const std::string stem = targetName.substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temp = (directory / ("." + stem + ".tmp-" + RandomSuffix())).string();
+        const int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+std::error_code WriteAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const ssize_t written = write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return LastError();
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+// Makes the rename itself durable. Some file systems cannot sync a directory; the data is safe
+// either way, so a failure here does not undo the write.
+void SyncDirectory(const fs::path& directory) {
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents) {
+    return WriteFileAtomically(path, contents, 0644);
+}
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents,
+                                    mode_t newFileMode) {
+    std::string target;
+    if (std::error_code error = ResolveTarget(path, &target))
+        return error;
+
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT)
+        return LastError();
+    if (exists) {
+        if (S_ISDIR(existing.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+        if (!S_ISREG(existing.st_mode))
+            return std::make_error_code(std::errc::invalid_argument);
+        if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return LastError();
+    }
+
+    const fs::path targetPath(target);
+    const fs::path directory =
+        targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
+    std::string temp;
+    // An existing file's copy starts private and takes the file's own mode below, so its content
+    // is never readable by more people than the file was.
+    int fd = CreateTemporary(directory, targetPath.filename().string(), exists ? 0600 : newFileMode,
+                             &temp);
+    if (fd < 0)
+        return LastError();
+
+    auto fail = [&](std::error_code error) {
+        if (fd >= 0)
+            close(fd);
+        unlink(temp.c_str());
+        return error;
+    };
+    if (exists) {
+        // Ownership is kept where we are allowed to keep it; only root may give a file away.
+        if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
+            [[maybe_unused]] const int ignored = fchown(fd, existing.st_uid, existing.st_gid);
+        }
+        if (fchmod(fd, existing.st_mode & 07777) != 0)
+            return fail(LastError());
+    }
+    if (std::error_code error = WriteAll(fd, contents))
+        return fail(error);
+    if (fsync(fd) != 0)
+        return fail(LastError());
+    const int closed = close(fd);
+    fd = -1;
+    if (closed != 0)
+        return fail(LastError());
+    if (rename(temp.c_str(), target.c_str()) != 0)
+        return fail(LastError());
+    SyncDirectory(directory);
+    return {};
+}
+
+}  // namespace tessel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tessel {
+
+// Replaces the whole content of path in one step: the new bytes go to a temporary file beside the
+// target, which is flushed to disk and renamed over it, so a reader or a crash sees either the old
+// file or the new one, never a mix. A symbolic link at path stays a link; the file it points to is
+// replaced. An existing file keeps its permission bits; a new one gets 0644 less the umask. A file
+// without write permission is refused, as an editor would refuse it.
+//
+// Returns an empty error code on success. On failure the target is as it was and no temporary file
+// is left behind.
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents);
+
+// The same, giving a file that does not exist yet newFileMode (less the umask) instead of 0644.
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents,
+                                    mode_t newFileMode);
+
+}  // namespace tessel

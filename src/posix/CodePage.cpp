@@ -1,0 +1,326 @@
+#include "posix/CodePage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace tessel {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+iconv_t AsIconv(void* handle) {
+    return static_cast<iconv_t>(handle);
+}
+const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
+
+unsigned char Byte(std::string_view text, std::size_t i) {
+    return static_cast<unsigned char>(text[i]);
+}
+
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Looks at the UTF-8 sequence starting at i. Returns true when it is well-formed; length is then
+// its length, otherwise the length of the maximal ill-formed part to replace with one U+FFFD.
+bool Utf8Step(std::string_view text, std::size_t i, std::size_t* length) {
+    const unsigned char lead = Byte(text, i);
+    if (lead < 0x80) {
+        *length = 1;
+        return true;
+    }
+    std::size_t trailing = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        trailing = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        trailing = 2;
+        if (lead == 0xE0)
+            low = 0xA0;  // overlong
+        if (lead == 0xED)
+            high = 0x9F;  // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        trailing = 3;
+        if (lead == 0xF0)
+            low = 0x90;  // overlong
+        if (lead == 0xF4)
+            high = 0x8F;  // past U+10FFFF
+    } else {
+        *length = 1;
+        return false;
+    }
+    std::size_t j = i + 1;
+    for (std::size_t k = 0; k < trailing; ++k, ++j) {
+        if (j >= text.size() || Byte(text, j) < low || Byte(text, j) > high) {
+            *length = j - i;
+            return false;
+        }
+        low = 0x80;
+        high = 0xBF;
+    }
+    *length = j - i;
+    return true;
+}
+
+char32_t Utf8CodePoint(std::string_view sequence) {
+    const unsigned char lead = Byte(sequence, 0);
+    if (sequence.size() == 1)
+        return lead;
+    char32_t value = lead & (0x7F >> sequence.size());
+    for (std::size_t i = 1; i < sequence.size(); ++i)
+        value = (value << 6) | (Byte(sequence, i) & 0x3F);
+    return value;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+void AppendUtf16Unit(std::string& out, char32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
+}
+
+std::string Utf8Lossy(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < bytes.size(); i += length) {
+        if (Utf8Step(bytes, i, &length)) {
+            out.append(bytes.substr(i, length));
+        } else {
+            out += kReplacement;
+        }
+    }
+    return out;
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    const std::size_t units = bytes.size() / 2;
+    auto unitAt = [&](std::size_t u) -> char32_t {
+        return Byte(bytes, 2 * u) | (static_cast<char32_t>(Byte(bytes, 2 * u + 1)) << 8);
+    };
+    for (std::size_t u = 0; u < units; ++u) {
+        const char32_t unit = unitAt(u);
+        if (unit >= 0xD800 && unit <= 0xDBFF && u + 1 < units) {
+            const char32_t next = unitAt(u + 1);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+                ++u;
+                continue;
+            }
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            out += kReplacement;  // a surrogate without its partner
+        } else {
+            AppendUtf8(out, unit);
+        }
+    }
+    if (bytes.size() % 2 != 0)
+        out += kReplacement;  // half a code unit at the end
+    return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < text.size(); i += length) {
+        Utf8Step(text, i, &length);
+        const char32_t c = Utf8CodePoint(text.substr(i, length));
+        if (c >= 0x10000) {
+            AppendUtf16Unit(out, 0xD800 + ((c - 0x10000) >> 10));
+            AppendUtf16Unit(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            AppendUtf16Unit(out, c);
+        }
+    }
+    return out;
+}
+
+bool IsCp932Lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// How many bytes an undecodable Windows-31J sequence covers. A lead byte takes its trail byte
+// along only when that byte could not start a character itself, so an ASCII character after a
+// stray lead byte survives.
+std::size_t Cp932BadLength(std::string_view rest) {
+    if (rest.size() >= 2 && IsCp932Lead(Byte(rest, 0))) {
+        const unsigned char trail = Byte(rest, 1);
+        if (trail >= 0x80 && trail <= 0xFC)
+            return 2;
+    }
+    return 1;
+}
+
+// Runs iconv over the whole input. A bad sequence either becomes U+FFFD (bad != nullptr, which
+// then says how long it is) or stops the conversion (returns false).
+bool RunIconv(iconv_t cd, std::string_view input, std::string& out,
+              std::size_t (*bad)(std::string_view)) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char* in = const_cast<char*>(input.data());
+    std::size_t inLeft = input.size();
+    char chunk[4096];
+    while (inLeft > 0) {
+        char* next = chunk;
+        std::size_t nextLeft = sizeof chunk;
+        const std::size_t result = iconv(cd, &in, &inLeft, &next, &nextLeft);
+        out.append(chunk, static_cast<std::size_t>(next - chunk));
+        if (result != static_cast<std::size_t>(-1) || errno == E2BIG)
+            continue;
+        if (bad == nullptr)
+            return false;
+        out += kReplacement;
+        const std::size_t skip = bad(std::string_view(in, inLeft));
+        in += skip;
+        inLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    return true;
+}
+
+void* OpenIconv(const char* to, const char* from, bool* failed) {
+    if (*failed)
+        return nullptr;
+    const iconv_t cd = iconv_open(to, from);
+    if (cd == kNoIconv) {
+        *failed = true;
+        return nullptr;
+    }
+    return cd;
+}
+
+}  // namespace
+
+DetectedEncoding DetectEncoding(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE"))
+        return {Encoding::kUtf16Le, 2};
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return {Encoding::kUtf8, 3};
+    if (IsValidUtf8(bytes))
+        return {Encoding::kUtf8, 0};
+    return {Encoding::kCp932, 0};
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < bytes.size(); i += length) {
+        // Plain ASCII is by far the most common content: step over it eight bytes at a time.
+        std::uint64_t word = 0;
+        if (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ull) == 0) {
+                length = sizeof word;
+                continue;
+            }
+        }
+        if (Byte(bytes, i) < 0x80) {
+            length = 1;
+            continue;
+        }
+        if (!Utf8Step(bytes, i, &length))
+            return false;
+    }
+    return true;
+}
+
+CodePageConverter::CodePageConverter(Encoding encoding) : encoding_(encoding) {}
+
+CodePageConverter::~CodePageConverter() {
+    if (toUtf8_ != nullptr)
+        iconv_close(AsIconv(toUtf8_));
+    if (fromUtf8_ != nullptr)
+        iconv_close(AsIconv(fromUtf8_));
+}
+
+std::string CodePageConverter::ToUtf8(std::string_view bytes) {
+    switch (encoding_) {
+        case Encoding::kUtf8:
+            return IsValidUtf8(bytes) ? std::string(bytes) : Utf8Lossy(bytes);
+        case Encoding::kUtf16Le:
+            return Utf16LeToUtf8(bytes);
+        case Encoding::kCp932:
+            return Cp932ToUtf8(bytes);
+    }
+    return {};
+}
+
+std::optional<std::string> CodePageConverter::FromUtf8(std::string_view text) {
+    if (!IsValidUtf8(text))
+        return std::nullopt;
+    switch (encoding_) {
+        case Encoding::kUtf8:
+            return std::string(text);
+        case Encoding::kUtf16Le:
+            return Utf8ToUtf16Le(text);
+        case Encoding::kCp932:
+            return Utf8ToCp932(text);
+    }
+    return std::nullopt;
+}
+
+std::string CodePageConverter::Cp932ToUtf8(std::string_view bytes) {
+    if (IsAscii(bytes))
+        return std::string(bytes);
+    if (toUtf8_ == nullptr)
+        toUtf8_ = OpenIconv("UTF-8", "CP932", &toUtf8Failed_);
+    std::string out;
+    if (toUtf8_ == nullptr) {
+        // Without a converter only ASCII is known; everything else is shown as unreadable.
+        for (char c : bytes) {
+            if (static_cast<unsigned char>(c) < 0x80) {
+                out += c;
+            } else {
+                out += kReplacement;
+            }
+        }
+        return out;
+    }
+    out.reserve(bytes.size() * 3 / 2);
+    RunIconv(AsIconv(toUtf8_), bytes, out, Cp932BadLength);
+    return out;
+}
+
+std::optional<std::string> CodePageConverter::Utf8ToCp932(std::string_view text) {
+    if (IsAscii(text))
+        return std::string(text);
+    if (fromUtf8_ == nullptr)
+        fromUtf8_ = OpenIconv("CP932", "UTF-8", &fromUtf8Failed_);
+    if (fromUtf8_ == nullptr)
+        return std::nullopt;
+    std::string out;
+    if (!RunIconv(AsIconv(fromUtf8_), text, out, nullptr))
+        return std::nullopt;
+    // iconv maps a few characters (the yen sign, the overline, the minus sign) onto codes that read
+    // back as something else; only an exact round trip keeps what the caller wrote.
+    if (Cp932ToUtf8(out) != text)
+        return std::nullopt;
+    return out;
+}
+
+}  // namespace tessel

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// The encodings a profile file is found in. Inside the program every text is UTF-8.
+enum class Encoding { kUtf8, kUtf16Le, kCp932 };
+
+struct DetectedEncoding {
+    Encoding encoding;
+    std::size_t bomSize;  // bytes of byte-order mark at the start of the file
+};
+
+// Decides a file's encoding from its bytes the way the Windows profile functions do: a UTF-16LE
+// byte-order mark wins, then a UTF-8 one; bytes that are valid UTF-8 are UTF-8; anything else is
+// taken to be Windows-31J.
+DetectedEncoding DetectEncoding(std::string_view bytes);
+
+// True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
+bool IsValidUtf8(std::string_view bytes);
+
+// Converts between UTF-8 and one encoding. Holds its iconv handles, so one converter serves all
+// lines of a file without reopening them.
+class CodePageConverter {
+  public:
+    explicit CodePageConverter(Encoding encoding);
+    ~CodePageConverter();
+    CodePageConverter(const CodePageConverter&) = delete;
+    CodePageConverter& operator=(const CodePageConverter&) = delete;
+
+    // Never fails: a byte sequence that is not valid in the encoding becomes U+FFFD, and the text
+    // after it is decoded as if the bad sequence were not there.
+    std::string ToUtf8(std::string_view bytes);
+
+    // Empty when text is not valid UTF-8 or holds a character the encoding has no exact code for
+    // (a lossy substitute would silently change what is read back).
+    std::optional<std::string> FromUtf8(std::string_view text);
+
+  private:
+    std::string Cp932ToUtf8(std::string_view bytes);
+    std::optional<std::string> Utf8ToCp932(std::string_view text);
+
+    Encoding encoding_;
+    void* toUtf8_ = nullptr;    // iconv_t, opened on first use
+    void* fromUtf8_ = nullptr;  // iconv_t, opened on first use
+    bool toUtf8Failed_ = false;
+    bool fromUtf8Failed_ = false;
+};
+
+}  // namespace tessel

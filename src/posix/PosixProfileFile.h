@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "settings/ProfileFile.h"
+
+namespace tessel {
+
+struct CachedSections;
+
+// The profile-file operations on Linux, reading files the way the Windows profile functions do
+// (UTF-8, UTF-16LE or Windows-31J; CR, LF or CRLF line ends) and writing them back in their own
+// encoding and line-end style.
+//
+// A file is parsed once and its sections kept until the file changes, so a read costs time in
+// proportion to what it returns: loading a board list reads every section one by one.
+class PosixProfileFile : public ProfileFile {
+  public:
+    PosixProfileFile();
+    ~PosixProfileFile() override;
+
+    std::uint32_t GetPrivateProfileSectionNames(char* buffer, std::uint32_t size,
+                                                const std::string& fileName) override;
+    std::uint32_t GetPrivateProfileSection(const std::string& section, char* buffer,
+                                           std::uint32_t size,
+                                           const std::string& fileName) override;
+    bool WritePrivateProfileSection(const std::string& section, const std::string& block,
+                                    const std::string& fileName) override;
+
+  private:
+    // The sections of fileName as it is now; null when it cannot be read.
+    std::shared_ptr<const CachedSections> Load(const std::string& fileName);
+
+    std::mutex mutex_;
+    std::unordered_map<std::string, std::shared_ptr<const CachedSections>> cache_;
+};
+
+}  // namespace tessel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "posix/CodePage.h"
+
+namespace tessel {
+
+// One line of a profile file, as read and as placed in the file's bytes.
+struct ProfileLine {
+    enum class Kind {
+        kBlank,    // nothing but spaces and tabs (or nothing before a NUL)
+        kComment,  // begins with ';'; not part of what a section read returns
+        kHeader,   // "[name]"; text is the name
+        kText,     // anything else; text is what a section read returns for it
+    };
+
+    std::size_t begin = 0;  // offset of the line's first byte
+    std::size_t end = 0;    // offset just past its line end, or the end of the file
+    bool terminated = false;
+    Kind kind = Kind::kBlank;
+    // The UTF-8 text, as a place in the document's text buffer (see ProfileDocument::Text): one
+    // buffer for all lines keeps a large file from costing an allocation per line.
+    std::size_t textOffset = 0;
+    std::size_t textSize = 0;
+};
+
+// A profile file's bytes taken apart into lines the way the Windows profile functions read them,
+// keeping every line's place so that one section can be replaced with all other bytes untouched.
+class ProfileDocument {
+  public:
+    // bytes is the whole file; empty for a file that does not exist yet.
+    explicit ProfileDocument(std::string bytes);
+
+    const std::vector<ProfileLine>& Lines() const { return lines_; }
+    // The header name of a header line, or what a section read returns for a text line.
+    std::string_view Text(const ProfileLine& line) const {
+        return std::string_view(texts_).substr(line.textOffset, line.textSize);
+    }
+
+    // Reads a file's lines without keeping them: fn(kind, text) for each line, in order, with the
+    // text as Text would give it. Cheaper than a document when nothing is to be written.
+    static void ForEachLine(std::string_view bytes,
+                            const std::function<void(ProfileLine::Kind, std::string_view)>& fn);
+
+    // The file's bytes with the lines of the first section named section (without regard to
+    // letter case; "" is the part before the first header) replaced by lines, or with the section
+    // appended when there is none. Empty when a line cannot be written in the file's encoding or
+    // the result would not read back as written.
+    std::optional<std::string> WithSection(std::string_view section,
+                                           const std::vector<std::string>& lines) const;
+
+  private:
+    void Split();
+
+    std::string bytes_;
+    DetectedEncoding detected_;
+    std::string lineEnd_;  // the file's first line end, in the file's encoding
+    std::vector<ProfileLine> lines_;
+    std::string texts_;  // every line's text, one after another
+};
+
+}  // namespace tessel

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "board/Clock.h"
+
+namespace tessel {
+
+// The system's real-time clock in Coordinated Universal Time.
+class SystemClock : public Clock {
+  public:
+    SystemTime GetSystemTime() override;
+};
+
+}  // namespace tessel

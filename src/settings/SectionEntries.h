@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// The entries of one settings section, in order, packed into one buffer. An entry is the key
+// name, a NUL and the value, or a whole line that has no "=" (no NUL). Its key is the text before
+// its first NUL, or all of it, compared without regard to letter case; a section holds at most one
+// entry per key.
+//
+// One buffer per section keeps a board list of tens of thousands of sections compact: a lookup
+// walks a few adjacent bytes instead of chasing an allocation per entry.
+class SectionEntries {
+  public:
+    // The key of an entry.
+    static std::string_view KeyOf(std::string_view entry) {
+        return entry.substr(0, entry.find('\0'));
+    }
+
+    std::size_t Count() const { return count_; }
+
+    void Reserve(std::size_t bytes) { packed_.reserve(bytes); }
+
+    // The entry under key, if any. The view is valid until the entries change.
+    std::optional<std::string_view> Find(std::string_view key) const;
+
+    // Appends entry at the end, first removing the entry that has the same key, if any.
+    void AddReplacing(std::string_view entry);
+
+    // Removes the entry under key; returns whether there was one.
+    bool Remove(std::string_view key);
+
+    // Calls fn(entry) for each entry, in order.
+    template <typename Fn>
+    void ForEach(Fn fn) const {
+        for (std::size_t at = 0; at < packed_.size();) {
+            const std::string_view entry = EntryAt(at);
+            fn(entry);
+            at += sizeof(std::uint32_t) + entry.size();
+        }
+    }
+
+  private:
+    // Each entry is stored as its length (4 bytes) followed by its bytes.
+    std::string_view EntryAt(std::size_t at) const {
+        std::uint32_t size = 0;
+        std::memcpy(&size, packed_.data() + at, sizeof size);
+        return std::string_view(packed_).substr(at + sizeof size, size);
+    }
+    std::optional<std::size_t> OffsetOf(std::string_view key) const;
+
+    std::string packed_;
+    std::size_t count_ = 0;
+};
+
+}  // namespace tessel

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "board/BoardMode.h"
+#include "board/CBBSData.h"
+#include "support/FakeCookieStore.h"
+
+namespace tessel {
+namespace {
+
+const std::string kUrl = "http://bbs.example.jp/cgi-bin/bbs.cgi";
+
+class CBBSDataReadTest : public ::testing::Test {
+  protected:
+    testing::FakeCookieStore store;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    CBBSData board{store, clock};
+
+    bool Read(std::int32_t mode, const std::string& value) {
+        board.URL(kUrl);
+        board.Mode(mode);
+        store.SetText(kUrl, "other=1; " + kUrl + "=" + value);
+        return board.GetCookie();
+    }
+
+    // Marks every preference member so that a read that changes nothing can be seen.
+    void Mark() {
+        board.PostName("before");
+        board.ViewCount(-9);
+        board.NoReadPoint(-9);
+        board.NoReadPoint_R(-9);
+    }
+    void ExpectUnchanged() {
+        EXPECT_EQ(board.PostName(), "before");
+        EXPECT_EQ(board.ViewCount(), -9);
+        EXPECT_EQ(board.NoReadPoint(), -9);
+        EXPECT_EQ(board.NoReadPoint_R(), -9);
+    }
+};
+
+TEST_F(CBBSDataReadTest, NewProfileHoldsInitialValues) {
+    EXPECT_EQ(board.ID(), "");
+    EXPECT_EQ(board.URL(), "");
+    EXPECT_EQ(board.Mode(), 0);
+    EXPECT_EQ(board.ViewCount(), 0);
+    EXPECT_EQ(board.NoReadView(), 0);
+    EXPECT_EQ(board.CookieExpirationDate(), 120);
+}
+
+TEST_F(CBBSDataReadTest, FernoFieldsInLayoutOrder) {
+    ASSERT_TRUE(Read(kModeFernoBBS, "Taro,t&#45$m@x.jp,http://x.jp/,pw,15,1,0,7,40"));
+    EXPECT_EQ(board.PostName(), "Taro");
+    EXPECT_EQ(board.Mail(), "t-m@x.jp");
+    EXPECT_EQ(board.HomePage(), "http://x.jp/");
+    EXPECT_EQ(board.Password(), "pw");
+    EXPECT_EQ(board.ViewCount(), 15);
+    EXPECT_EQ(board.ViewOrder(), 1);
+    EXPECT_EQ(board.NoReadView(), 0);
+    EXPECT_EQ(board.NoReadPoint(), 7);
+    EXPECT_EQ(board.DownloadCount(), 40);
+}
+
+TEST_F(CBBSDataReadTest, EmptyIntegerFieldsTakeTheKindsDefaults) {
+    ASSERT_TRUE(Read(kModeFernoBBS, ",,,,,,,,"));
+    EXPECT_EQ(board.ViewCount(), 20);
+    EXPECT_EQ(board.ViewOrder(), 0);
+    EXPECT_EQ(board.NoReadView(), 1);
+    EXPECT_EQ(board.NoReadPoint(), 0);
+    EXPECT_EQ(board.DownloadCount(), 30);
+
+    ASSERT_TRUE(Read(kModeQuill, "a,,,,,,,,,"));
+    EXPECT_EQ(board.ViewCount(), 30);
+    EXPECT_EQ(board.NoReadView(), 1);
+    EXPECT_EQ(board.DownloadCount(), 50);
+    EXPECT_EQ(board.NoReadPoint_R(), 0);
+}
+
+TEST_F(CBBSDataReadTest, IntegerFieldsRoundAndAcceptAnySixteenBitValue) {
+    ASSERT_TRUE(Read(kModeQuill, "a,b,c,d,2.5, 7 ,2,-32768,32767,3.5"));
+    EXPECT_EQ(board.ViewCount(), 2);
+    EXPECT_EQ(board.ViewOrder(), 7);
+    EXPECT_EQ(board.NoReadView(), 2);
+    EXPECT_EQ(board.NoReadPoint(), -32768);
+    EXPECT_EQ(board.DownloadCount(), 32767);
+    EXPECT_EQ(board.NoReadPoint_R(), 4);
+}
+
+TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
+    struct Case {
+        std::int32_t mode;
+        std::string value;
+    };
+    const Case cases[] = {
+        {kModeFernoBBS, ""},
+        {kModeFernoBBS, "a,,,,1,0,1,0"},       // 8 fields
+        {kModeFernoBBS, "a,,,,1,0,1,0,30,0"},  // 10 fields
+        {kModeQuill, "a,,,,1,0,1,0,30"},       // 9 fields
+        {kModeQuill, "a,,,,1,0,1,0,30,0,0"},   // 11 fields
+        {kModeFernoBBS, "a,,,,40000,0,1,0,30"},
+        {kModeFernoBBS, "a,,,,abc,0,1,0,30"},
+        {kModeFernoBBS, "a,,,,20,0,1,0,1e3"},
+        {kModeQuill, "a,,,,20,0,1,0,30,x"},  // the last field is tested too
+        {kModeFernoBBS, "a,,,,20,0,1,0,+-1"},
+        {kModeFernoBBS, std::string(100 * 1024, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value.substr(0, 40));
+        Mark();
+        EXPECT_FALSE(Read(c.mode, c.value));
+        ExpectUnchanged();
+    }
+}
+
+TEST_F(CBBSDataReadTest, TakesTheCookieNamedByTheUrlNotTheFirstMention) {
+    board.URL(kUrl);
+    store.SetText(kUrl, kUrl + "2=Wrong,,,,1,1,1,1,1; note=" + kUrl + "=x; " + kUrl +
+                            "=Right,,,,20,0,1,0,30");
+    ASSERT_TRUE(board.GetCookie());
+    EXPECT_EQ(board.PostName(), "Right");
+}
+
+TEST_F(CBBSDataReadTest, NoCookieOrAFailedStoreReadsAsFalse) {
+    Mark();
+    board.URL(kUrl);
+    EXPECT_FALSE(board.GetCookie());  // no cookie at all
+    store.FailReads();
+    EXPECT_FALSE(board.GetCookie());
+    board.URL("");
+    EXPECT_FALSE(board.GetCookie());
+    ExpectUnchanged();
+}
+
+TEST_F(CBBSDataReadTest, HarborReadsAsTrueAndChangesNothing) {
+    Mark();
+    EXPECT_TRUE(Read(kModeHarbor, "Taro,,,,20,0,1,0,30"));
+    ExpectUnchanged();
+    store.FailReads();
+    EXPECT_TRUE(board.GetCookie());
+}
+
+TEST_F(CBBSDataReadTest, IdentityMembersNeverChangeOnRead) {
+    board.ID("sec");
+    board.Name("名前");
+    ASSERT_TRUE(Read(kModeFernoBBS, "a,,,,1,0,1,0,30"));
+    EXPECT_EQ(board.ID(), "sec");
+    EXPECT_EQ(board.Name(), "名前");
+    EXPECT_EQ(board.URL(), kUrl);
+    EXPECT_EQ(board.CookieExpirationDate(), 120);
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "board/CookieEscaping.h"
+
+namespace tessel {
+namespace {
+
+struct EscapeCase {
+    const char* plain;
+    const char* encoded;
+    const char* decoded;  // DecodeValue(encoded)
+};
+
+TEST(CookieEscapingTest, EncodesInTableOrderAndDecodesInReverse) {
+    const EscapeCase cases[] = {
+        {"", "", ""},
+        {"a-b", "a&#45$b", "a-b"},
+        {"a,b", "a&#44$b", "a,b"},
+        {"x;y", "x$y", "x$y"},  // ";" is one-way
+        {"&amp;", "&amp$amp$", "&amp$"},
+        {"&lt$", "&amp$lt$", "&lt$"},  // a typed escape is not decoded twice
+        {"<\"q\">", "&lt$&quot$q&quot$&gt$", "<\"q\">"},
+        {"$=; 太郎", "$=$ 太郎", "$=$ 太郎"},
+        {"-,;&", "&#45$&#44$$&amp$", "-,$&"},
+    };
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.plain);
+        EXPECT_EQ(EncodeValue(c.plain), c.encoded);
+        EXPECT_EQ(DecodeValue(c.encoded), c.decoded);
+    }
+}
+
+TEST(CookieEscapingTest, DecodingIsExactAndLeavesUnknownEscapes) {
+    EXPECT_EQ(DecodeValue("&GT$"), "&GT$");
+    EXPECT_EQ(DecodeValue("&lt$&gt$"), "<>");
+    EXPECT_EQ(DecodeValue("&#46$&amp"), "&#46$&amp");
+    // Decoding "&amp$" last keeps "&amp$lt$" from becoming "<".
+    EXPECT_EQ(DecodeValue("&amp$lt$"), "&lt$");
+}
+
+TEST(CookieEscapingTest, EncodedTextNeverHoldsCommaOrSemicolon) {
+    std::string every;
+    for (int c = 0x20; c < 0x7F; ++c)
+        every += static_cast<char>(c);
+    const std::string encoded = EncodeValue(every + every);
+    EXPECT_EQ(encoded.find(','), std::string::npos);
+    EXPECT_EQ(encoded.find(';'), std::string::npos);
+}
+
+TEST(CookieEscapingTest, ReplaceAllDoesNotRescanInsertedText) {
+    EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
+    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "ChildProcess.h"
+#include "posix/AtomicFile.h"
+#include "support/TempDir.h"
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempDir;
+
+std::set<std::string> Listing(const fs::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(directory)) {
+        names.insert(entry.path().string());
+    }
+    return names;
+}
+
+mode_t Mode(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(stat(path.c_str(), &status), 0);
+    return status.st_mode & 07777;
+}
+
+TEST(AtomicFileTest, NewFileGetsModeLessUmask) {
+    TempDir dir;
+    const mode_t old = umask(027);
+    const std::error_code error = WriteFileAtomically(dir.File("new.txt"), "abc");
+    umask(old);
+    ASSERT_FALSE(error) << error.message();
+    EXPECT_EQ(ReadBytes(dir.File("new.txt")), "abc");
+    EXPECT_EQ(Mode(dir.File("new.txt")), 0640u);
+    EXPECT_EQ(Listing(dir.Path()).size(), 1u);
+}
+
+TEST(AtomicFileTest, ANewPrivateFileIsNeverWiderThanAsked) {
+    TempDir dir;
+    const mode_t old = umask(022);
+    const std::error_code error = WriteFileAtomically(dir.File("secret.txt"), "pw", 0600);
+    umask(old);
+    ASSERT_FALSE(error) << error.message();
+    EXPECT_EQ(Mode(dir.File("secret.txt")), 0600u);
+    // An existing file keeps its own mode, whatever a new one would get.
+    ASSERT_FALSE(WriteFileAtomically(dir.File("secret.txt"), "pw2", 0644));
+    EXPECT_EQ(Mode(dir.File("secret.txt")), 0600u);
+}
+
+TEST(AtomicFileTest, KeepsModeAndSymbolicLinks) {
+    TempDir dir;
+    fs::create_directory(dir.Path() / "real");
+    const std::string target = dir.Write("real/file.txt", "old");
+    ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+    // link -> hop (relative) -> real/file.txt
+    fs::create_symlink("real/file.txt", dir.Path() / "hop");
+    fs::create_symlink("hop", dir.Path() / "link");
+    const auto before = Listing(dir.Path());
+
+    ASSERT_FALSE(WriteFileAtomically(dir.File("link"), "new"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "link"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "hop"));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(Mode(target), 0600u);
+    EXPECT_EQ(Listing(dir.Path()), before);
+
+    // A link to a file not there yet creates the file, not a plain file in the link's place.
+    fs::create_symlink("real/later.txt", dir.Path() / "dangling");
+    ASSERT_FALSE(WriteFileAtomically(dir.File("dangling"), "made"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling"));
+    EXPECT_EQ(ReadBytes(dir.File("real/later.txt")), "made");
+}
+
+TEST(AtomicFileTest, FailureLeavesTargetAndNoTemporary) {
+    const std::string big(64 * 1024, 'x');
+    struct Case {
+        const char* name;
+        std::function<void(const TempDir&)> prepare;
+        std::string target;  // inside the directory
+        bool unprivileged;
+        rlim_t sizeLimit;  // 0 for none
+    };
+    const Case cases[] = {
+        {"missing directory", [](const TempDir&) {}, "absent/file.txt", false, 0},
+        {"target is a directory",
+         [](const TempDir& dir) { fs::create_directory(dir.Path() / "sub"); }, "sub", false, 0},
+        {"read-only file",
+         [](const TempDir& dir) { chmod(dir.Write("file.txt", "keep").c_str(), 0444); }, "file.txt",
+         true, 0},
+        {"read-only directory",
+         [](const TempDir& dir) {
+             fs::create_directory(dir.Path() / "ro");
+             dir.Write("ro/file.txt", "keep");
+             chmod((dir.Path() / "ro").c_str(), 0555);
+         },
+         "ro/file.txt", true, 0},
+        {"disk full", [](const TempDir& dir) { dir.Write("file.txt", "keep"); }, "file.txt", false,
+         4096},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        c.prepare(dir);
+        const std::string target = dir.File(c.target);
+        const std::string before = ReadBytes(target);
+        const auto listing = Listing(dir.Path());
+        auto write = [&] { return !WriteFileAtomically(target, big); };
+        std::optional<bool> written;
+        if (c.unprivileged) {
+            written = testing::RunWithoutPrivileges(write);
+        } else if (c.sizeLimit != 0) {
+            written = testing::RunWithFileSizeLimit(c.sizeLimit, write);
+        } else {
+            written = write();
+        }
+        ASSERT_TRUE(written.has_value());
+        EXPECT_FALSE(*written);
+        EXPECT_EQ(ReadBytes(target), before);
+        EXPECT_EQ(Listing(dir.Path()), listing);
+    }
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/mdlExecuteLite.h"
+#include "posix/XdgOpenShell.h"
+#include "support/TempDir.h"
+
+namespace tessel {
+namespace {
+
+using testing::ReadBytes;
+
+class XdgOpenShellTest : public ::testing::Test {
+  protected:
+    // A stand-in launcher that records its arguments, one per line.
+    std::string FakeLauncher() {
+        const std::string path = dir.Write(
+            "launcher", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                            dir.File("args") + ".tmp\"\nmv \"" + dir.File("args") + ".tmp\" \"" +
+                            dir.File("args") + "\"\n");
+        chmod(path.c_str(), 0755);
+        return path;
+    }
+
+    // The launcher's recorded arguments, once it has run (it is not waited for).
+    std::string RecordedArguments() {
+        for (int i = 0; i < 200; ++i) {
+            const std::string args = ReadBytes(dir.File("args"));
+            if (!args.empty())
+                return args;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return {};
+    }
+
+    std::int32_t Open(XdgOpenShell& shell, const std::string& file) {
+        return mdlExecuteLite::ExecuteLite(shell, file, std::nullopt, "open");
+    }
+
+    testing::TempDir dir;
+};
+
+TEST_F(XdgOpenShellTest, OpensAnExistingDocumentWithTheFileAsTheOnlyArgument) {
+    XdgOpenShell shell(FakeLauncher());
+    // Shell syntax in the name must reach the launcher as plain text.
+    const std::string readme = dir.Write("Read Me; $(touch pwned) `id`.txt", "help");
+    EXPECT_NE(Open(shell, readme), 0);
+    EXPECT_EQ(RecordedArguments(), readme + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("pwned")));
+}
+
+TEST_F(XdgOpenShellTest, AFileNameLikeAnOptionIsNotTakenForOne) {
+    XdgOpenShell shell(FakeLauncher());
+    dir.Write("-help.txt", "x");
+    // Relative names resolve against the current directory, so run there.
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    EXPECT_NE(Open(shell, "-help.txt"), 0);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(RecordedArguments(), "./-help.txt\n");
+}
+
+TEST_F(XdgOpenShellTest, RefusesWhatCannotBeOpened) {
+    XdgOpenShell shell(FakeLauncher());
+    EXPECT_EQ(Open(shell, dir.File("ReadMe.txt")), 0);  // missing
+    EXPECT_EQ(Open(shell, ""), 0);
+    const std::string readme = dir.Write("ReadMe.txt", "help");
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, readme, std::nullopt, "print"), 0);
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, readme, std::string("--x"), "open"), 0);
+
+    XdgOpenShell noLauncher(dir.File("no-such-launcher"));
+    EXPECT_EQ(Open(noLauncher, readme), 0);
+    EXPECT_TRUE(ReadBytes(dir.File("args")).empty());
+}
+
+}  // namespace
+}  // namespace tessel

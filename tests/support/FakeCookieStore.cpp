@@ -1,0 +1,42 @@
+#include "support/FakeCookieStore.h"
+
+namespace tessel::testing {
+
+std::optional<std::string> FakeCookieStore::ValueOf(const std::string& url,
+                                                    const std::string& name) const {
+    auto site = cookies_.find(url);
+    if (site == cookies_.end())
+        return std::nullopt;
+    auto cookie = site->second.find(name);
+    if (cookie == site->second.end())
+        return std::nullopt;
+    return cookie->second.substr(0, cookie->second.find("; expires="));
+}
+
+std::optional<std::string> FakeCookieStore::InternetGetCookie(const std::string& url) {
+    ++reads;
+    if (failReads_)
+        return std::nullopt;
+    if (auto text = texts_.find(url); text != texts_.end())
+        return text->second;
+    std::string joined;
+    if (auto site = cookies_.find(url); site != cookies_.end()) {
+        for (const auto& [name, data] : site->second) {
+            if (!joined.empty())
+                joined += "; ";
+            joined += name + "=" + data.substr(0, data.find(';'));
+        }
+    }
+    return joined;
+}
+
+bool FakeCookieStore::InternetSetCookie(const std::string& url, const std::string& name,
+                                        const std::string& data) {
+    writes.push_back({url, name, data});
+    if (refused_.count(url) != 0)
+        return false;
+    cookies_[url][name] = data;
+    return true;
+}
+
+}  // namespace tessel::testing

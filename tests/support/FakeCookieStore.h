@@ -1,0 +1,60 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "board/Clock.h"
+#include "board/CookieStore.h"
+
+namespace tessel::testing {
+
+// A cookie store in memory: one cookie text per address, with the writes it received recorded.
+// Reads see the cookies set for exactly that address, "name=value" joined by "; ".
+class FakeCookieStore : public CookieStore {
+  public:
+    struct Write {
+        std::string url, name, data;
+    };
+
+    // Makes reads of url return exactly text, whatever was set.
+    void SetText(const std::string& url, const std::string& text) { texts_[url] = text; }
+    void RefuseWritesFor(const std::string& url) { refused_.insert(url); }
+    void FailReads() { failReads_ = true; }
+    void FailCommit() { failCommit_ = true; }
+
+    // The value part (before "; expires=") of the cookie name set for url, if any.
+    std::optional<std::string> ValueOf(const std::string& url, const std::string& name) const;
+
+    std::optional<std::string> InternetGetCookie(const std::string& url) override;
+    bool InternetSetCookie(const std::string& url, const std::string& name,
+                           const std::string& data) override;
+    void BeginWrites() override { ++batches; }
+    bool CommitWrites() override { return !failCommit_; }
+
+    std::vector<Write> writes;
+    int reads = 0;
+    int batches = 0;
+
+  private:
+    std::map<std::string, std::string> texts_;
+    std::map<std::string, std::map<std::string, std::string>> cookies_;
+    std::set<std::string> refused_;
+    bool failReads_ = false;
+    bool failCommit_ = false;
+};
+
+// A clock that always tells the same moment.
+class FixedClock : public Clock {
+  public:
+    explicit FixedClock(SystemTime now) : now_(now) {}
+    SystemTime GetSystemTime() override { return now_; }
+    void Set(SystemTime now) { now_ = now; }
+
+  private:
+    SystemTime now_;
+};
+
+}  // namespace tessel::testing
