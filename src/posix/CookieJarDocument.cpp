@@ -1,0 +1,172 @@
+#include "posix/CookieJarDocument.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "settings/TextCase.h"
+
+namespace tessel {
+namespace {
+
+// Domains are short and hashed folded to lower case, so that letter case does not split them
+// (FNV-1a); paths and names can be long and are hashed as they are, by the library's hash.
+std::uint64_t DomainHash(std::string_view domain) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char c : domain) {
+        hash ^= static_cast<unsigned char>(FoldChar(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+std::uint64_t Combine(std::uint64_t hash, std::string_view text) {
+    const std::uint64_t part = std::hash<std::string_view>()(text);
+    return hash ^ (part + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2));
+}
+
+std::uint64_t KeyHash(std::string_view domain, std::string_view path, std::string_view name) {
+    return Combine(Combine(DomainHash(domain), path), name);
+}
+
+}  // namespace
+
+CookieJarDocument::CookieJarDocument(std::string bytes) : base_(std::move(bytes)) {
+    lines_.reserve(static_cast<std::size_t>(std::count(base_.begin(), base_.end(), '\n')) + 1);
+    for (std::size_t start = 0; start < base_.size();) {
+        const std::size_t feed = base_.find('\n', start);
+        const std::size_t end = feed == std::string::npos ? base_.size() : feed + 1;
+        lines_.push_back(Line{start, end - start});
+        Index(static_cast<LineIndex>(lines_.size() - 1));
+        start = end;
+    }
+    baseLines_ = lines_.size();
+    const std::size_t firstFeed = base_.find('\n');
+    if (firstFeed != std::string::npos && firstFeed > 0 && base_[firstFeed - 1] == '\r') {
+        lineEnding_ = "\r\n";
+    }
+}
+
+std::string_view CookieJarDocument::Raw(const Line& line) const {
+    const std::string& storage = line.added ? added_ : base_;
+    return std::string_view(storage.data() + line.offset, line.length);
+}
+
+std::string_view CookieJarDocument::Text(const Line& line) const {
+    std::string_view text = Raw(line);
+    if (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
+    if (line >= lines_.size() || lines_[line].removed)
+        return std::nullopt;
+    return ParseCookieJarLine(Text(lines_[line]));
+}
+
+void CookieJarDocument::Index(LineIndex line) {
+    const std::optional<CookieJarEntry> entry = Cookie(line);
+    if (!entry)
+        return;
+    auto [head, inserted] = domainHeads_.try_emplace(DomainHash(entry->domain), line);
+    if (!inserted) {
+        lines_[line].nextSameDomain = head->second;
+        head->second = line;
+    }
+    if (keysBuilt_)
+        IndexKey(line, *entry);
+}
+
+void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
+    auto [head, inserted] =
+        keyHeads_.try_emplace(KeyHash(entry.domain, entry.path, entry.name), line);
+    if (!inserted) {
+        lines_[line].nextSameKey = head->second;
+        head->second = line;
+    }
+}
+
+void CookieJarDocument::BuildKeyIndex() {
+    keysBuilt_ = true;
+    keyHeads_.reserve(lines_.size());
+    for (LineIndex line = 0; line < lines_.size(); ++line) {
+        if (const std::optional<CookieJarEntry> entry = Cookie(line))
+            IndexKey(line, *entry);
+    }
+}
+
+std::vector<CookieJarDocument::LineIndex> CookieJarDocument::CookiesOf(
+    std::string_view domain) const {
+    std::vector<LineIndex> found;
+    const auto head = domainHeads_.find(DomainHash(domain));
+    if (head == domainHeads_.end())
+        return found;
+    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameDomain) {
+        const std::optional<CookieJarEntry> entry = Cookie(line);
+        if (entry && EqualsIgnoreCase(entry->domain, domain))
+            found.push_back(line);
+    }
+    return found;
+}
+
+std::vector<CookieJarDocument::LineIndex> CookieJarDocument::LinesWithKey(std::string_view domain,
+                                                                          std::string_view path,
+                                                                          std::string_view name) {
+    if (!keysBuilt_)
+        BuildKeyIndex();
+    std::vector<LineIndex> found;
+    const auto head = keyHeads_.find(KeyHash(domain, path, name));
+    if (head == keyHeads_.end())
+        return found;
+    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameKey) {
+        const std::optional<CookieJarEntry> entry = Cookie(line);
+        if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
+            entry->name == name) {
+            found.push_back(line);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+void CookieJarDocument::Replace(LineIndex line, std::string_view text) {
+    Line& target = lines_[line];
+    const std::string_view raw = Raw(target);
+    const std::string_view ending = raw.ends_with("\r\n") ? "\r\n"
+                                    : raw.ends_with('\n') ? "\n"
+                                                          : "";
+    target.offset = added_.size();
+    target.length = text.size() + ending.size();
+    target.added = true;
+    added_.append(text).append(ending);
+    changed_ = true;
+}
+
+void CookieJarDocument::Remove(LineIndex line) {
+    lines_[line].removed = true;
+    changed_ = true;
+}
+
+void CookieJarDocument::Append(std::string_view text) {
+    lines_.push_back(Line{added_.size(), text.size() + lineEnding_.size()});
+    lines_.back().added = true;
+    added_.append(text).append(lineEnding_);
+    Index(static_cast<LineIndex>(lines_.size() - 1));
+    changed_ = true;
+}
+
+std::string CookieJarDocument::Serialize() const {
+    std::string out;
+    out.reserve(base_.size() + added_.size() + lineEnding_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.removed)
+            continue;
+        if (i >= baseLines_ && !out.empty() && out.back() != '\n')
+            out += lineEnding_;
+        out.append(Raw(line));
+    }
+    return out;
+}
+
+}  // namespace tessel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// Where the cookies go, as named on the command line: "jar:PATH" for a Netscape cookies.txt jar.
+struct CookieStoreLocation {
+    enum class Kind { kJar };
+    Kind kind = Kind::kJar;
+    std::string path;
+};
+
+struct CookieStoreChoice {
+    std::optional<CookieStoreLocation> location;
+    std::string error;  // set when location is empty
+};
+
+CookieStoreChoice ParseCookieStoreArgument(std::string_view text);
+
+// Reads one environment variable; nullptr when it is not set.
+using Environment = std::function<const char*(const char*)>;
+
+// The jar used when none is named: $XDG_DATA_HOME/<product>/cookies.txt, or
+// $HOME/.local/share/<product>/cookies.txt when XDG_DATA_HOME is unset, empty or relative (the
+// XDG base directory rules ignore a relative one). Empty when HOME is not usable either.
+std::string DefaultCookieJarPath(const Environment& environment);
+std::string DefaultCookieJarPath();
+
+}  // namespace tessel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// The parts of an address that decide which cookies go with a request to it.
+struct CookieUrl {
+    bool secure = false;  // https
+    std::string host;     // lower case, without brackets, userinfo or port
+    std::string path;     // from the first "/" up to "?" or "#"; "/" when there is none
+};
+
+// The cookie-relevant parts of an http or https address; nullopt for any other scheme or for an
+// address without a host.
+std::optional<CookieUrl> ParseCookieUrl(std::string_view url);
+
+// The path a cookie set without a Path attribute gets: RFC 6265 §5.1.4 default-path, but keeping
+// the trailing "/" so that "/cgi-bin/" does not also reach "/cgi-binx".
+std::string DefaultCookiePath(std::string_view requestPath);
+
+// RFC 6265 §5.1.3 domain-match: host equals domain, or ends in "." + domain and is a host name
+// rather than an IP address. Both are expected in lower case, domain without a leading dot.
+bool DomainMatches(std::string_view host, std::string_view domain);
+
+// RFC 6265 §5.1.4 path-match.
+bool PathMatches(std::string_view requestPath, std::string_view cookiePath);
+
+// ASCII lower case, which is how host names compare.
+std::string LowerAscii(std::string_view text);
+
+}  // namespace tessel

@@ -1,0 +1,47 @@
+#include "posix/SetCookieData.h"
+
+#include "posix/CookieDateParser.h"
+#include "settings/TextCase.h"
+
+namespace tessel {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+}  // namespace
+
+std::optional<SetCookieData> ParseSetCookieData(std::string_view data) {
+    const std::size_t semicolon = data.find(';');
+    SetCookieData result;
+    result.value = std::string(TrimBlanks(data.substr(0, semicolon)));
+    if (semicolon == std::string_view::npos)
+        return result;
+
+    std::string_view attributes = data.substr(semicolon + 1);
+    while (true) {
+        const std::size_t end = attributes.find(';');
+        const std::string_view attribute = TrimBlanks(attributes.substr(0, end));
+        if (!attribute.empty()) {
+            const std::size_t equals = attribute.find('=');
+            if (equals == std::string_view::npos ||
+                !EqualsIgnoreCase(TrimBlanks(attribute.substr(0, equals)), "expires")) {
+                return std::nullopt;
+            }
+            result.expires = ParseCookieDate(TrimBlanks(attribute.substr(equals + 1)));
+            if (!result.expires)
+                return std::nullopt;
+        }
+        if (end == std::string_view::npos)
+            break;
+        attributes.remove_prefix(end + 1);
+    }
+    return result;
+}
+
+}  // namespace tessel

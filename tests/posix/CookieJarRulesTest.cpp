@@ -1,0 +1,107 @@
+// What a cookie is set from: the address's host and directory, the expiry date read the RFC 6265
+// way, and the data's attributes. Matching and the jar's lines are tested through the jar.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "posix/CookieDateParser.h"
+#include "posix/CookieUrl.h"
+#include "posix/SetCookieData.h"
+
+namespace tessel {
+namespace {
+
+TEST(CookieJarRulesTest, AddressesKeepOnlyWhatMatchingNeeds) {
+    struct Case {
+        std::string url;
+        bool valid;
+        bool secure;
+        std::string host, path, defaultPath;
+    };
+    const Case cases[] = {
+        {"http://bbs.example.jp/cgi-bin/bbs.cgi", true, false, "bbs.example.jp", "/cgi-bin/bbs.cgi",
+         "/cgi-bin/"},
+        {"HTTPS://user:p@ss@BBS.Example.JP:8443/a/b/?q=/x#/y", true, true, "bbs.example.jp",
+         "/a/b/", "/a/b/"},
+        {"http://127.0.0.1:8080?x=1", true, false, "127.0.0.1", "/", "/"},
+        {"http://[::1]:80/bbs.cgi", true, false, "::1", "/bbs.cgi", "/"},
+        {"http://h/x", true, false, "h", "/x", "/"},
+        {"ftp://bbs.example.jp/", false, false, "", "", ""},
+        {"http:///path", false, false, "", "", ""},
+        {"bbs.example.jp/cgi-bin/", false, false, "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        const std::optional<CookieUrl> url = ParseCookieUrl(c.url);
+        ASSERT_EQ(url.has_value(), c.valid);
+        if (!url)
+            continue;
+        EXPECT_EQ(url->secure, c.secure);
+        EXPECT_EQ(url->host, c.host);
+        EXPECT_EQ(url->path, c.path);
+        EXPECT_EQ(DefaultCookiePath(url->path), c.defaultPath);
+    }
+}
+
+TEST(CookieJarRulesTest, DatesAreReadTheRfc6265Way) {
+    const std::optional<std::int64_t> kInvalid;
+    const struct {
+        const char* text;
+        std::optional<std::int64_t> seconds;
+    } cases[] = {
+        {"Sun, 04-Apr-2027 09:07:03 GMT", 1806829623},
+        {"Sun, 06 Nov 1994 08:49:37 GMT", 784111777},   // RFC 1123
+        {"Sunday, 06-Nov-94 08:49:37 GMT", 784111777},  // RFC 850
+        {"Sun Nov  6 08:49:37 1994", 784111777},        // asctime
+        {"6 nOvEmBeR 1994 8:49:37", 784111777},
+        {"01-Jan-69 00:00:00 GMT", 3124224000},  // two-digit years below 70 are 20xx
+        {"01-Jan-70 00:00:00 GMT", 0},
+        {"Tue, 29 Feb 2028 00:00:00 GMT", 1835395200},
+        {"Mon, 01 Jan 1601 00:00:00 GMT", -11644473600},
+        {"Thu, 30 Feb 2028 00:00:00 GMT", kInvalid},
+        {"Sun, 04-Apr-2027 24:00:00 GMT", kInvalid},
+        {"Sun, 04-Apr-2027 09:60:00 GMT", kInvalid},
+        {"Sun, 04-Apr-1600 09:07:03 GMT", kInvalid},
+        {"Sun, 04-Apr-2027 09:07:034 GMT", kInvalid},  // a third digit
+        {"Sun, 04-Apr-20270 09:07:03 GMT", kInvalid},
+        {"Sun, 04-Apr-2027", kInvalid},
+        {"", kInvalid},
+        {"never", kInvalid},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseCookieDate(c.text), c.seconds);
+    }
+}
+
+TEST(CookieJarRulesTest, SetDataAllowsOnlyAReadableExpiry) {
+    const struct {
+        const char* data;
+        bool valid;
+        std::string value;
+        std::optional<std::int64_t> expires;
+    } cases[] = {
+        {"Taro,,,,20,0,1,0,30; expires=Sun, 04-Apr-2027 09:07:03 GMT", true, "Taro,,,,20,0,1,0,30",
+         1806829623},
+        {" v ;EXPIRES = Sun, 04-Apr-2027 09:07:03 GMT;", true, "v", 1806829623},
+        {"v", true, "v", std::nullopt},
+        {"", true, "", std::nullopt},
+        {"v; expires=tomorrow", false, "", std::nullopt},
+        {"v; expires", false, "", std::nullopt},
+        {"v; path=/", false, "", std::nullopt},
+        {"v; secure", false, "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.data);
+        const std::optional<SetCookieData> data = ParseSetCookieData(c.data);
+        ASSERT_EQ(data.has_value(), c.valid);
+        if (!data)
+            continue;
+        EXPECT_EQ(data->value, c.value);
+        EXPECT_EQ(data->expires, c.expires);
+    }
+}
+
+}  // namespace
+}  // namespace tessel

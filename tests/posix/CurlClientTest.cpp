@@ -1,0 +1,167 @@
+// What a real client sends from a jar we wrote: curl reads the jar and talks to a one-request
+// HTTP server on the loopback address, which records the Cookie header it receives.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "board/BoardMode.h"
+#include "board/CBBSData.h"
+#include "posix/NetscapeCookieJar.h"
+#include "posix/SystemClock.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace tessel {
+namespace {
+
+// Accepts one connection on 127.0.0.1, reads the request head and answers 200 with no body.
+class OneRequestServer {
+  public:
+    OneRequestServer() {
+        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || bind(listener_, Cast(&address), sizeof address) != 0 ||
+            listen(listener_, 1) != 0 || getsockname(listener_, Cast(&address), &length) != 0) {
+            return;
+        }
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~OneRequestServer() {
+        if (thread_.joinable())
+            thread_.join();
+        if (listener_ >= 0)
+            close(listener_);
+    }
+
+    int Port() const { return port_; }
+    std::string Request() {
+        if (thread_.joinable())
+            thread_.join();
+        return request_;
+    }
+
+  private:
+    static sockaddr* Cast(sockaddr_in* address) { return reinterpret_cast<sockaddr*>(address); }
+
+    void Serve() {
+        pollfd waiting{listener_, POLLIN, 0};
+        if (poll(&waiting, 1, 10'000) != 1)
+            return;
+        const int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0)
+            return;
+        const timeval timeout{5, 0};
+        setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+        char buffer[4096];
+        for (int reads = 0; reads < 64 && request_.find("\r\n\r\n") == std::string::npos; ++reads) {
+            const ssize_t count = recv(connection, buffer, sizeof buffer, 0);
+            if (count <= 0)
+                break;
+            request_.append(buffer, static_cast<std::size_t>(count));
+        }
+        const std::string reply =
+            "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        send(connection, reply.data(), reply.size(), MSG_NOSIGNAL);
+        close(connection);
+    }
+
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::string request_;
+};
+
+bool InPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::istringstream directories(path != nullptr ? path : "");
+    for (std::string directory; std::getline(directories, directory, ':');) {
+        if (!directory.empty() && access((directory + "/" + program).c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Runs the program found in PATH, without a shell; its exit code, or -1.
+int RunProgram(std::vector<std::string> arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return -1;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::vector<std::string> CookieHeaders(const std::string& request) {
+    std::vector<std::string> headers;
+    std::istringstream lines(request);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("Cookie:", 0) == 0)
+            headers.push_back(line);
+    }
+    return headers;
+}
+
+TEST(CurlClientTest, CurlSendsTheBoardCookieWeWrote) {
+    if (!InPath("curl"))
+        GTEST_SKIP() << "curl is not installed";
+    testing::TempDir dir;
+    SystemClock clock;  // curl judges expiry by the real time
+    const struct {
+        std::string postName, value;
+    } cases[] = {
+        {"Taro", "Taro,,,,20,0,1,0,30"},
+        {"太郎", "\x91\xBE\x98\x59,,,,20,0,1,0,30"},  // Windows-31J bytes on the wire
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.postName);
+        OneRequestServer server;
+        ASSERT_NE(server.Port(), 0);
+        const std::string url =
+            "http://127.0.0.1:" + std::to_string(server.Port()) + "/cgi-bin/bbs.cgi";
+        const std::string jarPath = dir.File("cookies-" + std::to_string(server.Port()) + ".txt");
+        NetscapeCookieJar jar(jarPath, clock);
+        CBBSData board(jar, clock);
+        board.Mode(kModeFernoBBS);
+        board.URL(url);
+        board.PostName(c.postName);
+        board.ViewCount(20);
+        board.NoReadView(1);
+        board.DownloadCount(30);
+        ASSERT_TRUE(board.SetCookie());
+
+        // -q: no ~/.curlrc; no proxy from the environment; bounded in time.
+        EXPECT_EQ(RunProgram({"curl", "-q", "-s", "--noproxy", "*", "--max-time", "10", "-b",
+                              jarPath, url}),
+                  0);
+        EXPECT_EQ(CookieHeaders(server.Request()),
+                  std::vector<std::string>{"Cookie: " + url + "=" + c.value});
+    }
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,271 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <malloc.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "posix/NetscapeCookieJar.h"
+#include "support/FakeCookieStore.h"
+#include "support/TempDir.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer's own count, exported by its runtime (declared by hand: not every compiler ships
+// the header).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace tessel {
+namespace {
+
+using testing::DataFile;
+using testing::ReadBytes;
+
+const std::string kHeader = "# Netscape HTTP Cookie File\n";
+const std::string kUrl = "http://bbs.example.jp/cgi-bin/bbs.cgi";
+const std::string kExpires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
+const std::string kPast = "; expires=Thu, 01-Jan-1970 00:00:00 GMT";
+
+// The line a board cookie for kUrl is stored as.
+std::string BoardLine(const std::string& value, const std::string& expires = "1806829623") {
+    return "bbs.example.jp\tFALSE\t/cgi-bin/\tFALSE\t" + expires + "\t" + kUrl + "\t" + value;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat status {};
+    EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 07777;
+}
+
+class NetscapeCookieJarTest : public ::testing::Test {
+  protected:
+    // Puts a copy of a fixture where the jar is.
+    std::string UseFixture(const std::string& name) {
+        const std::string bytes = ReadBytes(DataFile(name));
+        EXPECT_FALSE(bytes.empty()) << name;
+        dir.Write("cookies.txt", bytes);
+        return bytes;
+    }
+
+    testing::TempDir dir;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    std::string path = dir.File("cookies.txt");
+    NetscapeCookieJar jar{path, clock};
+};
+
+TEST_F(NetscapeCookieJarTest, ReadsWhatABrowserWouldSend) {
+    UseFixture("jar_rfc6265_matching.txt");
+    const struct {
+        std::string url, text;
+    } cases[] = {
+        // Longest path first, then file order; host-only, secure and expired cookies left out.
+        {kUrl, "exact=4; dir=3; parentdir=6; nodir=2; root=1; parent=5; httponly=12"},
+        {"https://u:p@BBS.example.jp:8443/cgi-bin/bbs.cgi?x=/#y",
+         "exact=4; dir=3; parentdir=6; nodir=2; root=1; parent=5; secure=8; httponly=12"},
+        {"http://bbs.example.jp/cgi-binx/y", "x=13; root=1; parent=5; httponly=12"},
+        {"http://bbs.example.jp/cgi-bin", "nodir=2; root=1; parent=5; httponly=12"},
+        {"http://bbs.example.jp/CGI-BIN/bbs.cgi", "root=1; parent=5; httponly=12"},
+        {"http://example.jp/", "parent=5; hostonlyparent=7"},
+        {"http://deep.bbs.example.jp/cgi-bin/", "parentdir=6; parent=5"},
+        {"http://ex.xample.jp/", "notsuffix=11"},
+        {"http://127.0.0.1/", "ip=15"},
+        {"http://other.example.jp/", "parent=5; sibling=10"},
+        {"ftp://bbs.example.jp/", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        EXPECT_EQ(jar.InternetGetCookie(c.url), c.text);
+    }
+    clock.Set(SystemTime{2100, 1, 1, 0, 0, 0, 0});  // the moment "dir" expires
+    EXPECT_EQ(jar.InternetGetCookie(kUrl),
+              "exact=4; parentdir=6; nodir=2; root=1; parent=5; httponly=12");
+}
+
+TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
+    const std::string nested = dir.File("data/TesselCustom/cookies.txt");
+    NetscapeCookieJar fresh(nested, clock);
+    EXPECT_EQ(fresh.InternetGetCookie(kUrl), "");
+    ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "Taro,,,,20,0,1,0,30" + kExpires));
+    ASSERT_TRUE(fresh.InternetSetCookie("http://bbs.example.jp/x", "session", "1"));
+    EXPECT_EQ(ReadBytes(nested), kHeader + BoardLine("Taro,,,,20,0,1,0,30") + "\n" +
+                                     "bbs.example.jp\tFALSE\t/\tFALSE\t0\tsession\t1\n");
+    EXPECT_EQ(ModeOf(nested), 0600u);
+    EXPECT_EQ(ModeOf(nested + ".lock"), 0600u);
+    EXPECT_EQ(ModeOf(dir.File("data/TesselCustom")), 0700u);
+    EXPECT_EQ(ModeOf(dir.File("data")), 0700u);
+    EXPECT_EQ(fresh.InternetGetCookie(kUrl), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
+}
+
+TEST_F(NetscapeCookieJarTest, ReplacesInPlaceDeletesByPastDateAndKeepsEveryOtherByte) {
+    const std::string original = UseFixture("jar_other_tools.txt");
+    const std::string old = BoardLine("Old,,,,20,0,1,0,30", "4102444800") + "\n";
+    const std::string shadow = BoardLine("Shadow,,,,20,0,1,0,30", "0") + "\n";
+
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New,,,,20,0,1,0,30" + kExpires));
+    // A second copy of the same cookie would shadow the new value for some readers: it goes.
+    const std::string replaced =
+        Replaced(Replaced(original, old, BoardLine("New,,,,20,0,1,0,30") + "\n"), shadow, "");
+    EXPECT_EQ(ReadBytes(path), replaced);
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=New,,,,20,0,1,0,30; theme=dark");
+
+    const std::string deleted = Replaced(Replaced(original, old, ""), shadow, "");
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "x" + kPast));
+    EXPECT_EQ(ReadBytes(path), deleted);
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), "theme=dark");
+    // Deleting what is not there changes nothing.
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "x" + kPast));
+    EXPECT_EQ(ReadBytes(path), deleted);
+}
+
+TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAndAMissingFinalNewline) {
+    const std::string line = BoardLine("New");
+    const struct {
+        const char* fixture;
+        std::string expected;  // from the fixture's bytes, after setting kUrl's cookie to "New"
+    } cases[] = {
+        {"jar_no_final_newline.txt",
+         ReadBytes(DataFile("jar_no_final_newline.txt")) + "\n" + line + "\n"},
+        {"jar_crlf_lines.txt", Replaced(ReadBytes(DataFile("jar_crlf_lines.txt")),
+                                        BoardLine("Old", "0") + "\r\n", line + "\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        UseFixture(c.fixture);
+        ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New" + kExpires));
+        EXPECT_EQ(ReadBytes(path), c.expected);
+    }
+}
+
+TEST_F(NetscapeCookieJarTest, DamagedLinesAreSkippedWhenReadingAndKeptWhenWriting) {
+    const struct {
+        const char* fixture;
+        std::string text;
+    } cases[] = {
+        {"jar_garbage_lines.txt", "empty=; good=1"},
+        {"jar_nul_bytes.txt", "after=ok"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const std::string original = UseFixture(c.fixture);
+        EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/"), c.text);
+        ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
+        EXPECT_EQ(ReadBytes(path), original + BoardLine("v") + "\n");
+    }
+}
+
+TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "太郎,,,,20,0,1,0,30" + kExpires));
+    EXPECT_EQ(ReadBytes(path), kHeader + BoardLine("\x91\xBE\x98\x59,,,,20,0,1,0,30") + "\n");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=太郎,,,,20,0,1,0,30");
+
+    const std::string utf8Path = dir.File("utf8.txt");
+    NetscapeCookieJar utf8(utf8Path, clock, CookieCharset::kUtf8);
+    ASSERT_TRUE(utf8.InternetSetCookie(kUrl, kUrl, "太郎😀" + kExpires));
+    EXPECT_EQ(ReadBytes(utf8Path), kHeader + BoardLine("太郎😀") + "\n");
+    EXPECT_EQ(utf8.InternetGetCookie(kUrl), kUrl + "=太郎😀");
+    EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, "\xFF" + kExpires));
+}
+
+TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
+    const std::string original = UseFixture("jar_other_tools.txt");
+    const std::string nul("a\0b", 3);
+    const struct {
+        std::string url, name, data;
+    } cases[] = {
+        {kUrl, kUrl, "😀" + kExpires},         // no Windows-31J code
+        {kUrl, kUrl, "\xC2\xA5" + kExpires},  // would read back as a backslash
+        {kUrl, "名前\xE2\x88\x92", "v"},
+        {kUrl, kUrl, "a\tb"},
+        {kUrl, kUrl, nul},
+        {kUrl, "a\rb", "v"},
+        {kUrl, "a\nb", "v"},
+        {kUrl, nul, "v"},
+        {kUrl, "", "v"},
+        {kUrl, kUrl, "v; expires=someday"},
+        {kUrl, kUrl, "v; path=/"},
+        {"ftp://bbs.example.jp/", "n", "v"},
+        {"http:///x", "n", "v"},
+        {"http://example.org/", "SID", "v"},  // an HttpOnly cookie is not ours to replace
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name + " " + c.data);
+        EXPECT_FALSE(jar.InternetSetCookie(c.url, c.name, c.data));
+        EXPECT_EQ(ReadBytes(path), original);
+    }
+}
+
+TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "one"));
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=one");
+    NetscapeCookieJar other(path, clock);
+    ASSERT_TRUE(other.InternetSetCookie(kUrl, kUrl, "two"));
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=two");
+    dir.Write("cookies.txt", kHeader + BoardLine("three", "0") + "\n");  // an editor, in place
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=three");
+}
+
+TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
+    const std::string original = UseFixture("jar_other_tools.txt");
+    jar.BeginWrites();
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
+    EXPECT_FALSE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "b", "x\ty"));
+    EXPECT_FALSE(jar.InternetSetCookie("http://bbs.example.jp/c/bbs.cgi", "c", "😀"));
+    EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/d/bbs.cgi", "d", "D"));
+    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/"), "d=D");
+    EXPECT_EQ(ReadBytes(path), original);
+
+    const int fd = open((path + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0) << "the batch should hold the lock";
+    EXPECT_TRUE(jar.CommitWrites());
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0) << "the commit should release the lock";
+    close(fd);
+
+    EXPECT_EQ(ReadBytes(path),
+              Replaced(Replaced(original, BoardLine("Shadow,,,,20,0,1,0,30", "0") + "\n", ""),
+                       BoardLine("Old,,,,20,0,1,0,30", "4102444800"), BoardLine("A")) +
+                  "bbs.example.jp\tFALSE\t/d/\tFALSE\t0\td\tD\n");
+}
+
+// Allocated bytes as the allocator in use counts them.
+std::size_t AllocatedBytes() {
+#if defined(__SANITIZE_ADDRESS__)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+TEST_F(NetscapeCookieJarTest, FiftyMegabyteJarsReadInMemoryProportionalToTheFile) {
+    std::string bytes = kHeader;
+    bytes.reserve(50'000'100);
+    for (int i = 0; bytes.size() < 50'000'000; ++i) {
+        const std::string number = std::to_string(i);
+        bytes.append("h").append(std::to_string(i / 8)).append(".example.jp\tFALSE\t/cgi-bin/");
+        bytes.append("\tFALSE\t0\tname").append(number).append("\tsome,value,").append(number);
+        bytes.append("\n");
+    }
+    bytes += BoardLine("last");
+    dir.Write("cookies.txt", bytes);
+    const std::size_t before = AllocatedBytes();
+    EXPECT_EQ(jar.InternetGetCookie("http://h7.example.jp/cgi-bin/"),
+              "name56=some,value,56; name57=some,value,57; name58=some,value,58; "
+              "name59=some,value,59; name60=some,value,60; name61=some,value,61; "
+              "name62=some,value,62; name63=some,value,63");
+    EXPECT_LT(AllocatedBytes() - before, bytes.size() * 5 / 2);
+
+    dir.Write("cookies.txt", std::string(50'000'000, 'x'));  // one line, no tab in it
+    EXPECT_EQ(jar.InternetGetCookie(kUrl), "");
+}
+
+}  // namespace
+}  // namespace tessel
