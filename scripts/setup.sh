@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 curl
+    qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
 )
 
 missing=()

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/Messages.h"
+
 namespace tessel::mdlApp {
 namespace {
 
@@ -49,7 +51,7 @@ void ShowVersionInfo(ExecutableInfo& executable, MessageBoxHost& messages) {
     const VersionResource version = executable.Version();
     const std::string text = version.productName + " " + GetVersionString(executable, true) +
                              "\r\n" + version.legalCopyright;
-    messages.ShowMessage(text, version.productName + " のバージョン情報",
+    messages.ShowMessage(text, version.productName + messages::kVersionInfoOf,
                          MessageIcon::kInformation);
 }
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "board/BoardMode.h"
 #include "settings/CIniFile.h"
@@ -15,9 +16,8 @@ bool mdlMain::Main() {
         services_.windows.OpenMainWindow(*this);
         return true;
     }
-    services_.messages.ShowMessage("設定ファイルをロードできませんでした。",
-                                   mdlApp::GetMessageCaption(services_.executable),
-                                   MessageIcon::kStop);
+    services_.messages.ShowMessage(
+        messages::kLoadFailed, mdlApp::GetMessageCaption(services_.executable), MessageIcon::kStop);
     return false;
 }
 
@@ -42,7 +42,7 @@ bool mdlMain::LoadBBSList() {
             board->URL(ini.Data("url"));
             const std::optional<BoardMode> mode = ModeFromKeyword(ini.Data("mode"));
             if (!mode)
-                throw RuntimeError(kErrUnknownBoard, "そんな掲示板知らない。");
+                throw RuntimeError(kErrUnknownBoard, messages::kUnknownBoard);
             board->Mode(*mode);
             m_BBSList->Add(std::move(board));
         }

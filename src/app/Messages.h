@@ -1,0 +1,16 @@
+#pragma once
+
+namespace tessel::messages {
+
+// The texts the user sees. A message about a board puts the board's name first, then the predicate.
+inline constexpr const char* kLoadFailed = "設定ファイルをロードできませんでした。";
+inline constexpr const char* kCookieReadFailed = "のクッキーが取得できない。";
+inline constexpr const char* kCookieWriteFailed = "のクッキーが設定できない。";
+inline constexpr const char* kSettingsDone = "設定完了。";
+inline constexpr const char* kHelpFailed = "ヘルプを表示できません ";  // the space is part of it
+inline constexpr const char* kNothingSelected = "(選択されていません)";
+inline constexpr const char* kSettingsOf = "の設定";
+inline constexpr const char* kVersionInfoOf = " のバージョン情報";
+inline constexpr const char* kUnknownBoard = "そんな掲示板知らない。";
+
+}  // namespace tessel::messages

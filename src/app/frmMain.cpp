@@ -1,0 +1,134 @@
+#include "app/frmMain.h"
+
+#include <utility>
+
+#include "app/Messages.h"
+#include "app/mdlApp.h"
+#include "app/mdlExecuteLite.h"
+
+namespace tessel {
+namespace {
+
+using Field = MainWindowView::Field;
+using OptionGroup = MainWindowView::OptionGroup;
+
+// A preference that has a button in its group: only 0 and 1 do.
+bool HasButton(std::int32_t value) {
+    return value == 0 || value == 1;
+}
+
+}  // namespace
+
+void frmMain::InitializeForm() {
+    view_.SetWindowCaption(mdlApp::GetAppTitle(application_.Services().executable));
+    view_.SetFrameCaption(messages::kNothingSelected);
+    FillBBSList();
+    view_.SetCurrentRow(-1);
+}
+
+void frmMain::FillBBSList() {
+    view_.ClearRows();
+    if (BoardList* boards = application_.BBSList()) {
+        for (const auto& board : *boards)
+            view_.AddRow(board->NickName());
+    }
+}
+
+CBBSData* frmMain::Board(std::int32_t position) {
+    BoardList* boards = application_.BBSList();
+    if (boards == nullptr || position < 1 || static_cast<std::size_t>(position) > boards->Count()) {
+        return nullptr;
+    }
+    return boards->Item(static_cast<std::size_t>(position)).get();
+}
+
+void frmMain::lstBBSList_DblClick() {
+    // A double-click on no row (an empty list, or space below the rows) names no board.
+    const std::int32_t row = view_.CurrentRow();
+    if (row >= 0)
+        LoadSettings(row + 1);
+}
+
+void frmMain::LoadSettings(std::int32_t position) {
+    CBBSData* board = Board(position);
+    if (board == nullptr)
+        return;
+    if (!board->GetCookie()) {
+        ShowMessage(board->Name() + messages::kCookieReadFailed);
+        return;
+    }
+    view_.SetFrameCaption(board->Name() + messages::kSettingsOf);
+    view_.SetText(Field::kPostName, board->PostName());
+    view_.SetText(Field::kMail, board->Mail());
+    view_.SetText(Field::kPassword, board->Password());
+    view_.SetText(Field::kHomePage, board->HomePage());
+    // The spin buttons keep their number when the board's is outside their bounds.
+    view_.ViewCountSpin().Value(board->ViewCount());
+    view_.DownloadCountSpin().Value(board->DownloadCount());
+    // A value without a button (a cookie may hold any number) leaves its group as it was.
+    if (HasButton(board->ViewOrder()))
+        view_.SelectOption(OptionGroup::kViewOrder, board->ViewOrder());
+    if (HasButton(board->NoReadView())) {
+        view_.SelectOption(OptionGroup::kNoReadView, board->NoReadView());
+    }
+}
+
+void frmMain::UpdateSettings() {
+    // The marked boards are written as one group, so that a store can write them in one go; the
+    // results are told per board, in row order, once the group is stored.
+    CookieStore& store = application_.Services().store;
+    std::vector<std::pair<CBBSData*, bool>> results;
+    store.BeginWrites();
+    const std::int32_t rows = view_.RowCount();
+    for (std::int32_t row = 0; row < rows; ++row) {
+        if (!view_.IsRowMarked(row))
+            continue;
+        if (CBBSData* board = Board(row + 1))
+            results.emplace_back(board, ApplySettings(row + 1));
+    }
+    const bool stored = store.CommitWrites();
+    for (const auto& [board, written] : results) {
+        if (!written || !stored)
+            ShowMessage(board->Name() + messages::kCookieWriteFailed);
+    }
+    ShowMessage(messages::kSettingsDone);
+}
+
+bool frmMain::ApplySettings(std::int32_t position) {
+    CBBSData* board = Board(position);
+    if (board == nullptr)
+        return false;
+    board->PostName(view_.Text(Field::kPostName));
+    board->Mail(view_.Text(Field::kMail));
+    board->Password(view_.Text(Field::kPassword));
+    board->HomePage(view_.Text(Field::kHomePage));
+    board->ViewCount(view_.ViewCountSpin().Value());
+    board->DownloadCount(view_.DownloadCountSpin().Value());
+    board->ViewOrder(view_.IsOptionSelected(OptionGroup::kViewOrder, 0) ? 0 : 1);
+    board->NoReadView(view_.IsOptionSelected(OptionGroup::kNoReadView, 0) ? 0 : 1);
+    return board->SetCookie();
+}
+
+void frmMain::mnuFileExit_Click() {
+    view_.Close();
+    application_.ReleaseBBSList();
+}
+
+void frmMain::mnuHelpHelp_Click() {
+    const std::string readme =
+        mdlApp::GetAppPath(application_.Services().executable) + "ReadMe.txt";
+    if (mdlExecuteLite::ExecuteLite(shell_, readme, std::nullopt, "open") == 0) {
+        ShowMessage(messages::kHelpFailed);
+    }
+}
+
+void frmMain::mnuHelpVerInfo_Click() {
+    mdlApp::ShowVersionInfo(application_.Services().executable, view_);
+}
+
+void frmMain::ShowMessage(const std::string& text) {
+    view_.ShowMessage(text, mdlApp::GetMessageCaption(application_.Services().executable),
+                      MessageIcon::kNone);
+}
+
+}  // namespace tessel

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "app/DocumentShell.h"
+#include "app/MainWindowView.h"
+#include "app/mdlMain.h"
+
+namespace tessel {
+
+// The main window's logic: lists the boards, shows one board's preferences read from its cookie
+// on a double-click, and writes the fields as the cookie of every marked board. It owns no board
+// data: it reads and writes the registry's boards in place.
+class frmMain {
+  public:
+    frmMain(MainWindowView& view, mdlMain& application, DocumentShell& shell)
+        : view_(view), application_(application), shell_(shell) {}
+
+    // Event handlers, called by the toolkit.
+    void Form_Load() { InitializeForm(); }
+    void lstBBSList_DblClick();
+    void cmdUpdate_Click() { UpdateSettings(); }
+    void mnuFileExit_Click();
+    void mnuHelpHelp_Click();
+    void mnuHelpVerInfo_Click();
+
+  private:
+    void InitializeForm();
+    void FillBBSList();
+    void LoadSettings(std::int32_t position);
+    void UpdateSettings();
+    // Copies the fields into the board at position and writes its cookie; returns the result.
+    bool ApplySettings(std::int32_t position);
+    void ShowMessage(const std::string& text);
+    CBBSData* Board(std::int32_t position);
+
+    MainWindowView& view_;
+    mdlMain& application_;
+    DocumentShell& shell_;
+};
+
+}  // namespace tessel

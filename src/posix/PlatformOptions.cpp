@@ -1,0 +1,85 @@
+#include "posix/PlatformOptions.h"
+
+#include "posix/NetscapeCookieJar.h"
+
+namespace tessel {
+namespace {
+
+// Matches "--name VALUE" or "--name=VALUE"; value is set when matched.
+OptionMatch MatchValued(std::string_view name, int argc, char** argv, int& index,
+                        std::string& value, std::string& error) {
+    const std::string_view arg = argv[index];
+    if (arg == name) {
+        if (index + 1 >= argc) {
+            error = std::string(name) + " needs a value";
+            return OptionMatch::kError;
+        }
+        value = argv[++index];
+        return OptionMatch::kTaken;
+    }
+    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
+        value = std::string(arg.substr(name.size() + 1));
+        return OptionMatch::kTaken;
+    }
+    return OptionMatch::kNotOurs;
+}
+
+std::string JarPath(const PlatformOptions& options) {
+    return options.cookieStore ? options.cookieStore->path : DefaultCookieJarPath();
+}
+
+}  // namespace
+
+OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOptions& options,
+                               std::string& error) {
+    std::string value;
+    OptionMatch match = MatchValued("--board-list", argc, argv, index, value, error);
+    if (match == OptionMatch::kTaken) {
+        if (value.empty()) {
+            error = "--board-list needs a file name";
+            return OptionMatch::kError;
+        }
+        options.boardList = value;
+    }
+    if (match != OptionMatch::kNotOurs)
+        return match;
+
+    match = MatchValued("--cookie-store", argc, argv, index, value, error);
+    if (match == OptionMatch::kTaken) {
+        CookieStoreChoice choice = ParseCookieStoreArgument(value);
+        if (!choice.location) {
+            error = choice.error;
+            return OptionMatch::kError;
+        }
+        options.cookieStore = std::move(choice.location);
+    }
+    if (match != OptionMatch::kNotOurs)
+        return match;
+
+    match = MatchValued("--cookie-charset", argc, argv, index, value, error);
+    if (match == OptionMatch::kTaken) {
+        const CookieCharsetChoice choice = ParseCookieCharset(value);
+        if (!choice.charset) {
+            error = choice.error;
+            return OptionMatch::kError;
+        }
+        options.charset = *choice.charset;
+    }
+    return match;
+}
+
+std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
+                                             std::string& error) {
+    const std::string path = JarPath(options);
+    if (path.empty()) {
+        error = "no place for the cookie jar: set HOME or XDG_DATA_HOME, or give --cookie-store";
+        return nullptr;
+    }
+    return std::make_unique<NetscapeCookieJar>(path, clock, options.charset);
+}
+
+std::string DescribeCookieStore(const PlatformOptions& options) {
+    return "cookies.txt: " + JarPath(options);
+}
+
+}  // namespace tessel

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include "app/frmMain.h"
+#include "board/BoardMode.h"
+#include "support/FakeCookieStore.h"
+#include "support/FakeMainView.h"
+#include "support/FakeProfileFile.h"
+
+namespace tessel {
+namespace {
+
+using Field = MainWindowView::Field;
+using OptionGroup = MainWindowView::OptionGroup;
+
+const std::string kList = "C:\\Tools\\TesselCustom.ini";
+
+std::string UrlOf(int board) {
+    return "http://bbs.example.jp/b" + std::to_string(board) + ".cgi";
+}
+
+class frmMainTest : public ::testing::Test {
+  protected:
+    // Loads boards 1..count (Ferno-BBS, Quill, Harbor, ... in turn) and opens the window.
+    void Open(int count) {
+        std::vector<testing::FakeProfileFile::Section> sections;
+        for (int i = 1; i <= count; ++i) {
+            const char* kinds[] = {"Ferno-BBS", "Ferno-BBS Quill", "Ferno-BBS Harbor"};
+            sections.push_back({"b" + std::to_string(i),
+                                {"name=Board" + std::to_string(i), "nickname=B" + std::to_string(i),
+                                 "url=" + UrlOf(i), std::string("mode=") + kinds[(i - 1) % 3]}});
+        }
+        profile.SetFile(kList, sections);
+        ASSERT_TRUE(app.Main());
+        window.Form_Load();
+    }
+
+    void DoubleClick(std::int32_t row) {
+        view.currentRow = row;
+        window.lstBBSList_DblClick();
+    }
+
+    testing::FakeProfileFile profile;
+    testing::FakeCookieStore store;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    testing::FakeExecutable executable;
+    testing::RecordingMessages startupMessages;
+    testing::FakeWindowFactory windows;
+    mdlMain app{StartupServices{profile, store, clock, executable, startupMessages, windows}};
+    testing::FakeMainView view;
+    testing::FakeShell shell;
+    frmMain window{view, app, shell};
+};
+
+TEST_F(frmMainTest, LoadShowsTheBoardsAndNothingSelected) {
+    Open(3);
+    EXPECT_EQ(view.caption, "TesselCustom Ver.1.01");
+    EXPECT_EQ(view.frameCaption, "(選択されていません)");
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2", "B3"}));
+    EXPECT_EQ(view.currentRow, -1);
+}
+
+TEST_F(frmMainTest, DoubleClickFillsTheFieldsFromTheCookie) {
+    Open(2);
+    store.SetText(UrlOf(2), UrlOf(2) + "=Taro,t@x.jp,http://t.jp/,pw,15,1,1,9,44,3");
+    DoubleClick(1);
+    EXPECT_EQ(view.frameCaption, "Board2の設定");
+    EXPECT_EQ(view.texts[Field::kPostName], "Taro");
+    EXPECT_EQ(view.texts[Field::kMail], "t@x.jp");
+    EXPECT_EQ(view.texts[Field::kPassword], "pw");
+    EXPECT_EQ(view.texts[Field::kHomePage], "http://t.jp/");
+    EXPECT_EQ(view.viewCount.spin.Value(), 15);
+    EXPECT_EQ(view.downloadCount.spin.Value(), 44);
+    EXPECT_EQ(view.viewCount.text, "15");
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
+    EXPECT_TRUE(view.messages.shown.empty());
+}
+
+TEST_F(frmMainTest, AFailedReadNamesTheBoardAndKeepsTheEarlierOne) {
+    Open(2);
+    store.SetText(UrlOf(1), UrlOf(1) + "=Taro,,,,20,0,1,0,30");
+    DoubleClick(0);
+    DoubleClick(1);  // board 2 has no cookie
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"Board2のクッキーが取得できない。"});
+    EXPECT_EQ(view.messages.shown[0].caption, "TesselCustom");
+    EXPECT_EQ(view.messages.shown[0].icon, MessageIcon::kNone);
+    EXPECT_EQ(view.frameCaption, "Board1の設定");
+    EXPECT_EQ(view.texts[Field::kPostName], "Taro");
+}
+
+TEST_F(frmMainTest, ACountOutsideTheSpinBoundsKeepsThePreviousNumberAndIsWrittenSo) {
+    Open(1);
+    view.viewCount.spin.Value(25);
+    store.SetText(UrlOf(1), UrlOf(1) + "=Taro,,,,60,0,1,0,30");
+    DoubleClick(0);
+    EXPECT_EQ(view.viewCount.spin.Value(), 25);
+    view.marked = {0};
+    window.cmdUpdate_Click();
+    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), "Taro,,,,25,0,1,0,30");
+}
+
+TEST_F(frmMainTest, OptionValuesWithoutAButtonLeaveTheGroupAsItWas) {
+    Open(1);
+    view.selected[OptionGroup::kViewOrder] = 1;
+    store.SetText(UrlOf(1), UrlOf(1) + "=a,,,,20,7,-3,0,30");
+    DoubleClick(0);
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 0));
+}
+
+TEST_F(frmMainTest, DoubleClickOnNoRowIsIgnored) {
+    Open(0);
+    DoubleClick(-1);
+    EXPECT_TRUE(view.messages.shown.empty());
+    EXPECT_EQ(store.reads, 0);
+}
+
+TEST_F(frmMainTest, UpdateWithNoMarkedRowOnlySaysDone) {
+    Open(3);
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定完了。"});
+    EXPECT_TRUE(store.writes.empty());
+}
+
+TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) {
+    Open(4);
+    view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
+    store.RefuseWritesFor(UrlOf(4));
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"Board3のクッキーが設定できない。",
+                                        "Board4のクッキーが設定できない。", "設定完了。"}));
+    EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
+    EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
+    EXPECT_EQ(store.batches, 1);
+}
+
+TEST_F(frmMainTest, UpdateBeforeAnyDoubleClickWritesTheInitialFields) {
+    Open(2);
+    view.marked = {0, 1};
+    window.cmdUpdate_Click();
+    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,0,0");
+    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), ",,,,0,0,0,0,0,0");
+}
+
+TEST_F(frmMainTest, OptionGroupsAreWrittenByTheSelectedButton) {
+    Open(1);
+    view.marked = {0};
+    view.SetText(Field::kPostName, "太郎");
+    view.selected[OptionGroup::kViewOrder] = 1;
+    view.selected[OptionGroup::kNoReadView] = 1;
+    window.cmdUpdate_Click();
+    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), "太郎,,,,0,1,1,0,0");
+    const CBBSData& board = *app.BBSList()->Item(1);
+    EXPECT_EQ(board.ViewOrder(), 1);
+    EXPECT_EQ(board.NoReadView(), 1);
+}
+
+TEST_F(frmMainTest, UnreadMarkersOfTheLastReadAreWrittenBack) {
+    Open(2);
+    store.SetText(UrlOf(2), UrlOf(2) + "=a,,,,20,0,1,77,30,88");
+    DoubleClick(1);
+    store.SetText(UrlOf(2), "");  // the write below goes to the store's cookies
+    view.marked = {1};
+    window.cmdUpdate_Click();
+    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
+}
+
+TEST_F(frmMainTest, AFailedBatchReportsEveryBoardOfIt) {
+    Open(2);
+    view.marked = {0, 1};
+    store.FailCommit();
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"Board1のクッキーが設定できない。",
+                                        "Board2のクッキーが設定できない。", "設定完了。"}));
+}
+
+TEST_F(frmMainTest, EmptyRegistryUpdateSaysDone) {
+    Open(0);
+    EXPECT_TRUE(view.rows.empty());
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定完了。"});
+}
+
+TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
+    Open(0);
+    window.mnuHelpHelp_Click();
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].lpFile, "C:\\Tools\\ReadMe.txt");
+    EXPECT_EQ(shell.requests[0].lpVerb, "open");
+    EXPECT_TRUE(view.messages.shown.empty());
+    shell.accept = false;
+    window.mnuHelpHelp_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"ヘルプを表示できません "});
+}
+
+TEST_F(frmMainTest, VersionBoxAndExit) {
+    Open(1);
+    window.mnuHelpVerInfo_Click();
+    ASSERT_EQ(view.messages.shown.size(), 1u);
+    EXPECT_EQ(view.messages.shown[0].icon, MessageIcon::kInformation);
+    window.mnuFileExit_Click();
+    EXPECT_TRUE(view.closed);
+    EXPECT_EQ(app.BBSList(), nullptr);
+}
+
+}  // namespace
+}  // namespace tessel
