@@ -84,10 +84,10 @@ class NameIndex {
     };
 
     static std::size_t SlotsFor(std::size_t count) {
-        std::size_t slots = 16;
-        while (slots < count * 2)
-            slots *= 2;  // at most half full
-        return slots;
+        std::size_t capacity = 16;
+        while (capacity < count * 2)
+            capacity *= 2;  // at most half full
+        return capacity;
     }
 
     void Place(std::uint32_t hash, std::uint32_t position) {

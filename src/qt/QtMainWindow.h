@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/MainWindowView.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace tessel {
+
+class QtSpinButton;
+class frmMain;
+
+// The main window on Qt: the controls of the board list and the preference fields at their
+// places in twips, access keys, focus order, menus and message boxes. The logic lives in frmMain;
+// this class only turns widget events into its handlers and its requests into widget calls.
+class QtMainWindow : public QMainWindow, public MainWindowView {
+    Q_OBJECT
+
+  public:
+    explicit QtMainWindow(const QString& storeDescription);
+    ~QtMainWindow() override;
+
+    // Connects the window's events to its logic; call once, before the window is shown.
+    void Attach(frmMain& logic);
+
+    // Replaces the message box (for tests, which cannot click a modal box).
+    using MessageHook =
+        std::function<void(const std::string& text, const std::string& caption, MessageIcon icon)>;
+    void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
+
+    QListWidget* BoardList() const { return lstBBSList_; }
+    QLineEdit* Field(Field field) const;
+    QtSpinButton* ViewCount() const { return uspnViewCount_; }
+    QtSpinButton* DownloadCount() const { return uspnDownloadCount_; }
+    QRadioButton* Option(OptionGroup group, int index) const;
+    QPushButton* UpdateButton() const { return cmdUpdate_; }
+    QGroupBox* SettingFrame() const { return fraSetting_; }
+
+    // MainWindowView
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+    void SetWindowCaption(const std::string& text) override;
+    void SetFrameCaption(const std::string& text) override;
+    void ClearRows() override;
+    void AddRow(const std::string& text) override;
+    std::int32_t RowCount() override;
+    bool IsRowMarked(std::int32_t row) override;
+    std::int32_t CurrentRow() override;
+    void SetCurrentRow(std::int32_t row) override;
+    std::string Text(MainWindowView::Field field) override;
+    void SetText(MainWindowView::Field field, const std::string& text) override;
+    uSpinButton& ViewCountSpin() override;
+    uSpinButton& DownloadCountSpin() override;
+    bool IsOptionSelected(OptionGroup group, std::int32_t index) override;
+    void SelectOption(OptionGroup group, std::int32_t index) override;
+    void Close() override;
+
+  private:
+    void BuildControls();
+    void BuildPreferenceFields();
+    void BuildOptionGroups();
+    void BuildMenus();
+    void SetFocusOrder();
+
+    QLabel* lblBBSList_ = nullptr;
+    QListWidget* lstBBSList_ = nullptr;
+    QGroupBox* fraSetting_ = nullptr;
+    std::array<QLineEdit*, 4> fields_{};
+    QtSpinButton* uspnViewCount_ = nullptr;
+    QtSpinButton* uspnDownloadCount_ = nullptr;
+    QGroupBox* fraViewOrder_ = nullptr;
+    QGroupBox* fraNoReadView_ = nullptr;
+    std::array<QRadioButton*, 2> optViewOrder_{};
+    std::array<QRadioButton*, 2> optNoReadView_{};
+    QPushButton* cmdUpdate_ = nullptr;
+    frmMain* logic_ = nullptr;
+    MessageHook messageHook_;
+};
+
+}  // namespace tessel

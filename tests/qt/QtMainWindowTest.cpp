@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <filesystem>
+
+#include "ModalBoxCloser.h"
+#include "app/mdlMain.h"
+#include "board/BoardMode.h"
+#include "posix/NetscapeCookieJar.h"
+#include "posix/PosixProfileFile.h"
+#include "posix/ProcExecutable.h"
+#include "qt/QtMainWindow.h"
+#include "qt/QtSpinButton.h"
+#include "qt/QtWindowFactory.h"
+#include "support/FakeAppHost.h"
+#include "support/FakeCookieStore.h"
+#include "support/TempDir.h"
+
+namespace tessel {
+namespace {
+
+using Field = MainWindowView::Field;
+using OptionGroup = MainWindowView::OptionGroup;
+
+std::string UrlOf(int board) {
+    return "http://bbs.example.jp/b" + std::to_string(board) + "/bbs.cgi";
+}
+
+std::string BoardList() {
+    const char* kinds[] = {"Ferno-BBS", "Ferno-BBS Quill", "Ferno-BBS Harbor"};
+    std::string text;
+    for (int i = 1; i <= 3; ++i) {
+        const std::string n = std::to_string(i);
+        text += "[b" + n + "]\nname=掲示板" + n + "\nnickname=板" + n + "\nurl=" + UrlOf(i) +
+                "\nmode=" + kinds[i - 1] + "\n";
+    }
+    return text;
+}
+
+class QtMainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir.Write("TesselCustom.ini", BoardList());
+        ASSERT_TRUE(app.Main());
+        window = windows.Window();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+
+    // Writes a cookie for board n as another visit would have left it.
+    void GivenCookie(int n, std::int32_t mode, const std::string& postName) {
+        CBBSData board(jar, clock);
+        board.URL(UrlOf(n));
+        board.Mode(mode);
+        board.PostName(postName);
+        board.ViewCount(15);
+        board.ViewOrder(1);
+        board.NoReadView(1);
+        board.DownloadCount(44);
+        ASSERT_TRUE(board.SetCookie());
+    }
+
+    QRect RowRect(int row) {
+        QListWidget* list = window->BoardList();
+        return list->visualItemRect(list->item(row));
+    }
+    void DoubleClickRow(int row) {
+        // An item view takes a double-click only on the item its press began on.
+        QWidget* viewport = window->BoardList()->viewport();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, RowRect(row).center());
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, RowRect(row).center());
+    }
+    void MarkRow(int row) {
+        QListWidget* list = window->BoardList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, RowRect(row).center());
+        QTest::keyClick(list, Qt::Key_Space);
+    }
+    std::string CookieValueOf(int n) {
+        const std::optional<std::string> text = jar.InternetGetCookie(UrlOf(n));
+        const std::string prefix = UrlOf(n) + "=";
+        return text && text->rfind(prefix, 0) == 0 ? text->substr(prefix.size()) : std::string();
+    }
+
+    testing::TempDir dir;
+    PosixProfileFile profile;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    NetscapeCookieJar jar{dir.File("cookies.txt"), clock};
+    ProcExecutable executable{dir.File("TesselCustom")};
+    testing::RecordingMessages startupMessages;
+    testing::FakeShell shell;
+    QtWindowFactory windows{shell, QStringLiteral("cookies.txt: test")};
+    mdlMain app{StartupServices{profile, jar, clock, executable, startupMessages, windows}};
+    QtMainWindow* window = nullptr;
+    testing::ModalBoxCloser boxes;
+};
+
+TEST_F(QtMainWindowTest, OpensWithTheBoardsAndNothingSelected) {
+    EXPECT_EQ(window->windowTitle(), "TesselCustom Ver.1.01");
+    EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
+    ASSERT_EQ(window->BoardList()->count(), 3);
+    EXPECT_EQ(window->BoardList()->item(0)->text(), "板1");
+    EXPECT_EQ(window->BoardList()->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 0)->isChecked());
+    EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 0)->isChecked());
+}
+
+TEST_F(QtMainWindowTest, DoubleClickingARowFillsTheFields) {
+    GivenCookie(2, kModeQuill, "太郎");
+    DoubleClickRow(1);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
+    EXPECT_EQ(window->ViewCount()->TextPart()->text(), "15");
+    EXPECT_EQ(window->DownloadCount()->TextPart()->text(), "44");
+    EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 1)->isChecked());
+    EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 1)->isChecked());
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(QtMainWindowTest, AnUnreadableCookieIsToldInABox) {
+    DoubleClickRow(0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "掲示板1のクッキーが取得できない。");
+    EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
+    EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
+}
+
+TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
+    MarkRow(0);
+    MarkRow(1);
+    MarkRow(2);  // a Harbor board: never written
+    window->Field(Field::kPostName)->setFocus();
+    QTest::keyClicks(window->Field(Field::kPostName), "Taro");
+    QTest::keyClicks(window->ViewCount()->TextPart(), "2");  // the "0" was selected on focus
+    QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<QString>{"掲示板3のクッキーが設定できない。", "設定完了。"}));
+    EXPECT_EQ(CookieValueOf(1), "Taro,,,,2,0,0,0,0");
+    EXPECT_EQ(CookieValueOf(2), "Taro,,,,2,0,0,0,0,0");
+    EXPECT_EQ(CookieValueOf(3), "");
+}
+
+TEST_F(QtMainWindowTest, ThePasswordIsMaskedAndLimitedToEight) {
+    QLineEdit* password = window->Field(Field::kPassword);
+    password->setFocus();
+    QTest::keyClicks(password, "abcdefghij");
+    EXPECT_EQ(password->text(), "abcdefgh");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(password->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+TEST_F(QtMainWindowTest, AccessKeysMoveTheFocus) {
+    struct Key {
+        Qt::Key key;
+        QWidget* expected;
+    };
+    const Key keys[] = {
+        {Qt::Key_N, window->Field(Field::kPostName)},
+        {Qt::Key_W, window->Field(Field::kPassword)},
+        {Qt::Key_L, window->BoardList()},
+        {Qt::Key_V, window->ViewCount()->TextPart()},
+        {Qt::Key_D, window->DownloadCount()->TextPart()},
+        {Qt::Key_O, window->Option(OptionGroup::kViewOrder, 0)},
+    };
+    for (const Key& k : keys) {
+        SCOPED_TRACE(QKeySequence(k.key).toString().toStdString());
+        QTest::keyClick(window, k.key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::focusWidget(), k.expected);
+    }
+}
+
+TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
+    QTest::keyClick(window, Qt::Key_F1);
+    ASSERT_EQ(shell.requests.size(), 1u);
+    EXPECT_EQ(shell.requests[0].lpFile, dir.File("ReadMe.txt"));
+    EXPECT_TRUE(boxes.boxes.empty());
+    shell.accept = false;  // no program to show it with
+    QTest::keyClick(window, Qt::Key_F1);
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません "});
+}
+
+TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
+    for (QAction* action : window->menuBar()->actions()) {
+        if (!action->menu())
+            continue;
+        for (QAction* item : action->menu()->actions()) {
+            if (item->text().startsWith("終了"))
+                item->trigger();
+        }
+    }
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(app.BBSList(), nullptr);
+}
+
+TEST_F(QtMainWindowTest, SavesAScreenshotForPeopleToLookAt) {
+    GivenCookie(1, kModeFernoBBS, "太郎");
+    DoubleClickRow(0);
+    std::filesystem::create_directories(TESSEL_ARTIFACT_DIR);
+    const QString path = QStringLiteral(TESSEL_ARTIFACT_DIR "/TesselCustom-window.png");
+    ASSERT_TRUE(window->grab().save(path));
+    EXPECT_GT(std::filesystem::file_size(path.toStdString()), 1000u);
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "qt/QtSpinButton.h"
+#include "qt/Twips.h"
+
+namespace tessel {
+namespace {
+
+class QtSpinButtonTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const Twips twips = Twips::For(&spin);
+        spin.resize(twips.ToPixels(735), twips.ToPixels(330));
+        spin.show();
+        spin.TextPart()->setFocus();
+    }
+
+    // Clicks the upper (up) or lower (down) arrow of the scroll bar.
+    void ClickArrow(bool up) {
+        QScrollBar* bar = spin.SpinPart();
+        const QPoint at(bar->width() / 2, up ? 1 : bar->height() - 2);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+    }
+
+    QtSpinButton spin;
+};
+
+TEST_F(QtSpinButtonTest, StartsAtZeroAndLaysOutTextAndArrows) {
+    EXPECT_EQ(spin.Logic().Value(), 0);
+    EXPECT_EQ(spin.TextPart()->text(), "0");
+    const Twips twips = Twips::For(&spin);
+    EXPECT_NEAR(spin.TextPart()->width(), twips.ToPixels(540), 1);
+    EXPECT_NEAR(spin.SpinPart()->x(), twips.ToPixels(540), 1);
+    EXPECT_EQ(spin.height(), spin.TextPart()->height());
+}
+
+TEST_F(QtSpinButtonTest, TypingTakesDigitsAndDropsEverythingElse) {
+    spin.TextPart()->selectAll();
+    QTest::keyClicks(spin.TextPart(), "1a .+2");
+    EXPECT_EQ(spin.TextPart()->text(), "12");
+    EXPECT_EQ(spin.Logic().Value(), 12);
+    QTest::keyClicks(spin.TextPart(), "9");  // 129 is beyond 50: put back
+    EXPECT_EQ(spin.TextPart()->text(), "12");
+    EXPECT_EQ(spin.Logic().Value(), 12);
+}
+
+TEST_F(QtSpinButtonTest, UpAndDownKeysStepAndSelectTheNumber) {
+    spin.Logic().Value(10);
+    QTest::keyClick(spin.TextPart(), Qt::Key_Up);
+    EXPECT_EQ(spin.Logic().Value(), 11);
+    EXPECT_EQ(spin.TextPart()->selectedText(), "11");
+    QTest::keyClick(spin.TextPart(), Qt::Key_Down);
+    QTest::keyClick(spin.TextPart(), Qt::Key_Down);
+    EXPECT_EQ(spin.Logic().Value(), 9);
+    QTest::keyClick(spin.TextPart(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(spin.Logic().Value(), 9);
+}
+
+TEST_F(QtSpinButtonTest, ArrowClicksStepOnceAndRaiseChangeTwice) {
+    QSignalSpy changes(&spin, &QtSpinButton::changed);
+    spin.Logic().Value(7);
+    ClickArrow(true);
+    EXPECT_EQ(spin.Logic().Value(), 8);
+    EXPECT_EQ(changes.count(), 2);
+    EXPECT_EQ(spin.SpinPart()->value(), 1);
+    ClickArrow(false);
+    ClickArrow(false);
+    EXPECT_EQ(spin.Logic().Value(), 6);
+    spin.Logic().Value(50);
+    ClickArrow(true);
+    EXPECT_EQ(spin.Logic().Value(), 50);
+}
+
+TEST_F(QtSpinButtonTest, EmptyingTheTextShowsTheMinimumSelected) {
+    spin.Logic().Value(25);
+    spin.TextPart()->selectAll();
+    QTest::keyClick(spin.TextPart(), Qt::Key_Backspace);
+    EXPECT_EQ(spin.TextPart()->text(), "0");
+    EXPECT_EQ(spin.TextPart()->selectedText(), "0");
+    EXPECT_EQ(spin.Logic().Value(), 0);
+}
+
+TEST_F(QtSpinButtonTest, APastedNonNumberIsPutBack) {
+    spin.Logic().Value(12);
+    spin.TextPart()->selectAll();
+    spin.TextPart()->insert("3x");  // as a paste through the context menu would
+    EXPECT_EQ(spin.TextPart()->text(), "12");
+}
+
+TEST_F(QtSpinButtonTest, LockedRefusesTheUser) {
+    spin.Logic().Locked(true);
+    EXPECT_FALSE(spin.SpinPart()->isEnabled());
+    QTest::keyClick(spin.TextPart(), Qt::Key_Up);
+    QTest::keyClicks(spin.TextPart(), "5");
+    EXPECT_EQ(spin.Logic().Value(), 0);
+    spin.Logic().Value(4);
+    EXPECT_EQ(spin.TextPart()->text(), "4");
+}
+
+}  // namespace
+}  // namespace tessel
