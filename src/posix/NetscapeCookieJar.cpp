@@ -13,6 +13,7 @@
 #include "posix/AtomicFile.h"
 #include "posix/CookieUrl.h"
 #include "posix/PrivateDirectory.h"
+#include "posix/ReadFile.h"
 #include "posix/SetCookieData.h"
 
 namespace tessel {
@@ -26,34 +27,8 @@ bool BreaksJarLine(std::string_view text) {
     return text.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string_view::npos;
 }
 
-// The whole file, with the stamp of the version read; nullopt when it cannot be read.
-std::optional<std::string> ReadRegularFile(const std::string& path, FileStamp* stamp) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat status {};
-    std::optional<std::string> bytes;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        *stamp = FileStamp::Of(status);
-        bytes.emplace();
-        bytes->reserve(static_cast<std::size_t>(status.st_size));
-        char buffer[65536];
-        for (;;) {
-            const ssize_t count = read(fd, buffer, sizeof buffer);
-            if (count == 0)
-                break;
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count < 0) {
-                bytes.reset();
-                break;
-            }
-            bytes->append(buffer, static_cast<std::size_t>(count));
-        }
-    }
-    close(fd);
-    return bytes;
-}
+// Jars of other tools can be large, but not this large.
+constexpr std::int64_t kMaxJarSize = std::int64_t{1} << 30;
 
 }  // namespace
 
@@ -85,14 +60,14 @@ bool NetscapeCookieJar::Load() {
         return true;
 
     FileStamp stamp;
-    std::optional<std::string> bytes = ReadRegularFile(path_, &stamp);
-    if (!bytes) {
+    std::string bytes;
+    if (ReadWholeFile(path_, kMaxJarSize, &bytes, &stamp)) {
         document_.reset();
         return false;
     }
-    if (bytes->empty())
-        *bytes = kHeader;
-    document_ = std::make_unique<CookieJarDocument>(std::move(*bytes));
+    if (bytes.empty())
+        bytes = kHeader;
+    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
     stamp_ = stamp;
     return true;
 }

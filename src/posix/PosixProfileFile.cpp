@@ -14,7 +14,9 @@
 #include "posix/AtomicFile.h"
 #include "posix/FileStamp.h"
 #include "posix/ProfileDocument.h"
+#include "posix/ReadFile.h"
 #include "settings/NameIndex.h"
+#include "settings/ProfileList.h"
 #include "settings/TextCase.h"
 
 namespace tessel {
@@ -55,78 +57,6 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 
 // Files a program works with at once; more only happens when it is pointed at many in turn.
 constexpr std::size_t kMaxCachedFiles = 8;
-
-std::error_code LastError() {
-    return {errno, std::generic_category()};
-}
-
-std::error_code ReadWholeFile(const std::string& path, std::string* bytes, FileStamp* stamp) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return LastError();
-    struct Closer {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-
-    struct stat status {};
-    if (fstat(fd, &status) != 0)
-        return LastError();
-    if (S_ISDIR(status.st_mode))
-        return std::make_error_code(std::errc::is_a_directory);
-    if (!S_ISREG(status.st_mode))
-        return std::make_error_code(std::errc::invalid_argument);
-    if (status.st_size > kMaxFileSize)
-        return std::make_error_code(std::errc::file_too_large);
-    if (stamp != nullptr)
-        *stamp = FileStamp::Of(status);
-
-    // Read straight into the result: the size is known, and a file that grows meanwhile is read
-    // on in chunks.
-    bytes->resize(static_cast<std::size_t>(status.st_size));
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes->size())
-            bytes->resize(filled + 65536);
-        const ssize_t got = read(fd, bytes->data() + filled, bytes->size() - filled);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            return LastError();
-        }
-        if (got == 0) {
-            bytes->resize(filled);
-            return {};
-        }
-        filled += static_cast<std::size_t>(got);
-        if (static_cast<std::int64_t>(filled) > kMaxFileSize) {
-            return std::make_error_code(std::errc::file_too_large);
-        }
-    }
-}
-
-// Places a NUL-separated list (each item followed by a NUL) in buffer the way the Windows profile
-// functions do: the list and one more NUL when that fits; otherwise as much as fits with the
-// buffer ending in two NULs, and size - 2 as the result.
-std::uint32_t PlaceList(std::string_view list, char* buffer, std::uint32_t size) {
-    if (buffer == nullptr || size == 0)
-        return 0;
-    if (list.size() < size) {
-        list.copy(buffer, list.size());
-        buffer[list.size()] = '\0';
-        if (list.empty() && size >= 2)
-            buffer[1] = '\0';
-        return static_cast<std::uint32_t>(list.size());
-    }
-    if (size < 2) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    list.copy(buffer, size - 2);
-    buffer[size - 2] = '\0';
-    buffer[size - 1] = '\0';
-    return size - 2;
-}
 
 std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
     auto sections = std::make_shared<CachedSections>();
@@ -191,7 +121,7 @@ std::shared_ptr<const CachedSections> PosixProfileFile::Load(const std::string& 
 
     std::string bytes;
     FileStamp stamp;
-    if (ReadWholeFile(fileName, &bytes, &stamp)) {
+    if (ReadWholeFile(fileName, kMaxFileSize, &bytes, &stamp)) {
         cache_.erase(fileName);
         return nullptr;
     }
@@ -207,8 +137,8 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSectionNames(char* buffer, std:
                                                               const std::string& fileName) {
     std::lock_guard lock(mutex_);
     const std::shared_ptr<const CachedSections> sections = Load(fileName);
-    return PlaceList(sections ? std::string_view(sections->names) : std::string_view(), buffer,
-                     size);
+    return PlaceProfileList(sections ? std::string_view(sections->names) : std::string_view(),
+                            buffer, size);
 }
 
 std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& section, char* buffer,
@@ -224,7 +154,7 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
             lines = std::string_view(sections->lines).substr(begin, end - begin);
         }
     }
-    return PlaceList(lines, buffer, size);
+    return PlaceProfileList(lines, buffer, size);
 }
 
 bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
@@ -238,7 +168,7 @@ bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
 
     std::lock_guard lock(mutex_);
     std::string bytes;
-    if (const std::error_code error = ReadWholeFile(fileName, &bytes, nullptr);
+    if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, nullptr);
         error && error != std::errc::no_such_file_or_directory) {
         return false;
     }

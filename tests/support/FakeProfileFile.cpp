@@ -3,29 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "settings/ProfileList.h"
 #include "settings/TextCase.h"
 
 namespace tessel::testing {
-
-std::uint32_t PlaceList(const std::string& list, char* buffer, std::uint32_t size) {
-    if (size == 0)
-        return 0;
-    if (list.size() + 1 <= size) {
-        std::memcpy(buffer, list.data(), list.size());
-        buffer[list.size()] = '\0';
-        if (list.empty() && size >= 2)
-            buffer[1] = '\0';
-        return static_cast<std::uint32_t>(list.size());
-    }
-    if (size < 2) {
-        buffer[0] = '\0';
-        return 0;
-    }
-    std::memcpy(buffer, list.data(), size - 2);
-    buffer[size - 2] = '\0';
-    buffer[size - 1] = '\0';
-    return size - 2;
-}
 
 void FakeProfileFile::SetFile(const std::string& fileName, std::vector<Section> sections) {
     files_[fileName] = std::move(sections);
@@ -47,7 +28,7 @@ std::uint32_t FakeProfileFile::GetPrivateProfileSectionNames(char* buffer, std::
             list += '\0';
         }
     }
-    return PlaceList(list, buffer, size);
+    return PlaceProfileList(list, buffer, size);
 }
 
 std::uint32_t FakeProfileFile::GetPrivateProfileSection(const std::string& section, char* buffer,
@@ -66,7 +47,7 @@ std::uint32_t FakeProfileFile::GetPrivateProfileSection(const std::string& secti
             }
         }
     }
-    return PlaceList(list, buffer, size);
+    return PlaceProfileList(list, buffer, size);
 }
 
 bool FakeProfileFile::WritePrivateProfileSection(const std::string& section,

@@ -44,8 +44,4 @@ class FakeProfileFile : public ProfileFile {
     std::optional<std::string> failingSection_;
 };
 
-// Fills buffer from a NUL-separated list (each item followed by a NUL) by the profile-function
-// rule: list plus a final NUL when it fits, else cut with two closing NULs and size - 2.
-std::uint32_t PlaceList(const std::string& list, char* buffer, std::uint32_t size);
-
 }  // namespace tessel::testing
