@@ -6,18 +6,13 @@
 #include "board/BoardMode.h"
 #include "board/CookieDate.h"
 #include "board/CookieEscaping.h"
+#include "board/CookieLayout.h"
 #include "board/CookieText.h"
 #include "settings/NumericText.h"
 #include "settings/mdlIsType.h"
 
 namespace tessel {
 namespace {
-
-constexpr std::size_t kFirstIntegerField = 4;
-
-// Defaults for integer fields that are present but empty, fields 4 to 9.
-constexpr std::array<std::string_view, 6> kFernoDefaults = {"20", "0", "1", "0", "30", ""};
-constexpr std::array<std::string_view, 6> kQuillDefaults = {"30", "0", "1", "0", "50", "0"};
 
 std::vector<std::string> SplitFields(const std::string& value) {
     std::vector<std::string> fields;
@@ -44,24 +39,17 @@ bool CBBSData::GetCookie() {
 
 bool CBBSData::ParseCookie(const std::string& value) {
     std::vector<std::string> fields = SplitFields(value);
-    std::size_t count = 0;
-    const std::array<std::string_view, 6>* defaults = nullptr;
-    if (m_Mode == kModeFernoBBS) {
-        count = 9;
-        defaults = &kFernoDefaults;
-    } else if (m_Mode == kModeQuill) {
-        count = 10;
-        defaults = &kQuillDefaults;
-    } else {
+    const CookieLayout* layout = LayoutOf(m_Mode);
+    if (layout == nullptr)
         return true;  // no layout: nothing to read, nothing failed
-    }
+    const std::size_t count = layout->fieldCount;
     if (fields.size() != count)
         return false;
 
     // Every test comes before the first assignment, so a read changes all members or none.
     for (std::size_t i = kFirstIntegerField; i < count; ++i) {
         if (fields[i].empty())
-            fields[i] = (*defaults)[i - kFirstIntegerField];
+            fields[i] = layout->integerDefaults[i - kFirstIntegerField];
         if (!mdlIsType::IsInteger(fields[i]))
             return false;
     }

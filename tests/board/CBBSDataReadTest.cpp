@@ -4,6 +4,7 @@
 
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
+#include "board/CookieLayout.h"
 #include "support/FakeCookieStore.h"
 
 namespace tessel {
@@ -147,6 +148,36 @@ TEST_F(CBBSDataReadTest, IdentityMembersNeverChangeOnRead) {
     EXPECT_EQ(board.Name(), "名前");
     EXPECT_EQ(board.URL(), kUrl);
     EXPECT_EQ(board.CookieExpirationDate(), 120);
+}
+
+}  // namespace
+}  // namespace tessel
+
+namespace tessel {
+namespace {
+
+TEST(CookieLayoutTest, DefaultsAreWhatAnEmptyCookieReadsAs) {
+    testing::FakeCookieStore store;
+    testing::FixedClock clock{SystemTime{}};
+    for (std::int32_t mode : {kModeFernoBBS, kModeQuill}) {
+        SCOPED_TRACE(mode);
+        CBBSData fromDefaults(store, clock), fromCookie(store, clock);
+        fromDefaults.Mode(mode);
+        fromCookie.Mode(mode);
+        fromCookie.URL(kUrl);
+        store.SetText(kUrl, kUrl + "=" + std::string(LayoutOf(mode)->fieldCount - 1, ','));
+        ASSERT_TRUE(ApplyLayoutDefaults(fromDefaults));
+        ASSERT_TRUE(fromCookie.GetCookie());
+        EXPECT_EQ(fromDefaults.ViewCount(), fromCookie.ViewCount());
+        EXPECT_EQ(fromDefaults.ViewOrder(), fromCookie.ViewOrder());
+        EXPECT_EQ(fromDefaults.NoReadView(), fromCookie.NoReadView());
+        EXPECT_EQ(fromDefaults.DownloadCount(), fromCookie.DownloadCount());
+        EXPECT_EQ(fromDefaults.NoReadPoint_R(), fromCookie.NoReadPoint_R());
+    }
+    CBBSData harbor(store, clock);
+    harbor.Mode(kModeHarbor);
+    EXPECT_FALSE(ApplyLayoutDefaults(harbor));
+    EXPECT_EQ(LayoutOf(kModeHarbor), nullptr);
 }
 
 }  // namespace
