@@ -1,0 +1,119 @@
+#include "cli/CommandOptions.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace tessel::cli {
+namespace {
+
+constexpr unsigned kAnyCommand = ~0u;
+constexpr unsigned kApply = CommandBit(Command::kApply);
+
+constexpr CommandOption Switch(std::string_view name, unsigned commands, bool Invocation::*flag) {
+    return {name, commands, false, nullptr, flag};
+}
+
+std::string SetOnce(std::optional<std::string>& field, const std::string& value,
+                    std::string_view name) {
+    if (field)
+        return std::string(name) + " is given twice";
+    field = value;
+    return {};
+}
+
+std::string SetOnce(std::optional<std::int32_t>& field, std::optional<std::int32_t> value,
+                    std::string_view name, std::string_view expected) {
+    if (!value)
+        return std::string(name) + " must be " + std::string(expected);
+    if (field)
+        return std::string(name) + " is given twice";
+    field = value;
+    return {};
+}
+
+std::optional<std::int32_t> ParseCount(const std::string& text) {
+    std::int64_t value = -1;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end || !IsCount(value))
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+std::optional<std::int32_t> ParseSwitch(const std::string& text) {
+    if (text == "on")
+        return 1;
+    if (text == "off")
+        return 0;
+    return std::nullopt;
+}
+
+std::string SetPasswordSource(Invocation& invocation, PasswordSource source) {
+    if (invocation.passwordSource != PasswordSource::kNone && invocation.passwordSource != source) {
+        return "give only one of --password-stdin and --password-prompt";
+    }
+    invocation.passwordSource = source;
+    return {};
+}
+
+constexpr std::string_view kCountRange = "a whole number from 0 to 50";
+
+const CommandOption kOptions[] = {
+    Switch("--help", kAnyCommand, &Invocation::help),
+    Switch("-h", kAnyCommand, &Invocation::help),
+    Switch("--json", CommandBit(Command::kList) | CommandBit(Command::kShow), &Invocation::json),
+    Switch("--show-password", CommandBit(Command::kShow), &Invocation::showPassword),
+    Switch("--with-passwords", CommandBit(Command::kExport), &Invocation::withPasswords),
+    Switch("--all", kApply | CommandBit(Command::kExport), &Invocation::all),
+    {"--name", kApply, true,
+     [](Invocation& i, const std::string& v) { return SetOnce(i.changes.postName, v, "--name"); }},
+    {"--mail", kApply, true,
+     [](Invocation& i, const std::string& v) { return SetOnce(i.changes.mail, v, "--mail"); }},
+    {"--home-page", kApply, true,
+     [](Invocation& i, const std::string& v) {
+         return SetOnce(i.changes.homePage, v, "--home-page");
+     }},
+    {"--view-count", kApply, true,
+     [](Invocation& i, const std::string& v) {
+         return SetOnce(i.changes.viewCount, ParseCount(v), "--view-count", kCountRange);
+     }},
+    {"--download-count", kApply, true,
+     [](Invocation& i, const std::string& v) {
+         return SetOnce(i.changes.downloadCount, ParseCount(v), "--download-count", kCountRange);
+     }},
+    {"--order", kApply, true,
+     [](Invocation& i, const std::string& v) {
+         return SetOnce(i.changes.viewOrder, ParseOrderKeyword(v), "--order", "newest or oldest");
+     }},
+    {"--unread", kApply, true,
+     [](Invocation& i, const std::string& v) {
+         return SetOnce(i.changes.noReadView, ParseSwitch(v), "--unread", "on or off");
+     }},
+    {"--password-stdin", kApply, false,
+     [](Invocation& i, const std::string&) {
+         return SetPasswordSource(i, PasswordSource::kStdin);
+     }},
+    {"--password-prompt", kApply, false,
+     [](Invocation& i, const std::string&) {
+         return SetPasswordSource(i, PasswordSource::kPrompt);
+     }},
+    // Anything on a command line can be read by every user of the machine.
+    {"--password", kAnyCommand, true,
+     [](Invocation&, const std::string&) {
+         return std::string(
+             "the password is not taken from the command line: use --password-stdin or "
+             "--password-prompt");
+     }},
+};
+
+}  // namespace
+
+const CommandOption* FindCommandOption(std::string_view name) {
+    const auto found =
+        std::find_if(std::begin(kOptions), std::end(kOptions),
+                     [&](const CommandOption& option) { return option.name == name; });
+    return found == std::end(kOptions) ? nullptr : found;
+}
+
+}  // namespace tessel::cli

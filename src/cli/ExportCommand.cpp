@@ -1,0 +1,35 @@
+#include "app/Messages.h"
+#include "cli/BoardSelection.h"
+#include "cli/Commands.h"
+#include "cli/ExitCode.h"
+#include "cli/JsonWriter.h"
+#include "cli/Preferences.h"
+#include "cli/PreferencesJson.h"
+#include "cli/UsageError.h"
+
+namespace tessel::cli {
+
+int RunExport(const Invocation& invocation, CommandContext& context) {
+    const bool all = invocation.all || invocation.operands.empty();
+    const BoardSelection selection =
+        SelectBoards(BoardIndex(context.boards), invocation.operands, all);
+    if (!selection.error.empty())
+        return UsageError(context.err, selection.error);
+    JsonValue document = JsonValue::Object();
+    int status = kExitOk;
+    for (const std::size_t position : selection.positions) {
+        CBBSData& board = *context.boards.Item(position);
+        if (!HasPreferencesCookie(board))
+            continue;
+        if (!board.GetCookie()) {
+            context.err << board.Name() << messages::kCookieReadFailed << '\n';
+            status = kExitSomeFailed;
+            continue;
+        }
+        document.Add(board.ID(), PreferencesToJson(board, invocation.withPasswords));
+    }
+    context.out << WriteJson(document) << '\n';
+    return status;
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,108 @@
+#include "cli/HelpText.h"
+
+namespace tessel::cli {
+namespace {
+
+constexpr std::string_view kProgram = R"(Usage: tessel [options] COMMAND [arguments]
+
+Reads and writes the preferences cookies of the boards in TesselCustom's board list, from the
+command line.
+
+Commands:
+  list      the boards of the board list
+  show      one board's preferences, read from its cookie
+  apply     write preferences to boards, as the window's update command does
+  export    boards' preferences as JSON
+  import    write preferences from a JSON file made by export
+
+A BOARD is a position in the list (1 is the first), a section name (in any letter case) or a
+nickname.
+
+Options, before or after the command:
+  --board-list FILE      the board list instead of TesselCustom.ini beside the program
+  --cookie-store STORE   where the cookies are: jar:PATH for a cookies.txt file
+  --cookie-charset NAME  cp932 (the default) or utf-8
+  -h, --help             this help; 'tessel COMMAND --help' tells about a command
+
+Exit status: 0 done; 1 a board's cookie could not be read or written; 2 a usage error, or the
+board list or cookie store could not be used.
+)";
+
+constexpr std::string_view kList = R"(Usage: tessel list [--json]
+
+Prints the boards in board-list order: position, nickname, name, kind and URL.
+
+  --json   print them as a JSON array of objects
+)";
+
+constexpr std::string_view kShow = R"(Usage: tessel show [--json] [--show-password] BOARD
+
+Prints one board's preferences, read from its cookie. When the cookie cannot be read, says so
+as the window does and exits with 1.
+
+  --json            print a JSON object
+  --show-password   print the password instead of hiding it
+)";
+
+constexpr std::string_view kApply = R"(Usage: tessel apply [preferences] (BOARD... | --all)
+
+Writes the given preferences to each board's cookie; every other preference keeps the value read
+from the board's cookie. Prints a line per board in board-list order (its name, or why its cookie
+could not be set), then a closing line. Ferno-BBS Harbor boards keep no preferences cookie, so
+writing to them always fails.
+
+  --name TEXT             the name to post under
+  --mail TEXT             the mail address
+  --home-page URL         the home page
+  --password-stdin        read the password from the first line of standard input
+  --password-prompt       ask for the password at the terminal, without echo
+  --view-count N          posts per page, 0 to 50
+  --download-count N      log posts per download, 0 to 50
+  --order newest|oldest   which posts come first
+  --unread on|off         whether unread posts are marked
+  --all                   write to every board of the list
+
+The password is never taken from the command line, where other users could read it.
+)";
+
+constexpr std::string_view kExport = R"(Usage: tessel export [--with-passwords] [BOARD... | --all]
+
+Prints the boards' preferences (every board when none is named) as a JSON object keyed by
+section name, for import. A board whose cookie cannot be read is left out, with a message on
+standard error, and the exit status is 1. Ferno-BBS Harbor boards, which keep no preferences
+cookie, are left out.
+
+  --with-passwords   include the passwords (keep such a file private)
+  --all              every board of the list
+)";
+
+constexpr std::string_view kImport = R"(Usage: tessel import FILE
+
+Writes the preferences of a file made by export ("-" reads standard input) to the boards it
+names; other boards are not touched. Preferences a board's entry leaves out, the password among
+them, keep the value read from the board's cookie. The whole file is checked before anything is
+written: malformed JSON, an unknown board or field, a value of the wrong type or a count outside
+0 to 50 writes nothing and exits with 2. Reports like apply.
+)";
+
+}  // namespace
+
+std::string_view HelpText(Command command) {
+    switch (command) {
+        case Command::kList:
+            return kList;
+        case Command::kShow:
+            return kShow;
+        case Command::kApply:
+            return kApply;
+        case Command::kExport:
+            return kExport;
+        case Command::kImport:
+            return kImport;
+        case Command::kNone:
+            break;
+    }
+    return kProgram;
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+#include "cli/ExitCode.h"
+
+namespace tessel::cli {
+
+// Tells the user what was wrong with the command and returns the usage-error status.
+inline int UsageError(std::ostream& err, std::string_view message) {
+    err << "tessel: " << message << "\nTry 'tessel --help' for more information.\n";
+    return kExitUsage;
+}
+
+}  // namespace tessel::cli

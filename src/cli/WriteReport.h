@@ -1,0 +1,17 @@
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "app/BoardList.h"
+#include "cli/BoardWriter.h"
+
+namespace tessel::cli {
+
+// Prints what the window reports after writing: a line per board, its name when written or the
+// window's message when not, then the closing message. Returns the exit status: ok when every
+// board was written.
+int ReportWrites(const BoardList& boards, const std::vector<BoardOutcome>& outcomes,
+                 std::ostream& out);
+
+}  // namespace tessel::cli

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "TestBoards.h"
+#include "cli/BoardWriter.h"
+#include "cli/ExitCode.h"
+#include "cli/WriteReport.h"
+
+namespace tessel::cli {
+namespace {
+
+// Counts what it is told.
+class CountingProgress : public Progress {
+  public:
+    void Start(std::size_t total) override { events += "start " + std::to_string(total) + ";"; }
+    void Advance(std::size_t done) override { events += std::to_string(done) + ";"; }
+    void Finish() override { events += "finish"; }
+    std::string events;
+};
+
+class BoardWriterTest : public ::testing::Test {
+  protected:
+    std::vector<BoardOutcome> Write(std::vector<std::size_t> positions,
+                                    const PreferenceChanges& changes) {
+        std::vector<BoardUpdate> updates;
+        for (const std::size_t position : positions)
+            updates.push_back({position, changes});
+        return WriteBoards(test.boards, test.store, updates, progress);
+    }
+
+    static std::vector<bool> Written(const std::vector<BoardOutcome>& outcomes) {
+        std::vector<bool> written;
+        for (const BoardOutcome& outcome : outcomes)
+            written.push_back(outcome.written);
+        return written;
+    }
+
+    testing::TestBoards test;
+    CountingProgress progress;
+};
+
+TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
+    test.Add("f", kModeFernoBBS);
+    test.Add("q", kModeQuill);
+    test.Seed("f", "Taro,t&#45$m@x,,pw,20,1,0,7,30");
+    test.Seed("q", "Hana,,http://h/,,30,0,1,12,50,-3");
+    PreferenceChanges changes;
+    changes.viewCount = 10;
+    changes.password = "new";
+    EXPECT_EQ(Written(Write({1, 2}, changes)), (std::vector<bool>{true, true}));
+    EXPECT_EQ(test.Value("f"), "Taro,t&#45$m@x,,new,10,1,0,7,30");
+    EXPECT_EQ(test.Value("q"), "Hana,,http://h/,new,10,0,1,12,50,-3");
+}
+
+TEST_F(BoardWriterTest, ABoardWithoutAReadableCookieStartsFromItsKindsDefaults) {
+    CBBSData& board = test.Add("f", kModeFernoBBS);
+    board.Mail("held@x");
+    board.DownloadCount(33);
+    test.Seed("f", "too,few,fields");
+    PreferenceChanges changes;
+    changes.postName = "Jiro";
+    Write({1}, changes);
+    // The texts it holds stay; the numbers are the board's own defaults, not zeros.
+    EXPECT_EQ(test.Value("f"), "Jiro,held@x,,,20,0,1,0,30");
+}
+
+TEST_F(BoardWriterTest, OneBatchWithEachBoardsOwnResultInOrder) {
+    test.Add("a", kModeFernoBBS);
+    test.Add("harbor", kModeHarbor);
+    test.Add("refused", kModeQuill);
+    test.Add("d", kModeQuill);
+    test.store.RefuseWritesFor(testing::TestBoards::UrlOf("refused"));
+    const auto outcomes = Write({1, 2, 3, 4}, PreferenceChanges{});
+    EXPECT_EQ(Written(outcomes), (std::vector<bool>{true, false, false, true}));
+    EXPECT_EQ(outcomes[3].position, 4u);
+    EXPECT_EQ(test.store.batches, 1);
+    EXPECT_EQ(progress.events, "start 4;1;2;3;4;finish");
+}
+
+TEST_F(BoardWriterTest, AFailedCommitFailsEveryBoardOfTheBatch) {
+    test.Add("a", kModeFernoBBS);
+    test.Add("b", kModeQuill);
+    test.store.FailCommit();
+    EXPECT_EQ(Written(Write({1, 2}, PreferenceChanges{})), (std::vector<bool>{false, false}));
+}
+
+TEST_F(BoardWriterTest, ReportPrintsALinePerBoardThenTheClosingMessage) {
+    test.Add("a", kModeFernoBBS);
+    test.Add("b", kModeHarbor);
+    const struct {
+        std::vector<BoardOutcome> outcomes;
+        std::string text;
+        int status;
+    } cases[] = {
+        {{{1, true}, {2, false}},
+         "aの掲示板\nbの掲示板のクッキーが設定できない。\n設定完了。\n",
+         kExitSomeFailed},
+        {{{1, true}}, "aの掲示板\n設定完了。\n", kExitOk},
+        {{}, "設定完了。\n", kExitOk},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::ostringstream out;
+        EXPECT_EQ(ReportWrites(test.boards, c.outcomes, out), c.status);
+        EXPECT_EQ(out.str(), c.text);
+    }
+}
+
+}  // namespace
+}  // namespace tessel::cli

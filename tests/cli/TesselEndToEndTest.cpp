@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TesselProcess.h"
+#include "posix/NetscapeCookieJar.h"
+#include "support/FakeCookieStore.h"
+#include "support/TempDir.h"
+
+namespace tessel {
+namespace {
+
+using testing::ProcessResult;
+using testing::ReadBytes;
+
+const char* kBoardList = R"([zatsudan]
+name=雑談掲示板
+nickname=雑談
+url=http://bbs.example.jp/zatsudan/bbs.cgi
+mode=Ferno-BBS
+
+[shumi]
+name=趣味の部屋
+nickname=趣味
+url=http://bbs.example.jp/shumi/quill.cgi
+mode=Ferno-BBS Quill
+
+[shitsumon]
+name=質問掲示板
+nickname=質問
+url=http://bbs.example.jp/shitsumon/harbor.cgi
+mode=Ferno-BBS Harbor
+
+[kaigai]
+name=海外掲示板
+nickname=海外
+url=http://bbs.example.jp/kaigai/bbs.cgi
+mode=Ferno-BBS
+)";
+
+const std::vector<std::string> kUrls = {"http://bbs.example.jp/zatsudan/bbs.cgi",
+                                        "http://bbs.example.jp/shumi/quill.cgi",
+                                        "http://bbs.example.jp/kaigai/bbs.cgi"};
+
+class TesselEndToEndTest : public ::testing::Test {
+  protected:
+    // Runs tessel on the test's board list and jar (or another jar).
+    ProcessResult Run(std::vector<std::string> args, const std::string& input = "",
+                      const std::string& jar = "") {
+        // First, so that a case's own platform options come later and win.
+        args.insert(args.begin(), {"--board-list", boardList, "--cookie-store",
+                                   "jar:" + (jar.empty() ? jarPath : jar)});
+        return testing::RunTessel(args, input, dir.Path().string());
+    }
+
+    // The cookies a browser would send to each board, as the jar holds them.
+    std::vector<std::string> Cookies(const std::string& path) {
+        NetscapeCookieJar jar(path, clock);
+        std::vector<std::string> texts;
+        for (const std::string& url : kUrls)
+            texts.push_back(jar.InternetGetCookie(url).value_or("(unreadable)"));
+        return texts;
+    }
+
+    void SeedAll() {
+        ASSERT_EQ(Run({"apply", "--name", "太郎, \"T\"", "--mail", "t-m@example.jp", "--view-count",
+                       "30", "--order", "oldest", "--unread", "on", "--password-stdin", "zatsudan",
+                       "趣味", "KAIGAI"},
+                      "秘密\n")
+                      .exitCode,
+                  0);
+    }
+
+    testing::TempDir dir;
+    std::string boardList = dir.Write("boards.ini", kBoardList);
+    std::string jarPath = dir.File("cookies.txt");
+    testing::FixedClock clock{SystemTime{2026, 1, 1, 0, 0, 0, 0}};
+};
+
+TEST_F(TesselEndToEndTest, ListsTheBoardsInListOrder) {
+    const ProcessResult text = Run({"list"});
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.out,
+              "1  雑談  雑談掲示板  Ferno-BBS         http://bbs.example.jp/zatsudan/bbs.cgi\n"
+              "2  趣味  趣味の部屋  Ferno-BBS Quill   http://bbs.example.jp/shumi/quill.cgi\n"
+              "3  質問  質問掲示板  Ferno-BBS Harbor  http://bbs.example.jp/shitsumon/harbor.cgi\n"
+              "4  海外  海外掲示板  Ferno-BBS         http://bbs.example.jp/kaigai/bbs.cgi\n");
+    const ProcessResult json = Run({"--json", "list"});
+    EXPECT_EQ(json.exitCode, 2) << "--json belongs after the command";
+    const ProcessResult after = Run({"list", "--json"});
+    EXPECT_NE(
+        after.out.find("    \"position\": 4,\n    \"id\": \"kaigai\",\n    \"nickname\": "
+                       "\"海外\",\n    \"name\": \"海外掲示板\",\n    \"kind\": \"Ferno-BBS\""),
+        std::string::npos)
+        << after.out;
+}
+
+TEST_F(TesselEndToEndTest, WithoutABoardListOptionTheWindowsListIsRead) {
+    // tessel sits beside the window's executable and must read its list, not a "tessel.ini".
+    const ProcessResult result =
+        testing::RunTessel({"list", "--cookie-store", "jar:" + jarPath}, "", dir.Path().string());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out, "");
+}
+
+TEST_F(TesselEndToEndTest, ApplyWritesTheGivenFieldsAndShowReadsThemBack) {
+    SeedAll();
+    const ProcessResult applied = Run({"apply", "--view-count", "10", "1"});
+    EXPECT_EQ(applied.out, "雑談掲示板\n設定完了。\n");
+    const ProcessResult shown = Run({"show", "雑談"});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    for (const std::string line :
+         {"post name:       太郎, \"T\"\n", "mail:            t-m@example.jp\n",
+          "password:        ******** (--show-password shows it)\n", "view count:      10\n",
+          "order:           oldest first\n", "unread:          on\n"}) {
+        EXPECT_NE(shown.out.find(line), std::string::npos) << line << shown.out;
+    }
+    const ProcessResult json = Run({"show", "--json", "--show-password", "ZATSUDAN"});
+    EXPECT_NE(json.out.find("\"name\": \"太郎, \\\"T\\\"\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"password\": \"秘密\""), std::string::npos) << json.out;
+}
+
+TEST_F(TesselEndToEndTest, AFailingBoardAmongGoodOnesIsReportedInItsPlace) {
+    const ProcessResult result = Run({"apply", "--all", "--name", "全員"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(
+        result.out,
+        "雑談掲示板\n趣味の部屋\n質問掲示板のクッキーが設定できない。\n海外掲示板\n設定完了。\n");
+    EXPECT_EQ(Run({"apply", "shumi", "4", "--name", "二人"}).exitCode, 0);
+}
+
+TEST_F(TesselEndToEndTest, AnUnreadableCookieIsToldAsTheWindowTellsIt) {
+    const ProcessResult shown = Run({"show", "kaigai"});
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_EQ(shown.out, "");
+    EXPECT_EQ(shown.err, "海外掲示板のクッキーが取得できない。\n");
+    ASSERT_EQ(Run({"apply", "--name", "x", "1"}).exitCode, 0);
+    const ProcessResult exported = Run({"export"});
+    EXPECT_EQ(exported.exitCode, 1);
+    EXPECT_EQ(exported.err,
+              "趣味の部屋のクッキーが取得できない。\n海外掲示板のクッキーが取得できない。\n");
+    EXPECT_NE(exported.out.find("\"zatsudan\": {"), std::string::npos);
+    EXPECT_EQ(exported.out.find("shitsumon"), std::string::npos) << "Harbor boards keep no cookie";
+}
+
+TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
+    SeedAll();
+    const std::string before = ReadBytes(jarPath);
+    const std::string badList = dir.Write("bad.ini", "[a]\nname=A\nmode=Ferno\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string error;
+    } cases[] = {
+        {{"apply", "--all", "--view-count", "51"}, "--view-count must be"},
+        {{"apply", "--all", "--password", "pw"}, "not taken from the command line"},
+        {{"apply", "1", "--password-prompt"}, "needs a terminal"},
+        {{"apply", "nosuch", "--name", "x"}, "no board is called \"nosuch\""},
+        {{"show"}, "show needs exactly one board"},
+        {{"frobnicate"}, "unknown command"},
+        {{"list", "--board-list", badList}, "設定ファイルをロードできませんでした。\n"},
+        {{"list", "--cookie-store", "tin:x"}, "cookie store kind \"tin\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        const ProcessResult result = Run(c.args);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find(c.error), std::string::npos) << result.err;
+    }
+    EXPECT_EQ(ReadBytes(jarPath), before);
+}
+
+TEST_F(TesselEndToEndTest, ExportThenImportIntoAFreshJarGivesTheSameCookies) {
+    SeedAll();
+    const ProcessResult exported = Run({"export", "--with-passwords"});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    const std::string file = dir.Write("prefs.json", exported.out);
+    const std::string freshJar = dir.File("fresh.txt");
+    const ProcessResult imported = Run({"import", file}, "", freshJar);
+    EXPECT_EQ(imported.exitCode, 0) << imported.err;
+    EXPECT_EQ(imported.out, "雑談掲示板\n趣味の部屋\n海外掲示板\n設定完了。\n");
+    EXPECT_EQ(Cookies(freshJar), Cookies(jarPath));
+    EXPECT_NE(Cookies(jarPath)[1].find("30,1,1,0,50,0"), std::string::npos) << Cookies(jarPath)[1];
+}
+
+TEST_F(TesselEndToEndTest, ImportTouchesOnlyTheFieldsAndBoardsItNames) {
+    SeedAll();
+    const std::vector<std::string> before = Cookies(jarPath);
+    const ProcessResult result = Run({"import", "-"}, R"({"shumi": {"name": "新"}})");
+    EXPECT_EQ(result.out, "趣味の部屋\n設定完了。\n");
+    const std::vector<std::string> after = Cookies(jarPath);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[2], before[2]);
+    const ProcessResult shown = Run({"show", "shumi", "--show-password"});
+    EXPECT_NE(shown.out.find("post name:       新\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("password:        秘密\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("\nunread marker R: 0\n"), std::string::npos) << shown.out;
+}
+
+TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
+    SeedAll();
+    const std::string before = ReadBytes(jarPath);
+    for (const std::string document :
+         {R"({"zatsudan": {"name": "x"}, "kaigai": {"viewCount": 51}})",
+          R"({"zatsudan": {"name": "x"}, "nosuch": {}})", R"({"zatsudan": {"name": "x"},)",
+          "\xFF"}) {
+        SCOPED_TRACE(document);
+        const ProcessResult result = Run({"import", dir.Write("bad.json", document)});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("(nothing written)"), std::string::npos) << result.err;
+        EXPECT_EQ(ReadBytes(jarPath), before);
+    }
+}
+
+TEST_F(TesselEndToEndTest, EveryCommandHasHelp) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--help"},
+                                               {"list", "--help"},
+                                               {"show", "-h"},
+                                               {"help", "apply"},
+                                               {"export", "--help"},
+                                               {"import", "--help"}}) {
+        SCOPED_TRACE(args[0]);
+        const ProcessResult result = testing::RunTessel(args, "", dir.Path().string());
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out.rfind("Usage: tessel ", 0), 0u) << result.out;
+    }
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,63 @@
+#include "TesselProcess.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <stdexcept>
+
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace tessel::testing {
+namespace {
+
+// Files rather than pipes carry the streams: nothing can block however much the program writes.
+void Redirect(posix_spawn_file_actions_t& actions, int fd, const std::string& path, int flags) {
+    if (posix_spawn_file_actions_addopen(&actions, fd, path.c_str(), flags, 0600) != 0)
+        throw std::runtime_error("cannot redirect to " + path);
+}
+
+int Wait(pid_t child) {
+    int status = 0;
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+}  // namespace
+
+ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
+                        const std::string& dir) {
+    const std::string in = dir + "/.stdin", out = dir + "/.stdout", err = dir + "/.stderr";
+    std::ofstream(in, std::ios::binary) << input;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    Redirect(actions, 0, in, O_RDONLY);
+    Redirect(actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC);
+    Redirect(actions, 2, err, O_WRONLY | O_CREAT | O_TRUNC);
+
+    std::vector<std::string> words{TESSEL_EXECUTABLE};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    pid_t child = 0;
+    const int spawned =
+        posix_spawn(&child, TESSEL_EXECUTABLE, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " TESSEL_EXECUTABLE);
+    ProcessResult result;
+    result.exitCode = Wait(child);
+    result.out = ReadBytes(out);
+    result.err = ReadBytes(err);
+    return result;
+}
+
+}  // namespace tessel::testing
