@@ -239,8 +239,15 @@ bool IsValidUtf8(std::string_view bytes) {
                 continue;
             }
         }
-        if (Byte(bytes, i) < 0x80) {
+        const unsigned char lead = Byte(bytes, i);
+        if (lead < 0x80) {
             length = 1;
+            continue;
+        }
+        // Kana and most kanji: a three-byte sequence with no special range for its second byte.
+        if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < bytes.size() &&
+            (Byte(bytes, i + 1) & 0xC0) == 0x80 && (Byte(bytes, i + 2) & 0xC0) == 0x80) {
+            length = 3;
             continue;
         }
         if (!Utf8Step(bytes, i, &length))

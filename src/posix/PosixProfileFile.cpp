@@ -108,21 +108,24 @@ std::optional<std::vector<std::string>> SplitBlock(std::string_view block) {
 PosixProfileFile::PosixProfileFile() = default;
 PosixProfileFile::~PosixProfileFile() = default;
 
-std::shared_ptr<const CachedSections> PosixProfileFile::Load(const std::string& fileName) {
+const CachedSections* PosixProfileFile::Load(const std::string& fileName) {
     struct stat status {};
     if (stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        cache_.erase(fileName);
+        Forget(fileName);
         return nullptr;
     }
-    if (const auto it = cache_.find(fileName);
-        it != cache_.end() && it->second->stamp == FileStamp::Of(status)) {
-        return it->second;
+    const FileStamp now = FileStamp::Of(status);
+    if (last_ && lastName_ == fileName && last_->stamp == now)
+        return last_.get();
+    if (const auto it = cache_.find(fileName); it != cache_.end() && it->second->stamp == now) {
+        Remember(fileName, it->second);
+        return last_.get();
     }
 
     std::string bytes;
     FileStamp stamp;
     if (ReadWholeFile(fileName, kMaxFileSize, &bytes, &stamp)) {
-        cache_.erase(fileName);
+        Forget(fileName);
         return nullptr;
     }
     std::shared_ptr<CachedSections> sections = MakeSections(bytes);
@@ -130,13 +133,26 @@ std::shared_ptr<const CachedSections> PosixProfileFile::Load(const std::string& 
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
         cache_.clear();
     cache_[fileName] = sections;
-    return sections;
+    Remember(fileName, sections);
+    return last_.get();
+}
+
+void PosixProfileFile::Remember(const std::string& fileName,
+                                std::shared_ptr<const CachedSections> sections) {
+    lastName_ = fileName;
+    last_ = std::move(sections);
+}
+
+void PosixProfileFile::Forget(const std::string& fileName) {
+    cache_.erase(fileName);
+    if (lastName_ == fileName)
+        last_.reset();
 }
 
 std::uint32_t PosixProfileFile::GetPrivateProfileSectionNames(char* buffer, std::uint32_t size,
                                                               const std::string& fileName) {
     std::lock_guard lock(mutex_);
-    const std::shared_ptr<const CachedSections> sections = Load(fileName);
+    const CachedSections* sections = Load(fileName);
     return PlaceProfileList(sections ? std::string_view(sections->names) : std::string_view(),
                             buffer, size);
 }
@@ -145,7 +161,7 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
                                                          std::uint32_t size,
                                                          const std::string& fileName) {
     std::lock_guard lock(mutex_);
-    const std::shared_ptr<const CachedSections> sections = Load(fileName);
+    const CachedSections* sections = Load(fileName);
     std::string_view lines;
     if (sections) {
         if (const std::optional<std::uint32_t> found =
@@ -177,7 +193,7 @@ bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
     if (!updated)
         return false;
     // The cached sections are of the old file whatever happens; the next read parses it anew.
-    cache_.erase(fileName);
+    Forget(fileName);
     return !WriteFileAtomically(fileName, *updated);
 }
 

@@ -32,11 +32,17 @@ class PosixProfileFile : public ProfileFile {
                                     const std::string& fileName) override;
 
   private:
-    // The sections of fileName as it is now; null when it cannot be read.
-    std::shared_ptr<const CachedSections> Load(const std::string& fileName);
+    // The sections of fileName as it is now; null when it cannot be read. Valid until the next
+    // call of Load or Forget (all of which happen under mutex_).
+    const CachedSections* Load(const std::string& fileName);
+    void Remember(const std::string& fileName, std::shared_ptr<const CachedSections> sections);
+    void Forget(const std::string& fileName);
 
     std::mutex mutex_;
     std::unordered_map<std::string, std::shared_ptr<const CachedSections>> cache_;
+    // The file read last: a board list is read section after section, so most calls name it again.
+    std::string lastName_;
+    std::shared_ptr<const CachedSections> last_;
 };
 
 }  // namespace tessel

@@ -99,7 +99,7 @@ void CIniFile::ReadSection(const std::string& name, Entries& entries) {
     if (lines.size() <= 1)
         return;
 
-    entries.Reserve(lines.size() + 4 * PieceBound(lines));
+    entries.Reserve(lines.size() + 8 * PieceBound(lines));
     std::string entry;
     ForEachNonBlankPiece(lines, [&](std::string_view line) {
         entry = line;

@@ -149,8 +149,9 @@ class Collection {
     void Append(T item, std::string folded) {
         items_.push_back({std::move(item), std::move(folded)});
         if (indexed_) {
-            index_.Insert(*items_.back().folded, static_cast<std::uint32_t>(items_.size() - 1),
-                          KeyAt());
+            // Every caller has looked the key up already.
+            index_.InsertAbsent(*items_.back().folded,
+                                static_cast<std::uint32_t>(items_.size() - 1));
         } else if (items_.size() > kIndexThreshold) {
             BuildIndex();
         }

@@ -55,11 +55,16 @@ class NameIndex {
     bool Insert(std::string_view name, std::uint32_t position, KeyAt keyAt) {
         if (Find(name, keyAt))
             return false;
+        InsertAbsent(name, position);
+        return true;
+    }
+
+    // Adds name at position; the caller knows that the name is not present yet.
+    void InsertAbsent(std::string_view name, std::uint32_t position) {
         if ((count_ + 1) * 2 > slots_.size())
             Rehash(count_ + 1);
         Place(Hash(name), position);
         ++count_;
-        return true;
     }
 
     // Builds the index anew over positions 0 to count - 1, skipping those for which skip is true.

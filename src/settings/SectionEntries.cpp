@@ -5,11 +5,13 @@
 namespace tessel {
 
 std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const {
-    for (std::size_t at = 0; at < packed_.size();) {
-        const std::string_view entry = EntryAt(at);
-        if (EqualsIgnoreCase(KeyOf(entry), key))
+    for (std::size_t at = 0; at < packed_.size(); at = Next(at)) {
+        const Header header = HeaderAt(at);
+        if (header.keySize != key.size())
+            continue;
+        const std::string_view entryKey(packed_.data() + at + sizeof(Header), header.keySize);
+        if (EqualsIgnoreCase(entryKey, key))
             return at;
-        at += sizeof(std::uint32_t) + entry.size();
     }
     return std::nullopt;
 }
@@ -22,9 +24,11 @@ std::optional<std::string_view> SectionEntries::Find(std::string_view key) const
 }
 
 void SectionEntries::AddReplacing(std::string_view entry) {
-    Remove(KeyOf(entry));
-    const auto size = static_cast<std::uint32_t>(entry.size());
-    packed_.append(reinterpret_cast<const char*>(&size), sizeof size);
+    const std::string_view key = KeyOf(entry);
+    Remove(key);
+    const Header header{static_cast<std::uint32_t>(entry.size()),
+                        static_cast<std::uint32_t>(key.size())};
+    packed_.append(reinterpret_cast<const char*>(&header), sizeof header);
     packed_.append(entry);
     ++count_;
 }
@@ -33,7 +37,7 @@ bool SectionEntries::Remove(std::string_view key) {
     const std::optional<std::size_t> at = OffsetOf(key);
     if (!at)
         return false;
-    packed_.erase(*at, sizeof(std::uint32_t) + EntryAt(*at).size());
+    packed_.erase(*at, sizeof(Header) + HeaderAt(*at).size);
     --count_;
     return true;
 }

@@ -38,20 +38,26 @@ class SectionEntries {
     // Calls fn(entry) for each entry, in order.
     template <typename Fn>
     void ForEach(Fn fn) const {
-        for (std::size_t at = 0; at < packed_.size();) {
-            const std::string_view entry = EntryAt(at);
-            fn(entry);
-            at += sizeof(std::uint32_t) + entry.size();
-        }
+        for (std::size_t at = 0; at < packed_.size(); at = Next(at))
+            fn(EntryAt(at));
     }
 
   private:
-    // Each entry is stored as its length (4 bytes) followed by its bytes.
-    std::string_view EntryAt(std::size_t at) const {
-        std::uint32_t size = 0;
-        std::memcpy(&size, packed_.data() + at, sizeof size);
-        return std::string_view(packed_).substr(at + sizeof size, size);
+    // Each entry is stored as a header (its size and its key's size) followed by its bytes.
+    struct Header {
+        std::uint32_t size;
+        std::uint32_t keySize;
+    };
+
+    Header HeaderAt(std::size_t at) const {
+        Header header;
+        std::memcpy(&header, packed_.data() + at, sizeof header);
+        return header;
     }
+    std::string_view EntryAt(std::size_t at) const {
+        return std::string_view(packed_).substr(at + sizeof(Header), HeaderAt(at).size);
+    }
+    std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
     std::optional<std::size_t> OffsetOf(std::string_view key) const;
 
     std::string packed_;
