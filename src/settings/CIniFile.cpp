@@ -70,6 +70,11 @@ bool CIniFile::Load(const std::string& IniFileName) {
     m_FileName = IniFileName;
     m_SectionNames = Collection<std::string>();
     m_SectionEntries.clear();
+    // A reload starts with no current section: keys listed from the file read before would
+    // otherwise be written back over the new file's.
+    m_CurrentSection.clear();
+    m_KeyNames = Collection<std::string>();
+    keyNamesStale_ = false;
     currentPosition_.reset();
 
     // A copy: reading the sections reuses the buffer.

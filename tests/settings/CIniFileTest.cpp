@@ -172,6 +172,19 @@ TEST_F(CIniFileTest, ListsExactlyAtTheBufferBoundaryAreReadWhole) {
     EXPECT_EQ(ini.Keys().Item(1).size(), 4093u);
 }
 
+TEST_F(CIniFileTest, AReloadForgetsTheKeysOfTheFileReadBefore) {
+    Given({{"S", {"old=1"}}});
+    ini.NowSection("S");
+    ASSERT_EQ(Items(ini.Keys()), std::vector<std::string>{"old"});
+    profile.SetFile(kFile, {{"S", {"new=2", "other=3"}}});
+    ASSERT_TRUE(ini.Load(kFile));
+    EXPECT_EQ(ini.NowSection(), "");
+    ini.NowSection("S");
+    ini.Data("x", "9");
+    ASSERT_TRUE(ini.Save("S"));
+    EXPECT_EQ(profile.blocks.back(), "new=2\0other=3\0x=9\0\0"s);
+}
+
 TEST_F(CIniFileTest, SaveAllStopsAtTheFirstFailedWrite) {
     Given({{"One", {"a=1"}}, {"Two", {"b=2"}}, {"Three", {"c=3"}}});
     profile.FailWritesOf("Two");
