@@ -25,6 +25,10 @@ class CookieStore {
     // them is. A store that writes each cookie at once keeps the defaults.
     virtual void BeginWrites() {}
     virtual bool CommitWrites() { return true; }
+
+    // Drops the writes made since BeginWrites and ends the group, storing none of them. A store
+    // that writes each cookie at once cannot take them back and keeps this default.
+    virtual void CancelWrites() {}
 };
 
 }  // namespace tessel

@@ -13,6 +13,30 @@ bool IsIpAddress(const std::string& host) {
            inet_pton(AF_INET6, host.c_str(), buffer) == 1;
 }
 
+// A host name a cookie can be kept for: dot-separated labels of letters, digits, "-" and "_",
+// none empty (a leading dot would make it read as a domain cookie), or an IPv6 address.
+bool IsHostName(std::string_view host, bool bracketed) {
+    if (bracketed)
+        return host.find_first_not_of("0123456789abcdefABCDEF:.") == std::string_view::npos;
+    if (host.front() == '.' || host.back() == '.' || host.find("..") != std::string_view::npos)
+        return false;
+    for (char c : host) {
+        const bool letterOrDigit =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && c != '-' && c != '_' && c != '.')
+            return false;
+    }
+    return true;
+}
+
+bool HasControlCharacter(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string LowerAscii(std::string_view text) {
@@ -39,7 +63,8 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
         authority.remove_prefix(at + 1);
     }
     std::string_view host;
-    if (!authority.empty() && authority.front() == '[') {
+    const bool bracketed = !authority.empty() && authority.front() == '[';
+    if (bracketed) {
         const std::size_t close = authority.find(']');
         if (close == std::string_view::npos)
             return std::nullopt;
@@ -47,11 +72,13 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
     } else {
         host = authority.substr(0, authority.find(':'));
     }
-    if (host.empty())
+    if (host.empty() || !IsHostName(host, bracketed))
         return std::nullopt;
     result.host = LowerAscii(host);
 
     const std::string_view path = rest.substr(0, rest.find_first_of("?#"));
+    if (HasControlCharacter(path))
+        return std::nullopt;  // it would break the jar's line
     result.path = path.empty() ? "/" : std::string(path);
     return result;
 }

@@ -152,7 +152,8 @@ std::optional<NetscapeCookieJar::Change> NetscapeCookieJar::Prepare(const std::s
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
     if (!address || !parsed || name.empty() || BreaksJarLine(name) ||
-        BreaksJarLine(parsed->value)) {
+        BreaksJarLine(parsed->value) || BreaksJarLine(address->host) ||
+        BreaksJarLine(address->path)) {
         return std::nullopt;
     }
     std::optional<std::string> encodedName = converter_.FromUtf8(name);
@@ -238,6 +239,15 @@ void NetscapeCookieJar::BeginWrites() {
     inBatch_ = true;
     if (!LockAndLoad())
         document_.reset();
+}
+
+void NetscapeCookieJar::CancelWrites() {
+    if (!inBatch_)
+        return;
+    inBatch_ = false;
+    document_.reset();  // holds changes the file does not; the next read parses the file anew
+    stamp_.reset();
+    lock_.Release();
 }
 
 bool NetscapeCookieJar::CommitWrites() {

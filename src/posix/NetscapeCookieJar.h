@@ -36,6 +36,7 @@ class NetscapeCookieJar : public CookieStore {
     // and applied in memory, and CommitWrites writes them in one replacement of the file.
     void BeginWrites() override;
     bool CommitWrites() override;
+    void CancelWrites() override;
 
   private:
     struct Change {

@@ -83,6 +83,27 @@ std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
     return sections;
 }
 
+// Whether a line written into a section is read back as a line of that section: a line break
+// would add lines, a "[...]" line would start a section of its own (and a repeated name makes the
+// whole file fail to load), and a blank or ";" line is not read at all.
+bool ReadsBackAsALine(std::string_view line) {
+    if (line.find_first_of("\r\n") != std::string_view::npos)
+        return false;
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == ';')
+        return false;
+    return !(line[first] == '[' && line.find(']', first) != std::string_view::npos);
+}
+
+// A section name that a header line gives back as written: no line break, no spaces or tabs at
+// either end (they are trimmed from headers), no "]" (the header would end early).
+bool IsSectionName(std::string_view name) {
+    if (name.find_first_of(std::string_view("\r\n]\0", 4)) != std::string_view::npos)
+        return false;
+    return name.empty() || (name.front() != ' ' && name.front() != '\t' && name.back() != ' ' &&
+                            name.back() != '\t');
+}
+
 // The lines of a block: each followed by a NUL, the block ended by an empty line. Empty when a
 // line holds a line break, which would slip extra lines into the file.
 std::optional<std::vector<std::string>> SplitBlock(std::string_view block) {
@@ -95,7 +116,7 @@ std::optional<std::vector<std::string>> SplitBlock(std::string_view block) {
         if (end == pos)
             break;
         const std::string_view line = block.substr(pos, end - pos);
-        if (line.find_first_of("\r\n") != std::string_view::npos)
+        if (!ReadsBackAsALine(line))
             return std::nullopt;
         lines.emplace_back(line);
         pos = end + 1;
@@ -176,7 +197,7 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
 bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
                                                   const std::string& block,
                                                   const std::string& fileName) {
-    if (section.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+    if (!IsSectionName(section))
         return false;
     const std::optional<std::vector<std::string>> lines = SplitBlock(block);
     if (!lines)

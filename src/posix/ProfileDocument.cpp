@@ -202,13 +202,13 @@ std::optional<std::string> ProfileDocument::WithSection(
         }
     }
 
+    // Text placed after half a code unit of a UTF-16 file would read back misaligned.
+    if (detected_.encoding == Encoding::kUtf16Le && (bytes_.size() - detected_.bomSize) % 2 != 0)
+        return std::nullopt;
+
     std::string out;
     if (first == kAbsent) {
         // Not found: append the section, after a line end if the last line lacks one.
-        if (detected_.encoding == Encoding::kUtf16Le &&
-            (bytes_.size() - detected_.bomSize) % 2 != 0) {
-            return std::nullopt;  // text after half a code unit would read back misaligned
-        }
         const std::optional<std::string> header =
             converter.FromUtf8("[" + std::string(section) + "]");
         if (!header)

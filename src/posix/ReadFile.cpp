@@ -17,7 +17,8 @@ std::error_code LastError() {
 
 std::error_code ReadWholeFile(const std::string& path, std::int64_t maxSize, std::string* bytes,
                               FileStamp* stamp) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO put where a file belongs cannot hang the program at the open.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return LastError();
     struct Closer {

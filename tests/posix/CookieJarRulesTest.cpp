@@ -30,6 +30,14 @@ TEST(CookieJarRulesTest, AddressesKeepOnlyWhatMatchingNeeds) {
         {"ftp://bbs.example.jp/", false, false, "", "", ""},
         {"http:///path", false, false, "", "", ""},
         {"bbs.example.jp/cgi-bin/", false, false, "", "", ""},
+        // A leading dot would be read back as a domain cookie for every host below it.
+        {"http://.dot.example/b/bbs.cgi", false, false, "", "", ""},
+        {"http://dot.example./b/", false, false, "", "", ""},
+        {"http://a..example/b/", false, false, "", "", ""},
+        {"http://a\tb.example/", false, false, "", "", ""},
+        // A line break in the path would slip another cookie line into the jar.
+        {"http://a.example/x\n.bank.example\tTRUE\t/\tFALSE\t0\tsid\tevil\n/p", false, false, "",
+         "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);

@@ -235,6 +235,17 @@ TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
                   "bbs.example.jp\tFALSE\t/d/\tFALSE\t0\td\tD\n");
 }
 
+TEST_F(NetscapeCookieJarTest, ACancelledBatchStoresNothingAndFreesTheLock) {
+    const std::string original = UseFixture("jar_other_tools.txt");
+    jar.BeginWrites();
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
+    jar.CancelWrites();
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/"), "");
+    NetscapeCookieJar other(path, clock);
+    EXPECT_TRUE(other.InternetSetCookie(kUrl, kUrl, "B"));  // the lock is free again
+}
+
 // Allocated bytes as the allocator in use counts them.
 std::size_t AllocatedBytes() {
 #if defined(__SANITIZE_ADDRESS__)

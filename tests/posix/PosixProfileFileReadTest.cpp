@@ -117,6 +117,13 @@ TEST_F(ReadTest, MissingDirectoryAndEmptyReadAsNoSections) {
     EXPECT_EQ(Section("Only", headerOnly), Lines());
 }
 
+TEST_F(ReadTest, AFifoWhereTheFileBelongsNeitherHangsNorReads) {
+    const std::string fifo = dir_.File("fifo.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(Names(fifo), Lines());
+    EXPECT_FALSE(profile_.WritePrivateProfileSection("S", "k=v\0\0"s, fifo));
+}
+
 TEST_F(ReadTest, SmallBuffersAreCutAndEndInTwoNuls) {
     // Names "Ab" and "Cd" make the list "Ab\0Cd\0", 6 bytes plus the closing NUL.
     const std::string file = dir_.Write("two.ini", "[Ab]\n[Cd]\nk=v\n");

@@ -173,6 +173,15 @@ TEST(ProfileWriteTest, RefusesWhatCannotBeWrittenFaithfully) {
         {"line break in the name", "[A]\n", "A\n", "k=1"},
         {"block is not UTF-8", "[A]\n", "A", "k=\xFF"},
         {"odd-length UTF-16 file", "\xFF\xFE[\0A\0]\0x"s, "B", "k=1"},
+        {"odd-length UTF-16 file, section replaced", "\xFF\xFE[\0A\0]\0x"s, "A", "k=1"},
+        // Lines and names that would not read back as written; a second "[B]" would make the
+        // whole board list fail to load.
+        {"line that reads as a header", "[A]\n[B]\n", "A", "[B]=x"},
+        {"line that reads as a comment", "[A]\n", "A", " ;k=1"},
+        {"blank line", "[A]\n", "A", " \t"},
+        {"name with a space before it", "[S]\n", " S", "k=1"},
+        {"name with a tab after it", "[S]\n", "S\t", "k=1"},
+        {"name with a closing bracket", "[S]\n", "S]", "k=1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

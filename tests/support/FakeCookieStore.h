@@ -33,10 +33,12 @@ class FakeCookieStore : public CookieStore {
                            const std::string& data) override;
     void BeginWrites() override { ++batches; }
     bool CommitWrites() override { return !failCommit_; }
+    void CancelWrites() override { ++cancels; }
 
     std::vector<Write> writes;
     int reads = 0;
     int batches = 0;
+    int cancels = 0;
 
   private:
     std::map<std::string, std::string> texts_;
