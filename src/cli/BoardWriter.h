@@ -17,15 +17,23 @@ struct BoardUpdate {
 
 struct BoardOutcome {
     std::size_t position;
-    bool written;
+    bool written;        // the store took the board's cookie
+    bool stored = true;  // and the group it was part of was stored
+    bool Succeeded() const { return written && stored; }
+};
+
+enum class WriteMode {
+    kEachBoard,     // store every board that could be written
+    kAllOrNothing,  // store nothing unless every board could be written
 };
 
 // Writes the updates the way the window's update command does: each board's preferences are
-// first read from its cookie (a board whose read fails keeps the values it holds), then the
-// changes are set and the cookie written. All writes form one batch of the store; when the store
-// cannot commit the batch, none of them was stored and every board counts as failed. Outcomes come
-// in the order of the updates.
+// first read from its cookie, then the changes are set and the cookie written. A board without a
+// cookie starts from its kind's defaults; a board whose cookie is there but unreadable is not
+// written (it fails). All writes form one batch of the store; when the batch is not stored, no
+// board counts as written. Outcomes come in the order of the updates.
 std::vector<BoardOutcome> WriteBoards(BoardList& boards, CookieStore& store,
-                                      const std::vector<BoardUpdate>& updates, Progress& progress);
+                                      const std::vector<BoardUpdate>& updates, Progress& progress,
+                                      WriteMode mode = WriteMode::kEachBoard);
 
 }  // namespace tessel::cli

@@ -3,6 +3,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/Messages.h"
 #include "cli/BoardWriter.h"
 #include "cli/Commands.h"
 #include "cli/ImportDocument.h"
@@ -40,8 +41,21 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
     const ImportPlan plan = ReadImport(*text, BoardIndex(context.boards));
     if (!plan.error.empty())
         return UsageError(context.err, "import " + name + ": " + plan.error + " (nothing written)");
-    const std::vector<BoardOutcome> outcomes =
-        WriteBoards(context.boards, context.store, plan.updates, context.progress);
+    // An import is whole or nothing: a board the store refuses (a character its code page lacks,
+    // a board kind without a cookie, an unreadable cookie) leaves every board as it was.
+    const std::vector<BoardOutcome> outcomes = WriteBoards(
+        context.boards, context.store, plan.updates, context.progress, WriteMode::kAllOrNothing);
+    bool refused = false;
+    for (const BoardOutcome& outcome : outcomes) {
+        if (outcome.written)
+            continue;
+        context.err << context.boards.Item(outcome.position)->Name() << messages::kCookieWriteFailed
+                    << '\n';
+        refused = true;
+    }
+    if (refused)
+        return UsageError(context.err,
+                          "import " + name + ": a board cannot be written (nothing written)");
     return ReportWrites(context.boards, outcomes, context.out);
 }
 

@@ -10,10 +10,10 @@ int ReportWrites(const BoardList& boards, const std::vector<BoardOutcome>& outco
     bool allWritten = true;
     for (const BoardOutcome& outcome : outcomes) {
         out << boards.Item(outcome.position)->Name();
-        if (!outcome.written)
+        if (!outcome.Succeeded())
             out << messages::kCookieWriteFailed;
         out << '\n';
-        allWritten = allWritten && outcome.written;
+        allWritten = allWritten && outcome.Succeeded();
     }
     out << messages::kSettingsDone << '\n';
     return allWritten ? kExitOk : kExitSomeFailed;

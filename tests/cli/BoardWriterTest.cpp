@@ -32,7 +32,7 @@ class BoardWriterTest : public ::testing::Test {
     static std::vector<bool> Written(const std::vector<BoardOutcome>& outcomes) {
         std::vector<bool> written;
         for (const BoardOutcome& outcome : outcomes)
-            written.push_back(outcome.written);
+            written.push_back(outcome.Succeeded());
         return written;
     }
 
@@ -53,16 +53,24 @@ TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
     EXPECT_EQ(test.Value("q"), "Hana,,http://h/,new,10,0,1,12,50,-3");
 }
 
-TEST_F(BoardWriterTest, ABoardWithoutAReadableCookieStartsFromItsKindsDefaults) {
+TEST_F(BoardWriterTest, ABoardWithoutACookieStartsFromItsKindsDefaults) {
     CBBSData& board = test.Add("f", kModeFernoBBS);
     board.Mail("held@x");
     board.DownloadCount(33);
-    test.Seed("f", "too,few,fields");
     PreferenceChanges changes;
     changes.postName = "Jiro";
     Write({1}, changes);
     // The texts it holds stay; the numbers are the board's own defaults, not zeros.
     EXPECT_EQ(test.Value("f"), "Jiro,held@x,,,20,0,1,0,30");
+}
+
+TEST_F(BoardWriterTest, AnUnreadableCookieIsLeftAloneAndTheBoardFails) {
+    test.Add("f", kModeFernoBBS);
+    test.Seed("f", "too,few,fields");
+    PreferenceChanges changes;
+    changes.postName = "Jiro";
+    EXPECT_EQ(Written(Write({1}, changes)), std::vector<bool>{false});
+    EXPECT_EQ(test.Value("f"), "too,few,fields");
 }
 
 TEST_F(BoardWriterTest, OneBatchWithEachBoardsOwnResultInOrder) {
@@ -83,6 +91,17 @@ TEST_F(BoardWriterTest, AFailedCommitFailsEveryBoardOfTheBatch) {
     test.Add("b", kModeQuill);
     test.store.FailCommit();
     EXPECT_EQ(Written(Write({1, 2}, PreferenceChanges{})), (std::vector<bool>{false, false}));
+}
+
+TEST_F(BoardWriterTest, AllOrNothingCancelsTheBatchWhenOneBoardFails) {
+    test.Add("a", kModeFernoBBS);
+    test.Add("harbor", kModeHarbor);
+    std::vector<BoardUpdate> updates{{1, {}}, {2, {}}};
+    const auto outcomes =
+        WriteBoards(test.boards, test.store, updates, progress, WriteMode::kAllOrNothing);
+    EXPECT_EQ(Written(outcomes), (std::vector<bool>{false, false}));
+    EXPECT_TRUE(outcomes[0].written);  // it was taken, but the group was not stored
+    EXPECT_EQ(test.store.cancels, 1);
 }
 
 TEST_F(BoardWriterTest, ReportPrintsALinePerBoardThenTheClosingMessage) {

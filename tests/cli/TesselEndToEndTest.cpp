@@ -203,8 +203,11 @@ TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
     const std::string before = ReadBytes(jarPath);
     for (const std::string document :
          {R"({"zatsudan": {"name": "x"}, "kaigai": {"viewCount": 51}})",
-          R"({"zatsudan": {"name": "x"}, "nosuch": {}})", R"({"zatsudan": {"name": "x"},)",
-          "\xFF"}) {
+          R"({"zatsudan": {"name": "x"}, "nosuch": {}})", R"({"zatsudan": {"name": "x"},)", "\xFF",
+          // Well-formed, but the store refuses one board: the others are not written either.
+          R"({"zatsudan": {"viewCount": 40}, "kaigai": {"name": "tab\there"}})",
+          R"({"zatsudan": {"viewCount": 40}, "kaigai": {"name": "emoji 😀"}})",
+          R"({"zatsudan": {"viewCount": 40}, "shitsumon": {"name": "x"}})"}) {
         SCOPED_TRACE(document);
         const ProcessResult result = Run({"import", dir.Write("bad.json", document)});
         EXPECT_EQ(result.exitCode, 2);
@@ -212,6 +215,17 @@ TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
         EXPECT_NE(result.err.find("(nothing written)"), std::string::npos) << result.err;
         EXPECT_EQ(ReadBytes(jarPath), before);
     }
+}
+
+TEST_F(TesselEndToEndTest, AnUnreadableCookieIsNotWrittenOver) {
+    // A value of three fields: there, but not a Ferno-BBS cookie.
+    NetscapeCookieJar jar(jarPath, clock);
+    ASSERT_TRUE(jar.InternetSetCookie(kUrls[0], kUrls[0], "太郎,m@x,secret"));
+    const std::string before = ReadBytes(jarPath);
+    const ProcessResult result = Run({"apply", "--view-count", "10", "zatsudan"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, "雑談掲示板のクッキーが設定できない。\n設定完了。\n");
+    EXPECT_EQ(ReadBytes(jarPath), before);
 }
 
 TEST_F(TesselEndToEndTest, EveryCommandHasHelp) {
