@@ -13,15 +13,7 @@ import sys
 import tempfile
 import time
 
-MODES = ["Ferno-BBS", "Ferno-BBS Quill", "Ferno-BBS Harbor"]
-
-
-def write_board_list(path, sections):
-    with open(path, "w", encoding="utf-8", newline="\n") as out:
-        for i in range(sections):
-            out.write(f"[board{i}]\nname=雑談掲示板 その{i}\nnickname=雑談{i}\n"
-                      f"url=http://bbs{i % 97}.example.jp/cgi-bin/bbs{i}.cgi\n"
-                      f"mode={MODES[i % 3]}\n\n")
+from board_list import write_board_list
 
 
 def start_once(binary, board_list, jar):
