@@ -71,7 +71,7 @@ bool CBBSData::ParseCookie(const std::string& value) {
 bool CBBSData::SetCookie() {
     // Harbor boards have no cookie layout: writing would replace the board's own cookie with an
     // empty value.
-    if (m_Mode != kModeFernoBBS && m_Mode != kModeQuill)
+    if (LayoutOf(m_Mode) == nullptr)
         return false;
     if (!IsCookieAddress(m_URL))
         return false;
@@ -83,7 +83,7 @@ bool CBBSData::SetCookie() {
 }
 
 std::string CBBSData::MakeCookie() const {
-    if (m_Mode != kModeFernoBBS && m_Mode != kModeQuill)
+    if (LayoutOf(m_Mode) == nullptr)
         return std::string();
     std::string value = EncodeValue(m_PostName);
     for (const std::string* text : {&m_Mail, &m_HomePage, &m_Password}) {

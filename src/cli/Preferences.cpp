@@ -1,6 +1,7 @@
 #include "cli/Preferences.h"
 
 #include "board/BoardMode.h"
+#include "board/CookieLayout.h"
 
 namespace tessel::cli {
 
@@ -33,7 +34,7 @@ void PreferenceChanges::ApplyTo(CBBSData& board) const {
 }
 
 bool HasPreferencesCookie(const CBBSData& board) {
-    return board.Mode() == kModeFernoBBS || board.Mode() == kModeQuill;
+    return LayoutOf(board.Mode()) != nullptr;
 }
 
 std::string_view OrderKeyword(std::int32_t viewOrder) {

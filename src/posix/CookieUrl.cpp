@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 
+#include "board/CookieText.h"
 #include "settings/TextCase.h"
 
 namespace tessel {
@@ -27,14 +28,6 @@ bool IsHostName(std::string_view host, bool bracketed) {
             return false;
     }
     return true;
-}
-
-bool HasControlCharacter(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace

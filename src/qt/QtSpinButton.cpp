@@ -34,6 +34,16 @@ std::int16_t ShiftOf(Qt::KeyboardModifiers modifiers) {
     return shift;
 }
 
+// Moves a part to twips left, top and width, keeping its height; a negative width is refused.
+bool MovePart(QWidget* part, std::int32_t left, std::int32_t top, std::int32_t width) {
+    if (width < 0)
+        return false;
+    const Twips twips = Twips::For(part);
+    part->setGeometry(twips.ToPixels(left), twips.ToPixels(top), twips.ToPixels(width),
+                      part->height());
+    return true;
+}
+
 }  // namespace
 
 QtSpinButton::QtSpinButton(QWidget* parent)
@@ -179,12 +189,7 @@ std::int32_t QtSpinButton::TextHeight() {
 }
 
 bool QtSpinButton::MoveText(std::int32_t left, std::int32_t top, std::int32_t width) {
-    if (width < 0)
-        return false;
-    const Twips twips = Twips::For(this);
-    text_->setGeometry(twips.ToPixels(left), twips.ToPixels(top), twips.ToPixels(width),
-                       text_->height());
-    return true;
+    return MovePart(text_, left, top, width);
 }
 
 std::int32_t QtSpinButton::SpinValue() {
@@ -203,12 +208,7 @@ std::int32_t QtSpinButton::SpinWidth() {
 }
 
 bool QtSpinButton::MoveSpin(std::int32_t left, std::int32_t top, std::int32_t width) {
-    if (width < 0)
-        return false;
-    const Twips twips = Twips::For(this);
-    spin_->setGeometry(twips.ToPixels(left), twips.ToPixels(top), twips.ToPixels(width),
-                       spin_->height());
-    return true;
+    return MovePart(spin_, left, top, width);
 }
 
 }  // namespace tessel

@@ -5,6 +5,7 @@
 
 #include "settings/NumericText.h"
 #include "settings/RuntimeError.h"
+#include "settings/mdlIsType.h"
 
 namespace tessel {
 namespace {
@@ -258,7 +259,7 @@ bool CIniFile::IsBool(std::string_view Str) {
     return Converts(Str, ToBoolean);
 }
 bool CIniFile::IsInt(std::string_view Str) {
-    return Converts(Str, ToInteger);
+    return mdlIsType::IsInteger(Str);
 }
 bool CIniFile::IsLng(std::string_view Str) {
     return Converts(Str, ToLong);
