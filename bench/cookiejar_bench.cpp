@@ -112,10 +112,10 @@ void BM_GetCookie(benchmark::State& state) {
     tessel::SystemClock clock;
     tessel::NetscapeCookieJar jar(path, clock);
     const std::string url = BoardUrl(4'321);
-    if (!jar.InternetGetCookie(url))
+    if (!jar.InternetGetCookie(url, ""))
         state.SkipWithError("read failed");  // parses the jar
     for (auto _ : state)
-        benchmark::DoNotOptimize(jar.InternetGetCookie(url));
+        benchmark::DoNotOptimize(jar.InternetGetCookie(url, ""));
     RemoveJar(path);
 }
 BENCHMARK(BM_GetCookie)->Unit(benchmark::kMicrosecond);
@@ -128,7 +128,7 @@ void BM_FirstGetCookie(benchmark::State& state) {
     const std::string url = BoardUrl(4'321);
     for (auto _ : state) {
         tessel::NetscapeCookieJar jar(path, clock);
-        benchmark::DoNotOptimize(jar.InternetGetCookie(url));
+        benchmark::DoNotOptimize(jar.InternetGetCookie(url, ""));
     }
     RemoveJar(path);
 }

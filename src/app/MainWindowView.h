@@ -18,6 +18,8 @@ class MainWindowView : public MessageBoxHost {
 
     virtual void SetWindowCaption(const std::string& text) = 0;
     virtual void SetFrameCaption(const std::string& text) = 0;
+    // A note in the status bar, beside the name of the cookie store; empty clears it.
+    virtual void SetStatusText(const std::string& text) = 0;
 
     // The board list: rows count from 0; each row is marked on its own.
     virtual void ClearRows() = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace tessel::messages {
 
 // The texts the user sees. A message about a board puts the board's name first, then the predicate.
@@ -12,5 +14,10 @@ inline constexpr const char* kNothingSelected = "(選択されていません)";
 inline constexpr const char* kSettingsOf = "の設定";
 inline constexpr const char* kVersionInfoOf = " のバージョン情報";
 inline constexpr const char* kUnknownBoard = "そんな掲示板知らない。";
+
+// A message followed by its reason on a second line; the message alone when there is no reason.
+inline std::string WithReason(const std::string& message, const std::string& reason) {
+    return reason.empty() ? message : message + "\n" + reason;
+}
 
 }  // namespace tessel::messages

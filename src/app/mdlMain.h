@@ -50,6 +50,9 @@ class mdlMain {
     // boards loaded before the failure stay. A missing or empty list is no failure.
     bool LoadBBSList();
 
+    // Why the last LoadBBSList failed: the board list's path and what is wrong with it, one line.
+    const std::string& LoadFailure() const { return loadFailure_; }
+
     // Ends the registry's life (the exit command does this after closing the window).
     void ReleaseBBSList() { m_BBSList.reset(); }
 
@@ -63,6 +66,7 @@ class mdlMain {
     StartupServices services_;
     std::optional<std::string> boardListOverride_;
     std::unique_ptr<BoardList> m_BBSList;
+    std::string loadFailure_;
 };
 
 }  // namespace tessel

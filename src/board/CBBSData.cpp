@@ -31,7 +31,7 @@ std::vector<std::string> SplitFields(const std::string& value) {
 
 bool CBBSData::GetCookie() {
     std::string value;
-    if (const std::optional<std::string> text = store_.InternetGetCookie(m_URL)) {
+    if (const std::optional<std::string> text = store_.InternetGetCookie(m_URL, m_URL)) {
         value = FindCookieValue(*text, m_URL).value_or("");
     }
     return ParseCookie(value);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/Clock.h"
+#include "board/CookieFailure.h"
 #include "board/CookieStore.h"
 
 namespace tessel {
@@ -67,6 +68,10 @@ class CBBSData {
     // value, or more than 4,096 bytes of name and value.
     bool SetCookie();
 
+    // Why the last GetCookie or SetCookie returned false (kNone after true). A read of a board
+    // with nothing stored yet gives kNoCookie.
+    const CookieFailure& LastFailure() const { return lastFailure_; }
+
   private:
     bool ParseCookie(const std::string& value);
     std::string MakeCookie() const;
@@ -74,6 +79,7 @@ class CBBSData {
 
     CookieStore& store_;
     Clock& clock_;
+    CookieFailure lastFailure_;
 
     std::string m_ID;
     std::string m_Name;

@@ -2,6 +2,9 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "board/CookieFailure.h"
 
 namespace tessel {
 
@@ -12,8 +15,12 @@ class CookieStore {
     virtual ~CookieStore() = default;
 
     // The cookie text the store would send with a request to url: entries "name=value" joined by
-    // "; ". An empty text when no cookie applies; nullopt when the store could not be read.
-    virtual std::optional<std::string> InternetGetCookie(const std::string& url) = 0;
+    // "; ". An empty text when no cookie applies; nullopt when the store could not be read. name is
+    // the cookie the caller looks for (empty for none): when such a cookie is stored for url but
+    // cannot be given back (a character set it was not written in, a secure cookie on http), the
+    // text leaves it out and LastFailure says so with kUnreadable.
+    virtual std::optional<std::string> InternetGetCookie(const std::string& url,
+                                                         const std::string& name) = 0;
 
     // Sets the cookie called name for url from data, "value; expires=<date>". Returns true when
     // the cookie is stored (or, between BeginWrites and CommitWrites, accepted for storing).
@@ -29,6 +36,20 @@ class CookieStore {
     // Drops the writes made since BeginWrites and ends the group, storing none of them. A store
     // that writes each cookie at once cannot take them back and keeps this default.
     virtual void CancelWrites() {}
+
+    // Why the last call failed; kNone after a call that succeeded. Every call sets it.
+    const CookieFailure& LastFailure() const { return lastFailure_; }
+
+  protected:
+    // Records the outcome of a call and returns whether it succeeded, for "return Fail(...)".
+    bool Fail(CookieFailureKind kind, std::string reason, std::string character = {}) {
+        lastFailure_ = {kind, std::move(reason), std::move(character)};
+        return false;
+    }
+    void Succeed() { lastFailure_ = {}; }
+
+  private:
+    CookieFailure lastFailure_;
 };
 
 }  // namespace tessel

@@ -11,7 +11,7 @@ namespace {
 
 // Whether the store holds a cookie under the board's address, readable or not.
 bool HasCookie(CookieStore& store, const CBBSData& board) {
-    const std::optional<std::string> text = store.InternetGetCookie(board.URL());
+    const std::optional<std::string> text = store.InternetGetCookie(board.URL(), board.URL());
     return text && FindCookieValue(*text, board.URL()).has_value();
 }
 

@@ -95,7 +95,8 @@ std::optional<std::string> NetscapeCookieJar::Decode(std::string_view bytes) {
     return text;
 }
 
-std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::string& url) {
+std::optional<std::string> NetscapeCookieJar::InternetGetCookie(
+    const std::string& url, [[maybe_unused]] const std::string& wanted) {
     // A batch holds the jar locked and its pending cookies in memory: reads see those.
     const bool batchHoldsJar = inBatch_ && lock_.Held() && document_;
     if (!batchHoldsJar && !Load())

@@ -28,7 +28,8 @@ class NetscapeCookieJar : public CookieStore {
 
     const std::string& Path() const { return path_; }
 
-    std::optional<std::string> InternetGetCookie(const std::string& url) override;
+    std::optional<std::string> InternetGetCookie(const std::string& url,
+                                                 const std::string& name) override;
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) override;
 

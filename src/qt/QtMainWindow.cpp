@@ -97,6 +97,8 @@ QtMainWindow::QtMainWindow(const QString& storeDescription) {
     auto* store = new QLabel(storeDescription, this);
     store->setEnabled(false);  // shown discreetly, as a hint
     statusBar()->addWidget(store);
+    status_ = new QLabel(this);
+    statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
     const Twips twips = Twips::For(this);
     centralWidget()->setFixedSize(twips.ToPixels(layout::kClientWidth),
@@ -227,6 +229,9 @@ void QtMainWindow::SetWindowCaption(const std::string& text) {
 }
 void QtMainWindow::SetFrameCaption(const std::string& text) {
     fraSetting_->setTitle(Q(text));
+}
+void QtMainWindow::SetStatusText(const std::string& text) {
+    status_->setText(Q(text));
 }
 void QtMainWindow::ClearRows() {
     lstBBSList_->clear();

@@ -50,6 +50,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
                      MessageIcon icon) override;
     void SetWindowCaption(const std::string& text) override;
     void SetFrameCaption(const std::string& text) override;
+    void SetStatusText(const std::string& text) override;
     void ClearRows() override;
     void AddRow(const std::string& text) override;
     std::int32_t RowCount() override;
@@ -82,6 +83,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     std::array<QRadioButton*, 2> optViewOrder_{};
     std::array<QRadioButton*, 2> optNoReadView_{};
     QPushButton* cmdUpdate_ = nullptr;
+    QLabel* status_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace tessel {
 
@@ -16,7 +17,7 @@ class ProfileFile {
     // Fills buffer with every section name in file order, each followed by a NUL, and one more NUL
     // after the last. Returns the number of bytes placed, not counting that last NUL. When the
     // buffer is too small the names are cut, the buffer still ends with two NULs, and the result is
-    // size - 2. A missing or unreadable file yields 0 (an empty list).
+    // size - 2. A missing or unusable file yields 0 (an empty list); LastFailure tells them apart.
     virtual std::uint32_t GetPrivateProfileSectionNames(char* buffer, std::uint32_t size,
                                                         const std::string& fileName) = 0;
 
@@ -33,6 +34,16 @@ class ProfileFile {
     // file is as it was.
     virtual bool WritePrivateProfileSection(const std::string& section, const std::string& block,
                                             const std::string& fileName) = 0;
+
+    // Why the file of the last call could not be used (one line of Japanese naming the cause), or
+    // empty when it could, or when it simply does not exist. Every call sets it.
+    const std::string& LastFailure() const { return lastFailure_; }
+
+  protected:
+    void SetLastFailure(std::string reason) { lastFailure_ = std::move(reason); }
+
+  private:
+    std::string lastFailure_;
 };
 
 }  // namespace tessel

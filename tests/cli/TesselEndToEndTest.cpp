@@ -59,7 +59,7 @@ class TesselEndToEndTest : public ::testing::Test {
         NetscapeCookieJar jar(path, clock);
         std::vector<std::string> texts;
         for (const std::string& url : kUrls)
-            texts.push_back(jar.InternetGetCookie(url).value_or("(unreadable)"));
+            texts.push_back(jar.InternetGetCookie(url, "").value_or("(unreadable)"));
         return texts;
     }
 

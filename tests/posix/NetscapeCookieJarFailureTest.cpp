@@ -81,7 +81,7 @@ TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJa
         const std::optional<bool> refused = testing::RunWithoutPrivileges([&] {
             NetscapeCookieJar jar(jarPath, clock);
             return !jar.InternetSetCookie(kUrl, kUrl, "New") &&
-                   jar.InternetGetCookie(kUrl) != kUrl + "=New";
+                   jar.InternetGetCookie(kUrl, "") != kUrl + "=New";
         });
         EXPECT_EQ(refused, true);
         EXPECT_EQ(ReadBytes(original), kJar);
@@ -97,7 +97,7 @@ TEST_F(NetscapeCookieJarFailureTest, FullDiskFailsTheCommitAndKeepsTheJar) {
         const bool accepted = jar.InternetSetCookie(kUrl, kUrl, std::string(100, 'n'));
         const bool committed = jar.CommitWrites();
         // Nothing of the failed batch may linger in what this jar reads afterwards.
-        return accepted && !committed && jar.InternetGetCookie(kUrl) == kUrl + "=Old";
+        return accepted && !committed && jar.InternetGetCookie(kUrl, "") == kUrl + "=Old";
     });
     EXPECT_EQ(failedCleanly, true);
     EXPECT_EQ(ReadBytes(path), kJar);
@@ -139,7 +139,7 @@ TEST_F(NetscapeCookieJarFailureTest, ConcurrentProcessesKeepEachOthersCookies) {
     NetscapeCookieJar jar(path, clock);
     for (int writer = 0; writer < kWriters; ++writer) {
         for (int board = 0; board < kBoards; ++board) {
-            EXPECT_EQ(jar.InternetGetCookie(url(writer, board)), "n=" + std::to_string(board))
+            EXPECT_EQ(jar.InternetGetCookie(url(writer, board), ""), "n=" + std::to_string(board))
                 << url(writer, board);
         }
     }

@@ -82,17 +82,17 @@ TEST_F(NetscapeCookieJarTest, ReadsWhatABrowserWouldSend) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url);
-        EXPECT_EQ(jar.InternetGetCookie(c.url), c.text);
+        EXPECT_EQ(jar.InternetGetCookie(c.url, ""), c.text);
     }
     clock.Set(SystemTime{2100, 1, 1, 0, 0, 0, 0});  // the moment "dir" expires
-    EXPECT_EQ(jar.InternetGetCookie(kUrl),
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""),
               "exact=4; parentdir=6; nodir=2; root=1; parent=5; httponly=12");
 }
 
 TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
     const std::string nested = dir.File("data/TesselCustom/cookies.txt");
     NetscapeCookieJar fresh(nested, clock);
-    EXPECT_EQ(fresh.InternetGetCookie(kUrl), "");
+    EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), "");
     ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "Taro,,,,20,0,1,0,30" + kExpires));
     ASSERT_TRUE(fresh.InternetSetCookie("http://bbs.example.jp/x", "session", "1"));
     EXPECT_EQ(ReadBytes(nested), kHeader + BoardLine("Taro,,,,20,0,1,0,30") + "\n" +
@@ -101,7 +101,7 @@ TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
     EXPECT_EQ(ModeOf(nested + ".lock"), 0600u);
     EXPECT_EQ(ModeOf(dir.File("data/TesselCustom")), 0700u);
     EXPECT_EQ(ModeOf(dir.File("data")), 0700u);
-    EXPECT_EQ(fresh.InternetGetCookie(kUrl), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
+    EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
 }
 
 TEST_F(NetscapeCookieJarTest, ReplacesInPlaceDeletesByPastDateAndKeepsEveryOtherByte) {
@@ -114,12 +114,12 @@ TEST_F(NetscapeCookieJarTest, ReplacesInPlaceDeletesByPastDateAndKeepsEveryOther
     const std::string replaced =
         Replaced(Replaced(original, old, BoardLine("New,,,,20,0,1,0,30") + "\n"), shadow, "");
     EXPECT_EQ(ReadBytes(path), replaced);
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=New,,,,20,0,1,0,30; theme=dark");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=New,,,,20,0,1,0,30; theme=dark");
 
     const std::string deleted = Replaced(Replaced(original, old, ""), shadow, "");
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "x" + kPast));
     EXPECT_EQ(ReadBytes(path), deleted);
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), "theme=dark");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), "theme=dark");
     // Deleting what is not there changes nothing.
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "x" + kPast));
     EXPECT_EQ(ReadBytes(path), deleted);
@@ -155,7 +155,7 @@ TEST_F(NetscapeCookieJarTest, DamagedLinesAreSkippedWhenReadingAndKeptWhenWritin
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fixture);
         const std::string original = UseFixture(c.fixture);
-        EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/"), c.text);
+        EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/", ""), c.text);
         ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
         EXPECT_EQ(ReadBytes(path), original + BoardLine("v") + "\n");
     }
@@ -164,13 +164,13 @@ TEST_F(NetscapeCookieJarTest, DamagedLinesAreSkippedWhenReadingAndKeptWhenWritin
 TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "太郎,,,,20,0,1,0,30" + kExpires));
     EXPECT_EQ(ReadBytes(path), kHeader + BoardLine("\x91\xBE\x98\x59,,,,20,0,1,0,30") + "\n");
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=太郎,,,,20,0,1,0,30");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=太郎,,,,20,0,1,0,30");
 
     const std::string utf8Path = dir.File("utf8.txt");
     NetscapeCookieJar utf8(utf8Path, clock, CookieCharset::kUtf8);
     ASSERT_TRUE(utf8.InternetSetCookie(kUrl, kUrl, "太郎😀" + kExpires));
     EXPECT_EQ(ReadBytes(utf8Path), kHeader + BoardLine("太郎😀") + "\n");
-    EXPECT_EQ(utf8.InternetGetCookie(kUrl), kUrl + "=太郎😀");
+    EXPECT_EQ(utf8.InternetGetCookie(kUrl, ""), kUrl + "=太郎😀");
     EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, "\xFF" + kExpires));
 }
 
@@ -204,12 +204,12 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
 
 TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "one"));
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=one");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=one");
     NetscapeCookieJar other(path, clock);
     ASSERT_TRUE(other.InternetSetCookie(kUrl, kUrl, "two"));
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=two");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=two");
     dir.Write("cookies.txt", kHeader + BoardLine("three", "0") + "\n");  // an editor, in place
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), kUrl + "=three");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=three");
 }
 
 TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
@@ -219,7 +219,7 @@ TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
     EXPECT_FALSE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "b", "x\ty"));
     EXPECT_FALSE(jar.InternetSetCookie("http://bbs.example.jp/c/bbs.cgi", "c", "😀"));
     EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/d/bbs.cgi", "d", "D"));
-    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/"), "d=D");
+    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/", ""), "d=D");
     EXPECT_EQ(ReadBytes(path), original);
 
     const int fd = open((path + ".lock").c_str(), O_RDWR | O_CLOEXEC);
@@ -241,7 +241,7 @@ TEST_F(NetscapeCookieJarTest, ACancelledBatchStoresNothingAndFreesTheLock) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
     jar.CancelWrites();
     EXPECT_EQ(ReadBytes(path), original);
-    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/"), "");
+    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/", ""), "");
     NetscapeCookieJar other(path, clock);
     EXPECT_TRUE(other.InternetSetCookie(kUrl, kUrl, "B"));  // the lock is free again
 }
@@ -268,14 +268,14 @@ TEST_F(NetscapeCookieJarTest, FiftyMegabyteJarsReadInMemoryProportionalToTheFile
     bytes += BoardLine("last");
     dir.Write("cookies.txt", bytes);
     const std::size_t before = AllocatedBytes();
-    EXPECT_EQ(jar.InternetGetCookie("http://h7.example.jp/cgi-bin/"),
+    EXPECT_EQ(jar.InternetGetCookie("http://h7.example.jp/cgi-bin/", ""),
               "name56=some,value,56; name57=some,value,57; name58=some,value,58; "
               "name59=some,value,59; name60=some,value,60; name61=some,value,61; "
               "name62=some,value,62; name63=some,value,63");
     EXPECT_LT(AllocatedBytes() - before, bytes.size() * 5 / 2);
 
     dir.Write("cookies.txt", std::string(50'000'000, 'x'));  // one line, no tab in it
-    EXPECT_EQ(jar.InternetGetCookie(kUrl), "");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), "");
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ class QtMainWindowTest : public ::testing::Test {
         QTest::keyClick(list, Qt::Key_Space);
     }
     std::string CookieValueOf(int n) {
-        const std::optional<std::string> text = jar.InternetGetCookie(UrlOf(n));
+        const std::optional<std::string> text = jar.InternetGetCookie(UrlOf(n), "");
         const std::string prefix = UrlOf(n) + "=";
         return text && text->rfind(prefix, 0) == 0 ? text->substr(prefix.size()) : std::string();
     }

@@ -13,7 +13,8 @@ std::optional<std::string> FakeCookieStore::ValueOf(const std::string& url,
     return cookie->second.substr(0, cookie->second.find("; expires="));
 }
 
-std::optional<std::string> FakeCookieStore::InternetGetCookie(const std::string& url) {
+std::optional<std::string> FakeCookieStore::InternetGetCookie(const std::string& url,
+                                                              const std::string&) {
     ++reads;
     if (failReads_)
         return std::nullopt;

@@ -28,7 +28,8 @@ class FakeCookieStore : public CookieStore {
     // The value part (before "; expires=") of the cookie name set for url, if any.
     std::optional<std::string> ValueOf(const std::string& url, const std::string& name) const;
 
-    std::optional<std::string> InternetGetCookie(const std::string& url) override;
+    std::optional<std::string> InternetGetCookie(const std::string& url,
+                                                 const std::string& name) override;
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) override;
     void BeginWrites() override { ++batches; }

@@ -27,6 +27,7 @@ class FakeMainView : public MainWindowView {
     }
     void SetWindowCaption(const std::string& text) override { caption = text; }
     void SetFrameCaption(const std::string& text) override { frameCaption = text; }
+    void SetStatusText(const std::string& text) override { status = text; }
     void ClearRows() override { rows.clear(); }
     void AddRow(const std::string& text) override { rows.push_back(text); }
     std::int32_t RowCount() override { return static_cast<std::int32_t>(rows.size()); }
@@ -51,7 +52,7 @@ class FakeMainView : public MainWindowView {
         return shownTexts;
     }
 
-    std::string caption, frameCaption;
+    std::string caption, frameCaption, status;
     std::vector<std::string> rows;
     std::set<std::int32_t> marked;
     std::int32_t currentRow = -1;
