@@ -1,6 +1,6 @@
 #include "board/CookieText.h"
 
-#include "settings/TextCase.h"
+#include "cookies/CookieUrl.h"
 
 namespace tessel {
 
@@ -31,9 +31,7 @@ bool HasControlCharacter(std::string_view text) {
 }
 
 bool IsCookieAddress(std::string_view url) {
-    const bool http = url.size() > 7 && EqualsIgnoreCase(url.substr(0, 7), "http://");
-    const bool https = url.size() > 8 && EqualsIgnoreCase(url.substr(0, 8), "https://");
-    return (http || https) && url.find(';') == std::string_view::npos && !HasControlCharacter(url);
+    return url.find(';') == std::string_view::npos && ParseCookieUrl(url).has_value();
 }
 
 }  // namespace tessel

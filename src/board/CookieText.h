@@ -20,8 +20,8 @@ inline constexpr std::size_t kMaxCookieBytes = 4096;
 // cookie line in a store.
 bool HasControlCharacter(std::string_view text);
 
-// Whether url can name and address a board cookie: an http or https address without ";" or
-// control characters, which a store would misread.
+// Whether url can name and address a board cookie: an http or https address that a browser would
+// send the cookie to at the host it names, without ";", which would end the cookie's name.
 bool IsCookieAddress(std::string_view url);
 
 }  // namespace tessel

@@ -11,7 +11,7 @@
 
 #include "board/CookieDate.h"
 #include "posix/AtomicFile.h"
-#include "posix/CookieUrl.h"
+#include "cookies/CookieUrl.h"
 #include "posix/PrivateDirectory.h"
 #include "posix/ReadFile.h"
 #include "posix/SetCookieData.h"

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "cookies/CookieUrl.h"
 #include "posix/CookieDateParser.h"
-#include "posix/CookieUrl.h"
 #include "posix/SetCookieData.h"
 
 namespace tessel {
@@ -35,6 +35,23 @@ TEST(CookieJarRulesTest, AddressesKeepOnlyWhatMatchingNeeds) {
         {"http://dot.example./b/", false, false, "", "", ""},
         {"http://a..example/b/", false, false, "", "", ""},
         {"http://a\tb.example/", false, false, "", "", ""},
+        // Read as browsers read them: the cookie is kept for the host the request goes to.
+        {"http://evil.example\\@good.example/x/", true, false, "evil.example", "/@good.example/x/",
+         "/@good.example/x/"},
+        {"http://u@evil.example@good.example/x", true, false, "good.example", "/x", "/"},
+        {"http://h.example/a/./b/../cgi-bin/bbs.cgi", true, false, "h.example",
+         "/a/cgi-bin/bbs.cgi", "/a/cgi-bin/"},
+        {"http://127.1/x/", true, false, "127.0.0.1", "/x/", "/x/"},
+        {"http://0x7f.0.0.1:8/", true, false, "127.0.0.1", "/", "/"},
+        {"http://[0:0:0:0:0:0:0:1]/", true, false, "::1", "/", "/"},
+        {"http://[::ffff:192.0.2.1]/", true, false, "::ffff:c000:201", "/", "/"},
+        {"http://[.cafe.de]/bbs.cgi", false, false, "", "", ""},
+        {"http://[cafe.de]/", false, false, "", "", ""},
+        {"http://[::1]evil.example/", false, false, "", "", ""},
+        {"http://[1:2:3:4:5:6:7:8:9]/", false, false, "", "", ""},
+        {"http://1.2.3.256/", false, false, "", "", ""},
+        {"http://h.example:99999/", false, false, "", "", ""},
+        {"http://bbs example.jp/", false, false, "", "", ""},
         // A line break in the path would slip another cookie line into the jar.
         {"http://a.example/x\n.bank.example\tTRUE\t/\tFALSE\t0\tsid\tevil\n/p", false, false, "",
          "", ""},

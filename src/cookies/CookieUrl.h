@@ -9,17 +9,22 @@ namespace tessel {
 // The parts of an address that decide which cookies go with a request to it.
 struct CookieUrl {
     bool secure = false;  // https
-    std::string host;     // lower case, without brackets, userinfo or port
-    std::string path;     // from the first "/" up to "?" or "#"; "/" when there is none
+    std::string host;     // lower case; an IP address in its canonical form, without brackets
+    std::string path;     // from the first "/" up to "?" or "#", dot segments resolved
 };
 
-// The cookie-relevant parts of an http or https address; nullopt for any other scheme or for an
-// address without a host.
+// The cookie-relevant parts of an http or https address, read the way browsers read it; nullopt
+// for any other scheme and for an address a browser would refuse or send to another host than the
+// text seems to name (a bracketed host that is not an IPv6 address, text after "]", a host name
+// with characters no host name has, spaces or control characters anywhere).
 std::optional<CookieUrl> ParseCookieUrl(std::string_view url);
 
 // The path a cookie set without a Path attribute gets: RFC 6265 §5.1.4 default-path, but keeping
 // the trailing "/" so that "/cgi-bin/" does not also reach "/cgi-binx".
 std::string DefaultCookiePath(std::string_view requestPath);
+
+// Whether a host, as ParseCookieUrl gives it, is an IP address rather than a host name.
+bool IsIpAddress(std::string_view host);
 
 // RFC 6265 §5.1.3 domain-match: host equals domain, or ends in "." + domain and is a host name
 // rather than an IP address. Both are expected in lower case, domain without a leading dot.

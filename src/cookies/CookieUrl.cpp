@@ -1,0 +1,372 @@
+#include "cookies/CookieUrl.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "settings/TextCase.h"
+
+namespace tessel {
+namespace {
+
+// Addresses are read as browsers read them (the WHATWG URL rules for http and https), so that a
+// cookie is kept for exactly the host a browser would send it to:
+// - "\" separates path segments just as "/" does, so it also ends the host;
+// - user information (up to the last "@") is not part of the host;
+// - a bracketed host is an IPv6 address and nothing else, and only a port may follow it;
+// - a host whose last label is a number is an IPv4 address, in any of the forms browsers accept
+//   ("127.1", "0x7f.0.0.1"), kept in its dotted decimal form;
+// - "." and ".." path segments are resolved before the path is used.
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+int HexValue(char c) {
+    if (IsDigit(c))
+        return c - '0';
+    return (c | 0x20) - 'a' + 10;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+// One part of an IPv4 address: decimal, "0x" hexadecimal or "0" octal, as browsers read it.
+std::optional<std::uint64_t> Ipv4Number(std::string_view part) {
+    int base = 10;
+    if (part.size() >= 2 && part[0] == '0' && (part[1] == 'x' || part[1] == 'X')) {
+        base = 16;
+        part.remove_prefix(2);
+    } else if (part.size() >= 2 && part[0] == '0') {
+        base = 8;
+        part.remove_prefix(1);
+    }
+    std::uint64_t value = 0;
+    for (char c : part) {
+        const bool valid = base == 16 ? IsHexDigit(c) : (IsDigit(c) && c - '0' < base);
+        if (!valid || value > (std::uint64_t{1} << 40))
+            return std::nullopt;
+        value = value * static_cast<unsigned>(base) + static_cast<unsigned>(HexValue(c));
+    }
+    return value;
+}
+
+bool EndsInNumber(std::string_view host) {
+    std::vector<std::string_view> labels = Split(host, '.');
+    if (labels.size() > 1 && labels.back().empty())
+        labels.pop_back();
+    const std::string_view last = labels.back();
+    if (!last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos)
+        return true;
+    return last.size() >= 2 && last[0] == '0' && (last[1] == 'x' || last[1] == 'X') &&
+           last.substr(2).find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+}
+
+std::optional<std::string> ParseIpv4(std::string_view host) {
+    std::vector<std::string_view> parts = Split(host, '.');
+    if (parts.size() > 1 && parts.back().empty())
+        parts.pop_back();
+    if (parts.size() > 4)
+        return std::nullopt;
+    std::vector<std::uint64_t> numbers;
+    for (std::string_view part : parts) {
+        const std::optional<std::uint64_t> number = part.empty() ? std::nullopt : Ipv4Number(part);
+        if (!number)
+            return std::nullopt;
+        numbers.push_back(*number);
+    }
+    for (std::size_t i = 0; i + 1 < numbers.size(); ++i) {
+        if (numbers[i] > 255)
+            return std::nullopt;
+    }
+    const std::size_t lastWidth = 8 * (5 - numbers.size());
+    if (numbers.back() >= (std::uint64_t{1} << lastWidth))
+        return std::nullopt;
+    std::uint64_t address = numbers.back();
+    for (std::size_t i = 0; i + 1 < numbers.size(); ++i)
+        address += numbers[i] << (8 * (3 - i));
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        if (!text.empty())
+            text += '.';
+        text += std::to_string((address >> shift) & 0xFF);
+    }
+    return text;
+}
+
+// An IPv6 address in its canonical form (lower case, the longest run of zero pieces as "::").
+std::optional<std::string> ParseIpv6(std::string_view text) {
+    std::array<std::uint32_t, 8> pieces{};
+    std::size_t index = 0;
+    std::optional<std::size_t> compress;
+    std::size_t i = 0;
+    if (text.substr(0, 2) == "::") {
+        i = 2;
+        compress = index;
+    } else if (!text.empty() && text[0] == ':') {
+        return std::nullopt;
+    }
+    while (i < text.size()) {
+        if (index == 8)
+            return std::nullopt;
+        if (text[i] == ':') {
+            if (compress)
+                return std::nullopt;
+            ++i;
+            compress = index;
+            continue;
+        }
+        std::uint32_t value = 0;
+        std::size_t length = 0;
+        while (length < 4 && i < text.size() && IsHexDigit(text[i])) {
+            value = value * 16 + static_cast<std::uint32_t>(HexValue(text[i]));
+            ++i;
+            ++length;
+        }
+        if (i < text.size() && text[i] == '.') {
+            // An IPv4 address in the last two pieces: four decimal parts, no leading zeros.
+            if (length == 0 || index > 6)
+                return std::nullopt;
+            const std::vector<std::string_view> parts = Split(text.substr(i - length), '.');
+            if (parts.size() != 4)
+                return std::nullopt;
+            std::uint32_t address = 0;
+            for (std::string_view part : parts) {
+                if (part.empty() || part.size() > 3 || (part.size() > 1 && part[0] == '0') ||
+                    part.find_first_not_of("0123456789") != std::string_view::npos) {
+                    return std::nullopt;
+                }
+                const auto octet = static_cast<std::uint32_t>(std::stoul(std::string(part)));
+                if (octet > 255)
+                    return std::nullopt;
+                address = address * 256 + octet;
+            }
+            pieces[index++] = address >> 16;
+            pieces[index++] = address & 0xFFFF;
+            i = text.size();
+            break;
+        }
+        if (length == 0)
+            return std::nullopt;
+        pieces[index++] = value;
+        if (i < text.size()) {
+            if (text[i] != ':' || i + 1 == text.size())
+                return std::nullopt;
+            ++i;
+        }
+    }
+    if (compress) {
+        std::size_t swaps = index - *compress;
+        index = 7;
+        while (index != 0 && swaps > 0) {
+            std::swap(pieces[index], pieces[*compress + swaps - 1]);
+            --index;
+            --swaps;
+        }
+    } else if (index != 8) {
+        return std::nullopt;
+    }
+
+    // The first longest run of two or more zero pieces is written as "::".
+    std::size_t runStart = 8, runLength = 1;
+    for (std::size_t start = 0; start < 8;) {
+        std::size_t end = start;
+        while (end < 8 && pieces[end] == 0)
+            ++end;
+        if (end - start > runLength) {
+            runStart = start;
+            runLength = end - start;
+        }
+        start = end == start ? start + 1 : end;
+    }
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (std::size_t p = 0; p < 8; ++p) {
+        if (p == runStart) {
+            out += p == 0 ? "::" : ":";
+            p += runLength - 1;
+            continue;
+        }
+        std::string piece;
+        for (std::uint32_t v = pieces[p]; v != 0 || piece.empty(); v /= 16)
+            piece.insert(piece.begin(), kDigits[v % 16]);
+        out += piece;
+        if (p != 7)
+            out += ':';
+    }
+    return out;
+}
+
+// A host name a cookie can be kept for: dot-separated labels of letters, digits, "-" and "_",
+// none empty (a leading dot would make it read as a domain cookie).
+bool IsHostName(std::string_view host) {
+    if (host.empty() || host.front() == '.' || host.back() == '.' ||
+        host.find("..") != std::string_view::npos) {
+        return false;
+    }
+    for (char c : host) {
+        const bool letterOrDigit =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit && c != '-' && c != '_' && c != '.')
+            return false;
+    }
+    return true;
+}
+
+bool IsPort(std::string_view port) {
+    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    return port.empty() || std::stoul(std::string(port)) <= 65535;
+}
+
+bool IsDotSegment(std::string_view segment, int dots) {
+    std::string folded = FoldCase(segment);
+    for (std::size_t at; (at = folded.find("%2e")) != std::string::npos;)
+        folded.replace(at, 3, ".");
+    return folded == (dots == 1 ? "." : "..");
+}
+
+// The path with "\" read as "/" and dot segments resolved, as a browser requests it.
+std::string NormalizePath(std::string_view path) {
+    std::string slashes(path);
+    for (char& c : slashes) {
+        if (c == '\\')
+            c = '/';
+    }
+    if (slashes.empty() || slashes[0] != '/')
+        slashes.insert(slashes.begin(), '/');
+    const std::vector<std::string_view> segments = Split(std::string_view(slashes).substr(1), '/');
+    std::vector<std::string_view> kept;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const bool last = i + 1 == segments.size();
+        if (IsDotSegment(segments[i], 2)) {
+            if (!kept.empty())
+                kept.pop_back();
+            if (last)
+                kept.emplace_back();
+        } else if (IsDotSegment(segments[i], 1)) {
+            if (last)
+                kept.emplace_back();
+        } else {
+            kept.push_back(segments[i]);
+        }
+    }
+    std::string result;
+    for (std::string_view segment : kept) {
+        result += '/';
+        result += segment;
+    }
+    return result.empty() ? "/" : result;
+}
+
+}  // namespace
+
+std::string LowerAscii(std::string_view text) {
+    return FoldCase(text);
+}
+
+std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+    for (char c : url) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7F)
+            return std::nullopt;  // browsers strip or drop these; the jar's lines cannot hold them
+    }
+    CookieUrl result;
+    const std::size_t colon = url.find(':');
+    if (colon == std::string_view::npos)
+        return std::nullopt;
+    const std::string scheme = LowerAscii(url.substr(0, colon));
+    if (scheme != "http" && scheme != "https")
+        return std::nullopt;
+    result.secure = scheme == "https";
+
+    url.remove_prefix(colon + 1);
+    const std::size_t hostStart = url.find_first_not_of("/\\");
+    // Browsers skip any number of slashes here; an address that does not have exactly two is
+    // refused, as the host it goes to is not the one it seems to name.
+    if (hostStart != 2)
+        return std::nullopt;
+    url.remove_prefix(hostStart);
+    const std::size_t authorityEnd = url.find_first_of("/\\?#");
+    std::string_view authority = url.substr(0, authorityEnd);
+    const std::string_view rest =
+        authorityEnd == std::string_view::npos ? std::string_view() : url.substr(authorityEnd);
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos)
+        authority.remove_prefix(at + 1);
+
+    std::string_view host, port;
+    if (!authority.empty() && authority.front() == '[') {
+        const std::size_t close = authority.find(']');
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view after = authority.substr(close + 1);
+        if (!after.empty() && after.front() != ':')
+            return std::nullopt;
+        port = after.empty() ? after : after.substr(1);
+        const std::optional<std::string> address = ParseIpv6(authority.substr(1, close - 1));
+        if (!address)
+            return std::nullopt;
+        result.host = *address;
+    } else {
+        const std::size_t portColon = authority.find(':');
+        host = authority.substr(0, portColon);
+        port = portColon == std::string_view::npos ? std::string_view()
+                                                   : authority.substr(portColon + 1);
+        if (!host.empty() && EndsInNumber(host)) {
+            const std::optional<std::string> address = ParseIpv4(host);
+            if (!address)
+                return std::nullopt;
+            result.host = *address;
+        } else if (IsHostName(host)) {
+            result.host = LowerAscii(host);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!IsPort(port))
+        return std::nullopt;
+
+    result.path = NormalizePath(rest.substr(0, rest.find_first_of("?#")));
+    return result;
+}
+
+std::string DefaultCookiePath(std::string_view requestPath) {
+    if (requestPath.empty() || requestPath.front() != '/')
+        return "/";
+    return std::string(requestPath.substr(0, requestPath.rfind('/') + 1));
+}
+
+bool IsIpAddress(std::string_view host) {
+    return host.find(':') != std::string_view::npos || (!host.empty() && EndsInNumber(host));
+}
+
+bool DomainMatches(std::string_view host, std::string_view domain) {
+    if (host == domain)
+        return true;
+    if (domain.empty() || host.size() <= domain.size() + 1)
+        return false;
+    const std::size_t start = host.size() - domain.size();
+    return host.substr(start) == domain && host[start - 1] == '.' && !IsIpAddress(host);
+}
+
+bool PathMatches(std::string_view requestPath, std::string_view cookiePath) {
+    if (requestPath.substr(0, cookiePath.size()) != cookiePath)
+        return false;
+    return requestPath.size() == cookiePath.size() ||
+           (!cookiePath.empty() && cookiePath.back() == '/') ||
+           requestPath[cookiePath.size()] == '/';
+}
+
+}  // namespace tessel
