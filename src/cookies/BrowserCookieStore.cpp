@@ -80,6 +80,13 @@ std::unique_ptr<BrowserCookieStore::Session> BrowserCookieStore::Open(bool forWr
     return session;
 }
 
+bool BrowserCookieStore::CheckWritable() {
+    if (!Open(true))
+        return false;
+    Succeed();
+    return true;
+}
+
 std::optional<std::string> BrowserCookieStore::Text(const CookieSnapshot& snapshot,
                                                     const CookieUrl& address,
                                                     const std::string& wanted) {

@@ -39,6 +39,10 @@ class BrowserCookieStore : public CookieStore {
 
     const std::string& DatabasePath() const { return path_; }
 
+    // Whether a batch could be written now: the browser is closed and the database is one this
+    // program knows. LastFailure says why not.
+    bool CheckWritable();
+
   protected:
     BrowserCookieStore(std::string databasePath, Clock& clock, BrowserLock& lock);
 
