@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"list", Command::kList},     {"show", Command::kShow},     {"apply", Command::kApply},
-    {"export", Command::kExport}, {"import", Command::kImport},
+    {"export", Command::kExport}, {"import", Command::kImport},   {"stores", Command::kStores},
 };
 
 bool LooksLikeOption(const std::string& arg) {
@@ -104,7 +104,7 @@ class Parser {
         const std::size_t count = invocation_.operands.size();
         switch (invocation_.command) {
             case Command::kNone:
-                return "a command is needed: list, show, apply, export or import";
+                return "a command is needed: list, show, apply, export, import or stores";
             case Command::kList:
                 return count == 0 ? "" : "list takes no operands";
             case Command::kShow:
@@ -115,6 +115,8 @@ class Parser {
                 return invocation_.all && count > 0 ? "give boards or --all, not both" : "";
             case Command::kImport:
                 return count == 1 ? "" : "import needs exactly one file (- for standard input)";
+            case Command::kStores:
+                return count == 0 ? "" : "stores takes no operands";
         }
         return {};
     }

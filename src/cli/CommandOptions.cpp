@@ -62,7 +62,9 @@ constexpr std::string_view kCountRange = "a whole number from 0 to 50";
 const CommandOption kOptions[] = {
     Switch("--help", kAnyCommand, &Invocation::help),
     Switch("-h", kAnyCommand, &Invocation::help),
-    Switch("--json", CommandBit(Command::kList) | CommandBit(Command::kShow), &Invocation::json),
+    Switch("--json",
+           CommandBit(Command::kList) | CommandBit(Command::kShow) | CommandBit(Command::kStores),
+           &Invocation::json),
     Switch("--show-password", CommandBit(Command::kShow), &Invocation::showPassword),
     Switch("--with-passwords", CommandBit(Command::kExport), &Invocation::withPasswords),
     Switch("--all", kApply | CommandBit(Command::kExport), &Invocation::all),

@@ -2,6 +2,7 @@
 // portable; this file only joins them to the Linux platform and the terminal.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -14,8 +15,10 @@
 #include "cli/CompanionExecutable.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
+#include "cli/StoresCommand.h"
 #include "cli/UsageError.h"
 #include "cli/posix/TerminalPassword.h"
+#include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
@@ -48,7 +51,26 @@ cli::ForeignOption FromMatch(OptionMatch match) {
     return cli::ForeignOption::kNotOurs;
 }
 
+const char* GetEnvironment(const char* name) {
+    return std::getenv(name);
+}
+
+int RunStores(const cli::Invocation& invocation, const PlatformOptions& options) {
+    SystemClock clock;
+    std::vector<cli::StoreListing> listings;
+    for (const FoundStore& found : FindCookieStores(clock, options.charset, GetEnvironment)) {
+        constexpr const char* kKinds[] = {"jar", "firefox", "chromium"};
+        listings.push_back({FormatCookieStoreArgument(found.location),
+                            kKinds[static_cast<int>(found.location.kind)], found.name, found.path,
+                            found.isDefault, IsChosenStore(found, options.cookieStore),
+                            found.writable, found.reason});
+    }
+    return cli::RunStores(invocation, listings, std::cout);
+}
+
 int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
+    if (invocation.command == cli::Command::kStores)
+        return RunStores(invocation, options);
     SystemClock clock;
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error);
