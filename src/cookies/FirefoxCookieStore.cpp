@@ -12,6 +12,9 @@ constexpr std::string_view kColumns[] = {
     "updateTime",
 };
 
+// Firefox's code for a cookie set without a SameSite attribute.
+constexpr std::int64_t kSameSiteUnset = 256;
+
 // Firefox's scheme bits: the schemes a cookie was set from.
 constexpr std::int64_t kSchemeHttp = 1;
 constexpr std::int64_t kSchemeHttps = 2;
@@ -127,13 +130,14 @@ bool FirefoxCookieStore::Write(SqlDatabase& database, const CookieChange& change
         "INSERT INTO moz_cookies (originAttributes, name, value, host, path, expiry, lastAccessed, "
         "creationTime, isSecure, isHttpOnly, inBrowserElement, sameSite, schemeMap, "
         "isPartitionedAttributeSet, updateTime) "
-        "VALUES ('', ?1, ?2, ?3, ?4, ?5, ?6, ?8, 0, 0, 0, 0, ?7, 0, ?6) "
+        "VALUES ('', ?1, ?2, ?3, ?4, ?5, ?6, ?8, 0, 0, 0, ?9, ?7, 0, ?6) "
         "ON CONFLICT (name, host, path, originAttributes) DO UPDATE SET value = excluded.value, "
         "expiry = excluded.expiry, lastAccessed = excluded.lastAccessed, isSecure = 0, "
         "schemeMap = schemeMap | excluded.schemeMap, updateTime = excluded.updateTime");
     upsert.Bind(1, cookie.name).Bind(2, cookie.value).Bind(3, cookie.domain).Bind(4, cookie.path);
     upsert.Bind(5, cookie.expires.value_or(0) * 1000).Bind(6, NowMicroseconds());
     upsert.Bind(7, change.secureScheme ? kSchemeHttps : kSchemeHttp).Bind(8, cookie.creation);
+    upsert.Bind(9, kSameSiteUnset);
     return upsert.Run();
 }
 
