@@ -159,7 +159,7 @@ TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
         {{"show"}, "show needs exactly one board"},
         {{"frobnicate"}, "unknown command"},
         {{"list", "--board-list", badList}, "設定ファイルをロードできませんでした。\n"},
-        {{"list", "--cookie-store", "tin:x"}, "cookie store kind \"tin\""},
+        {{"list", "--cookie-store", "tin:x"}, "unknown cookie store \"tin:x\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
