@@ -87,9 +87,12 @@ void AddFirefoxRoot(const fs::path& root, std::vector<BrowserProfile>& found) {
         if (!StartsWith(name, "Profile") || path.empty())
             continue;
         const fs::path folder = Value(keys, "IsRelative") == "1" ? root / path : fs::path(path);
-        BrowserProfile profile{{CookieStoreLocation::Kind::kFirefox, folder.lexically_normal()},
-                               Value(keys, "Name"),
-                               installed.empty() ? Value(keys, "Default") == "1" : path == installed};
+        BrowserProfile profile;
+        profile.location.kind = CookieStoreLocation::Kind::kFirefox;
+        profile.location.path = folder.lexically_normal().string();
+        profile.name = Value(keys, "Name");
+        profile.isDefault =
+            installed.empty() ? Value(keys, "Default") == "1" : path == installed;
         anyDefault = anyDefault || profile.isDefault;
         found.push_back(std::move(profile));
     }
@@ -129,10 +132,11 @@ std::vector<BrowserProfile> FindChromiumProfiles(const Environment& environment)
     for (const fs::directory_entry& entry : fs::directory_iterator(userData, error)) {
         if (!IsFile(entry.path() / "Cookies"))
             continue;
-        const std::string name = entry.path().filename().string();
-        found.push_back({{CookieStoreLocation::Kind::kChromium, entry.path().string()},
-                         name,
-                         name == "Default"});
+        BrowserProfile& profile = found.emplace_back();
+        profile.location.kind = CookieStoreLocation::Kind::kChromium;
+        profile.location.path = entry.path().string();
+        profile.name = entry.path().filename().string();
+        profile.isDefault = profile.name == "Default";
     }
     std::sort(found.begin(), found.end(), [](const BrowserProfile& a, const BrowserProfile& b) {
         return a.isDefault != b.isDefault ? a.isDefault : a.name < b.name;
