@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"list", Command::kList},     {"show", Command::kShow},     {"apply", Command::kApply},
-    {"export", Command::kExport}, {"import", Command::kImport},   {"stores", Command::kStores},
+    {"export", Command::kExport}, {"import", Command::kImport}, {"stores", Command::kStores},
 };
 
 bool LooksLikeOption(const std::string& arg) {

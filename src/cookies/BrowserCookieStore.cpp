@@ -19,9 +19,8 @@ int PortOf(std::string_view url, bool secure) {
         return standard;
     std::string_view authority = url.substr(scheme + 3);
     authority = authority.substr(0, authority.find_first_of("/\\?#"));
-    authority.remove_prefix(authority.rfind('@') == std::string_view::npos
-                                ? 0
-                                : authority.rfind('@') + 1);
+    authority.remove_prefix(
+        authority.rfind('@') == std::string_view::npos ? 0 : authority.rfind('@') + 1);
     const std::size_t colon = authority.rfind(':');
     if (colon == std::string_view::npos || authority.find(']', colon) != std::string_view::npos)
         return standard;

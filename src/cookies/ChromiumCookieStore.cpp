@@ -8,11 +8,26 @@ namespace tessel {
 namespace {
 
 constexpr std::string_view kColumns[] = {
-    "creation_utc",    "host_key",         "top_frame_site_key", "name",
-    "value",           "encrypted_value",  "path",               "expires_utc",
-    "is_secure",       "is_httponly",      "last_access_utc",    "has_expires",
-    "is_persistent",   "priority",         "samesite",           "source_scheme",
-    "source_port",     "last_update_utc",  "source_type",        "has_cross_site_ancestor",
+    "creation_utc",
+    "host_key",
+    "top_frame_site_key",
+    "name",
+    "value",
+    "encrypted_value",
+    "path",
+    "expires_utc",
+    "is_secure",
+    "is_httponly",
+    "last_access_utc",
+    "has_expires",
+    "is_persistent",
+    "priority",
+    "samesite",
+    "source_scheme",
+    "source_port",
+    "last_update_utc",
+    "source_type",
+    "has_cross_site_ancestor",
 };
 
 // Microseconds from 1601-01-01, where Chromium counts from, to 1970-01-01.
@@ -46,9 +61,8 @@ std::string HostKey(const StoredCookie& cookie) {
 
 }  // namespace
 
-ChromiumCookieStore::ChromiumCookieStore(std::string databasePath, Clock& clock,
-                                         BrowserLock& lock, CookieCipher& cipher,
-                                         CookieCodec& codec)
+ChromiumCookieStore::ChromiumCookieStore(std::string databasePath, Clock& clock, BrowserLock& lock,
+                                         CookieCipher& cipher, CookieCodec& codec)
     : BrowserCookieStore(std::move(databasePath), clock, lock), cipher_(cipher), codec_(codec) {}
 
 bool ChromiumCookieStore::CheckSchema(SqlDatabase& database) {
@@ -57,9 +71,9 @@ bool ChromiumCookieStore::CheckSchema(SqlDatabase& database) {
     if (!database.Ok())
         return FailFromDatabase(database);
     if (version != kSchemaVersion) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "この Chromium のクッキーの形式（版 " + std::to_string(version.value_or(0)) +
-                        "）には対応していません。");
+        return Fail(CookieFailureKind::kStoreUnusable, "この Chromium のクッキーの形式（版 " +
+                                                           std::to_string(version.value_or(0)) +
+                                                           "）には対応していません。");
     }
     const std::optional<std::string> missing = MissingColumn(database, "cookies", kColumns);
     if (!database.Ok())
@@ -71,8 +85,7 @@ bool ChromiumCookieStore::CheckSchema(SqlDatabase& database) {
     return true;
 }
 
-bool ChromiumCookieStore::Load(SqlDatabase& database,
-                               const std::vector<std::string_view>* domains,
+bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
                                CookieSnapshot& snapshot) {
     std::string sql =
         "SELECT host_key, name, value, encrypted_value, path, expires_utc, has_expires, "
@@ -128,8 +141,7 @@ bool ChromiumCookieStore::Encode(const std::string& name, const std::string& val
     std::optional<std::string> encodedName = codec_.Encode(name);
     std::optional<std::string> encodedValue = codec_.Encode(value);
     if (!encodedName || !encodedValue) {
-        return Fail(CookieFailureKind::kUnencodable,
-                    "選んだ文字コードで表せない文字があります。",
+        return Fail(CookieFailureKind::kUnencodable, "選んだ文字コードで表せない文字があります。",
                     FirstUnencodable(codec_, name + value));
     }
     cookie.name = std::move(*encodedName);
@@ -202,8 +214,9 @@ bool ChromiumCookieStore::BeforeCommit(SqlDatabase& database) {
         read.Reset();
         if (value != cookie.value) {
             written_.clear();
-            return Fail(CookieFailureKind::kStoreUnusable,
-                        "Chromium が読めない形で保存されるおそれがあるため、書き込みを取り消しました。");
+            return Fail(
+                CookieFailureKind::kStoreUnusable,
+                "Chromium が読めない形で保存されるおそれがあるため、書き込みを取り消しました。");
         }
     }
     written_.clear();

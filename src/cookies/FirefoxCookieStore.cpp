@@ -6,9 +6,9 @@ namespace tessel {
 namespace {
 
 constexpr std::string_view kColumns[] = {
-    "id",          "originAttributes", "name",         "value",      "host",
-    "path",        "expiry",           "lastAccessed", "creationTime", "isSecure",
-    "isHttpOnly",  "inBrowserElement", "sameSite",     "schemeMap",  "isPartitionedAttributeSet",
+    "id",         "originAttributes", "name",         "value",        "host",
+    "path",       "expiry",           "lastAccessed", "creationTime", "isSecure",
+    "isHttpOnly", "inBrowserElement", "sameSite",     "schemeMap",    "isPartitionedAttributeSet",
     "updateTime",
 };
 
@@ -45,9 +45,9 @@ bool FirefoxCookieStore::CheckSchema(SqlDatabase& database) {
     if (!database.Ok())
         return FailFromDatabase(database);
     if (version != kSchemaVersion) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "この Firefox のクッキーの形式（版 " + std::to_string(version.value_or(0)) +
-                        "）には対応していません。");
+        return Fail(CookieFailureKind::kStoreUnusable, "この Firefox のクッキーの形式（版 " +
+                                                           std::to_string(version.value_or(0)) +
+                                                           "）には対応していません。");
     }
     const std::optional<std::string> missing = MissingColumn(database, "moz_cookies", kColumns);
     if (!database.Ok())

@@ -9,8 +9,8 @@ namespace tessel {
 // One cookie as any store keeps it, reduced to what decides where it is sent.
 struct StoredCookie {
     std::string name;
-    std::string value;   // as the store keeps it; each store decodes its own
-    std::string domain;  // lower case, without a leading dot
+    std::string value;     // as the store keeps it; each store decodes its own
+    std::string domain;    // lower case, without a leading dot
     bool hostOnly = true;  // sent to domain only, not to its subdomains
     std::string path;
     bool secure = false;

@@ -91,8 +91,7 @@ void AddFirefoxRoot(const fs::path& root, std::vector<BrowserProfile>& found) {
         profile.location.kind = CookieStoreLocation::Kind::kFirefox;
         profile.location.path = folder.lexically_normal().string();
         profile.name = Value(keys, "Name");
-        profile.isDefault =
-            installed.empty() ? Value(keys, "Default") == "1" : path == installed;
+        profile.isDefault = installed.empty() ? Value(keys, "Default") == "1" : path == installed;
         anyDefault = anyDefault || profile.isDefault;
         found.push_back(std::move(profile));
     }

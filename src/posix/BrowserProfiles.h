@@ -34,7 +34,6 @@ struct BrowserPaths {
 // The paths for location (a kFirefox or kChromium one; an empty path is the default profile),
 // or empty with error set when there is no such profile or it has no cookie database yet.
 std::optional<BrowserPaths> ResolveBrowserPaths(const CookieStoreLocation& location,
-                                                const Environment& environment,
-                                                std::string& error);
+                                                const Environment& environment, std::string& error);
 
 }  // namespace tessel

@@ -38,15 +38,14 @@ std::optional<std::string> Aes(const std::string& key, std::string_view input, b
     int written = 0;
     int last = 0;
     auto* out = reinterpret_cast<unsigned char*>(output.data());
-    const bool done =
-        context &&
-        EVP_CipherInit_ex(context.get(), EVP_aes_128_cbc(), nullptr,
-                          reinterpret_cast<const unsigned char*>(key.data()), kIv,
-                          encrypt ? 1 : 0) == 1 &&
-        EVP_CipherUpdate(context.get(), out, &written,
-                         reinterpret_cast<const unsigned char*>(input.data()),
-                         static_cast<int>(input.size())) == 1 &&
-        EVP_CipherFinal_ex(context.get(), out + written, &last) == 1;
+    const bool done = context &&
+                      EVP_CipherInit_ex(context.get(), EVP_aes_128_cbc(), nullptr,
+                                        reinterpret_cast<const unsigned char*>(key.data()), kIv,
+                                        encrypt ? 1 : 0) == 1 &&
+                      EVP_CipherUpdate(context.get(), out, &written,
+                                       reinterpret_cast<const unsigned char*>(input.data()),
+                                       static_cast<int>(input.size())) == 1 &&
+                      EVP_CipherFinal_ex(context.get(), out + written, &last) == 1;
     if (!done)
         return std::nullopt;
     output.resize(static_cast<std::size_t>(written + last));
@@ -99,7 +98,8 @@ std::optional<std::string> ChromiumCipher::Decrypt(std::string_view hostKey,
     if (key == nullptr)
         return std::nullopt;
     std::optional<std::string> plain = Aes(*key, encrypted.substr(3), false);
-    if (!plain || plain->size() < kHashSize || plain->compare(0, kHashSize, HostHash(hostKey)) != 0) {
+    if (!plain || plain->size() < kHashSize ||
+        plain->compare(0, kHashSize, HostHash(hostKey)) != 0) {
         reason_ = "Chromium のクッキーを復号できません。";
         return std::nullopt;
     }

@@ -11,11 +11,18 @@ std::optional<std::string> ChromiumKeyringPassword() {
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     if (bus == nullptr || bus[0] == '\0')
         return std::nullopt;
-    static const SecretSchema kSchema = {
-        "chrome_libsecret_os_crypt_password_v2",
-        SECRET_SCHEMA_DONT_MATCH_NAME,
-        {{"application", SECRET_SCHEMA_ATTRIBUTE_STRING}, {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    static const SecretSchema kSchema = {"chrome_libsecret_os_crypt_password_v2",
+                                         SECRET_SCHEMA_DONT_MATCH_NAME,
+                                         {{"application", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                          {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
+                                         0,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr};
     GError* error = nullptr;
     gchar* password =
         secret_password_lookup_sync(&kSchema, nullptr, &error, "application", "chromium", nullptr);

@@ -9,16 +9,16 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "app/mdlMain.h"
 #include "cookies/ChosenCookieStore.h"
 #include "posix/CookieStoreChooser.h"
 #include "posix/PlatformOptions.h"
-#include "posix/RememberedCookieStore.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
+#include "posix/RememberedCookieStore.h"
 #include "posix/SystemClock.h"
 #include "posix/XdgOpenShell.h"
 #include "qt/QtMessageBox.h"

@@ -19,8 +19,9 @@ void CreateFirefoxDatabase(const std::string& path, int version) {
 
 void CreateChromiumDatabase(const std::string& path, int version) {
     TestDatabase database(path);
-    database.Exec("CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value "
-                  "LONGVARCHAR)");
+    database.Exec(
+        "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value "
+        "LONGVARCHAR)");
     database.Exec("INSERT INTO meta VALUES ('mmap_status', '-1'), ('version', '" +
                   std::to_string(version) + "'), ('last_compatible_version', '24')");
     database.Exec(

@@ -32,8 +32,7 @@ pid_t Start(const std::vector<std::string>& words, const std::string& log) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     std::vector<std::string> copy = words;
     std::vector<char*> argv;
@@ -120,7 +119,8 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
   protected:
     void SetUp() override {
         if (!OnPath(GetParam().program))
-            GTEST_SKIP() << GetParam().program << " is not installed (scripts/setup.sh installs it)";
+            GTEST_SKIP() << GetParam().program
+                         << " is not installed (scripts/setup.sh installs it)";
         ASSERT_TRUE(site.Up()) << "the test site did not start";
         std::filesystem::create_directories(profile);
         // Firefox reads user.js at start: no updates, telemetry or remote services.
@@ -143,17 +143,27 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
     void Visit(const std::string& path) {
         std::vector<std::string> words;
         if (GetParam().kind == CookieStoreLocation::Kind::kFirefox) {
-            words = {"firefox-esr", "--headless", "--no-remote", "--profile", profile,
-                     "--screenshot", dir.File("shot.png"), site.Url(path)};
+            words = {"firefox-esr", "--headless",   "--no-remote",        "--profile",
+                     profile,       "--screenshot", dir.File("shot.png"), site.Url(path)};
         } else {
-            words = {"chromium", "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
-                     "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync", "--password-store=basic",
-                     "--user-data-dir=" + profile, "--dump-dom", site.Url(path)};
+            words = {"chromium",
+                     "--headless",
+                     "--no-sandbox",
+                     "--disable-gpu",
+                     "--disable-quic",
+                     "--no-first-run",
+                     "--disable-background-networking",
+                     "--disable-component-update",
+                     "--disable-sync",
+                     "--password-store=basic",
+                     "--user-data-dir=" + profile,
+                     "--dump-dom",
+                     site.Url(path)};
         }
         const pid_t browser = Start(words, dir.File("browser.log"));
         ASSERT_GT(browser, 0);
-        ASSERT_TRUE(Finish(browser, 90s)) << "the browser did not end: see " << dir.File("browser.log");
+        ASSERT_TRUE(Finish(browser, 90s))
+            << "the browser did not end: see " << dir.File("browser.log");
     }
 
     CookieStoreLocation Location() const { return {GetParam().kind, profile}; }
@@ -204,7 +214,9 @@ INSTANTIATE_TEST_SUITE_P(
                                   CookieCharset::kUtf8, "utf-8", "名無し"},
                       BrowserCase{"chromium", CookieStoreLocation::Kind::kChromium,
                                   CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"}),
-    [](const auto& param) { return std::string(param.param.program == std::string("chromium") ? "Chromium" : "Firefox"); });
+    [](const auto& param) {
+        return std::string(param.param.program == std::string("chromium") ? "Chromium" : "Firefox");
+    });
 
 }  // namespace
 }  // namespace tessel

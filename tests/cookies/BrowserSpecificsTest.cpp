@@ -1,6 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -50,7 +50,8 @@ TEST(FirefoxStoreTest, BusyDatabaseAndUnreadableTextHaveTheirReasons) {
     const std::string path = f.dir.File("cookies.sqlite");
     testing::CreateFirefoxDatabase(path);
     TestDatabase(path).Exec("INSERT INTO moz_cookies (name, value, host, path, expiry) VALUES ('" +
-                            kUrl + "', 'a\xEF\xBF\xBD', 'bbs.example.jp', '/cgi-bin/', 1806829623000)");
+                            kUrl +
+                            "', 'a\xEF\xBF\xBD', 'bbs.example.jp', '/cgi-bin/', 1806829623000)");
     FirefoxCookieStore store(path, f.clock, f.lock, true);
     EXPECT_EQ(store.InternetGetCookie(kUrl, kUrl), "");
     EXPECT_EQ(store.LastFailure().kind, CookieFailureKind::kUnreadable);
@@ -104,9 +105,8 @@ TEST(ChromiumStoreTest, KeyringKeyIsUsedWhereTheProfileUsesIt) {
     ChromiumCookieStore store(path, f.clock, f.lock, noKeyring, f.codec);
     EXPECT_FALSE(store.InternetSetCookie(kUrl, "n", "w" + kExpires));
     EXPECT_NE(store.LastFailure().reason.find("キーリング"), std::string::npos);
-    EXPECT_EQ(keyring.Decrypt(
-                  "bbs.example.jp",
-                  TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0]),
+    EXPECT_EQ(keyring.Decrypt("bbs.example.jp",
+                              TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0]),
               "v");
     // A value moved to another host does not decrypt there.
     EXPECT_FALSE(keyring.Decrypt(

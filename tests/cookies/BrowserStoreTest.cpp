@@ -74,10 +74,11 @@ class BrowserStoreTest : public ::testing::TestWithParam<Browser> {
         TestDatabase database(path);
         const std::string flags = httpOnly ? "1" : "0";
         if (Firefox()) {
-            database.Exec("INSERT INTO moz_cookies (name, value, host, path, expiry, creationTime, "
-                          "isSecure, isHttpOnly) VALUES ('" + name + "', '" + value + "', '" +
-                          host + "', '" + cookiePath + "', 1806829623000, " + std::to_string(created) +
-                          ", 0, " + flags + ")");
+            database.Exec(
+                "INSERT INTO moz_cookies (name, value, host, path, expiry, creationTime, "
+                "isSecure, isHttpOnly) VALUES ('" +
+                name + "', '" + value + "', '" + host + "', '" + cookiePath + "', 1806829623000, " +
+                std::to_string(created) + ", 0, " + flags + ")");
             return;
         }
         database.Exec("INSERT INTO cookies VALUES (" + std::to_string(created) + ", '" + host +
@@ -95,13 +96,15 @@ class BrowserStoreTest : public ::testing::TestWithParam<Browser> {
 };
 
 TEST_P(BrowserStoreTest, WritesHostOnlyCookiesAndReadsThemInBrowserOrder) {
-    ASSERT_TRUE(store->InternetSetCookie(kUrl, kUrl, "a,b" + kExpires)) << store->LastFailure().reason;
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, kUrl, "a,b" + kExpires))
+        << store->LastFailure().reason;
     ASSERT_TRUE(store->InternetSetCookie(kUrl, kUrl, "c,d" + kExpires));  // replaces it
     Insert(".example.jp", "/", "domainwide", "1", 1);
     Insert("other.example.jp", "/", "elsewhere", "2", 2);
-    EXPECT_EQ(Table(), "bbs.example.jp /cgi-bin/ " + kUrl + " 1806829623\n"
-                       ".example.jp / domainwide 1806829623\n"
-                       "other.example.jp / elsewhere 1806829623\n");
+    EXPECT_EQ(Table(), "bbs.example.jp /cgi-bin/ " + kUrl +
+                           " 1806829623\n"
+                           ".example.jp / domainwide 1806829623\n"
+                           "other.example.jp / elsewhere 1806829623\n");
     EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), kUrl + "=c,d; domainwide=1");
     EXPECT_EQ(store->InternetGetCookie("http://example.jp/", ""), "domainwide=1");
 }
@@ -140,8 +143,9 @@ TEST_P(BrowserStoreTest, RefusalsLeaveTheDatabaseAsItWas) {
         {"session cookie", [] {}, "n", "v", CookieFailureKind::kStoreUnusable, "有効期限"},
         {"unknown version",
          [&] {
-             TestDatabase(path).Exec(Firefox() ? "PRAGMA user_version = 18"
-                                               : "UPDATE meta SET value = '25' WHERE key = 'version'");
+             TestDatabase(path).Exec(Firefox()
+                                         ? "PRAGMA user_version = 18"
+                                         : "UPDATE meta SET value = '25' WHERE key = 'version'");
          },
          "n", "v" + kExpires, CookieFailureKind::kStoreUnusable, "版 "},
     };

@@ -72,9 +72,9 @@ TEST(CookieVisibilityTest, OrdersByPathLengthThenCreation) {
 }
 
 TEST(CookieVisibilityTest, DomainsAboveAHost) {
-    EXPECT_EQ(DomainsAbove("a.bbs.example.jp"),
-              (std::vector<std::string_view>{"a.bbs.example.jp", "bbs.example.jp", "example.jp",
-                                             "jp"}));
+    EXPECT_EQ(
+        DomainsAbove("a.bbs.example.jp"),
+        (std::vector<std::string_view>{"a.bbs.example.jp", "bbs.example.jp", "example.jp", "jp"}));
     EXPECT_EQ(DomainsAbove("127.0.0.1"), (std::vector<std::string_view>{"127.0.0.1"}));
 }
 

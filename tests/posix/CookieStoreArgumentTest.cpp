@@ -17,7 +17,8 @@ TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
         std::optional<CookieStoreLocation> location;  // empty when the text is refused
         const char* errorPart;  // a piece of the message that points at the mistake
     } cases[] = {
-        {"jar:/home/taro/cookies.txt", CookieStoreLocation{Kind::kJar, "/home/taro/cookies.txt"}, ""},
+        {"jar:/home/taro/cookies.txt", CookieStoreLocation{Kind::kJar, "/home/taro/cookies.txt"},
+         ""},
         {"JAR:relative/c.txt", CookieStoreLocation{Kind::kJar, "relative/c.txt"}, ""},
         {"jar:C:x", CookieStoreLocation{Kind::kJar, "C:x"}, ""},  // the first colon separates
         {"jar", CookieStoreLocation{Kind::kJar, ""}, ""},

@@ -8,9 +8,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 #include <filesystem>
 
@@ -207,7 +207,7 @@ TEST_F(QtMainWindowTest, StoreMenuListsTheStoresAndPassesOnTheChoice) {
     window->SetStoreMenu(
         [] {
             return std::vector<QtMainWindow::StoreMenuItem>{{"cookies.txt", true},
-                                                           {"Firefox（default）", false}};
+                                                            {"Firefox（default）", false}};
         },
         [&](std::size_t index) {
             chosen = index;

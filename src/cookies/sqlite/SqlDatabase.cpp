@@ -12,8 +12,8 @@ constexpr int kBusyTimeoutMs = 250;
 }  // namespace
 
 SqlDatabase::SqlDatabase(const std::string& path) {
-    Check(sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                          nullptr));
+    Check(
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr));
     if (Ok())
         sqlite3_busy_timeout(db_, kBusyTimeoutMs);
 }
@@ -28,7 +28,7 @@ bool SqlDatabase::Check(int code) {
     if (status_ == SqlStatus::kOk) {
         const int primary = code & 0xFF;
         status_ = primary == SQLITE_BUSY || primary == SQLITE_LOCKED ? SqlStatus::kBusy
-                                                                      : SqlStatus::kError;
+                                                                     : SqlStatus::kError;
         message_ = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
     }
     return false;
@@ -110,8 +110,9 @@ std::int64_t SqlStatement::Int(int column) const {
 std::string SqlStatement::Text(int column) const {
     const void* bytes = sqlite3_column_blob(statement_, column);
     const int size = sqlite3_column_bytes(statement_, column);
-    return bytes == nullptr ? std::string() : std::string(static_cast<const char*>(bytes),
-                                                          static_cast<std::size_t>(size));
+    return bytes == nullptr
+               ? std::string()
+               : std::string(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
 }
 
 }  // namespace tessel
