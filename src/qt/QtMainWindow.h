@@ -19,6 +19,7 @@ class QRadioButton;
 namespace tessel {
 
 class QtSpinButton;
+class TypingLimit;
 class frmMain;
 
 // The main window on Qt: the controls of the board list and the preference fields at their
@@ -103,6 +104,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QMenu* mnuStore_ = nullptr;
     StoreMenuSource storeSource_;
     std::function<void(std::size_t)> chooseStore_;
+    TypingLimit* passwordLimit_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;
 };
