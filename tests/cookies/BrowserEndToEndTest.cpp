@@ -141,10 +141,19 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 
     // Lets the browser visit path once and end.
     void Visit(const std::string& path) {
+        const pid_t browser = Start(Command(path, true), dir.File("browser.log"));
+        ASSERT_GT(browser, 0);
+        ASSERT_TRUE(Finish(browser, 90s))
+            << "the browser did not end: see " << dir.File("browser.log");
+    }
+
+    // The browser's command line for a visit to path; once: it ends after the page is loaded.
+    std::vector<std::string> Command(const std::string& path, bool once) {
         std::vector<std::string> words;
         if (GetParam().kind == CookieStoreLocation::Kind::kFirefox) {
-            words = {"firefox-esr", "--headless",   "--no-remote",        "--profile",
-                     profile,       "--screenshot", dir.File("shot.png"), site.Url(path)};
+            words = {"firefox-esr", "--headless", "--no-remote", "--profile", profile};
+            if (once)
+                words.insert(words.end(), {"--screenshot", dir.File("shot.png")});
         } else {
             words = {"chromium",
                      "--headless",
@@ -156,14 +165,12 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
                      "--disable-component-update",
                      "--disable-sync",
                      "--password-store=basic",
-                     "--user-data-dir=" + profile,
-                     "--dump-dom",
-                     site.Url(path)};
+                     "--user-data-dir=" + profile};
+            if (once)
+                words.push_back("--dump-dom");
         }
-        const pid_t browser = Start(words, dir.File("browser.log"));
-        ASSERT_GT(browser, 0);
-        ASSERT_TRUE(Finish(browser, 90s))
-            << "the browser did not end: see " << dir.File("browser.log");
+        words.push_back(site.Url(path));
+        return words;
     }
 
     CookieStoreLocation Location() const { return {GetParam().kind, profile}; }
@@ -206,6 +213,31 @@ TEST_P(BrowserEndToEndTest, CookiesWrittenReachTheSiteAndTheSitesReadBack) {
         "", dir.Path().string());
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_NE(shown.out.find("taro@example.jp"), std::string::npos) << shown.out << shown.err;
+}
+
+// A running browser would write its own cookies back over the program's: the store refuses, and
+// says why, for as long as the browser runs.
+TEST_P(BrowserEndToEndTest, RefusesToWriteWhileTheBrowserRuns) {
+    Visit("/set");
+    SystemClock clock;
+    std::string error;
+    const std::unique_ptr<BrowserCookieStore> store = OpenBrowserStore(
+        Location(), clock, GetParam().charset, [](const char* name) { return std::getenv(name); },
+        error);
+    ASSERT_TRUE(store) << error;
+    ASSERT_TRUE(store->CheckWritable()) << store->LastFailure().reason;
+
+    const pid_t browser = Start(Command("/running", false), dir.File("browser.log"));
+    ASSERT_GT(browser, 0);
+    for (int i = 0; i < 300 && site.CookieSentTo("/running").empty(); ++i)
+        std::this_thread::sleep_for(100ms);
+    const bool writable = store->CheckWritable();
+    const CookieFailure failure = store->LastFailure();
+    kill(browser, SIGTERM);
+    Finish(browser, 30s);
+    EXPECT_FALSE(writable);
+    EXPECT_EQ(failure.kind, CookieFailureKind::kStoreBusy);
+    EXPECT_NE(failure.reason.find("起動中"), std::string::npos) << failure.reason;
 }
 
 INSTANTIATE_TEST_SUITE_P(
