@@ -23,7 +23,8 @@ Options, before or after the command:
   --board-list FILE      the board list instead of TesselCustom.ini beside the program
   --cookie-store STORE   where the cookies are: jar[:PATH] for a cookies.txt file,
                          firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
-                         profile (without a folder: the browser's default profile)
+                         profile (without a folder: the browser's default profile);
+                         when not given, the store chosen in the window, else the jar
   --cookie-charset NAME  cp932 (the default) or utf-8
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
 

@@ -192,8 +192,13 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
 bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
     std::error_code ignored;
     std::filesystem::remove(BackupPath(), ignored);
-    if (database.CopyTo(BackupPath()))
+    if (database.CopyTo(BackupPath())) {
+        // The copy holds the reader's passwords, as the database does.
+        std::filesystem::permissions(
+            BackupPath(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+            ignored);
         return true;
+    }
     return Fail(CookieFailureKind::kStoreUnusable,
                 "Chromium のクッキーの控えを作れないため、書き込みません: " + database.Message());
 }

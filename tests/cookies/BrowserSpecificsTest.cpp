@@ -78,6 +78,8 @@ TEST(ChromiumStoreTest, KeepsABackupAndNeverCommitsWhatItCannotDecrypt) {
         ASSERT_TRUE(store.InternetSetCookie(kUrl, "second", "2" + kExpires));
         // The backup is of the database before the first write of the store's life.
         EXPECT_EQ(TestDatabase(store.BackupPath()).Rows("SELECT count(*) FROM cookies")[0][0], "0");
+        EXPECT_EQ(std::filesystem::status(store.BackupPath()).permissions(),
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     }
     OneWayCipher broken;
     ChromiumCookieStore store(path, f.clock, f.lock, broken, f.codec);

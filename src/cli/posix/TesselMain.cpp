@@ -22,6 +22,7 @@
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
+#include "posix/RememberedCookieStore.h"
 #include "posix/SystemClock.h"
 
 namespace tessel {
@@ -68,7 +69,12 @@ int RunStores(const cli::Invocation& invocation, const PlatformOptions& options)
     return cli::RunStores(invocation, listings, std::cout);
 }
 
-int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
+int Run(const cli::Invocation& invocation, PlatformOptions options) {
+    // Without --cookie-store, the store chosen in the window, so that both work on the same
+    // cookies.
+    const bool remembered = !options.cookieStore;
+    if (remembered)
+        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
     if (invocation.command == cli::Command::kStores)
         return RunStores(invocation, options);
     SystemClock clock;
@@ -76,6 +82,11 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error);
     if (!store) {
         std::cerr << "tessel: " << error << '\n';
+        if (remembered && options.cookieStore) {
+            std::cerr << "tessel: the store chosen in the window, "
+                      << FormatCookieStoreArgument(*options.cookieStore)
+                      << ", cannot be used: give --cookie-store\n";
+        }
         return cli::kExitUsage;
     }
     PosixProfileFile profile;
