@@ -77,7 +77,7 @@ OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOption
 }
 
 std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
-                                             std::string& error) {
+                                             std::string& error, std::function<void()> lockNotice) {
     if (options.cookieStore && options.cookieStore->kind != CookieStoreLocation::Kind::kJar)
         return OpenBrowserStore(*options.cookieStore, clock, options.charset, GetEnvironment,
                                 error);
@@ -86,7 +86,9 @@ std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clo
         error = "no place for the cookie jar: set HOME or XDG_DATA_HOME, or give --cookie-store";
         return nullptr;
     }
-    return std::make_unique<NetscapeCookieJar>(path, clock, options.charset);
+    auto jar = std::make_unique<NetscapeCookieJar>(path, clock, options.charset);
+    jar->SetLockWait(std::chrono::seconds(5), std::move(lockNotice));
+    return jar;
 }
 
 std::string DescribeCookieStore(const PlatformOptions& options) {

@@ -30,8 +30,9 @@ int Wait(pid_t child) {
 }  // namespace
 
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& dir) {
-    const std::string in = dir + "/.stdin", out = dir + "/.stdout", err = dir + "/.stderr";
+                        const std::string& dir, const std::string& outPath) {
+    const std::string in = dir + "/.stdin", err = dir + "/.stderr";
+    const std::string out = outPath.empty() ? dir + "/.stdout" : outPath;
     std::ofstream(in, std::ios::binary) << input;
 
     posix_spawn_file_actions_t actions;
@@ -55,7 +56,7 @@ ProcessResult RunTessel(const std::vector<std::string>& args, const std::string&
         throw std::runtime_error("cannot start " TESSEL_EXECUTABLE);
     ProcessResult result;
     result.exitCode = Wait(child);
-    result.out = ReadBytes(out);
+    result.out = outPath.empty() ? ReadBytes(out) : std::string();
     result.err = ReadBytes(err);
     return result;
 }

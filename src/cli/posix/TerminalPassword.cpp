@@ -61,16 +61,17 @@ PasswordAnswer PromptPassword(std::istream& in, std::ostream& prompt) {
                 "--password-prompt needs a terminal on standard input: use --password-stdin"};
     }
     std::optional<std::string> password;
+    std::string error;
     {
         EchoOff quiet;
         if (!quiet.Ok())
             return {std::nullopt, "cannot turn off the terminal's echo"};
         prompt << "Password: " << std::flush;
-        password = ReadPasswordLine(in);
+        password = ReadPasswordLine(in, error);
     }
     prompt << '\n';
     if (!password)
-        return {std::nullopt, "no password was typed"};
+        return {std::nullopt, error.empty() ? "no password was typed" : error};
     return {password, {}};
 }
 

@@ -13,9 +13,11 @@
 #include "app/mdlMain.h"
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
+#include "cli/Diagnostic.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
 #include "cli/StoresCommand.h"
+#include "cli/TerminalSafeText.h"
 #include "cli/UsageError.h"
 #include "cli/posix/TerminalPassword.h"
 #include "posix/CookieStoreCatalog.h"
@@ -69,7 +71,7 @@ int RunStores(const cli::Invocation& invocation, const PlatformOptions& options)
     return cli::RunStores(invocation, listings, std::cout);
 }
 
-int Run(const cli::Invocation& invocation, PlatformOptions options) {
+int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream& rawErr) {
     // Without --cookie-store, the store chosen in the window, so that both work on the same
     // cookies.
     const bool remembered = !options.cookieStore;
@@ -79,13 +81,18 @@ int Run(const cli::Invocation& invocation, PlatformOptions options) {
         return RunStores(invocation, options);
     SystemClock clock;
     std::string error;
-    const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error);
+    const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
+        if (isatty(STDERR_FILENO) == 1) {
+            cli::Diagnose(std::cerr, "waiting for another program to release the cookie store...");
+            std::cerr << std::flush;
+        }
+    });
     if (!store) {
-        std::cerr << "tessel: " << error << '\n';
+        cli::Diagnose(std::cerr, error);
         if (remembered && options.cookieStore) {
-            std::cerr << "tessel: the store chosen in the window, "
-                      << FormatCookieStoreArgument(*options.cookieStore)
-                      << ", cannot be used: give --cookie-store\n";
+            cli::Diagnose(std::cerr, "the store chosen in the window, " +
+                                         FormatCookieStoreArgument(*options.cookieStore) +
+                                         ", cannot be used: give --cookie-store");
         }
         return cli::kExitUsage;
     }
@@ -97,10 +104,15 @@ int Run(const cli::Invocation& invocation, PlatformOptions options) {
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
     if (!application.LoadBBSList()) {
-        std::cerr << messages::kLoadFailed << '\n';
+        cli::Diagnose(std::cerr, messages::kLoadFailed, application.LoadFailure());
         return cli::kExitUsage;
     }
-    cli::ProgressBar progress(clock, std::cerr, isatty(STDERR_FILENO) == 1);
+    if (application.BoardListMissing()) {
+        cli::Diagnose(std::cerr,
+                      "no board list at " + application.BoardListPath() + "; the list is empty");
+    }
+    // The bar draws with carriage returns of its own, so it writes past the filter.
+    cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
     cli::CommandContext context{
         *application.BBSList(), *store, std::cin, std::cout, std::cerr, progress, [] {
             return cli::PromptPassword(std::cin, std::cerr);
@@ -108,7 +120,7 @@ int Run(const cli::Invocation& invocation, PlatformOptions options) {
     return cli::RunCommand(invocation, context);
 }
 
-int Main(int argc, char** argv) {
+int Main(int argc, char** argv, std::ostream& rawErr) {
     PlatformOptions options;
     const std::vector<std::string> args(argv, argv + argc);
     const cli::ParsedCommandLine parsed =
@@ -121,17 +133,44 @@ int Main(int argc, char** argv) {
         std::cout << cli::HelpText(parsed.invocation.command);
         return cli::kExitOk;
     }
-    return Run(parsed.invocation, options);
+    return Run(parsed.invocation, options, rawErr);
+}
+
+// Runs tessel with everything it prints made safe for a terminal (text from a board list, a
+// cookie or an import file cannot act on it), and fails when standard output could not be
+// written: a result lost on a full disk must not look like success.
+int MainSafely(int argc, char** argv) {
+    std::streambuf* const out = std::cout.rdbuf();
+    std::streambuf* const err = std::cerr.rdbuf();
+    std::ostream rawErr(err);
+    int status;
+    bool written;
+    {
+        cli::TerminalSafeBuffer safeOut(out);
+        cli::TerminalSafeBuffer safeErr(err);
+        std::cout.rdbuf(&safeOut);
+        std::cerr.rdbuf(&safeErr);
+        try {
+            status = Main(argc, argv, rawErr);
+        } catch (const std::exception& failure) {
+            cli::Diagnose(std::cerr, failure.what());
+            status = cli::kExitSomeFailed;
+        }
+        written = static_cast<bool>(std::cout.flush());
+        std::cerr.flush();
+        std::cout.rdbuf(out);  // which clears the stream's state
+        std::cerr.rdbuf(err);
+    }
+    if (!written || !std::cout.flush()) {
+        rawErr << "tessel: cannot write to standard output\n";
+        return cli::kExitSomeFailed;
+    }
+    return status;
 }
 
 }  // namespace
 }  // namespace tessel
 
 int main(int argc, char** argv) {
-    try {
-        return tessel::Main(argc, argv);
-    } catch (const std::exception& failure) {
-        std::cerr << "tessel: " << failure.what() << '\n';
-        return tessel::cli::kExitSomeFailed;
-    }
+    return tessel::MainSafely(argc, argv);
 }
