@@ -55,7 +55,7 @@ bool BrowserCookieStore::FailFromDatabase(const SqlDatabase& database) {
     if (database.Status() == SqlStatus::kBusy) {
         return Fail(CookieFailureKind::kStoreBusy,
                     BrowserName() + " がクッキーのデータベースを使っています。" + BrowserName() +
-                        " を終了してからやり直してください。");
+                        " を終了してからやり直してください");
     }
     return Fail(CookieFailureKind::kStoreUnusable,
                 BrowserName() + " のクッキーのデータベースを使えません: " + database.Message());
@@ -105,7 +105,7 @@ std::optional<std::string> BrowserCookieStore::Text(const CookieSnapshot& snapsh
     }
     if (wantedUnreadable && !FindCookieValue(text, wanted)) {
         Fail(CookieFailureKind::kUnreadable,
-             BrowserName() + " に保存されているクッキーを読み取れません。");
+             BrowserName() + " に保存されているクッキーを読み取れません");
     } else {
         Succeed();
     }
@@ -139,21 +139,21 @@ std::optional<CookieChange> BrowserCookieStore::Prepare(const std::string& url,
                                                         const std::string& data) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address || name.empty()) {
-        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません。");
+        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません");
         return std::nullopt;
     }
     const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
     if (!parsed || !parsed->expires) {
         Fail(CookieFailureKind::kStoreUnusable,
-             BrowserName() + " に保存できる形のクッキーではありません（有効期限が必要です）。");
+             BrowserName() + " に保存できる形のクッキーではありません（有効期限が必要です）");
         return std::nullopt;
     }
     if (HasControlCharacter(name) || HasControlCharacter(parsed->value)) {
-        Fail(CookieFailureKind::kBadCharacter, "クッキーに制御文字は書き込めません。");
+        Fail(CookieFailureKind::kBadCharacter, "クッキーに制御文字は書き込めません");
         return std::nullopt;
     }
     if (name.size() + parsed->value.size() > kMaxCookieBytes) {
-        Fail(CookieFailureKind::kTooLong, "クッキーが長すぎます（名前と値で 4096 バイトまで）。");
+        Fail(CookieFailureKind::kTooLong, "クッキーが長すぎます（名前と値で 4096 バイトまで）");
         return std::nullopt;
     }
     CookieChange change;
@@ -177,7 +177,7 @@ bool BrowserCookieStore::Apply(CookieChange change) {
     // RFC 6265 §5.3 step 11: a cookie set from outside HTTP never replaces an HttpOnly one.
     if (replaced != nullptr && replaced->httpOnly) {
         return Fail(CookieFailureKind::kStoreUnusable,
-                    "同じ名前の HttpOnly クッキーがあるため、置き換えられません。");
+                    "同じ名前の HttpOnly クッキーがあるため、置き換えられません");
     }
     cookie.creation = replaced != nullptr ? replaced->creation : NextCreation();
     if (!Write(batch_->database, change, replaced))

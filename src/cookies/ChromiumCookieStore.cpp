@@ -73,14 +73,14 @@ bool ChromiumCookieStore::CheckSchema(SqlDatabase& database) {
     if (version != kSchemaVersion) {
         return Fail(CookieFailureKind::kStoreUnusable, "この Chromium のクッキーの形式（版 " +
                                                            std::to_string(version.value_or(0)) +
-                                                           "）には対応していません。");
+                                                           "）には対応していません");
     }
     const std::optional<std::string> missing = MissingColumn(database, "cookies", kColumns);
     if (!database.Ok())
         return FailFromDatabase(database);
     if (missing) {
         return Fail(CookieFailureKind::kStoreUnusable,
-                    "Chromium のクッキーの表に列 " + *missing + " がありません。");
+                    "Chromium のクッキーの表に列 " + *missing + " がありません");
     }
     return true;
 }
@@ -141,8 +141,11 @@ bool ChromiumCookieStore::Encode(const std::string& name, const std::string& val
     std::optional<std::string> encodedName = codec_.Encode(name);
     std::optional<std::string> encodedValue = codec_.Encode(value);
     if (!encodedName || !encodedValue) {
-        return Fail(CookieFailureKind::kUnencodable, "選んだ文字コードで表せない文字があります。",
-                    FirstUnencodable(codec_, name + value));
+        const std::string character = FirstUnencodable(codec_, name + value);
+        return Fail(
+            CookieFailureKind::kUnencodable,
+            "「" + character + "」は " + (codec_.IsUtf8() ? "UTF-8" : "CP932") + " で送れません",
+            character);
     }
     cookie.name = std::move(*encodedName);
     cookie.value = std::move(*encodedValue);
@@ -221,7 +224,7 @@ bool ChromiumCookieStore::BeforeCommit(SqlDatabase& database) {
             written_.clear();
             return Fail(
                 CookieFailureKind::kStoreUnusable,
-                "Chromium が読めない形で保存されるおそれがあるため、書き込みを取り消しました。");
+                "Chromium が読めない形で保存されるおそれがあるため、書き込みを取り消しました");
         }
     }
     written_.clear();

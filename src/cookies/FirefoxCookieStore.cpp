@@ -47,14 +47,14 @@ bool FirefoxCookieStore::CheckSchema(SqlDatabase& database) {
     if (version != kSchemaVersion) {
         return Fail(CookieFailureKind::kStoreUnusable, "この Firefox のクッキーの形式（版 " +
                                                            std::to_string(version.value_or(0)) +
-                                                           "）には対応していません。");
+                                                           "）には対応していません");
     }
     const std::optional<std::string> missing = MissingColumn(database, "moz_cookies", kColumns);
     if (!database.Ok())
         return FailFromDatabase(database);
     if (missing) {
         return Fail(CookieFailureKind::kStoreUnusable,
-                    "Firefox のクッキーの表に列 " + *missing + " がありません。");
+                    "Firefox のクッキーの表に列 " + *missing + " がありません");
     }
     return true;
 }
@@ -103,8 +103,9 @@ bool FirefoxCookieStore::Encode(const std::string& name, const std::string& valu
         const std::string character = FirstNonAscii(name + value);
         if (!character.empty()) {
             return Fail(CookieFailureKind::kUnencodable,
-                        "Firefox は Shift_JIS の日本語を保存できません。文字コードに UTF-8 "
-                        "を選んでください。",
+                        "「" + character +
+                            "」は CP932 のままでは Firefox に保存できません（Firefox は UTF-8 "
+                            "だけを扱います。--cookie-charset utf-8 を指定してください）",
                         character);
         }
     }

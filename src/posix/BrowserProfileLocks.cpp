@@ -38,7 +38,7 @@ std::string FirefoxProfileLock::InUseReason() {
     if (holder == 0)
         return {};
     return "Firefox が起動中です（プロセス " + std::to_string(holder) +
-           "）。Firefox を終了してからやり直してください。";
+           "）。Firefox を終了してからやり直してください";
 }
 
 ChromiumProfileLock::ChromiumProfileLock(std::string userDataDirectory)
@@ -57,12 +57,12 @@ std::string ChromiumProfileLock::InUseReason() {
         std::from_chars(text.data() + dash + 1, text.data() + text.size(), pid);
     if (host != HostName()) {
         return "Chromium が別のコンピューター（" + std::string(host) +
-               "）で起動中です。Chromium を終了してからやり直してください。";
+               "）で起動中です。Chromium を終了してからやり直してください";
     }
     if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM))
         return {};
     return "Chromium が起動中です（プロセス " + std::to_string(pid) +
-           "）。Chromium を終了してからやり直してください。";
+           "）。Chromium を終了してからやり直してください";
 }
 
 }  // namespace tessel

@@ -61,7 +61,7 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
     if (version == "v10")
         return &basicKey_;
     if (version != "v11") {
-        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません。";
+        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
         return nullptr;
     }
     if (!keyringAsked_) {
@@ -72,7 +72,7 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
     if (!keyringKey_) {
         reason_ =
             "Chromium のクッキーの鍵はキーリングにあります。キーリングの使えるデスクトップで"
-            "実行してください。";
+            "実行してください";
         return nullptr;
     }
     return &*keyringKey_;
@@ -86,7 +86,7 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
         return std::nullopt;
     std::optional<std::string> encrypted = Aes(*key, HostHash(hostKey) + std::string(value), true);
     if (!encrypted) {
-        reason_ = "Chromium のクッキーを暗号化できません。";
+        reason_ = "Chromium のクッキーを暗号化できません";
         return std::nullopt;
     }
     return std::string(version) + *encrypted;
@@ -100,7 +100,7 @@ std::optional<std::string> ChromiumCipher::Decrypt(std::string_view hostKey,
     std::optional<std::string> plain = Aes(*key, encrypted.substr(3), false);
     if (!plain || plain->size() < kHashSize ||
         plain->compare(0, kHashSize, HostHash(hostKey)) != 0) {
-        reason_ = "Chromium のクッキーを復号できません。";
+        reason_ = "Chromium のクッキーを復号できません";
         return std::nullopt;
     }
     return plain->substr(kHashSize);

@@ -18,7 +18,7 @@ FoundStore Jar(const Environment& environment) {
     jar.path = jar.location.path;
     jar.isDefault = true;
     if (jar.path.empty()) {
-        jar.reason = "保存先のフォルダーが分かりません（HOME が設定されていません）。";
+        jar.reason = "保存先のフォルダーが分かりません（HOME が設定されていません）";
         return jar;
     }
     fs::path existing = jar.path;
@@ -29,7 +29,7 @@ FoundStore Jar(const Environment& environment) {
     }
     jar.writable = access(existing.c_str(), W_OK) == 0;
     if (!jar.writable)
-        jar.reason = existing.string() + " に書き込む権限がありません。";
+        jar.reason = existing.string() + " に書き込む権限がありません";
     return jar;
 }
 

@@ -28,7 +28,7 @@ bool CookieStoreChooser::Choose(const FoundStore& found, std::string& error) {
     store_.Replace(std::move(store));
     options_ = std::move(chosen);
     if (!RememberCookieStore(found.location, environment_))
-        error = "選んだ保存先を次回のために記録できませんでした。";
+        error = "選んだ保存先を次回のために記録できませんでした";
     return true;
 }
 
