@@ -213,6 +213,8 @@ TEST_P(BrowserEndToEndTest, CookiesWrittenReachTheSiteAndTheSitesReadBack) {
         "", dir.Path().string());
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_NE(shown.out.find("taro@example.jp"), std::string::npos) << shown.out << shown.err;
+    // The browser kept the program's cookies through its sessions: none was dropped as unreadable.
+    EXPECT_EQ(store->InternetGetCookie(page, "jp"), "ascii=hello; jp=名無し; site=kept");
 }
 
 // A running browser would write its own cookies back over the program's: the store refuses, and
