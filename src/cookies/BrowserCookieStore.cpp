@@ -104,8 +104,7 @@ std::optional<std::string> BrowserCookieStore::Text(const CookieSnapshot& snapsh
         text += *name + "=" + *value;
     }
     if (wantedUnreadable && !FindCookieValue(text, wanted)) {
-        Fail(CookieFailureKind::kUnreadable,
-             BrowserName() + " に保存されているクッキーを読み取れません");
+        Fail(CookieFailureKind::kUnreadable, UnreadableReason());
     } else {
         Succeed();
     }

@@ -61,6 +61,10 @@ class BrowserCookieStore : public CookieStore {
                         StoredCookie& cookie) = 0;
     virtual bool Write(SqlDatabase& database, const CookieChange& change,
                        const StoredCookie* replaced) = 0;
+    // Why a stored cookie could not be given back.
+    virtual std::string UnreadableReason() {
+        return BrowserName() + " に保存されているクッキーを読み取れません";
+    }
     // Runs once before the first write of this store's life, in no transaction.
     virtual bool BeforeFirstWrite(SqlDatabase&) { return true; }
     // Runs when a batch's transaction has begun and before it commits; false cancels it.

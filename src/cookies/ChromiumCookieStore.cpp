@@ -192,6 +192,12 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
     return true;
 }
 
+std::string ChromiumCookieStore::UnreadableReason() {
+    // The cipher says why when the value could not be decrypted (the keyring, say).
+    const std::string reason = cipher_.Reason();
+    return reason.empty() ? BrowserCookieStore::UnreadableReason() : reason;
+}
+
 bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
     std::error_code ignored;
     std::filesystem::remove(BackupPath(), ignored);

@@ -105,6 +105,9 @@ TEST(ChromiumStoreTest, KeyringKeyIsUsedWhereTheProfileUsesIt) {
               "v11");
     ChromiumCipher noKeyring([] { return std::nullopt; });
     ChromiumCookieStore store(path, f.clock, f.lock, noKeyring, f.codec);
+    EXPECT_EQ(store.InternetGetCookie(kUrl, "n"), "");
+    EXPECT_EQ(store.LastFailure().kind, CookieFailureKind::kUnreadable);
+    EXPECT_NE(store.LastFailure().reason.find("キーリング"), std::string::npos);
     EXPECT_FALSE(store.InternetSetCookie(kUrl, "n", "w" + kExpires));
     EXPECT_NE(store.LastFailure().reason.find("キーリング"), std::string::npos);
     EXPECT_EQ(keyring.Decrypt("bbs.example.jp",
