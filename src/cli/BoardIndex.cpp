@@ -27,13 +27,13 @@ BoardIndex::BoardIndex(const BoardList& boards) : count_(boards.Count()) {
     std::size_t position = 0;
     for (const auto& board : boards) {
         ++position;
-        ids_.emplace(FoldCase(board->ID()), position);
+        ids_.emplace(FoldNameCase(board->ID()), position);
         nicknames_[board->NickName()].push_back(position);
     }
 }
 
 std::optional<std::size_t> BoardIndex::FindId(std::string_view id) const {
-    const auto found = ids_.find(FoldCase(id));
+    const auto found = ids_.find(FoldNameCase(id));
     return found == ids_.end() ? std::nullopt : std::optional<std::size_t>(found->second);
 }
 
