@@ -27,7 +27,7 @@ class Parser {
                 break;  // the help is all that will be shown; the rest may be half-typed
             Take(args_[static_cast<std::size_t>(index_)]);
         }
-        if (error_.empty() && !invocation_.help)
+        if (error_.empty() && !invocation_.help && !invocation_.version)
             error_ = CheckOperands();
         return {std::move(invocation_), std::move(error_)};
     }

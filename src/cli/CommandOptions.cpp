@@ -62,6 +62,7 @@ constexpr std::string_view kCountRange = "a whole number from 0 to 50";
 const CommandOption kOptions[] = {
     Switch("--help", kAnyCommand, &Invocation::help),
     Switch("-h", kAnyCommand, &Invocation::help),
+    Switch("--version", kAnyCommand, &Invocation::version),
     Switch("--json", CommandBit(Command::kList) | CommandBit(Command::kShow), &Invocation::json),
     Switch("--show-password", CommandBit(Command::kShow), &Invocation::showPassword),
     Switch("--with-passwords", CommandBit(Command::kExport), &Invocation::withPasswords),

@@ -23,6 +23,7 @@ Options, before or after the command:
   --cookie-store STORE   where the cookies are: jar:PATH for a cookies.txt file
   --cookie-charset NAME  cp932 (the default) or utf-8
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
+  --version              the program's name and version
 
 Exit status: 0 done; 1 a board's cookie could not be read or written; 2 a usage error, or the
 board list or cookie store could not be used.

@@ -243,5 +243,25 @@ TEST_F(TesselEndToEndTest, EveryCommandHasHelp) {
     }
 }
 
+// Both programs answer --help and --version without a display: the window's before it opens one.
+TEST_F(TesselEndToEndTest, BothProgramsTellTheirVersionAndHelpWithoutADisplay) {
+    const std::vector<std::string> noDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const struct {
+        std::string program, option, startOfOutput;
+    } cases[] = {
+        {TESSEL_EXECUTABLE, "--version", "tessel (TesselCustom) Ver.1.01.0001\nCopyright"},
+        {TESSEL_WINDOW_EXECUTABLE, "--version", "TesselCustom Ver.1.01.0001\nCopyright"},
+        {TESSEL_WINDOW_EXECUTABLE, "--help", "使い方: TesselCustom "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " " + c.option);
+        const ProcessResult result =
+            testing::RunProgram(c.program, {c.option}, "", dir.Path().string(), noDisplay);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out.rfind(c.startOfOutput, 0), 0u) << result.out;
+        EXPECT_EQ(result.err, "");
+    }
+}
+
 }  // namespace
 }  // namespace tessel

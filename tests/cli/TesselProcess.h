@@ -15,4 +15,10 @@ struct ProcessResult {
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
                         const std::string& dir);
 
+// Runs program the same way, in this process's environment changed by changes: "NAME=value" sets
+// a variable, a bare "NAME" removes it.
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& dir,
+                         const std::vector<std::string>& changes);
+
 }  // namespace tessel::testing

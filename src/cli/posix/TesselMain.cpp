@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
@@ -86,6 +87,14 @@ int Main(int argc, char** argv) {
         return cli::UsageError(std::cerr, parsed.error);
     if (parsed.invocation.help) {
         std::cout << cli::HelpText(parsed.invocation.command);
+        return cli::kExitOk;
+    }
+    if (parsed.invocation.version) {
+        ProcExecutable self;  // the window's identity: tessel ships with it
+        const VersionResource version = self.Version();
+        std::cout << "tessel (" << version.productName << ") "
+                  << mdlApp::GetVersionString(self, true) << '\n'
+                  << version.legalCopyright << '\n';
         return cli::kExitOk;
     }
     return Run(parsed.invocation, options);
