@@ -2,8 +2,10 @@
 // window or says that the list could not be loaded; the Qt event loop then runs while the window
 // is open.
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFont>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -128,7 +130,11 @@ int main(int argc, char** argv) {
     tessel::PosixProfileFile profile;
     tessel::ProcExecutable executable;
     tessel::QtMessageBox messages;
-    tessel::XdgOpenShell shell;
+    // Without xdg-open or gio, Qt's own way of opening a document is the last to try.
+    tessel::XdgOpenShell shell(
+        tessel::XdgOpenShell::DesktopLaunchers(), [](const std::string& file) {
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+        });
     tessel::QtWindowFactory windows(shell,
                                     QString::fromStdString(tessel::DescribeCookieStore(options)));
     tessel::mdlMain application({profile, *store, clock, executable, messages, windows},

@@ -183,7 +183,8 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
     EXPECT_TRUE(boxes.boxes.empty());
     shell.accept = false;  // no program to show it with
     QTest::keyClick(window, Qt::Key_F1);
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません "});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません \n" +
+                                                  QString::fromStdString(dir.File("ReadMe.txt"))});
 }
 
 TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
