@@ -16,6 +16,7 @@
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
 #include "cli/UsageError.h"
+#include "cli/posix/GettextTranslate.h"
 #include "cli/posix/TerminalPassword.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
@@ -77,6 +78,10 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
 }
 
 int Main(int argc, char** argv) {
+    {
+        ProcExecutable self;
+        cli::InitTranslations(self.Directory());
+    }
     PlatformOptions options;
     const std::vector<std::string> args(argv, argv + argc);
     const cli::ParsedCommandLine parsed =
