@@ -65,8 +65,9 @@ bool FakeProfileFile::WritePrivateProfileSection(const std::string& section,
         start = end + 1;
     }
     auto& sections = files_[fileName];
-    auto found = std::find_if(sections.begin(), sections.end(),
-                              [&](const Section& s) { return NamesEqualIgnoreCase(s.name, section); });
+    auto found = std::find_if(sections.begin(), sections.end(), [&](const Section& s) {
+        return NamesEqualIgnoreCase(s.name, section);
+    });
     if (found == sections.end()) {
         sections.push_back({section, std::move(lines)});
     } else {
