@@ -49,7 +49,9 @@ std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& chan
 
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
                         const std::string& dir) {
-    return RunProgram(TESSEL_EXECUTABLE, args, input, dir, {});
+    // tessel's own text follows the locale: the cases expect its English.
+    return RunProgram(TESSEL_EXECUTABLE, args, input, dir,
+                      {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8"});
 }
 
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,

@@ -10,8 +10,8 @@ struct ProcessResult {
     std::string out, err;
 };
 
-// Runs the real tessel with args and input as its standard input and waits for it. The streams
-// pass through files in dir.
+// Runs the real tessel with args and input as its standard input and waits for it, in an English
+// locale. The streams pass through files in dir.
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
                         const std::string& dir);
 
