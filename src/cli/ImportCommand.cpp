@@ -6,6 +6,7 @@
 #include "app/Messages.h"
 #include "cli/BoardWriter.h"
 #include "cli/Commands.h"
+#include "cli/Diagnostic.h"
 #include "cli/ImportDocument.h"
 #include "cli/UsageError.h"
 #include "cli/WriteReport.h"
@@ -13,31 +14,60 @@
 namespace tessel::cli {
 namespace {
 
-std::optional<std::string> ReadAll(std::istream& in) {
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
+// A preference file for the largest board list is a few megabytes; a document far larger is not
+// one, and reading it whole would only cost memory.
+constexpr std::size_t kMaxDocumentSize = 64 << 20;
+
+std::string TooLarge() {
+    return "larger than " + std::to_string(kMaxDocumentSize >> 20) +
+           " MiB, far more than any preference file";
+}
+
+// Reads in at most kMaxDocumentSize bytes; error says why not.
+std::optional<std::string> ReadAll(std::istream& in, std::string& error) {
+    std::string text;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxDocumentSize) {
+            error = TooLarge();
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        error = "cannot be read";
         return std::nullopt;
-    return text.str();
+    }
+    return text;
 }
 
 // The document to import: the named file, or standard input for "-".
-std::optional<std::string> ReadDocument(const std::string& name, std::istream& standardInput) {
+std::optional<std::string> ReadDocument(const std::string& name, std::istream& standardInput,
+                                        std::string& error) {
     if (name == "-")
-        return ReadAll(standardInput);
-    std::ifstream file(name, std::ios::binary);
-    if (!file)
+        return ReadAll(standardInput, error);
+    std::ifstream file(name, std::ios::binary | std::ios::ate);
+    if (!file) {
+        error = "cannot be opened";
         return std::nullopt;
-    return ReadAll(file);
+    }
+    // A regular file tells its size, so that one far too large is refused before it is read.
+    if (file.tellg() > static_cast<std::streamoff>(kMaxDocumentSize)) {
+        error = TooLarge();
+        return std::nullopt;
+    }
+    file.seekg(0);
+    return ReadAll(file, error);
 }
 
 }  // namespace
 
 int RunImport(const Invocation& invocation, CommandContext& context) {
     const std::string& name = invocation.operands.at(0);
-    const std::optional<std::string> text = ReadDocument(name, context.in);
+    std::string error;
+    const std::optional<std::string> text = ReadDocument(name, context.in, error);
     if (!text)
-        return UsageError(context.err, "cannot read " + name);
+        return UsageError(context.err, "import " + name + ": " + error + " (nothing written)");
     const ImportPlan plan = ReadImport(*text, BoardIndex(context.boards));
     if (!plan.error.empty())
         return UsageError(context.err, "import " + name + ": " + plan.error + " (nothing written)");
@@ -49,8 +79,9 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
     for (const BoardOutcome& outcome : outcomes) {
         if (outcome.written)
             continue;
-        context.err << context.boards.Item(outcome.position)->Name() << messages::kCookieWriteFailed
-                    << '\n';
+        Diagnose(context.err,
+                 context.boards.Item(outcome.position)->Name() + messages::kCookieWriteFailed,
+                 outcome.reason);
         refused = true;
     }
     if (refused)

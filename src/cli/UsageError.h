@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "cli/Diagnostic.h"
 #include "cli/ExitCode.h"
 #include "cli/Translate.h"
 
@@ -10,7 +11,8 @@ namespace tessel::cli {
 
 // Tells the user what was wrong with the command and returns the usage-error status.
 inline int UsageError(std::ostream& err, std::string_view message) {
-    err << "tessel: " << message << '\n' << Tr("Try 'tessel --help' for more information.") << '\n';
+    Diagnose(err, message);
+    err << Tr("Try 'tessel --help' for more information.") << '\n';
     return kExitUsage;
 }
 

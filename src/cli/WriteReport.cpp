@@ -9,11 +9,17 @@ int ReportWrites(const BoardList& boards, const std::vector<BoardOutcome>& outco
                  std::ostream& out) {
     bool allWritten = true;
     for (const BoardOutcome& outcome : outcomes) {
-        out << boards.Item(outcome.position)->Name();
-        if (!outcome.Succeeded())
-            out << messages::kCookieWriteFailed;
-        out << '\n';
-        allWritten = allWritten && outcome.Succeeded();
+        const std::string& name = boards.Item(outcome.position)->Name();
+        if (outcome.Succeeded()) {
+            out << name << '\n';
+        } else if (outcome.skipped) {
+            // Nothing of this board can be written anywhere: a skip, not a failure of the run.
+            out << name << " (skipped: " << outcome.reason << ")\n";
+        } else {
+            out << messages::WithReason(name + messages::kCookieWriteFailed, outcome.reason)
+                << '\n';
+            allWritten = false;
+        }
     }
     out << messages::kSettingsDone << '\n';
     return allWritten ? kExitOk : kExitSomeFailed;

@@ -18,6 +18,7 @@
 #include "qt/MainWindowLayout.h"
 #include "qt/QtSpinButton.h"
 #include "qt/Twips.h"
+#include "qt/TypingLimit.h"
 
 namespace tessel {
 namespace {
@@ -198,7 +199,8 @@ void QtMainWindow::BuildPreferenceFields() {
     QLineEdit* password = Field(Field::kPassword);
     password->setEchoMode(QLineEdit::Password);
     password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // "*"
-    password->setMaxLength(8);
+    passwordLimit_ = new TypingLimit(password, 8);
+    password->setValidator(passwordLimit_);
     password->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     uspnViewCount_ = new QtSpinButton(fraSetting_);
@@ -305,7 +307,10 @@ std::string QtMainWindow::Text(MainWindowView::Field field) {
 }
 
 void QtMainWindow::SetText(MainWindowView::Field field, const std::string& text) {
-    Field(field)->setText(Q(text));
+    if (field == Field::kPassword)
+        passwordLimit_->SetText(Q(text));  // the limit is for typing only
+    else
+        Field(field)->setText(Q(text));
 }
 
 uSpinButton& QtMainWindow::ViewCountSpin() {

@@ -17,6 +17,7 @@ class QRadioButton;
 namespace tessel {
 
 class QtSpinButton;
+class TypingLimit;
 class frmMain;
 
 // The main window on Qt: the controls of the board list and the preference fields at their
@@ -93,6 +94,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     std::array<QRadioButton*, 2> optNoReadView_{};
     QPushButton* cmdUpdate_ = nullptr;
     QLabel* status_ = nullptr;
+    TypingLimit* passwordLimit_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;
 };

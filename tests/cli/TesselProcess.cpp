@@ -48,16 +48,17 @@ std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& chan
 }  // namespace
 
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& dir) {
+                        const std::string& dir, const std::string& outPath) {
     // tessel's own text follows the locale: the cases expect its English.
     return RunProgram(TESSEL_EXECUTABLE, args, input, dir,
-                      {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8"});
+                      {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8"}, outPath);
 }
 
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input, const std::string& dir,
-                         const std::vector<std::string>& changes) {
-    const std::string in = dir + "/.stdin", out = dir + "/.stdout", err = dir + "/.stderr";
+                         const std::vector<std::string>& changes, const std::string& outPath) {
+    const std::string in = dir + "/.stdin", err = dir + "/.stderr";
+    const std::string out = outPath.empty() ? dir + "/.stdout" : outPath;
     std::ofstream(in, std::ios::binary) << input;
 
     posix_spawn_file_actions_t actions;
@@ -86,7 +87,7 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
         throw std::runtime_error("cannot start " + program);
     ProcessResult result;
     result.exitCode = Wait(child);
-    result.out = ReadBytes(out);
+    result.out = outPath.empty() ? ReadBytes(out) : std::string();
     result.err = ReadBytes(err);
     return result;
 }

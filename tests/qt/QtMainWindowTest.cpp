@@ -58,11 +58,13 @@ class QtMainWindowTest : public ::testing::Test {
     }
 
     // Writes a cookie for board n as another visit would have left it.
-    void GivenCookie(int n, std::int32_t mode, const std::string& postName) {
+    void GivenCookie(int n, std::int32_t mode, const std::string& postName,
+                     const std::string& password = "") {
         CBBSData board(jar, clock);
         board.URL(UrlOf(n));
         board.Mode(mode);
         board.PostName(postName);
+        board.Password(password);
         board.ViewCount(15);
         board.ViewOrder(1);
         board.NoReadView(1);
@@ -175,7 +177,9 @@ TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
 TEST_F(QtMainWindowTest, AnUnreadableCookieIsToldInABox) {
     DoubleClickRow(0);
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "掲示板1のクッキーが取得できない。");
+    EXPECT_EQ(
+        boxes.boxes[0].text,
+        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
     EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
     EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
 }
@@ -189,7 +193,9 @@ TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
     QTest::keyClicks(window->ViewCount()->TextPart(), "2");  // the "0" was selected on focus
     QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
     EXPECT_EQ(boxes.Texts(),
-              (std::vector<QString>{"掲示板3のクッキーが設定できない。", "設定完了。"}));
+              (std::vector<QString>{"掲示板3のクッキーが設定できない。\nこの種類の掲示板は設定を"
+                                    "掲示板自身に保存するため、クッキーでは設定できません",
+                                    "設定完了。"}));
     EXPECT_EQ(CookieValueOf(1), "Taro,,,,2,0,0,0,0");
     EXPECT_EQ(CookieValueOf(2), "Taro,,,,2,0,0,0,0,0");
     EXPECT_EQ(CookieValueOf(3), "");
@@ -200,6 +206,15 @@ TEST_F(QtMainWindowTest, ThePasswordIsMaskedAndLimitedToEight) {
     password->setFocus();
     QTest::keyClicks(password, "abcdefghij");
     EXPECT_EQ(password->text(), "abcdefgh");
+    // The limit is for typing: a longer stored password is shown and written back whole.
+    GivenCookie(1, kModeFernoBBS, "Taro", "longpassword");
+    DoubleClickRow(0);
+    EXPECT_EQ(password->text(), "longpassword");
+    QTest::keyClicks(password, "x");
+    EXPECT_EQ(password->text(), "longpassword");
+    MarkRow(0);
+    QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
+    EXPECT_EQ(CookieValueOf(1), "Taro,,,longpassword,15,1,1,0,44");
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(password->testAttribute(Qt::WA_InputMethodEnabled));
 }

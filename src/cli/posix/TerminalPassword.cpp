@@ -62,16 +62,17 @@ PasswordAnswer PromptPassword(std::istream& in, std::ostream& prompt) {
                 Tr("--password-prompt needs a terminal on standard input: use --password-stdin")};
     }
     std::optional<std::string> password;
+    std::string error;
     {
         EchoOff quiet;
         if (!quiet.Ok())
             return {std::nullopt, Tr("cannot turn off the terminal's echo")};
         prompt << Tr("Password: ") << std::flush;
-        password = ReadPasswordLine(in);
+        password = ReadPasswordLine(in, error);
     }
     prompt << '\n';
     if (!password)
-        return {std::nullopt, Tr("no password was typed")};
+        return {std::nullopt, error.empty() ? Tr("no password was typed") : error};
     return {password, {}};
 }
 
