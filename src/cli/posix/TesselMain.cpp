@@ -57,7 +57,8 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
         if (isatty(STDERR_FILENO) == 1) {
-            cli::Diagnose(std::cerr, "waiting for another program to release the cookie store...");
+            cli::Diagnose(std::cerr,
+                          cli::Tr("waiting for another program to release the cookie store..."));
             std::cerr << std::flush;
         }
     });
@@ -77,8 +78,8 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
-        cli::Diagnose(std::cerr,
-                      "no board list at " + application.BoardListPath() + "; the list is empty");
+        cli::Diagnose(std::cerr, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
+                                           {application.BoardListPath()}));
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
@@ -143,7 +144,7 @@ int MainSafely(int argc, char** argv) {
         std::cerr.rdbuf(err);
     }
     if (!written || !std::cout.flush()) {
-        rawErr << "tessel: cannot write to standard output\n";
+        rawErr << "tessel: " << cli::Tr("cannot write to standard output") << '\n';
         return cli::kExitSomeFailed;
     }
     return status;
