@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
+    unicode-data gettext locales-all
     libsqlite3-dev libssl-dev libsecret-1-dev firefox-esr chromium
 )
 

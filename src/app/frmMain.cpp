@@ -157,7 +157,7 @@ void frmMain::mnuHelpHelp_Click() {
     const std::string readme =
         mdlApp::GetAppPath(application_.Services().executable) + "ReadMe.txt";
     if (mdlExecuteLite::ExecuteLite(shell_, readme, std::nullopt, "open") == 0) {
-        ShowMessage(messages::kHelpFailed);
+        ShowMessage(messages::WithReason(messages::kHelpFailed, readme));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/Diagnostic.h"
 #include "cli/ImportDocument.h"
+#include "cli/Translate.h"
 #include "cli/UsageError.h"
 #include "cli/WriteReport.h"
 
@@ -19,8 +20,8 @@ namespace {
 constexpr std::size_t kMaxDocumentSize = 64 << 20;
 
 std::string TooLarge() {
-    return "larger than " + std::to_string(kMaxDocumentSize >> 20) +
-           " MiB, far more than any preference file";
+    return Fill(Tr("larger than %s MiB, far more than any preference file"),
+                {std::to_string(kMaxDocumentSize >> 20)});
 }
 
 // Reads in at most kMaxDocumentSize bytes; error says why not.
@@ -35,7 +36,7 @@ std::optional<std::string> ReadAll(std::istream& in, std::string& error) {
         }
     }
     if (in.bad()) {
-        error = "cannot be read";
+        error = Tr("cannot be read");
         return std::nullopt;
     }
     return text;
@@ -48,7 +49,7 @@ std::optional<std::string> ReadDocument(const std::string& name, std::istream& s
         return ReadAll(standardInput, error);
     std::ifstream file(name, std::ios::binary | std::ios::ate);
     if (!file) {
-        error = "cannot be opened";
+        error = Tr("cannot be opened");
         return std::nullopt;
     }
     // A regular file tells its size, so that one far too large is refused before it is read.
@@ -67,10 +68,11 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
     std::string error;
     const std::optional<std::string> text = ReadDocument(name, context.in, error);
     if (!text)
-        return UsageError(context.err, "import " + name + ": " + error + " (nothing written)");
+        return UsageError(context.err, Fill(Tr("import %s: %s (nothing written)"), {name, error}));
     const ImportPlan plan = ReadImport(*text, BoardIndex(context.boards));
     if (!plan.error.empty())
-        return UsageError(context.err, "import " + name + ": " + plan.error + " (nothing written)");
+        return UsageError(context.err,
+                          Fill(Tr("import %s: %s (nothing written)"), {name, plan.error}));
     // An import is whole or nothing: a board the store refuses (a character its code page lacks,
     // a board kind without a cookie, an unreadable cookie) leaves every board as it was.
     const std::vector<BoardOutcome> outcomes = WriteBoards(
@@ -85,8 +87,9 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
         refused = true;
     }
     if (refused)
-        return UsageError(context.err,
-                          "import " + name + ": a board cannot be written (nothing written)");
+        return UsageError(
+            context.err,
+            Fill(Tr("import %s: a board cannot be written (nothing written)"), {name}));
     return ReportWrites(context.boards, outcomes, context.out);
 }
 

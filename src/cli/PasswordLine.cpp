@@ -1,5 +1,6 @@
 #include "cli/PasswordLine.h"
 
+#include "cli/Translate.h"
 #include "cli/Utf8.h"
 
 namespace tessel::cli {
@@ -21,13 +22,14 @@ std::optional<std::string> ReadPasswordLine(std::istream& in, std::string& error
         if (c == '\n')
             break;
         if (line.size() == kMaxLine) {
-            error = "the password line is longer than " + std::to_string(kMaxLine) + " bytes";
+            error =
+                Fill(Tr("the password line is longer than %s bytes"), {std::to_string(kMaxLine)});
             return std::nullopt;
         }
         line += c;
     }
     if (!any) {
-        error = "--password-stdin found no line on standard input";
+        error = Tr("--password-stdin found no line on standard input");
         return std::nullopt;
     }
     if (!line.empty() && line.back() == '\r')
@@ -39,12 +41,12 @@ std::string PasswordProblem(const std::string& password) {
     std::size_t characters = 0;
     for (std::size_t at = 0; at < password.size(); ++characters) {
         if (!NextCodePoint(password, at))
-            return "the password is not valid UTF-8 text";
+            return Tr("the password is not valid UTF-8 text");
     }
     if (characters <= kMaxPasswordLength)
         return {};
-    return "the password has " + std::to_string(characters) + " characters; the window takes " +
-           std::to_string(kMaxPasswordLength) + " at most";
+    return Fill(Tr("the password has %s characters; the window takes %s at most"),
+                {std::to_string(characters), std::to_string(kMaxPasswordLength)});
 }
 
 }  // namespace tessel::cli

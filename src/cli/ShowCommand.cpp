@@ -9,6 +9,7 @@
 #include "cli/JsonWriter.h"
 #include "cli/Preferences.h"
 #include "cli/PreferencesJson.h"
+#include "cli/Translate.h"
 #include "cli/UsageError.h"
 
 namespace tessel::cli {
@@ -58,7 +59,7 @@ void PrintText(const CBBSData& board, std::size_t position, bool showPassword, b
     if (!HasPreferencesCookie(board))
         Line(out, "preferences", "none (this kind of board keeps no preferences cookie)");
     else if (!stored)
-        Line(out, "preferences", "not set in this cookie store yet");
+        Line(out, "preferences", Tr("not set in this cookie store yet"));
     else
         PrintPreferences(board, showPassword, out);
 }

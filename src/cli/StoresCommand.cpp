@@ -5,6 +5,7 @@
 #include "cli/DisplayWidth.h"
 #include "cli/ExitCode.h"
 #include "cli/JsonWriter.h"
+#include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
@@ -23,7 +24,7 @@ JsonValue ToJson(const StoreListing& listing) {
 }
 
 std::string State(const StoreListing& listing) {
-    return listing.writable ? "書き込み可" : "書き込み不可: " + listing.reason;
+    return listing.writable ? Tr("writable") : Fill(Tr("not writable: %s"), {listing.reason});
 }
 
 }  // namespace

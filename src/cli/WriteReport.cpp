@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "cli/ExitCode.h"
+#include "cli/Translate.h"
 
 namespace tessel::cli {
 
@@ -14,7 +15,7 @@ int ReportWrites(const BoardList& boards, const std::vector<BoardOutcome>& outco
             out << name << '\n';
         } else if (outcome.skipped) {
             // Nothing of this board can be written anywhere: a skip, not a failure of the run.
-            out << name << " (skipped: " << outcome.reason << ")\n";
+            out << Fill(Tr("%s (skipped: %s)"), {name, outcome.reason}) << '\n';
         } else {
             out << messages::WithReason(name + messages::kCookieWriteFailed, outcome.reason)
                 << '\n';

@@ -42,10 +42,10 @@ struct CachedSections {
         return [this](std::uint32_t section) { return FoldedName(section); };
     }
     void AddSection(std::string_view name) {
-        foldedSpans.emplace_back(static_cast<std::uint32_t>(folded.size()),
-                                 static_cast<std::uint32_t>(name.size()));
-        for (char c : name)
-            folded += FoldChar(c);
+        const std::size_t begin = folded.size();
+        AppendFoldedName(name, folded);
+        foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
+                                 static_cast<std::uint32_t>(folded.size() - begin));
         // A repeated name keeps pointing at its first section.
         firstByName.Insert(FoldedName(static_cast<std::uint32_t>(spans.size() - 1)),
                            static_cast<std::uint32_t>(spans.size() - 1), KeyAt());
@@ -209,7 +209,7 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
     std::string_view lines;
     if (sections) {
         if (const std::optional<std::uint32_t> found =
-                sections->firstByName.Find(FoldCase(section), sections->KeyAt())) {
+                sections->firstByName.Find(FoldNameCase(section), sections->KeyAt())) {
             const auto [begin, end] = sections->spans[*found];
             lines = std::string_view(sections->lines).substr(begin, end - begin);
         }

@@ -47,6 +47,10 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QRadioButton* Option(OptionGroup group, int index) const;
     QPushButton* UpdateButton() const { return cmdUpdate_; }
     QGroupBox* SettingFrame() const { return fraSetting_; }
+    QLabel* StatusLabel() const { return status_; }
+
+    // Marks every row of the board list, or none.
+    void MarkAllRows(bool marked);
 
     // The menu of cookie stores, filled from source each time it opens; choose gets the index of
     // the item picked. Without it the menu stays hidden.
@@ -80,8 +84,13 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     void SelectOption(OptionGroup group, std::int32_t index) override;
     void Close() override;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void BuildControls();
+    void BuildListActions();
+    void BuildStatusBar(const QString& storeDescription);
     void BuildPreferenceFields();
     void BuildOptionGroups();
     void BuildMenus();

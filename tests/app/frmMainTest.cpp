@@ -222,7 +222,8 @@ TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
     EXPECT_TRUE(view.messages.shown.empty());
     shell.accept = false;
     window.mnuHelpHelp_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"ヘルプを表示できません "});
+    EXPECT_EQ(view.MessageTexts(),
+              std::vector<std::string>{"ヘルプを表示できません \nC:\\Tools\\ReadMe.txt"});
 }
 
 TEST_F(frmMainTest, VersionBoxAndExit) {

@@ -339,5 +339,51 @@ TEST_F(TesselEndToEndTest, EveryCommandHasHelp) {
     }
 }
 
+// Both programs answer --help and --version without a display: the window's before it opens one.
+TEST_F(TesselEndToEndTest, BothProgramsTellTheirVersionAndHelpWithoutADisplay) {
+    const std::vector<std::string> noDisplay = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+    const struct {
+        std::string program, option, startOfOutput;
+    } cases[] = {
+        {TESSEL_EXECUTABLE, "--version", "tessel (TesselCustom) Ver.1.01.0001\nCopyright"},
+        {TESSEL_WINDOW_EXECUTABLE, "--version", "TesselCustom Ver.1.01.0001\nCopyright"},
+        {TESSEL_WINDOW_EXECUTABLE, "--help", "使い方: TesselCustom "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + " " + c.option);
+        const ProcessResult result =
+            testing::RunProgram(c.program, {c.option}, "", dir.Path().string(), noDisplay);
+        EXPECT_EQ(result.exitCode, 0);
+        EXPECT_EQ(result.out.rfind(c.startOfOutput, 0), 0u) << result.out;
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+// tessel's own text follows the locale; the messages the window shows too stay Japanese.
+TEST_F(TesselEndToEndTest, HelpAndDiagnosticsFollowTheLocale) {
+    const struct {
+        std::string lang;
+        std::vector<std::string> args;
+        std::string out, err;
+    } cases[] = {
+        {"ja_JP.UTF-8", {"--help"}, "使い方: tessel [オプション]", ""},
+        {"C.UTF-8", {"--help"}, "Usage: tessel [options]", ""},
+        {"ja_JP.UTF-8", {"frob"}, "", "tessel: 知らないコマンド 'frob'\n詳しくは"},
+        {"C.UTF-8", {"frob"}, "", "tessel: unknown command 'frob'\nTry"},
+        {"C.UTF-8", {"apply", "--view-count", "1", "zatsudan"}, "雑談掲示板\n設定完了。\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lang + " " + c.args[0]);
+        std::vector<std::string> args = {"--board-list", boardList, "--cookie-store",
+                                         "jar:" + jarPath};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const ProcessResult result =
+            testing::RunProgram(TESSEL_EXECUTABLE, args, "", dir.Path().string(),
+                                {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=" + c.lang});
+        EXPECT_EQ(result.out.rfind(c.out, 0), 0u) << result.out;
+        EXPECT_EQ(result.err.rfind(c.err, 0), 0u) << result.err;
+    }
+}
+
 }  // namespace
 }  // namespace tessel

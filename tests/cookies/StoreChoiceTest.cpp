@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -44,16 +43,12 @@ struct Home {
 
 TEST(StoreChoiceTest, StoresCommandSaysWhichCanBeWrittenAndWhy) {
     Home home;
-    const char* previous = std::getenv("HOME");
-    const std::string saved = previous != nullptr ? previous : "";
-    setenv("HOME", home.dir.Path().c_str(), 1);
-    unsetenv("XDG_CONFIG_HOME");
-    unsetenv("XDG_DATA_HOME");
     // The store chosen in the window is tessel's too when none is named.
     ASSERT_TRUE(RememberCookieStore({CookieStoreLocation::Kind::kFirefox, ""}, home.Variables()));
     const testing::ProcessResult listed =
-        testing::RunTessel({"stores"}, "", home.dir.Path().string());
-    setenv("HOME", saved.c_str(), 1);
+        testing::RunProgram(TESSEL_EXECUTABLE, {"stores"}, "", home.dir.Path().string(),
+                            {"HOME=" + home.dir.Path().string(), "XDG_CONFIG_HOME", "XDG_DATA_HOME",
+                             "LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=ja_JP.UTF-8"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     const std::string root = home.dir.Path().string();
     // Each store's line: its mark, its --cookie-store text, then whether it can be written.

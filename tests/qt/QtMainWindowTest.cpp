@@ -129,6 +129,52 @@ TEST_F(QtMainWindowTest, DoubleClickingARowFillsTheFields) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(QtMainWindowTest, EnterReadsTheCurrentRowAsADoubleClickDoes) {
+    GivenCookie(2, kModeQuill, "太郎");
+    QListWidget* list = window->BoardList();
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
+}
+
+TEST_F(QtMainWindowTest, TheListMarksAllOrNoRows) {
+    QListWidget* list = window->BoardList();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list->item(row)->checkState(), Qt::Checked) << row;
+    EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(list->actions().size(), 2);
+    EXPECT_EQ(list->actions()[0]->text(), "すべてに印を付ける(&A)");
+    EXPECT_EQ(list->actions()[1]->text(), "すべての印を外す(&N)");
+    list->actions()[1]->trigger();
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked) << row;
+}
+
+TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
+    QLineEdit* count = window->ViewCount()->TextPart();
+    window->ViewCount()->Logic().Value(25);
+    window->Field(Field::kPostName)->setFocus();
+    QTest::mouseClick(count, Qt::LeftButton, {}, QPoint(2, count->height() / 2));
+    EXPECT_EQ(count->selectedText(), "25");
+    QTest::keyClicks(count, "7");
+    EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
+}
+
+TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
+    window->SetStatusText("理由");
+    const QList<QLabel*> labels = window->statusBar()->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 2);
+    for (const QLabel* label : labels) {
+        EXPECT_TRUE(label->isEnabled());
+        EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+    }
+    EXPECT_EQ(window->StatusLabel()->text(), "理由");
+}
+
 TEST_F(QtMainWindowTest, AnUnreadableCookieIsToldInABox) {
     DoubleClickRow(0);
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -201,7 +247,8 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
     EXPECT_TRUE(boxes.boxes.empty());
     shell.accept = false;  // no program to show it with
     QTest::keyClick(window, Qt::Key_F1);
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません "});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません \n" +
+                                                  QString::fromStdString(dir.File("ReadMe.txt"))});
 }
 
 TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {

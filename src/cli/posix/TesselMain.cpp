@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
@@ -19,6 +20,7 @@
 #include "cli/StoresCommand.h"
 #include "cli/TerminalSafeText.h"
 #include "cli/UsageError.h"
+#include "cli/posix/GettextTranslate.h"
 #include "cli/posix/TerminalPassword.h"
 #include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
@@ -83,16 +85,18 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
         if (isatty(STDERR_FILENO) == 1) {
-            cli::Diagnose(std::cerr, "waiting for another program to release the cookie store...");
+            cli::Diagnose(std::cerr,
+                          cli::Tr("waiting for another program to release the cookie store..."));
             std::cerr << std::flush;
         }
     });
     if (!store) {
         cli::Diagnose(std::cerr, error);
         if (remembered && options.cookieStore) {
-            cli::Diagnose(std::cerr, "the store chosen in the window, " +
-                                         FormatCookieStoreArgument(*options.cookieStore) +
-                                         ", cannot be used: give --cookie-store");
+            cli::Diagnose(std::cerr,
+                          cli::Fill(cli::Tr("the store chosen in the window, %s, cannot be used: "
+                                            "give --cookie-store"),
+                                    {FormatCookieStoreArgument(*options.cookieStore)}));
         }
         return cli::kExitUsage;
     }
@@ -108,8 +112,8 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
-        cli::Diagnose(std::cerr,
-                      "no board list at " + application.BoardListPath() + "; the list is empty");
+        cli::Diagnose(std::cerr, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
+                                           {application.BoardListPath()}));
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
@@ -121,6 +125,10 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
 }
 
 int Main(int argc, char** argv, std::ostream& rawErr) {
+    {
+        ProcExecutable self;
+        cli::InitTranslations(self.Directory());
+    }
     PlatformOptions options;
     const std::vector<std::string> args(argv, argv + argc);
     const cli::ParsedCommandLine parsed =
@@ -131,6 +139,14 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
         return cli::UsageError(std::cerr, parsed.error);
     if (parsed.invocation.help) {
         std::cout << cli::HelpText(parsed.invocation.command);
+        return cli::kExitOk;
+    }
+    if (parsed.invocation.version) {
+        ProcExecutable self;  // the window's identity: tessel ships with it
+        const VersionResource version = self.Version();
+        std::cout << "tessel (" << version.productName << ") "
+                  << mdlApp::GetVersionString(self, true) << '\n'
+                  << version.legalCopyright << '\n';
         return cli::kExitOk;
     }
     return Run(parsed.invocation, options, rawErr);
@@ -162,7 +178,7 @@ int MainSafely(int argc, char** argv) {
         std::cerr.rdbuf(err);
     }
     if (!written || !std::cout.flush()) {
-        rawErr << "tessel: cannot write to standard output\n";
+        rawErr << "tessel: " << cli::Tr("cannot write to standard output") << '\n';
         return cli::kExitSomeFailed;
     }
     return status;
