@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "../tests/cookies/BrowserDatabases.h"
+#include "BrowserDatabases.h"
 #include "app/BoardList.h"
 #include "cli/BoardWriter.h"
 #include "cookies/ChromiumCookieStore.h"
