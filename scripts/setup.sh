@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ccache
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
