@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "cli/TerminalSafeText.h"
-#include "cli/Utf8.h"
+#include "text/Utf8.h"
 
 namespace tessel::cli {
 namespace {
