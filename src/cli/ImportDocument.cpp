@@ -173,11 +173,13 @@ class ParseGuard {
     std::string board_;
 };
 
-// The library's message, from where it tells the line and column.
-std::string SyntaxError(const Json::parse_error& failure) {
-    const std::string what = failure.what();
-    const std::size_t at = what.find("line ");
-    return "malformed JSON: " + (at == std::string::npos ? what : what.substr(at));
+// The library's message without its exception's name: where, when it says, and what is wrong.
+std::string SyntaxError(const Json::exception& failure) {
+    std::string what = failure.what();
+    what.erase(0, what.find("] ") + 2);
+    if (what.starts_with("parse error at "))
+        what.erase(0, std::string_view("parse error at ").size());
+    return "malformed JSON: " + what;
 }
 
 ImportPlan Failed(std::string error) {
@@ -193,10 +195,10 @@ ImportPlan ReadImport(std::string_view text, const BoardIndex& index) {
     Json document;
     try {
         document = Json::parse(text, ParseGuard(maxValues));
-    } catch (const Json::parse_error& failure) {
-        return Failed(SyntaxError(failure));
     } catch (const Refused& refusal) {
         return Failed(refusal.what());
+    } catch (const Json::exception& failure) {  // a syntax error, or a number past a double's range
+        return Failed(SyntaxError(failure));
     }
     if (!document.is_object())
         return Failed("the document must be an object keyed by section name");

@@ -46,6 +46,7 @@ TEST_F(ImportDocumentTest, AnythingWrongAnywhereRejectsTheWholeDocument) {
         {"[]", "the document must be an object keyed by section name"},
         {"{\"shumi\": {}", "malformed JSON: line 1, column 13"},
         {"{\"shumi\": {\"viewCount\": 1e1}}", "field \"viewCount\" must be"},
+        {"{\"shumi\": {\"viewCount\": 1e999}}", "malformed JSON: number overflow"},
         {"{\"shumi\": {\"viewCount\": 99999999999999999999}}", "field \"viewCount\" must be"},
         {"{\"shumi\": {}, \"shumi\": {}}", "board \"shumi\" is given twice"},
         {"{\"shumi\": {\"name\": \"\xC3\x28\"}}", "malformed JSON: line 1"},
