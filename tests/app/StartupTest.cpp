@@ -3,10 +3,9 @@
 #include <string>
 
 #include "app/mdlMain.h"
-#include "posix/PosixProfileFile.h"
-#include "posix/ProcExecutable.h"
 #include "support/FakeAppHost.h"
 #include "support/FakeCookieStore.h"
+#include "support/PlatformFiles.h"
 #include "support/TempDir.h"
 
 namespace tessel {
@@ -15,8 +14,9 @@ namespace {
 const char* kLoadFailure = "設定ファイルをロードできませんでした。";
 
 std::string Section(const std::string& id, const std::string& mode) {
-    return "[" + id + "]\nname=" + id + "の掲示板\nnickname=" + id +
-           "\nurl=http://bbs.example.jp/" + id + "/bbs.cgi\nmode=" + mode + "\n";
+    return testing::InBoardListEncoding("[" + id + "]\nname=" + id + "の掲示板\nnickname=" + id +
+                                        "\nurl=http://bbs.example.jp/" + id +
+                                        "/bbs.cgi\nmode=" + mode + "\n");
 }
 
 class StartupTest : public ::testing::Test {
@@ -24,7 +24,7 @@ class StartupTest : public ::testing::Test {
     // Starts the program as the executable exeName in the temporary directory.
     bool Start(const std::string& exeName = "TesselCustom",
                std::optional<std::string> boardList = std::nullopt) {
-        executable = std::make_unique<ProcExecutable>(dir.File(exeName));
+        executable = std::make_unique<testing::PlatformExecutable>(dir.File(exeName));
         app = std::make_unique<mdlMain>(
             StartupServices{profile, store, clock, *executable, messages, windows},
             std::move(boardList));
@@ -47,12 +47,12 @@ class StartupTest : public ::testing::Test {
     }
 
     testing::TempDir dir;
-    PosixProfileFile profile;
+    testing::PlatformProfileFile profile;
     testing::FakeCookieStore store;
     testing::FixedClock clock{SystemTime{}};
     testing::RecordingMessages messages;
     testing::FakeWindowFactory windows;
-    std::unique_ptr<ProcExecutable> executable;
+    std::unique_ptr<testing::PlatformExecutable> executable;
     std::unique_ptr<mdlMain> app;
 };
 
