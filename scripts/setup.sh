@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
+    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool locales-all
 )
 
 missing=()
