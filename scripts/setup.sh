@@ -4,11 +4,12 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ccache
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
-    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool locales-all
+    unicode-data gettext locales-all
+    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool imagemagick
 )
 
 missing=()

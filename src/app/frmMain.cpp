@@ -17,6 +17,22 @@ bool HasButton(std::int32_t value) {
     return value == 0 || value == 1;
 }
 
+// Shows a count in its spin button. A count outside the button's bounds (a cookie may hold any
+// number) is shown as the nearest bound, so that what a later update writes is what is shown;
+// the returned note says so, and is empty when the count was shown as it is.
+std::string ShowCount(uSpinButton& spin, std::int32_t count, const std::string& what) {
+    const std::int32_t lowest = spin.Min();
+    const std::int32_t highest = spin.Max();
+    if (lowest > highest || (count >= lowest && count <= highest)) {
+        spin.Value(count);
+        return {};
+    }
+    const std::int32_t shown = count < lowest ? lowest : highest;
+    spin.Value(shown);
+    return what + "「" + std::to_string(count) + "」は " + std::to_string(lowest) + "〜" +
+           std::to_string(highest) + " の範囲にないため、" + std::to_string(shown) + " にしました";
+}
+
 }  // namespace
 
 void frmMain::InitializeForm() {
@@ -24,6 +40,7 @@ void frmMain::InitializeForm() {
     view_.SetFrameCaption(messages::kNothingSelected);
     FillBBSList();
     view_.SetCurrentRow(-1);
+    view_.SetStatusText(application_.LoadNote());
 }
 
 void frmMain::FillBBSList() {
@@ -54,7 +71,8 @@ void frmMain::LoadSettings(std::int32_t position) {
     if (board == nullptr)
         return;
     if (!board->GetCookie()) {
-        ShowMessage(board->Name() + messages::kCookieReadFailed);
+        ShowMessage(messages::WithReason(board->Name() + messages::kCookieReadFailed,
+                                         board->LastFailure().reason));
         return;
     }
     view_.SetFrameCaption(board->Name() + messages::kSettingsOf);
@@ -62,9 +80,14 @@ void frmMain::LoadSettings(std::int32_t position) {
     view_.SetText(Field::kMail, board->Mail());
     view_.SetText(Field::kPassword, board->Password());
     view_.SetText(Field::kHomePage, board->HomePage());
-    // The spin buttons keep their number when the board's is outside their bounds.
-    view_.ViewCountSpin().Value(board->ViewCount());
-    view_.DownloadCountSpin().Value(board->DownloadCount());
+    std::string note =
+        ShowCount(view_.ViewCountSpin(), board->ViewCount(), "1ページあたりの表示記事数");
+    const std::string downloadNote = ShowCount(view_.DownloadCountSpin(), board->DownloadCount(),
+                                               "一度にダウンロードするログの記事数");
+    if (!note.empty() && !downloadNote.empty())
+        note += "。";
+    note += downloadNote;
+    view_.SetStatusText(note.empty() ? note : board->Name() + "の" + note);
     // A value without a button (a cookie may hold any number) leaves its group as it was.
     if (HasButton(board->ViewOrder()))
         view_.SelectOption(OptionGroup::kViewOrder, board->ViewOrder());
@@ -76,20 +99,30 @@ void frmMain::LoadSettings(std::int32_t position) {
 void frmMain::UpdateSettings() {
     // The marked boards are written as one group, so that a store can write them in one go; the
     // results are told per board, in row order, once the group is stored.
+    struct Result {
+        CBBSData* board;
+        bool written;
+        std::string reason;
+    };
     CookieStore& store = application_.Services().store;
-    std::vector<std::pair<CBBSData*, bool>> results;
+    std::vector<Result> results;
     store.BeginWrites();
     const std::int32_t rows = view_.RowCount();
     for (std::int32_t row = 0; row < rows; ++row) {
         if (!view_.IsRowMarked(row))
             continue;
-        if (CBBSData* board = Board(row + 1))
-            results.emplace_back(board, ApplySettings(row + 1));
+        if (CBBSData* board = Board(row + 1)) {
+            const bool written = ApplySettings(row + 1);
+            results.push_back({board, written, written ? "" : board->LastFailure().reason});
+        }
     }
     const bool stored = store.CommitWrites();
-    for (const auto& [board, written] : results) {
-        if (!written || !stored)
-            ShowMessage(board->Name() + messages::kCookieWriteFailed);
+    for (const Result& result : results) {
+        if (!result.written || !stored) {
+            ShowMessage(
+                messages::WithReason(result.board->Name() + messages::kCookieWriteFailed,
+                                     result.written ? store.LastFailure().reason : result.reason));
+        }
     }
     ShowMessage(messages::kSettingsDone);
 }
@@ -97,6 +130,12 @@ void frmMain::UpdateSettings() {
 bool frmMain::ApplySettings(std::int32_t position) {
     CBBSData* board = Board(position);
     if (board == nullptr)
+        return false;
+    // The window shows neither unread marker, so they come from the board's own cookie, read
+    // right before it is written: the reader's place on the board is kept. A board without a
+    // cookie is written from what it holds; one whose cookie is there but cannot be read is left
+    // alone, as writing over it would lose what it holds.
+    if (!board->GetCookie() && board->LastFailure().kind != CookieFailureKind::kNoCookie)
         return false;
     board->PostName(view_.Text(Field::kPostName));
     board->Mail(view_.Text(Field::kMail));
@@ -118,7 +157,7 @@ void frmMain::mnuHelpHelp_Click() {
     const std::string readme =
         mdlApp::GetAppPath(application_.Services().executable) + "ReadMe.txt";
     if (mdlExecuteLite::ExecuteLite(shell_, readme, std::nullopt, "open") == 0) {
-        ShowMessage(messages::kHelpFailed);
+        ShowMessage(messages::WithReason(messages::kHelpFailed, readme));
     }
 }
 

@@ -47,11 +47,15 @@ std::string GetMessageCaption(ExecutableInfo& executable) {
     return executable.Version().productName;
 }
 
-void ShowVersionInfo(ExecutableInfo& executable, MessageBoxHost& messages) {
+std::string GetVersionText(ExecutableInfo& executable, std::string_view lineBreak) {
     const VersionResource version = executable.Version();
-    const std::string text = version.productName + " " + GetVersionString(executable, true) +
-                             "\r\n" + version.legalCopyright;
-    messages.ShowMessage(text, version.productName + messages::kVersionInfoOf,
+    return version.productName + " " + GetVersionString(executable, true) + std::string(lineBreak) +
+           version.legalCopyright;
+}
+
+void ShowVersionInfo(ExecutableInfo& executable, MessageBoxHost& messages) {
+    messages.ShowMessage(GetVersionText(executable, "\r\n"),
+                         executable.Version().productName + messages::kVersionInfoOf,
                          MessageIcon::kInformation);
 }
 

@@ -23,6 +23,9 @@ std::string GetAppTitle(ExecutableInfo& executable);
 // The caption of message boxes that have none of their own: the product name.
 std::string GetMessageCaption(ExecutableInfo& executable);
 
+// Product name and full version, then the legal notice on a second line after lineBreak.
+std::string GetVersionText(ExecutableInfo& executable, std::string_view lineBreak);
+
 // The version box: product name and full version, then the legal notice on a second line.
 void ShowVersionInfo(ExecutableInfo& executable, MessageBoxHost& messages);
 

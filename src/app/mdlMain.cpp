@@ -16,12 +16,13 @@ bool mdlMain::Main() {
         services_.windows.OpenMainWindow(*this);
         return true;
     }
-    services_.messages.ShowMessage(
-        messages::kLoadFailed, mdlApp::GetMessageCaption(services_.executable), MessageIcon::kStop);
+    services_.messages.ShowMessage(messages::WithReason(messages::kLoadFailed, loadFailure_),
+                                   mdlApp::GetMessageCaption(services_.executable),
+                                   MessageIcon::kStop);
     return false;
 }
 
-std::string mdlMain::BoardListPath() {
+std::string mdlMain::BoardListPath() const {
     if (boardListOverride_)
         return *boardListOverride_;
     return mdlApp::GetAppPath(services_.executable) + services_.executable.BaseName() + ".ini";
@@ -30,9 +31,19 @@ std::string mdlMain::BoardListPath() {
 bool mdlMain::LoadBBSList() {
     if (!m_BBSList)
         m_BBSList = std::make_unique<BoardList>();
+    loadFailure_.clear();
+    boardListMissing_ = false;
+    const std::string path = BoardListPath();
     try {
         CIniFile ini(services_.profile);
-        ini.Load(BoardListPath());
+        ini.Load(path);
+        // Only a missing list is an empty one; a list that is there but cannot be used fails,
+        // rather than leaving the reader with no boards and no word of why.
+        boardListMissing_ = services_.profile.LastFileMissing();
+        if (boardListMissing_ && boardListOverride_)
+            return Failed(path, "見つかりません");
+        if (!services_.profile.LastFailure().empty())
+            return Failed(path, services_.profile.LastFailure());
         for (const std::string& section : ini.Sections()) {
             ini.NowSection(section);
             auto board = std::make_unique<CBBSData>(services_.store, services_.clock);
@@ -40,17 +51,46 @@ bool mdlMain::LoadBBSList() {
             board->Name(ini.Data("name"));
             board->NickName(ini.Data("nickname"));
             board->URL(ini.Data("url"));
-            const std::optional<BoardMode> mode = ModeFromKeyword(ini.Data("mode"));
-            if (!mode)
+            const std::string keyword = ini.Data("mode");
+            const std::optional<BoardMode> mode = ModeFromKeyword(keyword);
+            if (!mode) {
+                loadFailure_ = UnknownModeReason(section, keyword);
                 throw RuntimeError(kErrUnknownBoard, messages::kUnknownBoard);
+            }
             board->Mode(*mode);
             m_BBSList->Add(std::move(board));
         }
         return true;
+    } catch (const RuntimeError& error) {
+        // The error's own text never reaches the user; the reason says what is wrong in the file.
+        if (error.Number() == kErrKeyAlreadyExists)
+            loadFailure_ = "セクション " + error.Description() +
+                           " の名前が、大文字と小文字の違いを除いて同じです";
+        return Failed(path, loadFailure_);
     } catch (const std::exception&) {
-        // The failure's own text never reaches the user; the caller says that loading failed.
-        return false;
+        return Failed(path, loadFailure_);
     }
+}
+
+bool mdlMain::Failed(const std::string& path, const std::string& cause) {
+    loadFailure_ = cause.empty() ? path : path + ": " + cause;
+    return false;
+}
+
+std::string mdlMain::UnknownModeReason(const std::string& section, const std::string& keyword) {
+    std::string known;
+    for (std::string_view name : kModeKeywords)
+        known += (known.empty() ? "" : "、") + std::string(name);
+    const std::string what = keyword.empty()
+                                 ? "に mode がありません"
+                                 : "の mode「" + keyword + "」は知らない掲示板の種類です";
+    return "セクション [" + section + "] " + what + "（" + known + " のどれかです）";
+}
+
+std::string mdlMain::LoadNote() const {
+    if (!boardListMissing_)
+        return {};
+    return "掲示板一覧 " + BoardListPath() + " がないため、一覧は空です";
 }
 
 }  // namespace tessel

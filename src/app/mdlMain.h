@@ -53,20 +53,29 @@ class mdlMain {
     // Why the last LoadBBSList failed: the board list's path and what is wrong with it, one line.
     const std::string& LoadFailure() const { return loadFailure_; }
 
+    // Whether the last LoadBBSList found no board list beside the executable (an empty list, not a
+    // failure), and a note saying where it looked; empty when the list was there.
+    bool BoardListMissing() const { return boardListMissing_; }
+    std::string LoadNote() const;
+
     // Ends the registry's life (the exit command does this after closing the window).
     void ReleaseBBSList() { m_BBSList.reset(); }
 
     // The registry; null before Main and after ReleaseBBSList.
     BoardList* BBSList() { return m_BBSList.get(); }
 
-    std::string BoardListPath();
+    std::string BoardListPath() const;
     StartupServices& Services() { return services_; }
 
   private:
     StartupServices services_;
     std::optional<std::string> boardListOverride_;
+    bool Failed(const std::string& path, const std::string& cause);
+    static std::string UnknownModeReason(const std::string& section, const std::string& keyword);
+
     std::unique_ptr<BoardList> m_BBSList;
     std::string loadFailure_;
+    bool boardListMissing_ = false;
 };
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "board/Clock.h"
@@ -62,10 +63,10 @@ class CBBSData {
     bool GetCookie();
 
     // Writes the preference members as the board's cookie, expiring CookieExpirationDate days
-    // from now. Returns false, with the store untouched, when the store refuses the cookie, when
-    // the board has no cookie layout (Harbor), or when the cookie would be misread or dropped: an
-    // address that is not http(s) or holds ";" or control characters, control characters in the
-    // value, or more than 4,096 bytes of name and value.
+    // from now. Returns false, with the store untouched, when the store refuses the cookie (too
+    // long, a character its character set lacks, ...), when the board has no cookie layout
+    // (Harbor), or when the cookie would be misread or sent elsewhere: an address that is not
+    // http(s) or that a browser would send to another host, control characters in a text.
     bool SetCookie();
 
     // Why the last GetCookie or SetCookie returned false (kNone after true). A read of a board
@@ -76,6 +77,8 @@ class CBBSData {
     bool ParseCookie(const std::string& value);
     std::string MakeCookie() const;
     std::string GetExpiresText();
+    // The label of the first text preference holding text ("アドレス" when none does).
+    std::string FieldHolding(std::string_view text) const;
 
     CookieStore& store_;
     Clock& clock_;

@@ -11,8 +11,9 @@ namespace {
 PasswordAnswer AskPassword(PasswordSource source, CommandContext& context) {
     if (source == PasswordSource::kPrompt)
         return context.promptPassword();
-    std::optional<std::string> line = ReadPasswordLine(context.in);
-    return {line, line ? "" : "--password-stdin found no line on standard input"};
+    std::string error;
+    std::optional<std::string> line = ReadPasswordLine(context.in, error);
+    return {line, error};
 }
 
 std::vector<BoardUpdate> SameChanges(const std::vector<std::size_t>& positions,
@@ -36,6 +37,8 @@ int RunApply(const Invocation& invocation, CommandContext& context) {
         PasswordAnswer answer = AskPassword(invocation.passwordSource, context);
         if (!answer.password)
             return UsageError(context.err, answer.error);
+        if (const std::string problem = PasswordProblem(*answer.password); !problem.empty())
+            return UsageError(context.err, problem);
         changes.password = std::move(answer.password);
     }
     const std::vector<BoardOutcome> outcomes = WriteBoards(

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "cli/Translate.h"
 #include "settings/TextCase.h"
 
 namespace tessel::cli {
@@ -27,13 +28,13 @@ BoardIndex::BoardIndex(const BoardList& boards) : count_(boards.Count()) {
     std::size_t position = 0;
     for (const auto& board : boards) {
         ++position;
-        ids_.emplace(FoldCase(board->ID()), position);
+        ids_.emplace(FoldNameCase(board->ID()), position);
         nicknames_[board->NickName()].push_back(position);
     }
 }
 
 std::optional<std::size_t> BoardIndex::FindId(std::string_view id) const {
-    const auto found = ids_.find(FoldCase(id));
+    const auto found = ids_.find(FoldNameCase(id));
     return found == ids_.end() ? std::nullopt : std::optional<std::size_t>(found->second);
 }
 
@@ -53,18 +54,18 @@ std::vector<std::size_t> BoardIndex::Candidates(std::string_view argument) const
 std::optional<std::size_t> BoardIndex::Resolve(std::string_view argument,
                                                std::string& error) const {
     if (argument.empty()) {
-        error = "an empty board name names no board";
+        error = Tr("an empty board name names no board");
         return std::nullopt;
     }
     const std::vector<std::size_t> found = Candidates(argument);
     if (found.size() == 1)
         return found[0];
     if (found.empty()) {
-        error = "no board is called " + Quoted(argument) + " (see 'tessel list')";
+        error = Fill(Tr("no board is called %s (see 'tessel list')"), {Quoted(argument)});
     } else {
-        error = Quoted(argument) + " names more than one board (positions " +
-                std::to_string(found[0]) + " and " + std::to_string(found[1]) +
-                "): use the position or the section name";
+        error = Fill(Tr("%s names more than one board (positions %s and %s): use the position or "
+                        "the section name"),
+                     {Quoted(argument), std::to_string(found[0]), std::to_string(found[1])});
     }
     return std::nullopt;
 }

@@ -4,22 +4,15 @@
 #include <optional>
 
 #include "board/CookieLayout.h"
-#include "board/CookieText.h"
 
 namespace tessel::cli {
 namespace {
 
-// Whether the store holds a cookie under the board's address, readable or not.
-bool HasCookie(CookieStore& store, const CBBSData& board) {
-    const std::optional<std::string> text = store.InternetGetCookie(board.URL(), board.URL());
-    return text && FindCookieValue(*text, board.URL()).has_value();
-}
-
-bool WriteBoard(CookieStore& store, CBBSData& board, const PreferenceChanges& changes) {
+bool WriteBoard(CBBSData& board, const PreferenceChanges& changes) {
     if (!board.GetCookie()) {
         // A cookie that is there but cannot be read is left alone: writing over it would lose
         // every field not given.
-        if (HasCookie(store, board))
+        if (board.LastFailure().kind != CookieFailureKind::kNoCookie)
             return false;
         // A board without a cookie starts from what the board itself assumes, so that the
         // fields not given are written as the reader would find them, not as zeros.
@@ -39,8 +32,13 @@ std::vector<BoardOutcome> WriteBoards(BoardList& boards, CookieStore& store,
     progress.Start(updates.size());
     store.BeginWrites();
     for (const BoardUpdate& update : updates) {
-        const bool written = WriteBoard(store, *boards.Item(update.position), update.changes);
-        outcomes.push_back({update.position, written});
+        CBBSData& board = *boards.Item(update.position);
+        BoardOutcome outcome{update.position, WriteBoard(board, update.changes), true, false, {}};
+        if (!outcome.written) {
+            outcome.skipped = board.LastFailure().kind == CookieFailureKind::kNoLayout;
+            outcome.reason = board.LastFailure().reason;
+        }
+        outcomes.push_back(std::move(outcome));
         progress.Advance(outcomes.size());
     }
     const bool anyFailed =
@@ -54,8 +52,11 @@ std::vector<BoardOutcome> WriteBoards(BoardList& boards, CookieStore& store,
     }
     progress.Finish();
     if (!stored) {
-        for (BoardOutcome& outcome : outcomes)
+        for (BoardOutcome& outcome : outcomes) {
             outcome.stored = false;
+            if (outcome.written)
+                outcome.reason = store.LastFailure().reason;
+        }
     }
     return outcomes;
 }

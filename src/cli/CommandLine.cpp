@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "cli/CommandOptions.h"
+#include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
@@ -27,7 +28,7 @@ class Parser {
                 break;  // the help is all that will be shown; the rest may be half-typed
             Take(args_[static_cast<std::size_t>(index_)]);
         }
-        if (error_.empty() && !invocation_.help)
+        if (error_.empty() && !invocation_.help && !invocation_.version)
             error_ = CheckOperands();
         return {std::move(invocation_), std::move(error_)};
     }
@@ -53,7 +54,7 @@ class Parser {
         } else if (const auto command = FindCommand(word)) {
             invocation_.command = *command;
         } else {
-            error_ = "unknown command '" + word + "'";
+            error_ = Fill(Tr("unknown command '%s'"), {word});
         }
     }
 
@@ -73,11 +74,11 @@ class Parser {
             TakeForeign(name);
         } else if (!option->BelongsTo(invocation_.command)) {
             error_ = invocation_.command == Command::kNone
-                         ? name + " must follow a command"
-                         : name + " is not an option of '" +
-                               std::string(CommandName(invocation_.command)) + "'";
+                         ? Fill(Tr("%s must follow a command"), {name})
+                         : Fill(Tr("%s is not an option of '%s'"),
+                                {name, CommandName(invocation_.command)});
         } else if (equals != std::string::npos && !option->takesValue) {
-            error_ = name + " takes no value";
+            error_ = Fill(Tr("%s takes no value"), {name});
         } else {
             TakeValue(*option, equals == std::string::npos ? std::nullopt
                                                            : std::optional(arg.substr(equals + 1)));
@@ -87,7 +88,7 @@ class Parser {
     void TakeValue(const CommandOption& option, std::optional<std::string> value) {
         if (option.takesValue && !value) {
             if (index_ + 1 >= Size()) {
-                error_ = std::string(option.name) + " needs a value";
+                error_ = Fill(Tr("%s needs a value"), {option.name});
                 return;
             }
             value = args_[static_cast<std::size_t>(++index_)];
@@ -97,35 +98,36 @@ class Parser {
 
     void TakeForeign(const std::string& name) {
         if (foreign_(index_, error_) == ForeignOption::kNotOurs)
-            error_ = "unknown option " + name;
+            error_ = Fill(Tr("unknown option %s"), {name});
     }
 
     std::string CheckOperands() const {
         const std::size_t count = invocation_.operands.size();
         switch (invocation_.command) {
             case Command::kNone:
-                return "a command is needed: list, show, apply, export or import";
+                return Tr("a command is needed: list, show, apply, export or import");
             case Command::kList:
-                return count == 0 ? "" : "list takes no operands";
+                return count == 0 ? "" : Tr("list takes no operands");
             case Command::kShow:
-                return count == 1 ? "" : "show needs exactly one board";
+                return count == 1 ? "" : Tr("show needs exactly one board");
             case Command::kApply:
                 return CheckApply();
             case Command::kExport:
-                return invocation_.all && count > 0 ? "give boards or --all, not both" : "";
+                return invocation_.all && count > 0 ? Tr("give boards or --all, not both") : "";
             case Command::kImport:
-                return count == 1 ? "" : "import needs exactly one file (- for standard input)";
+                return count == 1 ? "" : Tr("import needs exactly one file (- for standard input)");
         }
         return {};
     }
 
     std::string CheckApply() const {
         if (invocation_.all == !invocation_.operands.empty())
-            return invocation_.all ? "give boards or --all, not both"
-                                   : "apply needs boards or --all";
+            return invocation_.all ? Tr("give boards or --all, not both")
+                                   : Tr("apply needs boards or --all");
         if (invocation_.changes.Empty() && invocation_.passwordSource == PasswordSource::kNone)
-            return "nothing to apply: give at least one preference option (see 'tessel apply "
-                   "--help')";
+            return Tr(
+                "nothing to apply: give at least one preference option (see 'tessel apply "
+                "--help')");
         return {};
     }
 

@@ -16,7 +16,8 @@ enum class PasswordSource { kNone, kStdin, kPrompt };
 // What the user asked tessel to do.
 struct Invocation {
     Command command = Command::kNone;
-    bool help = false;  // show the help of command (of the program for kNone) and nothing else
+    bool help = false;     // show the help of command (of the program for kNone) and nothing else
+    bool version = false;  // show the program's name and version and nothing else
     bool json = false;
     bool showPassword = false;
     bool withPasswords = false;

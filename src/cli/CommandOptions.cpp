@@ -4,6 +4,8 @@
 #include <charconv>
 #include <optional>
 
+#include "cli/Translate.h"
+
 namespace tessel::cli {
 namespace {
 
@@ -17,17 +19,17 @@ constexpr CommandOption Switch(std::string_view name, unsigned commands, bool In
 std::string SetOnce(std::optional<std::string>& field, const std::string& value,
                     std::string_view name) {
     if (field)
-        return std::string(name) + " is given twice";
+        return Fill(Tr("%s is given twice"), {name});
     field = value;
     return {};
 }
 
 std::string SetOnce(std::optional<std::int32_t>& field, std::optional<std::int32_t> value,
-                    std::string_view name, std::string_view expected) {
+                    std::string_view name, const char* expected) {
     if (!value)
-        return std::string(name) + " must be " + std::string(expected);
+        return Fill(Tr("%s must be %s"), {name, Tr(expected)});
     if (field)
-        return std::string(name) + " is given twice";
+        return Fill(Tr("%s is given twice"), {name});
     field = value;
     return {};
 }
@@ -51,17 +53,18 @@ std::optional<std::int32_t> ParseSwitch(const std::string& text) {
 
 std::string SetPasswordSource(Invocation& invocation, PasswordSource source) {
     if (invocation.passwordSource != PasswordSource::kNone && invocation.passwordSource != source) {
-        return "give only one of --password-stdin and --password-prompt";
+        return Tr("give only one of --password-stdin and --password-prompt");
     }
     invocation.passwordSource = source;
     return {};
 }
 
-constexpr std::string_view kCountRange = "a whole number from 0 to 50";
+constexpr const char* kCountRange = TrLater("a whole number from 0 to 50");
 
 const CommandOption kOptions[] = {
     Switch("--help", kAnyCommand, &Invocation::help),
     Switch("-h", kAnyCommand, &Invocation::help),
+    Switch("--version", kAnyCommand, &Invocation::version),
     Switch("--json", CommandBit(Command::kList) | CommandBit(Command::kShow), &Invocation::json),
     Switch("--show-password", CommandBit(Command::kShow), &Invocation::showPassword),
     Switch("--with-passwords", CommandBit(Command::kExport), &Invocation::withPasswords),
@@ -84,11 +87,12 @@ const CommandOption kOptions[] = {
      }},
     {"--order", kApply, true,
      [](Invocation& i, const std::string& v) {
-         return SetOnce(i.changes.viewOrder, ParseOrderKeyword(v), "--order", "newest or oldest");
+         return SetOnce(i.changes.viewOrder, ParseOrderKeyword(v), "--order",
+                        TrLater("newest or oldest"));
      }},
     {"--unread", kApply, true,
      [](Invocation& i, const std::string& v) {
-         return SetOnce(i.changes.noReadView, ParseSwitch(v), "--unread", "on or off");
+         return SetOnce(i.changes.noReadView, ParseSwitch(v), "--unread", TrLater("on or off"));
      }},
     {"--password-stdin", kApply, false,
      [](Invocation& i, const std::string&) {
@@ -102,8 +106,8 @@ const CommandOption kOptions[] = {
     {"--password", kAnyCommand, true,
      [](Invocation&, const std::string&) {
          return std::string(
-             "the password is not taken from the command line: use --password-stdin or "
-             "--password-prompt");
+             Tr("the password is not taken from the command line: use --password-stdin or "
+                "--password-prompt"));
      }},
 };
 

@@ -1,6 +1,7 @@
 #include "app/Messages.h"
 #include "cli/BoardSelection.h"
 #include "cli/Commands.h"
+#include "cli/Diagnostic.h"
 #include "cli/ExitCode.h"
 #include "cli/JsonWriter.h"
 #include "cli/Preferences.h"
@@ -22,7 +23,11 @@ int RunExport(const Invocation& invocation, CommandContext& context) {
         if (!HasPreferencesCookie(board))
             continue;
         if (!board.GetCookie()) {
-            context.err << board.Name() << messages::kCookieReadFailed << '\n';
+            // A board with nothing stored yet has nothing to export; that is no failure.
+            if (board.LastFailure().kind == CookieFailureKind::kNoCookie)
+                continue;
+            Diagnose(context.err, board.Name() + messages::kCookieReadFailed,
+                     board.LastFailure().reason);
             status = kExitSomeFailed;
             continue;
         }

@@ -1,9 +1,11 @@
 #include "cli/HelpText.h"
 
+#include "cli/Translate.h"
+
 namespace tessel::cli {
 namespace {
 
-constexpr std::string_view kProgram = R"(Usage: tessel [options] COMMAND [arguments]
+constexpr const char* kProgram = TrLater(R"(Usage: tessel [options] COMMAND [arguments]
 
 Reads and writes the preferences cookies of the boards in TesselCustom's board list, from the
 command line.
@@ -23,28 +25,29 @@ Options, before or after the command:
   --cookie-store STORE   where the cookies are: jar:PATH for a cookies.txt file
   --cookie-charset NAME  cp932 (the default) or utf-8
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
+  --version              the program's name and version
 
 Exit status: 0 done; 1 a board's cookie could not be read or written; 2 a usage error, or the
 board list or cookie store could not be used.
-)";
+)");
 
-constexpr std::string_view kList = R"(Usage: tessel list [--json]
+constexpr const char* kList = TrLater(R"(Usage: tessel list [--json]
 
 Prints the boards in board-list order: position, nickname, name, kind and URL.
 
   --json   print them as a JSON array of objects
-)";
+)");
 
-constexpr std::string_view kShow = R"(Usage: tessel show [--json] [--show-password] BOARD
+constexpr const char* kShow = TrLater(R"(Usage: tessel show [--json] [--show-password] BOARD
 
 Prints one board's preferences, read from its cookie. When the cookie cannot be read, says so
 as the window does and exits with 1.
 
   --json            print a JSON object
   --show-password   print the password instead of hiding it
-)";
+)");
 
-constexpr std::string_view kApply = R"(Usage: tessel apply [preferences] (BOARD... | --all)
+constexpr const char* kApply = TrLater(R"(Usage: tessel apply [preferences] (BOARD... | --all)
 
 Writes the given preferences to each board's cookie; every other preference keeps the value read
 from the board's cookie. Prints a line per board in board-list order (its name, or why its cookie
@@ -63,9 +66,10 @@ writing to them always fails.
   --all                   write to every board of the list
 
 The password is never taken from the command line, where other users could read it.
-)";
+)");
 
-constexpr std::string_view kExport = R"(Usage: tessel export [--with-passwords] [BOARD... | --all]
+constexpr const char* kExport =
+    TrLater(R"(Usage: tessel export [--with-passwords] [BOARD... | --all]
 
 Prints the boards' preferences (every board when none is named) as a JSON object keyed by
 section name, for import. A board whose cookie cannot be read is left out, with a message on
@@ -74,35 +78,35 @@ cookie, are left out.
 
   --with-passwords   include the passwords (keep such a file private)
   --all              every board of the list
-)";
+)");
 
-constexpr std::string_view kImport = R"(Usage: tessel import FILE
+constexpr const char* kImport = TrLater(R"(Usage: tessel import FILE
 
 Writes the preferences of a file made by export ("-" reads standard input) to the boards it
 names; other boards are not touched. Preferences a board's entry leaves out, the password among
 them, keep the value read from the board's cookie. The whole file is checked before anything is
 written: malformed JSON, an unknown board or field, a value of the wrong type or a count outside
 0 to 50 writes nothing and exits with 2. Reports like apply.
-)";
+)");
 
 }  // namespace
 
 std::string_view HelpText(Command command) {
     switch (command) {
         case Command::kList:
-            return kList;
+            return Tr(kList);
         case Command::kShow:
-            return kShow;
+            return Tr(kShow);
         case Command::kApply:
-            return kApply;
+            return Tr(kApply);
         case Command::kExport:
-            return kExport;
+            return Tr(kExport);
         case Command::kImport:
-            return kImport;
+            return Tr(kImport);
         case Command::kNone:
             break;
     }
-    return kProgram;
+    return Tr(kProgram);
 }
 
 }  // namespace tessel::cli

@@ -131,7 +131,9 @@ ImportPlan Failed(std::string error) {
 
 ImportPlan ReadImport(std::string_view text, const BoardIndex& index) {
     std::string error;
-    const std::optional<JsonValue> document = ReadJson(text, error);
+    // The document, each board, and each of a board's fields: a valid document has no more values.
+    const std::size_t maxValues = 1 + index.Count() * (1 + std::size(kFields));
+    const std::optional<JsonValue> document = ReadJson(text, error, maxValues);
     if (!document)
         return Failed("malformed JSON: " + error);
     if (!document->IsObject())

@@ -17,7 +17,7 @@ struct SyntaxError : std::runtime_error {
 
 class Reader {
   public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    Reader(std::string_view text, std::size_t maxValues) : text_(text), valuesLeft_(maxValues) {}
 
     JsonValue Document() {
         if (text_.substr(0, 3) == "\xEF\xBB\xBF")
@@ -49,6 +49,8 @@ class Reader {
 
     JsonValue Value(int depth) {
         SkipSpace();
+        if (valuesLeft_-- == 0)
+            Fail("more values than the document can hold");
         switch (Peek()) {
             case '{':
                 return ObjectValue(depth);
@@ -250,6 +252,7 @@ class Reader {
 
     std::string_view text_;
     std::size_t at_ = 0;
+    std::size_t valuesLeft_;
 };
 
 std::string Where(std::string_view text, std::size_t at) {
@@ -266,9 +269,10 @@ std::string Where(std::string_view text, std::size_t at) {
 
 }  // namespace
 
-std::optional<JsonValue> ReadJson(std::string_view text, std::string& error) {
+std::optional<JsonValue> ReadJson(std::string_view text, std::string& error,
+                                  std::size_t maxValues) {
     try {
-        return Reader(text).Document();
+        return Reader(text, maxValues).Document();
     } catch (const SyntaxError& failure) {
         error = Where(text, failure.at) + ": " + failure.what();
         return std::nullopt;

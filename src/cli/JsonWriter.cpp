@@ -1,36 +1,48 @@
 #include "cli/JsonWriter.h"
 
 #include <cstdio>
+#include <optional>
+
+#include "cli/TerminalSafeText.h"
+#include "cli/Utf8.h"
 
 namespace tessel::cli {
 namespace {
 
+// Control characters, DEL, C1 controls and bidirectional overrides are escaped, so that no text
+// from outside acts on a terminal the document is shown on.
 void WriteString(std::string& out, const std::string& text) {
     out += '"';
-    for (const char c : text) {
-        switch (c) {
-            case '"':
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        const std::optional<char32_t> c = NextCodePoint(text, at);
+        if (!c) {
+            out += text[at++];  // not UTF-8: passed on as it is
+            continue;
+        }
+        switch (*c) {
+            case U'"':
                 out += "\\\"";
                 break;
-            case '\\':
+            case U'\\':
                 out += "\\\\";
                 break;
-            case '\n':
+            case U'\n':
                 out += "\\n";
                 break;
-            case '\r':
+            case U'\r':
                 out += "\\r";
                 break;
-            case '\t':
+            case U'\t':
                 out += "\\t";
                 break;
             default:
-                if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+                if (ActsOnTerminal(*c)) {
                     char escape[8];
-                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(*c));
                     out += escape;
                 } else {
-                    out += c;
+                    out.append(text, start, at - start);
                 }
         }
     }

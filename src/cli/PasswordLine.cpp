@@ -1,14 +1,52 @@
 #include "cli/PasswordLine.h"
 
-namespace tessel::cli {
+#include "cli/Translate.h"
+#include "cli/Utf8.h"
 
-std::optional<std::string> ReadPasswordLine(std::istream& in) {
+namespace tessel::cli {
+namespace {
+
+constexpr std::size_t kMaxLine = 4096;
+
+// The window's password field takes this many characters.
+constexpr std::size_t kMaxPasswordLength = 8;
+
+}  // namespace
+
+std::optional<std::string> ReadPasswordLine(std::istream& in, std::string& error) {
     std::string line;
-    if (!std::getline(in, line) && line.empty())
+    char c;
+    bool any = false;
+    while (in.get(c)) {
+        any = true;
+        if (c == '\n')
+            break;
+        if (line.size() == kMaxLine) {
+            error =
+                Fill(Tr("the password line is longer than %s bytes"), {std::to_string(kMaxLine)});
+            return std::nullopt;
+        }
+        line += c;
+    }
+    if (!any) {
+        error = Tr("--password-stdin found no line on standard input");
         return std::nullopt;
+    }
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return line;
+}
+
+std::string PasswordProblem(const std::string& password) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < password.size(); ++characters) {
+        if (!NextCodePoint(password, at))
+            return Tr("the password is not valid UTF-8 text");
+    }
+    if (characters <= kMaxPasswordLength)
+        return {};
+    return Fill(Tr("the password has %s characters; the window takes %s at most"),
+                {std::to_string(characters), std::to_string(kMaxPasswordLength)});
 }
 
 }  // namespace tessel::cli

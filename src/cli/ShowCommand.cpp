@@ -4,10 +4,12 @@
 #include "board/BoardMode.h"
 #include "cli/BoardIndex.h"
 #include "cli/Commands.h"
+#include "cli/Diagnostic.h"
 #include "cli/ExitCode.h"
 #include "cli/JsonWriter.h"
 #include "cli/Preferences.h"
 #include "cli/PreferencesJson.h"
+#include "cli/Translate.h"
 #include "cli/UsageError.h"
 
 namespace tessel::cli {
@@ -51,17 +53,21 @@ void PrintPreferences(const CBBSData& board, bool showPassword, std::ostream& ou
         Line(out, "unread marker R", std::to_string(board.NoReadPoint_R()));
 }
 
-void PrintText(const CBBSData& board, std::size_t position, bool showPassword, std::ostream& out) {
+void PrintText(const CBBSData& board, std::size_t position, bool showPassword, bool stored,
+               std::ostream& out) {
     PrintIdentity(board, position, out);
-    if (HasPreferencesCookie(board))
-        PrintPreferences(board, showPassword, out);
-    else
+    if (!HasPreferencesCookie(board))
         Line(out, "preferences", "none (this kind of board keeps no preferences cookie)");
+    else if (!stored)
+        Line(out, "preferences", Tr("not set in this cookie store yet"));
+    else
+        PrintPreferences(board, showPassword, out);
 }
 
-void PrintJson(const CBBSData& board, std::size_t position, bool showPassword, std::ostream& out) {
+void PrintJson(const CBBSData& board, std::size_t position, bool showPassword, bool stored,
+               std::ostream& out) {
     JsonValue json = IdentityToJson(board, position);
-    if (HasPreferencesCookie(board)) {
+    if (HasPreferencesCookie(board) && stored) {
         json.Add("preferences", PreferencesToJson(board, showPassword));
         json.Add("passwordSet", JsonValue::Bool(!board.Password().empty()));
     } else {
@@ -78,14 +84,19 @@ int RunShow(const Invocation& invocation, CommandContext& context) {
     if (!position)
         return UsageError(context.err, error);
     CBBSData& board = *context.boards.Item(*position);
+    bool stored = true;
     if (HasPreferencesCookie(board) && !board.GetCookie()) {
-        context.err << board.Name() << messages::kCookieReadFailed << '\n';
-        return kExitSomeFailed;
+        if (board.LastFailure().kind != CookieFailureKind::kNoCookie) {
+            Diagnose(context.err, board.Name() + messages::kCookieReadFailed,
+                     board.LastFailure().reason);
+            return kExitSomeFailed;
+        }
+        stored = false;  // nothing set for this board yet: not a fault
     }
     if (invocation.json)
-        PrintJson(board, *position, invocation.showPassword, context.out);
+        PrintJson(board, *position, invocation.showPassword, stored, context.out);
     else
-        PrintText(board, *position, invocation.showPassword, context.out);
+        PrintText(board, *position, invocation.showPassword, stored, context.out);
     return kExitOk;
 }
 

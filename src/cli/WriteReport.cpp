@@ -2,6 +2,7 @@
 
 #include "app/Messages.h"
 #include "cli/ExitCode.h"
+#include "cli/Translate.h"
 
 namespace tessel::cli {
 
@@ -9,11 +10,17 @@ int ReportWrites(const BoardList& boards, const std::vector<BoardOutcome>& outco
                  std::ostream& out) {
     bool allWritten = true;
     for (const BoardOutcome& outcome : outcomes) {
-        out << boards.Item(outcome.position)->Name();
-        if (!outcome.Succeeded())
-            out << messages::kCookieWriteFailed;
-        out << '\n';
-        allWritten = allWritten && outcome.Succeeded();
+        const std::string& name = boards.Item(outcome.position)->Name();
+        if (outcome.Succeeded()) {
+            out << name << '\n';
+        } else if (outcome.skipped) {
+            // Nothing of this board can be written anywhere: a skip, not a failure of the run.
+            out << Fill(Tr("%s (skipped: %s)"), {name, outcome.reason}) << '\n';
+        } else {
+            out << messages::WithReason(name + messages::kCookieWriteFailed, outcome.reason)
+                << '\n';
+            allWritten = false;
+        }
     }
     out << messages::kSettingsDone << '\n';
     return allWritten ? kExitOk : kExitSomeFailed;

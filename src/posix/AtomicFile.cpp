@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 namespace tessel {
@@ -35,9 +36,9 @@ std::error_code ReadLink(const std::string& path, std::string* target) {
     }
 }
 
-// The file that a write to path lands in: path itself, or whatever its chain of symbolic links
-// finally names (which need not exist yet).
-std::error_code ResolveTarget(const std::string& path, std::string* target) {
+}  // namespace
+
+std::error_code ResolveWriteTarget(const std::string& path, std::string* target) {
     std::string current = path;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
         struct stat status {};
@@ -60,6 +61,8 @@ std::error_code ResolveTarget(const std::string& path, std::string* target) {
     }
     return std::make_error_code(std::errc::too_many_symbolic_link_levels);
 }
+
+namespace {
 
 std::string RandomSuffix() {
     static constexpr char kDigits[] = "0123456789abcdef";
@@ -101,6 +104,18 @@ std::error_code WriteAll(int fd, std::string_view contents) {
     return {};
 }
 
+// The process's umask, read without changing it (umask() itself would race with other threads
+// creating files).
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    return 022;
+}
+
 // Makes the rename itself durable. Some file systems cannot sync a directory; the data is safe
 // either way, so a failure here does not undo the write.
 void SyncDirectory(const fs::path& directory) {
@@ -111,16 +126,12 @@ void SyncDirectory(const fs::path& directory) {
     close(fd);
 }
 
-}  // namespace
-
-std::error_code WriteFileAtomically(const std::string& path, std::string_view contents) {
-    return WriteFileAtomically(path, contents, 0644);
-}
-
-std::error_code WriteFileAtomically(const std::string& path, std::string_view contents,
-                                    mode_t newFileMode) {
+// Writes through a temporary that is private from the start and takes its final mode only once
+// its content is complete: mode when forced, else the existing file's mode, else newFileMode.
+std::error_code WriteAtomically(const std::string& path, std::string_view contents,
+                                mode_t newFileMode, bool forceMode) {
     std::string target;
-    if (std::error_code error = ResolveTarget(path, &target))
+    if (std::error_code error = ResolveWriteTarget(path, &target))
         return error;
 
     struct stat existing {};
@@ -140,10 +151,8 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
     const fs::path directory =
         targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
     std::string temp;
-    // An existing file's copy starts private and takes the file's own mode below, so its content
-    // is never readable by more people than the file was.
-    int fd = CreateTemporary(directory, targetPath.filename().string(), exists ? 0600 : newFileMode,
-                             &temp);
+    // The copy starts private, so its content is never readable by more people than the file's.
+    int fd = CreateTemporary(directory, targetPath.filename().string(), 0600, &temp);
     if (fd < 0)
         return LastError();
 
@@ -158,11 +167,17 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
         if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
             [[maybe_unused]] const int ignored = fchown(fd, existing.st_uid, existing.st_gid);
         }
-        if (fchmod(fd, existing.st_mode & 07777) != 0)
-            return fail(LastError());
     }
     if (std::error_code error = WriteAll(fd, contents))
         return fail(error);
+    mode_t mode = newFileMode;
+    if (!forceMode && exists) {
+        mode = existing.st_mode & 07777;
+    } else if (!forceMode) {
+        mode &= ~CurrentUmask();
+    }
+    if (mode != 0600 && fchmod(fd, mode) != 0)
+        return fail(LastError());
     if (fsync(fd) != 0)
         return fail(LastError());
     const int closed = close(fd);
@@ -173,6 +188,21 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
         return fail(LastError());
     SyncDirectory(directory);
     return {};
+}
+
+}  // namespace
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents) {
+    return WriteAtomically(path, contents, 0644, false);
+}
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents,
+                                    mode_t newFileMode) {
+    return WriteAtomically(path, contents, newFileMode, false);
+}
+
+std::error_code WritePrivateFileAtomically(const std::string& path, std::string_view contents) {
+    return WriteAtomically(path, contents, 0600, true);
 }
 
 }  // namespace tessel

@@ -11,7 +11,8 @@ namespace tessel {
 // Replaces the whole content of path in one step: the new bytes go to a temporary file beside the
 // target, which is flushed to disk and renamed over it, so a reader or a crash sees either the old
 // file or the new one, never a mix. A symbolic link at path stays a link; the file it points to is
-// replaced. An existing file keeps its permission bits; a new one gets 0644 less the umask. A file
+// replaced. An existing file keeps its permission bits; a new one gets 0644 less the umask; every
+// temporary file is 0600 until it takes its place. A file
 // without write permission is refused, as an editor would refuse it.
 //
 // Returns an empty error code on success. On failure the target is as it was and no temporary file
@@ -21,5 +22,13 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
 // The same, giving a file that does not exist yet newFileMode (less the umask) instead of 0644.
 std::error_code WriteFileAtomically(const std::string& path, std::string_view contents,
                                     mode_t newFileMode);
+
+// The same for a file that holds secrets: the file is left with mode 0600 whatever mode it had,
+// so that a file once made readable by others stops being so at the next write.
+std::error_code WritePrivateFileAtomically(const std::string& path, std::string_view contents);
+
+// The file that a write to path lands in: path itself, or whatever its chain of symbolic links
+// finally names (which need not exist yet).
+std::error_code ResolveWriteTarget(const std::string& path, std::string* target);
 
 }  // namespace tessel

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tessel {
 namespace {
@@ -158,6 +159,39 @@ std::string Utf8ToUtf16Le(std::string_view text) {
         } else {
             AppendUtf16Unit(out, c);
         }
+    }
+    return out;
+}
+
+// Linux input methods type these JIS forms where Windows types the characters after them; a
+// Japanese Windows system sends the latter's codes for the same keys, so they are sent here too.
+// Reading those codes back gives the Windows characters.
+constexpr std::pair<std::string_view, std::string_view> kWindowsForms[] = {
+    {"\u301C", "\uFF5E"},  // WAVE DASH -> FULLWIDTH TILDE, 0x8160
+    {"\u2212", "\uFF0D"},  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS, 0x817C
+    {"\u2016", "\u2225"},  // DOUBLE VERTICAL LINE -> PARALLEL TO, 0x8161
+    {"\u2014", "\u2015"},  // EM DASH -> HORIZONTAL BAR, 0x815C
+    {"\u00A2", "\uFFE0"},  // CENT SIGN -> FULLWIDTH CENT SIGN, 0x8191
+    {"\u00A3", "\uFFE1"},  // POUND SIGN -> FULLWIDTH POUND SIGN, 0x8192
+    {"\u00AC", "\uFFE2"},  // NOT SIGN -> FULLWIDTH NOT SIGN, 0x81CA
+};
+
+std::string WithWindowsForms(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        bool replaced = false;
+        for (const auto& [jis, windows] : kWindowsForms) {
+            if (text.substr(i).starts_with(jis)) {
+                out += windows;
+                i += jis.size();
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            out += text[i++];
     }
     return out;
 }
@@ -342,9 +376,10 @@ std::string CodePageConverter::Cp932ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::optional<std::string> CodePageConverter::Utf8ToCp932(std::string_view text) {
-    if (IsAscii(text))
-        return std::string(text);
+std::optional<std::string> CodePageConverter::Utf8ToCp932(std::string_view input) {
+    if (IsAscii(input))
+        return std::string(input);
+    const std::string text = WithWindowsForms(input);
     if (fromUtf8_ == nullptr)
         fromUtf8_ = OpenIconv("CP932", "UTF-8", &fromUtf8Failed_);
     if (fromUtf8_ == nullptr)
@@ -352,8 +387,8 @@ std::optional<std::string> CodePageConverter::Utf8ToCp932(std::string_view text)
     std::string out;
     if (!RunIconv(AsIconv(fromUtf8_), text, out, nullptr))
         return std::nullopt;
-    // iconv maps a few characters (the yen sign, the overline, the minus sign) onto codes that read
-    // back as something else; only an exact round trip keeps what the caller wrote.
+    // iconv maps a few characters (the yen sign, the overline) onto codes that read back as
+    // something else; only an exact round trip keeps what the caller wrote.
     if (Cp932ToUtf8(out) != text)
         return std::nullopt;
     return out;

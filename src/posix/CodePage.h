@@ -43,7 +43,9 @@ class CodePageConverter {
     std::string ToUtf8(std::string_view bytes);
 
     // Empty when text is not valid UTF-8 or holds a character the encoding has no exact code for
-    // (a lossy substitute would silently change what is read back).
+    // (a lossy substitute would silently change what is read back). In Windows-31J the JIS forms
+    // that Linux input methods type (U+301C, U+2212, ...) take the codes Windows sends for the
+    // same keys, and read back as Windows' characters.
     std::optional<std::string> FromUtf8(std::string_view text);
 
   private:

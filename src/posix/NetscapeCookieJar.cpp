@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "board/CookieDate.h"
-#include "posix/AtomicFile.h"
+#include "board/CookieText.h"
 #include "cookies/CookieUrl.h"
+#include "posix/AtomicFile.h"
+#include "posix/ErrorText.h"
 #include "posix/PrivateDirectory.h"
 #include "posix/ReadFile.h"
 #include "posix/SetCookieData.h"
@@ -30,11 +32,42 @@ bool BreaksJarLine(std::string_view text) {
 // Jars of other tools can be large, but not this large.
 constexpr std::int64_t kMaxJarSize = std::int64_t{1} << 30;
 
+// Whether bytes can be a cookies.txt jar that we may rewrite: text without control characters
+// other than tabs and line ends (a database or any binary file has them), that has the header
+// the jar writers put first or at least one line in the jar's form. An empty file is a new jar.
+bool LooksLikeJar(std::string_view bytes) {
+    if (bytes.empty())
+        return true;
+    for (const char c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
+            return false;
+    }
+    if (bytes.rfind("# Netscape HTTP Cookie File", 0) == 0 ||
+        bytes.rfind("# HTTP Cookie File", 0) == 0)
+        return true;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        if (ParseCookieJarLine(bytes.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The length of the UTF-8 sequence that starts with lead (1 for a stray byte).
+std::size_t SequenceLength(char lead) {
+    const auto byte = static_cast<unsigned char>(lead);
+    return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+}
+
+std::string CharsetName(CookieCharset charset) {
+    return charset == CookieCharset::kCp932 ? "Shift_JIS" : "UTF-8";
+}
+
 }  // namespace
 
 NetscapeCookieJar::NetscapeCookieJar(std::string path, Clock& clock, CookieCharset charset)
     : path_(std::move(path)),
-      lockPath_(path_ + ".lock"),
       clock_(clock),
       charset_(charset),
       converter_(charset == CookieCharset::kCp932 ? Encoding::kCp932 : Encoding::kUtf8) {}
@@ -48,7 +81,9 @@ bool NetscapeCookieJar::Load() {
     if (stat(path_.c_str(), &status) != 0) {
         if (errno != ENOENT) {
             document_.reset();
-            return false;
+            return Fail(CookieFailureKind::kStoreUnusable,
+                        "クッキーファイル " + path_ +
+                            " を読めません: " + ErrorText({errno, std::generic_category()}));
         }
         if (!document_ || stamp_) {
             document_ = std::make_unique<CookieJarDocument>(std::string(kHeader));
@@ -59,11 +94,20 @@ bool NetscapeCookieJar::Load() {
     if (document_ && stamp_ && *stamp_ == FileStamp::Of(status))
         return true;
 
+    document_.reset();
+    if (S_ISDIR(status.st_mode)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    path_ + " はフォルダです。クッキーファイル (cookies.txt) を指定してください");
+    }
     FileStamp stamp;
     std::string bytes;
-    if (ReadWholeFile(path_, kMaxJarSize, &bytes, &stamp)) {
-        document_.reset();
-        return false;
+    if (const std::error_code error = ReadWholeFile(path_, kMaxJarSize, &bytes, &stamp)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "クッキーファイル " + path_ + " を読めません: " + ErrorText(error));
+    }
+    if (!LooksLikeJar(bytes)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    path_ + " はクッキーファイル (cookies.txt) ではないため、読み書きしません");
     }
     if (bytes.empty())
         bytes = kHeader;
@@ -73,9 +117,28 @@ bool NetscapeCookieJar::Load() {
 }
 
 bool NetscapeCookieJar::LockAndLoad() {
-    const std::string directory = std::filesystem::path(path_).parent_path().string();
-    if (MakePrivateDirectories(directory) || lock_.Acquire(lockPath_))
-        return false;
+    std::string target;
+    if (const std::error_code error = ResolveWriteTarget(path_, &target)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "クッキーファイル " + path_ + " を開けません: " + ErrorText(error));
+    }
+    const std::filesystem::path targetPath(target);
+    const std::string directory =
+        targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
+    if (const std::error_code error = MakePrivateDirectories(directory)) {
+        return Fail(CookieFailureKind::kStoreUnusable, "クッキーファイルのフォルダ " + directory +
+                                                           " を作れません: " + ErrorText(error));
+    }
+    if (const std::error_code error = lock_.Acquire(directory, lockWait_, lockNotice_)) {
+        if (error == std::errc::resource_unavailable_try_again) {
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(lockWait_);
+            return Fail(CookieFailureKind::kStoreBusy,
+                        "ほかのプログラムがクッキーファイル " + path_ + " を使っています（" +
+                            std::to_string(seconds.count()) + " 秒待ちました）");
+        }
+        return Fail(CookieFailureKind::kStoreUnusable, "クッキーファイルのフォルダ " + directory +
+                                                           " を開けません: " + ErrorText(error));
+    }
     if (Load())
         return true;
     lock_.Release();
@@ -95,15 +158,44 @@ std::optional<std::string> NetscapeCookieJar::Decode(std::string_view bytes) {
     return text;
 }
 
-std::optional<std::string> NetscapeCookieJar::InternetGetCookie(
-    const std::string& url, [[maybe_unused]] const std::string& wanted) {
+// The text in the jar's character set; on failure LastFailure names the first character that
+// cannot be carried.
+std::optional<std::string> NetscapeCookieJar::Encode(std::string_view text) {
+    if (std::optional<std::string> encoded = converter_.FromUtf8(text))
+        return encoded;
+    const std::string hint = charset_ == CookieCharset::kCp932
+                                 ? "（--cookie-charset utf-8 を指定すると UTF-8 で保存できます）"
+                                 : "";
+    for (std::size_t at = 0; at < text.size();) {
+        const std::string_view character = text.substr(at, SequenceLength(text[at]));
+        if (!IsValidUtf8(character)) {
+            Fail(CookieFailureKind::kUnencodable, "文字として正しくないバイトがあります");
+            return std::nullopt;
+        }
+        if (!converter_.FromUtf8(character)) {
+            Fail(CookieFailureKind::kUnencodable,
+                 "「" + std::string(character) + "」は " + CharsetName(charset_) + " で送れません" +
+                     hint,
+                 std::string(character));
+            return std::nullopt;
+        }
+        at += character.size();
+    }
+    Fail(CookieFailureKind::kUnencodable, CharsetName(charset_) + " で送れない文字があります");
+    return std::nullopt;
+}
+
+std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::string& url,
+                                                                const std::string& wanted) {
     // A batch holds the jar locked and its pending cookies in memory: reads see those.
     const bool batchHoldsJar = inBatch_ && lock_.Held() && document_;
     if (!batchHoldsJar && !Load())
         return std::nullopt;
+    Succeed();
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address)
         return std::string();
+    const std::string wantedBytes = converter_.FromUtf8(wanted).value_or(std::string());
 
     struct Match {
         std::size_t pathLength;
@@ -120,14 +212,29 @@ std::optional<std::string> NetscapeCookieJar::InternetGetCookie(
             const bool domainMatch =
                 entry->includeSubdomains ? DomainMatches(address->host, domain) : start == 0;
             if (!domainMatch || !PathMatches(address->path, entry->path) ||
-                (entry->secure && !address->secure) ||
                 (entry->expires != 0 && entry->expires <= now)) {
+                continue;
+            }
+            const bool isWanted = !wantedBytes.empty() && entry->name == wantedBytes;
+            if (entry->secure && !address->secure) {
+                if (isWanted) {
+                    Fail(CookieFailureKind::kUnreadable,
+                         "保存されているクッキーは https 専用 (Secure) のため、この http の"
+                         "アドレスでは読めません");
+                }
                 continue;
             }
             const std::optional<std::string> name = Decode(entry->name);
             const std::optional<std::string> value = Decode(entry->value);
-            if (!name || !value)
+            if (!name || !value) {
+                if (isWanted) {
+                    Fail(CookieFailureKind::kUnreadable,
+                         "保存されているクッキーが " + CharsetName(charset_) +
+                             " ではない文字コードで書かれているため読めません"
+                             "（--cookie-charset を変えると読めるかもしれません）");
+                }
                 continue;
+            }
             matches.push_back({entry->path.size(), line, *name + "=" + *value});
         }
         start = address->host.find('.', start);
@@ -151,16 +258,34 @@ std::optional<NetscapeCookieJar::Change> NetscapeCookieJar::Prepare(const std::s
                                                                     const std::string& name,
                                                                     const std::string& data) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
-    const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
-    if (!address || !parsed || name.empty() || BreaksJarLine(name) ||
-        BreaksJarLine(parsed->value) || BreaksJarLine(address->host) ||
-        BreaksJarLine(address->path)) {
+    if (!address) {
+        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
         return std::nullopt;
     }
-    std::optional<std::string> encodedName = converter_.FromUtf8(name);
-    std::optional<std::string> encodedValue = converter_.FromUtf8(parsed->value);
-    if (!encodedName || !encodedValue)
+    const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
+    if (!parsed) {
+        Fail(CookieFailureKind::kBadCharacter, "クッキーの有効期限または属性を読めません");
         return std::nullopt;
+    }
+    if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value)) {
+        Fail(CookieFailureKind::kBadCharacter,
+             name.empty() ? "クッキーの名前が空です"
+                          : "クッキーにタブ・改行・NUL 文字は入れられません");
+        return std::nullopt;
+    }
+    std::optional<std::string> encodedName = Encode(name);
+    if (!encodedName)
+        return std::nullopt;
+    std::optional<std::string> encodedValue = Encode(parsed->value);
+    if (!encodedValue)
+        return std::nullopt;
+    const std::size_t size = encodedName->size() + encodedValue->size();
+    if (size > kMaxCookieBytes) {
+        Fail(CookieFailureKind::kTooLong,
+             "クッキーが " + std::to_string(size) + " バイトになり、ブラウザが保存できる " +
+                 std::to_string(kMaxCookieBytes) + " バイトを超えます");
+        return std::nullopt;
+    }
 
     Change change;
     change.host = address->host;
@@ -169,16 +294,33 @@ std::optional<NetscapeCookieJar::Change> NetscapeCookieJar::Prepare(const std::s
     change.value = std::move(*encodedValue);
     change.expires = parsed->expires.value_or(0);
     change.remove = parsed->expires && *parsed->expires <= Now();
+    change.secureRequest = address->secure;
     return change;
 }
 
 bool NetscapeCookieJar::Apply(const Change& change) {
     const std::vector<CookieJarDocument::LineIndex> lines =
         document_->LinesWithKey(change.host, change.path, change.name);
-    // RFC 6265 §5.3 step 11: a cookie set from outside HTTP never replaces an HttpOnly one.
+    // A stored cookie of the same name is only replaced when it could have been read: writing over
+    // one we cannot read would lose what it holds.
     for (const CookieJarDocument::LineIndex line : lines) {
-        if (document_->Cookie(line)->httpOnly)
-            return false;
+        const std::optional<CookieJarEntry> entry = document_->Cookie(line);
+        // RFC 6265 §5.3 step 11: a cookie set from outside HTTP never replaces an HttpOnly one.
+        if (entry->httpOnly) {
+            return Fail(CookieFailureKind::kUnreadable,
+                        "同じ名前の HttpOnly クッキーが保存されているため、置き換えません");
+        }
+        if (entry->secure && !change.secureRequest) {
+            return Fail(
+                CookieFailureKind::kUnreadable,
+                "保存されているクッキーは https 専用 (Secure) のため読めず、上書きしません");
+        }
+        if (!Decode(entry->value)) {
+            return Fail(CookieFailureKind::kUnreadable,
+                        "保存されているクッキーが " + CharsetName(charset_) +
+                            " ではない文字コードで書かれているため読めず、上書きしません"
+                            "（--cookie-charset を変えると読めるかもしれません）");
+        }
     }
     std::size_t first = 0;
     if (!change.remove) {
@@ -193,6 +335,7 @@ bool NetscapeCookieJar::Apply(const Change& change) {
     }
     for (std::size_t i = first; i < lines.size(); ++i)
         document_->Remove(lines[i]);
+    Succeed();
     return true;
 }
 
@@ -201,11 +344,12 @@ bool NetscapeCookieJar::Store() {
         return true;
     std::string bytes = document_->Serialize();
 
-    // The jar holds passwords: a new one is private from the start.
-    if (WriteFileAtomically(path_, bytes, 0600)) {
+    // The jar holds passwords: it is private to its owner, whatever mode it had.
+    if (const std::error_code error = WritePrivateFileAtomically(path_, bytes)) {
         document_.reset();  // holds changes the file does not
         stamp_.reset();
-        return false;
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "クッキーファイル " + path_ + " に書き込めません: " + ErrorText(error));
     }
 
     struct stat status {};
@@ -224,22 +368,37 @@ bool NetscapeCookieJar::InternetSetCookie(const std::string& url, const std::str
     const std::optional<Change> change = Prepare(url, name, data);
     if (!change)
         return false;
-    if (inBatch_)
-        return lock_.Held() && document_ && Apply(*change);
+    if (inBatch_) {
+        if (!lock_.Held() || !document_)
+            return FailBatch();
+        return Apply(*change);
+    }
 
     if (!LockAndLoad())
         return false;
     const bool stored = Apply(*change) && Store();
     lock_.Release();
+    if (stored)
+        Succeed();
     return stored;
+}
+
+bool NetscapeCookieJar::FailBatch() {
+    if (!batchFailure_)
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "クッキーファイル " + path_ + " を開けません");
+    return Fail(batchFailure_.kind, batchFailure_.reason);
 }
 
 void NetscapeCookieJar::BeginWrites() {
     if (inBatch_)
         return;
     inBatch_ = true;
-    if (!LockAndLoad())
+    batchFailure_ = {};
+    if (!LockAndLoad()) {
+        batchFailure_ = LastFailure();
         document_.reset();
+    }
 }
 
 void NetscapeCookieJar::CancelWrites() {
@@ -255,8 +414,14 @@ bool NetscapeCookieJar::CommitWrites() {
     if (!inBatch_)
         return true;
     inBatch_ = false;
-    const bool stored = lock_.Held() && document_ && Store();
+    if (!lock_.Held() || !document_) {
+        lock_.Release();
+        return FailBatch();
+    }
+    const bool stored = Store();
     lock_.Release();
+    if (stored)
+        Succeed();
     return stored;
 }
 

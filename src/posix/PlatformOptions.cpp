@@ -69,13 +69,15 @@ OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOption
 }
 
 std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
-                                             std::string& error) {
+                                             std::string& error, std::function<void()> lockNotice) {
     const std::string path = JarPath(options);
     if (path.empty()) {
         error = "no place for the cookie jar: set HOME or XDG_DATA_HOME, or give --cookie-store";
         return nullptr;
     }
-    return std::make_unique<NetscapeCookieJar>(path, clock, options.charset);
+    auto jar = std::make_unique<NetscapeCookieJar>(path, clock, options.charset);
+    jar->SetLockWait(std::chrono::seconds(5), std::move(lockNotice));
+    return jar;
 }
 
 std::string DescribeCookieStore(const PlatformOptions& options) {

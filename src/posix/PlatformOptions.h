@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,9 +31,11 @@ enum class OptionMatch { kNotOurs, kTaken, kError };
 OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOptions& options,
                                std::string& error);
 
-// The cookie store the options name, or null with error set when it cannot be opened.
+// The cookie store the options name, or null with error set when it cannot be opened. lockNotice,
+// when given, is called when a write starts waiting for another program's lock on the store.
 std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
-                                             std::string& error);
+                                             std::string& error,
+                                             std::function<void()> lockNotice = {});
 
 // A short description of the store the options name, for the user ("cookies.txt at PATH").
 std::string DescribeCookieStore(const PlatformOptions& options);

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "posix/AtomicFile.h"
+#include "posix/ErrorText.h"
 #include "posix/FileStamp.h"
 #include "posix/ProfileDocument.h"
+#include "posix/ProfileFileCheck.h"
 #include "posix/ReadFile.h"
 #include "settings/NameIndex.h"
 #include "settings/ProfileList.h"
@@ -24,8 +26,9 @@ namespace tessel {
 // What the read operations hand out, built once per version of a file.
 struct CachedSections {
     FileStamp stamp;
-    std::string names;  // each listed section name followed by a NUL
-    std::string lines;  // every section's lines, each followed by a NUL, section after section
+    std::string problem;  // why the file cannot be used as it is, or empty
+    std::string names;    // each listed section name followed by a NUL
+    std::string lines;    // every section's lines, each followed by a NUL, section after section
     std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's part of lines
     std::string folded;  // each section's name, case-folded, one after another
     std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
@@ -39,10 +42,10 @@ struct CachedSections {
         return [this](std::uint32_t section) { return FoldedName(section); };
     }
     void AddSection(std::string_view name) {
-        foldedSpans.emplace_back(static_cast<std::uint32_t>(folded.size()),
-                                 static_cast<std::uint32_t>(name.size()));
-        for (char c : name)
-            folded += FoldChar(c);
+        const std::size_t begin = folded.size();
+        AppendFoldedName(name, folded);
+        foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
+                                 static_cast<std::uint32_t>(folded.size() - begin));
         // A repeated name keeps pointing at its first section.
         firstByName.Insert(FoldedName(static_cast<std::uint32_t>(spans.size() - 1)),
                            static_cast<std::uint32_t>(spans.size() - 1), KeyAt());
@@ -130,9 +133,25 @@ PosixProfileFile::PosixProfileFile() = default;
 PosixProfileFile::~PosixProfileFile() = default;
 
 const CachedSections* PosixProfileFile::Load(const std::string& fileName) {
+    const CachedSections* sections = LoadSections(fileName);
+    if (sections)
+        SetLastFailure(sections->problem);
+    return sections;
+}
+
+const CachedSections* PosixProfileFile::LoadSections(const std::string& fileName) {
     struct stat status {};
-    if (stat(fileName.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (stat(fileName.c_str(), &status) != 0) {
         Forget(fileName);
+        if (errno == ENOENT)
+            SetLastFailure({}, true);
+        else
+            SetLastFailure("読めません: " + ErrorText({errno, std::generic_category()}));
+        return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        Forget(fileName);
+        SetLastFailure(S_ISDIR(status.st_mode) ? "フォルダです" : "普通のファイルではありません");
         return nullptr;
     }
     const FileStamp now = FileStamp::Of(status);
@@ -145,12 +164,16 @@ const CachedSections* PosixProfileFile::Load(const std::string& fileName) {
 
     std::string bytes;
     FileStamp stamp;
-    if (ReadWholeFile(fileName, kMaxFileSize, &bytes, &stamp)) {
+    if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, &stamp)) {
         Forget(fileName);
+        SetLastFailure(error == std::errc::file_too_large
+                           ? "大きすぎます (" + std::to_string(kMaxFileSize >> 20) + " MiB まで)"
+                           : "読めません: " + ErrorText(error));
         return nullptr;
     }
     std::shared_ptr<CachedSections> sections = MakeSections(bytes);
     sections->stamp = stamp;
+    sections->problem = ProfileFileProblem(bytes);
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
         cache_.clear();
     cache_[fileName] = sections;
@@ -186,7 +209,7 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
     std::string_view lines;
     if (sections) {
         if (const std::optional<std::uint32_t> found =
-                sections->firstByName.Find(FoldCase(section), sections->KeyAt())) {
+                sections->firstByName.Find(FoldNameCase(section), sections->KeyAt())) {
             const auto [begin, end] = sections->spans[*found];
             lines = std::string_view(sections->lines).substr(begin, end - begin);
         }
@@ -197,25 +220,32 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
 bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
                                                   const std::string& block,
                                                   const std::string& fileName) {
-    if (!IsSectionName(section))
-        return false;
-    const std::optional<std::vector<std::string>> lines = SplitBlock(block);
-    if (!lines)
-        return false;
-
     std::lock_guard lock(mutex_);
+    const std::optional<std::vector<std::string>> lines = SplitBlock(block);
+    if (!IsSectionName(section) || !lines) {
+        SetLastFailure("セクション名か行に、読み戻せない文字があります");
+        return false;
+    }
     std::string bytes;
     if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, nullptr);
         error && error != std::errc::no_such_file_or_directory) {
+        SetLastFailure("読めません: " + ErrorText(error));
         return false;
     }
     const std::optional<std::string> updated =
         ProfileDocument(std::move(bytes)).WithSection(section, *lines);
-    if (!updated)
+    if (!updated) {
+        SetLastFailure("ファイルの文字コードで書けない文字があります");
         return false;
+    }
     // The cached sections are of the old file whatever happens; the next read parses it anew.
     Forget(fileName);
-    return !WriteFileAtomically(fileName, *updated);
+    if (const std::error_code error = WriteFileAtomically(fileName, *updated)) {
+        SetLastFailure("書き込めません: " + ErrorText(error));
+        return false;
+    }
+    SetLastFailure({});
+    return true;
 }
 
 }  // namespace tessel

@@ -34,7 +34,8 @@ class PosixProfileFile : public ProfileFile {
   private:
     // The sections of fileName as it is now; null when it cannot be read. Valid until the next
     // call of Load or Forget (all of which happen under mutex_).
-    const CachedSections* Load(const std::string& fileName);
+    const CachedSections* Load(const std::string& fileName);  // and sets LastFailure
+    const CachedSections* LoadSections(const std::string& fileName);
     void Remember(const std::string& fileName, std::shared_ptr<const CachedSections> sections);
     void Forget(const std::string& fileName);
 

@@ -196,7 +196,7 @@ std::optional<std::string> ProfileDocument::WithSection(
     } else {
         for (std::size_t i = 0; i < lines_.size(); ++i) {
             if (lines_[i].kind == ProfileLine::Kind::kHeader &&
-                EqualsIgnoreCase(Text(lines_[i]), section)) {
+                NamesEqualIgnoreCase(Text(lines_[i]), section)) {
                 first = i + 1;
                 break;
             }

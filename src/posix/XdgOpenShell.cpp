@@ -13,6 +13,28 @@ extern char** environ;
 
 namespace tessel {
 
+namespace {
+
+// Starts command with file appended; false when it cannot be started at all.
+bool Launch(std::vector<std::string> command, const std::string& file) {
+    command.push_back(file);
+    std::vector<char*> argv;
+    for (std::string& word : command)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    // The launcher usually exits at once; reap it without making the caller wait.
+    std::thread([child] {
+        int status = 0;
+        waitpid(child, &status, 0);
+    }).detach();
+    return true;
+}
+
+}  // namespace
+
 bool XdgOpenShell::Execute(const ExecuteInfo& request) {
     if (!EqualsIgnoreCase(request.lpVerb, "open"))
         return false;
@@ -25,18 +47,11 @@ bool XdgOpenShell::Execute(const ExecuteInfo& request) {
     std::string file = request.lpFile;
     if (file.front() == '-')
         file = "./" + file;
-    std::vector<char*> argv = {launcher_.data(), file.data(), nullptr};
-
-    pid_t child = 0;
-    if (posix_spawnp(&child, launcher_.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        return false;
+    for (const std::vector<std::string>& launcher : launchers_) {
+        if (!launcher.empty() && Launch(launcher, file))
+            return true;
     }
-    // The launcher usually exits at once; reap it without making the caller wait.
-    std::thread([child] {
-        int status = 0;
-        waitpid(child, &status, 0);
-    }).detach();
-    return true;
+    return lastResort_ && lastResort_(file);
 }
 
 }  // namespace tessel

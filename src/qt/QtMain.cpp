@@ -2,14 +2,17 @@
 // window or says that the list could not be loaded; the Qt event loop then runs while the window
 // is open.
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFont>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
 
+#include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
@@ -23,7 +26,7 @@ namespace {
 
 constexpr const char* kUsage =
     "使い方: TesselCustom [--board-list FILE] [--cookie-store jar:PATH] "
-    "[--cookie-charset cp932|utf-8]\n";
+    "[--cookie-charset cp932|utf-8] [--help] [--version]\n";
 
 bool Set(const char* name) {
     const char* value = std::getenv(name);
@@ -57,9 +60,50 @@ void ReportStartupWhenPainted(QWidget* window) {
     });
 }
 
+enum class Parsed { kRun, kDone, kUsageError };
+
+// Reads the options. Before Qt has seen them (qtOptionsLeft), an option that is not ours may be
+// one of Qt's own (-platform, -style): it is passed over then, and refused only once Qt has taken
+// its options out of argv. --help and --version need no display, so they are answered first.
+Parsed ParseArguments(int argc, char** argv, tessel::PlatformOptions& options, bool qtOptionsLeft) {
+    for (int i = 1; i < argc; ++i) {
+        std::string error;
+        switch (tessel::TakePlatformOption(argc, argv, i, options, error)) {
+            case tessel::OptionMatch::kTaken:
+                continue;
+            case tessel::OptionMatch::kError:
+                std::fprintf(stderr, "TesselCustom: %s\n%s", error.c_str(), kUsage);
+                return Parsed::kUsageError;
+            case tessel::OptionMatch::kNotOurs:
+                break;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            return Parsed::kDone;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            tessel::ProcExecutable executable;
+            std::printf("%s\n", tessel::mdlApp::GetVersionText(executable, "\n").c_str());
+            return Parsed::kDone;
+        }
+        if (!qtOptionsLeft) {
+            std::fprintf(stderr, "TesselCustom: unknown option %s\n%s", argv[i], kUsage);
+            return Parsed::kUsageError;
+        }
+    }
+    return Parsed::kRun;
+}
+
+int ExitCode(Parsed parsed) {
+    return parsed == Parsed::kDone ? 0 : 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    tessel::PlatformOptions options;
+    if (const Parsed parsed = ParseArguments(argc, argv, options, true); parsed != Parsed::kRun)
+        return ExitCode(parsed);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "TesselCustom: 画面（ディスプレイ）がありません。"
@@ -72,26 +116,9 @@ int main(int argc, char** argv) {
         {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"), font.family()});
     font.setPointSize(9);
     QApplication::setFont(font);
-
-    tessel::PlatformOptions options;
-    for (int i = 1; i < argc; ++i) {
-        std::string error;
-        switch (tessel::TakePlatformOption(argc, argv, i, options, error)) {
-            case tessel::OptionMatch::kTaken:
-                continue;
-            case tessel::OptionMatch::kError:
-                std::fprintf(stderr, "TesselCustom: %s\n%s", error.c_str(), kUsage);
-                return 2;
-            case tessel::OptionMatch::kNotOurs:
-                break;
-        }
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        std::fprintf(stderr, "TesselCustom: unknown option %s\n%s", argv[i], kUsage);
-        return 2;
-    }
+    options = {};
+    if (const Parsed parsed = ParseArguments(argc, argv, options, false); parsed != Parsed::kRun)
+        return ExitCode(parsed);
 
     tessel::SystemClock clock;
     std::string error;
@@ -103,7 +130,11 @@ int main(int argc, char** argv) {
     tessel::PosixProfileFile profile;
     tessel::ProcExecutable executable;
     tessel::QtMessageBox messages;
-    tessel::XdgOpenShell shell;
+    // Without xdg-open or gio, Qt's own way of opening a document is the last to try.
+    tessel::XdgOpenShell shell(
+        tessel::XdgOpenShell::DesktopLaunchers(), [](const std::string& file) {
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)));
+        });
     tessel::QtWindowFactory windows(shell,
                                     QString::fromStdString(tessel::DescribeCookieStore(options)));
     tessel::mdlMain application({profile, *store, clock, executable, messages, windows},

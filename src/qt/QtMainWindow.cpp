@@ -1,6 +1,8 @@
 #include "qt/QtMainWindow.h"
 
+#include <QAction>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -16,6 +18,7 @@
 #include "qt/MainWindowLayout.h"
 #include "qt/QtSpinButton.h"
 #include "qt/Twips.h"
+#include "qt/TypingLimit.h"
 
 namespace tessel {
 namespace {
@@ -94,12 +97,7 @@ QtMainWindow::QtMainWindow(const QString& storeDescription) {
     BuildControls();
     BuildMenus();
     SetFocusOrder();
-    auto* store = new QLabel(storeDescription, this);
-    store->setEnabled(false);  // shown discreetly, as a hint
-    statusBar()->addWidget(store);
-    status_ = new QLabel(this);
-    statusBar()->addWidget(status_, 1);
-    statusBar()->setSizeGripEnabled(false);
+    BuildStatusBar(storeDescription);
     const Twips twips = Twips::For(this);
     centralWidget()->setFixedSize(twips.ToPixels(layout::kClientWidth),
                                   twips.ToPixels(layout::kClientHeight));
@@ -116,6 +114,48 @@ void QtMainWindow::Attach(frmMain& logic) {
     logic.Form_Load();
 }
 
+// Readable and selectable, so that a path or a reason can be copied from it.
+void QtMainWindow::BuildStatusBar(const QString& storeDescription) {
+    auto* store = new QLabel(storeDescription, this);
+    status_ = new QLabel(this);
+    for (QLabel* label : {store, status_}) {
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        label->setFocusPolicy(Qt::NoFocus);  // out of the tab order: it holds no input
+    }
+    statusBar()->addWidget(store);
+    statusBar()->addWidget(status_, 1);
+    statusBar()->setSizeGripEnabled(false);
+}
+
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Enter reads the current board as a double-click does.
+    if (watched == lstBBSList_ && event->type() == QEvent::KeyPress && logic_ != nullptr) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            logic_->lstBBSList_DblClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void QtMainWindow::MarkAllRows(bool marked) {
+    for (int row = 0; row < lstBBSList_->count(); ++row)
+        lstBBSList_->item(row)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
+}
+
+// The list's context menu, and Ctrl+A while it has the focus.
+void QtMainWindow::BuildListActions() {
+    auto* markAll = new QAction(QStringLiteral("すべてに印を付ける(&A)"), lstBBSList_);
+    markAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    markAll->setShortcutContext(Qt::WidgetShortcut);
+    connect(markAll, &QAction::triggered, this, [this] { MarkAllRows(true); });
+    auto* markNone = new QAction(QStringLiteral("すべての印を外す(&N)"), lstBBSList_);
+    connect(markNone, &QAction::triggered, this, [this] { MarkAllRows(false); });
+    lstBBSList_->addActions({markAll, markNone});
+    lstBBSList_->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
 void QtMainWindow::BuildControls() {
     QWidget* client = centralWidget();
     lblBBSList_ = FieldLabel("掲示板一覧(&L):", layout::lblBBSList, client);
@@ -125,6 +165,8 @@ void QtMainWindow::BuildControls() {
     lstBBSList_->setSelectionMode(QAbstractItemView::SingleSelection);
     Place(lstBBSList_, layout::lstBBSList);
     lblBBSList_->setBuddy(lstBBSList_);
+    lstBBSList_->installEventFilter(this);
+    BuildListActions();
 
     fraSetting_ = new QGroupBox(QStringLiteral("設定"), client);
     Place(fraSetting_, layout::fraSetting);
@@ -157,7 +199,8 @@ void QtMainWindow::BuildPreferenceFields() {
     QLineEdit* password = Field(Field::kPassword);
     password->setEchoMode(QLineEdit::Password);
     password->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // "*"
-    password->setMaxLength(8);
+    passwordLimit_ = new TypingLimit(password, 8);
+    password->setValidator(passwordLimit_);
     password->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     uspnViewCount_ = new QtSpinButton(fraSetting_);
@@ -264,7 +307,10 @@ std::string QtMainWindow::Text(MainWindowView::Field field) {
 }
 
 void QtMainWindow::SetText(MainWindowView::Field field, const std::string& text) {
-    Field(field)->setText(Q(text));
+    if (field == Field::kPassword)
+        passwordLimit_->SetText(Q(text));  // the limit is for typing only
+    else
+        Field(field)->setText(Q(text));
 }
 
 uSpinButton& QtMainWindow::ViewCountSpin() {

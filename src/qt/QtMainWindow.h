@@ -17,6 +17,7 @@ class QRadioButton;
 namespace tessel {
 
 class QtSpinButton;
+class TypingLimit;
 class frmMain;
 
 // The main window on Qt: the controls of the board list and the preference fields at their
@@ -44,6 +45,10 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QRadioButton* Option(OptionGroup group, int index) const;
     QPushButton* UpdateButton() const { return cmdUpdate_; }
     QGroupBox* SettingFrame() const { return fraSetting_; }
+    QLabel* StatusLabel() const { return status_; }
+
+    // Marks every row of the board list, or none.
+    void MarkAllRows(bool marked);
 
     // MainWindowView
     void ShowMessage(const std::string& text, const std::string& caption,
@@ -65,8 +70,13 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     void SelectOption(OptionGroup group, std::int32_t index) override;
     void Close() override;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void BuildControls();
+    void BuildListActions();
+    void BuildStatusBar(const QString& storeDescription);
     void BuildPreferenceFields();
     void BuildOptionGroups();
     void BuildMenus();
@@ -84,6 +94,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     std::array<QRadioButton*, 2> optNoReadView_{};
     QPushButton* cmdUpdate_ = nullptr;
     QLabel* status_ = nullptr;
+    TypingLimit* passwordLimit_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;
 };

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <optional>
 
 #include "qt/Twips.h"
 
@@ -21,6 +22,34 @@ std::int16_t KeyCodeOf(int qtKey) {
     if (qtKey == Qt::Key_Down)
         return kKeyDown;
     return kKeyOther;  // keys the logic leaves to the text part
+}
+
+// The character a key types, as the text part's key filter sees it; none for keys that type
+// nothing (arrows, Home, Delete, most shortcuts), which are the text part's own. Cut, paste, Enter
+// and Escape would act on the text part directly, so they are turned into the control characters
+// they produce and go through the filter like any character.
+std::optional<std::int16_t> KeyAsciiOf(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::ControlModifier) {
+        if (event->key() == Qt::Key_X)
+            return 24;
+        if (event->key() == Qt::Key_V)
+            return 22;
+        return std::nullopt;
+    }
+    if (modifiers == Qt::NoModifier || modifiers == Qt::ShiftModifier) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            return 13;
+        if (event->key() == Qt::Key_Escape)
+            return 27;
+    }
+    const QString typed = event->text();
+    if (typed.size() != 1 || (modifiers & Qt::ControlModifier) ||
+        !(typed[0].isPrint() || typed[0] == QChar(8))) {
+        return std::nullopt;
+    }
+    const char16_t unit = typed[0].unicode();
+    return unit < 0x8000 ? static_cast<std::int16_t>(unit) : kKeyOther;
 }
 
 std::int16_t ShiftOf(Qt::KeyboardModifiers modifiers) {
@@ -81,6 +110,14 @@ bool QtSpinButton::eventFilter(QObject* watched, QEvent* event) {
             return FilterKeyRelease(static_cast<QKeyEvent*>(event));
         case QEvent::FocusIn:
             logic_.Text_GotFocus();
+            // A click places the caret when the button comes up; select again then, so that
+            // typing replaces the number.
+            selectOnRelease_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+            return false;
+        case QEvent::MouseButtonRelease:
+            if (selectOnRelease_ && !text_->hasSelectedText())
+                logic_.Text_GotFocus();
+            selectOnRelease_ = false;
             return false;
         default:
             return false;
@@ -93,24 +130,23 @@ bool QtSpinButton::FilterKeyPress(QKeyEvent* event) {
     if (code == 0)
         return true;
 
-    // Keys that type no character (arrows, Home, Delete, shortcuts) are the text part's own.
-    const QString typed = event->text();
-    const bool character = typed.size() == 1 && !(event->modifiers() & Qt::ControlModifier) &&
-                           (typed[0].isPrint() || typed[0] == QChar(8));
-    if (!character)
+    const std::optional<std::int16_t> typed = KeyAsciiOf(event);
+    if (!typed)
         return false;
-    const char16_t unit = typed[0].unicode();
-    std::int16_t keyAscii = unit < 0x8000 ? static_cast<std::int16_t>(unit) : kKeyOther;
+    std::int16_t keyAscii = *typed;
     const std::int16_t before = keyAscii;
     logic_.Text_KeyPress(keyAscii);
     if (keyAscii == 0)
         return true;
-    if (keyAscii != before) {
-        // The container changed the key: type its character instead.
+    if (keyAscii == before)
+        return false;  // the key itself reaches the text part
+    // The container changed the key: type its character instead.
+    if (keyAscii == 8) {
+        text_->backspace();
+    } else {
         text_->insert(QString(QChar(static_cast<char16_t>(keyAscii))));
-        return true;
     }
-    return false;
+    return true;
 }
 
 bool QtSpinButton::FilterKeyRelease(QKeyEvent* event) {

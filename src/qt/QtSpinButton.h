@@ -67,6 +67,7 @@ class QtSpinButton : public QWidget, private SpinButtonHost {
 
     QLineEdit* text_;
     QScrollBar* spin_;
+    bool selectOnRelease_ = false;  // the text part got the focus from a click not yet released
     uSpinButton logic_;
 };
 

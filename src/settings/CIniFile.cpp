@@ -89,7 +89,15 @@ bool CIniFile::Load(const std::string& IniFileName) {
     m_SectionEntries.reserve(PieceBound(list));
     ForEachNonBlankPiece(list, [&](std::string_view piece) {
         const std::string name(piece);
-        m_SectionNames.Add(name, name);  // a repeated name fails the load here
+        try {
+            m_SectionNames.Add(name, name);
+        } catch (const RuntimeError& error) {
+            // A repeated name fails the load; the description names both spellings.
+            const std::string* earlier = m_SectionNames.Find(name);
+            if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
+                throw;
+            throw RuntimeError(kErrKeyAlreadyExists, "[" + *earlier + "] と [" + name + "]");
+        }
         m_SectionEntries.emplace_back();
         ReadSection(name, m_SectionEntries.back());
     });

@@ -51,7 +51,7 @@ class Collection {
     }
 
     void Add(T item, std::string_view key) {
-        std::string folded = FoldCase(key);
+        std::string folded = FoldNameCase(key);
         if (FindIndex(folded))
             ThrowKeyExists();
         Append(std::move(item), std::move(folded));
@@ -59,13 +59,13 @@ class Collection {
 
     // Adds item under key at the end, first removing the item already under key, if any.
     void AddReplacing(T item, std::string_view key) {
-        std::string folded = FoldCase(key);
+        std::string folded = FoldNameCase(key);
         if (const auto at = FindIndex(folded))
             EraseAt(*at);
         Append(std::move(item), std::move(folded));
     }
 
-    bool Contains(std::string_view key) const { return FindIndex(FoldCase(key)).has_value(); }
+    bool Contains(std::string_view key) const { return FindIndex(FoldNameCase(key)).has_value(); }
 
     // Position is 1-based.
     const T& Item(std::size_t position) const { return items_[CheckedIndex(position)].value; }
@@ -76,17 +76,17 @@ class Collection {
 
     // The 1-based position of the item under key, if there is one; never throws.
     std::optional<std::size_t> PositionOf(std::string_view key) const {
-        const auto at = FindIndex(FoldCase(key));
+        const auto at = FindIndex(FoldNameCase(key));
         return at ? std::optional<std::size_t>(*at + 1) : std::nullopt;
     }
 
     // Returns the item under key, or nullptr; never throws.
     const T* Find(std::string_view key) const {
-        const auto at = FindIndex(FoldCase(key));
+        const auto at = FindIndex(FoldNameCase(key));
         return at ? &items_[*at].value : nullptr;
     }
     T* Find(std::string_view key) {
-        const auto at = FindIndex(FoldCase(key));
+        const auto at = FindIndex(FoldNameCase(key));
         return at ? &items_[*at].value : nullptr;
     }
 
@@ -165,7 +165,7 @@ class Collection {
     }
 
     std::size_t IndexOf(std::string_view key) const {
-        const auto at = FindIndex(FoldCase(key));
+        const auto at = FindIndex(FoldNameCase(key));
         if (!at)
             throw RuntimeError(kErrInvalidArgument, "Invalid procedure call or argument");
         return *at;

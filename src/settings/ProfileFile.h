@@ -35,15 +35,21 @@ class ProfileFile {
     virtual bool WritePrivateProfileSection(const std::string& section, const std::string& block,
                                             const std::string& fileName) = 0;
 
-    // Why the file of the last call could not be used (one line of Japanese naming the cause), or
-    // empty when it could, or when it simply does not exist. Every call sets it.
+    // Why the file of the last call could not be used (a few words of Japanese naming the cause),
+    // or empty when it could, or when it simply does not exist. Every call sets it.
     const std::string& LastFailure() const { return lastFailure_; }
+    // Whether the file of the last call does not exist. Every call sets it.
+    bool LastFileMissing() const { return lastFileMissing_; }
 
   protected:
-    void SetLastFailure(std::string reason) { lastFailure_ = std::move(reason); }
+    void SetLastFailure(std::string reason, bool missing = false) {
+        lastFailure_ = std::move(reason);
+        lastFileMissing_ = missing;
+    }
 
   private:
     std::string lastFailure_;
+    bool lastFileMissing_ = false;
 };
 
 }  // namespace tessel

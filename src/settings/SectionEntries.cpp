@@ -7,10 +7,9 @@ namespace tessel {
 std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const {
     for (std::size_t at = 0; at < packed_.size(); at = Next(at)) {
         const Header header = HeaderAt(at);
-        if (header.keySize != key.size())
-            continue;
+        // No size test first: a folded letter may take more or fewer bytes than the letter.
         const std::string_view entryKey(packed_.data() + at + sizeof(Header), header.keySize);
-        if (EqualsIgnoreCase(entryKey, key))
+        if (NamesEqualIgnoreCase(entryKey, key))
             return at;
     }
     return std::nullopt;

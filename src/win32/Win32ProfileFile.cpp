@@ -49,9 +49,13 @@ std::string ListFromAnsi(std::string_view list) {
     return utf8;
 }
 
-bool IsFile(const std::wstring& path) {
+enum class FileState { kFile, kMissing, kFolder };
+
+FileState StateOf(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return FileState::kMissing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileState::kFolder : FileState::kFile;
 }
 
 }  // namespace
@@ -64,9 +68,17 @@ std::uint32_t Win32ProfileFile::GetPrivateProfileSectionNames(char* buffer, std:
         SetLastFailure(fileName + " を開けません: " + reason);
         return PlaceProfileList({}, buffer, size);
     }
-    SetLastFailure({});
-    if (!IsFile(win32::Widen(fileName)))
-        return PlaceProfileList({}, buffer, size);
+    switch (StateOf(win32::Widen(fileName))) {
+        case FileState::kMissing:
+            SetLastFailure({}, true);
+            return PlaceProfileList({}, buffer, size);
+        case FileState::kFolder:
+            SetLastFailure(fileName + " はフォルダです");
+            return PlaceProfileList({}, buffer, size);
+        case FileState::kFile:
+            SetLastFailure({});
+            break;
+    }
     const std::string names = ReadList([&](char* out, DWORD outSize) {
         return GetPrivateProfileSectionNamesA(out, outSize, file->c_str());
     });
@@ -83,7 +95,7 @@ std::uint32_t Win32ProfileFile::GetPrivateProfileSection(const std::string& sect
         SetLastFailure(fileName + " を読めません: " + reason);
         return PlaceProfileList({}, buffer, size);
     }
-    SetLastFailure({});
+    SetLastFailure({}, StateOf(win32::Widen(fileName)) == FileState::kMissing);
     const std::string lines = ReadList([&](char* out, DWORD outSize) {
         return GetPrivateProfileSectionA(name->c_str(), out, outSize, file->c_str());
     });

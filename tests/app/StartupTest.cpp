@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
+#include <fstream>
+#include <functional>
 #include <string>
 
 #include "app/mdlMain.h"
@@ -12,6 +19,10 @@ namespace tessel {
 namespace {
 
 const char* kLoadFailure = "設定ファイルをロードできませんでした。";
+
+[[maybe_unused]] void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 std::string Section(const std::string& id, const std::string& mode) {
     return testing::InBoardListEncoding("[" + id + "]\nname=" + id + "の掲示板\nnickname=" + id +
@@ -38,9 +49,14 @@ class StartupTest : public ::testing::Test {
         return modes;
     }
 
-    void ExpectLoadFailureShown() {
+    // The load failure's message, then on its second line the list's path and what is wrong.
+    void ExpectLoadFailureShown(const std::string& cause) {
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].text, kLoadFailure);
+        const std::string& text = messages.shown[0].text;
+        EXPECT_EQ(text.substr(0, text.find('\n')), kLoadFailure);
+        EXPECT_NE(text.find("\n" + app->BoardListPath() + ": "), std::string::npos) << text;
+        EXPECT_NE(text.find(cause), std::string::npos) << text;
+        EXPECT_EQ(text.find("そんな掲示板知らない。"), std::string::npos);
         EXPECT_EQ(messages.shown[0].caption, "TesselCustom");
         EXPECT_EQ(messages.shown[0].icon, MessageIcon::kStop);
         EXPECT_EQ(windows.opened, 0);
@@ -73,7 +89,7 @@ TEST_F(StartupTest, ThreeKindsLoadInFileOrder) {
 TEST_F(StartupTest, SectionNamesAlikeButForCaseFailTheLoad) {
     dir.Write("TesselCustom.ini", Section("Board", "Ferno-BBS") + Section("BOARD", "Ferno-BBS"));
     EXPECT_FALSE(Start());
-    ExpectLoadFailureShown();
+    ExpectLoadFailureShown("[Board] と [BOARD]");
 }
 
 TEST_F(StartupTest, UnknownModeInTheThirdOfFiveKeepsTheFirstTwoAndSaysOnlyTheLoadFailed) {
@@ -81,7 +97,7 @@ TEST_F(StartupTest, UnknownModeInTheThirdOfFiveKeepsTheFirstTwoAndSaysOnlyTheLoa
                                       Section("c", "Ferno-BBS Lantern") +
                                       Section("d", "Ferno-BBS") + Section("e", "Ferno-BBS"));
     EXPECT_FALSE(Start());
-    ExpectLoadFailureShown();
+    ExpectLoadFailureShown("[c] の mode「Ferno-BBS Lantern」");
     EXPECT_EQ(Modes(), (std::vector<std::int32_t>{0, 1}));
 }
 
@@ -93,20 +109,65 @@ TEST_F(StartupTest, ModeKeywordsAreExact) {
         windows.opened = 0;
         dir.Write("TesselCustom.ini", Section("a", mode));
         EXPECT_FALSE(Start());
-        ExpectLoadFailureShown();
+        ExpectLoadFailureShown("[a]");
     }
     messages.shown.clear();
     dir.Write("TesselCustom.ini", "[a]\nname=no mode\n");
     EXPECT_FALSE(Start());
-    ExpectLoadFailureShown();
+    ExpectLoadFailureShown("[a] に mode がありません");
 }
 
-TEST_F(StartupTest, NoBoardListOpensAnEmptyWindow) {
+TEST_F(StartupTest, NoBoardListOpensAnEmptyWindowAndSaysWhereItLooked) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(windows.opened, 1);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(app->BBSList()->Count(), 0u);
+    EXPECT_NE(app->LoadNote().find(dir.File("TesselCustom.ini")), std::string::npos);
 }
+
+// The Linux reader's own checks of a board list's bytes; kernel32 reads what it can.
+#ifndef _WIN32
+TEST_F(StartupTest, ABoardListThatIsThereButUnusableFailsTheLoad) {
+    using namespace std::string_literals;
+    const struct {
+        const char* why;
+        std::function<void(const std::string&)> make;
+        std::string cause;
+    } cases[] = {
+        {"a directory", [](const std::string& p) { mkdir(p.c_str(), 0700); }, "フォルダです"},
+        {"a FIFO", [](const std::string& p) { mkfifo(p.c_str(), 0600); },
+         "普通のファイルではありません"},
+        {"over the size limit",
+         [](const std::string& p) {
+             close(open(p.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+             ASSERT_EQ(truncate(p.c_str(), 65 << 20), 0);
+         },
+         "大きすぎます"},
+        {"UTF-16BE", [](const std::string& p) { WriteFile(p, "\xFE\xFF\0[\0a\0]"s); },
+         "UTF-16 (ビッグエンディアン)"},
+        {"UTF-32", [](const std::string& p) { WriteFile(p, "\xFF\xFE\0\0[\0\0\0"s); }, "UTF-32"},
+        {"UTF-16 without a mark", [](const std::string& p) { WriteFile(p, "[\0a\0]\0\n\0"s); },
+         "(BOM) のない UTF-16"},
+        {"a NUL in a section name",
+         [](const std::string& p) {
+             WriteFile(p, Section("a", "Ferno-BBS") + "[Sec\0ret]\nmode=Ferno-BBS\n"s);
+         },
+         "6 行目に NUL"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        messages.shown.clear();
+        testing::TempDir place;
+        const std::string list = place.File("list.ini");
+        c.make(list);
+        EXPECT_FALSE(Start("TesselCustom", list));
+        ExpectLoadFailureShown(c.cause);
+    }
+    messages.shown.clear();
+    EXPECT_FALSE(Start("TesselCustom", dir.File("named-but-missing.ini")));
+    ExpectLoadFailureShown("見つかりません");
+}
+#endif
 
 TEST_F(StartupTest, TheBoardListFollowsTheExecutablesName) {
     dir.Write("TesselCustom.ini", Section("wrong", "Ferno-BBS"));

@@ -80,23 +80,36 @@ TEST_F(frmMainTest, AFailedReadNamesTheBoardAndKeepsTheEarlierOne) {
     Open(2);
     store.SetText(UrlOf(1), UrlOf(1) + "=Taro,,,,20,0,1,0,30");
     DoubleClick(0);
-    DoubleClick(1);  // board 2 has no cookie
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"Board2のクッキーが取得できない。"});
+    DoubleClick(1);  // board 2 has no cookie: the second line says so, as no fault
+    EXPECT_EQ(view.MessageTexts(),
+              std::vector<std::string>{"Board2のクッキーが取得できない。\n"
+                                       "この保存先にはまだこの掲示板のクッキーがありません"});
     EXPECT_EQ(view.messages.shown[0].caption, "TesselCustom");
     EXPECT_EQ(view.messages.shown[0].icon, MessageIcon::kNone);
     EXPECT_EQ(view.frameCaption, "Board1の設定");
     EXPECT_EQ(view.texts[Field::kPostName], "Taro");
 }
 
-TEST_F(frmMainTest, ACountOutsideTheSpinBoundsKeepsThePreviousNumberAndIsWrittenSo) {
+TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo) {
+    const struct {
+        const char* count;
+        std::int32_t shown;
+    } cases[] = {{"60", 50}, {"-5", 0}, {"50", 50}};
     Open(1);
-    view.viewCount.spin.Value(25);
-    store.SetText(UrlOf(1), UrlOf(1) + "=Taro,,,,60,0,1,0,30");
-    DoubleClick(0);
-    EXPECT_EQ(view.viewCount.spin.Value(), 25);
     view.marked = {0};
-    window.cmdUpdate_Click();
-    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), "Taro,,,,25,0,1,0,30");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        view.viewCount.spin.Value(25);
+        store.SetText(UrlOf(1), UrlOf(1) + "=Taro,,,," + c.count + ",0,1,0,30");
+        DoubleClick(0);
+        EXPECT_EQ(view.viewCount.spin.Value(), c.shown);
+        const bool clamped = std::to_string(c.shown) != c.count;
+        EXPECT_EQ(view.status.find(std::string("「") + c.count + "」") != std::string::npos,
+                  clamped);
+        window.cmdUpdate_Click();
+        EXPECT_EQ(store.writes.back().data.rfind("Taro,,,," + std::to_string(c.shown) + ",", 0),
+                  0u);
+    }
 }
 
 TEST_F(frmMainTest, OptionValuesWithoutAButtonLeaveTheGroupAsItWas) {
@@ -127,9 +140,10 @@ TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) 
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
     window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"Board3のクッキーが設定できない。",
-                                        "Board4のクッキーが設定できない。", "設定完了。"}));
+    EXPECT_EQ(view.MessageTexts(), (std::vector<std::string>{
+                                       "Board3のクッキーが設定できない。\nこの種類の掲示板は設定を"
+                                       "掲示板自身に保存するため、クッキーでは設定できません",
+                                       "Board4のクッキーが設定できない。\nrefused", "設定完了。"}));
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
@@ -166,6 +180,22 @@ TEST_F(frmMainTest, UnreadMarkersOfTheLastReadAreWrittenBack) {
     EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
 }
 
+TEST_F(frmMainTest, WhatTheWindowDoesNotShowComesFromEachBoardsOwnCookie) {
+    Open(3);
+    // Board 1 was never double-clicked: its unread marker comes from its cookie. Board 2 has a
+    // cookie that cannot be read: it is left alone, with the reason. Board 3 is shown last.
+    store.SetText(UrlOf(1), UrlOf(1) + "=old,,,,20,0,1,77,30");
+    store.HideUnreadableCookie(UrlOf(2));
+    view.marked = {0, 1};
+    window.cmdUpdate_Click();
+    store.SetText(UrlOf(1), "");  // read back what was written
+    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,77,0");
+    EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
+    EXPECT_EQ(
+        view.MessageTexts(),
+        (std::vector<std::string>{"Board2のクッキーが設定できない。\nunreadable", "設定完了。"}));
+}
+
 TEST_F(frmMainTest, AFailedBatchReportsEveryBoardOfIt) {
     Open(2);
     view.marked = {0, 1};
@@ -192,7 +222,8 @@ TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
     EXPECT_TRUE(view.messages.shown.empty());
     shell.accept = false;
     window.mnuHelpHelp_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"ヘルプを表示できません "});
+    EXPECT_EQ(view.MessageTexts(),
+              std::vector<std::string>{"ヘルプを表示できません \nC:\\Tools\\ReadMe.txt"});
 }
 
 TEST_F(frmMainTest, VersionBoxAndExit) {

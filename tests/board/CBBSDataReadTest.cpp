@@ -110,6 +110,8 @@ TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
         Mark();
         EXPECT_FALSE(Read(c.mode, c.value));
         ExpectUnchanged();
+        EXPECT_EQ(board.LastFailure().kind,
+                  c.value.empty() ? CookieFailureKind::kNoCookie : CookieFailureKind::kUnreadable);
     }
 }
 
@@ -121,14 +123,20 @@ TEST_F(CBBSDataReadTest, TakesTheCookieNamedByTheUrlNotTheFirstMention) {
     EXPECT_EQ(board.PostName(), "Right");
 }
 
-TEST_F(CBBSDataReadTest, NoCookieOrAFailedStoreReadsAsFalse) {
+TEST_F(CBBSDataReadTest, NoCookieOrAFailedStoreReadsAsFalseAndSaysWhich) {
     Mark();
     board.URL(kUrl);
-    EXPECT_FALSE(board.GetCookie());  // no cookie at all
+    EXPECT_FALSE(board.GetCookie());  // no cookie at all: not a fault
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kNoCookie);
+    store.HideUnreadableCookie(kUrl);
+    EXPECT_FALSE(board.GetCookie());
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kUnreadable);
     store.FailReads();
     EXPECT_FALSE(board.GetCookie());
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kStoreUnusable);
     board.URL("");
     EXPECT_FALSE(board.GetCookie());
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kBadAddress);
     ExpectUnchanged();
 }
 

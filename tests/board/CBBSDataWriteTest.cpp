@@ -91,24 +91,27 @@ TEST_F(CBBSDataWriteTest, StoreRefusalIsFalse) {
     EXPECT_FALSE(board.SetCookie());
 }
 
-TEST_F(CBBSDataWriteTest, CookiesAStoreWouldMisreadAreNeverWritten) {
+TEST_F(CBBSDataWriteTest, CookiesAStoreWouldMisreadAreNeverWrittenAndSayWhy) {
+    using enum CookieFailureKind;
     struct Case {
         const char* why;
         std::int32_t mode;
         std::string url;
         std::string postName;
+        CookieFailureKind kind;
     };
     const Case cases[] = {
-        {"Harbor has no layout", kModeHarbor, kUrl, "Taro"},
-        {"unknown kind", 5, kUrl, "Taro"},
-        {"empty address", kModeFernoBBS, "", "Taro"},
-        {"not http", kModeFernoBBS, "file:///etc/passwd", "Taro"},
-        {"semicolon in address", kModeFernoBBS, "http://a.jp/x;y", "Taro"},
-        {"newline in address", kModeFernoBBS, "http://a.jp/x\ny", "Taro"},
-        {"CR LF in value", kModeFernoBBS, kUrl, "Taro\r\nSet-Cookie: x=y"},
-        {"tab in value", kModeFernoBBS, kUrl, "Ta\tro"},
-        {"NUL in value", kModeFernoBBS, kUrl, std::string("Ta\0ro", 5)},
-        {"over 4096 bytes", kModeFernoBBS, kUrl, std::string(4096, 'x')},
+        {"Harbor has no layout", kModeHarbor, kUrl, "Taro", kNoLayout},
+        {"unknown kind", 5, kUrl, "Taro", kNoLayout},
+        {"empty address", kModeFernoBBS, "", "Taro", kBadAddress},
+        {"not http", kModeFernoBBS, "file:///etc/passwd", "Taro", kBadAddress},
+        {"semicolon in address", kModeFernoBBS, "http://a.jp/x;y", "Taro", kBadAddress},
+        {"newline in address", kModeFernoBBS, "http://a.jp/x\ny", "Taro", kBadAddress},
+        {"another host for browsers", kModeFernoBBS, "http://[::1]evil.example/", "Taro",
+         kBadAddress},
+        {"CR LF in value", kModeFernoBBS, kUrl, "Taro\r\nSet-Cookie: x=y", kBadCharacter},
+        {"tab in value", kModeFernoBBS, kUrl, "Ta\tro", kBadCharacter},
+        {"NUL in value", kModeFernoBBS, kUrl, std::string("Ta\0ro", 5), kBadCharacter},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -116,17 +119,32 @@ TEST_F(CBBSDataWriteTest, CookiesAStoreWouldMisreadAreNeverWritten) {
         board.URL(c.url);
         board.PostName(c.postName);
         EXPECT_FALSE(board.SetCookie());
+        EXPECT_EQ(board.LastFailure().kind, c.kind);
+        EXPECT_FALSE(board.LastFailure().reason.empty());
         EXPECT_TRUE(store.writes.empty());
     }
 }
 
-TEST_F(CBBSDataWriteTest, TheLimitCountsNameAndValueTogether) {
-    // ",,,,20,0,1,0,30" is 15 bytes after the name.
-    board.PostName(std::string(4096 - kUrl.size() - 15, 'x'));
-    EXPECT_TRUE(board.SetCookie());
-    board.PostName(board.PostName() + "x");
+TEST_F(CBBSDataWriteTest, AStoreRefusalKeepsItsReasonAndNamesTheField) {
+    store.RefuseWritesFor(kUrl,
+                          {CookieFailureKind::kUnencodable, "「ë」は Shift_JIS で送れません", "ë"});
+    const struct {
+        const char* mail;
+        const char* password;
+        std::string reason;
+    } cases[] = {
+        {"Zoë@example.jp", "", "メールの「ë」は Shift_JIS で送れません"},
+        {"", "zoë", "パスワードの「ë」は Shift_JIS で送れません"},
+    };
+    for (const auto& c : cases) {
+        board.Mail(c.mail);
+        board.Password(c.password);
+        EXPECT_FALSE(board.SetCookie());
+        EXPECT_EQ(board.LastFailure().reason, c.reason);
+    }
+    store.RefuseWritesFor(kUrl, {CookieFailureKind::kStoreBusy, "busy", {}});
     EXPECT_FALSE(board.SetCookie());
-    EXPECT_EQ(store.writes.size(), 1u);
+    EXPECT_EQ(board.LastFailure().reason, "busy");
 }
 
 TEST_F(CBBSDataWriteTest, EachWriteExpiresFromItsOwnMoment) {

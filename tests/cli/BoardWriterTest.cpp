@@ -107,15 +107,19 @@ TEST_F(BoardWriterTest, AllOrNothingCancelsTheBatchWhenOneBoardFails) {
 TEST_F(BoardWriterTest, ReportPrintsALinePerBoardThenTheClosingMessage) {
     test.Add("a", kModeFernoBBS);
     test.Add("b", kModeHarbor);
+    const BoardOutcome written{1, true, true, false, {}};
+    const BoardOutcome failed{2, false, true, false, "理由"};
+    const BoardOutcome skipped{2, false, true, true, "理由"};
     const struct {
         std::vector<BoardOutcome> outcomes;
         std::string text;
         int status;
     } cases[] = {
-        {{{1, true}, {2, false}},
-         "aの掲示板\nbの掲示板のクッキーが設定できない。\n設定完了。\n",
+        {{written, failed},
+         "aの掲示板\nbの掲示板のクッキーが設定できない。\n理由\n設定完了。\n",
          kExitSomeFailed},
-        {{{1, true}}, "aの掲示板\n設定完了。\n", kExitOk},
+        {{written, skipped}, "aの掲示板\nbの掲示板 (skipped: 理由)\n設定完了。\n", kExitOk},
+        {{written}, "aの掲示板\n設定完了。\n", kExitOk},
         {{}, "設定完了。\n", kExitOk},
     };
     for (const auto& c : cases) {

@@ -95,6 +95,9 @@ TEST(CommandLineTest, HelpWinsOverWhatFollows) {
         EXPECT_TRUE(parsed.invocation.help);
         EXPECT_EQ(parsed.invocation.command, c.command);
     }
+    const ParsedCommandLine version = Parse({"--version"});
+    EXPECT_EQ(version.error, "");
+    EXPECT_TRUE(version.invocation.version);
 }
 
 TEST(CommandLineTest, UsageErrorsSayWhatIsWrong) {

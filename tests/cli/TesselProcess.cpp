@@ -27,11 +27,38 @@ int Wait(pid_t child) {
     return WEXITSTATUS(status);
 }
 
+std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& changes) {
+    std::vector<std::string> variables;
+    const auto name = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string variable = *entry;
+        bool changed = false;
+        for (const std::string& change : changes)
+            changed = changed || name(change) == name(variable);
+        if (!changed)
+            variables.push_back(variable);
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos)
+            variables.push_back(change);
+    }
+    return variables;
+}
+
 }  // namespace
 
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& dir) {
-    const std::string in = dir + "/.stdin", out = dir + "/.stdout", err = dir + "/.stderr";
+                        const std::string& dir, const std::string& outPath) {
+    // tessel's own text follows the locale: the cases expect its English.
+    return RunProgram(TESSEL_EXECUTABLE, args, input, dir,
+                      {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8"}, outPath);
+}
+
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& dir,
+                         const std::vector<std::string>& changes, const std::string& outPath) {
+    const std::string in = dir + "/.stdin", err = dir + "/.stderr";
+    const std::string out = outPath.empty() ? dir + "/.stdout" : outPath;
     std::ofstream(in, std::ios::binary) << input;
 
     posix_spawn_file_actions_t actions;
@@ -40,22 +67,27 @@ ProcessResult RunTessel(const std::vector<std::string>& args, const std::string&
     Redirect(actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC);
     Redirect(actions, 2, err, O_WRONLY | O_CREAT | O_TRUNC);
 
-    std::vector<std::string> words{TESSEL_EXECUTABLE};
+    std::vector<std::string> words{program};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    std::vector<std::string> variables = ChangedEnvironment(changes);
+    std::vector<char*> envp;
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
 
     pid_t child = 0;
     const int spawned =
-        posix_spawn(&child, TESSEL_EXECUTABLE, &actions, nullptr, argv.data(), environ);
+        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
-        throw std::runtime_error("cannot start " TESSEL_EXECUTABLE);
+        throw std::runtime_error("cannot start " + program);
     ProcessResult result;
     result.exitCode = Wait(child);
-    result.out = ReadBytes(out);
+    result.out = outPath.empty() ? ReadBytes(out) : std::string();
     result.err = ReadBytes(err);
     return result;
 }

@@ -10,9 +10,16 @@ struct ProcessResult {
     std::string out, err;
 };
 
-// Runs the real tessel with args and input as its standard input and waits for it. The streams
-// pass through files in dir.
+// Runs the real tessel with args and input as its standard input and waits for it, in an English
+// locale. The streams pass through files in dir; standard output goes to outPath instead when it
+// is given.
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
-                        const std::string& dir);
+                        const std::string& dir, const std::string& outPath = "");
+
+// Runs program the same way, in this process's environment changed by changes: "NAME=value" sets
+// a variable, a bare "NAME" removes it.
+ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& input, const std::string& dir,
+                         const std::vector<std::string>& changes, const std::string& outPath = "");
 
 }  // namespace tessel::testing

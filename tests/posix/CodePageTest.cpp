@@ -56,7 +56,7 @@ TEST(CodePageTest, EncodesOnlyWhatReadsBackUnchanged) {
         {Encoding::kCp932, "表=ソ", "\x95\x5C=\x83\x5C"},
         {Encoding::kCp932, "😀", std::nullopt},             // no code at all
         {Encoding::kCp932, "\xC2\xA5", std::nullopt},      // the yen sign would come back as '\'
-        {Encoding::kCp932, "\xE2\x88\x92", std::nullopt},  // the minus sign: full-width hyphen
+        {Encoding::kCp932, "\xE2\x80\xBE", std::nullopt},  // the overline would come back as '~'
         {Encoding::kCp932, "a\xFF", std::nullopt},         // not UTF-8
         {Encoding::kUtf8, "a\xFF", std::nullopt},
         {Encoding::kUtf8, "日本", "日本"},
@@ -67,6 +67,40 @@ TEST(CodePageTest, EncodesOnlyWhatReadsBackUnchanged) {
         SCOPED_TRACE(c.utf8);
         CodePageConverter converter(c.encoding);
         EXPECT_EQ(converter.FromUtf8(c.utf8), c.bytes);
+    }
+}
+
+// What Linux input methods type for these keys is sent as Windows sends it, and reads back as the
+// Windows character; a character without any code is still refused, never replaced.
+TEST(CodePageTest, JisFormsTravelAsWindowsSendsThem) {
+    struct Case {
+        const char* typed;
+        std::optional<std::string> bytes;
+        const char* readBack;
+    };
+    const Case cases[] = {
+        {"\u301C", "\x81\x60", "\uFF5E"},
+        {"\u2212", "\x81\x7C", "\uFF0D"},
+        {"\u2016", "\x81\x61", "\u2225"},
+        {"\u2014", "\x81\x5C", "\u2015"},
+        {"\u00A2", "\x81\x91", "\uFFE0"},
+        {"\u00A3", "\x81\x92", "\uFFE1"},
+        {"\u00AC", "\x81\xCA", "\uFFE2"},
+        {"\uFF5E", "\x81\x60", "\uFF5E"},  // the Windows form itself
+        {"10\u301C20",
+         "10\x81\x60"
+         "20",
+         "10\uFF5E20"},
+        {"\u301C\u00E9", std::nullopt, ""},  // no code for the e with acute: the whole is refused
+    };
+    CodePageConverter converter(Encoding::kCp932);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const std::optional<std::string> bytes = converter.FromUtf8(c.typed);
+        EXPECT_EQ(bytes, c.bytes);
+        if (bytes) {
+            EXPECT_EQ(converter.ToUtf8(*bytes), c.readBack);
+        }
     }
 }
 

@@ -136,6 +136,9 @@ TEST(CurlClientTest, CurlSendsTheBoardCookieWeWrote) {
     } cases[] = {
         {"Taro", "Taro,,,,20,0,1,0,30"},
         {"太郎", "\x91\xBE\x98\x59,,,,20,0,1,0,30"},  // Windows-31J bytes on the wire
+        // As a Linux input method types them, sent as a Japanese Windows system sends them.
+        {"\u301C\u2212\u2016\u2014\u00A2\u00A3\u00AC",
+         "\x81\x60\x81\x7C\x81\x61\x81\x5C\x81\x91\x81\x92\x81\xCA,,,,20,0,1,0,30"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.postName);

@@ -105,9 +105,13 @@ TEST_F(NetscapeCookieJarFailureTest, FullDiskFailsTheCommitAndKeepsTheJar) {
 }
 
 TEST_F(NetscapeCookieJarFailureTest, ConcurrentProcessesKeepEachOthersCookies) {
-    constexpr int kWriters = 3;
+    constexpr int kWriters = 4;
     constexpr int kBoards = 40;
     const std::string path = dir.File("cookies.txt");
+    // Half the writers reach the jar through a symbolic link from another directory.
+    fs::create_directory(dir.Path() / "links");
+    const std::string link = dir.File("links/jar");
+    fs::create_symlink(path, link);
     const auto url = [](int writer, int board) {
         return "http://bbs" + std::to_string(board % 4) + ".example.jp/w" + std::to_string(writer) +
                "/b" + std::to_string(board) + "/bbs.cgi";
@@ -118,7 +122,7 @@ TEST_F(NetscapeCookieJarFailureTest, ConcurrentProcessesKeepEachOthersCookies) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             // Writer 0 writes cookie by cookie; the others in batches of five.
-            NetscapeCookieJar jar(path, clock);
+            NetscapeCookieJar jar(writer % 2 == 0 ? path : link, clock);
             bool stored = true;
             for (int board = 0; board < kBoards; ++board) {
                 if (writer > 0 && board % 5 == 0)

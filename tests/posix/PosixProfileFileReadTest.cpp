@@ -76,6 +76,7 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
         {"duplicate_header_other_case.ini",
          {"Board", "other", "BOARD"},
          {{"board", {"a=1"}}, {"OTHER", {"b=2"}}}},
+        {"nonascii_letter_case.ini", {"É", "é", "Ａ", "ａ"}, {{"é", {"a=1"}}, {"ａ", {"c=3"}}}},
         {"header_forms.ini",
          {"Sec1", "Other", "a]b"},
          {{"", {"top=0"}},

@@ -141,6 +141,7 @@ TEST(ProfileWriteTest, EdgesOfTheFile) {
          "[A]\r\nx\r\ny\r\n[B]\n"},
         {"only the first of a repeated section", "[A]\nk=1\n[a]\nk=2\n", "A", Block({"k=3"}),
          "[A]\nk=3\n[a]\nk=2\n"},
+        {"name in other case, beyond ASCII", "[É]\nk=1\n", "é", Block({"k=2"}), "[É]\nk=2\n"},
         {"before the first header, after the BOM", "\xEF\xBB\xBF[A]\n", "", Block({"top=1"}),
          "\xEF\xBB\xBFtop=1\n[A]\n"},
         {"block without its closing NULs", "[A]\nk=1\n", "A", "k=2", "[A]\nk=2\n"},

@@ -44,7 +44,7 @@ class XdgOpenShellTest : public ::testing::Test {
 };
 
 TEST_F(XdgOpenShellTest, OpensAnExistingDocumentWithTheFileAsTheOnlyArgument) {
-    XdgOpenShell shell(FakeLauncher());
+    XdgOpenShell shell({{FakeLauncher()}});
     // Shell syntax in the name must reach the launcher as plain text.
     const std::string readme = dir.Write("Read Me; $(touch pwned) `id`.txt", "help");
     EXPECT_NE(Open(shell, readme), 0);
@@ -53,7 +53,7 @@ TEST_F(XdgOpenShellTest, OpensAnExistingDocumentWithTheFileAsTheOnlyArgument) {
 }
 
 TEST_F(XdgOpenShellTest, AFileNameLikeAnOptionIsNotTakenForOne) {
-    XdgOpenShell shell(FakeLauncher());
+    XdgOpenShell shell({{FakeLauncher()}});
     dir.Write("-help.txt", "x");
     // Relative names resolve against the current directory, so run there.
     const auto previous = std::filesystem::current_path();
@@ -64,16 +64,52 @@ TEST_F(XdgOpenShellTest, AFileNameLikeAnOptionIsNotTakenForOne) {
 }
 
 TEST_F(XdgOpenShellTest, RefusesWhatCannotBeOpened) {
-    XdgOpenShell shell(FakeLauncher());
+    XdgOpenShell shell({{FakeLauncher()}});
     EXPECT_EQ(Open(shell, dir.File("ReadMe.txt")), 0);  // missing
     EXPECT_EQ(Open(shell, ""), 0);
     const std::string readme = dir.Write("ReadMe.txt", "help");
     EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, readme, std::nullopt, "print"), 0);
     EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, readme, std::string("--x"), "open"), 0);
 
-    XdgOpenShell noLauncher(dir.File("no-such-launcher"));
+    XdgOpenShell noLauncher({{dir.File("no-such-launcher")}});
     EXPECT_EQ(Open(noLauncher, readme), 0);
     EXPECT_TRUE(ReadBytes(dir.File("args")).empty());
+}
+
+// Without xdg-open the next opener that starts is used, the last resort only when none does; the
+// answer is still whether the request was accepted.
+TEST_F(XdgOpenShellTest, FallsBackToTheNextOpener) {
+    const std::string readme = dir.Write("ReadMe.txt", "help");
+    const std::string missing = dir.File("no-xdg-open");
+    const struct {
+        const char* name;
+        XdgOpenShell::Launchers launchers;
+        bool lastResortAnswer;
+        bool accepted;
+        std::string recorded;
+        std::string givenToLastResort;
+    } cases[] = {
+        {"second launcher",
+         {{missing}, {FakeLauncher(), "open"}},
+         false,
+         true,
+         "open\n" + readme + "\n",
+         ""},
+        {"last resort accepts", {{missing}}, true, true, "", readme},
+        {"last resort refuses", {{missing}}, false, false, "", readme},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir.File("args"));
+        std::string given;
+        XdgOpenShell shell(c.launchers, [&](const std::string& file) {
+            given = file;
+            return c.lastResortAnswer;
+        });
+        EXPECT_EQ(Open(shell, readme) != 0, c.accepted);
+        EXPECT_EQ(c.recorded.empty() ? "" : RecordedArguments(), c.recorded);
+        EXPECT_EQ(given, c.givenToLastResort);
+    }
 }
 
 }  // namespace

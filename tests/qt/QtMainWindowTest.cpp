@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
 #include <QTest>
 #include <filesystem>
 
@@ -56,11 +58,13 @@ class QtMainWindowTest : public ::testing::Test {
     }
 
     // Writes a cookie for board n as another visit would have left it.
-    void GivenCookie(int n, std::int32_t mode, const std::string& postName) {
+    void GivenCookie(int n, std::int32_t mode, const std::string& postName,
+                     const std::string& password = "") {
         CBBSData board(jar, clock);
         board.URL(UrlOf(n));
         board.Mode(mode);
         board.PostName(postName);
+        board.Password(password);
         board.ViewCount(15);
         board.ViewOrder(1);
         board.NoReadView(1);
@@ -124,10 +128,58 @@ TEST_F(QtMainWindowTest, DoubleClickingARowFillsTheFields) {
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(QtMainWindowTest, EnterReadsTheCurrentRowAsADoubleClickDoes) {
+    GivenCookie(2, kModeQuill, "太郎");
+    QListWidget* list = window->BoardList();
+    list->setFocus();
+    list->setCurrentRow(1);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
+}
+
+TEST_F(QtMainWindowTest, TheListMarksAllOrNoRows) {
+    QListWidget* list = window->BoardList();
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list->item(row)->checkState(), Qt::Checked) << row;
+    EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(list->actions().size(), 2);
+    EXPECT_EQ(list->actions()[0]->text(), "すべてに印を付ける(&A)");
+    EXPECT_EQ(list->actions()[1]->text(), "すべての印を外す(&N)");
+    list->actions()[1]->trigger();
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked) << row;
+}
+
+TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
+    QLineEdit* count = window->ViewCount()->TextPart();
+    window->ViewCount()->Logic().Value(25);
+    window->Field(Field::kPostName)->setFocus();
+    QTest::mouseClick(count, Qt::LeftButton, {}, QPoint(2, count->height() / 2));
+    EXPECT_EQ(count->selectedText(), "25");
+    QTest::keyClicks(count, "7");
+    EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
+}
+
+TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
+    window->SetStatusText("理由");
+    const QList<QLabel*> labels = window->statusBar()->findChildren<QLabel*>();
+    ASSERT_EQ(labels.size(), 2);
+    for (const QLabel* label : labels) {
+        EXPECT_TRUE(label->isEnabled());
+        EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+    }
+    EXPECT_EQ(window->StatusLabel()->text(), "理由");
+}
+
 TEST_F(QtMainWindowTest, AnUnreadableCookieIsToldInABox) {
     DoubleClickRow(0);
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "掲示板1のクッキーが取得できない。");
+    EXPECT_EQ(
+        boxes.boxes[0].text,
+        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
     EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
     EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
 }
@@ -141,7 +193,9 @@ TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
     QTest::keyClicks(window->ViewCount()->TextPart(), "2");  // the "0" was selected on focus
     QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
     EXPECT_EQ(boxes.Texts(),
-              (std::vector<QString>{"掲示板3のクッキーが設定できない。", "設定完了。"}));
+              (std::vector<QString>{"掲示板3のクッキーが設定できない。\nこの種類の掲示板は設定を"
+                                    "掲示板自身に保存するため、クッキーでは設定できません",
+                                    "設定完了。"}));
     EXPECT_EQ(CookieValueOf(1), "Taro,,,,2,0,0,0,0");
     EXPECT_EQ(CookieValueOf(2), "Taro,,,,2,0,0,0,0,0");
     EXPECT_EQ(CookieValueOf(3), "");
@@ -152,6 +206,15 @@ TEST_F(QtMainWindowTest, ThePasswordIsMaskedAndLimitedToEight) {
     password->setFocus();
     QTest::keyClicks(password, "abcdefghij");
     EXPECT_EQ(password->text(), "abcdefgh");
+    // The limit is for typing: a longer stored password is shown and written back whole.
+    GivenCookie(1, kModeFernoBBS, "Taro", "longpassword");
+    DoubleClickRow(0);
+    EXPECT_EQ(password->text(), "longpassword");
+    QTest::keyClicks(password, "x");
+    EXPECT_EQ(password->text(), "longpassword");
+    MarkRow(0);
+    QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
+    EXPECT_EQ(CookieValueOf(1), "Taro,,,longpassword,15,1,1,0,44");
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
     EXPECT_FALSE(password->testAttribute(Qt::WA_InputMethodEnabled));
 }
@@ -183,7 +246,8 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
     EXPECT_TRUE(boxes.boxes.empty());
     shell.accept = false;  // no program to show it with
     QTest::keyClick(window, Qt::Key_F1);
-    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません "});
+    EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません \n" +
+                                                  QString::fromStdString(dir.File("ReadMe.txt"))});
 }
 
 TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {

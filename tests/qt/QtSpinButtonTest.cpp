@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <vector>
 
 #include "qt/QtSpinButton.h"
 #include "qt/Twips.h"
@@ -90,6 +93,28 @@ TEST_F(QtSpinButtonTest, APastedNonNumberIsPutBack) {
     spin.TextPart()->selectAll();
     spin.TextPart()->insert("3x");  // as a paste through the context menu would
     EXPECT_EQ(spin.TextPart()->text(), "12");
+}
+
+// Cut, paste, Enter and Escape reach the text part only through the key filter, which discards
+// their control characters: the number stays and the clipboard keeps what it had.
+TEST_F(QtSpinButtonTest, CutPasteEnterAndEscapeGoThroughTheKeyFilter) {
+    std::vector<int> seen;
+    spin.onKeyPress = [&](std::int16_t& key) { seen.push_back(key); };
+    QApplication::clipboard()->setText("7");
+    spin.Logic().Value(12);
+    spin.TextPart()->selectAll();
+    QTest::keyClick(spin.TextPart(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(spin.TextPart(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(spin.TextPart(), Qt::Key_Return);
+    QTest::keyClick(spin.TextPart(), Qt::Key_Escape);
+    EXPECT_EQ(seen, (std::vector<int>{24, 22, 13, 27}));
+    EXPECT_EQ(spin.TextPart()->text(), "12");
+    EXPECT_EQ(QApplication::clipboard()->text(), "7");
+
+    spin.onKeyPress = [](std::int16_t& key) { key = key == 13 ? '5' : key; };
+    spin.TextPart()->selectAll();
+    QTest::keyClick(spin.TextPart(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(spin.Logic().Value(), 5);  // the container turned Enter into a digit
 }
 
 TEST_F(QtSpinButtonTest, LockedRefusesTheUser) {

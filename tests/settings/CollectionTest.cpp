@@ -40,6 +40,41 @@ TEST(CollectionTest, KeysIgnoreLetterCase) {
     EXPECT_EQ(c.Count(), 1u);
 }
 
+TEST(CollectionTest, KeysFoldEveryLetterAsWindowsDoes) {
+    struct Case {
+        const char* added;
+        const char* other;
+        bool same;
+    };
+    const Case cases[] = {
+        {"É", "é", true},
+        {"Ａ", "ａ", true},          // full-width letters
+        {"\u212A", "k", true},       // KELVIN SIGN folds to an ASCII letter, in fewer bytes
+        {"\u023A", "\u2C65", true},  // and here to a longer sequence
+        {"ΣΑΣ", "σας", true},
+        {"İ", "i", false},  // Turkish dotted I: no simple folding
+        {"あ", "ア", false},
+        {"ß", "ss", false},  // full folding only
+        {"\xFF\xC3", "\xFF\xC3", true},
+        {"a\xC3", "A\xC3", true},  // cut sequences are kept as bytes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.added) + " / " + c.other);
+        EXPECT_EQ(NamesEqualIgnoreCase(c.added, c.other), c.same);
+        EXPECT_EQ(NamesEqualIgnoreCase(c.other, c.added), c.same);
+        EXPECT_EQ(FoldNameCase(c.added) == FoldNameCase(c.other), c.same);
+        Collection<std::string> small;
+        small.Add("first", c.added);
+        EXPECT_EQ(small.Contains(c.other), c.same);
+        Collection<std::string> large;  // past the size where the hash index takes over
+        for (int i = 0; i < 100; ++i)
+            large.Add("filler", "n" + std::to_string(i));
+        large.Add("first", c.added);
+        EXPECT_EQ(FailureNumber([&] { large.Add("second", c.other); }),
+                  c.same ? kErrKeyAlreadyExists : 0);
+    }
+}
+
 TEST(CollectionTest, AbsentKeysAndPositionsFailWithInvalidArgument) {
     Collection<std::string> c;
     c.Add("x", "x");

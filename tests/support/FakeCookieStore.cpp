@@ -16,8 +16,13 @@ std::optional<std::string> FakeCookieStore::ValueOf(const std::string& url,
 std::optional<std::string> FakeCookieStore::InternetGetCookie(const std::string& url,
                                                               const std::string&) {
     ++reads;
-    if (failReads_)
+    if (failReads_) {
+        Fail(CookieFailureKind::kStoreUnusable, "cannot read");
         return std::nullopt;
+    }
+    Succeed();
+    if (unreadable_.count(url) != 0)
+        Fail(CookieFailureKind::kUnreadable, "unreadable");
     if (auto text = texts_.find(url); text != texts_.end())
         return text->second;
     std::string joined;
@@ -34,9 +39,10 @@ std::optional<std::string> FakeCookieStore::InternetGetCookie(const std::string&
 bool FakeCookieStore::InternetSetCookie(const std::string& url, const std::string& name,
                                         const std::string& data) {
     writes.push_back({url, name, data});
-    if (refused_.count(url) != 0)
-        return false;
+    if (const auto refused = refused_.find(url); refused != refused_.end())
+        return Fail(refused->second.kind, refused->second.reason, refused->second.character);
     cookies_[url][name] = data;
+    Succeed();
     return true;
 }
 

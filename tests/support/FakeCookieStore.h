@@ -21,7 +21,13 @@ class FakeCookieStore : public CookieStore {
 
     // Makes reads of url return exactly text, whatever was set.
     void SetText(const std::string& url, const std::string& text) { texts_[url] = text; }
-    void RefuseWritesFor(const std::string& url) { refused_.insert(url); }
+    // Refuses writes for url with the reason given.
+    void RefuseWritesFor(const std::string& url,
+                         CookieFailure why = {CookieFailureKind::kStoreUnusable, "refused", {}}) {
+        refused_[url] = std::move(why);
+    }
+    // Makes reads of url say that the cookie asked for is stored but cannot be read.
+    void HideUnreadableCookie(const std::string& url) { unreadable_.insert(url); }
     void FailReads() { failReads_ = true; }
     void FailCommit() { failCommit_ = true; }
 
@@ -44,7 +50,8 @@ class FakeCookieStore : public CookieStore {
   private:
     std::map<std::string, std::string> texts_;
     std::map<std::string, std::map<std::string, std::string>> cookies_;
-    std::set<std::string> refused_;
+    std::map<std::string, CookieFailure> refused_;
+    std::set<std::string> unreadable_;
     bool failReads_ = false;
     bool failCommit_ = false;
 };

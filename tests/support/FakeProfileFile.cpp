@@ -38,7 +38,7 @@ std::uint32_t FakeProfileFile::GetPrivateProfileSection(const std::string& secti
     std::string list;
     if (auto it = files_.find(fileName); it != files_.end()) {
         auto found = std::find_if(it->second.begin(), it->second.end(), [&](const Section& s) {
-            return EqualsIgnoreCase(s.name, section);
+            return NamesEqualIgnoreCase(s.name, section);
         });
         if (found != it->second.end()) {
             for (const std::string& line : found->lines) {
@@ -55,7 +55,7 @@ bool FakeProfileFile::WritePrivateProfileSection(const std::string& section,
                                                  const std::string& fileName) {
     writes.push_back(section);
     blocks.push_back(block);
-    if (failingSection_ && EqualsIgnoreCase(*failingSection_, section))
+    if (failingSection_ && NamesEqualIgnoreCase(*failingSection_, section))
         return false;
 
     std::vector<std::string> lines;
@@ -65,8 +65,9 @@ bool FakeProfileFile::WritePrivateProfileSection(const std::string& section,
         start = end + 1;
     }
     auto& sections = files_[fileName];
-    auto found = std::find_if(sections.begin(), sections.end(),
-                              [&](const Section& s) { return EqualsIgnoreCase(s.name, section); });
+    auto found = std::find_if(sections.begin(), sections.end(), [&](const Section& s) {
+        return NamesEqualIgnoreCase(s.name, section);
+    });
     if (found == sections.end()) {
         sections.push_back({section, std::move(lines)});
     } else {

@@ -39,15 +39,46 @@ void Click(HWND window, int x, int y, bool twice) {
     Sleep(300);
 }
 
+// A message box of the window's own thread, shown now; null when there is none.
+HWND FindMessageBox(HWND main) {
+    struct Search {
+        DWORD thread;
+        HWND found;
+    } search{GetWindowThreadProcessId(main, nullptr), nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            if (std::wstring(name) == L"#32770" && IsWindowVisible(window) &&
+                GetWindowThreadProcessId(window, nullptr) == s->thread) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Closes the message boxes the window shows within a moment, printing their texts.
-void CloseMessageBoxes() {
-    while (HWND box = WaitForWindow(L"#32770", 1500)) {
+void CloseMessageBoxes(HWND main) {
+    for (;;) {
+        HWND box = nullptr;
+        for (int waited = 0; box == nullptr && waited < 1500; waited += 100) {
+            box = FindMessageBox(main);
+            if (box == nullptr)
+                Sleep(100);
+        }
+        if (box == nullptr)
+            return;
         wchar_t text[512] = {};
         GetDlgItemTextW(box, 0xFFFF, text, 512);
         std::printf("message: %s\n", tessel::win32::Narrow(text).c_str());
         std::fflush(stdout);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
-        Sleep(300);
+        while (IsWindow(box) && IsWindowVisible(box))
+            Sleep(50);
     }
 }
 
@@ -59,7 +90,7 @@ int Drive(HWND main, const std::string& name) {
     const int rowHeight = perPage > 0 ? client.bottom / perPage : 16;
 
     Click(list, 40, rowHeight / 2, true);  // double-click the first board
-    CloseMessageBoxes();
+    CloseMessageBoxes(main);
     HWND field = GetDlgItem(main, kPostName);
     SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     for (wchar_t c : tessel::win32::Widen(name))
@@ -68,7 +99,7 @@ int Drive(HWND main, const std::string& name) {
     for (int row = 0; row < 2; ++row)  // the check boxes stand at the rows' left
         Click(list, 9, row * rowHeight + rowHeight / 2, false);
     PostMessageW(GetDlgItem(main, kUpdate), BM_CLICK, 0, 0);
-    CloseMessageBoxes();
+    CloseMessageBoxes(main);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -104,6 +105,14 @@ TEST(ProfileReaderDifferentialTest, LinuxReaderReadsEveryFixtureAsKernel32Does) 
             continue;
         SCOPED_TRACE(entry.path().filename().string());
         const std::string bytes = testing::ReadBytes(entry.path().string());
+        // Without a byte-order mark kernel32 reads every file in the ANSI code page, where the
+        // Linux reader takes valid UTF-8 for UTF-8 (the encoding Linux board lists are written
+        // in): such files are read differently on purpose.
+        const DetectedEncoding encoding = DetectEncoding(bytes);
+        if (encoding.encoding == Encoding::kUtf8 && encoding.bomSize == 0 &&
+            std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {
+            continue;
+        }
         const Sections windows = FromKernel32(entry.path().string());
         const Sections posixReader = FromLinuxReader(bytes);
         EXPECT_EQ(posixReader.names, windows.names);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "cli/PasswordLine.h"
+#include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
@@ -58,19 +59,20 @@ class EchoOff {
 PasswordAnswer PromptPassword(std::istream& in, std::ostream& prompt) {
     if (isatty(STDIN_FILENO) != 1) {
         return {std::nullopt,
-                "--password-prompt needs a terminal on standard input: use --password-stdin"};
+                Tr("--password-prompt needs a terminal on standard input: use --password-stdin")};
     }
     std::optional<std::string> password;
+    std::string error;
     {
         EchoOff quiet;
         if (!quiet.Ok())
-            return {std::nullopt, "cannot turn off the terminal's echo"};
-        prompt << "Password: " << std::flush;
-        password = ReadPasswordLine(in);
+            return {std::nullopt, Tr("cannot turn off the terminal's echo")};
+        prompt << Tr("Password: ") << std::flush;
+        password = ReadPasswordLine(in, error);
     }
     prompt << '\n';
     if (!password)
-        return {std::nullopt, "no password was typed"};
+        return {std::nullopt, error.empty() ? Tr("no password was typed") : error};
     return {password, {}};
 }
 

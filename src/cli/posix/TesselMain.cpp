@@ -9,12 +9,16 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
+#include "cli/Diagnostic.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
+#include "cli/TerminalSafeText.h"
 #include "cli/UsageError.h"
+#include "cli/posix/GettextTranslate.h"
 #include "cli/posix/TerminalPassword.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
@@ -48,12 +52,18 @@ cli::ForeignOption FromMatch(OptionMatch match) {
     return cli::ForeignOption::kNotOurs;
 }
 
-int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
+int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::ostream& rawErr) {
     SystemClock clock;
     std::string error;
-    const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error);
+    const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
+        if (isatty(STDERR_FILENO) == 1) {
+            cli::Diagnose(std::cerr,
+                          cli::Tr("waiting for another program to release the cookie store..."));
+            std::cerr << std::flush;
+        }
+    });
     if (!store) {
-        std::cerr << "tessel: " << error << '\n';
+        cli::Diagnose(std::cerr, error);
         return cli::kExitUsage;
     }
     PosixProfileFile profile;
@@ -64,10 +74,15 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
     if (!application.LoadBBSList()) {
-        std::cerr << messages::kLoadFailed << '\n';
+        cli::Diagnose(std::cerr, messages::kLoadFailed, application.LoadFailure());
         return cli::kExitUsage;
     }
-    cli::ProgressBar progress(clock, std::cerr, isatty(STDERR_FILENO) == 1);
+    if (application.BoardListMissing()) {
+        cli::Diagnose(std::cerr, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
+                                           {application.BoardListPath()}));
+    }
+    // The bar draws with carriage returns of its own, so it writes past the filter.
+    cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
     cli::CommandContext context{
         *application.BBSList(), *store, std::cin, std::cout, std::cerr, progress, [] {
             return cli::PromptPassword(std::cin, std::cerr);
@@ -75,7 +90,11 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options) {
     return cli::RunCommand(invocation, context);
 }
 
-int Main(int argc, char** argv) {
+int Main(int argc, char** argv, std::ostream& rawErr) {
+    {
+        ProcExecutable self;
+        cli::InitTranslations(self.Directory());
+    }
     PlatformOptions options;
     const std::vector<std::string> args(argv, argv + argc);
     const cli::ParsedCommandLine parsed =
@@ -88,17 +107,52 @@ int Main(int argc, char** argv) {
         std::cout << cli::HelpText(parsed.invocation.command);
         return cli::kExitOk;
     }
-    return Run(parsed.invocation, options);
+    if (parsed.invocation.version) {
+        ProcExecutable self;  // the window's identity: tessel ships with it
+        const VersionResource version = self.Version();
+        std::cout << "tessel (" << version.productName << ") "
+                  << mdlApp::GetVersionString(self, true) << '\n'
+                  << version.legalCopyright << '\n';
+        return cli::kExitOk;
+    }
+    return Run(parsed.invocation, options, rawErr);
+}
+
+// Runs tessel with everything it prints made safe for a terminal (text from a board list, a
+// cookie or an import file cannot act on it), and fails when standard output could not be
+// written: a result lost on a full disk must not look like success.
+int MainSafely(int argc, char** argv) {
+    std::streambuf* const out = std::cout.rdbuf();
+    std::streambuf* const err = std::cerr.rdbuf();
+    std::ostream rawErr(err);
+    int status;
+    bool written;
+    {
+        cli::TerminalSafeBuffer safeOut(out);
+        cli::TerminalSafeBuffer safeErr(err);
+        std::cout.rdbuf(&safeOut);
+        std::cerr.rdbuf(&safeErr);
+        try {
+            status = Main(argc, argv, rawErr);
+        } catch (const std::exception& failure) {
+            cli::Diagnose(std::cerr, failure.what());
+            status = cli::kExitSomeFailed;
+        }
+        written = static_cast<bool>(std::cout.flush());
+        std::cerr.flush();
+        std::cout.rdbuf(out);  // which clears the stream's state
+        std::cerr.rdbuf(err);
+    }
+    if (!written || !std::cout.flush()) {
+        rawErr << "tessel: " << cli::Tr("cannot write to standard output") << '\n';
+        return cli::kExitSomeFailed;
+    }
+    return status;
 }
 
 }  // namespace
 }  // namespace tessel
 
 int main(int argc, char** argv) {
-    try {
-        return tessel::Main(argc, argv);
-    } catch (const std::exception& failure) {
-        std::cerr << "tessel: " << failure.what() << '\n';
-        return tessel::cli::kExitSomeFailed;
-    }
+    return tessel::MainSafely(argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "cli/win32/ConsolePassword.h"
 
 #include "cli/PasswordLine.h"
+#include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
@@ -33,19 +34,20 @@ PasswordAnswer PromptPassword(const ConsoleStream& console, std::istream& in,
                               std::ostream& prompt) {
     if (!console.IsConsole()) {
         return {std::nullopt,
-                "--password-prompt needs a console on standard input: use --password-stdin"};
+                Tr("--password-prompt needs a terminal on standard input: use --password-stdin")};
     }
     std::optional<std::string> password;
+    std::string error;
     {
         EchoOff quiet(console.Handle());
         if (!quiet.Ok())
-            return {std::nullopt, "cannot turn off the console's echo"};
-        prompt << "Password: " << std::flush;
-        password = ReadPasswordLine(in);
+            return {std::nullopt, Tr("cannot turn off the terminal's echo")};
+        prompt << Tr("Password: ") << std::flush;
+        password = ReadPasswordLine(in, error);
     }
     prompt << '\n';
     if (!password)
-        return {std::nullopt, "no password was typed"};
+        return {std::nullopt, error.empty() ? Tr("no password was typed") : error};
     return {password, {}};
 }
 

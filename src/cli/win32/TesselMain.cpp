@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "app/Messages.h"
+#include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
+#include "cli/Diagnostic.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
+#include "cli/TerminalSafeText.h"
+#include "cli/Translate.h"
 #include "cli/UsageError.h"
 #include "cli/win32/ConsolePassword.h"
 #include "cli/win32/ConsoleStream.h"
@@ -63,13 +67,19 @@ cli::ForeignOption TakeBoardList(const std::vector<std::string>& args, int& inde
     return cli::ForeignOption::kNotOurs;
 }
 
+// The standard handles as UTF-8 streams; what tessel prints goes through the terminal-safe filter
+// (text from a board list, a cookie or an import file cannot act on the console), except the
+// progress bar, which draws with carriage returns of its own.
 struct Console {
     cli::ConsoleStream inBuffer{STD_INPUT_HANDLE};
     cli::ConsoleStream outBuffer{STD_OUTPUT_HANDLE};
     cli::ConsoleStream errBuffer{STD_ERROR_HANDLE};
+    cli::TerminalSafeBuffer safeOut{&outBuffer};
+    cli::TerminalSafeBuffer safeErr{&errBuffer};
     std::istream in{&inBuffer};
-    std::ostream out{&outBuffer};
-    std::ostream err{&errBuffer};
+    std::ostream out{&safeOut};
+    std::ostream err{&safeErr};
+    std::ostream rawErr{&errBuffer};
 };
 
 int Run(const cli::Invocation& invocation, const std::optional<std::string>& boardList,
@@ -84,10 +94,14 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
     mdlMain application(StartupServices{profile, store, clock, executable, messages, window},
                         boardList);
     if (!application.LoadBBSList()) {
-        console.err << messages::kLoadFailed << '\n';
+        cli::Diagnose(console.err, messages::kLoadFailed, application.LoadFailure());
         return cli::kExitUsage;
     }
-    cli::ProgressBar progress(clock, console.err, console.errBuffer.IsConsole());
+    if (application.BoardListMissing()) {
+        cli::Diagnose(console.err, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
+                                             {application.BoardListPath()}));
+    }
+    cli::ProgressBar progress(clock, console.rawErr, console.errBuffer.IsConsole());
     cli::CommandContext context{
         *application.BBSList(), store, console.in, console.out, console.err, progress, [&] {
             return cli::PromptPassword(console.inBuffer, console.in, console.err);
@@ -108,6 +122,14 @@ int Main(Console& console) {
         console.out << cli::HelpText(parsed.invocation.command);
         return cli::kExitOk;
     }
+    if (parsed.invocation.version) {
+        ModuleExecutable self;  // tessel carries the window's version resource
+        const VersionResource version = self.Version();
+        console.out << "tessel (" << version.productName << ") "
+                    << mdlApp::GetVersionString(self, true) << '\n'
+                    << version.legalCopyright << '\n';
+        return cli::kExitOk;
+    }
     return Run(parsed.invocation, boardList, console);
 }
 
@@ -116,10 +138,18 @@ int Main(Console& console) {
 
 int wmain(int, wchar_t**) {
     tessel::Console console;
+    int status;
     try {
-        return tessel::Main(console);
+        status = tessel::Main(console);
     } catch (const std::exception& failure) {
-        console.err << "tessel: " << failure.what() << '\n';
+        tessel::cli::Diagnose(console.err, failure.what());
+        status = tessel::cli::kExitSomeFailed;
+    }
+    // A result lost on a full disk must not look like success.
+    if (!console.out.flush()) {
+        console.rawErr << "tessel: " << tessel::cli::Tr("cannot write to standard output") << '\n';
         return tessel::cli::kExitSomeFailed;
     }
+    console.err.flush();
+    return status;
 }

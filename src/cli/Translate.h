@@ -1,0 +1,33 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace tessel::cli {
+
+// tessel's own English text (its help and its diagnostics) in the user's language, or english
+// itself when there is no translation. The messages that the window shows too are Japanese
+// already and are never passed here. Each platform supplies the implementation.
+const char* Tr(const char* english);
+
+// Marks a constant's English text for the catalog; Tr translates it where it is used.
+constexpr const char* TrLater(const char* english) {
+    return english;
+}
+
+// pattern with each "%s" replaced by the next of values, in order.
+inline std::string Fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
+    std::string text(pattern);
+    std::size_t from = 0;
+    for (std::string_view value : values) {
+        const std::size_t at = text.find("%s", from);
+        if (at == std::string::npos)
+            break;
+        text.replace(at, 2, value);
+        from = at + value.size();
+    }
+    return text;
+}
+
+}  // namespace tessel::cli
