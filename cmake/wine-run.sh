@@ -20,10 +20,13 @@ start() {
     wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     if [ ! -f "$WINEPREFIX/.tessel-warm" ]; then
         # Japanese text needs a font with the glyphs under the names the system asks for.
-        for face in 'MS UI Gothic' 'MS Gothic' 'MS PGothic' 'Meiryo' 'Yu Gothic UI'; do
-            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f \
+        # The proportional faces get the proportional IPA font, so that texts fit as designed.
+        for face in 'MS UI Gothic' 'MS PGothic' 'Meiryo' 'Meiryo UI' 'Yu Gothic UI'; do
+            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f \
                 </dev/null >/dev/null 2>&1 || true
         done
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS Gothic' /d IPAGothic /f \
+            </dev/null >/dev/null 2>&1 || true
         touch "$WINEPREFIX/.tessel-warm"
     fi
     flock -u 9

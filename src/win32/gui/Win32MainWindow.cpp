@@ -18,6 +18,7 @@ constexpr int kClientWidth = 9180, kClientHeight = 4785;
 constexpr int kSettingLeft = 2940, kSettingTop = 0;
 constexpr int kViewOrderLeft = kSettingLeft + 720, kViewOrderTop = kSettingTop + 3060;
 constexpr int kNoReadLeft = kSettingLeft + 3600, kNoReadTop = kSettingTop + 3060;
+constexpr int kLabelSlack = 300;
 
 enum ControlId {
     kList = 10,
@@ -133,8 +134,10 @@ void Win32MainWindow::BuildControls() {
     frame_ = Add(L"BUTTON", L"設定", BS_GROUPBOX, kSettingLeft, kSettingTop, 6195, 4725);
     const auto field = [&](const wchar_t* label, int labelLeft, int labelWidth, int top, int width,
                            Field which, DWORD style) {
-        Add(L"STATIC", label, SS_RIGHT, kSettingLeft + labelLeft, kSettingTop + top + 60,
-            labelWidth, 180);
+        // A right-aligned static wraps what does not fit: a little room to the left keeps the
+        // access key's "(&N):" on the line whatever the font's widths.
+        Add(L"STATIC", label, SS_RIGHT, kSettingLeft + labelLeft - kLabelSlack,
+            kSettingTop + top + 60, labelWidth + kLabelSlack, 180);
         const int id = kFirstField + static_cast<int>(which);
         fields_[static_cast<std::size_t>(which)] =
             Add(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | style, kSettingLeft + 2250,
@@ -152,12 +155,12 @@ void Win32MainWindow::BuildControls() {
     SetWindowSubclass(fields_[static_cast<std::size_t>(Field::kMail)], AsciiFieldProc, 1, 0);
     SetWindowSubclass(fields_[static_cast<std::size_t>(Field::kHomePage)], AsciiFieldProc, 1, 0);
 
-    Add(L"STATIC", L"1ページあたりの表示記事数(&V):", SS_RIGHT, kSettingLeft + 990,
-        kSettingTop + 2220, 2415, 180);
+    Add(L"STATIC", L"1ページあたりの表示記事数(&V):", SS_RIGHT, kSettingLeft + 990 - kLabelSlack,
+        kSettingTop + 2220, 2415 + kLabelSlack, 180);
     viewCount_ = std::make_unique<Win32SpinButton>(window_, kViewCount, kSettingLeft + 3540,
                                                    kSettingTop + 2160, 735, 330);
-    Add(L"STATIC", L"一度にダウンロードするログの記事数(&D):", SS_RIGHT, kSettingLeft + 300,
-        kSettingTop + 2640, 3090, 180);
+    Add(L"STATIC", L"一度にダウンロードするログの記事数(&D):", SS_RIGHT,
+        kSettingLeft + 300 - kLabelSlack + 60, kSettingTop + 2640, 3090 + kLabelSlack - 60, 180);
     downloadCount_ = std::make_unique<Win32SpinButton>(window_, kDownloadCount, kSettingLeft + 3540,
                                                        kSettingTop + 2580, 735, 330);
     for (Win32SpinButton* spin : {viewCount_.get(), downloadCount_.get()})
