@@ -5,3 +5,5 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --workflow --preset linux
+# The Windows build, cross-compiled, with its tests under wine.
+cmake --workflow --preset windows
