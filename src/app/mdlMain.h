@@ -4,8 +4,10 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/BoardList.h"
+#include "app/BoardListPlaces.h"
 #include "app/ExecutableInfo.h"
 #include "app/MessageBoxHost.h"
 #include "board/Clock.h"
@@ -42,6 +44,11 @@ class mdlMain {
                      std::optional<std::string> boardListOverride = std::nullopt)
         : services_(services), boardListOverride_(std::move(boardListOverride)) {}
 
+    // Looks for the board list beyond the executable's directory too: the user's and the system's
+    // configuration folders. Without this only the list beside the executable is read.
+    void SearchBoardList(BoardListPlaces& places) { places_ = &places; }
+    BoardListPlaces* Places() { return places_; }
+
     // Returns true when the main window was opened.
     bool Main();
 
@@ -53,8 +60,8 @@ class mdlMain {
     // Why the last LoadBBSList failed: the board list's path and what is wrong with it, one line.
     const std::string& LoadFailure() const { return loadFailure_; }
 
-    // Whether the last LoadBBSList found no board list beside the executable (an empty list, not a
-    // failure), and a note saying where it looked; empty when the list was there.
+    // Whether the last LoadBBSList found no board list (an empty list, not a failure), and a note
+    // naming every place it looked; empty when the list was there.
     bool BoardListMissing() const { return boardListMissing_; }
     std::string LoadNote() const;
 
@@ -64,12 +71,18 @@ class mdlMain {
     // The registry; null before Main and after ReleaseBBSList.
     BoardList* BBSList() { return m_BBSList.get(); }
 
+    // The board list read: the one found, or when none was, the first place looked.
     std::string BoardListPath() const;
+    // Every place the last LoadBBSList looked for the board list, in order.
+    const std::vector<std::string>& PlacesLooked() const { return looked_; }
     StartupServices& Services() { return services_; }
 
   private:
     StartupServices services_;
     std::optional<std::string> boardListOverride_;
+    BoardListPlaces* places_ = nullptr;
+    std::vector<std::string> looked_;
+    std::vector<std::string> PlacesToLook() const;
     bool Failed(const std::string& path, const std::string& cause);
     static std::string UnknownModeReason(const std::string& section, const std::string& keyword);
 

@@ -16,12 +16,15 @@ Commands:
   apply     write preferences to boards, as the window's update command does
   export    boards' preferences as JSON
   import    write preferences from a JSON file made by export
+  init      create your own board list from the sample, to edit
 
 A BOARD is a position in the list (1 is the first), a section name (in any letter case) or a
 nickname.
 
 Options, before or after the command:
-  --board-list FILE      the board list instead of TesselCustom.ini beside the program
+  --board-list FILE      the board list to use instead of the first found of: TesselCustom.ini
+                         beside the program, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini,
+                         and TesselCustom/TesselCustom.ini under each of $XDG_CONFIG_DIRS
   --cookie-store STORE   where the cookies are: jar:PATH for a cookies.txt file
   --cookie-charset NAME  cp932 (the default) or utf-8
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
@@ -89,6 +92,14 @@ written: malformed JSON, an unknown board or field, a value of the wrong type or
 0 to 50 writes nothing and exits with 2. Reports like apply.
 )");
 
+constexpr const char* kInit = TrLater(R"(Usage: tessel init
+
+Creates your own board list, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini (by default
+~/.config/TesselCustom/TesselCustom.ini), or the file given with --board-list, as a copy of the
+sample installed with TesselCustom, and prints its path. Add your boards to it with a text
+editor. A file that is already there is never replaced: init then exits with 1.
+)");
+
 }  // namespace
 
 std::string_view HelpText(Command command) {
@@ -103,6 +114,8 @@ std::string_view HelpText(Command command) {
             return Tr(kExport);
         case Command::kImport:
             return Tr(kImport);
+        case Command::kInit:
+            return Tr(kInit);
         case Command::kNone:
             break;
     }

@@ -15,6 +15,7 @@ int RunCommand(const Invocation& invocation, CommandContext& context) {
             return RunExport(invocation, context);
         case Command::kImport:
             return RunImport(invocation, context);
+        case Command::kInit:  // needs no board list and no store: the platform runs it itself
         case Command::kNone:
             break;
     }

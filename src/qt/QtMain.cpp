@@ -15,10 +15,12 @@
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "posix/PlatformOptions.h"
+#include "posix/PosixBoardListPlaces.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/SystemClock.h"
 #include "posix/XdgOpenShell.h"
+#include "qt/DesktopIntegration.h"
 #include "qt/QtMessageBox.h"
 #include "qt/QtWindowFactory.h"
 
@@ -111,6 +113,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication qt(argc, argv);  // takes Qt's own options out of argv
+    tessel::JoinDesktop(qt);
     QFont font = QApplication::font();
     font.setFamilies(
         {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"), font.family()});
@@ -139,6 +142,8 @@ int main(int argc, char** argv) {
                                     QString::fromStdString(tessel::DescribeCookieStore(options)));
     tessel::mdlMain application({profile, *store, clock, executable, messages, windows},
                                 options.boardList);
+    tessel::PosixBoardListPlaces places(executable.Directory());
+    application.SearchBoardList(places);
     if (!application.Main())
         return 0;
     ReportStartupWhenPainted(windows.Window());

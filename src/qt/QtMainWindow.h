@@ -10,6 +10,7 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -46,6 +47,8 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QPushButton* UpdateButton() const { return cmdUpdate_; }
     QGroupBox* SettingFrame() const { return fraSetting_; }
     QLabel* StatusLabel() const { return status_; }
+    // The file menu, for commands joined from outside (they go above its exit command).
+    QMenu* FileMenu() const { return file_; }
 
     // Marks every row of the board list, or none.
     void MarkAllRows(bool marked);
@@ -94,6 +97,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     std::array<QRadioButton*, 2> optNoReadView_{};
     QPushButton* cmdUpdate_ = nullptr;
     QLabel* status_ = nullptr;
+    QMenu* file_ = nullptr;
     TypingLimit* passwordLimit_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;

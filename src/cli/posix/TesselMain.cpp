@@ -21,6 +21,7 @@
 #include "cli/posix/GettextTranslate.h"
 #include "cli/posix/TerminalPassword.h"
 #include "posix/PlatformOptions.h"
+#include "posix/PosixBoardListPlaces.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/SystemClock.h"
@@ -73,13 +74,20 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::
     NoWindow window;
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
+    PosixBoardListPlaces places(self.Directory());
+    application.SearchBoardList(places);
     if (!application.LoadBBSList()) {
         cli::Diagnose(std::cerr, messages::kLoadFailed, application.LoadFailure());
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
-        cli::Diagnose(std::cerr, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
-                                           {application.BoardListPath()}));
+        std::string looked;
+        for (const std::string& place : application.PlacesLooked())
+            looked += (looked.empty() ? "" : ", ") + place;
+        cli::Diagnose(std::cerr,
+                      cli::Fill(cli::Tr("no board list in %s; the list is empty ('tessel init' "
+                                        "creates one)"),
+                                {looked}));
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
@@ -114,6 +122,11 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
                   << mdlApp::GetVersionString(self, true) << '\n'
                   << version.legalCopyright << '\n';
         return cli::kExitOk;
+    }
+    if (parsed.invocation.command == cli::Command::kInit) {
+        ProcExecutable self;
+        PosixBoardListPlaces places(self.Directory());
+        return cli::RunInit(places, options.boardList, std::cout, std::cerr);
     }
     return Run(parsed.invocation, options, rawErr);
 }
