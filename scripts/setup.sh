@@ -9,6 +9,7 @@ packages=(
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
     unicode-data gettext locales-all
+    qt6-translations-l10n desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 
 missing=()
