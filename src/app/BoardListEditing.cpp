@@ -28,7 +28,7 @@ std::string CreationFailure(const CreatedBoardList& created) {
 BoardListEdit EditBoardList(mdlMain& application, DocumentShell& shell) {
     std::string path = application.BoardListPath();
     std::string made;
-    BoardListPlaces* places = application.Places();
+    AppPlaces* places = application.Places();
     if (places != nullptr && !places->Exists(path)) {
         const CreatedBoardList created = CreateBoardList(*places);
         if (const std::string failure = CreationFailure(created); !failure.empty())

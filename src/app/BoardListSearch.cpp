@@ -11,7 +11,7 @@ bool Absolute(const std::string& directory) {
     return !directory.empty() && directory.front() == '/';
 }
 
-std::string ConfigHome(BoardListPlaces& places) {
+std::string ConfigHome(AppPlaces& places) {
     const std::string configured = places.Environment("XDG_CONFIG_HOME");
     if (Absolute(configured))
         return configured;
@@ -19,7 +19,7 @@ std::string ConfigHome(BoardListPlaces& places) {
     return Absolute(home) ? home + "/.config" : std::string();
 }
 
-std::vector<std::string> ConfigDirs(BoardListPlaces& places) {
+std::vector<std::string> ConfigDirs(AppPlaces& places) {
     std::string list = places.Environment("XDG_CONFIG_DIRS");
     if (list.empty())
         list = "/etc/xdg";
@@ -35,12 +35,12 @@ std::vector<std::string> ConfigDirs(BoardListPlaces& places) {
 
 }  // namespace
 
-std::string UserBoardList(BoardListPlaces& places) {
+std::string UserBoardList(AppPlaces& places) {
     const std::string home = ConfigHome(places);
     return home.empty() ? home : home + kConfigName;
 }
 
-std::vector<std::string> BoardListCandidates(ExecutableInfo& executable, BoardListPlaces& places) {
+std::vector<std::string> BoardListCandidates(ExecutableInfo& executable, AppPlaces& places) {
     std::vector<std::string> candidates{mdlApp::GetAppPath(executable) + executable.BaseName() +
                                         ".ini"};
     if (std::string user = UserBoardList(places); !user.empty())
@@ -50,7 +50,7 @@ std::vector<std::string> BoardListCandidates(ExecutableInfo& executable, BoardLi
     return candidates;
 }
 
-BoardListSearch FindBoardList(ExecutableInfo& executable, BoardListPlaces& places) {
+BoardListSearch FindBoardList(ExecutableInfo& executable, AppPlaces& places) {
     BoardListSearch search;
     for (std::string& candidate : BoardListCandidates(executable, places)) {
         search.looked.push_back(candidate);
@@ -62,8 +62,7 @@ BoardListSearch FindBoardList(ExecutableInfo& executable, BoardListPlaces& place
     return search;
 }
 
-CreatedBoardList CreateBoardList(BoardListPlaces& places,
-                                 const std::optional<std::string>& target) {
+CreatedBoardList CreateBoardList(AppPlaces& places, const std::optional<std::string>& target) {
     using Outcome = CreatedBoardList::Outcome;
     CreatedBoardList created{Outcome::kCreated, target.value_or(UserBoardList(places)), {}};
     const std::string sample = places.SampleBoardList();

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/AppPlaces.h"
 #include "app/BoardList.h"
-#include "app/BoardListPlaces.h"
 #include "app/ExecutableInfo.h"
 #include "app/MessageBoxHost.h"
 #include "board/Clock.h"
@@ -46,8 +46,8 @@ class mdlMain {
 
     // Looks for the board list beyond the executable's directory too: the user's and the system's
     // configuration folders. Without this only the list beside the executable is read.
-    void SearchBoardList(BoardListPlaces& places) { places_ = &places; }
-    BoardListPlaces* Places() { return places_; }
+    void SearchBoardList(AppPlaces& places) { places_ = &places; }
+    AppPlaces* Places() { return places_; }
 
     // Returns true when the main window was opened.
     bool Main();
@@ -80,7 +80,7 @@ class mdlMain {
   private:
     StartupServices services_;
     std::optional<std::string> boardListOverride_;
-    BoardListPlaces* places_ = nullptr;
+    AppPlaces* places_ = nullptr;
     std::vector<std::string> looked_;
     std::vector<std::string> PlacesToLook() const;
     bool Failed(const std::string& path, const std::string& cause);

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/BoardListPlaces.h"
+#include "app/AppPlaces.h"
 #include "cli/CommandContext.h"
 #include "cli/CommandLine.h"
 
@@ -19,7 +19,7 @@ int RunApply(const Invocation& invocation, CommandContext& context);
 int RunExport(const Invocation& invocation, CommandContext& context);
 int RunImport(const Invocation& invocation, CommandContext& context);
 // Makes the user's board list (or target, from --board-list) from the installed sample.
-int RunInit(BoardListPlaces& places, const std::optional<std::string>& target, std::ostream& out,
+int RunInit(AppPlaces& places, const std::optional<std::string>& target, std::ostream& out,
             std::ostream& err);
 
 }  // namespace tessel::cli

@@ -6,7 +6,7 @@
 
 namespace tessel::cli {
 
-int RunInit(BoardListPlaces& places, const std::optional<std::string>& target, std::ostream& out,
+int RunInit(AppPlaces& places, const std::optional<std::string>& target, std::ostream& out,
             std::ostream& err) {
     using Outcome = CreatedBoardList::Outcome;
     const CreatedBoardList created = CreateBoardList(places, target);

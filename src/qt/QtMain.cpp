@@ -15,7 +15,7 @@
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "posix/PlatformOptions.h"
-#include "posix/PosixBoardListPlaces.h"
+#include "posix/PosixAppPlaces.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/SystemClock.h"
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
                                     QString::fromStdString(tessel::DescribeCookieStore(options)));
     tessel::mdlMain application({profile, *store, clock, executable, messages, windows},
                                 options.boardList);
-    tessel::PosixBoardListPlaces places(executable.Directory());
+    tessel::PosixAppPlaces places(executable.Directory());
     application.SearchBoardList(places);
     if (!application.Main())
         return 0;

@@ -6,6 +6,7 @@
 
 #include "app/BoardListEditing.h"
 #include "app/BoardListSearch.h"
+#include "app/HelpDocument.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "support/FakeAppHost.h"
@@ -16,11 +17,12 @@ namespace tessel {
 namespace {
 
 // An environment the test chooses; a path exists when the test says so or the file system has it.
-class FakePlaces : public BoardListPlaces {
+class FakePlaces : public AppPlaces {
   public:
     std::map<std::string, std::string> environment;
     std::set<std::string> files;
     std::string sample = "/usr/share/tesselcustom/TesselCustom.ini";
+    std::string help;
     std::string copyFailure;
     std::vector<std::pair<std::string, std::string>> copies;
 
@@ -32,6 +34,7 @@ class FakePlaces : public BoardListPlaces {
         return files.count(path) > 0 || std::filesystem::exists(path);
     }
     std::string SampleBoardList() override { return sample; }
+    std::string InstalledHelp() override { return help; }
     std::string CopyToNewFile(const std::string& from, const std::string& to) override {
         copies.emplace_back(from, to);
         if (copyFailure.empty())
@@ -189,6 +192,16 @@ TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
     EXPECT_FALSE(edit.opened);
     EXPECT_NE(edit.text.find(UserList()), std::string::npos);
     EXPECT_EQ(places.copies.size(), 1u);
+}
+
+TEST_F(SearchedStartupTest, TheHelpBesideTheExecutableWinsOverTheInstalledOne) {
+    ASSERT_TRUE(Start());
+    const std::string beside = dir.File("bin/ReadMe.txt");
+    EXPECT_EQ(HelpDocumentPath(*app), beside);  // neither: the failure names the first place
+    places.help = "/usr/share/doc/tesselcustom/ReadMe.txt";
+    EXPECT_EQ(HelpDocumentPath(*app), places.help);
+    places.files.insert(beside);
+    EXPECT_EQ(HelpDocumentPath(*app), beside);
 }
 
 TEST_F(SearchedStartupTest, AGivenListIsTheOnlyPlaceLooked) {

@@ -36,6 +36,8 @@ cmp -s share/tesselcustom/TesselCustom.ini "$work/config/TesselCustom/TesselCust
 bin/tessel list 2>"$work/err" | grep -q zatsudan || fail "the user's list is not read"
 [ ! -s "$work/err" ] || fail "a found list still gets a note: $(cat "$work/err")"
 if bin/tessel init 2>/dev/null; then fail "init replaced an existing list"; fi
+QT_QPA_PLATFORM=offscreen TESSEL_REPORT_STARTUP=1 bin/TesselCustom 2>/dev/null | grep -q painted ||
+    fail "the installed window does not start"
 
 desktop-file-validate "share/applications/$id.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "share/metainfo/$id.metainfo.xml" >/dev/null || fail "metainfo"

@@ -21,7 +21,7 @@
 #include "cli/posix/GettextTranslate.h"
 #include "cli/posix/TerminalPassword.h"
 #include "posix/PlatformOptions.h"
-#include "posix/PosixBoardListPlaces.h"
+#include "posix/PosixAppPlaces.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/SystemClock.h"
@@ -74,7 +74,7 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::
     NoWindow window;
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
-    PosixBoardListPlaces places(self.Directory());
+    PosixAppPlaces places(self.Directory());
     application.SearchBoardList(places);
     if (!application.LoadBBSList()) {
         cli::Diagnose(std::cerr, messages::kLoadFailed, application.LoadFailure());
@@ -125,7 +125,7 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
     }
     if (parsed.invocation.command == cli::Command::kInit) {
         ProcExecutable self;
-        PosixBoardListPlaces places(self.Directory());
+        PosixAppPlaces places(self.Directory());
         return cli::RunInit(places, options.boardList, std::cout, std::cerr);
     }
     return Run(parsed.invocation, options, rawErr);

@@ -1,4 +1,4 @@
-#include "posix/PosixBoardListPlaces.h"
+#include "posix/PosixAppPlaces.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,28 +42,36 @@ std::error_code WriteNewFile(const std::string& path, const std::string& bytes) 
 
 }  // namespace
 
-std::string PosixBoardListPlaces::Environment(const std::string& name) {
+std::string PosixAppPlaces::Environment(const std::string& name) {
     const char* value = std::getenv(name.c_str());
     return value == nullptr ? std::string() : std::string(value);
 }
 
-bool PosixBoardListPlaces::Exists(const std::string& path) {
+bool PosixAppPlaces::Exists(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0;
 }
 
-std::string PosixBoardListPlaces::SampleBoardList() {
-    for (const std::string& path :
-         {executableDirectory_ + "/" TESSEL_SAMPLE_FROM_BINDIR "/TesselCustom.ini",
-          std::string(TESSEL_SAMPLE_DIR "/TesselCustom.ini"),
-          executableDirectory_ + "/TesselCustom.ini"}) {  // a portable copy's or a build's own
+std::string PosixAppPlaces::FirstThere(const std::string& relative, const std::string& absolute) {
+    for (const std::string& path : {executableDirectory_ + "/" + relative, absolute}) {
         if (Exists(path))
             return path;
     }
     return {};
 }
 
-std::string PosixBoardListPlaces::CopyToNewFile(const std::string& from, const std::string& to) {
+std::string PosixAppPlaces::SampleBoardList() {
+    const std::string installed = FirstThere(TESSEL_SAMPLE_FROM_BINDIR "/TesselCustom.ini",
+                                             TESSEL_SAMPLE_DIR "/TesselCustom.ini");
+    const std::string own = executableDirectory_ + "/TesselCustom.ini";  // a portable copy's
+    return installed.empty() && Exists(own) ? own : installed;
+}
+
+std::string PosixAppPlaces::InstalledHelp() {
+    return FirstThere(TESSEL_HELP_FROM_BINDIR "/ReadMe.txt", TESSEL_HELP_DIR "/ReadMe.txt");
+}
+
+std::string PosixAppPlaces::CopyToNewFile(const std::string& from, const std::string& to) {
     std::string bytes;
     if (const std::error_code error = ReadWholeFile(from, kLargestSample, &bytes, nullptr))
         return from + ": " + ErrorText(error);

@@ -4,10 +4,11 @@
 
 namespace tessel {
 
-// What finding and creating the board list needs from the machine.
-class BoardListPlaces {
+// Where the application's files are: what finding and creating the board list and finding the
+// help need from the machine.
+class AppPlaces {
   public:
-    virtual ~BoardListPlaces() = default;
+    virtual ~AppPlaces() = default;
 
     // The value of an environment variable; empty when it is unset.
     virtual std::string Environment(const std::string& name) = 0;
@@ -16,6 +17,8 @@ class BoardListPlaces {
     virtual bool Exists(const std::string& path) = 0;
     // The installed sample board list; empty when none is installed.
     virtual std::string SampleBoardList() = 0;
+    // The installed help document; empty when none is installed.
+    virtual std::string InstalledHelp() = 0;
     // Copies from to a new file at to, creating its folders. Never replaces a file that is there.
     // Returns an empty text on success, otherwise why it failed (a few words of Japanese).
     virtual std::string CopyToNewFile(const std::string& from, const std::string& to) = 0;
