@@ -10,7 +10,8 @@ namespace {
 
 constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"list", Command::kList},     {"show", Command::kShow},     {"apply", Command::kApply},
-    {"export", Command::kExport}, {"import", Command::kImport}, {"init", Command::kInit},
+    {"export", Command::kExport}, {"import", Command::kImport}, {"stores", Command::kStores},
+    {"init", Command::kInit},
 };
 
 bool LooksLikeOption(const std::string& arg) {
@@ -105,7 +106,7 @@ class Parser {
         const std::size_t count = invocation_.operands.size();
         switch (invocation_.command) {
             case Command::kNone:
-                return Tr("a command is needed: list, show, apply, export, import or init");
+                return Tr("a command is needed: list, show, apply, export, import, stores or init");
             case Command::kList:
                 return count == 0 ? "" : Tr("list takes no operands");
             case Command::kShow:
@@ -116,6 +117,8 @@ class Parser {
                 return invocation_.all && count > 0 ? Tr("give boards or --all, not both") : "";
             case Command::kImport:
                 return count == 1 ? "" : Tr("import needs exactly one file (- for standard input)");
+            case Command::kStores:
+                return count == 0 ? "" : Tr("stores takes no operands");
             case Command::kInit:
                 return count == 0 ? "" : Tr("init takes no operands");
         }

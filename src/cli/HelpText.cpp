@@ -16,6 +16,7 @@ Commands:
   apply     write preferences to boards, as the window's update command does
   export    boards' preferences as JSON
   import    write preferences from a JSON file made by export
+  stores    the cookie stores found on this computer and whether they can be written now
   init      create your own board list from the sample, to edit
 
 A BOARD is a position in the list (1 is the first), a section name (in any letter case) or a
@@ -25,7 +26,10 @@ Options, before or after the command:
   --board-list FILE      the board list to use instead of the first found of: TesselCustom.ini
                          beside the program, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini,
                          and TesselCustom/TesselCustom.ini under each of $XDG_CONFIG_DIRS
-  --cookie-store STORE   where the cookies are: jar:PATH for a cookies.txt file
+  --cookie-store STORE   where the cookies are: jar[:PATH] for a cookies.txt file,
+                         firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
+                         profile (without a folder: the browser's default profile);
+                         when not given, the store chosen in the window, else the jar
   --cookie-charset NAME  cp932 (the default) or utf-8
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
   --version              the program's name and version
@@ -92,6 +96,13 @@ written: malformed JSON, an unknown board or field, a value of the wrong type or
 0 to 50 writes nothing and exits with 2. Reports like apply.
 )");
 
+constexpr const char* kStores = TrLater(R"(Usage: tessel stores [--json]
+
+Lists the cookie stores found: the cookies.txt jar and each Firefox and Chromium profile, with
+the --cookie-store text that names it, whether it can be written now and, when not, why (the
+browser is running, its database is of an unknown version). The store in use is marked "*".
+)");
+
 constexpr const char* kInit = TrLater(R"(Usage: tessel init
 
 Creates your own board list, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini (by default
@@ -114,6 +125,8 @@ std::string_view HelpText(Command command) {
             return Tr(kExport);
         case Command::kImport:
             return Tr(kImport);
+        case Command::kStores:
+            return Tr(kStores);
         case Command::kInit:
             return Tr(kInit);
         case Command::kNone:

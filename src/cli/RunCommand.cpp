@@ -15,7 +15,8 @@ int RunCommand(const Invocation& invocation, CommandContext& context) {
             return RunExport(invocation, context);
         case Command::kImport:
             return RunImport(invocation, context);
-        case Command::kInit:  // needs no board list and no store: the platform runs it itself
+        case Command::kStores:  // needs no board list: the platform runs it before loading one
+        case Command::kInit:  // needs no board list and no store: the platform runs it too
         case Command::kNone:
             break;
     }
