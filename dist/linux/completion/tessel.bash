@@ -1,7 +1,7 @@
 # bash completion for tessel: its commands, their options, and the board names of the list the
 # command line would use (read through 'tessel list --json').
 
-_tessel_commands="list show apply export import init help"
+_tessel_commands="list show apply export import stores init help"
 
 # The section names of the board list, one a line. $1 is the --board-list value given, if any.
 _tessel_boards() {
@@ -28,7 +28,8 @@ _tessel() {
 
     COMPREPLY=()
     case $prev in
-        --board-list | --cookie-store)
+        --cookie-store) mapfile -t COMPREPLY < <(compgen -W "jar firefox chromium" -- "$cur"); return ;;
+        --board-list)
             compopt -o filenames 2>/dev/null
             mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             return ;;
@@ -40,7 +41,7 @@ _tessel() {
 
     local global="--board-list --cookie-store --cookie-charset --help --version" options=""
     case $command in
-        list) options="--json" ;;
+        list | stores) options="--json" ;;
         show) options="--json --show-password" ;;
         apply) options="--name --mail --home-page --password-stdin --password-prompt --view-count
                         --download-count --order --unread --all" ;;
