@@ -35,8 +35,9 @@ struct StartupServices {
     MainWindowFactory& windows;
 };
 
-// Start-up and the board registry. Main loads the board list beside the executable (named after
-// it, with ".ini") and opens the main window, or tells the user that the list could not be loaded.
+// Start-up and the board registry. Main loads the board list (beside the executable, named after
+// it with ".ini", or where SearchBoardList finds one) and opens the main window, or tells the user
+// that the list could not be loaded.
 class mdlMain {
   public:
     // boardListOverride replaces the board list beside the executable (the --board-list option).
