@@ -21,6 +21,8 @@ done
 
 bin/TesselCustom --version | grep -q '^TesselCustom Ver\.' || fail "TesselCustom --version"
 bin/tessel --version | grep -q '^tessel (TesselCustom)' || fail "tessel --version"
+LANG=ja_JP.UTF-8 LANGUAGE= LC_ALL= bin/tessel --help | grep -q '^使い方' ||
+    fail "tessel does not find its catalog under its own prefix"
 
 # No list anywhere: an empty one, and every place looked is named.
 export XDG_CONFIG_HOME="$work/config" XDG_CONFIG_DIRS="$work/system" HOME="$work" LANG=C.UTF-8
