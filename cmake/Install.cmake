@@ -34,15 +34,18 @@ foreach(size 16 24 32 48 64 128 256)
         DESTINATION ${tessel_icons}/${size}x${size}/apps RENAME ${TESSEL_APP_ID}.png)
 endforeach()
 
-# The man pages name the installed files, so they are made when installing: a package is
-# installed under its own prefix, not the one the build was configured with.
+# The man pages name the installed files, so they are made when installing, straight into their
+# place: a package is installed under its own prefix, not the one the build was configured with,
+# and two installs at once (to two prefixes) must not share a file in the build folder.
 foreach(page tessel TesselCustom)
     install(CODE "
         set(PROJECT_VERSION ${PROJECT_VERSION})
         set(CMAKE_INSTALL_FULL_DATADIR \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR})
         set(CMAKE_INSTALL_FULL_DOCDIR \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DOCDIR})
-        configure_file(${tessel_linux}/man/${page}.1.in ${tessel_generated}/${page}.1 @ONLY)")
-    install(FILES ${tessel_generated}/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+        set(tessel_page \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}/man1/${page}.1\")
+        message(STATUS \"Installing: \${tessel_page}\")
+        configure_file(${tessel_linux}/man/${page}.1.in \${tessel_page} @ONLY)
+        list(APPEND CMAKE_INSTALL_MANIFEST_FILES \${tessel_page})")
 endforeach()
 
 install(FILES ${tessel_linux}/completion/tessel.bash
