@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/HelpDocument.h"
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "app/mdlExecuteLite.h"
@@ -154,8 +155,7 @@ void frmMain::mnuFileExit_Click() {
 }
 
 void frmMain::mnuHelpHelp_Click() {
-    const std::string readme =
-        mdlApp::GetAppPath(application_.Services().executable) + "ReadMe.txt";
+    const std::string readme = HelpDocumentPath(application_);
     if (mdlExecuteLite::ExecuteLite(shell_, readme, std::nullopt, "open") == 0) {
         ShowMessage(messages::WithReason(messages::kHelpFailed, readme));
     }

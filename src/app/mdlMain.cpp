@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/BoardListSearch.h"
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "board/BoardMode.h"
@@ -25,7 +26,17 @@ bool mdlMain::Main() {
 std::string mdlMain::BoardListPath() const {
     if (boardListOverride_)
         return *boardListOverride_;
+    if (places_ != nullptr) {
+        const BoardListSearch search = FindBoardList(services_.executable, *places_);
+        return search.found.value_or(search.looked.front());
+    }
     return mdlApp::GetAppPath(services_.executable) + services_.executable.BaseName() + ".ini";
+}
+
+std::vector<std::string> mdlMain::PlacesToLook() const {
+    if (places_ == nullptr || boardListOverride_)
+        return {BoardListPath()};
+    return FindBoardList(services_.executable, *places_).looked;
 }
 
 bool mdlMain::LoadBBSList() {
@@ -34,6 +45,7 @@ bool mdlMain::LoadBBSList() {
     loadFailure_.clear();
     boardListMissing_ = false;
     const std::string path = BoardListPath();
+    looked_ = PlacesToLook();
     try {
         CIniFile ini(services_.profile);
         ini.Load(path);
@@ -90,7 +102,10 @@ std::string mdlMain::UnknownModeReason(const std::string& section, const std::st
 std::string mdlMain::LoadNote() const {
     if (!boardListMissing_)
         return {};
-    return "掲示板一覧 " + BoardListPath() + " がないため、一覧は空です";
+    std::string places;
+    for (const std::string& place : looked_)
+        places += (places.empty() ? "" : "、") + place;
+    return "掲示板一覧がないため、一覧は空です（探した場所: " + places + "）";
 }
 
 }  // namespace tessel

@@ -4,7 +4,9 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "app/AppPlaces.h"
 #include "app/BoardList.h"
 #include "app/ExecutableInfo.h"
 #include "app/MessageBoxHost.h"
@@ -33,14 +35,20 @@ struct StartupServices {
     MainWindowFactory& windows;
 };
 
-// Start-up and the board registry. Main loads the board list beside the executable (named after
-// it, with ".ini") and opens the main window, or tells the user that the list could not be loaded.
+// Start-up and the board registry. Main loads the board list (beside the executable, named after
+// it with ".ini", or where SearchBoardList finds one) and opens the main window, or tells the user
+// that the list could not be loaded.
 class mdlMain {
   public:
     // boardListOverride replaces the board list beside the executable (the --board-list option).
     explicit mdlMain(StartupServices services,
                      std::optional<std::string> boardListOverride = std::nullopt)
         : services_(services), boardListOverride_(std::move(boardListOverride)) {}
+
+    // Looks for the board list beyond the executable's directory too: the user's and the system's
+    // configuration folders. Without this only the list beside the executable is read.
+    void SearchBoardList(AppPlaces& places) { places_ = &places; }
+    AppPlaces* Places() { return places_; }
 
     // Returns true when the main window was opened.
     bool Main();
@@ -53,8 +61,8 @@ class mdlMain {
     // Why the last LoadBBSList failed: the board list's path and what is wrong with it, one line.
     const std::string& LoadFailure() const { return loadFailure_; }
 
-    // Whether the last LoadBBSList found no board list beside the executable (an empty list, not a
-    // failure), and a note saying where it looked; empty when the list was there.
+    // Whether the last LoadBBSList found no board list (an empty list, not a failure), and a note
+    // naming every place it looked; empty when the list was there.
     bool BoardListMissing() const { return boardListMissing_; }
     std::string LoadNote() const;
 
@@ -64,12 +72,18 @@ class mdlMain {
     // The registry; null before Main and after ReleaseBBSList.
     BoardList* BBSList() { return m_BBSList.get(); }
 
+    // The board list read: the one found, or when none was, the first place looked.
     std::string BoardListPath() const;
+    // Every place the last LoadBBSList looked for the board list, in order.
+    const std::vector<std::string>& PlacesLooked() const { return looked_; }
     StartupServices& Services() { return services_; }
 
   private:
     StartupServices services_;
     std::optional<std::string> boardListOverride_;
+    AppPlaces* places_ = nullptr;
+    std::vector<std::string> looked_;
+    std::vector<std::string> PlacesToLook() const;
     bool Failed(const std::string& path, const std::string& cause);
     static std::string UnknownModeReason(const std::string& section, const std::string& keyword);
 

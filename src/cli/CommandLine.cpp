@@ -11,6 +11,7 @@ namespace {
 constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"list", Command::kList},     {"show", Command::kShow},     {"apply", Command::kApply},
     {"export", Command::kExport}, {"import", Command::kImport}, {"stores", Command::kStores},
+    {"init", Command::kInit},
 };
 
 bool LooksLikeOption(const std::string& arg) {
@@ -105,7 +106,7 @@ class Parser {
         const std::size_t count = invocation_.operands.size();
         switch (invocation_.command) {
             case Command::kNone:
-                return Tr("a command is needed: list, show, apply, export, import or stores");
+                return Tr("a command is needed: list, show, apply, export, import, stores or init");
             case Command::kList:
                 return count == 0 ? "" : Tr("list takes no operands");
             case Command::kShow:
@@ -118,6 +119,8 @@ class Parser {
                 return count == 1 ? "" : Tr("import needs exactly one file (- for standard input)");
             case Command::kStores:
                 return count == 0 ? "" : Tr("stores takes no operands");
+            case Command::kInit:
+                return count == 0 ? "" : Tr("init takes no operands");
         }
         return {};
     }

@@ -17,12 +17,15 @@ Commands:
   export    boards' preferences as JSON
   import    write preferences from a JSON file made by export
   stores    the cookie stores found on this computer and whether they can be written now
+  init      create your own board list from the sample, to edit
 
 A BOARD is a position in the list (1 is the first), a section name (in any letter case) or a
 nickname.
 
 Options, before or after the command:
-  --board-list FILE      the board list instead of TesselCustom.ini beside the program
+  --board-list FILE      the board list to use instead of the first found of: TesselCustom.ini
+                         beside the program, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini,
+                         and TesselCustom/TesselCustom.ini under each of $XDG_CONFIG_DIRS
   --cookie-store STORE   where the cookies are: jar[:PATH] for a cookies.txt file,
                          firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
                          profile (without a folder: the browser's default profile);
@@ -100,6 +103,14 @@ the --cookie-store text that names it, whether it can be written now and, when n
 browser is running, its database is of an unknown version). The store in use is marked "*".
 )");
 
+constexpr const char* kInit = TrLater(R"(Usage: tessel init
+
+Creates your own board list, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini (by default
+~/.config/TesselCustom/TesselCustom.ini), or the file given with --board-list, as a copy of the
+sample installed with TesselCustom, and prints its path. Add your boards to it with a text
+editor. A file that is already there is never replaced: init then exits with 1.
+)");
+
 }  // namespace
 
 std::string_view HelpText(Command command) {
@@ -116,6 +127,8 @@ std::string_view HelpText(Command command) {
             return Tr(kImport);
         case Command::kStores:
             return Tr(kStores);
+        case Command::kInit:
+            return Tr(kInit);
         case Command::kNone:
             break;
     }

@@ -15,7 +15,9 @@ int RunCommand(const Invocation& invocation, CommandContext& context) {
             return RunExport(invocation, context);
         case Command::kImport:
             return RunImport(invocation, context);
-        case Command::kStores:  // needs no board list: the platform runs it before loading one
+        // These need no board list, and init no store: the platform runs them before loading.
+        case Command::kStores:
+        case Command::kInit:
         case Command::kNone:
             break;
     }

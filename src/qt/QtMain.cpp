@@ -19,11 +19,13 @@
 #include "cookies/ChosenCookieStore.h"
 #include "posix/CookieStoreChooser.h"
 #include "posix/PlatformOptions.h"
+#include "posix/PosixAppPlaces.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/RememberedCookieStore.h"
 #include "posix/SystemClock.h"
 #include "posix/XdgOpenShell.h"
+#include "qt/DesktopIntegration.h"
 #include "qt/QtMessageBox.h"
 #include "qt/QtWindowFactory.h"
 
@@ -167,6 +169,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication qt(argc, argv);  // takes Qt's own options out of argv
+    tessel::JoinDesktop(qt);
     QFont font = QApplication::font();
     font.setFamilies(
         {QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP"), font.family()});
@@ -197,6 +200,8 @@ int main(int argc, char** argv) {
                                     QString::fromStdString(tessel::DescribeCookieStore(options)));
     tessel::mdlMain application({profile, store, clock, executable, messages, windows},
                                 options.boardList);
+    tessel::PosixAppPlaces places(executable.Directory());
+    application.SearchBoardList(places);
     if (!application.Main())
         return 0;
     if (windows.Window() != nullptr)

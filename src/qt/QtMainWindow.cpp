@@ -229,7 +229,7 @@ void QtMainWindow::BuildOptionGroups() {
 }
 
 void QtMainWindow::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    QMenu* file = file_ = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     // "Alt+F4" only names the system's close key; the item has no shortcut of its own.
     file->addAction(QStringLiteral("終了(&X)\tAlt+F4"), this,
                     [this] { logic_->mnuFileExit_Click(); });

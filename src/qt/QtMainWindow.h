@@ -48,6 +48,8 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QPushButton* UpdateButton() const { return cmdUpdate_; }
     QGroupBox* SettingFrame() const { return fraSetting_; }
     QLabel* StatusLabel() const { return status_; }
+    // The file menu, for commands joined from outside (they go above its exit command).
+    QMenu* FileMenu() const { return file_; }
 
     // Marks every row of the board list, or none.
     void MarkAllRows(bool marked);
@@ -113,6 +115,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QMenu* mnuStore_ = nullptr;
     StoreMenuSource storeSource_;
     std::function<void(std::size_t)> chooseStore_;
+    QMenu* file_ = nullptr;
     TypingLimit* passwordLimit_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;

@@ -84,6 +84,7 @@ TEST(CommandLineTest, HelpWinsOverWhatFollows) {
         {{"-h"}, Command::kNone},
         {{"help"}, Command::kNone},
         {{"help", "import"}, Command::kImport},
+        {{"init", "--help"}, Command::kInit},
         {{"--help", "export"}, Command::kExport},
         {{"apply", "--help", "--view-count", "99"}, Command::kApply},
         {{"show", "-h"}, Command::kShow},
@@ -131,6 +132,8 @@ TEST(CommandLineTest, UsageErrorsSayWhatIsWrong) {
         {{"apply", "--all", "--password-stdin", "--password-prompt"}, "give only one of"},
         {{"export", "--all", "1"}, "give boards or --all, not both"},
         {{"import"}, "import needs exactly one file"},
+        {{"init", "x.ini"}, "init takes no operands"},
+        {{"init", "--json"}, "--json is not an option of 'init'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);

@@ -166,11 +166,16 @@ TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
 TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
     window->SetStatusText("理由");
     const QList<QLabel*> labels = window->statusBar()->findChildren<QLabel*>();
-    ASSERT_EQ(labels.size(), 2);
+    ASSERT_EQ(labels.size(), 3);  // the cookie store, the board list in use, the status
+    QStringList texts;
     for (const QLabel* label : labels) {
         EXPECT_TRUE(label->isEnabled());
         EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+        texts << label->toolTip();
     }
+    EXPECT_TRUE(
+        texts.contains(QString::fromStdString("掲示板一覧: " + dir.File("TesselCustom.ini"))))
+        << texts.join('|').toStdString();
     EXPECT_EQ(window->StatusLabel()->text(), "理由");
 }
 

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <clocale>
+#include <string>
+#include <utility>
 
 #include "cli/Translate.h"
 
@@ -25,8 +27,17 @@ void InitTranslations(const std::string& executableDirectory) {
     // that every file format here is written in.
     std::setlocale(LC_MESSAGES, "");
     std::setlocale(LC_CTYPE, "");
-    const std::string besideBuild = executableDirectory + "/locale";
-    bindtextdomain(kDomain, IsDirectory(besideBuild) ? besideBuild.c_str() : TESSEL_LOCALE_DIR);
+    // A build's catalog beside it, an installed copy's under its own prefix wherever that is (an
+    // unpacked package), then the configured place.
+    std::string directory = TESSEL_LOCALE_DIR;
+    for (std::string candidate :
+         {executableDirectory + "/locale", executableDirectory + "/" TESSEL_LOCALE_FROM_BINDIR}) {
+        if (IsDirectory(candidate)) {
+            directory = std::move(candidate);
+            break;
+        }
+    }
+    bindtextdomain(kDomain, directory.c_str());
     bind_textdomain_codeset(kDomain, "UTF-8");  // all of tessel's text is UTF-8
 }
 

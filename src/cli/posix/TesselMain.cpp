@@ -24,6 +24,7 @@
 #include "cli/posix/TerminalPassword.h"
 #include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
+#include "posix/PosixAppPlaces.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/RememberedCookieStore.h"
@@ -107,13 +108,20 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
     NoWindow window;
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
+    PosixAppPlaces places(self.Directory());
+    application.SearchBoardList(places);
     if (!application.LoadBBSList()) {
         cli::Diagnose(std::cerr, messages::kLoadFailed, application.LoadFailure());
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
-        cli::Diagnose(std::cerr, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
-                                           {application.BoardListPath()}));
+        std::string looked;
+        for (const std::string& place : application.PlacesLooked())
+            looked += (looked.empty() ? "" : ", ") + place;
+        cli::Diagnose(std::cerr,
+                      cli::Fill(cli::Tr("no board list in %s; the list is empty ('tessel init' "
+                                        "creates one)"),
+                                {looked}));
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
@@ -148,6 +156,11 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
                   << mdlApp::GetVersionString(self, true) << '\n'
                   << version.legalCopyright << '\n';
         return cli::kExitOk;
+    }
+    if (parsed.invocation.command == cli::Command::kInit) {
+        ProcExecutable self;
+        PosixAppPlaces places(self.Directory());
+        return cli::RunInit(places, options.boardList, std::cout, std::cerr);
     }
     return Run(parsed.invocation, options, rawErr);
 }

@@ -1,0 +1,25 @@
+# CPack on Linux: `cpack` in the build folder makes a Debian package.
+set(CPACK_PACKAGE_NAME tesselcustom)
+set(CPACK_PACKAGE_VENDOR "TesselCustom developers")
+set(CPACK_PACKAGE_CONTACT "TesselCustom developers <tesselcustom@example.jp>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Set your preferences on many Japanese bulletin boards at once")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION web)
+# The summary line comes first; CPack indents the lines of the long description.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "TesselCustom reads a list of bulletin boards, shows one board's\n\
+preferences cookie (name, mail, home page, password, posts per page, display\n\
+order) and writes one set of preferences as the cookie of every marked board,\n\
+straight into the browser's cookie store. The command tessel does the same\n\
+from a shell.")
+# The libraries linked come from dpkg-shlibdeps; what is loaded at run time is named here:
+# Qt's platform plugins, a Japanese font for the window, and xdg-utils for opening files.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk, xdg-utils, qt6-translations-l10n")
+include(CPack)

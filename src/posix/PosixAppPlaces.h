@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+#include "app/AppPlaces.h"
+
+namespace tessel {
+
+// The application's places on Linux: the process environment, the file system, and the sample
+// and help installed with the program (found relative to the executable first, so that a copy
+// installed under any prefix or unpacked from a package finds its own).
+class PosixAppPlaces : public AppPlaces {
+  public:
+    explicit PosixAppPlaces(std::string executableDirectory)
+        : executableDirectory_(std::move(executableDirectory)) {}
+
+    std::string Environment(const std::string& name) override;
+    bool Exists(const std::string& path) override;
+    std::string SampleBoardList() override;
+    std::string InstalledHelp() override;
+    std::string CopyToNewFile(const std::string& from, const std::string& to) override;
+
+  private:
+    std::string FirstThere(const std::string& relative, const std::string& absolute);
+    std::string executableDirectory_;
+};
+
+}  // namespace tessel
