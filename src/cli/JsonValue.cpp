@@ -45,6 +45,18 @@ std::optional<std::int64_t> JsonValue::AsInteger() const {
     return value;
 }
 
+JsonValue::JsonValue() = default;
+JsonValue::JsonValue(const JsonValue&) = default;
+JsonValue::JsonValue(JsonValue&&) noexcept = default;
+JsonValue& JsonValue::operator=(const JsonValue&) = default;
+JsonValue& JsonValue::operator=(JsonValue&&) noexcept = default;
+JsonValue::~JsonValue() = default;
+JsonValue::JsonValue(Kind kind) : kind_(kind) {}
+
+void JsonValue::Push(JsonValue item) {
+    items_.push_back(std::move(item));
+}
+
 void JsonValue::Add(std::string key, JsonValue value) {
     members_.push_back({std::move(key), std::move(value)});
 }

@@ -16,7 +16,14 @@ class JsonValue {
   public:
     enum class Kind { kNull, kBool, kNumber, kString, kArray, kObject };
 
-    JsonValue() = default;
+    // Defined where JsonMember is complete, which the vector of members needs.
+    JsonValue();
+    JsonValue(const JsonValue&);
+    JsonValue(JsonValue&&) noexcept;
+    JsonValue& operator=(const JsonValue&);
+    JsonValue& operator=(JsonValue&&) noexcept;
+    ~JsonValue();
+
     static JsonValue Bool(bool value);
     static JsonValue Integer(std::int64_t value);
     static JsonValue NumberText(std::string text);
@@ -37,11 +44,11 @@ class JsonValue {
 
     const std::vector<JsonValue>& Items() const { return items_; }
     const std::vector<JsonMember>& Members() const { return members_; }
-    void Push(JsonValue item) { items_.push_back(std::move(item)); }
+    void Push(JsonValue item);
     void Add(std::string key, JsonValue value);
 
   private:
-    explicit JsonValue(Kind kind) : kind_(kind) {}
+    explicit JsonValue(Kind kind);
 
     Kind kind_ = Kind::kNull;
     bool flag_ = false;
