@@ -5,3 +5,7 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --workflow --preset linux
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz
+# target for half a minute.
+cmake --workflow --preset asan
+scripts/fuzz.sh 30
