@@ -9,6 +9,7 @@ packages=(
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
     unicode-data gettext locales-all
+    libsqlite3-dev libssl-dev libsecret-1-dev firefox-esr chromium
     clang libclang-rt-dev
 )
 

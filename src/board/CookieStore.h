@@ -16,9 +16,10 @@ class CookieStore {
 
     // The cookie text the store would send with a request to url: entries "name=value" joined by
     // "; ". An empty text when no cookie applies; nullopt when the store could not be read. name is
-    // the cookie the caller looks for (empty for none): when such a cookie is stored for url but
-    // cannot be given back (a character set it was not written in, a secure cookie on http), the
-    // text leaves it out and LastFailure says so with kUnreadable.
+    // the cookie the caller looks for (empty for none), and a store may leave cookies of other
+    // names out; when that cookie is stored for url but cannot be given back (a character set it
+    // was not written in, a secure cookie on http), the text leaves it out and LastFailure says so
+    // with kUnreadable.
     virtual std::optional<std::string> InternetGetCookie(const std::string& url,
                                                          const std::string& name) = 0;
 

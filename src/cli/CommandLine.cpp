@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"list", Command::kList},     {"show", Command::kShow},     {"apply", Command::kApply},
-    {"export", Command::kExport}, {"import", Command::kImport},
+    {"export", Command::kExport}, {"import", Command::kImport}, {"stores", Command::kStores},
 };
 
 bool LooksLikeOption(const std::string& arg) {
@@ -105,7 +105,7 @@ class Parser {
         const std::size_t count = invocation_.operands.size();
         switch (invocation_.command) {
             case Command::kNone:
-                return Tr("a command is needed: list, show, apply, export or import");
+                return Tr("a command is needed: list, show, apply, export, import or stores");
             case Command::kList:
                 return count == 0 ? "" : Tr("list takes no operands");
             case Command::kShow:
@@ -116,6 +116,8 @@ class Parser {
                 return invocation_.all && count > 0 ? Tr("give boards or --all, not both") : "";
             case Command::kImport:
                 return count == 1 ? "" : Tr("import needs exactly one file (- for standard input)");
+            case Command::kStores:
+                return count == 0 ? "" : Tr("stores takes no operands");
         }
         return {};
     }

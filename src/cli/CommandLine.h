@@ -9,7 +9,7 @@
 
 namespace tessel::cli {
 
-enum class Command { kNone, kList, kShow, kApply, kExport, kImport };
+enum class Command { kNone, kList, kShow, kApply, kExport, kImport, kStores };
 
 enum class PasswordSource { kNone, kStdin, kPrompt };
 

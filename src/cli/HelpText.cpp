@@ -16,13 +16,17 @@ Commands:
   apply     write preferences to boards, as the window's update command does
   export    boards' preferences as JSON
   import    write preferences from a JSON file made by export
+  stores    the cookie stores found on this computer and whether they can be written now
 
 A BOARD is a position in the list (1 is the first), a section name (in any letter case) or a
 nickname.
 
 Options, before or after the command:
   --board-list FILE      the board list instead of TesselCustom.ini beside the program
-  --cookie-store STORE   where the cookies are: jar:PATH for a cookies.txt file
+  --cookie-store STORE   where the cookies are: jar[:PATH] for a cookies.txt file,
+                         firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
+                         profile (without a folder: the browser's default profile);
+                         when not given, the store chosen in the window, else the jar
   --cookie-charset NAME  cp932 (the default) or utf-8
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
   --version              the program's name and version
@@ -89,6 +93,13 @@ written: malformed JSON, an unknown board or field, a value of the wrong type or
 0 to 50 writes nothing and exits with 2. Reports like apply.
 )");
 
+constexpr const char* kStores = TrLater(R"(Usage: tessel stores [--json]
+
+Lists the cookie stores found: the cookies.txt jar and each Firefox and Chromium profile, with
+the --cookie-store text that names it, whether it can be written now and, when not, why (the
+browser is running, its database is of an unknown version). The store in use is marked "*".
+)");
+
 }  // namespace
 
 std::string_view HelpText(Command command) {
@@ -103,6 +114,8 @@ std::string_view HelpText(Command command) {
             return Tr(kExport);
         case Command::kImport:
             return Tr(kImport);
+        case Command::kStores:
+            return Tr(kStores);
         case Command::kNone:
             break;
     }

@@ -15,6 +15,7 @@ int RunCommand(const Invocation& invocation, CommandContext& context) {
             return RunExport(invocation, context);
         case Command::kImport:
             return RunImport(invocation, context);
+        case Command::kStores:  // needs no board list: the platform runs it before loading one
         case Command::kNone:
             break;
     }

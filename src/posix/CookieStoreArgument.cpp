@@ -7,21 +7,42 @@
 
 namespace tessel {
 
+namespace {
+
+constexpr std::pair<std::string_view, CookieStoreLocation::Kind> kKinds[] = {
+    {"jar", CookieStoreLocation::Kind::kJar},
+    {"firefox", CookieStoreLocation::Kind::kFirefox},
+    {"chromium", CookieStoreLocation::Kind::kChromium},
+};
+
+}  // namespace
+
 CookieStoreChoice ParseCookieStoreArgument(std::string_view text) {
     const std::size_t colon = text.find(':');
-    if (colon == std::string_view::npos || colon == 0) {
-        return {std::nullopt,
-                "cookie store \"" + std::string(text) + "\" has no kind: write it as jar:PATH"};
-    }
     const std::string_view kind = text.substr(0, colon);
-    const std::string_view rest = text.substr(colon + 1);
-    if (!EqualsIgnoreCase(kind, "jar")) {
-        return {std::nullopt, "cookie store kind \"" + std::string(kind) +
-                                  "\" is not supported yet: use jar:PATH"};
+    for (const auto& [name, known] : kKinds) {
+        if (!EqualsIgnoreCase(kind, name))
+            continue;
+        if (colon != std::string_view::npos && colon + 1 == text.size()) {
+            return {std::nullopt, "cookie store " + std::string(text) +
+                                      " needs a path after the colon, or none at all"};
+        }
+        const std::string path =
+            colon == std::string_view::npos ? std::string() : std::string(text.substr(colon + 1));
+        return {CookieStoreLocation{known, path}, {}};
     }
-    if (rest.empty())
-        return {std::nullopt, "cookie store jar: needs a file path, as jar:PATH"};
-    return {CookieStoreLocation{CookieStoreLocation::Kind::kJar, std::string(rest)}, {}};
+    return {std::nullopt, "unknown cookie store \"" + std::string(text) +
+                              "\": use jar[:PATH], firefox[:PROFILE_DIR] or "
+                              "chromium[:USER_DATA_DIR]"};
+}
+
+std::string FormatCookieStoreArgument(const CookieStoreLocation& location) {
+    std::string text;
+    for (const auto& [name, known] : kKinds) {
+        if (known == location.kind)
+            text = name;
+    }
+    return location.path.empty() ? text : text + ":" + location.path;
 }
 
 std::string DefaultCookieJarPath(const Environment& environment) {

@@ -7,12 +7,20 @@
 
 namespace tessel {
 
-// Where the cookies go, as named on the command line: "jar:PATH" for a Netscape cookies.txt jar.
+// Where the cookies go, as named on the command line: "jar[:PATH]" for a Netscape cookies.txt
+// jar, "firefox[:PROFILE_DIR]" for a Firefox profile, "chromium[:USER_DATA_DIR]" for a Chromium
+// one (a profile folder inside it, such as "Profile 1", also serves). Without a path: the
+// default jar, or the reader's default profile of the browser.
 struct CookieStoreLocation {
-    enum class Kind { kJar };
+    enum class Kind { kJar, kFirefox, kChromium };
     Kind kind = Kind::kJar;
-    std::string path;
+    std::string path;  // empty for the default
+
+    friend bool operator==(const CookieStoreLocation&, const CookieStoreLocation&) = default;
 };
+
+// The text that names location on the command line, which ParseCookieStoreArgument reads back.
+std::string FormatCookieStoreArgument(const CookieStoreLocation& location);
 
 struct CookieStoreChoice {
     std::optional<CookieStoreLocation> location;

@@ -12,11 +12,12 @@
 #include "board/CookieDate.h"
 #include "board/CookieText.h"
 #include "cookies/CookieUrl.h"
+#include "cookies/CookieVisibility.h"
+#include "cookies/SetCookieData.h"
 #include "posix/AtomicFile.h"
 #include "posix/ErrorText.h"
 #include "posix/PrivateDirectory.h"
 #include "posix/ReadFile.h"
-#include "posix/SetCookieData.h"
 
 namespace tessel {
 namespace {
@@ -58,6 +59,21 @@ bool LooksLikeJar(std::string_view bytes) {
 std::size_t SequenceLength(char lead) {
     const auto byte = static_cast<unsigned char>(lead);
     return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+}
+
+// The paths a cookie must have to path-match requestPath: "/" and every prefix of it that ends
+// before or at a "/", and the whole path.
+std::vector<std::string_view> CandidatePaths(std::string_view requestPath) {
+    std::vector<std::string_view> paths;
+    for (std::size_t slash = requestPath.find('/'); slash != std::string_view::npos;
+         slash = requestPath.find('/', slash + 1)) {
+        if (slash > 0)
+            paths.push_back(requestPath.substr(0, slash));
+        paths.push_back(requestPath.substr(0, slash + 1));
+    }
+    if (paths.empty() || paths.back().size() != requestPath.size())
+        paths.push_back(requestPath);
+    return paths;
 }
 
 std::string CharsetName(CookieCharset charset) {
@@ -185,6 +201,44 @@ std::optional<std::string> NetscapeCookieJar::Encode(std::string_view text) {
     return std::nullopt;
 }
 
+std::vector<StoredCookie> NetscapeCookieJar::Candidates(const CookieUrl& address,
+                                                        std::string_view name) {
+    std::vector<CookieJarDocument::LineIndex> lines;
+    for (const std::string_view domain : DomainsAbove(address.host)) {
+        if (name.empty()) {
+            for (const CookieJarDocument::LineIndex line : document_->CookiesOf(domain))
+                lines.push_back(line);
+            continue;
+        }
+        // A read that names its cookie looks up only that cookie's lines, so that it costs what
+        // its own cookies cost however many others the host has.
+        for (const std::string_view path : CandidatePaths(address.path)) {
+            for (const CookieJarDocument::LineIndex line :
+                 document_->LinesWithKey(domain, path, name)) {
+                lines.push_back(line);
+            }
+        }
+    }
+    std::vector<StoredCookie> cookies;
+    cookies.reserve(lines.size());
+    for (const CookieJarDocument::LineIndex line : lines) {
+        const std::optional<CookieJarEntry> entry = document_->Cookie(line);
+        StoredCookie cookie;
+        cookie.name = entry->name;
+        cookie.value = entry->value;
+        cookie.domain = LowerAscii(entry->domain);
+        cookie.hostOnly = !entry->includeSubdomains;
+        cookie.path = entry->path;
+        cookie.secure = entry->secure;
+        cookie.httpOnly = entry->httpOnly;
+        if (entry->expires != 0)
+            cookie.expires = entry->expires;
+        cookie.creation = line;  // file order stands for the order of creation
+        cookies.push_back(std::move(cookie));
+    }
+    return cookies;
+}
+
 std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::string& url,
                                                                 const std::string& wanted) {
     // A batch holds the jar locked and its pending cookies in memory: reads see those.
@@ -196,60 +250,37 @@ std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::strin
     if (!address)
         return std::string();
     const std::string wantedBytes = converter_.FromUtf8(wanted).value_or(std::string());
-
-    struct Match {
-        std::size_t pathLength;
-        CookieJarDocument::LineIndex line;
-        std::string text;
-    };
-    std::vector<Match> matches;
     const std::int64_t now = Now();
-    // The cookies that can reach a host are those of the host and of each domain above it.
-    for (std::size_t start = 0; start != std::string::npos;) {
-        const std::string_view domain = std::string_view(address->host).substr(start);
-        for (const CookieJarDocument::LineIndex line : document_->CookiesOf(domain)) {
-            const std::optional<CookieJarEntry> entry = document_->Cookie(line);
-            const bool domainMatch =
-                entry->includeSubdomains ? DomainMatches(address->host, domain) : start == 0;
-            if (!domainMatch || !PathMatches(address->path, entry->path) ||
-                (entry->expires != 0 && entry->expires <= now)) {
-                continue;
-            }
-            const bool isWanted = !wantedBytes.empty() && entry->name == wantedBytes;
-            if (entry->secure && !address->secure) {
-                if (isWanted) {
-                    Fail(CookieFailureKind::kUnreadable,
-                         "保存されているクッキーは https 専用 (Secure) のため、この http の"
-                         "アドレスでは読めません");
-                }
-                continue;
-            }
-            const std::optional<std::string> name = Decode(entry->name);
-            const std::optional<std::string> value = Decode(entry->value);
-            if (!name || !value) {
-                if (isWanted) {
-                    Fail(CookieFailureKind::kUnreadable,
-                         "保存されているクッキーが " + CharsetName(charset_) +
-                             " ではない文字コードで書かれているため読めません"
-                             "（--cookie-charset を変えると読めるかもしれません）");
-                }
-                continue;
-            }
-            matches.push_back({entry->path.size(), line, *name + "=" + *value});
-        }
-        start = address->host.find('.', start);
-        if (start != std::string::npos)
-            ++start;
-    }
+    const std::vector<StoredCookie> cookies = Candidates(*address, wantedBytes);
 
-    std::sort(matches.begin(), matches.end(), [](const Match& a, const Match& b) {
-        return a.pathLength != b.pathLength ? a.pathLength > b.pathLength : a.line < b.line;
-    });
+    // The cookie asked for may be there but not go with this request: say so, rather than let it
+    // look absent (a write would then replace it).
+    CookieUrl overHttps = *address;
+    overHttps.secure = true;
+    for (const StoredCookie& cookie : cookies) {
+        if (!wantedBytes.empty() && cookie.name == wantedBytes && cookie.secure &&
+            !address->secure && CookieReaches(overHttps, cookie, now)) {
+            Fail(CookieFailureKind::kUnreadable,
+                 "保存されているクッキーは https 専用 (Secure) のため、この http の"
+                 "アドレスでは読めません");
+        }
+    }
     std::string text;
-    for (const Match& match : matches) {
+    for (const StoredCookie* cookie : CookiesFor(*address, cookies, now)) {
+        const std::optional<std::string> name = Decode(cookie->name);
+        const std::optional<std::string> value = Decode(cookie->value);
+        if (!name || !value) {
+            if (!wantedBytes.empty() && cookie->name == wantedBytes) {
+                Fail(CookieFailureKind::kUnreadable,
+                     "保存されているクッキーが " + CharsetName(charset_) +
+                         " ではない文字コードで書かれているため読めません"
+                         "（--cookie-charset を変えると読めるかもしれません）");
+            }
+            continue;
+        }
         if (!text.empty())
             text += "; ";
-        text += match.text;
+        text += *name + "=" + *value;
     }
     return text;
 }

@@ -6,9 +6,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "board/Clock.h"
 #include "board/CookieStore.h"
+#include "cookies/CookieUrl.h"
+#include "cookies/StoredCookie.h"
 #include "posix/CodePage.h"
 #include "posix/CookieCharset.h"
 #include "posix/CookieJarDocument.h"
@@ -70,6 +73,9 @@ class NetscapeCookieJar : public CookieStore {
     bool LockAndLoad();
     bool Store();
     bool FailBatch();  // a write in a batch that could not begin
+    // The cookies stored for address's host and the domains above it; only those called name
+    // when a name is given (in the jar's character set).
+    std::vector<StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
     std::optional<std::string> Decode(std::string_view bytes);
     std::optional<std::string> Encode(std::string_view text);
     std::int64_t Now();

@@ -1,5 +1,8 @@
 #include "posix/PlatformOptions.h"
 
+#include <cstdlib>
+
+#include "posix/LinuxBrowserStores.h"
 #include "posix/NetscapeCookieJar.h"
 
 namespace tessel {
@@ -25,7 +28,12 @@ OptionMatch MatchValued(std::string_view name, int argc, char** argv, int& index
 }
 
 std::string JarPath(const PlatformOptions& options) {
-    return options.cookieStore ? options.cookieStore->path : DefaultCookieJarPath();
+    return options.cookieStore && !options.cookieStore->path.empty() ? options.cookieStore->path
+                                                                     : DefaultCookieJarPath();
+}
+
+const char* GetEnvironment(const char* name) {
+    return std::getenv(name);
 }
 
 }  // namespace
@@ -70,6 +78,9 @@ OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOption
 
 std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
                                              std::string& error, std::function<void()> lockNotice) {
+    if (options.cookieStore && options.cookieStore->kind != CookieStoreLocation::Kind::kJar)
+        return OpenBrowserStore(*options.cookieStore, clock, options.charset, GetEnvironment,
+                                error);
     const std::string path = JarPath(options);
     if (path.empty()) {
         error = "no place for the cookie jar: set HOME or XDG_DATA_HOME, or give --cookie-store";
@@ -81,7 +92,12 @@ std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clo
 }
 
 std::string DescribeCookieStore(const PlatformOptions& options) {
-    return "cookies.txt: " + JarPath(options);
+    if (!options.cookieStore || options.cookieStore->kind == CookieStoreLocation::Kind::kJar)
+        return "cookies.txt: " + JarPath(options);
+    const bool firefox = options.cookieStore->kind == CookieStoreLocation::Kind::kFirefox;
+    const std::string& path = options.cookieStore->path;
+    return std::string(firefox ? "Firefox: " : "Chromium: ") +
+           (path.empty() ? std::string("既定のプロファイル") : path);
 }
 
 }  // namespace tessel

@@ -15,7 +15,8 @@ namespace tessel {
 
 // The options every TesselCustom program takes on Linux, wherever they stand on its command line:
 //   --board-list FILE        the board list instead of the one beside the executable
-//   --cookie-store WHERE     where cookies go ("jar:PATH"); the default jar when absent
+//   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
+//                            chromium[:USER_DATA_DIR]; the default jar when absent
 //   --cookie-charset NAME    "cp932" (the default) or "utf-8"
 // Each also takes the form --option=value.
 struct PlatformOptions {

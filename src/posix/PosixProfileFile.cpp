@@ -139,7 +139,26 @@ const CachedSections* PosixProfileFile::Load(const std::string& fileName) {
     return sections;
 }
 
+void PosixProfileFile::BeginSnapshot() {
+    std::lock_guard lock(mutex_);
+    if (snapshots_++ == 0)
+        checkedName_.clear();  // the first read of a snapshot checks its file
+}
+
+void PosixProfileFile::EndSnapshot() {
+    std::lock_guard lock(mutex_);
+    --snapshots_;
+}
+
 const CachedSections* PosixProfileFile::LoadSections(const std::string& fileName) {
+    if (snapshots_ > 0 && last_ && lastName_ == fileName && checkedName_ == fileName)
+        return last_.get();
+    const CachedSections* sections = CheckedSections(fileName);
+    checkedName_ = snapshots_ > 0 && sections ? fileName : std::string();
+    return sections;
+}
+
+const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileName) {
     struct stat status {};
     if (stat(fileName.c_str(), &status) != 0) {
         Forget(fileName);

@@ -30,12 +30,15 @@ class PosixProfileFile : public ProfileFile {
                                            const std::string& fileName) override;
     bool WritePrivateProfileSection(const std::string& section, const std::string& block,
                                     const std::string& fileName) override;
+    void BeginSnapshot() override;
+    void EndSnapshot() override;
 
   private:
     // The sections of fileName as it is now; null when it cannot be read. Valid until the next
     // call of Load or Forget (all of which happen under mutex_).
     const CachedSections* Load(const std::string& fileName);  // and sets LastFailure
     const CachedSections* LoadSections(const std::string& fileName);
+    const CachedSections* CheckedSections(const std::string& fileName);
     void Remember(const std::string& fileName, std::shared_ptr<const CachedSections> sections);
     void Forget(const std::string& fileName);
 
@@ -44,6 +47,8 @@ class PosixProfileFile : public ProfileFile {
     // The file read last: a board list is read section after section, so most calls name it again.
     std::string lastName_;
     std::shared_ptr<const CachedSections> last_;
+    int snapshots_ = 0;         // open snapshot scopes
+    std::string checkedName_;  // the file a snapshot has checked: read from last_ unchecked
 };
 
 }  // namespace tessel

@@ -10,13 +10,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
+#include "cookies/ChosenCookieStore.h"
+#include "posix/CookieStoreChooser.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
+#include "posix/RememberedCookieStore.h"
 #include "posix/SystemClock.h"
 #include "posix/XdgOpenShell.h"
 #include "qt/QtMessageBox.h"
@@ -25,7 +30,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "使い方: TesselCustom [--board-list FILE] [--cookie-store jar:PATH] "
+    "使い方: TesselCustom [--board-list FILE] "
+    "[--cookie-store jar[:PATH]|firefox[:PROFILE_DIR]|chromium[:USER_DATA_DIR]] "
     "[--cookie-charset cp932|utf-8] [--help] [--version]\n";
 
 bool Set(const char* name) {
@@ -98,6 +104,56 @@ int ExitCode(Parsed parsed) {
     return parsed == Parsed::kDone ? 0 : 2;
 }
 
+const char* GetEnvironment(const char* name) {
+    return std::getenv(name);
+}
+
+// The store named on the command line, else the one chosen in an earlier run, else the jar. A
+// remembered store that is gone gives way to the jar; a named one that cannot be opened is an
+// error.
+std::unique_ptr<tessel::CookieStore> OpenChosenStore(tessel::PlatformOptions& options,
+                                                     tessel::Clock& clock, std::string& error) {
+    if (!options.cookieStore) {
+        options.cookieStore = tessel::LoadRememberedCookieStore(GetEnvironment);
+        if (auto store = tessel::OpenCookieStore(options, clock, error))
+            return store;
+        options.cookieStore.reset();
+    }
+    return tessel::OpenCookieStore(options, clock, error);
+}
+
+QString MenuText(const tessel::FoundStore& found) {
+    constexpr const char* kKinds[] = {"cookies.txt", "Firefox", "Chromium"};
+    QString text = QString::fromUtf8(kKinds[static_cast<int>(found.location.kind)]);
+    if (!found.name.empty())
+        text += QStringLiteral("（%1）").arg(QString::fromStdString(found.name));
+    text += QStringLiteral("  ") + QString::fromStdString(found.location.path);
+    if (!found.writable)
+        text += QStringLiteral(" — 書き込み不可: ") + QString::fromStdString(found.reason);
+    return text;
+}
+
+// Lets the window's menu switch the store, with the status bar following.
+void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& chooser) {
+    auto found = std::make_shared<std::vector<tessel::FoundStore>>();
+    window.SetStoreMenu(
+        [&chooser, found] {
+            *found = chooser.Stores();
+            std::vector<tessel::QtMainWindow::StoreMenuItem> items;
+            for (const tessel::FoundStore& store : *found)
+                items.push_back({MenuText(store), chooser.IsCurrent(store)});
+            return items;
+        },
+        [&window, &chooser, found](std::size_t index) {
+            std::string error;
+            const bool chosen = chooser.Choose(found->at(index), error);
+            window.SetStoreDescription(QString::fromStdString(chooser.Description()));
+            if (!error.empty())
+                window.ShowMessage(chosen ? error : "保存先を開けません: " + error, "TesselCustom",
+                                   tessel::MessageIcon::kNone);
+        });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,11 +178,13 @@ int main(int argc, char** argv) {
 
     tessel::SystemClock clock;
     std::string error;
-    std::unique_ptr<tessel::CookieStore> store = tessel::OpenCookieStore(options, clock, error);
-    if (!store) {
+    std::unique_ptr<tessel::CookieStore> opened = OpenChosenStore(options, clock, error);
+    if (!opened) {
         std::fprintf(stderr, "TesselCustom: %s\n", error.c_str());
         return 2;
     }
+    tessel::ChosenCookieStore store(std::move(opened));
+    tessel::CookieStoreChooser chooser(store, clock, options, GetEnvironment);
     tessel::PosixProfileFile profile;
     tessel::ProcExecutable executable;
     tessel::QtMessageBox messages;
@@ -137,10 +195,12 @@ int main(int argc, char** argv) {
         });
     tessel::QtWindowFactory windows(shell,
                                     QString::fromStdString(tessel::DescribeCookieStore(options)));
-    tessel::mdlMain application({profile, *store, clock, executable, messages, windows},
+    tessel::mdlMain application({profile, store, clock, executable, messages, windows},
                                 options.boardList);
     if (!application.Main())
         return 0;
+    if (windows.Window() != nullptr)
+        ConnectStoreMenu(*windows.Window(), chooser);
     ReportStartupWhenPainted(windows.Window());
     return QApplication::exec();
 }

@@ -116,13 +116,13 @@ void QtMainWindow::Attach(frmMain& logic) {
 
 // Readable and selectable, so that a path or a reason can be copied from it.
 void QtMainWindow::BuildStatusBar(const QString& storeDescription) {
-    auto* store = new QLabel(storeDescription, this);
+    store_ = new QLabel(storeDescription, this);
     status_ = new QLabel(this);
-    for (QLabel* label : {store, status_}) {
+    for (QLabel* label : {store_, status_}) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         label->setFocusPolicy(Qt::NoFocus);  // out of the tab order: it holds no input
     }
-    statusBar()->addWidget(store);
+    statusBar()->addWidget(store_);
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
 }
@@ -233,12 +233,37 @@ void QtMainWindow::BuildMenus() {
     // "Alt+F4" only names the system's close key; the item has no shortcut of its own.
     file->addAction(QStringLiteral("終了(&X)\tAlt+F4"), this,
                     [this] { logic_->mnuFileExit_Click(); });
+    mnuStore_ = menuBar()->addMenu(QStringLiteral("クッキーの保存先(&S)"));
+    mnuStore_->menuAction()->setVisible(false);
+    connect(mnuStore_, &QMenu::aboutToShow, this, [this] { FillStoreMenu(); });
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->addAction(QStringLiteral("ヘルプ(&H)..."), QKeySequence(Qt::Key_F1), this,
                     [this] { logic_->mnuHelpHelp_Click(); });
     help->addSeparator();
     help->addAction(QStringLiteral("バージョン情報(&A)..."), this,
                     [this] { logic_->mnuHelpVerInfo_Click(); });
+}
+
+void QtMainWindow::SetStoreMenu(StoreMenuSource source, std::function<void(std::size_t)> choose) {
+    storeSource_ = std::move(source);
+    chooseStore_ = std::move(choose);
+    mnuStore_->menuAction()->setVisible(true);
+}
+
+void QtMainWindow::FillStoreMenu() {
+    mnuStore_->clear();
+    if (!storeSource_)
+        return;
+    const std::vector<StoreMenuItem> items = storeSource_();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        QAction* action = mnuStore_->addAction(items[i].text, this, [this, i] { chooseStore_(i); });
+        action->setCheckable(true);
+        action->setChecked(items[i].current);
+    }
+}
+
+void QtMainWindow::SetStoreDescription(const QString& text) {
+    store_->setText(text);
 }
 
 void QtMainWindow::SetFocusOrder() {

@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/MainWindowView.h"
 
@@ -11,6 +12,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -50,6 +52,18 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     // Marks every row of the board list, or none.
     void MarkAllRows(bool marked);
 
+    // The menu of cookie stores, filled from source each time it opens; choose gets the index of
+    // the item picked. Without it the menu stays hidden.
+    struct StoreMenuItem {
+        QString text;
+        bool current = false;
+    };
+    using StoreMenuSource = std::function<std::vector<StoreMenuItem>()>;
+    void SetStoreMenu(StoreMenuSource source, std::function<void(std::size_t)> choose);
+    QMenu* StoreMenu() const { return mnuStore_; }
+    // The status bar's note of the store in use.
+    void SetStoreDescription(const QString& text);
+
     // MainWindowView
     void ShowMessage(const std::string& text, const std::string& caption,
                      MessageIcon icon) override;
@@ -80,6 +94,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     void BuildPreferenceFields();
     void BuildOptionGroups();
     void BuildMenus();
+    void FillStoreMenu();
     void SetFocusOrder();
 
     QLabel* lblBBSList_ = nullptr;
@@ -94,6 +109,10 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     std::array<QRadioButton*, 2> optNoReadView_{};
     QPushButton* cmdUpdate_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* store_ = nullptr;
+    QMenu* mnuStore_ = nullptr;
+    StoreMenuSource storeSource_;
+    std::function<void(std::size_t)> chooseStore_;
     TypingLimit* passwordLimit_ = nullptr;
     frmMain* logic_ = nullptr;
     MessageHook messageHook_;

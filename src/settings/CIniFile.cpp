@@ -78,6 +78,8 @@ bool CIniFile::Load(const std::string& IniFileName) {
     keyNamesStale_ = false;
     currentPosition_.reset();
 
+    // The file is checked once for the whole load, not once for every section read.
+    const ProfileSnapshot snapshot(profile_);
     // A copy: reading the sections reuses the buffer.
     const std::string list(ReadGrowing(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
         return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);

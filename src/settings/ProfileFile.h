@@ -35,6 +35,13 @@ class ProfileFile {
     virtual bool WritePrivateProfileSection(const std::string& section, const std::string& block,
                                             const std::string& fileName) = 0;
 
+    // Reads between BeginSnapshot and the matching EndSnapshot may take a file as it was at the
+    // first of them, so that a whole load (a read per section) checks the file once instead of at
+    // every read; outside a snapshot every read sees the file as it is. Writes are not affected.
+    // Implementations whose platform functions keep their own cache need do nothing.
+    virtual void BeginSnapshot() {}
+    virtual void EndSnapshot() {}
+
     // Why the file of the last call could not be used (a few words of Japanese naming the cause),
     // or empty when it could, or when it simply does not exist. Every call sets it.
     const std::string& LastFailure() const { return lastFailure_; }
@@ -50,6 +57,18 @@ class ProfileFile {
   private:
     std::string lastFailure_;
     bool lastFileMissing_ = false;
+};
+
+// Holds a profile-file snapshot for the life of a scope.
+class ProfileSnapshot {
+  public:
+    explicit ProfileSnapshot(ProfileFile& profile) : profile_(profile) { profile_.BeginSnapshot(); }
+    ~ProfileSnapshot() { profile_.EndSnapshot(); }
+    ProfileSnapshot(const ProfileSnapshot&) = delete;
+    ProfileSnapshot& operator=(const ProfileSnapshot&) = delete;
+
+  private:
+    ProfileFile& profile_;
 };
 
 }  // namespace tessel

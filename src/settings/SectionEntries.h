@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace tessel {
 
@@ -59,9 +60,17 @@ class SectionEntries {
     }
     std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
     std::optional<std::size_t> OffsetOf(std::string_view key) const;
+    void BuildIndex() const;
+
+    // A section of a few keys is searched by walking it; past kIndexedFrom keys an index of the
+    // folded keys keeps adding and finding a key constant-time, so a section of many keys loads in
+    // linear time. A removal shifts the entries after it, so it drops the index, to be built anew.
+    static constexpr std::size_t kIndexedFrom = 16;
 
     std::string packed_;
     std::size_t count_ = 0;
+    mutable std::unordered_map<std::string, std::size_t> index_;  // folded key -> offset
+    mutable bool indexed_ = false;
 };
 
 }  // namespace tessel

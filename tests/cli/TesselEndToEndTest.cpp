@@ -253,7 +253,7 @@ TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
              ": セクション [a] の mode「Ferno」は知らない掲示板の種類です"},
         {{"list", "--board-list", dir.File("missing.ini")},
          dir.File("missing.ini") + ": 見つかりません"},
-        {{"list", "--cookie-store", "tin:x"}, "cookie store kind \"tin\""},
+        {{"list", "--cookie-store", "tin:x"}, "unknown cookie store \"tin:x\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "cookies/CookieUrl.h"
-#include "posix/CookieDateParser.h"
-#include "posix/SetCookieData.h"
+#include "cookies/CookieDateParser.h"
+#include "cookies/SetCookieData.h"
 
 namespace tessel {
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <string>
 
 #include "posix/CookieCharset.h"
@@ -9,30 +10,34 @@
 namespace tessel {
 namespace {
 
-TEST(CookieStoreArgumentTest, NamesAJarOrSaysWhatIsWrong) {
+TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
+    using Kind = CookieStoreLocation::Kind;
     const struct {
         const char* text;
-        const char* path;       // nullptr when the text is refused
+        std::optional<CookieStoreLocation> location;  // empty when the text is refused
         const char* errorPart;  // a piece of the message that points at the mistake
     } cases[] = {
-        {"jar:/home/taro/cookies.txt", "/home/taro/cookies.txt", ""},
-        {"JAR:relative/c.txt", "relative/c.txt", ""},
-        {"jar:C:x", "C:x", ""},  // only the first colon separates the kind
-        {"jar:", nullptr, "needs a file path"},
-        {"firefox:default", nullptr, "\"firefox\" is not supported"},
-        {"chromium:", nullptr, "\"chromium\" is not supported"},
-        {"/home/taro/cookies.txt", nullptr, "jar:PATH"},
-        {":x", nullptr, "jar:PATH"},
+        {"jar:/home/taro/cookies.txt", CookieStoreLocation{Kind::kJar, "/home/taro/cookies.txt"},
+         ""},
+        {"JAR:relative/c.txt", CookieStoreLocation{Kind::kJar, "relative/c.txt"}, ""},
+        {"jar:C:x", CookieStoreLocation{Kind::kJar, "C:x"}, ""},  // the first colon separates
+        {"jar", CookieStoreLocation{Kind::kJar, ""}, ""},
+        {"firefox", CookieStoreLocation{Kind::kFirefox, ""}, ""},
+        {"Firefox:/p/x.default", CookieStoreLocation{Kind::kFirefox, "/p/x.default"}, ""},
+        {"chromium:/c", CookieStoreLocation{Kind::kChromium, "/c"}, ""},
+        {"jar:", std::nullopt, "needs a path after the colon"},
+        {"chromium:", std::nullopt, "needs a path after the colon"},
+        {"/home/taro/cookies.txt", std::nullopt, "jar[:PATH]"},
+        {"edge:x", std::nullopt, "unknown cookie store"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const CookieStoreChoice choice = ParseCookieStoreArgument(c.text);
-        if (c.path == nullptr) {
-            EXPECT_FALSE(choice.location);
-            EXPECT_NE(choice.error.find(c.errorPart), std::string::npos) << choice.error;
-        } else {
-            ASSERT_TRUE(choice.location) << choice.error;
-            EXPECT_EQ(choice.location->path, c.path);
+        EXPECT_EQ(choice.location, c.location);
+        EXPECT_NE(choice.error.find(c.errorPart), std::string::npos) << choice.error;
+        if (c.location) {
+            EXPECT_EQ(ParseCookieStoreArgument(FormatCookieStoreArgument(*c.location)).location,
+                      c.location);
         }
     }
 }

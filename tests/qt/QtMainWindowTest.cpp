@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -261,6 +262,31 @@ TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
     }
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(app.BBSList(), nullptr);
+}
+
+TEST_F(QtMainWindowTest, StoreMenuListsTheStoresAndPassesOnTheChoice) {
+    std::size_t chosen = 99;
+    window->SetStoreMenu(
+        [] {
+            return std::vector<QtMainWindow::StoreMenuItem>{{"cookies.txt", true},
+                                                            {"Firefox（default）", false}};
+        },
+        [&](std::size_t index) {
+            chosen = index;
+            window->SetStoreDescription("Firefox: /p");
+        });
+    QMenu* menu = window->StoreMenu();
+    EXPECT_EQ(menu->title(), "クッキーの保存先(&S)");
+    emit menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_TRUE(menu->actions()[0]->isChecked());
+    EXPECT_FALSE(menu->actions()[1]->isChecked());
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(chosen, 1u);
+    bool described = false;
+    for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
+        described = described || label->text() == "Firefox: /p";
+    EXPECT_TRUE(described);
 }
 
 TEST_F(QtMainWindowTest, SavesAScreenshotForPeopleToLookAt) {

@@ -2,6 +2,7 @@
 // portable; this file only joins them to the Linux platform and the terminal.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -16,13 +17,16 @@
 #include "cli/Diagnostic.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
+#include "cli/StoresCommand.h"
 #include "cli/TerminalSafeText.h"
 #include "cli/UsageError.h"
 #include "cli/posix/GettextTranslate.h"
 #include "cli/posix/TerminalPassword.h"
+#include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
+#include "posix/RememberedCookieStore.h"
 #include "posix/SystemClock.h"
 
 namespace tessel {
@@ -52,7 +56,31 @@ cli::ForeignOption FromMatch(OptionMatch match) {
     return cli::ForeignOption::kNotOurs;
 }
 
-int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::ostream& rawErr) {
+const char* GetEnvironment(const char* name) {
+    return std::getenv(name);
+}
+
+int RunStores(const cli::Invocation& invocation, const PlatformOptions& options) {
+    SystemClock clock;
+    std::vector<cli::StoreListing> listings;
+    for (const FoundStore& found : FindCookieStores(clock, options.charset, GetEnvironment)) {
+        constexpr const char* kKinds[] = {"jar", "firefox", "chromium"};
+        listings.push_back({FormatCookieStoreArgument(found.location),
+                            kKinds[static_cast<int>(found.location.kind)], found.name, found.path,
+                            found.isDefault, IsChosenStore(found, options.cookieStore),
+                            found.writable, found.reason});
+    }
+    return cli::RunStores(invocation, listings, std::cout);
+}
+
+int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream& rawErr) {
+    // Without --cookie-store, the store chosen in the window, so that both work on the same
+    // cookies.
+    const bool remembered = !options.cookieStore;
+    if (remembered)
+        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
+    if (invocation.command == cli::Command::kStores)
+        return RunStores(invocation, options);
     SystemClock clock;
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
@@ -64,6 +92,12 @@ int Run(const cli::Invocation& invocation, const PlatformOptions& options, std::
     });
     if (!store) {
         cli::Diagnose(std::cerr, error);
+        if (remembered && options.cookieStore) {
+            cli::Diagnose(std::cerr,
+                          cli::Fill(cli::Tr("the store chosen in the window, %s, cannot be used: "
+                                            "give --cookie-store"),
+                                    {FormatCookieStoreArgument(*options.cookieStore)}));
+        }
         return cli::kExitUsage;
     }
     PosixProfileFile profile;

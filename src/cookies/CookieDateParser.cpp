@@ -1,4 +1,4 @@
-#include "posix/CookieDateParser.h"
+#include "cookies/CookieDateParser.h"
 
 #include <array>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "posix/SetCookieData.h"
+#include "cookies/SetCookieData.h"
 
-#include "posix/CookieDateParser.h"
+#include "cookies/CookieDateParser.h"
 #include "settings/TextCase.h"
 
 namespace tessel {

@@ -1,0 +1,43 @@
+#include "cookies/ChosenCookieStore.h"
+
+namespace tessel {
+
+void ChosenCookieStore::Relay() {
+    const CookieFailure& failure = store_->LastFailure();
+    if (failure)
+        Fail(failure.kind, failure.reason, failure.character);
+    else
+        Succeed();
+}
+
+std::optional<std::string> ChosenCookieStore::InternetGetCookie(const std::string& url,
+                                                                const std::string& name) {
+    std::optional<std::string> text = store_->InternetGetCookie(url, name);
+    Relay();
+    return text;
+}
+
+bool ChosenCookieStore::InternetSetCookie(const std::string& url, const std::string& name,
+                                          const std::string& data) {
+    const bool stored = store_->InternetSetCookie(url, name, data);
+    Relay();
+    return stored;
+}
+
+void ChosenCookieStore::BeginWrites() {
+    store_->BeginWrites();
+    Relay();
+}
+
+bool ChosenCookieStore::CommitWrites() {
+    const bool stored = store_->CommitWrites();
+    Relay();
+    return stored;
+}
+
+void ChosenCookieStore::CancelWrites() {
+    store_->CancelWrites();
+    Relay();
+}
+
+}  // namespace tessel

@@ -1,0 +1,55 @@
+#include "posix/LinuxBrowserStores.h"
+
+#include "cookies/ChromiumCookieStore.h"
+#include "cookies/FirefoxCookieStore.h"
+#include "posix/BrowserProfileLocks.h"
+#include "posix/CharsetCookieCodec.h"
+#include "posix/ChromiumCipher.h"
+#include "posix/SecretServiceKey.h"
+
+namespace tessel {
+namespace {
+
+// The parts a store refers to, constructed before it (they come first among the bases).
+struct FirefoxParts {
+    explicit FirefoxParts(const std::string& profile) : lock(profile) {}
+    FirefoxProfileLock lock;
+};
+
+class LinuxFirefoxStore : private FirefoxParts, public FirefoxCookieStore {
+  public:
+    LinuxFirefoxStore(const BrowserPaths& paths, Clock& clock, CookieCharset charset)
+        : FirefoxParts(paths.lockDirectory),
+          FirefoxCookieStore(paths.database, clock, lock, charset == CookieCharset::kUtf8) {}
+};
+
+struct ChromiumParts {
+    ChromiumParts(const std::string& userData, CookieCharset charset)
+        : lock(userData), cipher(ChromiumKeyringPassword), codec(charset) {}
+    ChromiumProfileLock lock;
+    ChromiumCipher cipher;
+    CharsetCookieCodec codec;
+};
+
+class LinuxChromiumStore : private ChromiumParts, public ChromiumCookieStore {
+  public:
+    LinuxChromiumStore(const BrowserPaths& paths, Clock& clock, CookieCharset charset)
+        : ChromiumParts(paths.lockDirectory, charset),
+          ChromiumCookieStore(paths.database, clock, lock, cipher, codec) {}
+};
+
+}  // namespace
+
+std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& location,
+                                                     Clock& clock, CookieCharset charset,
+                                                     const Environment& environment,
+                                                     std::string& error) {
+    const std::optional<BrowserPaths> paths = ResolveBrowserPaths(location, environment, error);
+    if (!paths)
+        return nullptr;
+    if (location.kind == CookieStoreLocation::Kind::kFirefox)
+        return std::make_unique<LinuxFirefoxStore>(*paths, clock, charset);
+    return std::make_unique<LinuxChromiumStore>(*paths, clock, charset);
+}
+
+}  // namespace tessel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "board/Clock.h"
+#include "cookies/BrowserCookieStore.h"
+#include "posix/BrowserProfiles.h"
+#include "posix/CookieCharset.h"
+
+namespace tessel {
+
+// The Firefox or Chromium store of location with this computer's lock, keyring and character set.
+// Null with error set when the profile or its database is not there.
+std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& location,
+                                                     Clock& clock, CookieCharset charset,
+                                                     const Environment& environment,
+                                                     std::string& error);
+
+}  // namespace tessel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "posix/CookieStoreArgument.h"
+
+namespace tessel {
+
+// The cookie store the reader last chose in the window, kept between runs as one line in the
+// --cookie-store form in $XDG_CONFIG_HOME/<product>/cookie-store (~/.config when that is unset).
+std::string RememberedCookieStorePath(const Environment& environment);
+
+// Empty when nothing was chosen yet or the file does not name a store.
+std::optional<CookieStoreLocation> LoadRememberedCookieStore(const Environment& environment);
+
+// False when the file could not be written.
+bool RememberCookieStore(const CookieStoreLocation& location, const Environment& environment);
+
+}  // namespace tessel

@@ -1,0 +1,72 @@
+#include "BrowserDatabases.h"
+
+#include <gtest/gtest.h>
+
+namespace tessel::testing {
+
+void CreateFirefoxDatabase(const std::string& path, int version) {
+    TestDatabase database(path);
+    database.Exec("PRAGMA journal_mode = WAL");
+    database.Exec(
+        "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT NOT NULL "
+        "DEFAULT '', name TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER, lastAccessed "
+        "INTEGER, creationTime INTEGER, isSecure INTEGER, isHttpOnly INTEGER, inBrowserElement "
+        "INTEGER DEFAULT 0, sameSite INTEGER DEFAULT 0, schemeMap INTEGER DEFAULT 0, "
+        "isPartitionedAttributeSet INTEGER DEFAULT 0, updateTime INTEGER, CONSTRAINT moz_uniqueid "
+        "UNIQUE (name, host, path, originAttributes))");
+    database.Exec("PRAGMA user_version = " + std::to_string(version));
+}
+
+void CreateChromiumDatabase(const std::string& path, int version) {
+    TestDatabase database(path);
+    database.Exec(
+        "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value "
+        "LONGVARCHAR)");
+    database.Exec("INSERT INTO meta VALUES ('mmap_status', '-1'), ('version', '" +
+                  std::to_string(version) + "'), ('last_compatible_version', '24')");
+    database.Exec(
+        "CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,"
+        "top_frame_site_key TEXT NOT NULL,name TEXT NOT NULL,value TEXT NOT NULL,encrypted_value "
+        "BLOB NOT NULL,path TEXT NOT NULL,expires_utc INTEGER NOT NULL,is_secure INTEGER NOT "
+        "NULL,is_httponly INTEGER NOT NULL,last_access_utc INTEGER NOT NULL,has_expires INTEGER "
+        "NOT NULL,is_persistent INTEGER NOT NULL,priority INTEGER NOT NULL,samesite INTEGER NOT "
+        "NULL,source_scheme INTEGER NOT NULL,source_port INTEGER NOT NULL,last_update_utc "
+        "INTEGER NOT NULL,source_type INTEGER NOT NULL,has_cross_site_ancestor INTEGER NOT NULL)");
+    database.Exec(
+        "CREATE UNIQUE INDEX cookies_unique_index ON cookies(host_key, top_frame_site_key, "
+        "has_cross_site_ancestor, name, path, source_scheme, source_port)");
+}
+
+TestDatabase::TestDatabase(const std::string& path) {
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db_), SQLITE_OK) << path;
+}
+
+TestDatabase::~TestDatabase() {
+    sqlite3_close(db_);
+}
+
+void TestDatabase::Exec(const std::string& sql) {
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
+        << sql << ": " << (message ? message : "");
+    sqlite3_free(message);
+}
+
+std::vector<std::vector<std::string>> TestDatabase::Rows(const std::string& sql) {
+    std::vector<std::vector<std::string>> rows;
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
+    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+        std::vector<std::string>& row = rows.emplace_back();
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            const auto* text = static_cast<const char*>(sqlite3_column_blob(statement, i));
+            row.emplace_back(text ? std::string(text, static_cast<std::size_t>(
+                                                          sqlite3_column_bytes(statement, i)))
+                                  : std::string());
+        }
+    }
+    sqlite3_finalize(statement);
+    return rows;
+}
+
+}  // namespace tessel::testing

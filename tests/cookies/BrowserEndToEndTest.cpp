@@ -1,0 +1,256 @@
+// The stores against the real browsers: a cookie written by the program must reach the web site
+// when the browser next visits it, next to the site's own cookies, and a cookie the browser
+// stored from the site must read back through tessel. Each browser runs headless, kept off the
+// network, against a site on 127.0.0.1.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "TesselProcess.h"
+#include "posix/LinuxBrowserStores.h"
+#include "posix/SystemClock.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace tessel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Starts argv[0] (found on PATH) with its output in log, and returns its process.
+pid_t Start(const std::vector<std::string>& words, const std::string& log) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<std::string> copy = words;
+    std::vector<char*> argv;
+    for (std::string& word : copy)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? child : -1;
+}
+
+// Waits for child up to limit; kills it past that. True when it ended by itself.
+bool Finish(pid_t child, std::chrono::seconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child)
+            return true;
+        std::this_thread::sleep_for(50ms);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    return false;
+}
+
+bool OnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::string directories = path != nullptr ? path : "/usr/bin:/bin";
+    for (std::size_t start = 0; start <= directories.size();) {
+        const std::size_t end = std::min(directories.find(':', start), directories.size());
+        if (access((directories.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The site, run by Python for as long as the test lasts.
+class Site {
+  public:
+    explicit Site(const testing::TempDir& dir) : log_(dir.File("requests.log")) {
+        const std::string portFile = dir.File("port");
+        pid_ = Start({"python3", TESSEL_COOKIE_SERVER, log_}, portFile);
+        for (int i = 0; i < 100 && port_ == 0; ++i) {
+            std::this_thread::sleep_for(50ms);
+            std::ifstream(portFile) >> port_;
+        }
+    }
+    ~Site() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    // The Cookie header of the last request for path.
+    std::string CookieSentTo(const std::string& path) const {
+        std::ifstream log(log_, std::ios::binary);
+        std::string line, cookie;
+        while (std::getline(log, line)) {
+            if (line.compare(0, path.size() + 1, path + "\t") == 0)
+                cookie = line.substr(path.size() + 1);
+        }
+        return cookie;
+    }
+    bool Up() const { return port_ != 0; }
+
+  private:
+    std::string log_;
+    pid_t pid_ = -1;
+    int port_ = 0;
+};
+
+struct BrowserCase {
+    const char* program;
+    CookieStoreLocation::Kind kind;
+    CookieCharset charset;
+    const char* charsetName;
+    std::string japaneseBytes;  // how the header carries "名無し"
+};
+
+class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
+  protected:
+    void SetUp() override {
+        if (!OnPath(GetParam().program))
+            GTEST_SKIP() << GetParam().program
+                         << " is not installed (scripts/setup.sh installs it)";
+        ASSERT_TRUE(site.Up()) << "the test site did not start";
+        std::filesystem::create_directories(profile);
+        // Firefox reads user.js at start: no updates, telemetry or remote services.
+        std::ofstream(profile + "/user.js")
+            << "user_pref(\"app.update.enabled\", false);\n"
+               "user_pref(\"app.update.auto\", false);\n"
+               "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
+               "user_pref(\"datareporting.healthreport.uploadEnabled\", false);\n"
+               "user_pref(\"toolkit.telemetry.enabled\", false);\n"
+               "user_pref(\"browser.safebrowsing.update.enabled\", false);\n"
+               "user_pref(\"browser.safebrowsing.downloads.remote.enabled\", false);\n"
+               "user_pref(\"extensions.update.enabled\", false);\n"
+               "user_pref(\"network.captive-portal-service.enabled\", false);\n"
+               "user_pref(\"network.connectivity-service.enabled\", false);\n"
+               "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
+               "user_pref(\"services.settings.server\", \"http://127.0.0.1:9/\");\n";
+    }
+
+    // Lets the browser visit path once and end.
+    void Visit(const std::string& path) {
+        const pid_t browser = Start(Command(path, true), dir.File("browser.log"));
+        ASSERT_GT(browser, 0);
+        ASSERT_TRUE(Finish(browser, 90s))
+            << "the browser did not end: see " << dir.File("browser.log");
+    }
+
+    // The browser's command line for a visit to path; once: it ends after the page is loaded.
+    std::vector<std::string> Command(const std::string& path, bool once) {
+        std::vector<std::string> words;
+        if (GetParam().kind == CookieStoreLocation::Kind::kFirefox) {
+            words = {"firefox-esr", "--headless", "--no-remote", "--profile", profile};
+            if (once)
+                words.insert(words.end(), {"--screenshot", dir.File("shot.png")});
+        } else {
+            words = {"chromium",
+                     "--headless",
+                     "--no-sandbox",
+                     "--disable-gpu",
+                     "--disable-quic",
+                     "--no-first-run",
+                     "--disable-background-networking",
+                     "--disable-component-update",
+                     "--disable-sync",
+                     "--password-store=basic",
+                     "--user-data-dir=" + profile};
+            if (once)
+                words.push_back("--dump-dom");
+        }
+        words.push_back(site.Url(path));
+        return words;
+    }
+
+    CookieStoreLocation Location() const { return {GetParam().kind, profile}; }
+
+    testing::TempDir dir;
+    Site site{dir};
+    std::string profile = dir.File("profile");
+};
+
+TEST_P(BrowserEndToEndTest, CookiesWrittenReachTheSiteAndTheSitesReadBack) {
+    Visit("/set");  // the browser makes its database and keeps the site's own cookie
+
+    SystemClock clock;
+    std::string error;
+    const std::unique_ptr<BrowserCookieStore> store = OpenBrowserStore(
+        Location(), clock, GetParam().charset, [](const char* name) { return std::getenv(name); },
+        error);
+    ASSERT_TRUE(store) << error;
+    const std::string expires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
+    const std::string page = site.Url("/board/index.html");
+    store->BeginWrites();
+    EXPECT_TRUE(store->InternetSetCookie(page, "ascii", "hello" + expires));
+    EXPECT_TRUE(store->InternetSetCookie(page, "jp", "名無し" + expires));
+    ASSERT_TRUE(store->CommitWrites()) << store->LastFailure().reason;
+
+    Visit("/board/index.html");
+    const std::string sent = site.CookieSentTo("/board/index.html");
+    EXPECT_NE(sent.find("ascii=hello"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("jp=" + GetParam().japaneseBytes), std::string::npos) << sent;
+    EXPECT_NE(sent.find("site=kept"), std::string::npos) << sent;
+
+    // The board script sets its cookie in the browser; tessel reads it from there.
+    Visit("/bbs/set");
+    const std::string boards =
+        dir.Write("boards.ini", "[bbs]\nname=テスト\nnickname=t\nurl=" + site.Url("/bbs/bbs.cgi") +
+                                    "\nmode=Ferno-BBS\n");
+    const testing::ProcessResult shown = testing::RunTessel(
+        {"--board-list", boards, "--cookie-store", FormatCookieStoreArgument(Location()),
+         "--cookie-charset", GetParam().charsetName, "show", "1", "--json"},
+        "", dir.Path().string());
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.out.find("taro@example.jp"), std::string::npos) << shown.out << shown.err;
+    // The browser kept the program's cookies through its sessions: none was dropped as unreadable.
+    EXPECT_EQ(store->InternetGetCookie(page, "jp"), "ascii=hello; jp=名無し; site=kept");
+}
+
+// A running browser would write its own cookies back over the program's: the store refuses, and
+// says why, for as long as the browser runs.
+TEST_P(BrowserEndToEndTest, RefusesToWriteWhileTheBrowserRuns) {
+    Visit("/set");
+    SystemClock clock;
+    std::string error;
+    const std::unique_ptr<BrowserCookieStore> store = OpenBrowserStore(
+        Location(), clock, GetParam().charset, [](const char* name) { return std::getenv(name); },
+        error);
+    ASSERT_TRUE(store) << error;
+    ASSERT_TRUE(store->CheckWritable()) << store->LastFailure().reason;
+
+    const pid_t browser = Start(Command("/running", false), dir.File("browser.log"));
+    ASSERT_GT(browser, 0);
+    for (int i = 0; i < 300 && site.CookieSentTo("/running").empty(); ++i)
+        std::this_thread::sleep_for(100ms);
+    const bool writable = store->CheckWritable();
+    const CookieFailure failure = store->LastFailure();
+    kill(browser, SIGTERM);
+    Finish(browser, 30s);
+    EXPECT_FALSE(writable);
+    EXPECT_EQ(failure.kind, CookieFailureKind::kStoreBusy);
+    EXPECT_NE(failure.reason.find("起動中"), std::string::npos) << failure.reason;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Browsers, BrowserEndToEndTest,
+    ::testing::Values(BrowserCase{"firefox-esr", CookieStoreLocation::Kind::kFirefox,
+                                  CookieCharset::kUtf8, "utf-8", "名無し"},
+                      BrowserCase{"chromium", CookieStoreLocation::Kind::kChromium,
+                                  CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"}),
+    [](const auto& param) {
+        return std::string(param.param.program == std::string("chromium") ? "Chromium" : "Firefox");
+    });
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "BrowserDatabases.h"
+#include "cookies/ChromiumCookieStore.h"
+#include "cookies/FirefoxCookieStore.h"
+#include "posix/CharsetCookieCodec.h"
+#include "posix/ChromiumCipher.h"
+#include "support/FakeCookieStore.h"
+#include "support/TempDir.h"
+
+namespace tessel {
+namespace {
+
+using testing::TestDatabase;
+
+const std::string kUrl = "http://bbs.example.jp/cgi-bin/bbs.cgi";
+const std::string kExpires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
+constexpr std::int64_t kExpiresSeconds = 1806829623;
+constexpr std::int64_t kChromiumEpoch = 11644473600;  // seconds from 1601 to 1970
+
+class FakeLock : public BrowserLock {
+  public:
+    std::string InUseReason() override { return reason; }
+    std::string reason;
+};
+
+enum class Browser { kFirefox, kChromium };
+
+// One browser's database and store, and how a test reads the table behind it.
+class BrowserStoreTest : public ::testing::TestWithParam<Browser> {
+  protected:
+    void SetUp() override {
+        if (Firefox()) {
+            path = dir.File("cookies.sqlite");
+            testing::CreateFirefoxDatabase(path);
+        } else {
+            path = dir.File("Cookies");
+            testing::CreateChromiumDatabase(path);
+        }
+        store = Open(CookieCharset::kCp932);
+    }
+
+    bool Firefox() const { return GetParam() == Browser::kFirefox; }
+
+    std::unique_ptr<BrowserCookieStore> Open(CookieCharset charset) {
+        codec = std::make_unique<CharsetCookieCodec>(charset);
+        if (Firefox()) {
+            return std::make_unique<FirefoxCookieStore>(path, clock, lock,
+                                                        charset == CookieCharset::kUtf8);
+        }
+        return std::make_unique<ChromiumCookieStore>(path, clock, lock, cipher, *codec);
+    }
+
+    // host, path, name and expiry (seconds since 1970) of every row, one line each.
+    std::string Table() {
+        TestDatabase database(path);
+        const std::string sql =
+            Firefox() ? "SELECT host, path, name, expiry / 1000 FROM moz_cookies ORDER BY id"
+                      : "SELECT host_key, path, name, expires_utc / 1000000 - " +
+                            std::to_string(kChromiumEpoch) + " FROM cookies ORDER BY rowid";
+        std::string text;
+        for (const auto& row : database.Rows(sql))
+            text += row[0] + " " + row[1] + " " + row[2] + " " + row[3] + "\n";
+        return text;
+    }
+
+    // Adds a cookie as the browser would have stored it.
+    void Insert(const std::string& host, const std::string& cookiePath, const std::string& name,
+                const std::string& value, int created, bool httpOnly = false) {
+        TestDatabase database(path);
+        const std::string flags = httpOnly ? "1" : "0";
+        if (Firefox()) {
+            database.Exec(
+                "INSERT INTO moz_cookies (name, value, host, path, expiry, creationTime, "
+                "isSecure, isHttpOnly) VALUES ('" +
+                name + "', '" + value + "', '" + host + "', '" + cookiePath + "', 1806829623000, " +
+                std::to_string(created) + ", 0, " + flags + ")");
+            return;
+        }
+        database.Exec("INSERT INTO cookies VALUES (" + std::to_string(created) + ", '" + host +
+                      "', '', '" + name + "', '" + value + "', x'', '" + cookiePath +
+                      "', 13451303223000000, 0, " + flags + ", 0, 1, 1, 1, -1, 1, 80, 0, 1, 0)");
+    }
+
+    testing::TempDir dir;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    FakeLock lock;
+    ChromiumCipher cipher{[] { return std::nullopt; }};
+    std::unique_ptr<CharsetCookieCodec> codec;
+    std::string path;
+    std::unique_ptr<BrowserCookieStore> store;
+};
+
+TEST_P(BrowserStoreTest, WritesHostOnlyCookiesAndReadsThemInBrowserOrder) {
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, kUrl, "a,b" + kExpires))
+        << store->LastFailure().reason;
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, kUrl, "c,d" + kExpires));  // replaces it
+    Insert(".example.jp", "/", "domainwide", "1", 1);
+    Insert("other.example.jp", "/", "elsewhere", "2", 2);
+    EXPECT_EQ(Table(), "bbs.example.jp /cgi-bin/ " + kUrl +
+                           " 1806829623\n"
+                           ".example.jp / domainwide 1806829623\n"
+                           "other.example.jp / elsewhere 1806829623\n");
+    EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), kUrl + "=c,d; domainwide=1");
+    EXPECT_EQ(store->InternetGetCookie("http://example.jp/", ""), "domainwide=1");
+}
+
+TEST_P(BrowserStoreTest, BatchIsOneTransaction) {
+    store->BeginWrites();
+    EXPECT_TRUE(store->InternetSetCookie(kUrl, "one", "1" + kExpires));
+    EXPECT_TRUE(store->InternetSetCookie("http://x.example.jp/", "two", "2" + kExpires));
+    EXPECT_EQ(store->InternetGetCookie(kUrl, "one"), "one=1");  // the batch sees its own writes
+    store->CancelWrites();
+    EXPECT_EQ(Table(), "");
+
+    store->BeginWrites();
+    EXPECT_TRUE(store->InternetSetCookie(kUrl, "one", "1" + kExpires));
+    EXPECT_TRUE(store->InternetSetCookie(kUrl, "two", "2" + kExpires));
+    EXPECT_TRUE(store->CommitWrites());
+    EXPECT_EQ(store->InternetGetCookie(kUrl, ""), "one=1; two=2");
+}
+
+TEST_P(BrowserStoreTest, RefusalsLeaveTheDatabaseAsItWas) {
+    Insert("bbs.example.jp", "/cgi-bin/", "guarded", "x", 1, /*httpOnly=*/true);
+    const std::string before = Table();
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::string name, data;
+        CookieFailureKind kind;
+        const char* reasonPart;
+    } cases[] = {
+        {"browser running", [&] { lock.reason = "起動中"; }, "n", "v" + kExpires,
+         CookieFailureKind::kStoreBusy, "起動中"},
+        {"HttpOnly cookie", [] {}, "guarded", "v" + kExpires, CookieFailureKind::kStoreUnusable,
+         "HttpOnly"},
+        {"control character", [] {}, "n", "a\tb" + kExpires, CookieFailureKind::kBadCharacter,
+         "制御文字"},
+        {"session cookie", [] {}, "n", "v", CookieFailureKind::kStoreUnusable, "有効期限"},
+        {"unknown version",
+         [&] {
+             TestDatabase(path).Exec(Firefox()
+                                         ? "PRAGMA user_version = 18"
+                                         : "UPDATE meta SET value = '25' WHERE key = 'version'");
+         },
+         "n", "v" + kExpires, CookieFailureKind::kStoreUnusable, "版 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        EXPECT_FALSE(store->InternetSetCookie(kUrl, c.name, c.data));
+        EXPECT_EQ(store->LastFailure().kind, c.kind);
+        EXPECT_NE(store->LastFailure().reason.find(c.reasonPart), std::string::npos)
+            << store->LastFailure().reason;
+        EXPECT_EQ(Table(), before);
+        lock.reason.clear();
+    }
+    // A database of an unknown version is not read either.
+    EXPECT_FALSE(store->InternetGetCookie(kUrl, ""));
+}
+
+TEST_P(BrowserStoreTest, ExpiredDateRemovesTheCookie) {
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, "n", "v" + kExpires));
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, "n", "v; expires=Thu, 01-Jan-1970 00:00:00 GMT"));
+    EXPECT_EQ(Table(), "");
+}
+
+TEST_P(BrowserStoreTest, JapaneseTextAsEachBrowserCarriesIt) {
+    const std::string japanese = "名無し";
+    const bool stored = store->InternetSetCookie(kUrl, kUrl, japanese + kExpires);
+    if (Firefox()) {
+        // Firefox would turn Shift_JIS bytes into U+FFFD: refused unless UTF-8 was chosen.
+        EXPECT_FALSE(stored);
+        EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kUnencodable);
+        EXPECT_EQ(store->LastFailure().character, "名");
+        store = Open(CookieCharset::kUtf8);
+        ASSERT_TRUE(store->InternetSetCookie(kUrl, kUrl, japanese + kExpires));
+        EXPECT_EQ(TestDatabase(path).Rows("SELECT value FROM moz_cookies")[0][0], japanese);
+    } else {
+        ASSERT_TRUE(stored) << store->LastFailure().reason;
+        const std::string encrypted =
+            TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0];
+        EXPECT_EQ(encrypted.substr(0, 3), "v10");
+        EXPECT_EQ(cipher.Decrypt("bbs.example.jp", encrypted), "\x96\xBC\x96\xB3\x82\xB5");
+    }
+    EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), kUrl + "=" + japanese);
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, BrowserStoreTest,
+                         ::testing::Values(Browser::kFirefox, Browser::kChromium),
+                         [](const auto& param) {
+                             return param.param == Browser::kFirefox ? "Firefox" : "Chromium";
+                         });
+
+}  // namespace
+}  // namespace tessel
