@@ -2,8 +2,8 @@
 // the boards use reads back as the same moment.
 #include "FuzzSupport.h"
 #include "board/CookieDate.h"
-#include "posix/CookieDateParser.h"
-#include "posix/SetCookieData.h"
+#include "cookies/CookieDateParser.h"
+#include "cookies/SetCookieData.h"
 
 using namespace tessel;
 
