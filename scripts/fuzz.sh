@@ -24,7 +24,7 @@ seed() {
     if [ -d "fuzz/seeds/$target" ]; then cp -n fuzz/seeds/"$target"/* "$corpus"/; fi
     case $target in
         profile_fuzz) cp -n tests/data/*.ini "$corpus"/ ;;
-        cookie_jar_fuzz) cp -n tests/data/jar_*.txt "$corpus"/ ;;
+        cookie_jar_fuzz) cp -n tests/data/jar_*.txt tests/data/hostile_jar_*.txt "$corpus"/ ;;
         code_page_fuzz) cp -n tests/data/*.ini "$corpus"/ ;;
     esac
 }
