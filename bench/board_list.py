@@ -3,8 +3,8 @@
 MODES = ["Ferno-BBS", "Ferno-BBS Quill", "Ferno-BBS Harbor"]
 
 
-def write_board_list(path, sections):
-    with open(path, "w", encoding="utf-8", newline="\n") as out:
+def write_board_list(path, sections, encoding="utf-8", newline="\n"):
+    with open(path, "w", encoding=encoding, newline=newline) as out:
         for i in range(sections):
             out.write(f"[board{i}]\n"
                       f"name=雑談掲示板 その{i}（みんなの広場）\n"

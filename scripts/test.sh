@@ -5,6 +5,8 @@ cd "$(dirname "$0")/.."
 
 scripts/setup.sh
 cmake --workflow --preset linux
+# The Windows build, cross-compiled, with its tests under wine.
+cmake --workflow --preset windows
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz
 # target for half a minute.
 cmake --workflow --preset asan

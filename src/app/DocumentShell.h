@@ -19,10 +19,20 @@ struct ExecuteInfo {
     std::int32_t nShow = 0;
 };
 
+// The shell's own names; where the Windows headers already define them (as macros of the same
+// values) they are used as they are.
+#ifndef SEE_MASK_NOCLOSEPROCESS
 inline constexpr std::uint32_t SEE_MASK_NOCLOSEPROCESS = 0x40;
+#endif
+#ifndef SEE_MASK_CONNECTNETDRV
 inline constexpr std::uint32_t SEE_MASK_CONNECTNETDRV = 0x80;
+#endif
+#ifndef SEE_MASK_FLAG_NO_UI
 inline constexpr std::uint32_t SEE_MASK_FLAG_NO_UI = 0x400;
+#endif
+#ifndef SW_SHOWDEFAULT
 inline constexpr std::int32_t SW_SHOWDEFAULT = 10;
+#endif
 // The size of the 8-bit request structure on 32-bit Windows.
 inline constexpr std::uint32_t kExecuteInfoSize = 60;
 

@@ -200,10 +200,11 @@ bool IsCp932Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// How many bytes an undecodable Windows-31J sequence covers. A lead byte takes its trail byte
-// along only when that byte could not start a character itself, so an ASCII character after a
-// stray lead byte survives.
-std::size_t Cp932BadLength(std::string_view rest) {
+// How many bytes an undecodable Windows-31J sequence covers, replaced by U+FFFD. A lead byte
+// takes its trail byte along only when that byte could not start a character itself, so an ASCII
+// character after a stray lead byte survives.
+std::size_t Cp932Replaced(std::string_view rest, std::string& out) {
+    out += kReplacement;
     if (rest.size() >= 2 && IsCp932Lead(Byte(rest, 0))) {
         const unsigned char trail = Byte(rest, 1);
         if (trail >= 0x80 && trail <= 0xFC)
@@ -212,10 +213,37 @@ std::size_t Cp932BadLength(std::string_view rest) {
     return 1;
 }
 
-// Runs iconv over the whole input. A bad sequence either becomes U+FFFD (bad != nullptr, which
-// then says how long it is) or stops the conversion (returns false).
+// What Windows makes of an undecodable Windows-31J sequence (MultiByteToWideChar on code page
+// 932): a lead byte takes the next byte along as its trail whatever that byte is, and the pair
+// reads as the code page's default character U+30FB; the single bytes 0x80, 0xA0 and 0xFD to 0xFF
+// have code points of their own. Appends the text and returns how many bytes it covers.
+std::size_t Cp932Undecodable(std::string_view rest, std::string& out) {
+    const unsigned char lead = Byte(rest, 0);
+    switch (lead) {
+        case 0x80:
+            out += "\xC2\x80";  // U+0080
+            return 1;
+        case 0xA0:
+            out += "\xEF\xA3\xB0";  // U+F8F0
+            return 1;
+        case 0xFD:
+        case 0xFE:
+        case 0xFF:
+            out += "\xEF\xA3";
+            out += static_cast<char>(0xB1 + (lead - 0xFD));  // U+F8F1 to U+F8F3
+            return 1;
+        default:
+            break;
+    }
+    out += "\xE3\x83\xBB";  // U+30FB
+    return (rest.size() >= 2 && IsCp932Lead(lead)) ? 2 : 1;
+}
+
+// Runs iconv over the whole input. A bad sequence either is replaced (bad != nullptr, which
+// appends the replacement and says how many bytes it covers) or stops the conversion (returns
+// false).
 bool RunIconv(iconv_t cd, std::string_view input, std::string& out,
-              std::size_t (*bad)(std::string_view)) {
+              std::size_t (*bad)(std::string_view, std::string&)) {
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
@@ -229,8 +257,7 @@ bool RunIconv(iconv_t cd, std::string_view input, std::string& out,
             continue;
         if (bad == nullptr)
             return false;
-        out += kReplacement;
-        const std::size_t skip = bad(std::string_view(in, inLeft));
+        const std::size_t skip = bad(std::string_view(in, inLeft), out);
         in += skip;
         inLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -290,7 +317,8 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-CodePageConverter::CodePageConverter(Encoding encoding) : encoding_(encoding) {}
+CodePageConverter::CodePageConverter(Encoding encoding, Undecodable undecodable)
+    : encoding_(encoding), undecodable_(undecodable) {}
 
 CodePageConverter::~CodePageConverter() {
     if (toUtf8_ != nullptr)
@@ -343,7 +371,8 @@ std::string CodePageConverter::Cp932ToUtf8(std::string_view bytes) {
         return out;
     }
     out.reserve(bytes.size() * 3 / 2);
-    RunIconv(AsIconv(toUtf8_), bytes, out, Cp932BadLength);
+    RunIconv(AsIconv(toUtf8_), bytes, out,
+             undecodable_ == Undecodable::kAsWindows ? Cp932Undecodable : Cp932Replaced);
     return out;
 }
 

@@ -23,17 +23,23 @@ DetectedEncoding DetectEncoding(std::string_view bytes);
 // True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// What becomes of Windows-31J bytes that do not decode: U+FFFD, which tells them apart from any
+// text, or what MultiByteToWideChar makes of them (U+30FB for a bad pair, taking the byte after a
+// lead byte along whatever it is), which is what the Windows profile functions hand out.
+enum class Undecodable { kReplacementCharacter, kAsWindows };
+
 // Converts between UTF-8 and one encoding. Holds its iconv handles, so one converter serves all
 // lines of a file without reopening them.
 class CodePageConverter {
   public:
-    explicit CodePageConverter(Encoding encoding);
+    explicit CodePageConverter(Encoding encoding,
+                               Undecodable undecodable = Undecodable::kReplacementCharacter);
     ~CodePageConverter();
     CodePageConverter(const CodePageConverter&) = delete;
     CodePageConverter& operator=(const CodePageConverter&) = delete;
 
-    // Never fails: a byte sequence that is not valid in the encoding becomes U+FFFD, and the text
-    // after it is decoded as if the bad sequence were not there.
+    // Never fails: a byte sequence that is not valid in the encoding is replaced (see Undecodable),
+    // and the text after it is decoded as if the bad sequence were not there.
     std::string ToUtf8(std::string_view bytes);
 
     // Empty when text is not valid UTF-8 or holds a character the encoding has no exact code for
@@ -47,6 +53,7 @@ class CodePageConverter {
     std::optional<std::string> Utf8ToCp932(std::string_view text);
 
     Encoding encoding_;
+    Undecodable undecodable_;
     void* toUtf8_ = nullptr;    // iconv_t, opened on first use
     void* fromUtf8_ = nullptr;  // iconv_t, opened on first use
     bool toUtf8Failed_ = false;

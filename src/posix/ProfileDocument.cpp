@@ -28,6 +28,12 @@ std::string_view Trim(std::string_view text) {
     return TrimEnd(TrimStart(text));
 }
 
+// A name, key or value ends at its first NUL: kernel32 takes the line apart first and hands each
+// part on as a NUL-terminated string.
+std::string_view CutAtNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
+
 bool IsAscii(std::string_view bytes) {
     for (char c : bytes) {
         if (static_cast<unsigned char>(c) >= 0x80)
@@ -60,7 +66,7 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch) {
     if (text.front() == '[') {
         const std::size_t close = text.rfind(']');
         if (close != std::string_view::npos) {
-            scratch += Trim(text.substr(1, close - 1));
+            scratch += CutAtNul(Trim(text.substr(1, close - 1)));
             return ProfileLine::Kind::kHeader;
         }
     }
@@ -68,13 +74,14 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch) {
         return ProfileLine::Kind::kComment;
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-        scratch += text;
+        scratch += CutAtNul(text);
     } else {
-        scratch += TrimEnd(text.substr(0, equals));
+        scratch += CutAtNul(TrimEnd(text.substr(0, equals)));
         scratch += '=';
-        scratch += TrimStart(text.substr(equals + 1));
+        scratch += CutAtNul(TrimStart(text.substr(equals + 1)));
     }
-    return ProfileLine::Kind::kText;
+    // A line that is nothing but a NUL and what follows it says nothing.
+    return scratch.empty() ? ProfileLine::Kind::kBlank : ProfileLine::Kind::kText;
 }
 
 // Calls fn(const ScannedLine&) for every line of bytes, in order.
@@ -93,7 +100,7 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
     // A file that is valid UTF-8 throughout needs no conversion: its lines are read in place.
     const bool plainUtf8 = detected.encoding == Encoding::kUtf8 &&
                            (detected.bomSize == 0 || IsValidUtf8(bytes.substr(detected.bomSize)));
-    CodePageConverter converter(detected.encoding);
+    CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
     std::string scratch;
     ScannedLine line;
     std::size_t pos = detected.bomSize;
@@ -101,23 +108,18 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
         line.begin = pos;
         line.terminated = false;
         line.lineEnd = {};
-        std::size_t nul = std::string::npos;
         std::size_t i = pos;
         if (wide) {
             for (; i + unit <= size; i += unit) {
                 const std::uint32_t u = unitAt(i);
                 if (u == '\r' || u == '\n')
                     break;
-                if (u == 0 && nul == std::string::npos)
-                    nul = i;
             }
         } else {
             for (; i < size; ++i) {
                 const char c = bytes[i];
                 if (c == '\r' || c == '\n')
                     break;
-                if (c == '\0' && nul == std::string::npos)
-                    nul = i;
             }
         }
         // A trailing half code unit of a UTF-16 file belongs to the last line.
@@ -131,9 +133,8 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
             }
             line.lineEnd = bytes.substr(contentEnd, line.end - contentEnd);
         }
-        // The text is cut at its first NUL: a NUL cannot pass through the NUL-separated buffers.
-        const std::size_t textEnd = nul == std::string::npos ? contentEnd : nul;
-        const std::string_view raw = bytes.substr(pos, textEnd - pos);
+        // The whole line is classified; its parts are then cut at their NULs (see CutAtNul).
+        const std::string_view raw = bytes.substr(pos, contentEnd - pos);
         line.kind = plainUtf8 ? Classify(raw, scratch) : Classify(converter.ToUtf8(raw), scratch);
         line.text = scratch;
         fn(line);

@@ -1,17 +1,18 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <fstream>
 #include <functional>
 #include <string>
 
 #include "app/mdlMain.h"
-#include "posix/PosixProfileFile.h"
-#include "posix/ProcExecutable.h"
 #include "support/FakeAppHost.h"
 #include "support/FakeCookieStore.h"
+#include "support/PlatformFiles.h"
 #include "support/TempDir.h"
 
 namespace tessel {
@@ -19,13 +20,14 @@ namespace {
 
 const char* kLoadFailure = "設定ファイルをロードできませんでした。";
 
-void WriteFile(const std::string& path, const std::string& bytes) {
+[[maybe_unused]] void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::string Section(const std::string& id, const std::string& mode) {
-    return "[" + id + "]\nname=" + id + "の掲示板\nnickname=" + id +
-           "\nurl=http://bbs.example.jp/" + id + "/bbs.cgi\nmode=" + mode + "\n";
+    return testing::InBoardListEncoding("[" + id + "]\nname=" + id + "の掲示板\nnickname=" + id +
+                                        "\nurl=http://bbs.example.jp/" + id +
+                                        "/bbs.cgi\nmode=" + mode + "\n");
 }
 
 class StartupTest : public ::testing::Test {
@@ -33,7 +35,7 @@ class StartupTest : public ::testing::Test {
     // Starts the program as the executable exeName in the temporary directory.
     bool Start(const std::string& exeName = "TesselCustom",
                std::optional<std::string> boardList = std::nullopt) {
-        executable = std::make_unique<ProcExecutable>(dir.File(exeName));
+        executable = std::make_unique<testing::PlatformExecutable>(dir.File(exeName));
         app = std::make_unique<mdlMain>(
             StartupServices{profile, store, clock, *executable, messages, windows},
             std::move(boardList));
@@ -61,12 +63,12 @@ class StartupTest : public ::testing::Test {
     }
 
     testing::TempDir dir;
-    PosixProfileFile profile;
+    testing::PlatformProfileFile profile;
     testing::FakeCookieStore store;
     testing::FixedClock clock{SystemTime{}};
     testing::RecordingMessages messages;
     testing::FakeWindowFactory windows;
-    std::unique_ptr<ProcExecutable> executable;
+    std::unique_ptr<testing::PlatformExecutable> executable;
     std::unique_ptr<mdlMain> app;
 };
 
@@ -123,6 +125,8 @@ TEST_F(StartupTest, NoBoardListOpensAnEmptyWindowAndSaysWhereItLooked) {
     EXPECT_NE(app->LoadNote().find(dir.File("TesselCustom.ini")), std::string::npos);
 }
 
+// The Linux reader's own checks of a board list's bytes; kernel32 reads what it can.
+#ifndef _WIN32
 TEST_F(StartupTest, ABoardListThatIsThereButUnusableFailsTheLoad) {
     using namespace std::string_literals;
     const struct {
@@ -163,6 +167,7 @@ TEST_F(StartupTest, ABoardListThatIsThereButUnusableFailsTheLoad) {
     EXPECT_FALSE(Start("TesselCustom", dir.File("named-but-missing.ini")));
     ExpectLoadFailureShown("見つかりません");
 }
+#endif
 
 TEST_F(StartupTest, TheBoardListFollowsTheExecutablesName) {
     dir.Write("TesselCustom.ini", Section("wrong", "Ferno-BBS"));

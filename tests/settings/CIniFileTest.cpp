@@ -164,7 +164,11 @@ TEST_F(CIniFileTest, LongListsAreReadWholeWithFewCalls) {
 TEST_F(CIniFileTest, ListsExactlyAtTheBufferBoundaryAreReadWhole) {
     // A name list of exactly 1022 bytes makes the first call report size - 2, so it is read again.
     const std::string name(1021, 'n');
-    Given({{name, {std::string(4093, 'k') + "="}}});
+    std::vector<testing::FakeProfileFile::Section> sections(1);
+    sections[0].name = name;
+    sections[0].lines.emplace_back(4093, 'k');
+    sections[0].lines[0] += '=';
+    Given(std::move(sections));
     EXPECT_EQ(Items(ini.Sections()), std::vector<std::string>{name});
     EXPECT_EQ(profile.nameCalls, 2);
     ini.NowSection(name);

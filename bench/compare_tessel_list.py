@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""Times the whole `tessel list` process against Python's configparser reading the same board list
+in the same run, and compares the peak memory of `tessel list` and `tessel list --json`.
+
+Usage: compare_tessel_list.py TESSEL_BINARY [SECTIONS]
+"""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+from board_list import write_board_list
+from compare_configparser import time_configparser
+
+
+def run_tessel(binary, path, *extra):
+    """Wall time in milliseconds and peak resident memory in MiB of one run."""
+    start = time.perf_counter()
+    result = subprocess.run(["/usr/bin/time", "-f", "%M", binary, "--board-list", path,
+                             "--cookie-store", "jar:" + path + ".jar", "list", *extra],
+                            check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    elapsed = (time.perf_counter() - start) * 1000.0
+    return elapsed, int(result.stderr.split()[-1]) / 1024.0
+
+
+def main():
+    if len(sys.argv) < 2:
+        raise SystemExit(__doc__)
+    binary = sys.argv[1]
+    sections = int(sys.argv[2]) if len(sys.argv) > 2 else 32767
+    with tempfile.TemporaryDirectory() as directory:
+        path = os.path.join(directory, "boards.ini")
+        write_board_list(path, sections)
+        python_ms = time_configparser(path)
+        text = [run_tessel(binary, path) for _ in range(5)]
+        json = [run_tessel(binary, path, "--json") for _ in range(3)]
+    tessel_ms = statistics.median(t for t, _ in text)
+    text_peak = max(m for _, m in text)
+    json_peak = max(m for _, m in json)
+    print(f"sections: {sections}")
+    print(f"configparser: {python_ms:.1f} ms")
+    print(f"tessel list (whole process): {tessel_ms:.1f} ms")
+    print(f"ratio: {python_ms / tessel_ms:.1f}x faster")
+    print(f"peak memory: list {text_peak:.1f} MiB, list --json {json_peak:.1f} MiB")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,155 @@
+// tessel.exe: the command-line companion of the TesselCustom window on Windows. The commands are
+// portable; this file joins them to WinINet, kernel32's profile files and the console.
+#include <windows.h>
+
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Messages.h"
+#include "app/mdlApp.h"
+#include "app/mdlMain.h"
+#include "cli/Commands.h"
+#include "cli/CompanionExecutable.h"
+#include "cli/Diagnostic.h"
+#include "cli/HelpText.h"
+#include "cli/ProgressBar.h"
+#include "cli/TerminalSafeText.h"
+#include "cli/Translate.h"
+#include "cli/UsageError.h"
+#include "cli/win32/ConsolePassword.h"
+#include "cli/win32/ConsoleStream.h"
+#include "win32/CommandLine.h"
+#include "win32/ModuleExecutable.h"
+#include "win32/Win32Clock.h"
+#include "win32/Win32ProfileFile.h"
+#include "win32/WinInetCookieStore.h"
+
+namespace tessel {
+namespace {
+
+// Start-up's services that only the window uses.
+class NoMessages : public MessageBoxHost {
+  public:
+    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
+};
+
+class NoWindow : public MainWindowFactory {
+  public:
+    void OpenMainWindow(mdlMain&) override {}
+};
+
+// The one option of the platform on Windows: --board-list FILE (or --board-list=FILE). WinINet is
+// the only cookie store, so there is nothing to choose there.
+cli::ForeignOption TakeBoardList(const std::vector<std::string>& args, int& index,
+                                 std::optional<std::string>& boardList, std::string& error) {
+    constexpr std::string_view kName = "--board-list";
+    const std::string_view arg = args[static_cast<std::size_t>(index)];
+    if (arg == kName) {
+        if (static_cast<std::size_t>(index) + 1 >= args.size()) {
+            error = "--board-list needs a file name";
+            return cli::ForeignOption::kError;
+        }
+        boardList = args[static_cast<std::size_t>(++index)];
+        return cli::ForeignOption::kTaken;
+    }
+    if (arg.starts_with(kName) && arg.size() > kName.size() && arg[kName.size()] == '=') {
+        boardList = std::string(arg.substr(kName.size() + 1));
+        if (boardList->empty()) {
+            error = "--board-list needs a file name";
+            return cli::ForeignOption::kError;
+        }
+        return cli::ForeignOption::kTaken;
+    }
+    return cli::ForeignOption::kNotOurs;
+}
+
+// The standard handles as UTF-8 streams; what tessel prints goes through the terminal-safe filter
+// (text from a board list, a cookie or an import file cannot act on the console), except the
+// progress bar, which draws with carriage returns of its own.
+struct Console {
+    cli::ConsoleStream inBuffer{STD_INPUT_HANDLE};
+    cli::ConsoleStream outBuffer{STD_OUTPUT_HANDLE};
+    cli::ConsoleStream errBuffer{STD_ERROR_HANDLE};
+    cli::TerminalSafeBuffer safeOut{&outBuffer};
+    cli::TerminalSafeBuffer safeErr{&errBuffer};
+    std::istream in{&inBuffer};
+    std::ostream out{&safeOut};
+    std::ostream err{&safeErr};
+    std::ostream rawErr{&errBuffer};
+};
+
+int Run(const cli::Invocation& invocation, const std::optional<std::string>& boardList,
+        Console& console) {
+    Win32Clock clock;
+    WinInetCookieStore store;
+    Win32ProfileFile profile;
+    ModuleExecutable self;
+    cli::CompanionExecutable executable(self);
+    NoMessages messages;
+    NoWindow window;
+    mdlMain application(StartupServices{profile, store, clock, executable, messages, window},
+                        boardList);
+    if (!application.LoadBBSList()) {
+        cli::Diagnose(console.err, messages::kLoadFailed, application.LoadFailure());
+        return cli::kExitUsage;
+    }
+    if (application.BoardListMissing()) {
+        cli::Diagnose(console.err, cli::Fill(cli::Tr("no board list at %s; the list is empty"),
+                                             {application.BoardListPath()}));
+    }
+    cli::ProgressBar progress(clock, console.rawErr, console.errBuffer.IsConsole());
+    cli::CommandContext context{
+        *application.BBSList(), store, console.in, console.out, console.err, progress, [&] {
+            return cli::PromptPassword(console.inBuffer, console.in, console.err);
+        }};
+    return cli::RunCommand(invocation, context);
+}
+
+int Main(Console& console) {
+    const std::vector<std::string> args = win32::CommandLineArguments();
+    std::optional<std::string> boardList;
+    const cli::ParsedCommandLine parsed =
+        cli::ParseCommandLine(args, [&](int& index, std::string& error) {
+            return TakeBoardList(args, index, boardList, error);
+        });
+    if (!parsed.error.empty())
+        return cli::UsageError(console.err, parsed.error);
+    if (parsed.invocation.help) {
+        console.out << cli::HelpText(parsed.invocation.command);
+        return cli::kExitOk;
+    }
+    if (parsed.invocation.version) {
+        ModuleExecutable self;  // tessel carries the window's version resource
+        const VersionResource version = self.Version();
+        console.out << "tessel (" << version.productName << ") "
+                    << mdlApp::GetVersionString(self, true) << '\n'
+                    << version.legalCopyright << '\n';
+        return cli::kExitOk;
+    }
+    return Run(parsed.invocation, boardList, console);
+}
+
+}  // namespace
+}  // namespace tessel
+
+int wmain(int, wchar_t**) {
+    tessel::Console console;
+    int status;
+    try {
+        status = tessel::Main(console);
+    } catch (const std::exception& failure) {
+        tessel::cli::Diagnose(console.err, failure.what());
+        status = tessel::cli::kExitSomeFailed;
+    }
+    // A result lost on a full disk must not look like success.
+    if (!console.out.flush()) {
+        console.rawErr << "tessel: " << tessel::cli::Tr("cannot write to standard output") << '\n';
+        return tessel::cli::kExitSomeFailed;
+    }
+    console.err.flush();
+    return status;
+}

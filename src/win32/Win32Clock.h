@@ -1,0 +1,13 @@
+#pragma once
+
+#include "board/Clock.h"
+
+namespace tessel {
+
+// The system clock in Coordinated Universal Time.
+class Win32Clock : public Clock {
+  public:
+    SystemTime GetSystemTime() override;
+};
+
+}  // namespace tessel

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/DocumentShell.h"
+#include "app/frmMain.h"
+#include "app/mdlMain.h"
+#include "win32/gui/Win32MainWindow.h"
+
+namespace tessel {
+
+// Opens the Win32 main window with its logic over the loaded registry; keeps both alive until the
+// factory goes (at the end of the program, after the window was closed).
+class Win32WindowFactory : public MainWindowFactory {
+  public:
+    Win32WindowFactory(DocumentShell& shell, std::string storeDescription)
+        : shell_(shell), storeDescription_(std::move(storeDescription)) {}
+
+    void OpenMainWindow(mdlMain& application) override {
+        window_ = std::make_unique<Win32MainWindow>(storeDescription_);
+        logic_ = std::make_unique<frmMain>(*window_, application, shell_);
+        window_->Attach(*logic_);
+        logic_->Form_Load();
+        ShowWindow(window_->Window(), SW_SHOWDEFAULT);
+        UpdateWindow(window_->Window());
+    }
+
+    Win32MainWindow* Window() const { return window_.get(); }
+
+  private:
+    DocumentShell& shell_;
+    std::string storeDescription_;
+    std::unique_ptr<Win32MainWindow> window_;
+    std::unique_ptr<frmMain> logic_;
+};
+
+// Message boxes before the main window exists (the start-up failure).
+class Win32MessageBox : public MessageBoxHost {
+  public:
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+};
+
+}  // namespace tessel

@@ -1,0 +1,95 @@
+// TesselCustom's window on Windows. Starts in mdlMain::Main, which loads the board list and opens
+// the window or says that the list could not be loaded; the message loop then runs while the
+// window is open.
+#include <windows.h>
+// After windows.h, which they build on.
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "app/mdlMain.h"
+#include "win32/CommandLine.h"
+#include "win32/ModuleExecutable.h"
+#include "win32/ShellExecuteShell.h"
+#include "win32/WideText.h"
+#include "win32/Win32Clock.h"
+#include "win32/Win32ProfileFile.h"
+#include "win32/WinInetCookieStore.h"
+#include "win32/gui/Win32WindowFactory.h"
+
+namespace tessel {
+
+void Win32MessageBox::ShowMessage(const std::string& text, const std::string& caption,
+                                  MessageIcon icon) {
+    UINT flags = MB_OK;
+    if (icon == MessageIcon::kStop)
+        flags |= MB_ICONSTOP;
+    else if (icon == MessageIcon::kInformation)
+        flags |= MB_ICONINFORMATION;
+    MessageBoxW(nullptr, win32::Widen(text).c_str(), win32::Widen(caption).c_str(), flags);
+}
+
+namespace {
+
+constexpr char kStoreDescription[] = "クッキーの保存先: WinINet";
+
+// --board-list FILE (or --board-list=FILE): the board list instead of the one beside the program.
+std::optional<std::string> BoardListOption(const std::vector<std::string>& args) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--board-list" && i + 1 < args.size())
+            return args[i + 1];
+        if (args[i].starts_with("--board-list="))
+            return args[i].substr(13);
+    }
+    return std::nullopt;
+}
+
+// With TESSEL_REPORT_STARTUP set, reports once the window has been painted and quits: the
+// start-up benchmark's measuring point.
+void ReportStartupWhenPainted(HWND window) {
+    const wchar_t* report = _wgetenv(L"TESSEL_REPORT_STARTUP");
+    if (window == nullptr || report == nullptr || *report == L'\0')
+        return;
+    RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::printf("painted\n");
+    std::fflush(stdout);
+    DestroyWindow(window);
+}
+
+int MessageLoop(Win32MainWindow& window) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorW(window.Window(), window.Accelerators(), &message))
+            continue;
+        if (IsDialogMessageW(window.Window(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace tessel
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    tessel::Win32Clock clock;
+    tessel::WinInetCookieStore store;
+    tessel::Win32ProfileFile profile;
+    tessel::ModuleExecutable executable;
+    tessel::Win32MessageBox messages;
+    tessel::ShellExecuteShell shell;
+    tessel::Win32WindowFactory windows(shell, tessel::kStoreDescription);
+    tessel::mdlMain application({profile, store, clock, executable, messages, windows},
+                                tessel::BoardListOption(tessel::win32::CommandLineArguments()));
+    if (!application.Main())
+        return 0;
+    tessel::ReportStartupWhenPainted(windows.Window()->Window());
+    return tessel::MessageLoop(*windows.Window());
+}

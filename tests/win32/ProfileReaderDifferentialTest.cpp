@@ -1,0 +1,124 @@
+// The Linux profile reader, compiled for Windows, against kernel32's own functions under the same
+// code page: over every board-list fixture both must give the same sections and lines, byte for
+// byte, as the program sees them through the 8-bit functions.
+#include <windows.h>
+#undef GetPrivateProfileSectionNames
+#undef GetPrivateProfileSection
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "posix/ProfileDocument.h"
+#include "support/TempDir.h"
+#include "win32/WideText.h"
+
+namespace tessel {
+namespace {
+
+// Section names in listing order, and each listed name's lines.
+struct Sections {
+    std::vector<std::string> names;
+    std::map<std::string, std::vector<std::string>> lines;
+};
+
+std::vector<std::string> SplitList(const std::string& list) {
+    std::vector<std::string> items;
+    for (std::size_t pos = 0; pos < list.size();) {
+        const std::size_t end = list.find('\0', pos);
+        items.push_back(win32::FromAnsi(list.substr(pos, end - pos)));
+        pos = end + 1;
+    }
+    return items;
+}
+
+std::string ReadAll(DWORD (*read)(const std::string&, char*, DWORD, const std::string&),
+                    const std::string& section, const std::string& file) {
+    std::string buffer(1 << 16, '\0');
+    const DWORD result = read(section, buffer.data(), static_cast<DWORD>(buffer.size()), file);
+    buffer.resize(result);
+    return buffer;
+}
+
+Sections FromKernel32(const std::string& file) {
+    Sections sections;
+    const auto names = [](const std::string&, char* buffer, DWORD size, const std::string& f) {
+        return GetPrivateProfileSectionNamesA(buffer, size, f.c_str());
+    };
+    const auto lines = [](const std::string& section, char* buffer, DWORD size,
+                          const std::string& f) {
+        std::string reason;
+        const std::string name = win32::ToAnsi(section, reason).value_or(section);
+        return GetPrivateProfileSectionA(name.c_str(), buffer, size, f.c_str());
+    };
+    sections.names = SplitList(ReadAll(names, {}, file));
+    for (const std::string& name : sections.names)
+        sections.lines[name] = SplitList(ReadAll(lines, name, file));
+    return sections;
+}
+
+// Text as it comes through the 8-bit profile functions: in the ANSI code page, where a character
+// the code page lacks has become "?".
+std::string ThroughAnsi(std::string_view utf8) {
+    const std::wstring wide = win32::Widen(utf8);
+    std::string ansi(wide.size() * 2 + 1, '\0');
+    ansi.resize(static_cast<std::size_t>(
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(),
+                            static_cast<int>(ansi.size()), nullptr, nullptr)));
+    return win32::FromAnsi(ansi);
+}
+
+// What the Linux reader lists: every non-empty header in order, and the lines of the first
+// section of each name (names compared without regard to ASCII letter case).
+Sections FromLinuxReader(const std::string& bytes) {
+    Sections sections;
+    std::vector<std::pair<std::string, std::vector<std::string>>> all{{"", {}}};
+    ProfileDocument::ForEachLine(bytes, [&](ProfileLine::Kind kind, std::string_view text) {
+        if (kind == ProfileLine::Kind::kHeader) {
+            all.emplace_back(ThroughAnsi(text), std::vector<std::string>{});
+            if (!text.empty())
+                sections.names.push_back(ThroughAnsi(text));
+        } else if (kind == ProfileLine::Kind::kText) {
+            all.back().second.push_back(ThroughAnsi(text));
+        }
+    });
+    for (const std::string& name : sections.names) {
+        for (const auto& [header, lines] : all) {
+            if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, header.c_str(), -1, name.c_str(),
+                               -1) == CSTR_EQUAL) {
+                sections.lines.emplace(name, lines);
+                break;
+            }
+        }
+    }
+    return sections;
+}
+
+TEST(ProfileReaderDifferentialTest, LinuxReaderReadsEveryFixtureAsKernel32Does) {
+    ASSERT_EQ(GetACP(), 932u) << "run under a Japanese locale (LC_ALL=ja_JP.UTF-8)";
+    for (const auto& entry : std::filesystem::directory_iterator(TESSEL_TEST_DATA_DIR)) {
+        if (entry.path().extension() != ".ini")
+            continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        const std::string bytes = testing::ReadBytes(entry.path().string());
+        // Without a byte-order mark kernel32 reads every file in the ANSI code page, where the
+        // Linux reader takes valid UTF-8 for UTF-8 (the encoding Linux board lists are written
+        // in): such files are read differently on purpose.
+        const DetectedEncoding encoding = DetectEncoding(bytes);
+        if (encoding.encoding == Encoding::kUtf8 && encoding.bomSize == 0 &&
+            std::any_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; })) {
+            continue;
+        }
+        const Sections windows = FromKernel32(entry.path().string());
+        const Sections posixReader = FromLinuxReader(bytes);
+        EXPECT_EQ(posixReader.names, windows.names);
+        EXPECT_EQ(posixReader.lines, windows.lines);
+    }
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,170 @@
+// The Windows platform layer against the real system functions (under wine in CI).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/mdlApp.h"
+#include "app/mdlExecuteLite.h"
+#include "board/CBBSData.h"
+#include "settings/CIniFile.h"
+#include "support/TempDir.h"
+#include "win32/ModuleExecutable.h"
+#include "win32/ShellExecuteShell.h"
+#include "win32/WideText.h"
+#include "win32/Win32Clock.h"
+#include "win32/Win32ProfileFile.h"
+#include "win32/WinInetCookieStore.h"
+
+// Last: its macros would rewrite the names of the platform interfaces above.
+#include <windows.h>
+
+namespace tessel {
+namespace {
+
+// Runs a program and returns what it wrote to standard output, or nullopt when it failed.
+std::optional<std::string> RunProgram(const std::string& commandLine) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return std::nullopt;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    std::wstring command = win32::Widen(commandLine);
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+    std::string output;
+    char chunk[4096];
+    DWORD read = 0;
+    while (started && ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) && read > 0)
+        output.append(chunk, read);
+    CloseHandle(readEnd);
+    if (!started)
+        return std::nullopt;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 1;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return status == 0 ? std::optional(output) : std::nullopt;
+}
+
+// An address no earlier run has used, so that each run starts without cookies.
+std::string FreshUrl(const std::string& path) {
+    return "http://bbs" + std::to_string(GetTickCount64()) + std::to_string(GetCurrentProcessId()) +
+           ".example.jp/" + path;
+}
+
+TEST(WinInetCookieStoreTest, ABoardCookieRoundTripsAndAnotherProcessReadsIt) {
+    ASSERT_EQ(GetACP(), 932u) << "run under a Japanese locale (LC_ALL=ja_JP.UTF-8)";
+    WinInetCookieStore store;
+    Win32Clock clock;
+    const std::string url = FreshUrl("cgi-bin/bbs.cgi");
+    CBBSData board(store, clock);
+    board.URL(url);
+    EXPECT_FALSE(board.GetCookie());  // nothing stored yet: no cookie, and no store fault
+    EXPECT_EQ(store.LastFailure().kind, CookieFailureKind::kNone);
+
+    board.PostName("雑談好き");
+    board.ViewCount(25);
+    ASSERT_TRUE(board.SetCookie()) << store.LastFailure().reason;
+    CBBSData again(store, clock);
+    again.URL(url);
+    ASSERT_TRUE(again.GetCookie());
+    EXPECT_EQ(again.PostName(), "雑談好き");
+    EXPECT_EQ(again.ViewCount(), 25);
+
+    const std::optional<std::string> seen =
+        RunProgram("\"" + std::string(TESSEL_COOKIE_PROBE) + "\" " + url);
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_NE(seen->find(url + "=" + "雑談好き,,,,25"), std::string::npos) << *seen;
+}
+
+TEST(WinInetCookieStoreTest, AnExpiryInThePastDeletesAndUnencodableTextIsRefused) {
+    WinInetCookieStore store;
+    const std::string url = FreshUrl("bbs.cgi");
+    ASSERT_TRUE(store.InternetSetCookie(url, url, "a,b; expires=Fri, 30-Apr-2100 23:59:59 GMT"));
+    EXPECT_NE(store.InternetGetCookie(url, url).value_or(""), "");
+    ASSERT_TRUE(store.InternetSetCookie(url, url, "a,b; expires=Thu, 01-Jan-1998 00:00:00 GMT"));
+    EXPECT_EQ(store.InternetGetCookie(url, url), std::optional<std::string>(""));
+
+    // A character Shift-JIS cannot carry is refused, never stored as "?".
+    EXPECT_FALSE(store.InternetSetCookie(url, url, "caf\xC3\xA9\xF0\x9F\x99\x82,x"));
+    EXPECT_EQ(store.LastFailure().kind, CookieFailureKind::kUnencodable);
+    EXPECT_NE(store.LastFailure().reason.find("932"), std::string::npos);
+    EXPECT_EQ(store.InternetGetCookie(url, url), std::optional<std::string>(""));
+}
+
+TEST(Win32ProfileFileTest, ShiftJisRoundTripsAndUnencodableTextIsRefused) {
+    ASSERT_EQ(GetACP(), 932u) << "run under a Japanese locale (LC_ALL=ja_JP.UTF-8)";
+    testing::TempDir dir;
+    // Built by hand: std::filesystem would take the UTF-8 name for the ANSI code page.
+    const std::string file = dir.Path().string() + "\\板一覧.ini";
+    Win32ProfileFile profile;
+    {
+        CIniFile ini(profile);
+        ini.Load(file);
+        ini.NowSection("雑談");
+        ini.Data("name", "雑談掲示板");
+        ASSERT_TRUE(ini.Save()) << profile.LastFailure();
+    }
+    std::ifstream written(std::filesystem::path(win32::Widen(file)), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(written), {}};
+    EXPECT_EQ(bytes, "[\x8e\x47\x92\x6b]\r\nname=\x8e\x47\x92\x6b\x8c\x66\x8e\xa6\x94\xc2\r\n");
+
+    CIniFile ini(profile);
+    ini.Load(file);
+    ASSERT_EQ(ini.Sections().Count(), 1);
+    ini.NowSection("雑談");
+    EXPECT_EQ(ini.Data("name"), "雑談掲示板");
+    ini.Data("name", "\xF0\x9F\x99\x82");
+    EXPECT_FALSE(ini.Save());
+    EXPECT_NE(profile.LastFailure().find("932"), std::string::npos) << profile.LastFailure();
+}
+
+TEST(ShellExecuteShellTest, AnExistingFileIsAcceptedAndAMissingOneRefusedWithoutADialog) {
+    ShellExecuteShell shell;
+    EXPECT_NE(mdlExecuteLite::ExecuteLite(shell, TESSEL_COOKIE_PROBE, std::nullopt, "open"), 0);
+    testing::TempDir dir;
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, dir.File("ReadMe.txt"), std::nullopt, "open"), 0);
+}
+
+TEST(ModuleExecutableTest, VersionTextsComeFromTheResource) {
+    ModuleExecutable self;
+    EXPECT_EQ(mdlApp::GetAppTitle(self), "TesselCustom Ver.1.01");
+    EXPECT_EQ(mdlApp::GetVersionString(self, true), "Ver.1.01.0001");
+    EXPECT_FALSE(self.Version().legalCopyright.empty());
+
+    const std::wstring path = ModulePath();
+    std::vector<char> data(GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(data.size()), data.data()));
+    const std::pair<const wchar_t*, const wchar_t*> expected[] = {
+        {L"FileVersion", L"1.01.0001"},
+        {L"ProductVersion", L"1.01.0001"},
+        {L"InternalName", L"TesselCustom"},
+        {L"OriginalFilename", L"TesselCustom.exe"},
+    };
+    for (const auto& [name, value] : expected) {
+        SCOPED_TRACE(win32::Narrow(name));
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
+        ASSERT_TRUE(
+            VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&text), &length));
+        EXPECT_EQ(std::wstring(text), value);
+    }
+    EXPECT_EQ(self.BaseName(), "win32_tests");
+}
+
+}  // namespace
+}  // namespace tessel

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# tessel.exe under wine: writes a board's cookie with a Japanese name, reads it back from a second
+# process, and checks that output to a pipe is UTF-8. Args: WINE-RUN PREFIX TESSEL-EXE BOARD-LIST
+set -euo pipefail
+run=("$1" "$2" "$3" --board-list "$4")
+name="雑談好き$$"
+"${run[@]}" apply --name "$name" --view-count 33 zatsudan >/dev/null
+shown=$("${run[@]}" show zatsudan)
+grep -q "$name" <<<"$shown" || { echo "show did not find $name in:"; echo "$shown"; exit 1; }
+grep -q 33 <<<"$shown" || { echo "show did not find 33 in:"; echo "$shown"; exit 1; }
+"${run[@]}" list | grep -q 趣味 || { echo "list is not UTF-8"; exit 1; }
