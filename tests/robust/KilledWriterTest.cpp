@@ -24,8 +24,8 @@ namespace {
 
 using testing::TempDir;
 
-constexpr char kUrl[] = "http://bbs.example.jp/b/bbs.cgi";
-constexpr char kExpires[] = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
+const std::string kUrl = "http://bbs.example.jp/b/bbs.cgi";
+const std::string kExpires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
 constexpr int kOtherCookies = 300;
 
 std::string UrlOf(int board) {
@@ -89,7 +89,7 @@ class KilledWriterTest : public ::testing::Test {
         const auto others = jar.InternetGetCookie("http://other.example.jp/", "");
         EXPECT_TRUE(others && std::count(others->begin(), others->end(), '=') == kOtherCookies);
         const auto text = jar.InternetGetCookie(kUrl, kUrl);
-        const int cookie = text && text->empty() ? 0 : Counter(text, std::string(kUrl) + "=v");
+        const int cookie = text && text->empty() ? 0 : Counter(text, kUrl + "=v");
         PosixProfileFile profile;
         CIniFile ini(profile);
         EXPECT_TRUE(ini.Load(iniPath));
@@ -131,7 +131,7 @@ TEST_F(KilledWriterTest, AKilledWriterLeavesTheOldOrTheNewFile) {
     const FileWriteCalls previous = SetFileWriteCalls(calls);
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
     NetscapeCookieJar jar(jarPath, clock);
-    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, std::string("vend") + kExpires));
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "vend" + kExpires));
     PosixProfileFile profile;
     EXPECT_TRUE(profile.WritePrivateProfileSection("zatsudan", std::string("URL=x\0", 7), iniPath));
     SetFileWriteCalls(previous);
@@ -145,12 +145,12 @@ TEST_F(KilledWriterTest, ALiveWritersTemporaryIsLeftAlone) {
         other, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
     NetscapeCookieJar jar(jarPath, clock);
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, std::string("v1") + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v1" + kExpires));
     EXPECT_TRUE(std::filesystem::exists(live));
     EXPECT_TRUE(std::filesystem::exists(other));
     std::filesystem::last_write_time(
         live, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, std::string("v2") + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v2" + kExpires));
     EXPECT_FALSE(std::filesystem::exists(live));
 }
 
