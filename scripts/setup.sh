@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
-    unicode-data gettext locales-all
+    unicode-data gettext locales-all nlohmann-json3-dev
     libsqlite3-dev libssl-dev libsecret-1-dev firefox-esr chromium
     mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick
     clang libclang-rt-dev

@@ -1,8 +1,10 @@
 #include "cli/DisplayWidth.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
-#include "cli/Utf8.h"
+#include "text/Utf8.h"
 
 namespace tessel::cli {
 namespace {
@@ -11,29 +13,18 @@ struct Range {
     char32_t first, last;
 };
 
-// The wide and fullwidth blocks of Unicode's East Asian Width property, merged where adjacent.
-constexpr Range kWide[] = {
-    {0x1100, 0x115F},   {0x2E80, 0x303E},   {0x3041, 0x33FF},   {0x3400, 0x4DBF},
-    {0x4E00, 0x9FFF},   {0xA000, 0xA4CF},   {0xAC00, 0xD7A3},   {0xF900, 0xFAFF},
-    {0xFE30, 0xFE4F},   {0xFF00, 0xFF60},   {0xFFE0, 0xFFE6},   {0x1F300, 0x1F64F},
-    {0x1F900, 0x1F9FF}, {0x20000, 0x2FFFD}, {0x30000, 0x3FFFD},
-};
-
-constexpr Range kCombining[] = {
-    {0x0300, 0x036F}, {0x200B, 0x200F}, {0x20D0, 0x20FF}, {0x3099, 0x309A}, {0xFE00, 0xFE0F},
-};
+// Generated at build time from the Unicode data files (Debian's unicode-data).
+#include "cli/DisplayWidthTable.inc"
 
 template <std::size_t N>
 bool InRanges(char32_t c, const Range (&ranges)[N]) {
-    for (const Range& range : ranges) {
-        if (c >= range.first && c <= range.last)
-            return true;
-    }
-    return false;
+    const Range* found = std::lower_bound(std::begin(ranges), std::end(ranges), c,
+                                          [](const Range& r, char32_t v) { return r.last < v; });
+    return found != std::end(ranges) && found->first <= c;
 }
 
 std::size_t Columns(char32_t c) {
-    if (InRanges(c, kCombining))
+    if (InRanges(c, kZeroWidth))
         return 0;
     return InRanges(c, kWide) ? 2 : 1;
 }

@@ -3,7 +3,6 @@
 #include "cli/Commands.h"
 #include "cli/Diagnostic.h"
 #include "cli/ExitCode.h"
-#include "cli/JsonWriter.h"
 #include "cli/Preferences.h"
 #include "cli/PreferencesJson.h"
 #include "cli/UsageError.h"
@@ -16,7 +15,7 @@ int RunExport(const Invocation& invocation, CommandContext& context) {
         SelectBoards(BoardIndex(context.boards), invocation.operands, all);
     if (!selection.error.empty())
         return UsageError(context.err, selection.error);
-    JsonValue document = JsonValue::Object();
+    JsonListWriter document(context.out, '{', '}');
     int status = kExitOk;
     for (const std::size_t position : selection.positions) {
         CBBSData& board = *context.boards.Item(position);
@@ -31,9 +30,10 @@ int RunExport(const Invocation& invocation, CommandContext& context) {
             status = kExitSomeFailed;
             continue;
         }
-        document.Add(board.ID(), PreferencesToJson(board, invocation.withPasswords));
+        document.Member(board.ID(), PreferencesToJson(board, invocation.withPasswords));
     }
-    context.out << WriteJson(document) << '\n';
+    document.Close();
+    context.out << '\n';
     return status;
 }
 

@@ -4,7 +4,6 @@
 #include "cli/Commands.h"
 #include "cli/DisplayWidth.h"
 #include "cli/ExitCode.h"
-#include "cli/JsonWriter.h"
 #include "cli/Preferences.h"
 #include "cli/PreferencesJson.h"
 
@@ -41,10 +40,11 @@ std::string Row(const CBBSData& board, std::size_t position, const Columns& widt
 int RunList(const Invocation& invocation, CommandContext& context) {
     std::size_t position = 0;
     if (invocation.json) {
-        JsonValue list = JsonValue::Array();
+        JsonListWriter list(context.out, '[', ']');
         for (const auto& board : context.boards)
-            list.Push(IdentityToJson(*board, ++position));
-        context.out << WriteJson(list) << '\n';
+            list.Item(IdentityToJson(*board, ++position));
+        list.Close();
+        context.out << '\n';
         return kExitOk;
     }
     const Columns widths = Measure(context.boards);

@@ -1,7 +1,7 @@
 #include "cli/PasswordLine.h"
 
 #include "cli/Translate.h"
-#include "cli/Utf8.h"
+#include "text/Utf8.h"
 
 namespace tessel::cli {
 namespace {

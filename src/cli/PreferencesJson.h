@@ -3,16 +3,16 @@
 #include <cstddef>
 
 #include "board/CBBSData.h"
-#include "cli/JsonValue.h"
+#include "cli/JsonOutput.h"
 
 namespace tessel::cli {
 
 // A board's preferences as the object export writes and import reads: name, mail, homePage,
 // viewCount, downloadCount, order ("newest"/"oldest"), unread (true/false), noReadPoint,
 // noReadPointR, and password only when asked for.
-JsonValue PreferencesToJson(const CBBSData& board, bool withPassword);
+Json PreferencesToJson(const CBBSData& board, bool withPassword);
 
 // Where a board is and what it is: position, id, nickname, name, kind, url.
-JsonValue IdentityToJson(const CBBSData& board, std::size_t position);
+Json IdentityToJson(const CBBSData& board, std::size_t position);
 
 }  // namespace tessel::cli

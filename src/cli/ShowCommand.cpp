@@ -6,7 +6,6 @@
 #include "cli/Commands.h"
 #include "cli/Diagnostic.h"
 #include "cli/ExitCode.h"
-#include "cli/JsonWriter.h"
 #include "cli/Preferences.h"
 #include "cli/PreferencesJson.h"
 #include "cli/Translate.h"
@@ -66,14 +65,14 @@ void PrintText(const CBBSData& board, std::size_t position, bool showPassword, b
 
 void PrintJson(const CBBSData& board, std::size_t position, bool showPassword, bool stored,
                std::ostream& out) {
-    JsonValue json = IdentityToJson(board, position);
+    Json json = IdentityToJson(board, position);
     if (HasPreferencesCookie(board) && stored) {
-        json.Add("preferences", PreferencesToJson(board, showPassword));
-        json.Add("passwordSet", JsonValue::Bool(!board.Password().empty()));
+        json["preferences"] = PreferencesToJson(board, showPassword);
+        json["passwordSet"] = !board.Password().empty();
     } else {
-        json.Add("preferences", JsonValue());
+        json["preferences"] = nullptr;
     }
-    out << WriteJson(json) << '\n';
+    out << DumpJson(json) << '\n';
 }
 
 }  // namespace

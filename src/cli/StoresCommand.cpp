@@ -4,23 +4,17 @@
 
 #include "cli/DisplayWidth.h"
 #include "cli/ExitCode.h"
-#include "cli/JsonWriter.h"
+#include "cli/JsonOutput.h"
 #include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
 
-JsonValue ToJson(const StoreListing& listing) {
-    JsonValue item = JsonValue::Object();
-    item.Add("store", JsonValue::String(listing.store));
-    item.Add("kind", JsonValue::String(listing.kind));
-    item.Add("name", JsonValue::String(listing.name));
-    item.Add("path", JsonValue::String(listing.path));
-    item.Add("default", JsonValue::Bool(listing.isDefault));
-    item.Add("inUse", JsonValue::Bool(listing.inUse));
-    item.Add("writable", JsonValue::Bool(listing.writable));
-    item.Add("reason", JsonValue::String(listing.reason));
-    return item;
+Json ToJson(const StoreListing& listing) {
+    return {{"store", listing.store},       {"kind", listing.kind},
+            {"name", listing.name},         {"path", listing.path},
+            {"default", listing.isDefault}, {"inUse", listing.inUse},
+            {"writable", listing.writable}, {"reason", listing.reason}};
 }
 
 std::string State(const StoreListing& listing) {
@@ -32,10 +26,11 @@ std::string State(const StoreListing& listing) {
 int RunStores(const Invocation& invocation, const std::vector<StoreListing>& stores,
               std::ostream& out) {
     if (invocation.json) {
-        JsonValue list = JsonValue::Array();
+        JsonListWriter list(out, '[', ']');
         for (const StoreListing& listing : stores)
-            list.Push(ToJson(listing));
-        out << WriteJson(list) << '\n';
+            list.Item(ToJson(listing));
+        list.Close();
+        out << '\n';
         return kExitOk;
     }
     std::size_t width = 0;

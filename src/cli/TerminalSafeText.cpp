@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "cli/Utf8.h"
+#include "text/Utf8.h"
 
 namespace tessel::cli {
 namespace {

@@ -1,6 +1,7 @@
 #include "cookies/CookieDateParser.h"
 
 #include <array>
+#include <chrono>
 #include <vector>
 
 #include "board/CookieDate.h"
@@ -72,12 +73,6 @@ std::optional<int> ReadMonth(std::string_view token) {
     return std::nullopt;
 }
 
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 }  // namespace
 
 std::optional<std::int64_t> ParseCookieDate(std::string_view text) {
@@ -117,7 +112,10 @@ std::optional<std::int64_t> ParseCookieDate(std::string_view text) {
         *year += 2000;
     if (*year < 1601 || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
-    if (*day < 1 || *day > DaysInMonth(*year, *month))
+    const std::chrono::year_month_day date{std::chrono::year{*year},
+                                           std::chrono::month{static_cast<unsigned>(*month)},
+                                           std::chrono::day{static_cast<unsigned>(*day)}};
+    if (!date.ok())
         return std::nullopt;
 
     return ToUnixSeconds(SystemTime{*year, *month, *day, hour, minute, second, 0});

@@ -29,76 +29,6 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// Looks at the UTF-8 sequence starting at i. Returns true when it is well-formed; length is then
-// its length, otherwise the length of the maximal ill-formed part to replace with one U+FFFD.
-bool Utf8Step(std::string_view text, std::size_t i, std::size_t* length) {
-    const unsigned char lead = Byte(text, i);
-    if (lead < 0x80) {
-        *length = 1;
-        return true;
-    }
-    std::size_t trailing = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        trailing = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        trailing = 2;
-        if (lead == 0xE0)
-            low = 0xA0;  // overlong
-        if (lead == 0xED)
-            high = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        trailing = 3;
-        if (lead == 0xF0)
-            low = 0x90;  // overlong
-        if (lead == 0xF4)
-            high = 0x8F;  // past U+10FFFF
-    } else {
-        *length = 1;
-        return false;
-    }
-    std::size_t j = i + 1;
-    for (std::size_t k = 0; k < trailing; ++k, ++j) {
-        if (j >= text.size() || Byte(text, j) < low || Byte(text, j) > high) {
-            *length = j - i;
-            return false;
-        }
-        low = 0x80;
-        high = 0xBF;
-    }
-    *length = j - i;
-    return true;
-}
-
-char32_t Utf8CodePoint(std::string_view sequence) {
-    const unsigned char lead = Byte(sequence, 0);
-    if (sequence.size() == 1)
-        return lead;
-    char32_t value = lead & (0x7F >> sequence.size());
-    for (std::size_t i = 1; i < sequence.size(); ++i)
-        value = (value << 6) | (Byte(sequence, i) & 0x3F);
-    return value;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 void AppendUtf16Unit(std::string& out, char32_t unit) {
     out += static_cast<char>(unit & 0xFF);
     out += static_cast<char>(unit >> 8);
@@ -109,7 +39,9 @@ std::string Utf8Lossy(std::string_view bytes) {
     out.reserve(bytes.size());
     std::size_t length = 0;
     for (std::size_t i = 0; i < bytes.size(); i += length) {
-        if (Utf8Step(bytes, i, &length)) {
+        const Utf8Step step = DecodeUtf8(bytes, i);
+        length = step.length;
+        if (step.codePoint) {
             out.append(bytes.substr(i, length));
         } else {
             out += kReplacement;
@@ -151,8 +83,9 @@ std::string Utf8ToUtf16Le(std::string_view text) {
     out.reserve(text.size() * 2);
     std::size_t length = 0;
     for (std::size_t i = 0; i < text.size(); i += length) {
-        Utf8Step(text, i, &length);
-        const char32_t c = Utf8CodePoint(text.substr(i, length));
+        const Utf8Step step = DecodeUtf8(text, i);  // text is known to be valid
+        length = step.length;
+        const char32_t c = step.codePoint.value_or(0xFFFD);
         if (c >= 0x10000) {
             AppendUtf16Unit(out, 0xD800 + ((c - 0x10000) >> 10));
             AppendUtf16Unit(out, 0xDC00 + ((c - 0x10000) & 0x3FF));
@@ -286,35 +219,6 @@ DetectedEncoding DetectEncoding(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return {Encoding::kUtf8, 0};
     return {Encoding::kCp932, 0};
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < bytes.size(); i += length) {
-        // Plain ASCII is by far the most common content: step over it eight bytes at a time.
-        std::uint64_t word = 0;
-        if (i + sizeof word <= bytes.size()) {
-            std::memcpy(&word, bytes.data() + i, sizeof word);
-            if ((word & 0x8080808080808080ull) == 0) {
-                length = sizeof word;
-                continue;
-            }
-        }
-        const unsigned char lead = Byte(bytes, i);
-        if (lead < 0x80) {
-            length = 1;
-            continue;
-        }
-        // Kana and most kanji: a three-byte sequence with no special range for its second byte.
-        if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < bytes.size() &&
-            (Byte(bytes, i + 1) & 0xC0) == 0x80 && (Byte(bytes, i + 2) & 0xC0) == 0x80) {
-            length = 3;
-            continue;
-        }
-        if (!Utf8Step(bytes, i, &length))
-            return false;
-    }
-    return true;
 }
 
 CodePageConverter::CodePageConverter(Encoding encoding, Undecodable undecodable)

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Utf8.h"  // IsValidUtf8, which callers ask before converting
+
 namespace tessel {
 
 // The encodings a profile file is found in. Inside the program every text is UTF-8.
@@ -19,9 +21,6 @@ struct DetectedEncoding {
 // byte-order mark wins, then a UTF-8 one; bytes that are valid UTF-8 are UTF-8; anything else is
 // taken to be Windows-31J.
 DetectedEncoding DetectEncoding(std::string_view bytes);
-
-// True when bytes are well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
-bool IsValidUtf8(std::string_view bytes);
 
 // What becomes of Windows-31J bytes that do not decode: U+FFFD, which tells them apart from any
 // text, or what MultiByteToWideChar makes of them (U+30FB for a bad pair, taking the byte after a

@@ -121,15 +121,11 @@ TEST_F(frmMainTest, OptionValuesWithoutAButtonLeaveTheGroupAsItWas) {
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 0));
 }
 
-TEST_F(frmMainTest, DoubleClickOnNoRowIsIgnored) {
-    Open(0);
-    DoubleClick(-1);
-    EXPECT_TRUE(view.messages.shown.empty());
-    EXPECT_EQ(store.reads, 0);
-}
-
 TEST_F(frmMainTest, UpdateWithNoMarkedRowOnlySaysDone) {
     Open(3);
+    DoubleClick(-1);  // no row: ignored
+    EXPECT_TRUE(view.messages.shown.empty());
+    EXPECT_EQ(store.reads, 0);
     window.cmdUpdate_Click();
     EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定完了。"});
     EXPECT_TRUE(store.writes.empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
@@ -11,6 +12,13 @@ namespace tessel {
 namespace {
 
 const std::string kUrl = "http://bbs.example.jp/cgi-bin/bbs.cgi";
+
+// The number members in layout order, NoReadPoint_R last.
+std::vector<std::int32_t> Numbers(const CBBSData& b) {
+    return {b.ViewCount(),   b.ViewOrder(),     b.NoReadView(),
+            b.NoReadPoint(), b.DownloadCount(), b.NoReadPoint_R()};
+}
+using N = std::vector<std::int32_t>;
 
 class CBBSDataReadTest : public ::testing::Test {
   protected:
@@ -44,8 +52,7 @@ TEST_F(CBBSDataReadTest, NewProfileHoldsInitialValues) {
     EXPECT_EQ(board.ID(), "");
     EXPECT_EQ(board.URL(), "");
     EXPECT_EQ(board.Mode(), 0);
-    EXPECT_EQ(board.ViewCount(), 0);
-    EXPECT_EQ(board.NoReadView(), 0);
+    EXPECT_EQ(Numbers(board), N({0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(board.CookieExpirationDate(), 120);
 }
 
@@ -55,36 +62,19 @@ TEST_F(CBBSDataReadTest, FernoFieldsInLayoutOrder) {
     EXPECT_EQ(board.Mail(), "t-m@x.jp");
     EXPECT_EQ(board.HomePage(), "http://x.jp/");
     EXPECT_EQ(board.Password(), "pw");
-    EXPECT_EQ(board.ViewCount(), 15);
-    EXPECT_EQ(board.ViewOrder(), 1);
-    EXPECT_EQ(board.NoReadView(), 0);
-    EXPECT_EQ(board.NoReadPoint(), 7);
-    EXPECT_EQ(board.DownloadCount(), 40);
+    EXPECT_EQ(Numbers(board), N({15, 1, 0, 7, 40, 0}));
 }
 
 TEST_F(CBBSDataReadTest, EmptyIntegerFieldsTakeTheKindsDefaults) {
     ASSERT_TRUE(Read(kModeFernoBBS, ",,,,,,,,"));
-    EXPECT_EQ(board.ViewCount(), 20);
-    EXPECT_EQ(board.ViewOrder(), 0);
-    EXPECT_EQ(board.NoReadView(), 1);
-    EXPECT_EQ(board.NoReadPoint(), 0);
-    EXPECT_EQ(board.DownloadCount(), 30);
-
+    EXPECT_EQ(Numbers(board), N({20, 0, 1, 0, 30, 0}));
     ASSERT_TRUE(Read(kModeQuill, "a,,,,,,,,,"));
-    EXPECT_EQ(board.ViewCount(), 30);
-    EXPECT_EQ(board.NoReadView(), 1);
-    EXPECT_EQ(board.DownloadCount(), 50);
-    EXPECT_EQ(board.NoReadPoint_R(), 0);
+    EXPECT_EQ(Numbers(board), N({30, 0, 1, 0, 50, 0}));
 }
 
 TEST_F(CBBSDataReadTest, IntegerFieldsRoundAndAcceptAnySixteenBitValue) {
     ASSERT_TRUE(Read(kModeQuill, "a,b,c,d,2.5, 7 ,2,-32768,32767,3.5"));
-    EXPECT_EQ(board.ViewCount(), 2);
-    EXPECT_EQ(board.ViewOrder(), 7);
-    EXPECT_EQ(board.NoReadView(), 2);
-    EXPECT_EQ(board.NoReadPoint(), -32768);
-    EXPECT_EQ(board.DownloadCount(), 32767);
-    EXPECT_EQ(board.NoReadPoint_R(), 4);
+    EXPECT_EQ(Numbers(board), N({2, 7, 2, -32768, 32767, 4}));
 }
 
 TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
@@ -176,11 +166,7 @@ TEST(CookieLayoutTest, DefaultsAreWhatAnEmptyCookieReadsAs) {
         store.SetText(kUrl, kUrl + "=" + std::string(LayoutOf(mode)->fieldCount - 1, ','));
         ASSERT_TRUE(ApplyLayoutDefaults(fromDefaults));
         ASSERT_TRUE(fromCookie.GetCookie());
-        EXPECT_EQ(fromDefaults.ViewCount(), fromCookie.ViewCount());
-        EXPECT_EQ(fromDefaults.ViewOrder(), fromCookie.ViewOrder());
-        EXPECT_EQ(fromDefaults.NoReadView(), fromCookie.NoReadView());
-        EXPECT_EQ(fromDefaults.DownloadCount(), fromCookie.DownloadCount());
-        EXPECT_EQ(fromDefaults.NoReadPoint_R(), fromCookie.NoReadPoint_R());
+        EXPECT_EQ(Numbers(fromDefaults), Numbers(fromCookie));
     }
     CBBSData harbor(store, clock);
     harbor.Mode(kModeHarbor);

@@ -14,7 +14,6 @@ struct FindCase {
 };
 
 TEST(CookieTextTest, FindsOnlyTheEntryNamedExactly) {
-    const std::string url = kUrl;
     const FindCase cases[] = {
         {"http://bbs.example.jp/cgi-bin/bbs.cgi=Taro,,,,20,0,1,0,30", kUrl, "Taro,,,,20,0,1,0,30"},
         {"a=1; http://bbs.example.jp/cgi-bin/bbs.cgi=v; b=2", kUrl, "v"},

@@ -2,7 +2,6 @@
 
 #include "TestBoards.h"
 #include "cli/ImportDocument.h"
-#include "cli/JsonWriter.h"
 #include "cli/PreferencesJson.h"
 
 namespace tessel::cli {
@@ -13,6 +12,8 @@ class ImportDocumentTest : public ::testing::Test {
     void SetUp() override {
         test.Add("zatsudan", kModeFernoBBS);
         test.Add("shumi", kModeQuill);
+        for (const char* id : {"c", "d", "e", "f"})  // room for 64 levels of values
+            test.Add(id, kModeQuill);
     }
 
     ImportPlan Read(const std::string& text) { return ReadImport(text, BoardIndex(test.boards)); }
@@ -44,6 +45,14 @@ TEST_F(ImportDocumentTest, AnythingWrongAnywhereRejectsTheWholeDocument) {
         {"{\"shumi\": []}", "board \"shumi\": must be an object of preferences"},
         {"[]", "the document must be an object keyed by section name"},
         {"{\"shumi\": {}", "malformed JSON: line 1, column 13"},
+        {"{\"shumi\": {\"viewCount\": 1e1}}", "field \"viewCount\" must be"},
+        {"{\"shumi\": {\"viewCount\": 1e999}}", "malformed JSON: number overflow"},
+        {"{\"shumi\": {\"viewCount\": 99999999999999999999}}", "field \"viewCount\" must be"},
+        {"{\"shumi\": {}, \"shumi\": {}}", "board \"shumi\" is given twice"},
+        {"{\"shumi\": {\"name\": \"\xC3\x28\"}}", "malformed JSON: line 1"},
+        {"{\"shumi\": {\"name\": \"\\ud800\"}}", "malformed JSON: line 1"},
+        {"{\"shumi\": {\"name\": " + std::string(63, '[') + std::string(63, ']') + "}}",
+         "nested too deeply"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -54,7 +63,9 @@ TEST_F(ImportDocumentTest, AnythingWrongAnywhereRejectsTheWholeDocument) {
 }
 
 TEST_F(ImportDocumentTest, BoardsComeInListOrderWithOnlyTheGivenFields) {
-    const ImportPlan plan = Read(R"({"SHUMI": {"unread": false, "order": "oldest"},
+    const ImportPlan plan = Read(
+        "\xEF\xBB\xBF"
+        R"({"SHUMI": {"unread": false, "order": "oldest"},
                                      "zatsudan": {"viewCount": 0}})");
     ASSERT_EQ(plan.error, "");
     ASSERT_EQ(plan.updates.size(), 2u);
@@ -75,10 +86,7 @@ TEST_F(ImportDocumentTest, WhatExportWritesImportsToTheSameBoard) {
     source.NoReadView(1);
     source.NoReadPoint(-32768);
     source.NoReadPoint_R(32767);
-    JsonValue document = JsonValue::Object();
-    document.Add("shumi", PreferencesToJson(source, true));
-
-    const ImportPlan plan = Read(WriteJson(document));
+    const ImportPlan plan = Read(DumpJson({{"shumi", PreferencesToJson(source, true)}}));
     ASSERT_EQ(plan.error, "");
     ASSERT_EQ(plan.updates.size(), 1u);
     CBBSData copy(test.store, test.clock);

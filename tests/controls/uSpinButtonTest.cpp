@@ -30,13 +30,17 @@ class uSpinButtonTest : public ::testing::Test {
 
 // Bounds
 
-TEST_F(uSpinButtonTest, DefaultsAreZeroToFiftyAtZero) {
+TEST_F(uSpinButtonTest, DefaultsAreZeroToFiftyAtZeroAndStoreNothing) {
     EXPECT_EQ(spin.Min(), 0);
     EXPECT_EQ(spin.Max(), 50);
     ExpectShows(0, "0");
     EXPECT_TRUE(spin.Enabled());
     EXPECT_FALSE(spin.Locked());
     EXPECT_TRUE(host.spinEnabled);
+    PropertyBag bag(uSpinButton::kClassId);
+    spin.UserControl_WriteProperties(bag);
+    EXPECT_TRUE(bag.Entries().empty());
+    EXPECT_EQ(bag.ClassId(), "prjTesselCustom.uSpinButton");
 }
 
 TEST_F(uSpinButtonTest, ValueAcceptsTheBoundsAndIgnoresBeyond) {
@@ -256,34 +260,24 @@ TEST_F(uSpinButtonTest, ArrowsWorkOnlyWhileEnabledAndNotLocked) {
 
 // Layout
 
-TEST_F(uSpinButtonTest, ResizeFillsTheWidthAndKeepsTheTextHeight) {
-    host.scaleWidth = 735;
-    host.height = 500;
-    spin.UserControl_Resize();
-    EXPECT_EQ(host.textLeft, 0);
-    EXPECT_EQ(host.textWidth, 540);
-    EXPECT_EQ(host.spinLeft, 540);
-    EXPECT_EQ(host.spinWidth, 195);
-    EXPECT_EQ(host.height, 330);
-}
-
-TEST_F(uSpinButtonTest, ResizeNarrowerThanTheArrowsSkipsOnlyTheRefusedStep) {
-    host.scaleWidth = 100;
-    host.height = 999;
-    spin.UserControl_Resize();
-    EXPECT_EQ(host.textWidth, 855);  // refused: the text part keeps its width
-    EXPECT_EQ(host.spinLeft, 855);
-    EXPECT_EQ(host.height, 330);
+TEST_F(uSpinButtonTest, ResizeFillsTheWidthKeepsTheTextHeightAndSkipsOnlyARefusedStep) {
+    const struct {
+        std::int32_t scaleWidth, textWidth;
+    } cases[] = {{100, 855}, {735, 540}};  // narrower than the arrows: the text keeps its width
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scaleWidth);
+        host.scaleWidth = c.scaleWidth;
+        host.height = 999;
+        spin.UserControl_Resize();
+        EXPECT_EQ(host.textLeft, 0);
+        EXPECT_EQ(host.textWidth, c.textWidth);
+        EXPECT_EQ(host.spinLeft, c.textWidth);
+        EXPECT_EQ(host.spinWidth, 195);
+        EXPECT_EQ(host.height, 330);
+    }
 }
 
 // Saved settings
-
-TEST_F(uSpinButtonTest, DefaultsStoreNothing) {
-    PropertyBag bag(uSpinButton::kClassId);
-    spin.UserControl_WriteProperties(bag);
-    EXPECT_TRUE(bag.Entries().empty());
-    EXPECT_EQ(bag.ClassId(), "prjTesselCustom.uSpinButton");
-}
 
 TEST_F(uSpinButtonTest, SettingsRoundTripThroughTheBag) {
     spin.Min(-5);

@@ -60,15 +60,7 @@ bool Finish(pid_t child, std::chrono::seconds limit) {
 }
 
 bool OnPath(const std::string& program) {
-    const char* path = std::getenv("PATH");
-    std::string directories = path != nullptr ? path : "/usr/bin:/bin";
-    for (std::size_t start = 0; start <= directories.size();) {
-        const std::size_t end = std::min(directories.find(':', start), directories.size());
-        if (access((directories.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
+    return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // The site, run by Python for as long as the test lasts.
@@ -174,6 +166,14 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
     }
 
     CookieStoreLocation Location() const { return {GetParam().kind, profile}; }
+    std::unique_ptr<BrowserCookieStore> OpenStore() {
+        return OpenBrowserStore(
+            Location(), clock, GetParam().charset,
+            [](const char* name) { return std::getenv(name); }, error);
+    }
+
+    SystemClock clock;
+    std::string error;
 
     testing::TempDir dir;
     Site site{dir};
@@ -182,12 +182,7 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 
 TEST_P(BrowserEndToEndTest, CookiesWrittenReachTheSiteAndTheSitesReadBack) {
     Visit("/set");  // the browser makes its database and keeps the site's own cookie
-
-    SystemClock clock;
-    std::string error;
-    const std::unique_ptr<BrowserCookieStore> store = OpenBrowserStore(
-        Location(), clock, GetParam().charset, [](const char* name) { return std::getenv(name); },
-        error);
+    const std::unique_ptr<BrowserCookieStore> store = OpenStore();
     ASSERT_TRUE(store) << error;
     const std::string expires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
     const std::string page = site.Url("/board/index.html");
@@ -221,11 +216,7 @@ TEST_P(BrowserEndToEndTest, CookiesWrittenReachTheSiteAndTheSitesReadBack) {
 // says why, for as long as the browser runs.
 TEST_P(BrowserEndToEndTest, RefusesToWriteWhileTheBrowserRuns) {
     Visit("/set");
-    SystemClock clock;
-    std::string error;
-    const std::unique_ptr<BrowserCookieStore> store = OpenBrowserStore(
-        Location(), clock, GetParam().charset, [](const char* name) { return std::getenv(name); },
-        error);
+    const std::unique_ptr<BrowserCookieStore> store = OpenStore();
     ASSERT_TRUE(store) << error;
     ASSERT_TRUE(store->CheckWritable()) << store->LastFailure().reason;
 

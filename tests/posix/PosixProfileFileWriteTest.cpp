@@ -22,15 +22,10 @@ using namespace std::string_literals;
 using testing::ReadBytes;
 using testing::TempDir;
 
-std::string WithLineEnds(std::string text, const std::string& lineEnd) {
+std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {
     std::string out;
-    for (char c : text) {
-        if (c == '\n') {
-            out += lineEnd;
-        } else {
-            out += c;
-        }
-    }
+    for (char c : text)
+        out += c == '\n' ? lineEnd : std::string(1, c);
     return out;
 }
 

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -252,13 +251,9 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
 }
 
 TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
-    for (QAction* action : window->menuBar()->actions()) {
-        if (!action->menu())
-            continue;
-        for (QAction* item : action->menu()->actions()) {
-            if (item->text().startsWith("終了"))
-                item->trigger();
-        }
+    for (QAction* item : window->findChildren<QAction*>()) {
+        if (item->text().startsWith("終了"))
+            item->trigger();
     }
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(app.BBSList(), nullptr);

@@ -38,10 +38,12 @@ class CIniFileTest : public ::testing::Test {
     }
 };
 
-TEST_F(CIniFileTest, MissingFileLoadsAsNoSections) {
+TEST_F(CIniFileTest, MissingFileLoadsAsNoSectionsAndSavesAsFalse) {
     EXPECT_TRUE(ini.Load("absent.ini"));
     EXPECT_TRUE(ini.Sections().Empty());
     EXPECT_FALSE(ini.IsExist());
+    EXPECT_FALSE(ini.Save());
+    EXPECT_TRUE(profile.writes.empty());
 }
 
 TEST_F(CIniFileTest, SectionsInFileOrderSkippingEmptyAndBlankNames) {
@@ -189,28 +191,19 @@ TEST_F(CIniFileTest, AReloadForgetsTheKeysOfTheFileReadBefore) {
     EXPECT_EQ(profile.blocks.back(), "new=2\0other=3\0x=9\0\0"s);
 }
 
-TEST_F(CIniFileTest, SaveAllStopsAtTheFirstFailedWrite) {
-    Given({{"One", {"a=1"}}, {"Two", {"b=2"}}, {"Three", {"c=3"}}});
+TEST_F(CIniFileTest, SaveAllWritesEverySectionInOrderAndStopsAtTheFirstFailure) {
+    Given({{"One", {"a=1", "junk"}}, {"Two", {"b=2"}}, {"Three", {"c=3"}}});
+    EXPECT_TRUE(ini.Save());
+    EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two", "Three"}));
+    ASSERT_NE(profile.File(kFile), nullptr);
+    EXPECT_EQ((*profile.File(kFile))[0].lines, std::vector<std::string>{"a=1"});
+
+    profile.writes.clear();
     profile.FailWritesOf("Two");
     EXPECT_FALSE(ini.Save());
     EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two"}));
     EXPECT_EQ(ini.NowSection(), "Two");
     EXPECT_EQ(ini.Data("b"), "2");  // the model keeps its entries
-}
-
-TEST_F(CIniFileTest, SaveAllWritesEverySectionInOrder) {
-    Given({{"One", {"a=1", "junk"}}, {"Two", {"b=2"}}});
-    EXPECT_TRUE(ini.Save());
-    EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two"}));
-    const auto* file = profile.File(kFile);
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ((*file)[0].lines, std::vector<std::string>{"a=1"});
-}
-
-TEST_F(CIniFileTest, SaveAllOfNoSectionsIsFalse) {
-    EXPECT_TRUE(ini.Load("absent.ini"));
-    EXPECT_FALSE(ini.Save());
-    EXPECT_TRUE(profile.writes.empty());
 }
 
 }  // namespace

@@ -34,7 +34,6 @@ class FakeSpinHost : public SpinButtonHost {
     std::int32_t textLeft = 0, textWidth = 855, textHeight = 330;
     std::int32_t spinValue = 1, spinLeft = 840, spinWidth = 195;
     bool spinEnabled = true;
-    int textNotifications = 0;
 
     std::int32_t ScaleWidth() override { return scaleWidth; }
     void SetHeight(std::int32_t h) override { height = h; }
@@ -54,7 +53,7 @@ class FakeSpinHost : public SpinButtonHost {
         text = t;
         selStart = 0;
         selLength = 0;
-        NotifyText();
+        spin.Text_Change();
     }
     std::int32_t SelStart() override { return selStart; }
     void SetSelStart(std::int32_t s) override {
@@ -127,7 +126,7 @@ class FakeSpinHost : public SpinButtonHost {
         text = edited;
         selStart = caret;
         selLength = 0;
-        NotifyText();
+        spin.Text_Change();
     }
 
     void Select(std::int32_t start, std::int32_t length) {
@@ -148,10 +147,6 @@ class FakeSpinHost : public SpinButtonHost {
     }
 
   private:
-    void NotifyText() {
-        ++textNotifications;
-        spin.Text_Change();
-    }
     void UserMovesSpin(std::int32_t p) {
         if (!spinEnabled)
             return;
