@@ -12,6 +12,7 @@ packages=(
     libsqlite3-dev libssl-dev libsecret-1-dev firefox-esr chromium
     mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick
     qt6-translations-l10n desktop-file-utils appstream man-db groff-base dpkg-dev file
+    clang libclang-rt-dev
 )
 
 missing=()

@@ -8,3 +8,7 @@ scripts/setup.sh
 cmake --workflow --preset ci
 # The Windows build, cross-compiled, with its tests under wine.
 cmake --workflow --preset ci-windows
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz
+# target for half a minute.
+cmake --workflow --preset asan
+scripts/fuzz.sh 30

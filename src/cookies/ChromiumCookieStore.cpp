@@ -1,6 +1,7 @@
 #include "cookies/ChromiumCookieStore.h"
 
 #include <filesystem>
+#include <limits>
 
 #include "cookies/BrowserSchema.h"
 
@@ -32,6 +33,15 @@ constexpr std::string_view kColumns[] = {
 
 // Microseconds from 1601-01-01, where Chromium counts from, to 1970-01-01.
 constexpr std::int64_t kEpochOffsetMicroseconds = 11644473600LL * 1000000;
+
+// A time of a row, in microseconds since 1970. A row may hold any integer; one too far before 1601
+// to count back from is taken as the earliest time there is.
+std::int64_t Since1970(std::int64_t microsecondsSince1601) {
+    constexpr std::int64_t kEarliest = std::numeric_limits<std::int64_t>::min();
+    return microsecondsSince1601 < kEarliest + kEpochOffsetMicroseconds
+               ? kEarliest
+               : microsecondsSince1601 - kEpochOffsetMicroseconds;
+}
 
 // Chromium's codes for what the program writes: medium priority, no SameSite attribute, set
 // over a plain or secure scheme.
@@ -119,10 +129,10 @@ bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::str
         }
         cookie.path = query.Text(4);
         if (query.Int(6) != 0)
-            cookie.expires = (query.Int(5) - kEpochOffsetMicroseconds) / 1000000;
+            cookie.expires = Since1970(query.Int(5)) / 1000000;
         cookie.secure = query.Int(7) != 0;
         cookie.httpOnly = query.Int(8) != 0;
-        cookie.creation = query.Int(9) - kEpochOffsetMicroseconds;
+        cookie.creation = Since1970(query.Int(9));
         snapshot.Put(std::move(cookie));
     }
     if (domains == nullptr) {

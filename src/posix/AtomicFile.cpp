@@ -1,18 +1,31 @@
 #include "posix/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
+
+#include "posix/FileWriteCalls.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
+
+int SystemOpen(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+
+FileWriteCalls& Calls() {
+    static FileWriteCalls calls = SystemFileWriteCalls();
+    return calls;
+}
 
 // The kernel's own limit on symbolic links followed while resolving one path.
 constexpr int kMaxLinkDepth = 40;
@@ -37,6 +50,17 @@ std::error_code ReadLink(const std::string& path, std::string* target) {
 }
 
 }  // namespace
+
+FileWriteCalls SystemFileWriteCalls() {
+    // A writer that has not finished within an hour is not coming back.
+    return {SystemOpen, ::write, ::fchmod, ::fsync, ::close, ::rename, std::chrono::hours(1)};
+}
+
+FileWriteCalls SetFileWriteCalls(const FileWriteCalls& calls) {
+    const FileWriteCalls previous = Calls();
+    Calls() = calls;
+    return previous;
+}
 
 std::error_code ResolveWriteTarget(const std::string& path, std::string* target) {
     std::string current = path;
@@ -64,6 +88,38 @@ std::error_code ResolveWriteTarget(const std::string& path, std::string* target)
 
 namespace {
 
+constexpr std::size_t kSuffixLength = 16;
+
+std::string TemporaryPrefix(const std::string& targetName) {
+    // Keeps the temporary name within the file-name length limit however long the target's is.
+    return "." + targetName.substr(0, 200) + ".tmp-";
+}
+
+bool IsSuffix(std::string_view text) {
+    return text.size() == kSuffixLength &&
+           text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// Removes the temporaries of this target that a killed writer left: our own files of exactly the
+// name a write of this target uses, untouched for longer than any live writer would take.
+void RemoveStaleTemporaries(const fs::path& directory, const std::string& targetName) {
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr)
+        return;
+    const std::string prefix = TemporaryPrefix(targetName);
+    const std::time_t oldest = std::time(nullptr) - Calls().staleAge.count();
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix) || !IsSuffix(name.substr(prefix.size())))
+            continue;
+        struct stat status {};
+        if (fstatat(dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) && status.st_uid == geteuid() && status.st_mtime < oldest)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
 std::string RandomSuffix() {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::random_device random;
@@ -80,11 +136,9 @@ std::string RandomSuffix() {
 // file left by a crash is recognisable.
 int CreateTemporary(const fs::path& directory, const std::string& targetName, mode_t mode,
                     std::string* temp) {
-    // Keeps the temporary name within the file-name length limit however long the target's is.
-    const std::string stem = targetName.substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *temp = (directory / ("." + stem + ".tmp-" + RandomSuffix())).string();
-        const int fd = open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        *temp = (directory / (TemporaryPrefix(targetName) + RandomSuffix())).string();
+        const int fd = Calls().open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -93,7 +147,7 @@ int CreateTemporary(const fs::path& directory, const std::string& targetName, mo
 
 std::error_code WriteAll(int fd, std::string_view contents) {
     while (!contents.empty()) {
-        const ssize_t written = write(fd, contents.data(), contents.size());
+        const ssize_t written = Calls().write(fd, contents.data(), contents.size());
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -150,6 +204,7 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
     const fs::path targetPath(target);
     const fs::path directory =
         targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
+    RemoveStaleTemporaries(directory, targetPath.filename().string());
     std::string temp;
     // The copy starts private, so its content is never readable by more people than the file's.
     int fd = CreateTemporary(directory, targetPath.filename().string(), 0600, &temp);
@@ -158,7 +213,7 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
 
     auto fail = [&](std::error_code error) {
         if (fd >= 0)
-            close(fd);
+            Calls().close(fd);
         unlink(temp.c_str());
         return error;
     };
@@ -176,15 +231,15 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
     } else if (!forceMode) {
         mode &= ~CurrentUmask();
     }
-    if (mode != 0600 && fchmod(fd, mode) != 0)
+    if (mode != 0600 && Calls().fchmod(fd, mode) != 0)
         return fail(LastError());
-    if (fsync(fd) != 0)
+    if (Calls().fsync(fd) != 0)
         return fail(LastError());
-    const int closed = close(fd);
+    const int closed = Calls().close(fd);
     fd = -1;
     if (closed != 0)
         return fail(LastError());
-    if (rename(temp.c_str(), target.c_str()) != 0)
+    if (Calls().rename(temp.c_str(), target.c_str()) != 0)
         return fail(LastError());
     SyncDirectory(directory);
     return {};

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <limits>
 #include <map>
 
 #include "BrowserDatabases.h"
@@ -89,6 +90,24 @@ TEST(ChromiumStoreTest, KeepsABackupAndNeverCommitsWhatItCannotDecrypt) {
                              TestDatabase(path).Rows("SELECT encrypted_value FROM cookies WHERE "
                                                      "name = 'first'")[0][0]),
               "1");
+}
+
+// Found by browser_rows_fuzz: times at the ends of the integer range overflowed on the way to 1970.
+TEST(ChromiumStoreTest, TimesAtTheEndsOfTheIntegerRangeReadAsTheEarliestAndLatest) {
+    Fixture f;
+    const std::string path = f.dir.File("Cookies");
+    testing::CreateChromiumDatabase(path);
+    const std::string min = std::to_string(std::numeric_limits<std::int64_t>::min());
+    const std::string max = std::to_string(std::numeric_limits<std::int64_t>::max());
+    TestDatabase(path).Exec("INSERT INTO cookies VALUES (" + min +
+                            ", 'bbs.example.jp', '', 'old', '1', '', '/', " + min +
+                            ", 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0), (" + max +
+                            ", 'bbs.example.jp', '', 'late', '2', '', '/', " + max +
+                            ", 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0)");
+    ChromiumCipher cipher([] { return std::nullopt; });
+    ChromiumCookieStore store(path, f.clock, f.lock, cipher, f.codec);
+    EXPECT_EQ(store.InternetGetCookie(kUrl, ""), "late=2");
+    EXPECT_TRUE(store.InternetSetCookie(kUrl, "new", "3" + kExpires));
 }
 
 TEST(ChromiumStoreTest, KeyringKeyIsUsedWhereTheProfileUsesIt) {

@@ -19,7 +19,6 @@ using testing::TestDatabase;
 
 const std::string kUrl = "http://bbs.example.jp/cgi-bin/bbs.cgi";
 const std::string kExpires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
-constexpr std::int64_t kExpiresSeconds = 1806829623;
 constexpr std::int64_t kChromiumEpoch = 11644473600;  // seconds from 1601 to 1970
 
 class FakeLock : public BrowserLock {
