@@ -5,6 +5,7 @@
 
 #include "board/CookieDate.h"
 #include "board/CookieText.h"
+#include "cookies/BrowserSchema.h"
 #include "cookies/CookieVisibility.h"
 #include "cookies/SetCookieData.h"
 
@@ -49,6 +50,47 @@ std::int64_t BrowserCookieStore::NowMicroseconds() {
 std::int64_t BrowserCookieStore::NextCreation() {
     lastCreation_ = std::max(NowMicroseconds(), lastCreation_ + 1);
     return lastCreation_;
+}
+
+bool BrowserCookieStore::CheckSchemaIs(SqlDatabase& database, std::string_view versionQuery,
+                                       std::int64_t version, std::string_view table,
+                                       std::span<const std::string_view> columns) {
+    const std::optional<std::int64_t> found = QueryInteger(database, versionQuery);
+    if (!database.Ok())
+        return FailFromDatabase(database);
+    if (found != version) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "この " + BrowserName() + " のクッキーの形式（版 " +
+                        std::to_string(found.value_or(0)) + "）には対応していません");
+    }
+    const std::optional<std::string> missing = MissingColumn(database, table, columns);
+    if (!database.Ok())
+        return FailFromDatabase(database);
+    if (missing) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    BrowserName() + " のクッキーの表に列 " + *missing + " がありません");
+    }
+    return true;
+}
+
+std::string BrowserCookieStore::ForDomains(std::string sql, std::string_view hostColumn,
+                                           const std::vector<std::string_view>* domains) {
+    if (domains != nullptr) {
+        sql += " AND " + std::string(hostColumn) + " IN (" + Placeholders(1, domains->size() * 2) +
+               ")";
+    }
+    return sql;
+}
+
+void BrowserCookieStore::BindDomains(SqlStatement& query,
+                                     const std::vector<std::string_view>* domains) {
+    if (domains == nullptr)
+        return;
+    int index = 1;
+    for (const std::string_view domain : *domains) {
+        query.Bind(index++, domain);
+        query.Bind(index++, "." + std::string(domain));
+    }
 }
 
 bool BrowserCookieStore::FailFromDatabase(const SqlDatabase& database) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,16 @@ class BrowserCookieStore : public CookieStore {
     virtual bool BeforeCommit(SqlDatabase&) { return true; }
 
     bool FailFromDatabase(const SqlDatabase& database);
+    // Whether versionQuery gives version and table has every one of columns; false, with the
+    // reason recorded, for a database this program does not know (it is then never written).
+    bool CheckSchemaIs(SqlDatabase& database, std::string_view versionQuery, std::int64_t version,
+                       std::string_view table, std::span<const std::string_view> columns);
+    // sql narrowed to the cookies of domains (each kept with or without a leading dot) by a filter
+    // on hostColumn, or sql itself when domains is null; BindDomains then gives the filter its
+    // values.
+    static std::string ForDomains(std::string sql, std::string_view hostColumn,
+                                  const std::vector<std::string_view>* domains);
+    static void BindDomains(SqlStatement& query, const std::vector<std::string_view>* domains);
     std::int64_t NowSeconds();
     std::int64_t NowMicroseconds();
     // Microseconds since 1970 that grow with each call, so cookies made in one batch keep their

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <limits>
 
-#include "cookies/BrowserSchema.h"
 
 namespace tessel {
 namespace {
@@ -76,40 +75,19 @@ ChromiumCookieStore::ChromiumCookieStore(std::string databasePath, Clock& clock,
     : BrowserCookieStore(std::move(databasePath), clock, lock), cipher_(cipher), codec_(codec) {}
 
 bool ChromiumCookieStore::CheckSchema(SqlDatabase& database) {
-    const std::optional<std::int64_t> version =
-        QueryInteger(database, "SELECT CAST(value AS INTEGER) FROM meta WHERE key = 'version'");
-    if (!database.Ok())
-        return FailFromDatabase(database);
-    if (version != kSchemaVersion) {
-        return Fail(CookieFailureKind::kStoreUnusable, "この Chromium のクッキーの形式（版 " +
-                                                           std::to_string(version.value_or(0)) +
-                                                           "）には対応していません");
-    }
-    const std::optional<std::string> missing = MissingColumn(database, "cookies", kColumns);
-    if (!database.Ok())
-        return FailFromDatabase(database);
-    if (missing) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "Chromium のクッキーの表に列 " + *missing + " がありません");
-    }
-    return true;
+    return CheckSchemaIs(database, "SELECT CAST(value AS INTEGER) FROM meta WHERE key = 'version'",
+                         kSchemaVersion, "cookies", kColumns);
 }
 
 bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
                                CookieSnapshot& snapshot) {
-    std::string sql =
-        "SELECT host_key, name, value, encrypted_value, path, expires_utc, has_expires, "
-        "is_secure, is_httponly, creation_utc FROM cookies WHERE top_frame_site_key = ''";
-    if (domains != nullptr)
-        sql += " AND host_key IN (" + Placeholders(1, domains->size() * 2) + ")";
-    SqlStatement query(database, sql);
-    if (domains != nullptr) {
-        int index = 1;
-        for (const std::string_view domain : *domains) {
-            query.Bind(index++, domain);
-            query.Bind(index++, "." + std::string(domain));
-        }
-    }
+    SqlStatement query(
+        database,
+        ForDomains(
+            "SELECT host_key, name, value, encrypted_value, path, expires_utc, has_expires, "
+            "is_secure, is_httponly, creation_utc FROM cookies WHERE top_frame_site_key = ''",
+            "host_key", domains));
+    BindDomains(query, domains);
     std::string seen;
     while (query.Step()) {
         StoredCookie cookie;

@@ -1,6 +1,5 @@
 #include "cookies/FirefoxCookieStore.h"
 
-#include "cookies/BrowserSchema.h"
 
 namespace tessel {
 namespace {
@@ -41,39 +40,16 @@ FirefoxCookieStore::FirefoxCookieStore(std::string databasePath, Clock& clock, B
     : BrowserCookieStore(std::move(databasePath), clock, lock), utf8_(utf8) {}
 
 bool FirefoxCookieStore::CheckSchema(SqlDatabase& database) {
-    const std::optional<std::int64_t> version = QueryInteger(database, "PRAGMA user_version");
-    if (!database.Ok())
-        return FailFromDatabase(database);
-    if (version != kSchemaVersion) {
-        return Fail(CookieFailureKind::kStoreUnusable, "この Firefox のクッキーの形式（版 " +
-                                                           std::to_string(version.value_or(0)) +
-                                                           "）には対応していません");
-    }
-    const std::optional<std::string> missing = MissingColumn(database, "moz_cookies", kColumns);
-    if (!database.Ok())
-        return FailFromDatabase(database);
-    if (missing) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "Firefox のクッキーの表に列 " + *missing + " がありません");
-    }
-    return true;
+    return CheckSchemaIs(database, "PRAGMA user_version", kSchemaVersion, "moz_cookies", kColumns);
 }
 
 bool FirefoxCookieStore::Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
                               CookieSnapshot& snapshot) {
-    std::string sql =
-        "SELECT name, value, host, path, expiry, isSecure, isHttpOnly, creationTime "
-        "FROM moz_cookies WHERE originAttributes = ''";
-    if (domains != nullptr)
-        sql += " AND host IN (" + Placeholders(1, domains->size() * 2) + ")";
-    SqlStatement query(database, sql);
-    if (domains != nullptr) {
-        int index = 1;
-        for (const std::string_view domain : *domains) {
-            query.Bind(index++, domain);
-            query.Bind(index++, "." + std::string(domain));
-        }
-    }
+    SqlStatement query(database,
+                       ForDomains("SELECT name, value, host, path, expiry, isSecure, isHttpOnly, "
+                                  "creationTime FROM moz_cookies WHERE originAttributes = ''",
+                                  "host", domains));
+    BindDomains(query, domains);
     while (query.Step()) {
         StoredCookie cookie;
         cookie.name = query.Text(0);
