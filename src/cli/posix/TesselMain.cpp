@@ -15,6 +15,7 @@
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
 #include "cli/Diagnostic.h"
+#include "cli/HeadlessStartup.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
 #include "cli/StoresCommand.h"
@@ -32,18 +33,6 @@
 
 namespace tessel {
 namespace {
-
-// Start-up's services that only the window uses: loading the list shows no message and opens no
-// window.
-class NoMessages : public MessageBoxHost {
-  public:
-    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-};
-
-class NoWindow : public MainWindowFactory {
-  public:
-    void OpenMainWindow(mdlMain&) override {}
-};
 
 cli::ForeignOption FromMatch(OptionMatch match) {
     switch (match) {
@@ -104,8 +93,8 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
     PosixProfileFile profile;
     ProcExecutable self;
     cli::CompanionExecutable executable(self);
-    NoMessages messages;
-    NoWindow window;
+    cli::NoMessages messages;
+    cli::NoWindow window;
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
     PosixAppPlaces places(self.Directory());

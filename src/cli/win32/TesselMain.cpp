@@ -15,6 +15,7 @@
 #include "cli/Commands.h"
 #include "cli/CompanionExecutable.h"
 #include "cli/Diagnostic.h"
+#include "cli/HeadlessStartup.h"
 #include "cli/HelpText.h"
 #include "cli/ProgressBar.h"
 #include "cli/TerminalSafeText.h"
@@ -30,17 +31,6 @@
 
 namespace tessel {
 namespace {
-
-// Start-up's services that only the window uses.
-class NoMessages : public MessageBoxHost {
-  public:
-    void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
-};
-
-class NoWindow : public MainWindowFactory {
-  public:
-    void OpenMainWindow(mdlMain&) override {}
-};
 
 // The one option of the platform on Windows: --board-list FILE (or --board-list=FILE). WinINet is
 // the only cookie store, so there is nothing to choose there.
@@ -89,8 +79,8 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
     Win32ProfileFile profile;
     ModuleExecutable self;
     cli::CompanionExecutable executable(self);
-    NoMessages messages;
-    NoWindow window;
+    cli::NoMessages messages;
+    cli::NoWindow window;
     mdlMain application(StartupServices{profile, store, clock, executable, messages, window},
                         boardList);
     if (!application.LoadBBSList()) {
