@@ -1,7 +1,6 @@
 #include "cli/JsonOutput.h"
 
 #include <cstdio>
-#include <optional>
 
 #include "cli/TerminalSafeText.h"
 #include "text/Utf8.h"
@@ -20,12 +19,12 @@ std::string EscapeForTerminal(const std::string& text) {
             continue;
         }
         const std::size_t start = at;
-        const std::optional<char32_t> c = NextCodePoint(text, at);
-        if (!c) {
+        const char32_t c = NextCodePoint(text, at);
+        if (c == kNotUtf8) {
             out += text[at++];  // cannot happen after the library's replacement; passed on
-        } else if (ActsOnTerminal(*c)) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(*c));
+        } else if (ActsOnTerminal(c)) {
+            char escape[12];  // room for any code point, though these are all below U+10000
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
             out += escape;
         } else {
             out.append(text, start, at - start);

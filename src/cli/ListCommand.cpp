@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/DisplayWidth.h"
@@ -14,25 +16,47 @@ struct Columns {
     std::size_t position = 0, nickname = 0, name = 0, kind = 0;
 };
 
-Columns Measure(const BoardList& boards) {
+// The columns each board's nickname and name take, measured once for both the table's widths and
+// the padding of every row.
+struct BoardCells {
+    std::size_t nickname = 0, name = 0;
+};
+
+Columns Measure(const BoardList& boards, std::vector<BoardCells>& cells) {
     Columns widths;
     widths.position = std::to_string(boards.Count()).size();
+    cells.reserve(boards.Count());
     for (const auto& board : boards) {
-        widths.nickname = std::max(widths.nickname, DisplayWidth(board->NickName()));
-        widths.name = std::max(widths.name, DisplayWidth(board->Name()));
+        const BoardCells measured{DisplayWidth(board->NickName()), DisplayWidth(board->Name())};
+        cells.push_back(measured);
+        widths.nickname = std::max(widths.nickname, measured.nickname);
+        widths.name = std::max(widths.name, measured.name);
         widths.kind = std::max(widths.kind, KindKeyword(*board).size());
     }
     return widths;
 }
 
-std::string Row(const CBBSData& board, std::size_t position, const Columns& widths) {
+void AppendPadded(std::string& row, std::string_view text, std::size_t used, std::size_t width) {
+    row += text;
+    if (used < width)
+        row.append(width - used, ' ');
+    row += "  ";
+}
+
+// Writes the row into row, reusing its storage.
+void Row(const CBBSData& board, std::size_t position, const BoardCells& cells,
+         const Columns& widths, std::string& row) {
     const std::string number = std::to_string(position);
-    std::string row(widths.position - number.size(), ' ');
-    row += number + "  " + PadToWidth(board.NickName(), widths.nickname) + "  " +
-           PadToWidth(board.Name(), widths.name) + "  " +
-           PadToWidth(KindKeyword(board), widths.kind) + "  " + board.URL();
+    row.assign(widths.position - number.size(), ' ');
+    row += number;
+    row += "  ";
+    AppendPadded(row, board.NickName(), cells.nickname, widths.nickname);
+    AppendPadded(row, board.Name(), cells.name, widths.name);
+    const std::string_view kind = KindKeyword(board);
+    AppendPadded(row, kind, kind.size(), widths.kind);
+    row += board.URL();
     row.erase(row.find_last_not_of(' ') + 1);
-    return row;
+    row += '\n';
 }
 
 }  // namespace
@@ -47,9 +71,14 @@ int RunList(const Invocation& invocation, CommandContext& context) {
         context.out << '\n';
         return kExitOk;
     }
-    const Columns widths = Measure(context.boards);
-    for (const auto& board : context.boards)
-        context.out << Row(*board, ++position, widths) << '\n';
+    std::vector<BoardCells> cells;
+    const Columns widths = Measure(context.boards, cells);
+    std::string row;
+    for (const auto& board : context.boards) {
+        Row(*board, position + 1, cells[position], widths, row);
+        ++position;
+        context.out << row;
+    }
     return kExitOk;
 }
 

@@ -40,7 +40,7 @@ std::optional<std::string> ReadPasswordLine(std::istream& in, std::string& error
 std::string PasswordProblem(const std::string& password) {
     std::size_t characters = 0;
     for (std::size_t at = 0; at < password.size(); ++characters) {
-        if (!NextCodePoint(password, at))
+        if (NextCodePoint(password, at) == kNotUtf8)
             return Tr("the password is not valid UTF-8 text");
     }
     if (characters <= kMaxPasswordLength)

@@ -1,7 +1,5 @@
 #include "cli/TerminalSafeText.h"
 
-#include <optional>
-
 #include "text/Utf8.h"
 
 namespace tessel::cli {
@@ -24,18 +22,24 @@ bool ActsOnTerminal(char32_t c) {
 std::string TerminalSafe(std::string_view text) {
     std::string safe;
     safe.reserve(text.size());
+    std::size_t copied = 0;  // text before this is in safe already
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t start = at;
-        const std::optional<char32_t> c = NextCodePoint(text, at);
-        if (!c) {
-            safe += kReplacement;
+        // Printable ASCII is checked without decoding: it is nearly all of what is written.
+        if (const auto byte = static_cast<unsigned char>(text[at]); byte >= 0x20 && byte < 0x7F) {
             ++at;
-        } else if (ActsOnTerminal(*c)) {
-            safe += kReplacement;
-        } else {
-            safe.append(text.substr(start, at - start));
+            continue;
         }
+        const std::size_t start = at;
+        const char32_t c = NextCodePoint(text, at);
+        if (c != kNotUtf8 && !ActsOnTerminal(c))
+            continue;  // copied with the rest of its run
+        safe.append(text.substr(copied, start - copied));
+        safe += kReplacement;
+        if (c == kNotUtf8)
+            ++at;
+        copied = at;
     }
+    safe.append(text.substr(copied));
     return safe;
 }
 

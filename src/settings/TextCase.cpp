@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
-#include <optional>
 
 #include "text/Utf8.h"
 
@@ -39,8 +38,8 @@ void AppendFoldedNonAscii(std::string_view text, std::string& folded) {
             ++i;
             continue;
         }
-        if (const std::optional<char32_t> code = NextCodePoint(text, i))
-            AppendUtf8(folded, FoldCodePoint(*code));
+        if (const char32_t code = NextCodePoint(text, i); code != kNotUtf8)
+            AppendUtf8(folded, FoldCodePoint(code));
         else
             folded += text[i++];
     }

@@ -14,6 +14,7 @@ TEST(DisplayWidthTest, CountsTheColumnsATerminalGives) {
         {"雑談ｶﾅ", 6},                 // kanji wide, halfwidth kana narrow
         {"🚀☔", 4},                     // emoji presentation is wide
         {"e\xCC\x81\xE2\x80\x8B", 1},  // a combining acute accent and a zero width space
+        {"か\xE3\x82\x99！", 4},       // a combining mark in a wide block, a fullwidth form
         {"\xFF", 1},                   // a byte that is not UTF-8
     };
     for (const auto& c : cases) {
