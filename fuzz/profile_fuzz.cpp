@@ -1,4 +1,6 @@
 // The profile-file reader: the line splitter, the section writer and CIniFile::Load over a file.
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -8,22 +10,25 @@
 #include "posix/ProfileDocument.h"
 #include "settings/CIniFile.h"
 #include "settings/RuntimeError.h"
-#include "settings/TextCase.h"
 
 using namespace tessel;
 
 namespace {
 
-// The text lines of the first section called name, as a reader finds them.
-std::vector<std::string> SectionLines(std::string_view bytes, std::string_view name) {
+// The text lines of the first section called name, as the reader finds them in a file of bytes.
+std::vector<std::string> SectionLines(const std::string& bytes, const std::string& name) {
+    static const std::string path = fuzz::ScratchPath("written.ini");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    PosixProfileFile profile;
+    std::vector<char> buffer(bytes.size() * 3 + 2);  // room for any text in UTF-8
+    std::string_view list(
+        buffer.data(), profile.GetPrivateProfileSection(
+                           name, buffer.data(), static_cast<std::uint32_t>(buffer.size()), path));
     std::vector<std::string> lines;
-    int state = 0;  // 0 before the section, 1 inside, 2 after
-    ProfileDocument::ForEachLine(bytes, [&](ProfileLine::Kind kind, std::string_view text) {
-        if (kind == ProfileLine::Kind::kHeader)
-            state = state == 0 && NamesEqualIgnoreCase(text, name) ? 1 : (state == 0 ? 0 : 2);
-        else if (state == 1 && kind == ProfileLine::Kind::kText)
-            lines.emplace_back(text);
-    });
+    for (std::size_t end; !list.empty(); list.remove_prefix(end + 1)) {
+        end = std::min(list.find('\0'), list.size());
+        lines.emplace_back(list.substr(0, end));
+    }
     return lines;
 }
 

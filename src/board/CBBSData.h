@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "board/Clock.h"
@@ -25,13 +26,13 @@ class CBBSData {
     CBBSData(CookieStore& store, Clock& clock) : store_(store), clock_(clock) {}
 
     const std::string& ID() const { return m_ID; }
-    void ID(const std::string& NewValue) { m_ID = NewValue; }
+    void ID(std::string NewValue) { m_ID = std::move(NewValue); }
     const std::string& Name() const { return m_Name; }
-    void Name(const std::string& NewValue) { m_Name = NewValue; }
+    void Name(std::string NewValue) { m_Name = std::move(NewValue); }
     const std::string& NickName() const { return m_NickName; }
-    void NickName(const std::string& NewValue) { m_NickName = NewValue; }
+    void NickName(std::string NewValue) { m_NickName = std::move(NewValue); }
     const std::string& URL() const { return m_URL; }
-    void URL(const std::string& NewValue) { m_URL = NewValue; }
+    void URL(std::string NewValue) { m_URL = std::move(NewValue); }
     std::int32_t Mode() const { return m_Mode; }
     void Mode(std::int32_t NewValue) { m_Mode = NewValue; }
     std::int32_t NoReadPoint() const { return m_NoReadPoint; }
@@ -39,13 +40,13 @@ class CBBSData {
     std::int32_t NoReadPoint_R() const { return m_NoReadPoint_R; }
     void NoReadPoint_R(std::int32_t NewValue) { m_NoReadPoint_R = NewValue; }
     const std::string& PostName() const { return m_PostName; }
-    void PostName(const std::string& NewValue) { m_PostName = NewValue; }
+    void PostName(std::string NewValue) { m_PostName = std::move(NewValue); }
     const std::string& Mail() const { return m_Mail; }
-    void Mail(const std::string& NewValue) { m_Mail = NewValue; }
+    void Mail(std::string NewValue) { m_Mail = std::move(NewValue); }
     const std::string& HomePage() const { return m_HomePage; }
-    void HomePage(const std::string& NewValue) { m_HomePage = NewValue; }
+    void HomePage(std::string NewValue) { m_HomePage = std::move(NewValue); }
     const std::string& Password() const { return m_Password; }
-    void Password(const std::string& NewValue) { m_Password = NewValue; }
+    void Password(std::string NewValue) { m_Password = std::move(NewValue); }
     std::int32_t ViewCount() const { return m_ViewCount; }
     void ViewCount(std::int32_t NewValue) { m_ViewCount = NewValue; }
     std::int32_t DownloadCount() const { return m_DownloadCount; }

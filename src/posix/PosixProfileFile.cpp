@@ -28,11 +28,12 @@ struct CachedSections {
     FileStamp stamp;
     std::string problem;  // why the file cannot be used as it is, or empty
     std::string names;    // each listed section name followed by a NUL
-    std::string lines;    // every section's lines, each followed by a NUL, section after section
-    std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's part of lines
+    std::string text;     // the file's lines in UTF-8 (see ProfileText)
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's lines in text
     std::string folded;  // each section's name, case-folded, one after another
     std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
-    NameIndex firstByName;  // folded name -> the first section of that name
+    NameIndex firstByName;            // folded name -> the first section of that name
+    std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
 
     std::string_view FoldedName(std::uint32_t section) const {
         const auto [begin, size] = foldedSpans[section];
@@ -47,8 +48,19 @@ struct CachedSections {
         foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
                                  static_cast<std::uint32_t>(folded.size() - begin));
         // A repeated name keeps pointing at its first section.
-        firstByName.Insert(FoldedName(static_cast<std::uint32_t>(spans.size() - 1)),
-                           static_cast<std::uint32_t>(spans.size() - 1), KeyAt());
+        isFirstOfName.push_back(
+            firstByName.Insert(FoldedName(static_cast<std::uint32_t>(spans.size() - 1)),
+                               static_cast<std::uint32_t>(spans.size() - 1), KeyAt()));
+    }
+
+    // The section a read of name gives, trying guess first: a load reads the sections in file
+    // order, and comparing the next one's name spares a hash lookup (a cache miss in a large
+    // file) per section.
+    std::optional<std::uint32_t> SectionNamed(std::string_view name, std::uint32_t guess) const {
+        const std::string key = FoldNameCase(name);
+        if (guess < isFirstOfName.size() && isFirstOfName[guess] && FoldedName(guess) == key)
+            return guess;
+        return firstByName.Find(key, KeyAt());
     }
 };
 
@@ -61,28 +73,24 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 // Files a program works with at once; more only happens when it is pointed at many in turn.
 constexpr std::size_t kMaxCachedFiles = 8;
 
-std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
+std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
     auto sections = std::make_shared<CachedSections>();
-    sections->lines.reserve(bytes.size());
     // The lines before the first header form the section "", which is never listed.
     sections->spans.emplace_back(0, 0);
     sections->AddSection("");
-    ProfileDocument::ForEachLine(bytes, [&](ProfileLine::Kind kind, std::string_view text) {
-        if (kind == ProfileLine::Kind::kHeader) {
-            const std::size_t at = sections->lines.size();
-            sections->spans.back().second = at;
-            sections->spans.emplace_back(at, at);
-            sections->AddSection(text);
-            if (!text.empty()) {
-                sections->names += text;
+    ProfileText indexed = ProfileDocument::IndexSections(
+        std::move(bytes), [&](std::string_view name, std::size_t begin, std::size_t linesBegin) {
+            sections->spans.back().second = begin;
+            sections->spans.emplace_back(linesBegin, linesBegin);
+            sections->AddSection(name);
+            if (!name.empty()) {
+                sections->names += name;
                 sections->names += '\0';
             }
-        } else if (kind == ProfileLine::Kind::kText) {
-            sections->lines += text;
-            sections->lines += '\0';
-        }
-    });
-    sections->spans.back().second = sections->lines.size();
+        });
+    sections->spans.front().first = indexed.start;
+    sections->spans.back().second = indexed.text.size();
+    sections->text = std::move(indexed.text);
     return sections;
 }
 
@@ -190,9 +198,10 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
                            : "読めません: " + ErrorText(error));
         return nullptr;
     }
-    std::shared_ptr<CachedSections> sections = MakeSections(bytes);
+    std::string problem = ProfileFileProblem(bytes);
+    std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
     sections->stamp = stamp;
-    sections->problem = ProfileFileProblem(bytes);
+    sections->problem = std::move(problem);
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
         cache_.clear();
     cache_[fileName] = sections;
@@ -225,15 +234,21 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
                                                          const std::string& fileName) {
     std::lock_guard lock(mutex_);
     const CachedSections* sections = Load(fileName);
-    std::string_view lines;
+    sectionLines_.clear();
     if (sections) {
         if (const std::optional<std::uint32_t> found =
-                sections->firstByName.Find(FoldNameCase(section), sections->KeyAt())) {
+                sections->SectionNamed(section, nextSection_)) {
+            nextSection_ = *found + 1;
             const auto [begin, end] = sections->spans[*found];
-            lines = std::string_view(sections->lines).substr(begin, end - begin);
+            ProfileDocument::ForEachText(
+                std::string_view(sections->text).substr(begin, end - begin),
+                [&](std::string_view line) {
+                    sectionLines_ += line;
+                    sectionLines_ += '\0';
+                });
         }
     }
-    return PlaceProfileList(lines, buffer, size);
+    return PlaceProfileList(sectionLines_, buffer, size);
 }
 
 bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,

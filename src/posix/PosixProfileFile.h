@@ -47,8 +47,10 @@ class PosixProfileFile : public ProfileFile {
     // The file read last: a board list is read section after section, so most calls name it again.
     std::string lastName_;
     std::shared_ptr<const CachedSections> last_;
-    int snapshots_ = 0;         // open snapshot scopes
-    std::string checkedName_;  // the file a snapshot has checked: read from last_ unchecked
+    int snapshots_ = 0;              // open snapshot scopes
+    std::string checkedName_;        // the file a snapshot has checked: read from last_ unchecked
+    std::string sectionLines_;       // what the last section read placed; kept for its storage
+    std::uint32_t nextSection_ = 0;  // the section after the one read last, of whichever file
 };
 
 }  // namespace tessel

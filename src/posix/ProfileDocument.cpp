@@ -63,10 +63,13 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch) {
     const std::string_view text = Trim(decoded);
     if (text.empty())
         return ProfileLine::Kind::kBlank;
+    // Parts are cut at NULs only in a line that has one; lines almost never do.
+    const bool hasNul = text.find('\0') != std::string_view::npos;
+    const auto part = [hasNul](std::string_view piece) { return hasNul ? CutAtNul(piece) : piece; };
     if (text.front() == '[') {
         const std::size_t close = text.rfind(']');
         if (close != std::string_view::npos) {
-            scratch += CutAtNul(Trim(text.substr(1, close - 1)));
+            scratch += part(Trim(text.substr(1, close - 1)));
             return ProfileLine::Kind::kHeader;
         }
     }
@@ -74,19 +77,27 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch) {
         return ProfileLine::Kind::kComment;
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-        scratch += CutAtNul(text);
+        scratch += part(text);
     } else {
-        scratch += CutAtNul(TrimEnd(text.substr(0, equals)));
+        scratch += part(TrimEnd(text.substr(0, equals)));
         scratch += '=';
-        scratch += CutAtNul(TrimStart(text.substr(equals + 1)));
+        scratch += part(TrimStart(text.substr(equals + 1)));
     }
     // A line that is nothing but a NUL and what follows it says nothing.
     return scratch.empty() ? ProfileLine::Kind::kBlank : ProfileLine::Kind::kText;
 }
 
-// Calls fn(const ScannedLine&) for every line of bytes, in order.
+// Whether a file's bytes can be read as they are: UTF-8 without a byte-order mark (whose bytes
+// were found valid when the encoding was detected), or with one and valid throughout.
+bool IsPlainUtf8(std::string_view bytes, const DetectedEncoding& detected) {
+    return detected.encoding == Encoding::kUtf8 &&
+           (detected.bomSize == 0 || IsValidUtf8(bytes.substr(detected.bomSize)));
+}
+
+// Calls fn(begin, contentEnd, end) for every line of bytes, in order: the line's content is
+// [begin, contentEnd), its line end (CR, LF or CRLF, if any) runs to end.
 template <typename Fn>
-void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) {
+void SplitLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) {
     const bool wide = detected.encoding == Encoding::kUtf16Le;
     const std::size_t unit = wide ? 2 : 1;
     const std::size_t size = bytes.size();
@@ -96,18 +107,10 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
                              << 8)
                     : low;
     };
-
-    // A file that is valid UTF-8 throughout needs no conversion: its lines are read in place.
-    const bool plainUtf8 = detected.encoding == Encoding::kUtf8 &&
-                           (detected.bomSize == 0 || IsValidUtf8(bytes.substr(detected.bomSize)));
-    CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
-    std::string scratch;
-    ScannedLine line;
     std::size_t pos = detected.bomSize;
+    std::size_t nextCr = 0;
+    bool crSearched = false;
     while (pos < size) {
-        line.begin = pos;
-        line.terminated = false;
-        line.lineEnd = {};
         std::size_t i = pos;
         if (wide) {
             for (; i + unit <= size; i += unit) {
@@ -116,30 +119,51 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
                     break;
             }
         } else {
-            for (; i < size; ++i) {
-                const char c = bytes[i];
-                if (c == '\r' || c == '\n')
-                    break;
+            // The next CR is looked for only once the last one found is passed: most files
+            // have none, or one before every LF.
+            if (!crSearched || nextCr < pos) {
+                nextCr = std::min(bytes.find('\r', pos), size);
+                crSearched = true;
             }
+            i = std::min(std::min(bytes.find('\n', pos), size), nextCr);
         }
         // A trailing half code unit of a UTF-16 file belongs to the last line.
         const std::size_t contentEnd = i + unit <= size ? i : size;
-        line.end = contentEnd;
+        std::size_t end = contentEnd;
         if (contentEnd < size) {
-            line.terminated = true;
-            line.end += unit;
-            if (unitAt(i) == '\r' && line.end + unit <= size && unitAt(line.end) == '\n') {
-                line.end += unit;
-            }
-            line.lineEnd = bytes.substr(contentEnd, line.end - contentEnd);
+            end += unit;
+            if (unitAt(i) == '\r' && end + unit <= size && unitAt(end) == '\n')
+                end += unit;
         }
+        fn(pos, contentEnd, end);
+        pos = end;
+    }
+}
+
+// Calls fn(const ScannedLine&) for every line of bytes, in order.
+template <typename Fn>
+void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) {
+    // A file that is valid UTF-8 throughout needs no conversion: its lines are read in place.
+    const bool plainUtf8 = IsPlainUtf8(bytes, detected);
+    CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
+    std::string scratch;
+    ScannedLine line;
+    SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t end) {
+        line.begin = begin;
+        line.end = end;
+        line.terminated = end > contentEnd;
+        line.lineEnd = bytes.substr(contentEnd, end - contentEnd);
         // The whole line is classified; its parts are then cut at their NULs (see CutAtNul).
-        const std::string_view raw = bytes.substr(pos, contentEnd - pos);
+        const std::string_view raw = bytes.substr(begin, contentEnd - begin);
         line.kind = plainUtf8 ? Classify(raw, scratch) : Classify(converter.ToUtf8(raw), scratch);
         line.text = scratch;
         fn(line);
-        pos = line.end;
-    }
+    });
+}
+
+// Whether a line could be a header; cheaper than classifying it, which most lines never need.
+bool MayBeHeader(std::string_view line) {
+    return !line.empty() && TrimStart(line).starts_with('[');
 }
 
 }  // namespace
@@ -169,10 +193,44 @@ void ProfileDocument::Split() {
         lineEnd_ = *CodePageConverter(detected_.encoding).FromUtf8("\n");
 }
 
-void ProfileDocument::ForEachLine(
-    std::string_view bytes, const std::function<void(ProfileLine::Kind, std::string_view)>& fn) {
-    ScanLines(bytes, DetectEncoding(bytes),
-              [&](const ScannedLine& line) { fn(line.kind, line.text); });
+ProfileText ProfileDocument::IndexSections(
+    std::string bytes,
+    const std::function<void(std::string_view, std::size_t, std::size_t)>& header) {
+    ProfileText indexed;
+    const DetectedEncoding detected = DetectEncoding(bytes);
+    const bool plainUtf8 = IsPlainUtf8(bytes, detected);
+    CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
+    std::string converted;
+    std::string scratch;
+    indexed.start = plainUtf8 ? detected.bomSize : 0;
+    SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t end) {
+        const std::string_view raw = std::string_view(bytes).substr(begin, contentEnd - begin);
+        std::string_view line = raw;
+        std::size_t lineAt = begin;
+        if (!plainUtf8) {
+            lineAt = converted.size();
+            converted += converter.ToUtf8(raw);
+            converted += '\n';
+            end = converted.size();
+            line = std::string_view(converted).substr(lineAt, end - 1 - lineAt);
+        }
+        if (MayBeHeader(line) && Classify(line, scratch) == ProfileLine::Kind::kHeader)
+            header(scratch, lineAt, end);
+    });
+    indexed.text = plainUtf8 ? std::move(bytes) : std::move(converted);
+    return indexed;
+}
+
+void ProfileDocument::ForEachText(std::string_view lines,
+                                  const std::function<void(std::string_view)>& fn) {
+    std::string scratch;
+    SplitLines(lines, {Encoding::kUtf8, 0},
+               [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
+                   if (Classify(lines.substr(begin, contentEnd - begin), scratch) ==
+                       ProfileLine::Kind::kText) {
+                       fn(scratch);
+                   }
+               });
 }
 
 std::optional<std::string> ProfileDocument::WithSection(

@@ -30,6 +30,14 @@ struct ProfileLine {
     std::size_t textSize = 0;
 };
 
+// A file's lines in UTF-8, which with the place of every header is all a reader needs to keep:
+// the lines of a section are classified only when the section is read.
+struct ProfileText {
+    // A UTF-8 file's own bytes; for other encodings, each line converted and followed by "\n".
+    std::string text;
+    std::size_t start = 0;  // where the lines before the first header begin
+};
+
 // A profile file's bytes taken apart into lines the way the Windows profile functions read them,
 // keeping every line's place so that one section can be replaced with all other bytes untouched.
 class ProfileDocument {
@@ -43,10 +51,16 @@ class ProfileDocument {
         return std::string_view(texts_).substr(line.textOffset, line.textSize);
     }
 
-    // Reads a file's lines without keeping them: fn(kind, text) for each line, in order, with the
-    // text as Text would give it. Cheaper than a document when nothing is to be written.
-    static void ForEachLine(std::string_view bytes,
-                            const std::function<void(ProfileLine::Kind, std::string_view)>& fn);
+    // A whole file's text for section reads (see ProfileText), calling header(name, begin,
+    // linesBegin) for each header line, in order: its name, where the line begins in the text
+    // and where the lines of its section begin.
+    static ProfileText IndexSections(
+        std::string bytes,
+        const std::function<void(std::string_view, std::size_t, std::size_t)>& header);
+    // Calls fn(text) for each line of lines (a section's part of a ProfileText's text) that a
+    // section read returns, with the text it returns.
+    static void ForEachText(std::string_view lines,
+                            const std::function<void(std::string_view)>& fn);
 
     // The file's bytes with the lines of the first section named section (without regard to
     // letter case; "" is the part before the first header) replaced by lines, or with the section

@@ -116,21 +116,17 @@ void CIniFile::ReadSection(const std::string& name, Entries& entries) {
         return;
 
     entries.Reserve(lines.size() + 8 * PieceBound(lines));
-    std::string entry;
-    ForEachNonBlankPiece(lines, [&](std::string_view line) {
-        entry = line;
-        if (const std::size_t equals = line.find('='); equals != std::string_view::npos)
-            entry[equals] = kNul;
-        // When a key stands on several lines the last one wins, at the last one's place.
-        entries.AddReplacing(entry);
-    });
+    // When a key stands on several lines the last one wins, at the last one's place.
+    ForEachNonBlankPiece(lines, [&](std::string_view line) { entries.AddLine(line); });
 }
 
 void CIniFile::NowSection(const std::string& NewSection) {
     if (NewSection == m_CurrentSection)
         return;
 
-    if (const std::optional<std::size_t> position = m_SectionNames.PositionOf(NewSection)) {
+    // Sections are mostly visited in file order: the one after the current one is tried first.
+    if (const std::optional<std::size_t> position =
+            m_SectionNames.PositionOf(NewSection, currentPosition_.value_or(0))) {
         m_CurrentSection = m_SectionNames.Item(*position);
         m_SectionExists = true;
         currentPosition_ = position;
@@ -185,12 +181,9 @@ const CIniFile::Entries* CIniFile::CurrentEntries() const {
 
 std::string CIniFile::Data(const std::string& Key) const {
     const Entries* entries = CurrentEntries();
-    const std::optional<std::string_view> entry =
-        entries ? entries->Find(Key) : std::optional<std::string_view>();
-    if (!entry)
-        return std::string();
-    const std::size_t nul = entry->find(kNul);
-    return std::string(nul == std::string_view::npos ? *entry : entry->substr(nul + 1));
+    const std::optional<std::string_view> value =
+        entries ? entries->FindValue(Key) : std::optional<std::string_view>();
+    return value ? std::string(*value) : std::string();
 }
 
 void CIniFile::Data(const std::string& Key, const std::string& NewData) {

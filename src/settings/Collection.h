@@ -74,9 +74,14 @@ class Collection {
     const T& Item(std::string_view key) const { return items_[IndexOf(key)].value; }
     T& Item(std::string_view key) { return items_[IndexOf(key)].value; }
 
-    // The 1-based position of the item under key, if there is one; never throws.
-    std::optional<std::size_t> PositionOf(std::string_view key) const {
-        const auto at = FindIndex(FoldNameCase(key));
+    // The 1-based position of the item under key, if there is one; never throws. A caller that
+    // walks the items in order passes the position it found last as guess: the item after it is
+    // compared first, which spares a hash lookup (a cache miss in a long list) per step.
+    std::optional<std::size_t> PositionOf(std::string_view key, std::size_t guess = 0) const {
+        const std::string folded = FoldNameCase(key);
+        if (guess < items_.size() && items_[guess].folded && *items_[guess].folded == folded)
+            return guess + 1;
+        const auto at = FindIndex(folded);
         return at ? std::optional<std::size_t>(*at + 1) : std::nullopt;
     }
 

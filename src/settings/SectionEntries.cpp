@@ -5,19 +5,18 @@
 namespace tessel {
 
 void SectionEntries::BuildIndex() const {
-    index_.clear();
-    index_.reserve(count_ * 2);
+    index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+    index_->reserve(count_ * 2);
     for (std::size_t at = 0; at < packed_.size(); at = Next(at))
-        index_.emplace(FoldNameCase(KeyOf(EntryAt(at))), at);  // keys are unique
-    indexed_ = true;
+        index_->emplace(FoldNameCase(KeyOf(EntryAt(at))), at);  // keys are unique
 }
 
 std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const {
     if (count_ >= kIndexedFrom) {
-        if (!indexed_)
+        if (!index_)
             BuildIndex();
-        const auto found = index_.find(FoldNameCase(key));
-        return found == index_.end() ? std::nullopt : std::optional<std::size_t>(found->second);
+        const auto found = index_->find(FoldNameCase(key));
+        return found == index_->end() ? std::nullopt : std::optional<std::size_t>(found->second);
     }
     for (std::size_t at = 0; at < packed_.size(); at = Next(at)) {
         const Header header = HeaderAt(at);
@@ -36,17 +35,45 @@ std::optional<std::string_view> SectionEntries::Find(std::string_view key) const
     return EntryAt(*at);
 }
 
+std::optional<std::string_view> SectionEntries::FindValue(std::string_view key) const {
+    const std::optional<std::size_t> at = OffsetOf(key);
+    if (!at)
+        return std::nullopt;
+    const Header header = HeaderAt(*at);
+    const std::string_view entry = EntryAt(*at);
+    return header.keySize < header.size ? entry.substr(header.keySize + 1) : entry;
+}
+
 void SectionEntries::AddReplacing(std::string_view entry) {
-    const std::string_view key = KeyOf(entry);
+    const std::size_t nul = entry.find('\0');
+    if (nul == std::string_view::npos)
+        Add(entry, std::nullopt);
+    else
+        Add(entry.substr(0, nul), entry.substr(nul + 1));
+}
+
+void SectionEntries::AddLine(std::string_view line) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        Add(line, std::nullopt);
+    else
+        Add(line.substr(0, equals), line.substr(equals + 1));
+}
+
+void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {
     Remove(key);
-    const Header header{static_cast<std::uint32_t>(entry.size()),
-                        static_cast<std::uint32_t>(key.size())};
+    const std::size_t size = key.size() + (value ? 1 + value->size() : 0);
+    const Header header{static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(key.size())};
     const std::size_t at = packed_.size();
     packed_.append(reinterpret_cast<const char*>(&header), sizeof header);
-    packed_.append(entry);
+    packed_.append(key);
+    if (value) {
+        packed_ += '\0';
+        packed_.append(*value);
+    }
     ++count_;
-    if (indexed_)
-        index_.emplace(FoldNameCase(key), at);
+    if (index_)
+        index_->emplace(FoldNameCase(key), at);
 }
 
 bool SectionEntries::Remove(std::string_view key) {
@@ -55,8 +82,7 @@ bool SectionEntries::Remove(std::string_view key) {
         return false;
     packed_.erase(*at, sizeof(Header) + HeaderAt(*at).size);
     --count_;
-    indexed_ = false;
-    index_.clear();
+    index_.reset();
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,8 +31,14 @@ class SectionEntries {
     // The entry under key, if any. The view is valid until the entries change.
     std::optional<std::string_view> Find(std::string_view key) const;
 
+    // What Data gives for key: the value of its entry, or the whole entry when it has no value.
+    std::optional<std::string_view> FindValue(std::string_view key) const;
+
     // Appends entry at the end, first removing the entry that has the same key, if any.
     void AddReplacing(std::string_view entry);
+    // The same for a section line as read from a file: "key=value", or a line without "=" that is
+    // its own key.
+    void AddLine(std::string_view line);
 
     // Removes the entry under key; returns whether there was one.
     bool Remove(std::string_view key);
@@ -61,6 +68,7 @@ class SectionEntries {
     std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
     std::optional<std::size_t> OffsetOf(std::string_view key) const;
     void BuildIndex() const;
+    void Add(std::string_view key, std::optional<std::string_view> value);
 
     // A section of a few keys is searched by walking it; past kIndexedFrom keys an index of the
     // folded keys keeps adding and finding a key constant-time, so a section of many keys loads in
@@ -69,8 +77,9 @@ class SectionEntries {
 
     std::string packed_;
     std::size_t count_ = 0;
-    mutable std::unordered_map<std::string, std::size_t> index_;  // folded key -> offset
-    mutable bool indexed_ = false;
+    // folded key -> offset; null until built. Behind a pointer because most sections never build
+    // one, and a board list holds tens of thousands of sections.
+    mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> index_;
 };
 
 }  // namespace tessel

@@ -76,21 +76,25 @@ std::string ThroughAnsi(std::string_view utf8) {
 // section of each name (names compared without regard to ASCII letter case).
 Sections FromLinuxReader(const std::string& bytes) {
     Sections sections;
-    std::vector<std::pair<std::string, std::vector<std::string>>> all{{"", {}}};
-    ProfileDocument::ForEachLine(bytes, [&](ProfileLine::Kind kind, std::string_view text) {
-        if (kind == ProfileLine::Kind::kHeader) {
-            all.emplace_back(ThroughAnsi(text), std::vector<std::string>{});
-            if (!text.empty())
-                sections.names.push_back(ThroughAnsi(text));
-        } else if (kind == ProfileLine::Kind::kText) {
-            all.back().second.push_back(ThroughAnsi(text));
-        }
-    });
+    // Each header's name and its lines' place in the text, as the reader indexes them.
+    std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> all{{"", {}}};
+    const ProfileText indexed = ProfileDocument::IndexSections(
+        bytes, [&](std::string_view name, std::size_t begin, std::size_t linesBegin) {
+            all.back().second.second = begin;
+            all.emplace_back(ThroughAnsi(name), std::pair(linesBegin, linesBegin));
+            if (!name.empty())
+                sections.names.push_back(ThroughAnsi(name));
+        });
+    all.front().second.first = indexed.start;
+    all.back().second.second = indexed.text.size();
     for (const std::string& name : sections.names) {
-        for (const auto& [header, lines] : all) {
+        for (const auto& [header, span] : all) {
             if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, header.c_str(), -1, name.c_str(),
                                -1) == CSTR_EQUAL) {
-                sections.lines.emplace(name, lines);
+                std::vector<std::string>& lines = sections.lines[name];
+                ProfileDocument::ForEachText(
+                    std::string_view(indexed.text).substr(span.first, span.second - span.first),
+                    [&](std::string_view line) { lines.push_back(ThroughAnsi(line)); });
                 break;
             }
         }
