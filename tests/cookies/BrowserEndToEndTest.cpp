@@ -2,10 +2,8 @@
 // when the browser next visits it, next to the site's own cookies, and a cookie the browser
 // stored from the site must read back through tessel. Each browser runs headless, kept off the
 // network, against a site on 127.0.0.1.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,29 +18,14 @@
 #include "posix/SystemClock.h"
 #include "support/TempDir.h"
 
-extern char** environ;
-
 namespace tessel {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Starts argv[0] (found on PATH) with its output in log, and returns its process.
+// Starts words[0] (found on PATH) with its output in log, and returns its process.
 pid_t Start(const std::vector<std::string>& words, const std::string& log) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    std::vector<std::string> copy = words;
-    std::vector<char*> argv;
-    for (std::string& word : copy)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return spawned == 0 ? child : -1;
+    return testing::StartProcess(words, "/dev/null", log, log);
 }
 
 // Waits for child up to limit; kills it past that. True when it ended by itself.
