@@ -99,19 +99,16 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
         ASSERT_TRUE(site.Up()) << "the test site did not start";
         std::filesystem::create_directories(profile);
         // Firefox reads user.js at start: no updates, telemetry or remote services.
-        std::ofstream(profile + "/user.js")
-            << "user_pref(\"app.update.enabled\", false);\n"
-               "user_pref(\"app.update.auto\", false);\n"
-               "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n"
-               "user_pref(\"datareporting.healthreport.uploadEnabled\", false);\n"
-               "user_pref(\"toolkit.telemetry.enabled\", false);\n"
-               "user_pref(\"browser.safebrowsing.update.enabled\", false);\n"
-               "user_pref(\"browser.safebrowsing.downloads.remote.enabled\", false);\n"
-               "user_pref(\"extensions.update.enabled\", false);\n"
-               "user_pref(\"network.captive-portal-service.enabled\", false);\n"
-               "user_pref(\"network.connectivity-service.enabled\", false);\n"
-               "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
-               "user_pref(\"services.settings.server\", \"http://127.0.0.1:9/\");\n";
+        std::ofstream prefs(profile + "/user.js");
+        for (const char* off :
+             {"app.update.enabled", "app.update.auto", "datareporting.policy.dataSubmissionEnabled",
+              "datareporting.healthreport.uploadEnabled", "toolkit.telemetry.enabled",
+              "browser.safebrowsing.update.enabled",
+              "browser.safebrowsing.downloads.remote.enabled", "extensions.update.enabled",
+              "network.captive-portal-service.enabled", "network.connectivity-service.enabled",
+              "browser.shell.checkDefaultBrowser"})
+            prefs << "user_pref(\"" << off << "\", false);\n";
+        prefs << "user_pref(\"services.settings.server\", \"http://127.0.0.1:9/\");\n";
     }
 
     // Lets the browser visit path once and end.
