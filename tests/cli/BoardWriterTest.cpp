@@ -44,6 +44,7 @@ class BoardWriterTest : public ::testing::Test {
 TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
     test.Add("f", kModeFernoBBS);
     test.Add("q", kModeQuill);
+    test.Add("untouched", kModeFernoBBS);
     test.Seed("f", "Taro,t&#45$m@x,,pw,20,1,0,7,30");
     test.Seed("q", "Hana,,http://h/,,30,0,1,12,50,-3");
     PreferenceChanges changes;
@@ -52,6 +53,7 @@ TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
     EXPECT_EQ(Written(Write({1, 2}, changes)), (std::vector<bool>{true, true}));
     EXPECT_EQ(test.Value("f"), "Taro,t&#45$m@x,,new,10,1,0,7,30");
     EXPECT_EQ(test.Value("q"), "Hana,,http://h/,new,10,0,1,12,50,-3");
+    EXPECT_EQ(test.store.writes.size(), 2u);  // only the boards given
 }
 
 TEST_F(BoardWriterTest, ABoardWithoutACookieStartsFromItsKindsDefaults) {
