@@ -22,11 +22,12 @@ class CountingProgress : public Progress {
 class BoardWriterTest : public ::testing::Test {
   protected:
     std::vector<BoardOutcome> Write(std::vector<std::size_t> positions,
-                                    const PreferenceChanges& changes) {
+                                    const PreferenceChanges& changes,
+                                    WriteMode mode = WriteMode::kEachBoard) {
         std::vector<BoardUpdate> updates;
         for (const std::size_t position : positions)
             updates.push_back({position, changes});
-        return WriteBoards(test.boards, test.store, updates, progress);
+        return WriteBoards(test.boards, test.store, updates, progress, mode);
     }
 
     static std::vector<bool> Written(const std::vector<BoardOutcome>& outcomes) {
@@ -43,6 +44,7 @@ class BoardWriterTest : public ::testing::Test {
 TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
     test.Add("f", kModeFernoBBS);
     test.Add("q", kModeQuill);
+    test.Add("untouched", kModeFernoBBS);
     test.Seed("f", "Taro,t&#45$m@x,,pw,20,1,0,7,30");
     test.Seed("q", "Hana,,http://h/,,30,0,1,12,50,-3");
     PreferenceChanges changes;
@@ -51,6 +53,7 @@ TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
     EXPECT_EQ(Written(Write({1, 2}, changes)), (std::vector<bool>{true, true}));
     EXPECT_EQ(test.Value("f"), "Taro,t&#45$m@x,,new,10,1,0,7,30");
     EXPECT_EQ(test.Value("q"), "Hana,,http://h/,new,10,0,1,12,50,-3");
+    EXPECT_EQ(test.store.writes.size(), 2u);  // only the boards given
 }
 
 TEST_F(BoardWriterTest, ABoardWithoutACookieStartsFromItsKindsDefaults) {
@@ -86,22 +89,16 @@ TEST_F(BoardWriterTest, OneBatchWithEachBoardsOwnResultInOrder) {
     EXPECT_EQ(progress.events, "start 4;1;2;3;4;finish");
 }
 
-TEST_F(BoardWriterTest, AFailedCommitFailsEveryBoardOfTheBatch) {
+TEST_F(BoardWriterTest, AFailedCommitOrAllOrNothingWithAFailureFailsTheWholeBatch) {
     test.Add("a", kModeFernoBBS);
     test.Add("b", kModeQuill);
-    test.store.FailCommit();
-    EXPECT_EQ(Written(Write({1, 2}, PreferenceChanges{})), (std::vector<bool>{false, false}));
-}
-
-TEST_F(BoardWriterTest, AllOrNothingCancelsTheBatchWhenOneBoardFails) {
-    test.Add("a", kModeFernoBBS);
     test.Add("harbor", kModeHarbor);
-    std::vector<BoardUpdate> updates{{1, {}}, {2, {}}};
-    const auto outcomes =
-        WriteBoards(test.boards, test.store, updates, progress, WriteMode::kAllOrNothing);
+    const auto outcomes = Write({1, 3}, {}, WriteMode::kAllOrNothing);
     EXPECT_EQ(Written(outcomes), (std::vector<bool>{false, false}));
     EXPECT_TRUE(outcomes[0].written);  // it was taken, but the group was not stored
     EXPECT_EQ(test.store.cancels, 1);
+    test.store.FailCommit();
+    EXPECT_EQ(Written(Write({1, 2}, {})), (std::vector<bool>{false, false}));
 }
 
 TEST_F(BoardWriterTest, ReportPrintsALinePerBoardThenTheClosingMessage) {

@@ -12,40 +12,6 @@
 extern char** environ;
 
 namespace tessel::testing {
-namespace {
-
-// Files rather than pipes carry the streams: nothing can block however much the program writes.
-void Redirect(posix_spawn_file_actions_t& actions, int fd, const std::string& path, int flags) {
-    if (posix_spawn_file_actions_addopen(&actions, fd, path.c_str(), flags, 0600) != 0)
-        throw std::runtime_error("cannot redirect to " + path);
-}
-
-int Wait(pid_t child) {
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& changes) {
-    std::vector<std::string> variables;
-    const auto name = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string variable = *entry;
-        bool changed = false;
-        for (const std::string& change : changes)
-            changed = changed || name(change) == name(variable);
-        if (!changed)
-            variables.push_back(variable);
-    }
-    for (const std::string& change : changes) {
-        if (change.find('=') != std::string::npos)
-            variables.push_back(change);
-    }
-    return variables;
-}
-
-}  // namespace
 
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
                         const std::string& dir, const std::string& outPath) {
@@ -60,36 +26,50 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
     const std::string in = dir + "/.stdin", err = dir + "/.stderr";
     const std::string out = outPath.empty() ? dir + "/.stdout" : outPath;
     std::ofstream(in, std::ios::binary) << input;
+    std::ofstream(out, std::ios::binary);
+    std::ofstream(err, std::ios::binary);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    Redirect(actions, 0, in, O_RDONLY);
-    Redirect(actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC);
-    Redirect(actions, 2, err, O_WRONLY | O_CREAT | O_TRUNC);
-
-    std::vector<std::string> words{program};
+    // env changes the environment: its removals come before its settings.
+    std::vector<std::string> words{"env"};
+    for (const std::string& change : changes) {
+        if (change.find('=') == std::string::npos)
+            words.insert(words.end(), {"-u", change});
+    }
+    for (const std::string& change : changes) {
+        if (change.find('=') != std::string::npos)
+            words.push_back(change);
+    }
+    words.push_back(program);
     words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> variables = ChangedEnvironment(changes);
-    std::vector<char*> envp;
-    for (std::string& variable : variables)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-
-    pid_t child = 0;
-    const int spawned =
-        posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    const pid_t child = StartProcess(words, in, out, err);
+    if (child < 0)
         throw std::runtime_error("cannot start " + program);
     ProcessResult result;
-    result.exitCode = Wait(child);
+    int status = 0;
+    if (waitpid(child, &status, 0) == child && WIFEXITED(status))
+        result.exitCode = WEXITSTATUS(status);
     result.out = outPath.empty() ? ReadBytes(out) : std::string();
     result.err = ReadBytes(err);
     return result;
+}
+
+pid_t StartProcess(const std::vector<std::string>& words, const std::string& in,
+                   const std::string& out, const std::string& err) {
+    // Files rather than pipes carry the streams: nothing can block however much is written.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    std::vector<std::string> copy = words;
+    std::vector<char*> argv;
+    for (std::string& word : copy)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? child : -1;
 }
 
 }  // namespace tessel::testing

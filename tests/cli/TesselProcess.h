@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -21,5 +23,10 @@ ProcessResult RunTessel(const std::vector<std::string>& args, const std::string&
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input, const std::string& dir,
                          const std::vector<std::string>& changes, const std::string& outPath = "");
+
+// Starts words[0] (a path, or a name looked up on PATH) with standard input read from in and its
+// output added to the ends of out and err, and returns its process; -1 when it cannot start.
+pid_t StartProcess(const std::vector<std::string>& words, const std::string& in,
+                   const std::string& out, const std::string& err);
 
 }  // namespace tessel::testing

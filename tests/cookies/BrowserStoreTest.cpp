@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -194,6 +195,93 @@ INSTANTIATE_TEST_SUITE_P(Browsers, BrowserStoreTest,
                          [](const auto& param) {
                              return param.param == Browser::kFirefox ? "Firefox" : "Chromium";
                          });
+
+// What only one of the browsers does, over the same database and store.
+class FirefoxStoreTest : public BrowserStoreTest {};
+class ChromiumStoreTest : public BrowserStoreTest {};
+INSTANTIATE_TEST_SUITE_P(Only, FirefoxStoreTest, ::testing::Values(Browser::kFirefox));
+INSTANTIATE_TEST_SUITE_P(Only, ChromiumStoreTest, ::testing::Values(Browser::kChromium));
+
+// Encrypts as the real cipher does but cannot decrypt: what a key mismatch looks like.
+class OneWayCipher : public ChromiumCipher {
+  public:
+    OneWayCipher() : ChromiumCipher([] { return std::nullopt; }) {}
+    std::optional<std::string> Decrypt(std::string_view, std::string_view) override {
+        return std::nullopt;
+    }
+};
+
+TEST_P(FirefoxStoreTest, BusyDatabaseAndUnreadableTextHaveTheirReasons) {
+    Insert("bbs.example.jp", "/cgi-bin/", kUrl, "a\xEF\xBF\xBD", 1);
+    store = Open(CookieCharset::kUtf8);
+    EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), "");
+    EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kUnreadable);
+
+    // A running Firefox holds its database in exclusive mode.
+    TestDatabase firefox(path);
+    firefox.Exec("PRAGMA locking_mode = EXCLUSIVE");
+    firefox.Exec("BEGIN EXCLUSIVE");
+    EXPECT_FALSE(store->InternetGetCookie(kUrl, kUrl));
+    EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kStoreBusy);
+    EXPECT_FALSE(store->InternetSetCookie(kUrl, "n", "v" + kExpires));
+    EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kStoreBusy);
+    firefox.Exec("COMMIT");
+}
+
+TEST_P(ChromiumStoreTest, KeepsABackupAndNeverCommitsWhatItCannotDecrypt) {
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, "first", "1" + kExpires));
+    ASSERT_TRUE(store->InternetSetCookie(kUrl, "second", "2" + kExpires));
+    // The backup is of the database before the first write of the store's life.
+    const std::string backup = static_cast<ChromiumCookieStore&>(*store).BackupPath();
+    EXPECT_EQ(TestDatabase(backup).Rows("SELECT count(*) FROM cookies")[0][0], "0");
+    EXPECT_EQ(std::filesystem::status(backup).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    store.reset();
+    OneWayCipher broken;
+    ChromiumCookieStore other(path, clock, lock, broken, *codec);
+    EXPECT_FALSE(other.InternetSetCookie(kUrl, "first", "changed" + kExpires));
+    EXPECT_NE(other.LastFailure().reason.find("取り消しました"), std::string::npos);
+    EXPECT_EQ(cipher.Decrypt("bbs.example.jp",
+                             TestDatabase(path).Rows("SELECT encrypted_value FROM cookies WHERE "
+                                                     "name = 'first'")[0][0]),
+              "1");
+}
+
+// Found by browser_rows_fuzz: times at the ends of the integer range overflowed on the way to 1970.
+TEST_P(ChromiumStoreTest, TimesAtTheEndsOfTheIntegerRangeReadAsTheEarliestAndLatest) {
+    const std::string min = std::to_string(std::numeric_limits<std::int64_t>::min());
+    const std::string max = std::to_string(std::numeric_limits<std::int64_t>::max());
+    TestDatabase(path).Exec("INSERT INTO cookies VALUES (" + min +
+                            ", 'bbs.example.jp', '', 'old', '1', '', '/', " + min +
+                            ", 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0), (" + max +
+                            ", 'bbs.example.jp', '', 'late', '2', '', '/', " + max +
+                            ", 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0)");
+    EXPECT_EQ(store->InternetGetCookie(kUrl, ""), "late=2");
+    EXPECT_TRUE(store->InternetSetCookie(kUrl, "new", "3" + kExpires));
+}
+
+TEST_P(ChromiumStoreTest, KeyringKeyIsUsedWhereTheProfileUsesIt) {
+    ChromiumCipher keyring([] { return std::optional<std::string>("secret"); });
+    {
+        ChromiumCookieStore withKey(path, clock, lock, keyring, *codec);
+        ASSERT_TRUE(withKey.InternetSetCookie(kUrl, "n", "v" + kExpires));
+        EXPECT_EQ(withKey.InternetGetCookie(kUrl, "n"), "n=v");
+    }
+    const std::string encrypted =
+        TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0];
+    EXPECT_EQ(encrypted.substr(0, 3), "v11");
+    store = Open(CookieCharset::kCp932);  // without the keyring's key
+    EXPECT_EQ(store->InternetGetCookie(kUrl, "n"), "");
+    EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kUnreadable);
+    EXPECT_NE(store->LastFailure().reason.find("キーリング"), std::string::npos);
+    EXPECT_FALSE(store->InternetSetCookie(kUrl, "n", "w" + kExpires));
+    EXPECT_NE(store->LastFailure().reason.find("キーリング"), std::string::npos);
+    EXPECT_EQ(keyring.Decrypt("bbs.example.jp",
+                              TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0]),
+              "v");
+    // A value moved to another host does not decrypt there.
+    EXPECT_FALSE(keyring.Decrypt("evil.example.jp", encrypted));
+}
 
 }  // namespace
 }  // namespace tessel

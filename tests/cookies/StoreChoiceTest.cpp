@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -6,6 +8,8 @@
 
 #include "BrowserDatabases.h"
 #include "TesselProcess.h"
+#include "posix/BrowserProfileLocks.h"
+#include "posix/BrowserProfiles.h"
 #include "posix/CookieStoreChooser.h"
 #include "posix/RememberedCookieStore.h"
 #include "support/FakeCookieStore.h"
@@ -13,6 +17,13 @@
 
 namespace tessel {
 namespace {
+
+// What Chromium's SingletonLock names: this host and a process.
+std::string LockTarget(pid_t process) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    return std::string(host) + "-" + std::to_string(process);
+}
 
 // A home folder with a Firefox profile, and a Chromium one that is running (its SingletonLock
 // names this very process).
@@ -25,9 +36,7 @@ struct Home {
         testing::CreateFirefoxDatabase(dir.File(".mozilla/firefox/p.default-esr/cookies.sqlite"));
         std::filesystem::create_directories(dir.File(".config/chromium/Default"));
         testing::CreateChromiumDatabase(dir.File(".config/chromium/Default/Cookies"));
-        char host[256] = {};
-        gethostname(host, sizeof host - 1);
-        std::filesystem::create_symlink(std::string(host) + "-" + std::to_string(getpid()),
+        std::filesystem::create_symlink(LockTarget(getpid()),
                                         dir.File(".config/chromium/SingletonLock"));
         variables["HOME"] = dir.Path().string();
     }
@@ -89,6 +98,73 @@ TEST(StoreChoiceTest, ChooserSwitchesTheStoreAndRemembersIt) {
                                          "v; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
     EXPECT_EQ(LoadRememberedCookieStore(home.Variables()), stores[1].location);
     EXPECT_NE(chooser.Description().find("Firefox: "), std::string::npos);
+}
+
+TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {
+    testing::TempDir dir;
+    const std::string lockFile = dir.Write(".parentlock", "");
+    FirefoxProfileLock lock(dir.Path().string());
+    EXPECT_EQ(lock.InUseReason(), "");
+    std::filesystem::create_symlink("127.0.0.1:+1", dir.File("lock"));  // left by a crash
+    EXPECT_EQ(lock.InUseReason(), "");
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = open(lockFile.c_str(), O_RDWR);
+        struct flock hold {};
+        hold.l_type = F_WRLCK;
+        hold.l_whence = SEEK_SET;
+        fcntl(fd, F_SETLK, &hold);
+        (void)write(ready[1], "x", 1);
+        pause();
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    EXPECT_NE(lock.InUseReason().find("Firefox が起動中"), std::string::npos);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(lock.InUseReason(), "");
+}
+
+TEST(BrowserLockTest, ChromiumSingletonLockCountsOnlyALivingProcess) {
+    const struct {
+        std::string target;
+        bool inUse;
+    } cases[] = {
+        {LockTarget(getpid()), true},
+        {LockTarget(999999999), false},  // stale: the process is gone
+        {"elsewhere.example-1", true},   // another host cannot be checked
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        testing::TempDir dir;
+        std::filesystem::create_symlink(c.target, dir.File("SingletonLock"));
+        EXPECT_EQ(ChromiumProfileLock(dir.Path().string()).InUseReason().empty(), !c.inUse);
+    }
+}
+
+TEST(BrowserProfilesTest, FirefoxDefaultIsTheInstallationsProfile) {
+    Home home;
+    home.dir.Write(".mozilla/firefox/profiles.ini",
+                   "[Profile1]\nName=old\nIsRelative=1\nPath=a.old\nDefault=1\n\n"
+                   "[Profile0]\nName=default-esr\nIsRelative=1\nPath=p.default-esr\n\n"
+                   "[General]\nStartWithLastProfile=1\n");
+    std::filesystem::remove(home.dir.File(".mozilla/firefox/installs.ini"));
+    const auto defaultName = [&] {
+        for (const BrowserProfile& profile : FindFirefoxProfiles(home.Variables())) {
+            if (profile.isDefault)
+                return profile.name;
+        }
+        return std::string();
+    };
+    EXPECT_EQ(defaultName(), "old");  // no installation names one
+    home.dir.Write(".mozilla/firefox/installs.ini", "[4F96D1932A9F858E]\nDefault=p.default-esr\n");
+    EXPECT_EQ(defaultName(), "default-esr");
+    EXPECT_EQ(FindFirefoxProfiles(home.Variables())[1].location.path,
+              home.dir.File(".mozilla/firefox/p.default-esr"));
 }
 
 }  // namespace
