@@ -47,10 +47,15 @@ struct CachedSections {
         AppendFoldedName(name, folded);
         foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
                                  static_cast<std::uint32_t>(folded.size() - begin));
+    }
+    // Indexes the names once all are known, so that the index is sized once.
+    void IndexNames() {
+        const auto count = static_cast<std::uint32_t>(foldedSpans.size());
+        firstByName.Reserve(count);
+        isFirstOfName.reserve(count);
         // A repeated name keeps pointing at its first section.
-        isFirstOfName.push_back(
-            firstByName.Insert(FoldedName(static_cast<std::uint32_t>(spans.size() - 1)),
-                               static_cast<std::uint32_t>(spans.size() - 1), KeyAt()));
+        for (std::uint32_t section = 0; section < count; ++section)
+            isFirstOfName.push_back(firstByName.Insert(FoldedName(section), section, KeyAt()));
     }
 
     // The section a read of name gives, trying guess first: a load reads the sections in file
@@ -90,6 +95,7 @@ std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
         });
     sections->spans.front().first = indexed.start;
     sections->spans.back().second = indexed.text.size();
+    sections->IndexNames();
     sections->text = std::move(indexed.text);
     return sections;
 }
@@ -240,12 +246,8 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
                 sections->SectionNamed(section, nextSection_)) {
             nextSection_ = *found + 1;
             const auto [begin, end] = sections->spans[*found];
-            ProfileDocument::ForEachText(
-                std::string_view(sections->text).substr(begin, end - begin),
-                [&](std::string_view line) {
-                    sectionLines_ += line;
-                    sectionLines_ += '\0';
-                });
+            ProfileDocument::AppendTexts(
+                std::string_view(sections->text).substr(begin, end - begin), sectionLines_);
         }
     }
     return PlaceProfileList(sectionLines_, buffer, size);

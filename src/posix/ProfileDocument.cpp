@@ -56,20 +56,22 @@ struct ScannedLine {
     std::string_view text;
 };
 
-// Classifies one decoded line the way the Windows profile functions read it, leaving the header
-// name or the section-read text in scratch.
-ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch) {
-    scratch.clear();
+// Classifies one decoded line the way the Windows profile functions read it, setting text to the
+// header name or the section-read text: a view of the line, or of scratch when the line had to be
+// taken apart.
+// mayHaveNul is false when the caller knows the line has no NUL (lines almost never do).
+ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch, std::string_view& out,
+                           bool mayHaveNul = true) {
     const std::string_view text = Trim(decoded);
+    out = {};
     if (text.empty())
         return ProfileLine::Kind::kBlank;
-    // Parts are cut at NULs only in a line that has one; lines almost never do.
-    const bool hasNul = text.find('\0') != std::string_view::npos;
+    const bool hasNul = mayHaveNul && text.find('\0') != std::string_view::npos;
     const auto part = [hasNul](std::string_view piece) { return hasNul ? CutAtNul(piece) : piece; };
     if (text.front() == '[') {
         const std::size_t close = text.rfind(']');
         if (close != std::string_view::npos) {
-            scratch += part(Trim(text.substr(1, close - 1)));
+            out = part(Trim(text.substr(1, close - 1)));
             return ProfileLine::Kind::kHeader;
         }
     }
@@ -77,14 +79,22 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch) {
         return ProfileLine::Kind::kComment;
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) {
-        scratch += part(text);
+        out = part(text);
     } else {
-        scratch += part(TrimEnd(text.substr(0, equals)));
-        scratch += '=';
-        scratch += part(TrimStart(text.substr(equals + 1)));
+        const std::string_view key = part(TrimEnd(text.substr(0, equals)));
+        const std::string_view value = part(TrimStart(text.substr(equals + 1)));
+        if (key.size() == equals && value.data() == text.data() + equals + 1 &&
+            value.size() == text.size() - equals - 1) {
+            out = text;  // nothing trimmed or cut: the line reads as it stands
+        } else {
+            scratch.assign(key);
+            scratch += '=';
+            scratch += value;
+            out = scratch;
+        }
     }
     // A line that is nothing but a NUL and what follows it says nothing.
-    return scratch.empty() ? ProfileLine::Kind::kBlank : ProfileLine::Kind::kText;
+    return out.empty() ? ProfileLine::Kind::kBlank : ProfileLine::Kind::kText;
 }
 
 // Whether a file's bytes can be read as they are: UTF-8 without a byte-order mark (whose bytes
@@ -147,6 +157,7 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
     const bool plainUtf8 = IsPlainUtf8(bytes, detected);
     CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
     std::string scratch;
+    std::string decoded;
     ScannedLine line;
     SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t end) {
         line.begin = begin;
@@ -155,8 +166,9 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
         line.lineEnd = bytes.substr(contentEnd, end - contentEnd);
         // The whole line is classified; its parts are then cut at their NULs (see CutAtNul).
         const std::string_view raw = bytes.substr(begin, contentEnd - begin);
-        line.kind = plainUtf8 ? Classify(raw, scratch) : Classify(converter.ToUtf8(raw), scratch);
-        line.text = scratch;
+        if (!plainUtf8)
+            decoded = converter.ToUtf8(raw);
+        line.kind = Classify(plainUtf8 ? raw : std::string_view(decoded), scratch, line.text);
         fn(line);
     });
 }
@@ -214,23 +226,26 @@ ProfileText ProfileDocument::IndexSections(
             end = converted.size();
             line = std::string_view(converted).substr(lineAt, end - 1 - lineAt);
         }
-        if (MayBeHeader(line) && Classify(line, scratch) == ProfileLine::Kind::kHeader)
-            header(scratch, lineAt, end);
+        std::string_view name;
+        if (MayBeHeader(line) && Classify(line, scratch, name) == ProfileLine::Kind::kHeader)
+            header(name, lineAt, end);
     });
     indexed.text = plainUtf8 ? std::move(bytes) : std::move(converted);
     return indexed;
 }
 
-void ProfileDocument::ForEachText(std::string_view lines,
-                                  const std::function<void(std::string_view)>& fn) {
+void ProfileDocument::AppendTexts(std::string_view lines, std::string& list) {
     std::string scratch;
-    SplitLines(lines, {Encoding::kUtf8, 0},
-               [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
-                   if (Classify(lines.substr(begin, contentEnd - begin), scratch) ==
-                       ProfileLine::Kind::kText) {
-                       fn(scratch);
-                   }
-               });
+    const bool mayHaveNul = lines.find('\0') != std::string_view::npos;
+    SplitLines(
+        lines, {Encoding::kUtf8, 0}, [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
+            std::string_view text;
+            if (Classify(lines.substr(begin, contentEnd - begin), scratch, text, mayHaveNul) ==
+                ProfileLine::Kind::kText) {
+                list += text;
+                list += '\0';
+            }
+        });
 }
 
 std::optional<std::string> ProfileDocument::WithSection(

@@ -57,10 +57,9 @@ class ProfileDocument {
     static ProfileText IndexSections(
         std::string bytes,
         const std::function<void(std::string_view, std::size_t, std::size_t)>& header);
-    // Calls fn(text) for each line of lines (a section's part of a ProfileText's text) that a
-    // section read returns, with the text it returns.
-    static void ForEachText(std::string_view lines,
-                            const std::function<void(std::string_view)>& fn);
+    // Appends to list, each followed by a NUL, the texts that a section read returns for lines
+    // (a section's part of a ProfileText's text).
+    static void AppendTexts(std::string_view lines, std::string& list);
 
     // The file's bytes with the lines of the first section named section (without regard to
     // letter case; "" is the part before the first header) replaced by lines, or with the section

@@ -91,10 +91,15 @@ Sections FromLinuxReader(const std::string& bytes) {
         for (const auto& [header, span] : all) {
             if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, header.c_str(), -1, name.c_str(),
                                -1) == CSTR_EQUAL) {
-                std::vector<std::string>& lines = sections.lines[name];
-                ProfileDocument::ForEachText(
+                std::string list;
+                ProfileDocument::AppendTexts(
                     std::string_view(indexed.text).substr(span.first, span.second - span.first),
-                    [&](std::string_view line) { lines.push_back(ThroughAnsi(line)); });
+                    list);
+                std::vector<std::string>& lines = sections.lines[name];
+                for (std::size_t pos = 0, end; pos < list.size(); pos = end + 1) {
+                    end = list.find('\0', pos);
+                    lines.push_back(ThroughAnsi(std::string_view(list).substr(pos, end - pos)));
+                }
                 break;
             }
         }
