@@ -19,9 +19,8 @@ bool ActsOnTerminal(char32_t c) {
            (c >= 0x2066 && c <= 0x2069);
 }
 
-std::string TerminalSafe(std::string_view text) {
-    std::string safe;
-    safe.reserve(text.size());
+void AppendTerminalSafe(std::string_view text, std::string& safe) {
+    safe.reserve(safe.size() + text.size());
     std::size_t copied = 0;  // text before this is in safe already
     for (std::size_t at = 0; at < text.size();) {
         // Printable ASCII is checked without decoding: it is nearly all of what is written.
@@ -40,7 +39,6 @@ std::string TerminalSafe(std::string_view text) {
         copied = at;
     }
     safe.append(text.substr(copied));
-    return safe;
 }
 
 TerminalSafeBuffer::int_type TerminalSafeBuffer::overflow(int_type c) {
@@ -86,10 +84,11 @@ bool TerminalSafeBuffer::Emit(bool all) {
                 end = lead - 1;
         }
     }
-    const std::string safe = TerminalSafe(std::string_view(pending_).substr(0, end));
+    safe_.clear();
+    AppendTerminalSafe(std::string_view(pending_).substr(0, end), safe_);
     pending_.erase(0, end);
-    const auto size = static_cast<std::streamsize>(safe.size());
-    failed_ = failed_ || target_->sputn(safe.data(), size) != size;
+    const auto size = static_cast<std::streamsize>(safe_.size());
+    failed_ = failed_ || target_->sputn(safe_.data(), size) != size;
     return !failed_;
 }
 

@@ -11,13 +11,13 @@ namespace tessel::cli {
 // read as something else than it holds.
 bool ActsOnTerminal(char32_t codePoint);
 
-// The text with every such character, and every byte that is not UTF-8, replaced by U+FFFD, so that
-// text from outside (a board list, a cookie, an import file) cannot clear the screen or hide what
-// follows it.
-std::string TerminalSafe(std::string_view text);
+// Appends to safe the text with every such character, and every byte that is not UTF-8, replaced
+// by U+FFFD, so that text from outside (a board list, a cookie, an import file) cannot clear the
+// screen or hide what follows it.
+void AppendTerminalSafe(std::string_view text, std::string& safe);
 
-// A stream buffer that passes everything written through TerminalSafe on its way to target, line by
-// line; a character cut between two writes is held until it is whole.
+// A stream buffer that passes everything written through AppendTerminalSafe on its way to target,
+// line by line; a character cut between two writes is held until it is whole.
 class TerminalSafeBuffer : public std::streambuf {
   public:
     explicit TerminalSafeBuffer(std::streambuf* target) : target_(target) {}
@@ -33,6 +33,7 @@ class TerminalSafeBuffer : public std::streambuf {
 
     std::streambuf* target_;
     std::string pending_;
+    std::string safe_;  // what was last passed on; kept for its storage
     bool failed_ = false;
 };
 
