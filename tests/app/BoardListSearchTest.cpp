@@ -43,11 +43,11 @@ class FakePlaces : public AppPlaces {
     }
 };
 
-std::vector<std::string> Candidates(FakePlaces& places) {
+testing::FakeExecutable InOptBin() {
     testing::FakeExecutable executable;
     executable.directory = "/opt/tc/bin";
     executable.separator = '/';
-    return BoardListCandidates(executable, places);
+    return executable;
 }
 
 TEST(BoardListSearchTest, CandidatesFollowTheXdgRules) {
@@ -72,14 +72,13 @@ TEST(BoardListSearchTest, CandidatesFollowTheXdgRules) {
         SCOPED_TRACE(c.why);
         FakePlaces places;
         places.environment = c.environment;
-        EXPECT_EQ(Candidates(places), c.expected);
+        testing::FakeExecutable executable = InOptBin();
+        EXPECT_EQ(BoardListCandidates(executable, places), c.expected);
     }
 }
 
 TEST(BoardListSearchTest, TheFirstListThereWinsAndEveryPlaceBeforeItIsNamed) {
-    testing::FakeExecutable executable;
-    executable.directory = "/opt/tc/bin";
-    executable.separator = '/';
+    testing::FakeExecutable executable = InOptBin();
     FakePlaces places;
     places.environment = {{"HOME", "/home/u"}, {"XDG_CONFIG_DIRS", "/a:/b"}};
     places.files = {"/b/TesselCustom/TesselCustom.ini", "/etc/xdg/TesselCustom/TesselCustom.ini"};
@@ -161,7 +160,7 @@ class SearchedStartupTest : public ::testing::Test {
     std::unique_ptr<mdlMain> app;
 };
 
-TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBar) {
+TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBarUnlessAListIsGiven) {
     WriteList(UserList(), "mine");
     WriteList(dir.File("system/TesselCustom/TesselCustom.ini"), "system");
     ASSERT_TRUE(Start());
@@ -169,6 +168,8 @@ TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBar) {
     EXPECT_EQ(app->BBSList()->Item(1)->ID(), "mine");
     EXPECT_FALSE(app->BoardListMissing());
     EXPECT_EQ(BoardListInUse(*app), "掲示板一覧: " + UserList());
+    EXPECT_FALSE(Start(dir.File("missing.ini")));  // a given list is the only place looked
+    EXPECT_EQ(app->PlacesLooked(), std::vector<std::string>{dir.File("missing.ini")});
 }
 
 TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
@@ -202,12 +203,6 @@ TEST_F(SearchedStartupTest, TheHelpBesideTheExecutableWinsOverTheInstalledOne) {
     EXPECT_EQ(HelpDocumentPath(*app), places.help);
     places.files.insert(beside);
     EXPECT_EQ(HelpDocumentPath(*app), beside);
-}
-
-TEST_F(SearchedStartupTest, AGivenListIsTheOnlyPlaceLooked) {
-    WriteList(UserList(), "mine");
-    EXPECT_FALSE(Start(dir.File("missing.ini")));
-    EXPECT_EQ(app->PlacesLooked(), std::vector<std::string>{dir.File("missing.ini")});
 }
 
 }  // namespace

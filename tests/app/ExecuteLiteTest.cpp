@@ -6,10 +6,12 @@
 namespace tessel {
 namespace {
 
-TEST(ExecuteLiteTest, FillsTheRequestAsTheShellExpects) {
+TEST(ExecuteLiteTest, FillsTheRequestAsTheShellExpectsAndRefusalIsZero) {
     testing::FakeShell shell;
     EXPECT_NE(mdlExecuteLite::ExecuteLite(shell, "C:\\Tools\\ReadMe.txt", std::nullopt, "open"), 0);
-    ASSERT_EQ(shell.requests.size(), 1u);
+    shell.accept = false;
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, "a.txt", std::string("-x"), "print"), 0);
+    ASSERT_EQ(shell.requests.size(), 2u);
     const ExecuteInfo& request = shell.requests[0];
     EXPECT_EQ(request.cbSize, 60u);
     EXPECT_EQ(request.fMask, 0x4C0u);
@@ -19,14 +21,8 @@ TEST(ExecuteLiteTest, FillsTheRequestAsTheShellExpects) {
     EXPECT_FALSE(request.lpParameters.has_value());
     EXPECT_FALSE(request.lpDirectory.has_value());
     EXPECT_EQ(request.nShow, 10);
-}
-
-TEST(ExecuteLiteTest, TheCallersVerbReplacesOpenAndRefusalIsZero) {
-    testing::FakeShell shell;
-    shell.accept = false;
-    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, "a.txt", std::string("-x"), "print"), 0);
-    EXPECT_EQ(shell.requests[0].lpVerb, "print");
-    EXPECT_EQ(shell.requests[0].lpParameters, "-x");
+    EXPECT_EQ(shell.requests[1].lpVerb, "print");
+    EXPECT_EQ(shell.requests[1].lpParameters, "-x");
 }
 
 }  // namespace

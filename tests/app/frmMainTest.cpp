@@ -51,16 +51,12 @@ class frmMainTest : public ::testing::Test {
     frmMain window{view, app, shell};
 };
 
-TEST_F(frmMainTest, LoadShowsTheBoardsAndNothingSelected) {
+TEST_F(frmMainTest, LoadShowsTheBoardsAndADoubleClickFillsTheFieldsFromTheCookie) {
     Open(3);
     EXPECT_EQ(view.caption, "TesselCustom Ver.1.01");
     EXPECT_EQ(view.frameCaption, "(選択されていません)");
     EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2", "B3"}));
     EXPECT_EQ(view.currentRow, -1);
-}
-
-TEST_F(frmMainTest, DoubleClickFillsTheFieldsFromTheCookie) {
-    Open(2);
     store.SetText(UrlOf(2), UrlOf(2) + "=Taro,t@x.jp,http://t.jp/,pw,15,1,1,9,44,3");
     DoubleClick(1);
     EXPECT_EQ(view.frameCaption, "Board2の設定");
@@ -74,6 +70,11 @@ TEST_F(frmMainTest, DoubleClickFillsTheFieldsFromTheCookie) {
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
     EXPECT_TRUE(view.messages.shown.empty());
+    // Option values without a button leave the group as it was.
+    store.SetText(UrlOf(2), UrlOf(2) + "=a,,,,20,7,-3,0,30");
+    DoubleClick(1);
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
 }
 
 TEST_F(frmMainTest, AFailedReadNamesTheBoardAndKeepsTheEarlierOne) {
@@ -112,17 +113,9 @@ TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo
     }
 }
 
-TEST_F(frmMainTest, OptionValuesWithoutAButtonLeaveTheGroupAsItWas) {
-    Open(1);
-    view.selected[OptionGroup::kViewOrder] = 1;
-    store.SetText(UrlOf(1), UrlOf(1) + "=a,,,,20,7,-3,0,30");
-    DoubleClick(0);
-    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
-    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 0));
-}
-
-TEST_F(frmMainTest, UpdateWithNoMarkedRowOnlySaysDone) {
-    Open(3);
+TEST_F(frmMainTest, UpdateWithNoBoardOrNoMarkedRowOnlySaysDone) {
+    Open(0);
+    EXPECT_TRUE(view.rows.empty());
     DoubleClick(-1);  // no row: ignored
     EXPECT_TRUE(view.messages.shown.empty());
     EXPECT_EQ(store.reads, 0);
@@ -145,17 +138,12 @@ TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) 
     EXPECT_EQ(store.batches, 1);
 }
 
-TEST_F(frmMainTest, UpdateBeforeAnyDoubleClickWritesTheInitialFields) {
+TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
     Open(2);
     view.marked = {0, 1};
-    window.cmdUpdate_Click();
+    window.cmdUpdate_Click();  // before any double-click: the initial fields
     EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,0,0");
     EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), ",,,,0,0,0,0,0,0");
-}
-
-TEST_F(frmMainTest, OptionGroupsAreWrittenByTheSelectedButton) {
-    Open(1);
-    view.marked = {0};
     view.SetText(Field::kPostName, "太郎");
     view.selected[OptionGroup::kViewOrder] = 1;
     view.selected[OptionGroup::kNoReadView] = 1;
@@ -202,15 +190,8 @@ TEST_F(frmMainTest, AFailedBatchReportsEveryBoardOfIt) {
                                         "Board2のクッキーが設定できない。", "設定完了。"}));
 }
 
-TEST_F(frmMainTest, EmptyRegistryUpdateSaysDone) {
-    Open(0);
-    EXPECT_TRUE(view.rows.empty());
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定完了。"});
-}
-
-TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
-    Open(0);
+TEST_F(frmMainTest, MenusOpenTheHelpShowTheVersionAndExit) {
+    Open(1);
     window.mnuHelpHelp_Click();
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].lpFile, "C:\\Tools\\ReadMe.txt");
@@ -218,15 +199,10 @@ TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
     EXPECT_TRUE(view.messages.shown.empty());
     shell.accept = false;
     window.mnuHelpHelp_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              std::vector<std::string>{"ヘルプを表示できません \nC:\\Tools\\ReadMe.txt"});
-}
-
-TEST_F(frmMainTest, VersionBoxAndExit) {
-    Open(1);
     window.mnuHelpVerInfo_Click();
-    ASSERT_EQ(view.messages.shown.size(), 1u);
-    EXPECT_EQ(view.messages.shown[0].icon, MessageIcon::kInformation);
+    EXPECT_EQ(view.MessageTexts()[0], "ヘルプを表示できません \nC:\\Tools\\ReadMe.txt");
+    ASSERT_EQ(view.messages.shown.size(), 2u);
+    EXPECT_EQ(view.messages.shown[1].icon, MessageIcon::kInformation);
     window.mnuFileExit_Click();
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(app.BBSList(), nullptr);
