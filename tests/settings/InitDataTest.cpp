@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "settings/CIniFile.h"
@@ -23,25 +24,28 @@ class InitDataTest : public ::testing::Test {
     const Variant fallback = Variant(std::int16_t{-7});
 };
 
-TEST_F(InitDataTest, StringCode) {
-    EXPECT_EQ(ini.InitData("spaces", CIniFile::IniTypeString, fallback), fallback);
-    EXPECT_EQ(ini.InitData("absent", CIniFile::IniTypeString, fallback), fallback);
-    EXPECT_EQ(ini.InitData("padded", CIniFile::IniTypeString, fallback),
-              Variant(std::string(" x ")));
-}
-
-TEST_F(InitDataTest, LongCode) {
-    EXPECT_EQ(ini.InitData("half", CIniFile::IniTypeLong, fallback), Variant(std::int32_t{12}));
-    EXPECT_EQ(ini.InitData("big", CIniFile::IniTypeLong, fallback), fallback);
-    EXPECT_EQ(ini.InitData("absent", CIniFile::IniTypeLong, fallback), fallback);
-    EXPECT_EQ(ini.InitData("text", CIniFile::IniTypeLong, fallback), fallback);
-}
-
-TEST_F(InitDataTest, SingleAndBooleanCodes) {
-    EXPECT_EQ(ini.InitData("single", CIniFile::IniTypeSingle, fallback), Variant(40000.5f));
-    EXPECT_EQ(ini.InitData("word", CIniFile::IniTypeBoolean, fallback), Variant(true));
-    EXPECT_EQ(ini.InitData("zero", CIniFile::IniTypeBoolean, fallback), Variant(false));
-    EXPECT_EQ(ini.InitData("text", CIniFile::IniTypeBoolean, fallback), fallback);
+TEST_F(InitDataTest, EachCodeConvertsOrFallsBackToTheDefault) {
+    const struct {
+        const char* key;
+        std::int32_t code;
+        std::optional<Variant> expected;  // none: the fallback
+    } cases[] = {
+        {"spaces", CIniFile::IniTypeString, {}},
+        {"absent", CIniFile::IniTypeString, {}},
+        {"padded", CIniFile::IniTypeString, Variant(std::string(" x "))},
+        {"half", CIniFile::IniTypeLong, Variant(std::int32_t{12})},
+        {"big", CIniFile::IniTypeLong, {}},
+        {"absent", CIniFile::IniTypeLong, {}},
+        {"text", CIniFile::IniTypeLong, {}},
+        {"single", CIniFile::IniTypeSingle, Variant(40000.5f)},
+        {"word", CIniFile::IniTypeBoolean, Variant(true)},
+        {"zero", CIniFile::IniTypeBoolean, Variant(false)},
+        {"text", CIniFile::IniTypeBoolean, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.code));
+        EXPECT_EQ(ini.InitData(c.key, c.code, fallback), c.expected.value_or(fallback));
+    }
 }
 
 TEST_F(InitDataTest, UnknownCodesReturnTheRawTextNeverTheDefault) {
