@@ -56,25 +56,34 @@ TEST_F(CBBSDataReadTest, NewProfileHoldsInitialValues) {
     EXPECT_EQ(board.CookieExpirationDate(), 120);
 }
 
-TEST_F(CBBSDataReadTest, FernoFieldsInLayoutOrder) {
-    ASSERT_TRUE(Read(kModeFernoBBS, "Taro,t&#45$m@x.jp,http://x.jp/,pw,15,1,0,7,40"));
+TEST_F(CBBSDataReadTest, FieldsAreReadInLayoutOrderAndNumbersRoundOrTakeTheKindsDefaults) {
+    const struct {
+        std::int32_t mode;
+        const char* value;
+        N numbers;
+    } cases[] = {
+        {kModeFernoBBS, "Taro,t&#45$m@x.jp,http://x.jp/,pw,15,1,0,7,40", {15, 1, 0, 7, 40, 0}},
+        {kModeFernoBBS, ",,,,,,,,", {20, 0, 1, 0, 30, 0}},
+        {kModeQuill, "a,,,,,,,,,", {30, 0, 1, 0, 50, 0}},
+        {kModeQuill, "a,b,c,d,2.5, 7 ,2,-32768,32767,3.5", {2, 7, 2, -32768, 32767, 4}},
+    };
+    board.ID("sec");
+    board.Name("名前");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        ASSERT_TRUE(Read(c.mode, c.value));
+        EXPECT_EQ(Numbers(board), c.numbers);
+    }
+    ASSERT_TRUE(Read(kModeFernoBBS, cases[0].value));
     EXPECT_EQ(board.PostName(), "Taro");
     EXPECT_EQ(board.Mail(), "t-m@x.jp");
     EXPECT_EQ(board.HomePage(), "http://x.jp/");
     EXPECT_EQ(board.Password(), "pw");
-    EXPECT_EQ(Numbers(board), N({15, 1, 0, 7, 40, 0}));
-}
-
-TEST_F(CBBSDataReadTest, EmptyIntegerFieldsTakeTheKindsDefaults) {
-    ASSERT_TRUE(Read(kModeFernoBBS, ",,,,,,,,"));
-    EXPECT_EQ(Numbers(board), N({20, 0, 1, 0, 30, 0}));
-    ASSERT_TRUE(Read(kModeQuill, "a,,,,,,,,,"));
-    EXPECT_EQ(Numbers(board), N({30, 0, 1, 0, 50, 0}));
-}
-
-TEST_F(CBBSDataReadTest, IntegerFieldsRoundAndAcceptAnySixteenBitValue) {
-    ASSERT_TRUE(Read(kModeQuill, "a,b,c,d,2.5, 7 ,2,-32768,32767,3.5"));
-    EXPECT_EQ(Numbers(board), N({2, 7, 2, -32768, 32767, 4}));
+    // The identity members never change on a read.
+    EXPECT_EQ(board.ID(), "sec");
+    EXPECT_EQ(board.Name(), "名前");
+    EXPECT_EQ(board.URL(), kUrl);
+    EXPECT_EQ(board.CookieExpirationDate(), 120);
 }
 
 TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
@@ -136,16 +145,6 @@ TEST_F(CBBSDataReadTest, HarborReadsAsTrueAndChangesNothing) {
     ExpectUnchanged();
     store.FailReads();
     EXPECT_TRUE(board.GetCookie());
-}
-
-TEST_F(CBBSDataReadTest, IdentityMembersNeverChangeOnRead) {
-    board.ID("sec");
-    board.Name("名前");
-    ASSERT_TRUE(Read(kModeFernoBBS, "a,,,,1,0,1,0,30"));
-    EXPECT_EQ(board.ID(), "sec");
-    EXPECT_EQ(board.Name(), "名前");
-    EXPECT_EQ(board.URL(), kUrl);
-    EXPECT_EQ(board.CookieExpirationDate(), 120);
 }
 
 }  // namespace
