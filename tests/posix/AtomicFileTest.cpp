@@ -30,25 +30,19 @@ mode_t Mode(const std::string& path) {
     return status.st_mode & 07777;
 }
 
-TEST(AtomicFileTest, NewFileGetsModeLessUmask) {
+TEST(AtomicFileTest, ANewFileGetsTheModeLessUmaskNeverWiderThanAskedAndAnOldOneKeepsItsOwn) {
     TempDir dir;
     const mode_t old = umask(027);
     const std::error_code error = WriteFileAtomically(dir.File("new.txt"), "abc");
+    umask(022);
+    const std::error_code privateError = WriteFileAtomically(dir.File("secret.txt"), "pw", 0600);
     umask(old);
     ASSERT_FALSE(error) << error.message();
+    ASSERT_FALSE(privateError) << privateError.message();
     EXPECT_EQ(ReadBytes(dir.File("new.txt")), "abc");
     EXPECT_EQ(Mode(dir.File("new.txt")), 0640u);
-    EXPECT_EQ(Listing(dir.Path()).size(), 1u);
-}
-
-TEST(AtomicFileTest, ANewPrivateFileIsNeverWiderThanAsked) {
-    TempDir dir;
-    const mode_t old = umask(022);
-    const std::error_code error = WriteFileAtomically(dir.File("secret.txt"), "pw", 0600);
-    umask(old);
-    ASSERT_FALSE(error) << error.message();
     EXPECT_EQ(Mode(dir.File("secret.txt")), 0600u);
-    // An existing file keeps its own mode, whatever a new one would get.
+    EXPECT_EQ(Listing(dir.Path()).size(), 2u);
     ASSERT_FALSE(WriteFileAtomically(dir.File("secret.txt"), "pw2", 0644));
     EXPECT_EQ(Mode(dir.File("secret.txt")), 0600u);
 }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "cookies/CookieUrl.h"
 #include "cookies/CookieDateParser.h"
+#include "cookies/CookieUrl.h"
 #include "cookies/SetCookieData.h"
 
 namespace tessel {

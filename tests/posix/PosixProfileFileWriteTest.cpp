@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <initializer_list>
@@ -9,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "posix/CodePage.h"
 #include "posix/PosixProfileFile.h"
 #include "support/TempDir.h"
@@ -188,19 +186,6 @@ TEST(ProfileWriteTest, RefusesWhatCannotBeWrittenFaithfully) {
         EXPECT_EQ(ReadBytes(file), c.before);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
     }
-}
-
-TEST(ProfileWriteTest, ReadOnlyDirectoryFailsAndKeepsFile) {
-    TempDir dir;
-    const std::string file = dir.Write("f.ini", "[A]\nk=1\n");
-    ASSERT_EQ(chmod(dir.Path().c_str(), 0555), 0);
-    const std::optional<bool> written = testing::RunWithoutPrivileges([&] {
-        PosixProfileFile profile;
-        return profile.WritePrivateProfileSection("A", Block({"k=2"}), file);
-    });
-    ASSERT_TRUE(written.has_value());
-    EXPECT_FALSE(*written);
-    EXPECT_EQ(ReadBytes(file), "[A]\nk=1\n");
 }
 
 }  // namespace
