@@ -90,7 +90,7 @@ TEST_F(NetscapeCookieJarTest, ReadsWhatABrowserWouldSend) {
               "exact=4; parentdir=6; nodir=2; root=1; parent=5; httponly=12");
 }
 
-TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
+TEST_F(NetscapeCookieJarTest, AWrittenJarIsPrivateAndANewOneStartsWithTheHeader) {
     const std::string nested = dir.File("data/TesselCustom/cookies.txt");
     NetscapeCookieJar fresh(nested, clock);
     EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), "");
@@ -103,6 +103,17 @@ TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
     EXPECT_EQ(ModeOf(dir.File("data/TesselCustom")), 0700u);
     EXPECT_EQ(ModeOf(dir.File("data")), 0700u);
     EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
+    // A written jar is private whatever mode it had.
+    for (const mode_t mode : {0644, 0666}) {
+        ASSERT_EQ(chmod(nested.c_str(), mode), 0);
+        ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
+        EXPECT_EQ(ModeOf(nested), 0600u);
+    }
+    // So is one named near the file name limit (254 bytes), temporary files and all.
+    const std::string longPath = dir.File(std::string(250, 'j') + ".txt");
+    NetscapeCookieJar longJar(longPath, clock);
+    EXPECT_TRUE(longJar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
+    EXPECT_EQ(ReadBytes(longPath), kHeader + BoardLine("v") + "\n");
 }
 
 TEST_F(NetscapeCookieJarTest, ReplacesInPlaceDeletesByPastDateAndKeepsEveryOtherByte) {
@@ -203,7 +214,7 @@ TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=three");
 }
 
-TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
+TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrNotAtAll) {
     const std::string original = UseFixture("jar_other_tools.txt");
     jar.BeginWrites();
     EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
@@ -224,17 +235,17 @@ TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
               Replaced(Replaced(original, BoardLine("Shadow,,,,20,0,1,0,30", "0") + "\n", ""),
                        BoardLine("Old,,,,20,0,1,0,30", "4102444800"), BoardLine("A")) +
                   "bbs.example.jp\tFALSE\t/d/\tFALSE\t0\td\tD\n");
-}
 
-TEST_F(NetscapeCookieJarTest, ACancelledBatchStoresNothingAndFreesTheLock) {
-    const std::string original = UseFixture("jar_other_tools.txt");
+    // A cancelled batch stores nothing and frees the lock.
+    const std::string committed = ReadBytes(path);
     jar.BeginWrites();
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "B" + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/e/bbs.cgi", "e", "E"));
     jar.CancelWrites();
-    EXPECT_EQ(ReadBytes(path), original);
-    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/", ""), "");
+    EXPECT_EQ(ReadBytes(path), committed);
+    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/e/", ""), "");
     NetscapeCookieJar other(path, clock);
-    EXPECT_TRUE(other.InternetSetCookie(kUrl, kUrl, "B"));  // the lock is free again
+    EXPECT_TRUE(other.InternetSetCookie(kUrl, kUrl, "C"));
 }
 
 TEST_F(NetscapeCookieJarTest, AStoredCookieThatCannotBeReadIsNeverWrittenOver) {
@@ -287,15 +298,6 @@ TEST_F(NetscapeCookieJarTest, FilesThatAreNotJarsAreRefusedUntouched) {
     }
 }
 
-TEST_F(NetscapeCookieJarTest, AWrittenJarIsPrivateWhateverModeItHad) {
-    for (const mode_t mode : {0644, 0666, 0600}) {
-        dir.Write("cookies.txt", kHeader);
-        ASSERT_EQ(chmod(path.c_str(), mode), 0);
-        ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
-        EXPECT_EQ(ModeOf(path), 0600u);
-    }
-}
-
 TEST_F(NetscapeCookieJarTest, TheLimitCountsTheBytesStoredInTheJarsCharset) {
     // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 (and
     // 6,000 in UTF-8), so the CP932 jar takes them and the UTF-8 jar does not.
@@ -323,13 +325,6 @@ TEST_F(NetscapeCookieJarTest, AHeldLockIsWaitedForABoundedTimeWithANotice) {
     close(fd);
     EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New"));
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=New");
-}
-
-TEST_F(NetscapeCookieJarTest, AJarNamedNearTheFileNameLimitCanBeWritten) {
-    const std::string longPath = dir.File(std::string(250, 'j') + ".txt");  // 254 bytes
-    NetscapeCookieJar longJar(longPath, clock);
-    EXPECT_TRUE(longJar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
-    EXPECT_EQ(ReadBytes(longPath), kHeader + BoardLine("v") + "\n");
 }
 
 // Allocated bytes as the allocator in use counts them.
