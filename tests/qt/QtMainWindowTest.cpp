@@ -106,40 +106,15 @@ class QtMainWindowTest : public ::testing::Test {
     testing::ModalBoxCloser boxes;
 };
 
-TEST_F(QtMainWindowTest, OpensWithTheBoardsAndNothingSelected) {
+TEST_F(QtMainWindowTest, OpensWithTheBoardsUnmarkedAndTheListMarksAllOrNone) {
     EXPECT_EQ(window->windowTitle(), "TesselCustom Ver.1.01");
     EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
-    ASSERT_EQ(window->BoardList()->count(), 3);
-    EXPECT_EQ(window->BoardList()->item(0)->text(), "板1");
-    EXPECT_EQ(window->BoardList()->item(0)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 0)->isChecked());
     EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 0)->isChecked());
-}
-
-TEST_F(QtMainWindowTest, DoubleClickingARowFillsTheFields) {
-    GivenCookie(2, kModeQuill, "太郎");
-    DoubleClickRow(1);
-    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
-    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
-    EXPECT_EQ(window->ViewCount()->TextPart()->text(), "15");
-    EXPECT_EQ(window->DownloadCount()->TextPart()->text(), "44");
-    EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 1)->isChecked());
-    EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 1)->isChecked());
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(QtMainWindowTest, EnterReadsTheCurrentRowAsADoubleClickDoes) {
-    GivenCookie(2, kModeQuill, "太郎");
     QListWidget* list = window->BoardList();
-    list->setFocus();
-    list->setCurrentRow(1);
-    QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
-    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
-}
-
-TEST_F(QtMainWindowTest, TheListMarksAllOrNoRows) {
-    QListWidget* list = window->BoardList();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "板1");
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
     for (int row = 0; row < 3; ++row)
@@ -151,6 +126,40 @@ TEST_F(QtMainWindowTest, TheListMarksAllOrNoRows) {
     list->actions()[1]->trigger();
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked) << row;
+}
+
+TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) {
+    DoubleClickRow(0);  // no cookie yet
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(
+        boxes.boxes[0].text,
+        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
+    EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
+    EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
+
+    GivenCookie(2, kModeQuill, "太郎");
+    DoubleClickRow(1);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
+    EXPECT_EQ(window->ViewCount()->TextPart()->text(), "15");
+    EXPECT_EQ(window->DownloadCount()->TextPart()->text(), "44");
+    EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 1)->isChecked());
+    EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 1)->isChecked());
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+
+    // A screenshot for people to look at.
+    std::filesystem::create_directories(TESSEL_ARTIFACT_DIR);
+    const QString path = QStringLiteral(TESSEL_ARTIFACT_DIR "/TesselCustom-window.png");
+    ASSERT_TRUE(window->grab().save(path));
+    EXPECT_GT(std::filesystem::file_size(path.toStdString()), 1000u);
+
+    GivenCookie(1, kModeFernoBBS, "Taro");
+    QListWidget* list = window->BoardList();
+    list->setFocus();
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板1の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "Taro");
 }
 
 TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
@@ -177,16 +186,6 @@ TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
         texts.contains(QString::fromStdString("掲示板一覧: " + dir.File("TesselCustom.ini"))))
         << texts.join('|').toStdString();
     EXPECT_EQ(window->StatusLabel()->text(), "理由");
-}
-
-TEST_F(QtMainWindowTest, AnUnreadableCookieIsToldInABox) {
-    DoubleClickRow(0);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(
-        boxes.boxes[0].text,
-        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
-    EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
-    EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
 }
 
 TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
@@ -244,7 +243,7 @@ TEST_F(QtMainWindowTest, AccessKeysMoveTheFocus) {
     }
 }
 
-TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
+TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutableAndExitClosesTheWindow) {
     QTest::keyClick(window, Qt::Key_F1);
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].lpFile, dir.File("ReadMe.txt"));
@@ -253,9 +252,6 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
     QTest::keyClick(window, Qt::Key_F1);
     EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません \n" +
                                                   QString::fromStdString(dir.File("ReadMe.txt"))});
-}
-
-TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
     for (QAction* item : window->findChildren<QAction*>()) {
         if (item->text().startsWith("終了"))
             item->trigger();
@@ -287,15 +283,6 @@ TEST_F(QtMainWindowTest, StoreMenuListsTheStoresAndPassesOnTheChoice) {
     for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
         described = described || label->text() == "Firefox: /p";
     EXPECT_TRUE(described);
-}
-
-TEST_F(QtMainWindowTest, SavesAScreenshotForPeopleToLookAt) {
-    GivenCookie(1, kModeFernoBBS, "太郎");
-    DoubleClickRow(0);
-    std::filesystem::create_directories(TESSEL_ARTIFACT_DIR);
-    const QString path = QStringLiteral(TESSEL_ARTIFACT_DIR "/TesselCustom-window.png");
-    ASSERT_TRUE(window->grab().save(path));
-    EXPECT_GT(std::filesystem::file_size(path.toStdString()), 1000u);
 }
 
 }  // namespace
