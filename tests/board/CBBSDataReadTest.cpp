@@ -114,17 +114,11 @@ TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
     }
 }
 
-TEST_F(CBBSDataReadTest, TakesTheCookieNamedByTheUrlNotTheFirstMention) {
-    board.URL(kUrl);
-    store.SetText(kUrl, kUrl + "2=Wrong,,,,1,1,1,1,1; note=" + kUrl + "=x; " + kUrl +
-                            "=Right,,,,20,0,1,0,30");
-    ASSERT_TRUE(board.GetCookie());
-    EXPECT_EQ(board.PostName(), "Right");
-}
-
-TEST_F(CBBSDataReadTest, NoCookieOrAFailedStoreReadsAsFalseAndSaysWhich) {
+TEST_F(CBBSDataReadTest, HarborReadsAsTrueOthersWithoutACookieAsFalseAndEachSaysWhy) {
     Mark();
-    board.URL(kUrl);
+    EXPECT_TRUE(Read(kModeHarbor, "Taro,,,,20,0,1,0,30"));
+    board.Mode(kModeFernoBBS);
+    store.SetText(kUrl, "other=1");
     EXPECT_FALSE(board.GetCookie());  // no cookie at all: not a fault
     EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kNoCookie);
     store.HideUnreadableCookie(kUrl);
@@ -133,18 +127,13 @@ TEST_F(CBBSDataReadTest, NoCookieOrAFailedStoreReadsAsFalseAndSaysWhich) {
     store.FailReads();
     EXPECT_FALSE(board.GetCookie());
     EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kStoreUnusable);
+    board.Mode(kModeHarbor);
+    EXPECT_TRUE(board.GetCookie());
+    board.Mode(kModeFernoBBS);
     board.URL("");
     EXPECT_FALSE(board.GetCookie());
     EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kBadAddress);
     ExpectUnchanged();
-}
-
-TEST_F(CBBSDataReadTest, HarborReadsAsTrueAndChangesNothing) {
-    Mark();
-    EXPECT_TRUE(Read(kModeHarbor, "Taro,,,,20,0,1,0,30"));
-    ExpectUnchanged();
-    store.FailReads();
-    EXPECT_TRUE(board.GetCookie());
 }
 
 }  // namespace
