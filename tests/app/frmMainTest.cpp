@@ -154,30 +154,25 @@ TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
     EXPECT_EQ(board.NoReadView(), 1);
 }
 
-TEST_F(frmMainTest, UnreadMarkersOfTheLastReadAreWrittenBack) {
-    Open(2);
+TEST_F(frmMainTest, UnreadMarkersComeFromEachBoardsOwnCookieOrElseTheLastRead) {
+    Open(4);
+    // Board 2 is shown, then loses its cookie: its markers are those of the read. Board 1 was
+    // never shown: its marker comes from its cookie. Board 4's cookie cannot be read: it is left
+    // alone, with the reason.
     store.SetText(UrlOf(2), UrlOf(2) + "=a,,,,20,0,1,77,30,88");
     DoubleClick(1);
     store.SetText(UrlOf(2), "");  // the write below goes to the store's cookies
-    view.marked = {1};
-    window.cmdUpdate_Click();
-    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
-}
-
-TEST_F(frmMainTest, WhatTheWindowDoesNotShowComesFromEachBoardsOwnCookie) {
-    Open(3);
-    // Board 1 was never double-clicked: its unread marker comes from its cookie. Board 2 has a
-    // cookie that cannot be read: it is left alone, with the reason. Board 3 is shown last.
-    store.SetText(UrlOf(1), UrlOf(1) + "=old,,,,20,0,1,77,30");
-    store.HideUnreadableCookie(UrlOf(2));
-    view.marked = {0, 1};
+    store.SetText(UrlOf(1), UrlOf(1) + "=old,,,,20,0,1,55,30");
+    store.HideUnreadableCookie(UrlOf(4));
+    view.marked = {0, 1, 3};
     window.cmdUpdate_Click();
     store.SetText(UrlOf(1), "");  // read back what was written
-    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,77,0");
-    EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
+    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), "a,,,,20,0,1,55,30");
+    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
+    EXPECT_FALSE(store.ValueOf(UrlOf(4), UrlOf(4)).has_value());
     EXPECT_EQ(
         view.MessageTexts(),
-        (std::vector<std::string>{"Board2のクッキーが設定できない。\nunreadable", "設定完了。"}));
+        (std::vector<std::string>{"Board4のクッキーが設定できない。\nunreadable", "設定完了。"}));
 }
 
 TEST_F(frmMainTest, AFailedBatchReportsEveryBoardOfIt) {

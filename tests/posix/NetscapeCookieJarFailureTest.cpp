@@ -1,12 +1,10 @@
 // A jar that cannot be written stays as it was, and writers in several processes keep each
 // other's cookies.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,34 +40,17 @@ class NetscapeCookieJarFailureTest : public ::testing::Test {
 };
 
 TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJar) {
-    constexpr auto kReadOnly = fs::perms::owner_read | fs::perms::owner_exec;
     const struct {
         const char* name;
-        std::function<std::string(const fs::path&)> prepare;  // returns the jar's path
+        const char* jar;       // in the place
+        const char* readOnly;  // what is made read-only, if anything
+        bool lockFile;         // left by an earlier write
     } cases[] = {
-        {"read-only jar",
-         [](const fs::path& d) {
-             fs::permissions(d / "cookies.txt", fs::perms::owner_read);
-             return (d / "cookies.txt").string();
-         }},
-        {"read-only directory with a lock file",  // as after an earlier write
-         [&](const fs::path& d) {
-             close(open((d / "cookies.txt.lock").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
-             fs::permissions(d, kReadOnly);
-             return (d / "cookies.txt").string();
-         }},
-        {"read-only directory",
-         [&](const fs::path& d) {
-             fs::permissions(d, kReadOnly);
-             return (d / "cookies.txt").string();
-         }},
-        {"missing directory under a read-only one",
-         [&](const fs::path& d) {
-             fs::permissions(d, kReadOnly);
-             return (d / "sub" / "cookies.txt").string();
-         }},
-        {"a file where the directory should be",
-         [](const fs::path& d) { return (d / "cookies.txt" / "cookies.txt").string(); }},
+        {"read-only jar", "cookies.txt", "cookies.txt", false},
+        {"read-only directory with a lock file", "cookies.txt", ".", true},
+        {"read-only directory", "cookies.txt", ".", false},
+        {"missing directory under a read-only one", "sub/cookies.txt", ".", false},
+        {"a file where the directory should be", "cookies.txt/cookies.txt", nullptr, false},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -77,7 +58,12 @@ TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJa
         const std::string place = std::to_string(index++);
         fs::create_directory(dir.Path() / place);
         const std::string original = dir.Write(place + "/cookies.txt", kJar);
-        const std::string jarPath = c.prepare(dir.Path() / place);
+        if (c.lockFile)
+            dir.Write(place + "/cookies.txt.lock", "");
+        if (c.readOnly != nullptr)
+            fs::permissions(dir.Path() / place / c.readOnly,
+                            fs::perms::owner_read | fs::perms::owner_exec);
+        const std::string jarPath = dir.File(place + "/" + c.jar);
         const std::optional<bool> refused = testing::RunWithoutPrivileges([&] {
             NetscapeCookieJar jar(jarPath, clock);
             return !jar.InternetSetCookie(kUrl, kUrl, "New") &&
