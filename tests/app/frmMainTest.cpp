@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frmMain.h"
+#include "app/mdlExecuteLite.h"
 #include "board/BoardMode.h"
 #include "support/FakeCookieStore.h"
 #include "support/FakeMainView.h"
@@ -201,6 +202,25 @@ TEST_F(frmMainTest, MenusOpenTheHelpShowTheVersionAndExit) {
     window.mnuFileExit_Click();
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(app.BBSList(), nullptr);
+}
+
+TEST(ExecuteLiteTest, FillsTheRequestAsTheShellExpectsAndRefusalIsZero) {
+    testing::FakeShell shell;
+    EXPECT_NE(mdlExecuteLite::ExecuteLite(shell, "C:\\Tools\\ReadMe.txt", std::nullopt, "open"), 0);
+    shell.accept = false;
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, "a.txt", std::string("-x"), "print"), 0);
+    ASSERT_EQ(shell.requests.size(), 2u);
+    const ExecuteInfo& request = shell.requests[0];
+    EXPECT_EQ(request.cbSize, 60u);
+    EXPECT_EQ(request.fMask, 0x4C0u);
+    EXPECT_EQ(request.hwnd, 0x10010u);
+    EXPECT_EQ(request.lpVerb, "open");
+    EXPECT_EQ(request.lpFile, "C:\\Tools\\ReadMe.txt");
+    EXPECT_FALSE(request.lpParameters.has_value());
+    EXPECT_FALSE(request.lpDirectory.has_value());
+    EXPECT_EQ(request.nShow, 10);
+    EXPECT_EQ(shell.requests[1].lpVerb, "print");
+    EXPECT_EQ(shell.requests[1].lpParameters, "-x");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "posix/NetscapeCookieJar.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
+#include "qt/DesktopIntegration.h"
 #include "qt/QtMainWindow.h"
 #include "qt/QtSpinButton.h"
 #include "qt/QtWindowFactory.h"
@@ -283,6 +285,18 @@ TEST_F(QtMainWindowTest, StoreMenuListsTheStoresAndPassesOnTheChoice) {
     for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
         described = described || label->text() == "Firefox: /p";
     EXPECT_TRUE(described);
+}
+
+// The desktop entry's name ties the window to the menu entry on Wayland, and Qt's own Japanese
+// texts make the fields' standard context menus Japanese like the rest of the window.
+TEST(DesktopIntegrationTest, TheWindowJoinsItsDesktopEntryAndSpeaksJapanese) {
+    JoinDesktop(*qApp);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "jp.tesselcustom.TesselCustom");
+    for (const char* english : {"&Undo", "&Copy", "Select All"}) {
+        SCOPED_TRACE(english);
+        const QString text = QCoreApplication::translate("QLineEdit", english);
+        EXPECT_NE(text, QString::fromLatin1(english));
+    }
 }
 
 }  // namespace

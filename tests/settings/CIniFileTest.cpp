@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,43 @@ TEST_F(CIniFileTest, SaveAllWritesEverySectionInOrderAndStopsAtTheFirstFailure) 
     EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two"}));
     EXPECT_EQ(ini.NowSection(), "Two");
     EXPECT_EQ(ini.Data("b"), "2");  // the model keeps its entries
+}
+
+TEST_F(CIniFileTest, InitDataConvertsByCodeFallsBackToTheDefaultOrGivesTheRawText) {
+    Given({{"S",
+            {"spaces=   ", "padded= x ", "half=12.5", "big=2147483648", "single=40000.5",
+             "word=TRUE", "zero=0", "text=hello"}}});
+    ini.NowSection("S");
+    const Variant fallback(std::int16_t{-7});
+    const Variant empty{std::string()}, spaces{std::string("   ")};
+    const struct {
+        const char* key;
+        std::int32_t code;
+        std::optional<Variant> expected;  // none: the fallback
+    } cases[] = {
+        {"spaces", CIniFile::IniTypeString, {}},
+        {"absent", CIniFile::IniTypeString, {}},
+        {"padded", CIniFile::IniTypeString, Variant(std::string(" x "))},
+        {"half", CIniFile::IniTypeLong, Variant(std::int32_t{12})},
+        {"big", CIniFile::IniTypeLong, {}},
+        {"absent", CIniFile::IniTypeLong, {}},
+        {"text", CIniFile::IniTypeLong, {}},
+        {"single", CIniFile::IniTypeSingle, Variant(40000.5f)},
+        {"word", CIniFile::IniTypeBoolean, Variant(true)},
+        {"zero", CIniFile::IniTypeBoolean, Variant(false)},
+        {"text", CIniFile::IniTypeBoolean, {}},
+        // Unknown codes give the raw text, never the default.
+        {"absent", 7, empty},
+        {"spaces", 7, spaces},
+        {"absent", -1, empty},
+        {"spaces", -1, spaces},
+        {"absent", 4, empty},
+        {"spaces", 4, spaces},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.code));
+        EXPECT_EQ(ini.InitData(c.key, c.code, fallback), c.expected.value_or(fallback));
+    }
 }
 
 }  // namespace
