@@ -174,7 +174,7 @@ TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
     EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
 }
 
-TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
+TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectableAndTheStoreMenuChangesIt) {
     window->SetStatusText("理由");
     const QList<QLabel*> labels = window->statusBar()->findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 3);  // the cookie store, the board list in use, the status
@@ -188,6 +188,30 @@ TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
         texts.contains(QString::fromStdString("掲示板一覧: " + dir.File("TesselCustom.ini"))))
         << texts.join('|').toStdString();
     EXPECT_EQ(window->StatusLabel()->text(), "理由");
+
+    // The store menu lists the stores, passes on the choice and the bar describes the new one.
+    std::size_t chosen = 99;
+    window->SetStoreMenu(
+        [] {
+            return std::vector<QtMainWindow::StoreMenuItem>{{"cookies.txt", true},
+                                                            {"Firefox（default）", false}};
+        },
+        [&](std::size_t index) {
+            chosen = index;
+            window->SetStoreDescription("Firefox: /p");
+        });
+    QMenu* menu = window->StoreMenu();
+    EXPECT_EQ(menu->title(), "クッキーの保存先(&S)");
+    emit menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_TRUE(menu->actions()[0]->isChecked());
+    EXPECT_FALSE(menu->actions()[1]->isChecked());
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(chosen, 1u);
+    bool described = false;
+    for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
+        described = described || label->text() == "Firefox: /p";
+    EXPECT_TRUE(described);
 }
 
 TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
@@ -260,31 +284,6 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutableAndExitClosesTheWindow
     }
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(app.BBSList(), nullptr);
-}
-
-TEST_F(QtMainWindowTest, StoreMenuListsTheStoresAndPassesOnTheChoice) {
-    std::size_t chosen = 99;
-    window->SetStoreMenu(
-        [] {
-            return std::vector<QtMainWindow::StoreMenuItem>{{"cookies.txt", true},
-                                                            {"Firefox（default）", false}};
-        },
-        [&](std::size_t index) {
-            chosen = index;
-            window->SetStoreDescription("Firefox: /p");
-        });
-    QMenu* menu = window->StoreMenu();
-    EXPECT_EQ(menu->title(), "クッキーの保存先(&S)");
-    emit menu->aboutToShow();
-    ASSERT_EQ(menu->actions().size(), 2);
-    EXPECT_TRUE(menu->actions()[0]->isChecked());
-    EXPECT_FALSE(menu->actions()[1]->isChecked());
-    menu->actions()[1]->trigger();
-    EXPECT_EQ(chosen, 1u);
-    bool described = false;
-    for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
-        described = described || label->text() == "Firefox: /p";
-    EXPECT_TRUE(described);
 }
 
 // The desktop entry's name ties the window to the menu entry on Wayland, and Qt's own Japanese
