@@ -172,7 +172,7 @@ TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBarUnlessAListIs
     EXPECT_EQ(app->PlacesLooked(), std::vector<std::string>{dir.File("missing.ini")});
 }
 
-TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
+TEST_F(SearchedStartupTest, NoListNamesEveryPlaceHelpIsLookedForAndEditingMakesTheUserList) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(app->BoardListMissing());
     for (const std::string& place : {dir.File("bin/TesselCustom.ini"), UserList(),
@@ -180,6 +180,14 @@ TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
         EXPECT_NE(app->LoadNote().find(place), std::string::npos) << app->LoadNote();
     }
     EXPECT_EQ(BoardListInUse(*app), "掲示板一覧: なし");
+    // The help beside the executable wins over the installed one; with neither, the failure
+    // names the first place.
+    const std::string beside = dir.File("bin/ReadMe.txt");
+    EXPECT_EQ(HelpDocumentPath(*app), beside);
+    places.help = "/usr/share/doc/tesselcustom/ReadMe.txt";
+    EXPECT_EQ(HelpDocumentPath(*app), places.help);
+    places.files.insert(beside);
+    EXPECT_EQ(HelpDocumentPath(*app), beside);
 
     BoardListEdit edit = EditBoardList(*app, shell);
     EXPECT_TRUE(edit.opened) << edit.text;
@@ -193,16 +201,6 @@ TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
     EXPECT_FALSE(edit.opened);
     EXPECT_NE(edit.text.find(UserList()), std::string::npos);
     EXPECT_EQ(places.copies.size(), 1u);
-}
-
-TEST_F(SearchedStartupTest, TheHelpBesideTheExecutableWinsOverTheInstalledOne) {
-    ASSERT_TRUE(Start());
-    const std::string beside = dir.File("bin/ReadMe.txt");
-    EXPECT_EQ(HelpDocumentPath(*app), beside);  // neither: the failure names the first place
-    places.help = "/usr/share/doc/tesselcustom/ReadMe.txt";
-    EXPECT_EQ(HelpDocumentPath(*app), places.help);
-    places.files.insert(beside);
-    EXPECT_EQ(HelpDocumentPath(*app), beside);
 }
 
 }  // namespace
