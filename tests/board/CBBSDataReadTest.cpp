@@ -136,12 +136,6 @@ TEST_F(CBBSDataReadTest, HarborReadsAsTrueOthersWithoutACookieAsFalseAndEachSays
     ExpectUnchanged();
 }
 
-}  // namespace
-}  // namespace tessel
-
-namespace tessel {
-namespace {
-
 TEST(CookieLayoutTest, DefaultsAreWhatAnEmptyCookieReadsAs) {
     testing::FakeCookieStore store;
     testing::FixedClock clock{SystemTime{}};

@@ -108,7 +108,7 @@ struct ExpiryCase {
     const char* expected;
 };
 
-TEST(CookieDateTest, AddsWholeDaysAcrossMonthsYearsAndLeapDays) {
+TEST(CookieDateTest, AddsWholeDaysAcrossMonthsYearsAndLeapDaysAndConvertsUnixSeconds) {
     const ExpiryCase cases[] = {
         {{2026, 12, 5, 9, 7, 3, 0}, 120, "Sun, 04-Apr-2027 09:07:03 GMT"},
         {{2026, 12, 31, 23, 59, 59, 999}, 120, "Fri, 30-Apr-2027 23:59:59 GMT"},
@@ -123,9 +123,7 @@ TEST(CookieDateTest, AddsWholeDaysAcrossMonthsYearsAndLeapDays) {
         SCOPED_TRACE(c.expected);
         EXPECT_EQ(FormatCookieDate(AddDays(c.now, c.days)), c.expected);
     }
-}
-
-TEST(CookieDateTest, UnixSecondsRoundTrip) {
+    // Unix seconds round-trip.
     EXPECT_EQ(ToUnixSeconds({1970, 1, 1, 0, 0, 0, 0}), 0);
     EXPECT_EQ(ToUnixSeconds({2026, 12, 5, 9, 7, 3, 999}), 1796461623);
     EXPECT_EQ(ToUnixSeconds({1969, 12, 31, 23, 59, 59, 0}), -1);

@@ -48,7 +48,7 @@ TEST_F(uSpinButtonTest, ValueAcceptsTheBoundsAndIgnoresBeyondWithoutAChange) {
     EXPECT_EQ(spin.Value(), 5);
 }
 
-TEST_F(uSpinButtonTest, LoweringMaxBelowTheValueKeepsItButRefusesSteps) {
+TEST_F(uSpinButtonTest, StepsStayWithinTheBoundsEvenBelowALoweredMaxOrAtTheLongLimits) {
     spin.Value(40);
     spin.Max(30);
     EXPECT_EQ(spin.Value(), 40);
@@ -58,9 +58,7 @@ TEST_F(uSpinButtonTest, LoweringMaxBelowTheValueKeepsItButRefusesSteps) {
     host.Select(0, 2);
     host.Type('2');
     ExpectShows(2, "2");
-}
-
-TEST_F(uSpinButtonTest, StepsNeverOverflowAtTheLongLimits) {
+    // Steps never overflow at the Long limits.
     spin.Max(INT_MAX);
     spin.Min(INT_MIN);
     spin.Value(INT_MAX);
@@ -170,16 +168,14 @@ TEST_F(uSpinButtonTest, InvalidTextRevertsWithTheCaretWhereItWas) {
     }
 }
 
-TEST_F(uSpinButtonTest, EmptiedTextShowsMinSelectedAndTakesIt) {
+TEST_F(uSpinButtonTest, EmptiedTextShowsMinSelectedAndTheChangingGuardIsClearedOnEveryPath) {
     spin.Min(3);
     spin.Value(20);
     host.Select(0, 2);
     host.Type('\b');
     ExpectShows(3, "3");
     EXPECT_TRUE(AllSelected());
-}
-
-TEST_F(uSpinButtonTest, ChangingGuardIsClearedOnEveryPath) {
+    spin.Min(0);
     host.UserEdits("", 0);
     host.UserEdits("x", 1);
     host.UserEdits("99", 2);

@@ -39,14 +39,6 @@ class CIniFileTest : public ::testing::Test {
     }
 };
 
-TEST_F(CIniFileTest, MissingFileLoadsAsNoSectionsAndSavesAsFalse) {
-    EXPECT_TRUE(ini.Load("absent.ini"));
-    EXPECT_TRUE(ini.Sections().Empty());
-    EXPECT_FALSE(ini.IsExist());
-    EXPECT_FALSE(ini.Save());
-    EXPECT_TRUE(profile.writes.empty());
-}
-
 TEST_F(CIniFileTest, SectionsInFileOrderSkippingBlankNamesButAListOfOneEmptyNameFails) {
     Given({{"Zeta", {}}, {"", {}}, {"   ", {}}, {"alpha", {}}, {"Mid", {}}});
     EXPECT_EQ(Items(ini.Sections()), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
@@ -85,7 +77,12 @@ TEST_F(CIniFileTest, EntryLinesAreTakenAsWrittenAndTheLastOfARepeatedKeyWinsAtIt
     EXPECT_EQ(profile.blocks.back(), "\0"s);
 }
 
-TEST_F(CIniFileTest, NewSectionIsAppendedAndSavedAsAnEmptyBlock) {
+TEST_F(CIniFileTest, AMissingFileSavesAsFalseAndANewSectionIsSavedAsAnEmptyBlock) {
+    EXPECT_TRUE(ini.Load("absent.ini"));
+    EXPECT_TRUE(ini.Sections().Empty());
+    EXPECT_FALSE(ini.IsExist());
+    EXPECT_FALSE(ini.Save());
+    EXPECT_TRUE(profile.writes.empty());
     Given({{"Old", {"k=v"}}});
     ini.NowSection("New");
     EXPECT_FALSE(ini.IsExist());
