@@ -50,7 +50,7 @@ testing::FakeExecutable InOptBin() {
     return executable;
 }
 
-TEST(BoardListSearchTest, CandidatesFollowTheXdgRules) {
+TEST(BoardListSearchTest, CandidatesFollowTheXdgRulesAndTheFirstListThereWins) {
     const std::string beside = "/opt/tc/bin/TesselCustom.ini";
     const std::string tail = "/TesselCustom/TesselCustom.ini";
     const struct {
@@ -75,9 +75,7 @@ TEST(BoardListSearchTest, CandidatesFollowTheXdgRules) {
         testing::FakeExecutable executable = InOptBin();
         EXPECT_EQ(BoardListCandidates(executable, places), c.expected);
     }
-}
-
-TEST(BoardListSearchTest, TheFirstListThereWinsAndEveryPlaceBeforeItIsNamed) {
+    // The first list there wins and every place before it is named.
     testing::FakeExecutable executable = InOptBin();
     FakePlaces places;
     places.environment = {{"HOME", "/home/u"}, {"XDG_CONFIG_DIRS", "/a:/b"}};

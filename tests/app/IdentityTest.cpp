@@ -12,7 +12,7 @@ struct VersionCase {
     const char* longText;
 };
 
-TEST(IdentityTest, TitleAndVersionTextsFillButNeverCut) {
+TEST(IdentityTest, TitleAndVersionTextsFillButNeverCutAndThePathEndsWithOneSeparator) {
     const VersionCase cases[] = {
         {1, 1, 1, "Ver.1.01", "Ver.1.01.0001"},
         {2, 0, 7, "Ver.2.00", "Ver.2.00.0007"},
@@ -39,15 +39,12 @@ TEST(IdentityTest, TitleAndVersionTextsFillButNeverCut) {
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::kInformation);
     exe.version.productName = "";
     EXPECT_EQ(mdlApp::GetAppTitle(exe), " Ver.1.01");
-}
-
-TEST(IdentityTest, AppPathAlwaysEndsWithOneSeparator) {
+    // The application path always ends with one separator.
     EXPECT_EQ(mdlApp::AddPathSeparator("D:\\", '\\'), "D:\\");
     EXPECT_EQ(mdlApp::AddPathSeparator("D:\\a", '\\'), "D:\\a\\");
     EXPECT_EQ(mdlApp::AddPathSeparator("", '\\'), "\\");
     EXPECT_EQ(mdlApp::AddPathSeparator("/", '/'), "/");
     EXPECT_EQ(mdlApp::AddPathSeparator("/opt/tessel", '/'), "/opt/tessel/");
-    testing::FakeExecutable exe;
     exe.directory = "D:\\";
     EXPECT_EQ(mdlApp::GetAppPath(exe) + "ReadMe.txt", "D:\\ReadMe.txt");
 }

@@ -125,7 +125,7 @@ TEST_F(frmMainTest, UpdateWithNoBoardOrNoMarkedRowOnlySaysDone) {
     EXPECT_TRUE(store.writes.empty());
 }
 
-TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) {
+TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderInOneBatchAndNamesEachFailureBeforeDone) {
     Open(4);
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
@@ -137,6 +137,14 @@ TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) 
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
+    // A failed batch reports every board of it.
+    view.messages.shown.clear();
+    view.marked = {0, 1};
+    store.FailCommit();
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"Board1のクッキーが設定できない。",
+                                        "Board2のクッキーが設定できない。", "設定完了。"}));
 }
 
 TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
@@ -174,16 +182,6 @@ TEST_F(frmMainTest, UnreadMarkersComeFromEachBoardsOwnCookieOrElseTheLastRead) {
     EXPECT_EQ(
         view.MessageTexts(),
         (std::vector<std::string>{"Board4のクッキーが設定できない。\nunreadable", "設定完了。"}));
-}
-
-TEST_F(frmMainTest, AFailedBatchReportsEveryBoardOfIt) {
-    Open(2);
-    view.marked = {0, 1};
-    store.FailCommit();
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"Board1のクッキーが設定できない。",
-                                        "Board2のクッキーが設定できない。", "設定完了。"}));
 }
 
 TEST_F(frmMainTest, MenusOpenTheHelpShowTheVersionAndExit) {

@@ -200,7 +200,7 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
     }
 }
 
-TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
+TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWritersAndAHeldLockIsWaitedForABoundedTime) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "one"));
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=one");
     NetscapeCookieJar other(path, clock);
@@ -208,6 +208,17 @@ TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=two");
     dir.Write("cookies.txt", kHeader + BoardLine("three", "0") + "\n");  // an editor, in place
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=three");
+    // A lock another writer holds is waited for a bounded time, with a notice.
+    const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    int notices = 0;
+    jar.SetLockWait(std::chrono::milliseconds(200), [&] { ++notices; });
+    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, "New"));
+    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kStoreBusy);
+    EXPECT_EQ(notices, 1);
+    close(fd);
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New"));
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=New");
 }
 
 TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrNotAtAll) {
@@ -307,20 +318,6 @@ TEST_F(NetscapeCookieJarTest, TheLimitCountsTheBytesStoredInTheJarsCharset) {
     NetscapeCookieJar utf8(dir.File("utf8.txt"), clock, CookieCharset::kUtf8);
     EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
     EXPECT_EQ(utf8.LastFailure().kind, CookieFailureKind::kTooLong);
-}
-
-TEST_F(NetscapeCookieJarTest, AHeldLockIsWaitedForABoundedTimeWithANotice) {
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "Old"));
-    const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    int notices = 0;
-    jar.SetLockWait(std::chrono::milliseconds(200), [&] { ++notices; });
-    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, "New"));
-    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kStoreBusy);
-    EXPECT_EQ(notices, 1);
-    close(fd);
-    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New"));
-    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=New");
 }
 
 // Allocated bytes as the allocator in use counts them.
