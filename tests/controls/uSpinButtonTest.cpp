@@ -139,7 +139,7 @@ TEST_F(uSpinButtonTest, UpAndDownStepOnlyWithoutModifiers) {
     EXPECT_EQ(spin.Value(), 10);
 }
 
-TEST_F(uSpinButtonTest, TypedNumbersWithinTheBoundsAreTakenInDecimalForm) {
+TEST_F(uSpinButtonTest, TypedNumbersAreTakenInDecimalFormAndInvalidTextRevertsKeepingTheCaret) {
     host.Select(0, 1);
     host.Type('5');
     ExpectShows(5, "5");
@@ -149,9 +149,7 @@ TEST_F(uSpinButtonTest, TypedNumbersWithinTheBoundsAreTakenInDecimalForm) {
     spin.Min(-10);
     host.UserEdits("-5", 2);
     ExpectShows(-5, "-5");
-}
-
-TEST_F(uSpinButtonTest, InvalidTextRevertsWithTheCaretWhereItWas) {
+    spin.Min(0);
     spin.Value(12);
     host.Select(0, 2);
     host.Type('-');

@@ -164,16 +164,6 @@ TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) 
     EXPECT_EQ(window->Field(Field::kPostName)->text(), "Taro");
 }
 
-TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
-    QLineEdit* count = window->ViewCount()->TextPart();
-    window->ViewCount()->Logic().Value(25);
-    window->Field(Field::kPostName)->setFocus();
-    QTest::mouseClick(count, Qt::LeftButton, {}, QPoint(2, count->height() / 2));
-    EXPECT_EQ(count->selectedText(), "25");
-    QTest::keyClicks(count, "7");
-    EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
-}
-
 TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectableAndTheStoreMenuChangesIt) {
     window->SetStatusText("理由");
     const QList<QLabel*> labels = window->statusBar()->findChildren<QLabel*>();
@@ -249,7 +239,7 @@ TEST_F(QtMainWindowTest, ThePasswordIsMaskedAndLimitedToEight) {
     EXPECT_FALSE(password->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
-TEST_F(QtMainWindowTest, AccessKeysMoveTheFocus) {
+TEST_F(QtMainWindowTest, AccessKeysAndClicksMoveTheFocusAndACountIsSelectedForTyping) {
     struct Key {
         Qt::Key key;
         QWidget* expected;
@@ -267,6 +257,14 @@ TEST_F(QtMainWindowTest, AccessKeysMoveTheFocus) {
         QTest::keyClick(window, k.key, Qt::AltModifier);
         EXPECT_EQ(QApplication::focusWidget(), k.expected);
     }
+    // Clicking into a count selects its number for typing.
+    QLineEdit* count = window->ViewCount()->TextPart();
+    window->ViewCount()->Logic().Value(25);
+    window->Field(Field::kPostName)->setFocus();
+    QTest::mouseClick(count, Qt::LeftButton, {}, QPoint(2, count->height() / 2));
+    EXPECT_EQ(count->selectedText(), "25");
+    QTest::keyClicks(count, "7");
+    EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
 }
 
 TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutableAndExitClosesTheWindow) {
