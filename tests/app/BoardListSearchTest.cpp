@@ -43,14 +43,14 @@ class FakePlaces : public AppPlaces {
     }
 };
 
-std::vector<std::string> Candidates(FakePlaces& places) {
+testing::FakeExecutable InOptBin() {
     testing::FakeExecutable executable;
     executable.directory = "/opt/tc/bin";
     executable.separator = '/';
-    return BoardListCandidates(executable, places);
+    return executable;
 }
 
-TEST(BoardListSearchTest, CandidatesFollowTheXdgRules) {
+TEST(BoardListSearchTest, CandidatesFollowTheXdgRulesAndTheFirstListThereWins) {
     const std::string beside = "/opt/tc/bin/TesselCustom.ini";
     const std::string tail = "/TesselCustom/TesselCustom.ini";
     const struct {
@@ -72,14 +72,11 @@ TEST(BoardListSearchTest, CandidatesFollowTheXdgRules) {
         SCOPED_TRACE(c.why);
         FakePlaces places;
         places.environment = c.environment;
-        EXPECT_EQ(Candidates(places), c.expected);
+        testing::FakeExecutable executable = InOptBin();
+        EXPECT_EQ(BoardListCandidates(executable, places), c.expected);
     }
-}
-
-TEST(BoardListSearchTest, TheFirstListThereWinsAndEveryPlaceBeforeItIsNamed) {
-    testing::FakeExecutable executable;
-    executable.directory = "/opt/tc/bin";
-    executable.separator = '/';
+    // The first list there wins and every place before it is named.
+    testing::FakeExecutable executable = InOptBin();
     FakePlaces places;
     places.environment = {{"HOME", "/home/u"}, {"XDG_CONFIG_DIRS", "/a:/b"}};
     places.files = {"/b/TesselCustom/TesselCustom.ini", "/etc/xdg/TesselCustom/TesselCustom.ini"};
@@ -161,7 +158,7 @@ class SearchedStartupTest : public ::testing::Test {
     std::unique_ptr<mdlMain> app;
 };
 
-TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBar) {
+TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBarUnlessAListIsGiven) {
     WriteList(UserList(), "mine");
     WriteList(dir.File("system/TesselCustom/TesselCustom.ini"), "system");
     ASSERT_TRUE(Start());
@@ -169,9 +166,11 @@ TEST_F(SearchedStartupTest, TheUserListIsReadAndNamedInTheStatusBar) {
     EXPECT_EQ(app->BBSList()->Item(1)->ID(), "mine");
     EXPECT_FALSE(app->BoardListMissing());
     EXPECT_EQ(BoardListInUse(*app), "掲示板一覧: " + UserList());
+    EXPECT_FALSE(Start(dir.File("missing.ini")));  // a given list is the only place looked
+    EXPECT_EQ(app->PlacesLooked(), std::vector<std::string>{dir.File("missing.ini")});
 }
 
-TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
+TEST_F(SearchedStartupTest, NoListNamesEveryPlaceHelpIsLookedForAndEditingMakesTheUserList) {
     ASSERT_TRUE(Start());
     EXPECT_TRUE(app->BoardListMissing());
     for (const std::string& place : {dir.File("bin/TesselCustom.ini"), UserList(),
@@ -179,6 +178,14 @@ TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
         EXPECT_NE(app->LoadNote().find(place), std::string::npos) << app->LoadNote();
     }
     EXPECT_EQ(BoardListInUse(*app), "掲示板一覧: なし");
+    // The help beside the executable wins over the installed one; with neither, the failure
+    // names the first place.
+    const std::string beside = dir.File("bin/ReadMe.txt");
+    EXPECT_EQ(HelpDocumentPath(*app), beside);
+    places.help = "/usr/share/doc/tesselcustom/ReadMe.txt";
+    EXPECT_EQ(HelpDocumentPath(*app), places.help);
+    places.files.insert(beside);
+    EXPECT_EQ(HelpDocumentPath(*app), beside);
 
     BoardListEdit edit = EditBoardList(*app, shell);
     EXPECT_TRUE(edit.opened) << edit.text;
@@ -192,22 +199,6 @@ TEST_F(SearchedStartupTest, NoListNamesEveryPlaceAndEditingMakesTheUserOne) {
     EXPECT_FALSE(edit.opened);
     EXPECT_NE(edit.text.find(UserList()), std::string::npos);
     EXPECT_EQ(places.copies.size(), 1u);
-}
-
-TEST_F(SearchedStartupTest, TheHelpBesideTheExecutableWinsOverTheInstalledOne) {
-    ASSERT_TRUE(Start());
-    const std::string beside = dir.File("bin/ReadMe.txt");
-    EXPECT_EQ(HelpDocumentPath(*app), beside);  // neither: the failure names the first place
-    places.help = "/usr/share/doc/tesselcustom/ReadMe.txt";
-    EXPECT_EQ(HelpDocumentPath(*app), places.help);
-    places.files.insert(beside);
-    EXPECT_EQ(HelpDocumentPath(*app), beside);
-}
-
-TEST_F(SearchedStartupTest, AGivenListIsTheOnlyPlaceLooked) {
-    WriteList(UserList(), "mine");
-    EXPECT_FALSE(Start(dir.File("missing.ini")));
-    EXPECT_EQ(app->PlacesLooked(), std::vector<std::string>{dir.File("missing.ini")});
 }
 
 }  // namespace

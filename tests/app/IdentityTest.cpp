@@ -12,7 +12,7 @@ struct VersionCase {
     const char* longText;
 };
 
-TEST(IdentityTest, VersionTextsFillButNeverCut) {
+TEST(IdentityTest, TitleAndVersionTextsFillButNeverCutAndThePathEndsWithOneSeparator) {
     const VersionCase cases[] = {
         {1, 1, 1, "Ver.1.01", "Ver.1.01.0001"},
         {2, 0, 7, "Ver.2.00", "Ver.2.00.0007"},
@@ -29,10 +29,7 @@ TEST(IdentityTest, VersionTextsFillButNeverCut) {
         EXPECT_EQ(mdlApp::GetVersionString(exe, false), c.shortText);
         EXPECT_EQ(mdlApp::GetVersionString(exe, true), c.longText);
     }
-}
-
-TEST(IdentityTest, TitleAndVersionBox) {
-    testing::FakeExecutable exe;
+    exe.version = {"TesselCustom", "(C) Test", 1, 1, 1};
     testing::RecordingMessages messages;
     EXPECT_EQ(mdlApp::GetAppTitle(exe), "TesselCustom Ver.1.01");
     mdlApp::ShowVersionInfo(exe, messages);
@@ -40,18 +37,14 @@ TEST(IdentityTest, TitleAndVersionBox) {
     EXPECT_EQ(messages.shown[0].text, "TesselCustom Ver.1.01.0001\r\n(C) Test");
     EXPECT_EQ(messages.shown[0].caption, "TesselCustom のバージョン情報");
     EXPECT_EQ(messages.shown[0].icon, MessageIcon::kInformation);
-
     exe.version.productName = "";
     EXPECT_EQ(mdlApp::GetAppTitle(exe), " Ver.1.01");
-}
-
-TEST(IdentityTest, AppPathAlwaysEndsWithOneSeparator) {
+    // The application path always ends with one separator.
     EXPECT_EQ(mdlApp::AddPathSeparator("D:\\", '\\'), "D:\\");
     EXPECT_EQ(mdlApp::AddPathSeparator("D:\\a", '\\'), "D:\\a\\");
     EXPECT_EQ(mdlApp::AddPathSeparator("", '\\'), "\\");
     EXPECT_EQ(mdlApp::AddPathSeparator("/", '/'), "/");
     EXPECT_EQ(mdlApp::AddPathSeparator("/opt/tessel", '/'), "/opt/tessel/");
-    testing::FakeExecutable exe;
     exe.directory = "D:\\";
     EXPECT_EQ(mdlApp::GetAppPath(exe) + "ReadMe.txt", "D:\\ReadMe.txt");
 }

@@ -72,11 +72,16 @@ class StartupTest : public ::testing::Test {
     std::unique_ptr<mdlMain> app;
 };
 
-TEST_F(StartupTest, ThreeKindsLoadInFileOrder) {
+TEST_F(StartupTest, NoListOpensAnEmptyWindowSayingWhereItLookedAndThreeKindsLoadInFileOrder) {
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(windows.opened, 1);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(app->BBSList()->Count(), 0u);
+    EXPECT_NE(app->LoadNote().find(dir.File("TesselCustom.ini")), std::string::npos);
     dir.Write("TesselCustom.ini", Section("h", "Ferno-BBS Harbor") + Section("f", "Ferno-BBS") +
                                       Section("q", "Ferno-BBS Quill"));
     ASSERT_TRUE(Start());
-    EXPECT_EQ(windows.opened, 1);
+    EXPECT_EQ(windows.opened, 2);
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(Modes(), (std::vector<std::int32_t>{2, 0, 1}));
     const CBBSData& first = *app->BBSList()->Item(1);
@@ -86,43 +91,32 @@ TEST_F(StartupTest, ThreeKindsLoadInFileOrder) {
     EXPECT_EQ(first.URL(), "http://bbs.example.jp/h/bbs.cgi");
 }
 
-TEST_F(StartupTest, SectionNamesAlikeButForCaseFailTheLoad) {
-    dir.Write("TesselCustom.ini", Section("Board", "Ferno-BBS") + Section("BOARD", "Ferno-BBS"));
-    EXPECT_FALSE(Start());
-    ExpectLoadFailureShown("[Board] と [BOARD]");
-}
-
-TEST_F(StartupTest, UnknownModeInTheThirdOfFiveKeepsTheFirstTwoAndSaysOnlyTheLoadFailed) {
-    dir.Write("TesselCustom.ini", Section("a", "Ferno-BBS") + Section("b", "Ferno-BBS Quill") +
-                                      Section("c", "Ferno-BBS Lantern") +
-                                      Section("d", "Ferno-BBS") + Section("e", "Ferno-BBS"));
-    EXPECT_FALSE(Start());
-    ExpectLoadFailureShown("[c] の mode「Ferno-BBS Lantern」");
-    EXPECT_EQ(Modes(), (std::vector<std::int32_t>{0, 1}));
-}
-
-TEST_F(StartupTest, ModeKeywordsAreExact) {
+TEST_F(StartupTest, ABadSectionFailsTheLoadKeepingTheBoardsBeforeIt) {
     // (Spaces at a line's end are trimmed by the profile reader, as on Windows.)
-    for (std::string mode : {"ferno-bbs", "FERNO-BBS QUILL", "Ferno-BBS  Quill", ""}) {
-        SCOPED_TRACE("[" + mode + "]");
+    const struct {
+        std::string list, cause;
+        std::vector<std::int32_t> modes;  // of the boards loaded before the bad one
+    } cases[] = {
+        {Section("Board", "Ferno-BBS") + Section("BOARD", "Ferno-BBS"), "[Board] と [BOARD]", {}},
+        {Section("a", "Ferno-BBS") + Section("b", "Ferno-BBS Quill") +
+             Section("c", "Ferno-BBS Lantern") + Section("d", "Ferno-BBS") +
+             Section("e", "Ferno-BBS"),
+         "[c] の mode「Ferno-BBS Lantern」",
+         {0, 1}},
+        {Section("a", "ferno-bbs"), "[a]", {}},
+        {Section("a", "FERNO-BBS QUILL"), "[a]", {}},
+        {Section("a", "Ferno-BBS  Quill"), "[a]", {}},
+        {Section("a", ""), "[a]", {}},
+        {"[a]\nname=no mode\n", "[a] に mode がありません", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
         messages.shown.clear();
-        windows.opened = 0;
-        dir.Write("TesselCustom.ini", Section("a", mode));
+        dir.Write("TesselCustom.ini", c.list);
         EXPECT_FALSE(Start());
-        ExpectLoadFailureShown("[a]");
+        ExpectLoadFailureShown(c.cause);
+        EXPECT_EQ(Modes(), c.modes);
     }
-    messages.shown.clear();
-    dir.Write("TesselCustom.ini", "[a]\nname=no mode\n");
-    EXPECT_FALSE(Start());
-    ExpectLoadFailureShown("[a] に mode がありません");
-}
-
-TEST_F(StartupTest, NoBoardListOpensAnEmptyWindowAndSaysWhereItLooked) {
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(windows.opened, 1);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(app->BBSList()->Count(), 0u);
-    EXPECT_NE(app->LoadNote().find(dir.File("TesselCustom.ini")), std::string::npos);
 }
 
 // The Linux reader's own checks of a board list's bytes; kernel32 reads what it can.
@@ -169,40 +163,28 @@ TEST_F(StartupTest, ABoardListThatIsThereButUnusableFailsTheLoad) {
 }
 #endif
 
-TEST_F(StartupTest, TheBoardListFollowsTheExecutablesName) {
+TEST_F(StartupTest, TheBoardListFollowsTheExecutablesNameUnlessTheCommandLineNamesOne) {
     dir.Write("TesselCustom.ini", Section("wrong", "Ferno-BBS"));
     dir.Write("other.ini", Section("right", "Ferno-BBS Quill"));
     ASSERT_TRUE(Start("other"));
     ASSERT_EQ(app->BBSList()->Count(), 1u);
     EXPECT_EQ(app->BBSList()->Item(1)->ID(), "right");
-}
-
-TEST_F(StartupTest, ABoardListNamedOnTheCommandLineWins) {
     const std::string list = dir.Write("elsewhere.ini", Section("x", "Ferno-BBS"));
     ASSERT_TRUE(Start("TesselCustom", list));
     EXPECT_EQ(app->BBSList()->Item(1)->ID(), "x");
 }
 
-TEST_F(StartupTest, MissingKeysGiveEmptyTextsAndOtherKeysAreIgnored) {
-    dir.Write("TesselCustom.ini", "[only]\nMODE=Ferno-BBS\ncolour=blue\n");
+TEST_F(StartupTest, MissingKeysGiveEmptyTextsOtherKeysAreIgnoredAndShiftJisReadsAsJapanese) {
+    // "[z]\nname=雑談\nmode=Ferno-BBS\n" in Windows-31J.
+    dir.Write(
+        "TesselCustom.ini",
+        "[only]\nMODE=Ferno-BBS\ncolour=blue\n[z]\r\nname=\x8e\x47\x92\x6b\r\nmode=Ferno-BBS\r\n");
     ASSERT_TRUE(Start());
     const CBBSData& board = *app->BBSList()->Item(1);
     EXPECT_EQ(board.Name(), "");
     EXPECT_EQ(board.URL(), "");
     EXPECT_EQ(board.Mode(), 0);
-}
-
-TEST_F(StartupTest, AShiftJisBoardListReadsAsJapanese) {
-    // "[z]\nname=雑談\nmode=Ferno-BBS\n" in Windows-31J.
-    dir.Write("TesselCustom.ini", "[z]\r\nname=\x8e\x47\x92\x6b\r\nmode=Ferno-BBS\r\n");
-    ASSERT_TRUE(Start());
-    EXPECT_EQ(app->BBSList()->Item(1)->Name(), "雑談");
-}
-
-TEST_F(StartupTest, ReleaseEndsTheRegistry) {
-    ASSERT_TRUE(Start());
-    app->ReleaseBBSList();
-    EXPECT_EQ(app->BBSList(), nullptr);
+    EXPECT_EQ(app->BBSList()->Item(2)->Name(), "雑談");
 }
 
 }  // namespace

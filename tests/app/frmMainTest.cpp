@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frmMain.h"
+#include "app/mdlExecuteLite.h"
 #include "board/BoardMode.h"
 #include "support/FakeCookieStore.h"
 #include "support/FakeMainView.h"
@@ -51,16 +52,12 @@ class frmMainTest : public ::testing::Test {
     frmMain window{view, app, shell};
 };
 
-TEST_F(frmMainTest, LoadShowsTheBoardsAndNothingSelected) {
+TEST_F(frmMainTest, LoadShowsTheBoardsAndADoubleClickFillsTheFieldsFromTheCookie) {
     Open(3);
     EXPECT_EQ(view.caption, "TesselCustom Ver.1.01");
     EXPECT_EQ(view.frameCaption, "(選択されていません)");
     EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2", "B3"}));
     EXPECT_EQ(view.currentRow, -1);
-}
-
-TEST_F(frmMainTest, DoubleClickFillsTheFieldsFromTheCookie) {
-    Open(2);
     store.SetText(UrlOf(2), UrlOf(2) + "=Taro,t@x.jp,http://t.jp/,pw,15,1,1,9,44,3");
     DoubleClick(1);
     EXPECT_EQ(view.frameCaption, "Board2の設定");
@@ -74,6 +71,11 @@ TEST_F(frmMainTest, DoubleClickFillsTheFieldsFromTheCookie) {
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
     EXPECT_TRUE(view.messages.shown.empty());
+    // Option values without a button leave the group as it was.
+    store.SetText(UrlOf(2), UrlOf(2) + "=a,,,,20,7,-3,0,30");
+    DoubleClick(1);
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
+    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
 }
 
 TEST_F(frmMainTest, AFailedReadNamesTheBoardAndKeepsTheEarlierOne) {
@@ -112,17 +114,9 @@ TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo
     }
 }
 
-TEST_F(frmMainTest, OptionValuesWithoutAButtonLeaveTheGroupAsItWas) {
-    Open(1);
-    view.selected[OptionGroup::kViewOrder] = 1;
-    store.SetText(UrlOf(1), UrlOf(1) + "=a,,,,20,7,-3,0,30");
-    DoubleClick(0);
-    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
-    EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 0));
-}
-
-TEST_F(frmMainTest, UpdateWithNoMarkedRowOnlySaysDone) {
-    Open(3);
+TEST_F(frmMainTest, UpdateWithNoBoardOrNoMarkedRowOnlySaysDone) {
+    Open(0);
+    EXPECT_TRUE(view.rows.empty());
     DoubleClick(-1);  // no row: ignored
     EXPECT_TRUE(view.messages.shown.empty());
     EXPECT_EQ(store.reads, 0);
@@ -131,7 +125,7 @@ TEST_F(frmMainTest, UpdateWithNoMarkedRowOnlySaysDone) {
     EXPECT_TRUE(store.writes.empty());
 }
 
-TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) {
+TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderInOneBatchAndNamesEachFailureBeforeDone) {
     Open(4);
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
@@ -143,19 +137,22 @@ TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderAndNamesEachFailureBeforeDone) 
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
+    // A failed batch reports every board of it.
+    view.messages.shown.clear();
+    view.marked = {0, 1};
+    store.FailCommit();
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"Board1のクッキーが設定できない。",
+                                        "Board2のクッキーが設定できない。", "設定完了。"}));
 }
 
-TEST_F(frmMainTest, UpdateBeforeAnyDoubleClickWritesTheInitialFields) {
+TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
     Open(2);
     view.marked = {0, 1};
-    window.cmdUpdate_Click();
+    window.cmdUpdate_Click();  // before any double-click: the initial fields
     EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,0,0");
     EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), ",,,,0,0,0,0,0,0");
-}
-
-TEST_F(frmMainTest, OptionGroupsAreWrittenByTheSelectedButton) {
-    Open(1);
-    view.marked = {0};
     view.SetText(Field::kPostName, "太郎");
     view.selected[OptionGroup::kViewOrder] = 1;
     view.selected[OptionGroup::kNoReadView] = 1;
@@ -166,51 +163,29 @@ TEST_F(frmMainTest, OptionGroupsAreWrittenByTheSelectedButton) {
     EXPECT_EQ(board.NoReadView(), 1);
 }
 
-TEST_F(frmMainTest, UnreadMarkersOfTheLastReadAreWrittenBack) {
-    Open(2);
+TEST_F(frmMainTest, UnreadMarkersComeFromEachBoardsOwnCookieOrElseTheLastRead) {
+    Open(4);
+    // Board 2 is shown, then loses its cookie: its markers are those of the read. Board 1 was
+    // never shown: its marker comes from its cookie. Board 4's cookie cannot be read: it is left
+    // alone, with the reason.
     store.SetText(UrlOf(2), UrlOf(2) + "=a,,,,20,0,1,77,30,88");
     DoubleClick(1);
     store.SetText(UrlOf(2), "");  // the write below goes to the store's cookies
-    view.marked = {1};
-    window.cmdUpdate_Click();
-    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
-}
-
-TEST_F(frmMainTest, WhatTheWindowDoesNotShowComesFromEachBoardsOwnCookie) {
-    Open(3);
-    // Board 1 was never double-clicked: its unread marker comes from its cookie. Board 2 has a
-    // cookie that cannot be read: it is left alone, with the reason. Board 3 is shown last.
-    store.SetText(UrlOf(1), UrlOf(1) + "=old,,,,20,0,1,77,30");
-    store.HideUnreadableCookie(UrlOf(2));
-    view.marked = {0, 1};
+    store.SetText(UrlOf(1), UrlOf(1) + "=old,,,,20,0,1,55,30");
+    store.HideUnreadableCookie(UrlOf(4));
+    view.marked = {0, 1, 3};
     window.cmdUpdate_Click();
     store.SetText(UrlOf(1), "");  // read back what was written
-    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,77,0");
-    EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
+    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), "a,,,,20,0,1,55,30");
+    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
+    EXPECT_FALSE(store.ValueOf(UrlOf(4), UrlOf(4)).has_value());
     EXPECT_EQ(
         view.MessageTexts(),
-        (std::vector<std::string>{"Board2のクッキーが設定できない。\nunreadable", "設定完了。"}));
+        (std::vector<std::string>{"Board4のクッキーが設定できない。\nunreadable", "設定完了。"}));
 }
 
-TEST_F(frmMainTest, AFailedBatchReportsEveryBoardOfIt) {
-    Open(2);
-    view.marked = {0, 1};
-    store.FailCommit();
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"Board1のクッキーが設定できない。",
-                                        "Board2のクッキーが設定できない。", "設定完了。"}));
-}
-
-TEST_F(frmMainTest, EmptyRegistryUpdateSaysDone) {
-    Open(0);
-    EXPECT_TRUE(view.rows.empty());
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定完了。"});
-}
-
-TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
-    Open(0);
+TEST_F(frmMainTest, MenusOpenTheHelpShowTheVersionAndExit) {
+    Open(1);
     window.mnuHelpHelp_Click();
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].lpFile, "C:\\Tools\\ReadMe.txt");
@@ -218,18 +193,32 @@ TEST_F(frmMainTest, HelpOpensReadMeBesideTheExecutableOrSaysItCannot) {
     EXPECT_TRUE(view.messages.shown.empty());
     shell.accept = false;
     window.mnuHelpHelp_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              std::vector<std::string>{"ヘルプを表示できません \nC:\\Tools\\ReadMe.txt"});
-}
-
-TEST_F(frmMainTest, VersionBoxAndExit) {
-    Open(1);
     window.mnuHelpVerInfo_Click();
-    ASSERT_EQ(view.messages.shown.size(), 1u);
-    EXPECT_EQ(view.messages.shown[0].icon, MessageIcon::kInformation);
+    EXPECT_EQ(view.MessageTexts()[0], "ヘルプを表示できません \nC:\\Tools\\ReadMe.txt");
+    ASSERT_EQ(view.messages.shown.size(), 2u);
+    EXPECT_EQ(view.messages.shown[1].icon, MessageIcon::kInformation);
     window.mnuFileExit_Click();
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(app.BBSList(), nullptr);
+}
+
+TEST(ExecuteLiteTest, FillsTheRequestAsTheShellExpectsAndRefusalIsZero) {
+    testing::FakeShell shell;
+    EXPECT_NE(mdlExecuteLite::ExecuteLite(shell, "C:\\Tools\\ReadMe.txt", std::nullopt, "open"), 0);
+    shell.accept = false;
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, "a.txt", std::string("-x"), "print"), 0);
+    ASSERT_EQ(shell.requests.size(), 2u);
+    const ExecuteInfo& request = shell.requests[0];
+    EXPECT_EQ(request.cbSize, 60u);
+    EXPECT_EQ(request.fMask, 0x4C0u);
+    EXPECT_EQ(request.hwnd, 0x10010u);
+    EXPECT_EQ(request.lpVerb, "open");
+    EXPECT_EQ(request.lpFile, "C:\\Tools\\ReadMe.txt");
+    EXPECT_FALSE(request.lpParameters.has_value());
+    EXPECT_FALSE(request.lpDirectory.has_value());
+    EXPECT_EQ(request.nShow, 10);
+    EXPECT_EQ(shell.requests[1].lpVerb, "print");
+    EXPECT_EQ(shell.requests[1].lpParameters, "-x");
 }
 
 }  // namespace

@@ -1,5 +1,11 @@
+// The cookie value as text: finding it among the others, escaping it, and its expiry date.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
+#include "board/CookieDate.h"
+#include "board/CookieEscaping.h"
 #include "board/CookieText.h"
 
 namespace tessel {
@@ -47,6 +53,85 @@ TEST(CookieTextTest, AcceptsOnlyHttpAddressesAStoreReadsRight) {
     EXPECT_TRUE(HasControlCharacter(std::string("a\0b", 3)));
     EXPECT_TRUE(HasControlCharacter("\x7f"));
     EXPECT_FALSE(HasControlCharacter("太郎 $=&"));
+}
+
+struct EscapeCase {
+    const char* plain;  // none: a case for decoding only
+    const char* encoded;
+    const char* decoded;  // DecodeValue(encoded)
+};
+
+TEST(CookieEscapingTest, EncodesInTableOrderAndDecodesInReverse) {
+    const EscapeCase cases[] = {
+        {"", "", ""},
+        {"a-b", "a&#45$b", "a-b"},
+        {"a,b", "a&#44$b", "a,b"},
+        {"x;y", "x$y", "x$y"},  // ";" is one-way
+        {"&amp;", "&amp$amp$", "&amp$"},
+        {"&lt$", "&amp$lt$", "&lt$"},  // a typed escape is not decoded twice
+        {"<\"q\">", "&lt$&quot$q&quot$&gt$", "<\"q\">"},
+        {"$=; 太郎", "$=$ 太郎", "$=$ 太郎"},
+        {"-,;&", "&#45$&#44$$&amp$", "-,$&"},
+        // Decoding is exact and leaves unknown escapes; "&amp$" goes last so "&amp$lt$" stays.
+        {nullptr, "&GT$", "&GT$"},
+        {nullptr, "&lt$&gt$", "<>"},
+        {nullptr, "&#46$&amp", "&#46$&amp"},
+        {nullptr, "&amp$lt$", "&lt$"},
+    };
+    for (const EscapeCase& c : cases) {
+        SCOPED_TRACE(c.encoded);
+        if (c.plain != nullptr) {
+            EXPECT_EQ(EncodeValue(c.plain), c.encoded);
+        }
+        EXPECT_EQ(DecodeValue(c.encoded), c.decoded);
+    }
+}
+
+TEST(CookieEscapingTest, EncodedTextNeverHoldsCommaOrSemicolon) {
+    std::string every;
+    for (int c = 0x20; c < 0x7F; ++c)
+        every += static_cast<char>(c);
+    const std::string encoded = EncodeValue(every + every);
+    EXPECT_EQ(encoded.find(','), std::string::npos);
+    EXPECT_EQ(encoded.find(';'), std::string::npos);
+}
+
+TEST(CookieEscapingTest, ReplaceAllDoesNotRescanInsertedText) {
+    EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+    EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
+    EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+struct ExpiryCase {
+    SystemTime now;
+    int days;
+    const char* expected;
+};
+
+TEST(CookieDateTest, AddsWholeDaysAcrossMonthsYearsAndLeapDaysAndConvertsUnixSeconds) {
+    const ExpiryCase cases[] = {
+        {{2026, 12, 5, 9, 7, 3, 0}, 120, "Sun, 04-Apr-2027 09:07:03 GMT"},
+        {{2026, 12, 31, 23, 59, 59, 999}, 120, "Fri, 30-Apr-2027 23:59:59 GMT"},
+        {{2027, 11, 1, 0, 0, 5, 0}, 120, "Tue, 29-Feb-2028 00:00:05 GMT"},
+        {{1970, 1, 1, 0, 0, 0, 0}, 0, "Thu, 01-Jan-1970 00:00:00 GMT"},
+        {{2000, 2, 28, 12, 0, 0, 0}, 1, "Tue, 29-Feb-2000 12:00:00 GMT"},  // 400-year leap
+        {{2100, 2, 28, 12, 0, 0, 0}, 1, "Mon, 01-Mar-2100 12:00:00 GMT"},  // century, no leap
+        {{2026, 3, 1, 1, 2, 3, 0}, -1, "Sat, 28-Feb-2026 01:02:03 GMT"},
+        {{9999, 12, 31, 0, 0, 0, 0}, 0, "Fri, 31-Dec-9999 00:00:00 GMT"},
+    };
+    for (const ExpiryCase& c : cases) {
+        SCOPED_TRACE(c.expected);
+        EXPECT_EQ(FormatCookieDate(AddDays(c.now, c.days)), c.expected);
+    }
+    // Unix seconds round-trip.
+    EXPECT_EQ(ToUnixSeconds({1970, 1, 1, 0, 0, 0, 0}), 0);
+    EXPECT_EQ(ToUnixSeconds({2026, 12, 5, 9, 7, 3, 999}), 1796461623);
+    EXPECT_EQ(ToUnixSeconds({1969, 12, 31, 23, 59, 59, 0}), -1);
+    for (std::int64_t seconds : {std::int64_t{0}, std::int64_t{-1}, std::int64_t{1796461623},
+                                 std::int64_t{253402300799}, std::int64_t{-86401}}) {
+        SCOPED_TRACE(seconds);
+        EXPECT_EQ(ToUnixSeconds(FromUnixSeconds(seconds)), seconds);
+    }
 }
 
 }  // namespace

@@ -28,36 +28,27 @@ class uSpinButtonTest : public ::testing::Test {
     uSpinButton& spin = host.spin;
 };
 
-// Bounds
-
-TEST_F(uSpinButtonTest, DefaultsAreZeroToFiftyAtZeroAndStoreNothing) {
+TEST_F(uSpinButtonTest, ValueAcceptsTheBoundsAndIgnoresBeyondWithoutAChange) {
     EXPECT_EQ(spin.Min(), 0);
     EXPECT_EQ(spin.Max(), 50);
     ExpectShows(0, "0");
-    EXPECT_TRUE(spin.Enabled());
-    EXPECT_FALSE(spin.Locked());
-    EXPECT_TRUE(host.spinEnabled);
-    PropertyBag bag(uSpinButton::kClassId);
-    spin.UserControl_WriteProperties(bag);
-    EXPECT_TRUE(bag.Entries().empty());
-    EXPECT_EQ(bag.ClassId(), "prjTesselCustom.uSpinButton");
-}
-
-TEST_F(uSpinButtonTest, ValueAcceptsTheBoundsAndIgnoresBeyond) {
     spin.Value(50);
     ExpectShows(50, "50");
     spin.Value(0);
-    ExpectShows(0, "0");
     host.changedProperties.clear();
     spin.Value(-1);
     spin.Value(51);
-    spin.Value(60);
     ExpectShows(0, "0");
     EXPECT_TRUE(host.changedProperties.empty());
+    spin.Value(33);  // from the program: no change event, even through the text
+    host.Select(0, 2);
+    host.Type('4');
+    host.PressKey(38);
     EXPECT_EQ(host.changeEvents, 0);
+    EXPECT_EQ(spin.Value(), 5);
 }
 
-TEST_F(uSpinButtonTest, LoweringMaxBelowTheValueKeepsItButRefusesSteps) {
+TEST_F(uSpinButtonTest, StepsStayWithinTheBoundsEvenBelowALoweredMaxOrAtTheLongLimits) {
     spin.Value(40);
     spin.Max(30);
     EXPECT_EQ(spin.Value(), 40);
@@ -67,9 +58,7 @@ TEST_F(uSpinButtonTest, LoweringMaxBelowTheValueKeepsItButRefusesSteps) {
     host.Select(0, 2);
     host.Type('2');
     ExpectShows(2, "2");
-}
-
-TEST_F(uSpinButtonTest, StepsNeverOverflowAtTheLongLimits) {
+    // Steps never overflow at the Long limits.
     spin.Max(INT_MAX);
     spin.Min(INT_MIN);
     spin.Value(INT_MAX);
@@ -81,54 +70,36 @@ TEST_F(uSpinButtonTest, StepsNeverOverflowAtTheLongLimits) {
     EXPECT_EQ(host.text, "-2147483648");
 }
 
-// Arrows and re-entry
-
-TEST_F(uSpinButtonTest, AnArrowClickStepsOnceAndRaisesChangeTwice) {
+TEST_F(uSpinButtonTest, AnArrowClickStepsOnceSelectsAndRaisesChangeTwiceEvenAtABound) {
     spin.Value(7);
     host.ClickUp();
     ExpectShows(8, "8");
     EXPECT_EQ(host.changeEvents, 2);
     EXPECT_EQ(host.spinValue, 1);
     EXPECT_TRUE(AllSelected());
-
-    host.changeEvents = 0;
     host.ClickDown();
     host.ClickDown();
     ExpectShows(6, "6");
-    EXPECT_EQ(host.changeEvents, 4);
-}
+    EXPECT_EQ(host.changeEvents, 6);
 
-TEST_F(uSpinButtonTest, AnArrowAtABoundChangesNothingButStillSelectsAndRaisesTwice) {
     spin.Value(50);
     host.Select(1, 0);
     host.ClickUp();
     ExpectShows(50, "50");
-    EXPECT_EQ(host.changeEvents, 2);
+    EXPECT_EQ(host.changeEvents, 8);
     EXPECT_TRUE(AllSelected());
     spin.Value(0);
     host.ClickDown();
     ExpectShows(0, "0");
-}
 
-TEST_F(uSpinButtonTest, SettingValueFromTheProgramRaisesNoChange) {
-    spin.Value(33);
-    host.Select(0, 2);
-    host.Type('4');
-    host.PressKey(38);
-    EXPECT_EQ(host.changeEvents, 0);
-    EXPECT_EQ(spin.Value(), 5);
-}
-
-TEST_F(uSpinButtonTest, FocusOnTheArrowsGoesToTheText) {
-    spin.Value(12);
+    spin.Value(12);  // focus on the arrows goes to the text
+    host.Select(1, 0);
     spin.Spin_GotFocus();
     EXPECT_TRUE(host.focused);
     EXPECT_TRUE(AllSelected());
 }
 
-// Keys and filtering
-
-TEST_F(uSpinButtonTest, OnlyDigitsMinusAndBackspaceReachTheText) {
+TEST_F(uSpinButtonTest, OnlyDigitsMinusAndBackspaceReachTheTextAfterTheContainerSawThem) {
     for (int c = 1; c < 128; ++c) {
         std::int16_t key = static_cast<std::int16_t>(c);
         spin.Text_KeyPress(key);
@@ -138,9 +109,7 @@ TEST_F(uSpinButtonTest, OnlyDigitsMinusAndBackspaceReachTheText) {
     std::int16_t negative = -3;  // signed comparison: below "0"
     spin.Text_KeyPress(negative);
     EXPECT_EQ(negative, 0);
-}
 
-TEST_F(uSpinButtonTest, TheContainerSeesKeysFirstAndCanCancelOrChangeThem) {
     std::vector<std::int16_t> seen;
     host.onKeyPress = [&](std::int16_t& key) {
         seen.push_back(key);
@@ -170,18 +139,17 @@ TEST_F(uSpinButtonTest, UpAndDownStepOnlyWithoutModifiers) {
     EXPECT_EQ(spin.Value(), 10);
 }
 
-// Text validation and revert
-
-TEST_F(uSpinButtonTest, TypedNumbersAreTakenInDecimalForm) {
+TEST_F(uSpinButtonTest, TypedNumbersAreTakenInDecimalFormAndInvalidTextRevertsKeepingTheCaret) {
     host.Select(0, 1);
     host.Type('5');
     ExpectShows(5, "5");
     host.UserEdits("007", 3);
     ExpectShows(7, "7");
     EXPECT_EQ(host.changeEvents, 0);
-}
-
-TEST_F(uSpinButtonTest, InvalidTextRevertsWithTheCaretWhereItWas) {
+    spin.Min(-10);
+    host.UserEdits("-5", 2);
+    ExpectShows(-5, "-5");
+    spin.Min(0);
     spin.Value(12);
     host.Select(0, 2);
     host.Type('-');
@@ -189,7 +157,7 @@ TEST_F(uSpinButtonTest, InvalidTextRevertsWithTheCaretWhereItWas) {
     EXPECT_EQ(host.selStart, 1);
 
     const char* invalid[] = {"1-2", "--", "12a", "5-", "-", "12345678901", "99999999999999999999",
-                             " 5",  "+5"};
+                             " 5",  "+5", "51",  "-5"};  // the last two are beyond the bounds
     for (const char* text : invalid) {
         SCOPED_TRACE(text);
         host.UserEdits(text, 2);
@@ -198,26 +166,14 @@ TEST_F(uSpinButtonTest, InvalidTextRevertsWithTheCaretWhereItWas) {
     }
 }
 
-TEST_F(uSpinButtonTest, NumbersOutsideTheBoundsRevert) {
-    host.UserEdits("51", 2);
-    ExpectShows(0, "0");
-    host.UserEdits("-5", 2);
-    ExpectShows(0, "0");
-    spin.Min(-10);
-    host.UserEdits("-5", 2);
-    ExpectShows(-5, "-5");
-}
-
-TEST_F(uSpinButtonTest, EmptiedTextShowsMinSelectedAndTakesIt) {
+TEST_F(uSpinButtonTest, EmptiedTextShowsMinSelectedAndTheChangingGuardIsClearedOnEveryPath) {
     spin.Min(3);
     spin.Value(20);
     host.Select(0, 2);
     host.Type('\b');
     ExpectShows(3, "3");
     EXPECT_TRUE(AllSelected());
-}
-
-TEST_F(uSpinButtonTest, ChangingGuardIsClearedOnEveryPath) {
+    spin.Min(0);
     host.UserEdits("", 0);
     host.UserEdits("x", 1);
     host.UserEdits("99", 2);
@@ -229,9 +185,7 @@ TEST_F(uSpinButtonTest, ChangingGuardIsClearedOnEveryPath) {
     EXPECT_EQ(spin.Value(), 10);
 }
 
-// Locked state
-
-TEST_F(uSpinButtonTest, LockedRefusesTheUserButNotTheProgram) {
+TEST_F(uSpinButtonTest, LockedRefusesTheUserButNotTheProgramAndArrowsNeedEnabledToo) {
     int keyEvents = 0;
     host.onKeyPress = [&](std::int16_t&) { ++keyEvents; };
     spin.Locked(true);
@@ -243,10 +197,7 @@ TEST_F(uSpinButtonTest, LockedRefusesTheUserButNotTheProgram) {
     ExpectShows(0, "0");
     spin.Value(9);
     ExpectShows(9, "9");
-}
 
-TEST_F(uSpinButtonTest, ArrowsWorkOnlyWhileEnabledAndNotLocked) {
-    spin.Locked(true);
     spin.Enabled(true);
     EXPECT_FALSE(host.spinEnabled);
     spin.Enabled(false);
@@ -257,8 +208,6 @@ TEST_F(uSpinButtonTest, ArrowsWorkOnlyWhileEnabledAndNotLocked) {
     EXPECT_TRUE(host.spinEnabled);
     EXPECT_TRUE(host.textEnabled);
 }
-
-// Layout
 
 TEST_F(uSpinButtonTest, ResizeFillsTheWidthKeepsTheTextHeightAndSkipsOnlyARefusedStep) {
     const struct {
@@ -277,9 +226,15 @@ TEST_F(uSpinButtonTest, ResizeFillsTheWidthKeepsTheTextHeightAndSkipsOnlyARefuse
     }
 }
 
-// Saved settings
+TEST_F(uSpinButtonTest, SettingsRoundTripThroughTheBagStoringOnlyWhatDiffersFromTheDefaults) {
+    PropertyBag defaults(uSpinButton::kClassId);
+    spin.UserControl_WriteProperties(defaults);
+    EXPECT_TRUE(defaults.Entries().empty());
+    EXPECT_EQ(defaults.ClassId(), "prjTesselCustom.uSpinButton");
+    EXPECT_TRUE(spin.Enabled());
+    EXPECT_FALSE(spin.Locked());
+    EXPECT_TRUE(host.spinEnabled);
 
-TEST_F(uSpinButtonTest, SettingsRoundTripThroughTheBag) {
     spin.Min(-5);
     spin.Max(99);
     spin.Value(-2);
@@ -287,7 +242,6 @@ TEST_F(uSpinButtonTest, SettingsRoundTripThroughTheBag) {
     PropertyBag bag(uSpinButton::kClassId);
     spin.UserControl_WriteProperties(bag);
     EXPECT_EQ(bag.Entries().size(), 4u);  // Enabled is at its default
-
     testing::FakeSpinHost other;
     other.spin.UserControl_ReadProperties(bag);
     EXPECT_EQ(other.spin.Min(), -5);
@@ -296,16 +250,14 @@ TEST_F(uSpinButtonTest, SettingsRoundTripThroughTheBag) {
     EXPECT_EQ(other.text, "-2");
     EXPECT_TRUE(other.spin.Locked());
     EXPECT_FALSE(other.spinEnabled);
-}
 
-TEST_F(uSpinButtonTest, AStoredValueOutsideItsBoundsLoadsEmpty) {
-    PropertyBag bag(uSpinButton::kClassId);
-    bag.WriteProperty("Min", std::int32_t{10}, std::int32_t{0});
-    bag.WriteProperty("Value", std::int32_t{5}, std::int32_t{0});
-    testing::FakeSpinHost other;
-    other.spin.UserControl_ReadProperties(bag);
-    EXPECT_EQ(other.spin.Value(), 0);
-    EXPECT_EQ(other.text, "");
+    PropertyBag outside(uSpinButton::kClassId);  // a stored value outside its bounds loads empty
+    outside.WriteProperty("Min", std::int32_t{10}, std::int32_t{0});
+    outside.WriteProperty("Value", std::int32_t{5}, std::int32_t{0});
+    testing::FakeSpinHost third;
+    third.spin.UserControl_ReadProperties(outside);
+    EXPECT_EQ(third.spin.Value(), 0);
+    EXPECT_EQ(third.text, "");
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using namespace std::string_literals;
 
 const std::string kBad = "\xEF\xBF\xBD";  // U+FFFD
 
-TEST(CodePageTest, DetectsEncodingFromBytes) {
+TEST(CodePageTest, DetectsEncodingFromBytesAndReplacesEachBadPartOfUtf8) {
     struct Case {
         std::string bytes;
         Encoding encoding;
@@ -35,11 +35,9 @@ TEST(CodePageTest, DetectsEncodingFromBytes) {
         EXPECT_EQ(detected.encoding, c.encoding);
         EXPECT_EQ(detected.bomSize, c.bomSize);
     }
-}
-
-// Windows-31J and UTF-16 decoding is checked through the fixture files; ill-formed UTF-8 only
-// reaches the decoder in a file that starts with a UTF-8 byte-order mark.
-TEST(CodePageTest, IllFormedUtf8BecomesOneReplacementPerBadPart) {
+    // Windows-31J and UTF-16 decoding is checked through the fixture files; ill-formed UTF-8 only
+    // reaches the decoder in a file that starts with a UTF-8 byte-order mark, and becomes one
+    // replacement per bad part.
     CodePageConverter converter(Encoding::kUtf8);
     EXPECT_EQ(converter.ToUtf8("a\xC3(b"), "a" + kBad + "(b");
     EXPECT_EQ(converter.ToUtf8("\xE6\x97x\xF0\x9F\x98"), kBad + "x" + kBad);

@@ -1,13 +1,17 @@
 // What a cookie is set from: the address's host and directory, the expiry date read the RFC 6265
-// way, and the data's attributes. Matching and the jar's lines are tested through the jar.
+// way, the data's attributes, and how a store is named. Matching and the jar's lines are tested
+// through the jar.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
 #include <string>
 
-#include "cookies/CookieUrl.h"
 #include "cookies/CookieDateParser.h"
+#include "cookies/CookieUrl.h"
 #include "cookies/SetCookieData.h"
+#include "posix/CookieCharset.h"
+#include "posix/CookieStoreArgument.h"
 
 namespace tessel {
 namespace {
@@ -15,65 +19,54 @@ namespace {
 TEST(CookieJarRulesTest, AddressesKeepOnlyWhatMatchingNeeds) {
     struct Case {
         std::string url;
-        bool valid;
         bool secure;
         std::string host, path, defaultPath;
     };
-    const Case cases[] = {
-        {"http://bbs.example.jp/cgi-bin/bbs.cgi", true, false, "bbs.example.jp", "/cgi-bin/bbs.cgi",
+    const Case valid[] = {
+        {"http://bbs.example.jp/cgi-bin/bbs.cgi", false, "bbs.example.jp", "/cgi-bin/bbs.cgi",
          "/cgi-bin/"},
-        {"HTTPS://user:p@ss@BBS.Example.JP:8443/a/b/?q=/x#/y", true, true, "bbs.example.jp",
-         "/a/b/", "/a/b/"},
-        {"http://127.0.0.1:8080?x=1", true, false, "127.0.0.1", "/", "/"},
-        {"http://[::1]:80/bbs.cgi", true, false, "::1", "/bbs.cgi", "/"},
-        {"http://h/x", true, false, "h", "/x", "/"},
-        {"ftp://bbs.example.jp/", false, false, "", "", ""},
-        {"http:///path", false, false, "", "", ""},
-        {"bbs.example.jp/cgi-bin/", false, false, "", "", ""},
-        // A leading dot would be read back as a domain cookie for every host below it.
-        {"http://.dot.example/b/bbs.cgi", false, false, "", "", ""},
-        {"http://dot.example./b/", false, false, "", "", ""},
-        {"http://a..example/b/", false, false, "", "", ""},
-        {"http://a\tb.example/", false, false, "", "", ""},
+        {"HTTPS://user:p@ss@BBS.Example.JP:8443/a/b/?q=/x#/y", true, "bbs.example.jp", "/a/b/",
+         "/a/b/"},
+        {"http://127.0.0.1:8080?x=1", false, "127.0.0.1", "/", "/"},
+        {"http://[::1]:80/bbs.cgi", false, "::1", "/bbs.cgi", "/"},
+        {"http://h/x", false, "h", "/x", "/"},
         // Read as browsers read them: the cookie is kept for the host the request goes to.
-        {"http://evil.example\\@good.example/x/", true, false, "evil.example", "/@good.example/x/",
+        {"http://evil.example\\@good.example/x/", false, "evil.example", "/@good.example/x/",
          "/@good.example/x/"},
-        {"http://u@evil.example@good.example/x", true, false, "good.example", "/x", "/"},
-        {"http://h.example/a/./b/../cgi-bin/bbs.cgi", true, false, "h.example",
-         "/a/cgi-bin/bbs.cgi", "/a/cgi-bin/"},
-        {"http://127.1/x/", true, false, "127.0.0.1", "/x/", "/x/"},
-        {"http://0x7f.0.0.1:8/", true, false, "127.0.0.1", "/", "/"},
-        {"http://[0:0:0:0:0:0:0:1]/", true, false, "::1", "/", "/"},
-        {"http://[::ffff:192.0.2.1]/", true, false, "::ffff:c000:201", "/", "/"},
-        {"http://[.cafe.de]/bbs.cgi", false, false, "", "", ""},
-        {"http://[cafe.de]/", false, false, "", "", ""},
-        {"http://[::1]evil.example/", false, false, "", "", ""},
-        {"http://[1:2:3:4:5:6:7:8:9]/", false, false, "", "", ""},
-        {"http://1.2.3.256/", false, false, "", "", ""},
-        {"http://h.example:99999/", false, false, "", "", ""},
-        {"http://bbs example.jp/", false, false, "", "", ""},
-        // A line break in the path would slip another cookie line into the jar.
-        {"http://a.example/x\n.bank.example\tTRUE\t/\tFALSE\t0\tsid\tevil\n/p", false, false, "",
-         "", ""},
+        {"http://u@evil.example@good.example/x", false, "good.example", "/x", "/"},
+        {"http://h.example/a/./b/../cgi-bin/bbs.cgi", false, "h.example", "/a/cgi-bin/bbs.cgi",
+         "/a/cgi-bin/"},
+        {"http://127.1/x/", false, "127.0.0.1", "/x/", "/x/"},
+        {"http://0x7f.0.0.1:8/", false, "127.0.0.1", "/", "/"},
+        {"http://[0:0:0:0:0:0:0:1]/", false, "::1", "/", "/"},
+        {"http://[::ffff:192.0.2.1]/", false, "::ffff:c000:201", "/", "/"},
     };
-    for (const Case& c : cases) {
+    for (const Case& c : valid) {
         SCOPED_TRACE(c.url);
         const std::optional<CookieUrl> url = ParseCookieUrl(c.url);
-        ASSERT_EQ(url.has_value(), c.valid);
-        if (!url)
-            continue;
+        ASSERT_TRUE(url.has_value());
         EXPECT_EQ(url->secure, c.secure);
         EXPECT_EQ(url->host, c.host);
         EXPECT_EQ(url->path, c.path);
         EXPECT_EQ(DefaultCookiePath(url->path), c.defaultPath);
     }
+    // A leading dot would be read back as a domain cookie for every host below it, and a line
+    // break in the path would slip another cookie line into the jar.
+    for (const char* invalid :
+         {"ftp://bbs.example.jp/", "http:///path", "bbs.example.jp/cgi-bin/",
+          "http://.dot.example/b/bbs.cgi", "http://dot.example./b/", "http://a..example/b/",
+          "http://a\tb.example/", "http://[.cafe.de]/bbs.cgi", "http://[cafe.de]/",
+          "http://[::1]evil.example/", "http://[1:2:3:4:5:6:7:8:9]/", "http://1.2.3.256/",
+          "http://h.example:99999/", "http://bbs example.jp/",
+          "http://a.example/x\n.bank.example\tTRUE\t/\tFALSE\t0\tsid\tevil\n/p"}) {
+        EXPECT_FALSE(ParseCookieUrl(invalid).has_value()) << invalid;
+    }
 }
 
 TEST(CookieJarRulesTest, DatesAreReadTheRfc6265Way) {
-    const std::optional<std::int64_t> kInvalid;
     const struct {
         const char* text;
-        std::optional<std::int64_t> seconds;
+        std::int64_t seconds;
     } cases[] = {
         {"Sun, 04-Apr-2027 09:07:03 GMT", 1806829623},
         {"Sun, 06 Nov 1994 08:49:37 GMT", 784111777},   // RFC 1123
@@ -84,19 +77,17 @@ TEST(CookieJarRulesTest, DatesAreReadTheRfc6265Way) {
         {"01-Jan-70 00:00:00 GMT", 0},
         {"Tue, 29 Feb 2028 00:00:00 GMT", 1835395200},
         {"Mon, 01 Jan 1601 00:00:00 GMT", -11644473600},
-        {"Thu, 30 Feb 2028 00:00:00 GMT", kInvalid},
-        {"Sun, 04-Apr-2027 24:00:00 GMT", kInvalid},
-        {"Sun, 04-Apr-2027 09:60:00 GMT", kInvalid},
-        {"Sun, 04-Apr-1600 09:07:03 GMT", kInvalid},
-        {"Sun, 04-Apr-2027 09:07:034 GMT", kInvalid},  // a third digit
-        {"Sun, 04-Apr-20270 09:07:03 GMT", kInvalid},
-        {"Sun, 04-Apr-2027", kInvalid},
-        {"", kInvalid},
-        {"never", kInvalid},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ParseCookieDate(c.text), c.seconds);
+    }
+    // No 30 February, hour 24, minute 60 or year before 1601; a third digit in the seconds.
+    for (const char* invalid : {"Thu, 30 Feb 2028 00:00:00 GMT", "Sun, 04-Apr-2027 24:00:00 GMT",
+                                "Sun, 04-Apr-2027 09:60:00 GMT", "Sun, 04-Apr-1600 09:07:03 GMT",
+                                "Sun, 04-Apr-2027 09:07:034 GMT", "Sun, 04-Apr-20270 09:07:03 GMT",
+                                "Sun, 04-Apr-2027", "", "never"}) {
+        EXPECT_EQ(ParseCookieDate(invalid), std::nullopt) << invalid;
     }
 }
 
@@ -125,6 +116,75 @@ TEST(CookieJarRulesTest, SetDataAllowsOnlyAReadableExpiry) {
             continue;
         EXPECT_EQ(data->value, c.value);
         EXPECT_EQ(data->expires, c.expires);
+    }
+}
+
+// Which store the command line names, in which charset, and where the default jar is.
+TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
+    using Kind = CookieStoreLocation::Kind;
+    const struct {
+        const char* text;
+        std::optional<CookieStoreLocation> location;  // empty when the text is refused
+        const char* errorPart;  // a piece of the message that points at the mistake
+    } cases[] = {
+        {"jar:/home/taro/cookies.txt", CookieStoreLocation{Kind::kJar, "/home/taro/cookies.txt"},
+         ""},
+        {"JAR:relative/c.txt", CookieStoreLocation{Kind::kJar, "relative/c.txt"}, ""},
+        {"jar:C:x", CookieStoreLocation{Kind::kJar, "C:x"}, ""},  // the first colon separates
+        {"jar", CookieStoreLocation{Kind::kJar, ""}, ""},
+        {"firefox", CookieStoreLocation{Kind::kFirefox, ""}, ""},
+        {"Firefox:/p/x.default", CookieStoreLocation{Kind::kFirefox, "/p/x.default"}, ""},
+        {"chromium:/c", CookieStoreLocation{Kind::kChromium, "/c"}, ""},
+        {"jar:", std::nullopt, "needs a path after the colon"},
+        {"chromium:", std::nullopt, "needs a path after the colon"},
+        {"/home/taro/cookies.txt", std::nullopt, "jar[:PATH]"},
+        {"edge:x", std::nullopt, "unknown cookie store"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const CookieStoreChoice choice = ParseCookieStoreArgument(c.text);
+        EXPECT_EQ(choice.location, c.location);
+        EXPECT_NE(choice.error.find(c.errorPart), std::string::npos) << choice.error;
+        if (c.location) {
+            EXPECT_EQ(ParseCookieStoreArgument(FormatCookieStoreArgument(*c.location)).location,
+                      c.location);
+        }
+    }
+}
+
+TEST(CookieStoreArgumentTest, CharsetNamesIgnoreCase) {
+    EXPECT_EQ(ParseCookieCharset("CP932").charset, CookieCharset::kCp932);
+    EXPECT_EQ(ParseCookieCharset("Utf-8").charset, CookieCharset::kUtf8);
+    for (const char* name : {"utf8", "sjis", ""}) {
+        SCOPED_TRACE(name);
+        const CookieCharsetChoice choice = ParseCookieCharset(name);
+        EXPECT_FALSE(choice.charset);
+        EXPECT_NE(choice.error.find("cp932 or utf-8"), std::string::npos);
+    }
+}
+
+TEST(CookieStoreArgumentTest, DefaultJarFollowsXdgDataHome) {
+    const struct {
+        std::map<std::string, std::string> variables;
+        std::string path;
+    } cases[] = {
+        {{{"XDG_DATA_HOME", "/data"}, {"HOME", "/home/t"}}, "/data/TesselCustom/cookies.txt"},
+        {{{"XDG_DATA_HOME", ""}, {"HOME", "/home/t"}},
+         "/home/t/.local/share/TesselCustom/cookies.txt"},
+        {{{"HOME", "/home/t"}}, "/home/t/.local/share/TesselCustom/cookies.txt"},
+        // The XDG rules say a relative path is to be ignored.
+        {{{"XDG_DATA_HOME", "data"}, {"HOME", "/home/t"}},
+         "/home/t/.local/share/TesselCustom/cookies.txt"},
+        {{{"HOME", ""}}, ""},
+        {{}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto environment = [&](const char* name) -> const char* {
+            const auto found = c.variables.find(name);
+            return found == c.variables.end() ? nullptr : found->second.c_str();
+        };
+        EXPECT_EQ(DefaultCookieJarPath(environment), c.path);
     }
 }
 

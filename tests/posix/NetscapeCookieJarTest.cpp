@@ -3,11 +3,15 @@
 #include <malloc.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "posix/ChildProcess.h"
 #include "posix/NetscapeCookieJar.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
@@ -90,7 +94,7 @@ TEST_F(NetscapeCookieJarTest, ReadsWhatABrowserWouldSend) {
               "exact=4; parentdir=6; nodir=2; root=1; parent=5; httponly=12");
 }
 
-TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
+TEST_F(NetscapeCookieJarTest, AWrittenJarIsPrivateAndANewOneStartsWithTheHeader) {
     const std::string nested = dir.File("data/TesselCustom/cookies.txt");
     NetscapeCookieJar fresh(nested, clock);
     EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), "");
@@ -103,6 +107,17 @@ TEST_F(NetscapeCookieJarTest, NewJarIsPrivateAndStartsWithTheHeader) {
     EXPECT_EQ(ModeOf(dir.File("data/TesselCustom")), 0700u);
     EXPECT_EQ(ModeOf(dir.File("data")), 0700u);
     EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
+    // A written jar is private whatever mode it had.
+    for (const mode_t mode : {0644, 0666}) {
+        ASSERT_EQ(chmod(nested.c_str(), mode), 0);
+        ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
+        EXPECT_EQ(ModeOf(nested), 0600u);
+    }
+    // So is one named near the file name limit (254 bytes), temporary files and all.
+    const std::string longPath = dir.File(std::string(250, 'j') + ".txt");
+    NetscapeCookieJar longJar(longPath, clock);
+    EXPECT_TRUE(longJar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
+    EXPECT_EQ(ReadBytes(longPath), kHeader + BoardLine("v") + "\n");
 }
 
 TEST_F(NetscapeCookieJarTest, ReplacesInPlaceDeletesByPastDateAndKeepsEveryOtherByte) {
@@ -126,7 +141,7 @@ TEST_F(NetscapeCookieJarTest, ReplacesInPlaceDeletesByPastDateAndKeepsEveryOther
     EXPECT_EQ(ReadBytes(path), deleted);
 }
 
-TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAndAMissingFinalNewline) {
+TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAMissingFinalNewlineAndDamagedLines) {
     const std::string line = BoardLine("New");
     const struct {
         const char* fixture;
@@ -136,6 +151,7 @@ TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAndAMissingFinalNewline) {
          ReadBytes(DataFile("jar_no_final_newline.txt")) + "\n" + line + "\n"},
         {"jar_crlf_lines.txt", Replaced(ReadBytes(DataFile("jar_crlf_lines.txt")),
                                         BoardLine("Old", "0") + "\r\n", line + "\r\n")},
+        {"jar_garbage_lines.txt", ReadBytes(DataFile("jar_garbage_lines.txt")) + line + "\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fixture);
@@ -143,13 +159,8 @@ TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAndAMissingFinalNewline) {
         ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New" + kExpires));
         EXPECT_EQ(ReadBytes(path), c.expected);
     }
-}
-
-TEST_F(NetscapeCookieJarTest, DamagedLinesAreSkippedWhenReadingAndKeptWhenWriting) {
-    const std::string original = UseFixture("jar_garbage_lines.txt");
+    // Damaged lines are skipped when reading.
     EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/", ""), "empty=; good=1");
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
-    EXPECT_EQ(ReadBytes(path), original + BoardLine("v") + "\n");
 }
 
 TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
@@ -193,7 +204,7 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
     }
 }
 
-TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
+TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWritersAndAHeldLockIsWaitedForABoundedTime) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "one"));
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=one");
     NetscapeCookieJar other(path, clock);
@@ -201,9 +212,20 @@ TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWriters) {
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=two");
     dir.Write("cookies.txt", kHeader + BoardLine("three", "0") + "\n");  // an editor, in place
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=three");
+    // A lock another writer holds is waited for a bounded time, with a notice.
+    const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    int notices = 0;
+    jar.SetLockWait(std::chrono::milliseconds(200), [&] { ++notices; });
+    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, "New"));
+    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kStoreBusy);
+    EXPECT_EQ(notices, 1);
+    close(fd);
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New"));
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=New");
 }
 
-TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
+TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrNotAtAll) {
     const std::string original = UseFixture("jar_other_tools.txt");
     jar.BeginWrites();
     EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
@@ -224,17 +246,17 @@ TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLock) {
               Replaced(Replaced(original, BoardLine("Shadow,,,,20,0,1,0,30", "0") + "\n", ""),
                        BoardLine("Old,,,,20,0,1,0,30", "4102444800"), BoardLine("A")) +
                   "bbs.example.jp\tFALSE\t/d/\tFALSE\t0\td\tD\n");
-}
 
-TEST_F(NetscapeCookieJarTest, ACancelledBatchStoresNothingAndFreesTheLock) {
-    const std::string original = UseFixture("jar_other_tools.txt");
+    // A cancelled batch stores nothing and frees the lock.
+    const std::string committed = ReadBytes(path);
     jar.BeginWrites();
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "B" + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/e/bbs.cgi", "e", "E"));
     jar.CancelWrites();
-    EXPECT_EQ(ReadBytes(path), original);
-    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/", ""), "");
+    EXPECT_EQ(ReadBytes(path), committed);
+    EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/e/", ""), "");
     NetscapeCookieJar other(path, clock);
-    EXPECT_TRUE(other.InternetSetCookie(kUrl, kUrl, "B"));  // the lock is free again
+    EXPECT_TRUE(other.InternetSetCookie(kUrl, kUrl, "C"));
 }
 
 TEST_F(NetscapeCookieJarTest, AStoredCookieThatCannotBeReadIsNeverWrittenOver) {
@@ -287,15 +309,6 @@ TEST_F(NetscapeCookieJarTest, FilesThatAreNotJarsAreRefusedUntouched) {
     }
 }
 
-TEST_F(NetscapeCookieJarTest, AWrittenJarIsPrivateWhateverModeItHad) {
-    for (const mode_t mode : {0644, 0666, 0600}) {
-        dir.Write("cookies.txt", kHeader);
-        ASSERT_EQ(chmod(path.c_str(), mode), 0);
-        ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
-        EXPECT_EQ(ModeOf(path), 0600u);
-    }
-}
-
 TEST_F(NetscapeCookieJarTest, TheLimitCountsTheBytesStoredInTheJarsCharset) {
     // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 (and
     // 6,000 in UTF-8), so the CP932 jar takes them and the UTF-8 jar does not.
@@ -309,27 +322,6 @@ TEST_F(NetscapeCookieJarTest, TheLimitCountsTheBytesStoredInTheJarsCharset) {
     NetscapeCookieJar utf8(dir.File("utf8.txt"), clock, CookieCharset::kUtf8);
     EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
     EXPECT_EQ(utf8.LastFailure().kind, CookieFailureKind::kTooLong);
-}
-
-TEST_F(NetscapeCookieJarTest, AHeldLockIsWaitedForABoundedTimeWithANotice) {
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "Old"));
-    const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    int notices = 0;
-    jar.SetLockWait(std::chrono::milliseconds(200), [&] { ++notices; });
-    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, "New"));
-    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kStoreBusy);
-    EXPECT_EQ(notices, 1);
-    close(fd);
-    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New"));
-    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=New");
-}
-
-TEST_F(NetscapeCookieJarTest, AJarNamedNearTheFileNameLimitCanBeWritten) {
-    const std::string longPath = dir.File(std::string(250, 'j') + ".txt");  // 254 bytes
-    NetscapeCookieJar longJar(longPath, clock);
-    EXPECT_TRUE(longJar.InternetSetCookie(kUrl, kUrl, "v" + kExpires));
-    EXPECT_EQ(ReadBytes(longPath), kHeader + BoardLine("v") + "\n");
 }
 
 // Allocated bytes as the allocator in use counts them.
@@ -362,6 +354,123 @@ TEST_F(NetscapeCookieJarTest, FiftyMegabyteJarsReadInMemoryProportionalToTheFile
 
     dir.Write("cookies.txt", std::string(50'000'000, 'x'));  // one line, no tab in it
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), std::nullopt);
+}
+
+// A jar that cannot be written stays as it was, and writers in several processes keep each
+// other's cookies.
+const std::string kJar = kHeader + BoardLine("Old", "0") + "\n";
+
+std::vector<std::string> TemporaryFiles(const std::filesystem::path& root) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        if (entry.path().filename().string().find(".tmp") != std::string::npos) {
+            found.push_back(entry.path().string());
+        }
+    }
+    return found;
+}
+
+class NetscapeCookieJarFailureTest : public ::testing::Test {
+  protected:
+    testing::TempDir dir;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+};
+
+TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJar) {
+    const struct {
+        const char* name;
+        const char* jar;       // in the place
+        const char* readOnly;  // what is made read-only, if anything
+        bool lockFile;         // left by an earlier write
+    } cases[] = {
+        {"read-only jar", "cookies.txt", "cookies.txt", false},
+        {"read-only directory with a lock file", "cookies.txt", ".", true},
+        {"read-only directory", "cookies.txt", ".", false},
+        {"missing directory under a read-only one", "sub/cookies.txt", ".", false},
+        {"a file where the directory should be", "cookies.txt/cookies.txt", nullptr, false},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string place = std::to_string(index++);
+        std::filesystem::create_directory(dir.Path() / place);
+        const std::string original = dir.Write(place + "/cookies.txt", kJar);
+        if (c.lockFile)
+            dir.Write(place + "/cookies.txt.lock", "");
+        if (c.readOnly != nullptr)
+            std::filesystem::permissions(
+                dir.Path() / place / c.readOnly,
+                std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        const std::string jarPath = dir.File(place + "/" + c.jar);
+        const std::optional<bool> refused = testing::RunWithoutPrivileges([&] {
+            NetscapeCookieJar jar(jarPath, clock);
+            return !jar.InternetSetCookie(kUrl, kUrl, "New") &&
+                   jar.InternetGetCookie(kUrl, "") != kUrl + "=New";
+        });
+        EXPECT_EQ(refused, true);
+        EXPECT_EQ(ReadBytes(original), kJar);
+        EXPECT_EQ(TemporaryFiles(dir.Path() / place), std::vector<std::string>());
+    }
+}
+
+TEST_F(NetscapeCookieJarFailureTest, FullDiskFailsTheCommitAndKeepsTheJar) {
+    const std::string path = dir.Write("cookies.txt", kJar);
+    const std::optional<bool> failedCleanly = testing::RunWithFileSizeLimit(kJar.size() + 16, [&] {
+        NetscapeCookieJar jar(path, clock);
+        jar.BeginWrites();
+        const bool accepted = jar.InternetSetCookie(kUrl, kUrl, std::string(100, 'n'));
+        const bool committed = jar.CommitWrites();
+        // Nothing of the failed batch may linger in what this jar reads afterwards.
+        return accepted && !committed && jar.InternetGetCookie(kUrl, "") == kUrl + "=Old";
+    });
+    EXPECT_EQ(failedCleanly, true);
+    EXPECT_EQ(ReadBytes(path), kJar);
+    EXPECT_EQ(TemporaryFiles(dir.Path()), std::vector<std::string>());
+}
+
+TEST_F(NetscapeCookieJarFailureTest, ConcurrentProcessesKeepEachOthersCookies) {
+    constexpr int kWriters = 4;
+    constexpr int kBoards = 40;
+    const std::string path = dir.File("cookies.txt");
+    // Half the writers reach the jar through a symbolic link from another directory.
+    std::filesystem::create_directory(dir.Path() / "links");
+    const std::string link = dir.File("links/jar");
+    std::filesystem::create_symlink(path, link);
+    const auto url = [](int writer, int board) {
+        return "http://bbs" + std::to_string(board % 4) + ".example.jp/w" + std::to_string(writer) +
+               "/b" + std::to_string(board) + "/bbs.cgi";
+    };
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Writer 0 writes cookie by cookie; the others in batches of five.
+            NetscapeCookieJar jar(writer % 2 == 0 ? path : link, clock);
+            bool stored = true;
+            for (int board = 0; board < kBoards; ++board) {
+                if (writer > 0 && board % 5 == 0)
+                    jar.BeginWrites();
+                stored &= jar.InternetSetCookie(url(writer, board), "n", std::to_string(board));
+                if (writer > 0 && board % 5 == 4)
+                    stored &= jar.CommitWrites();
+            }
+            _exit(stored ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    NetscapeCookieJar jar(path, clock);
+    for (int writer = 0; writer < kWriters; ++writer) {
+        for (int board = 0; board < kBoards; ++board) {
+            EXPECT_EQ(jar.InternetGetCookie(url(writer, board), ""), "n=" + std::to_string(board))
+                << url(writer, board);
+        }
+    }
 }
 
 }  // namespace

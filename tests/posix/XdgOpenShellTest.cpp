@@ -43,36 +43,33 @@ class XdgOpenShellTest : public ::testing::Test {
     testing::TempDir dir;
 };
 
-TEST_F(XdgOpenShellTest, OpensAnExistingDocumentWithTheFileAsTheOnlyArgument) {
+TEST_F(XdgOpenShellTest, OpensOnlyAnExistingDocumentWithTheFileAsTheOnlyArgument) {
     XdgOpenShell shell({{FakeLauncher()}});
     // Shell syntax in the name must reach the launcher as plain text.
     const std::string readme = dir.Write("Read Me; $(touch pwned) `id`.txt", "help");
     EXPECT_NE(Open(shell, readme), 0);
     EXPECT_EQ(RecordedArguments(), readme + "\n");
     EXPECT_FALSE(std::filesystem::exists(dir.File("pwned")));
-}
 
-TEST_F(XdgOpenShellTest, AFileNameLikeAnOptionIsNotTakenForOne) {
-    XdgOpenShell shell({{FakeLauncher()}});
+    // A relative name like an option is not taken for one.
+    std::filesystem::remove(dir.File("args"));
     dir.Write("-help.txt", "x");
-    // Relative names resolve against the current directory, so run there.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
     EXPECT_NE(Open(shell, "-help.txt"), 0);
     std::filesystem::current_path(previous);
     EXPECT_EQ(RecordedArguments(), "./-help.txt\n");
-}
 
-TEST_F(XdgOpenShellTest, RefusesWhatCannotBeOpened) {
-    XdgOpenShell shell({{FakeLauncher()}});
+    // What cannot be opened is refused without starting anything.
+    std::filesystem::remove(dir.File("args"));
     EXPECT_EQ(Open(shell, dir.File("ReadMe.txt")), 0);  // missing
     EXPECT_EQ(Open(shell, ""), 0);
-    const std::string readme = dir.Write("ReadMe.txt", "help");
-    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, readme, std::nullopt, "print"), 0);
-    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, readme, std::string("--x"), "open"), 0);
+    const std::string help = dir.Write("ReadMe.txt", "help");
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, help, std::nullopt, "print"), 0);
+    EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, help, std::string("--x"), "open"), 0);
 
     XdgOpenShell noLauncher({{dir.File("no-such-launcher")}});
-    EXPECT_EQ(Open(noLauncher, readme), 0);
+    EXPECT_EQ(Open(noLauncher, help), 0);
     EXPECT_TRUE(ReadBytes(dir.File("args")).empty());
 }
 

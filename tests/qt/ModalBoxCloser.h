@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -16,13 +19,29 @@ class ModalBoxCloser : public QObject {
         int icon;
     };
 
-    ModalBoxCloser();
-    std::vector<QString> Texts() const;
+    ModalBoxCloser() {
+        connect(&timer_, &QTimer::timeout, this, [this] { CloseOpenBox(); });
+        timer_.start(5);
+    }
+
+    std::vector<QString> Texts() const {
+        std::vector<QString> texts;
+        for (const Box& box : boxes)
+            texts.push_back(box.text);
+        return texts;
+    }
 
     std::vector<Box> boxes;
 
   private:
-    void CloseOpenBox();
+    void CloseOpenBox() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible())
+            return;
+        boxes.push_back({box->windowTitle(), box->text(), static_cast<int>(box->icon())});
+        box->button(QMessageBox::Ok)->click();
+    }
+
     QTimer timer_;
 };
 

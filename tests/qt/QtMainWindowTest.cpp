@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "posix/NetscapeCookieJar.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
+#include "qt/DesktopIntegration.h"
 #include "qt/QtMainWindow.h"
 #include "qt/QtSpinButton.h"
 #include "qt/QtWindowFactory.h"
@@ -106,40 +108,15 @@ class QtMainWindowTest : public ::testing::Test {
     testing::ModalBoxCloser boxes;
 };
 
-TEST_F(QtMainWindowTest, OpensWithTheBoardsAndNothingSelected) {
+TEST_F(QtMainWindowTest, OpensWithTheBoardsUnmarkedAndTheListMarksAllOrNone) {
     EXPECT_EQ(window->windowTitle(), "TesselCustom Ver.1.01");
     EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
-    ASSERT_EQ(window->BoardList()->count(), 3);
-    EXPECT_EQ(window->BoardList()->item(0)->text(), "板1");
-    EXPECT_EQ(window->BoardList()->item(0)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 0)->isChecked());
     EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 0)->isChecked());
-}
-
-TEST_F(QtMainWindowTest, DoubleClickingARowFillsTheFields) {
-    GivenCookie(2, kModeQuill, "太郎");
-    DoubleClickRow(1);
-    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
-    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
-    EXPECT_EQ(window->ViewCount()->TextPart()->text(), "15");
-    EXPECT_EQ(window->DownloadCount()->TextPart()->text(), "44");
-    EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 1)->isChecked());
-    EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 1)->isChecked());
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(QtMainWindowTest, EnterReadsTheCurrentRowAsADoubleClickDoes) {
-    GivenCookie(2, kModeQuill, "太郎");
     QListWidget* list = window->BoardList();
-    list->setFocus();
-    list->setCurrentRow(1);
-    QTest::keyClick(list, Qt::Key_Return);
-    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
-    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
-}
-
-TEST_F(QtMainWindowTest, TheListMarksAllOrNoRows) {
-    QListWidget* list = window->BoardList();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(0)->text(), "板1");
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
     for (int row = 0; row < 3; ++row)
@@ -153,17 +130,41 @@ TEST_F(QtMainWindowTest, TheListMarksAllOrNoRows) {
         EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked) << row;
 }
 
-TEST_F(QtMainWindowTest, ClickingIntoACountSelectsItsNumberForTyping) {
-    QLineEdit* count = window->ViewCount()->TextPart();
-    window->ViewCount()->Logic().Value(25);
-    window->Field(Field::kPostName)->setFocus();
-    QTest::mouseClick(count, Qt::LeftButton, {}, QPoint(2, count->height() / 2));
-    EXPECT_EQ(count->selectedText(), "25");
-    QTest::keyClicks(count, "7");
-    EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
+TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) {
+    DoubleClickRow(0);  // no cookie yet
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(
+        boxes.boxes[0].text,
+        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
+    EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
+    EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
+
+    GivenCookie(2, kModeQuill, "太郎");
+    DoubleClickRow(1);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
+    EXPECT_EQ(window->ViewCount()->TextPart()->text(), "15");
+    EXPECT_EQ(window->DownloadCount()->TextPart()->text(), "44");
+    EXPECT_TRUE(window->Option(OptionGroup::kViewOrder, 1)->isChecked());
+    EXPECT_TRUE(window->Option(OptionGroup::kNoReadView, 1)->isChecked());
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+
+    // A screenshot for people to look at.
+    std::filesystem::create_directories(TESSEL_ARTIFACT_DIR);
+    const QString path = QStringLiteral(TESSEL_ARTIFACT_DIR "/TesselCustom-window.png");
+    ASSERT_TRUE(window->grab().save(path));
+    EXPECT_GT(std::filesystem::file_size(path.toStdString()), 1000u);
+
+    GivenCookie(1, kModeFernoBBS, "Taro");
+    QListWidget* list = window->BoardList();
+    list->setFocus();
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(window->SettingFrame()->title(), "掲示板1の設定");
+    EXPECT_EQ(window->Field(Field::kPostName)->text(), "Taro");
 }
 
-TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
+TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectableAndTheStoreMenuChangesIt) {
     window->SetStatusText("理由");
     const QList<QLabel*> labels = window->statusBar()->findChildren<QLabel*>();
     ASSERT_EQ(labels.size(), 3);  // the cookie store, the board list in use, the status
@@ -177,16 +178,30 @@ TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectable) {
         texts.contains(QString::fromStdString("掲示板一覧: " + dir.File("TesselCustom.ini"))))
         << texts.join('|').toStdString();
     EXPECT_EQ(window->StatusLabel()->text(), "理由");
-}
 
-TEST_F(QtMainWindowTest, AnUnreadableCookieIsToldInABox) {
-    DoubleClickRow(0);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(
-        boxes.boxes[0].text,
-        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
-    EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
-    EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
+    // The store menu lists the stores, passes on the choice and the bar describes the new one.
+    std::size_t chosen = 99;
+    window->SetStoreMenu(
+        [] {
+            return std::vector<QtMainWindow::StoreMenuItem>{{"cookies.txt", true},
+                                                            {"Firefox（default）", false}};
+        },
+        [&](std::size_t index) {
+            chosen = index;
+            window->SetStoreDescription("Firefox: /p");
+        });
+    QMenu* menu = window->StoreMenu();
+    EXPECT_EQ(menu->title(), "クッキーの保存先(&S)");
+    emit menu->aboutToShow();
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_TRUE(menu->actions()[0]->isChecked());
+    EXPECT_FALSE(menu->actions()[1]->isChecked());
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(chosen, 1u);
+    bool described = false;
+    for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
+        described = described || label->text() == "Firefox: /p";
+    EXPECT_TRUE(described);
 }
 
 TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
@@ -224,7 +239,7 @@ TEST_F(QtMainWindowTest, ThePasswordIsMaskedAndLimitedToEight) {
     EXPECT_FALSE(password->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
-TEST_F(QtMainWindowTest, AccessKeysMoveTheFocus) {
+TEST_F(QtMainWindowTest, AccessKeysAndClicksMoveTheFocusAndACountIsSelectedForTyping) {
     struct Key {
         Qt::Key key;
         QWidget* expected;
@@ -242,9 +257,17 @@ TEST_F(QtMainWindowTest, AccessKeysMoveTheFocus) {
         QTest::keyClick(window, k.key, Qt::AltModifier);
         EXPECT_EQ(QApplication::focusWidget(), k.expected);
     }
+    // Clicking into a count selects its number for typing.
+    QLineEdit* count = window->ViewCount()->TextPart();
+    window->ViewCount()->Logic().Value(25);
+    window->Field(Field::kPostName)->setFocus();
+    QTest::mouseClick(count, Qt::LeftButton, {}, QPoint(2, count->height() / 2));
+    EXPECT_EQ(count->selectedText(), "25");
+    QTest::keyClicks(count, "7");
+    EXPECT_EQ(window->ViewCount()->Logic().Value(), 7);
 }
 
-TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
+TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutableAndExitClosesTheWindow) {
     QTest::keyClick(window, Qt::Key_F1);
     ASSERT_EQ(shell.requests.size(), 1u);
     EXPECT_EQ(shell.requests[0].lpFile, dir.File("ReadMe.txt"));
@@ -253,9 +276,6 @@ TEST_F(QtMainWindowTest, F1OpensTheHelpBesideTheExecutable) {
     QTest::keyClick(window, Qt::Key_F1);
     EXPECT_EQ(boxes.Texts(), std::vector<QString>{"ヘルプを表示できません \n" +
                                                   QString::fromStdString(dir.File("ReadMe.txt"))});
-}
-
-TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
     for (QAction* item : window->findChildren<QAction*>()) {
         if (item->text().startsWith("終了"))
             item->trigger();
@@ -264,38 +284,16 @@ TEST_F(QtMainWindowTest, ExitClosesTheWindowAndReleasesTheBoards) {
     EXPECT_EQ(app.BBSList(), nullptr);
 }
 
-TEST_F(QtMainWindowTest, StoreMenuListsTheStoresAndPassesOnTheChoice) {
-    std::size_t chosen = 99;
-    window->SetStoreMenu(
-        [] {
-            return std::vector<QtMainWindow::StoreMenuItem>{{"cookies.txt", true},
-                                                            {"Firefox（default）", false}};
-        },
-        [&](std::size_t index) {
-            chosen = index;
-            window->SetStoreDescription("Firefox: /p");
-        });
-    QMenu* menu = window->StoreMenu();
-    EXPECT_EQ(menu->title(), "クッキーの保存先(&S)");
-    emit menu->aboutToShow();
-    ASSERT_EQ(menu->actions().size(), 2);
-    EXPECT_TRUE(menu->actions()[0]->isChecked());
-    EXPECT_FALSE(menu->actions()[1]->isChecked());
-    menu->actions()[1]->trigger();
-    EXPECT_EQ(chosen, 1u);
-    bool described = false;
-    for (QLabel* label : window->statusBar()->findChildren<QLabel*>())
-        described = described || label->text() == "Firefox: /p";
-    EXPECT_TRUE(described);
-}
-
-TEST_F(QtMainWindowTest, SavesAScreenshotForPeopleToLookAt) {
-    GivenCookie(1, kModeFernoBBS, "太郎");
-    DoubleClickRow(0);
-    std::filesystem::create_directories(TESSEL_ARTIFACT_DIR);
-    const QString path = QStringLiteral(TESSEL_ARTIFACT_DIR "/TesselCustom-window.png");
-    ASSERT_TRUE(window->grab().save(path));
-    EXPECT_GT(std::filesystem::file_size(path.toStdString()), 1000u);
+// The desktop entry's name ties the window to the menu entry on Wayland, and Qt's own Japanese
+// texts make the fields' standard context menus Japanese like the rest of the window.
+TEST(DesktopIntegrationTest, TheWindowJoinsItsDesktopEntryAndSpeaksJapanese) {
+    JoinDesktop(*qApp);
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "jp.tesselcustom.TesselCustom");
+    for (const char* english : {"&Undo", "&Copy", "Select All"}) {
+        SCOPED_TRACE(english);
+        const QString text = QCoreApplication::translate("QLineEdit", english);
+        EXPECT_NE(text, QString::fromLatin1(english));
+    }
 }
 
 }  // namespace

@@ -33,26 +33,24 @@ class QtSpinButtonTest : public ::testing::Test {
     QtSpinButton spin;
 };
 
-TEST_F(QtSpinButtonTest, StartsAtZeroAndLaysOutTextAndArrows) {
+TEST_F(QtSpinButtonTest, StartsAtZeroLaysOutTextAndArrowsAndLockedRefusesTheUser) {
     EXPECT_EQ(spin.Logic().Value(), 0);
     EXPECT_EQ(spin.TextPart()->text(), "0");
     const Twips twips = Twips::For(&spin);
     EXPECT_NEAR(spin.TextPart()->width(), twips.ToPixels(540), 1);
     EXPECT_NEAR(spin.SpinPart()->x(), twips.ToPixels(540), 1);
     EXPECT_EQ(spin.height(), spin.TextPart()->height());
+    // Locked, it refuses the user but not the program.
+    spin.Logic().Locked(true);
+    EXPECT_FALSE(spin.SpinPart()->isEnabled());
+    QTest::keyClick(spin.TextPart(), Qt::Key_Up);
+    QTest::keyClicks(spin.TextPart(), "5");
+    EXPECT_EQ(spin.Logic().Value(), 0);
+    spin.Logic().Value(4);
+    EXPECT_EQ(spin.TextPart()->text(), "4");
 }
 
-TEST_F(QtSpinButtonTest, TypingTakesDigitsAndDropsEverythingElse) {
-    spin.TextPart()->selectAll();
-    QTest::keyClicks(spin.TextPart(), "1a .+2");
-    EXPECT_EQ(spin.TextPart()->text(), "12");
-    EXPECT_EQ(spin.Logic().Value(), 12);
-    QTest::keyClicks(spin.TextPart(), "9");  // 129 is beyond 50: put back
-    EXPECT_EQ(spin.TextPart()->text(), "12");
-    EXPECT_EQ(spin.Logic().Value(), 12);
-}
-
-TEST_F(QtSpinButtonTest, UpAndDownKeysStepAndSelectTheNumber) {
+TEST_F(QtSpinButtonTest, UpAndDownKeysAndArrowClicksStepSelectingTheNumber) {
     spin.Logic().Value(10);
     QTest::keyClick(spin.TextPart(), Qt::Key_Up);
     EXPECT_EQ(spin.Logic().Value(), 11);
@@ -62,9 +60,6 @@ TEST_F(QtSpinButtonTest, UpAndDownKeysStepAndSelectTheNumber) {
     EXPECT_EQ(spin.Logic().Value(), 9);
     QTest::keyClick(spin.TextPart(), Qt::Key_Up, Qt::ShiftModifier);
     EXPECT_EQ(spin.Logic().Value(), 9);
-}
-
-TEST_F(QtSpinButtonTest, ArrowClicksStepOnceAndRaiseChangeTwice) {
     QSignalSpy changes(&spin, &QtSpinButton::changed);
     spin.Logic().Value(7);
     ClickArrow(true);
@@ -79,7 +74,14 @@ TEST_F(QtSpinButtonTest, ArrowClicksStepOnceAndRaiseChangeTwice) {
     EXPECT_EQ(spin.Logic().Value(), 50);
 }
 
-TEST_F(QtSpinButtonTest, EmptiedTextShowsTheMinimumSelectedAndAPastedNonNumberIsPutBack) {
+TEST_F(QtSpinButtonTest, TypingTakesDigitsEmptiedTextShowsTheMinimumAndANonNumberIsPutBack) {
+    spin.TextPart()->selectAll();
+    QTest::keyClicks(spin.TextPart(), "1a .+2");
+    EXPECT_EQ(spin.TextPart()->text(), "12");
+    EXPECT_EQ(spin.Logic().Value(), 12);
+    QTest::keyClicks(spin.TextPart(), "9");  // 129 is beyond 50: put back
+    EXPECT_EQ(spin.TextPart()->text(), "12");
+    EXPECT_EQ(spin.Logic().Value(), 12);
     spin.Logic().Value(25);
     spin.TextPart()->selectAll();
     QTest::keyClick(spin.TextPart(), Qt::Key_Backspace);
@@ -113,16 +115,6 @@ TEST_F(QtSpinButtonTest, CutPasteEnterAndEscapeGoThroughTheKeyFilter) {
     spin.TextPart()->selectAll();
     QTest::keyClick(spin.TextPart(), Qt::Key_Enter, Qt::KeypadModifier);
     EXPECT_EQ(spin.Logic().Value(), 5);  // the container turned Enter into a digit
-}
-
-TEST_F(QtSpinButtonTest, LockedRefusesTheUser) {
-    spin.Logic().Locked(true);
-    EXPECT_FALSE(spin.SpinPart()->isEnabled());
-    QTest::keyClick(spin.TextPart(), Qt::Key_Up);
-    QTest::keyClicks(spin.TextPart(), "5");
-    EXPECT_EQ(spin.Logic().Value(), 0);
-    spin.Logic().Value(4);
-    EXPECT_EQ(spin.TextPart()->text(), "4");
 }
 
 }  // namespace

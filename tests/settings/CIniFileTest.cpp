@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,20 +39,9 @@ class CIniFileTest : public ::testing::Test {
     }
 };
 
-TEST_F(CIniFileTest, MissingFileLoadsAsNoSectionsAndSavesAsFalse) {
-    EXPECT_TRUE(ini.Load("absent.ini"));
-    EXPECT_TRUE(ini.Sections().Empty());
-    EXPECT_FALSE(ini.IsExist());
-    EXPECT_FALSE(ini.Save());
-    EXPECT_TRUE(profile.writes.empty());
-}
-
-TEST_F(CIniFileTest, SectionsInFileOrderSkippingEmptyAndBlankNames) {
+TEST_F(CIniFileTest, SectionsInFileOrderSkippingBlankNamesButAListOfOneEmptyNameFails) {
     Given({{"Zeta", {}}, {"", {}}, {"   ", {}}, {"alpha", {}}, {"Mid", {}}});
     EXPECT_EQ(Items(ini.Sections()), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
-}
-
-TEST_F(CIniFileTest, ANameListOfOneEmptyNameFailsTheLoad) {
     profile.SetFile(kFile, {{"", {}}});
     EXPECT_FALSE(ini.Load(kFile));
     EXPECT_TRUE(ini.Sections().Empty());
@@ -65,44 +55,34 @@ TEST_F(CIniFileTest, RepeatedSectionNameFailsWithEarlierSectionsLoaded) {
     EXPECT_EQ(ini.Data("a"), "1");
 }
 
-TEST_F(CIniFileTest, EntryLinesAreTakenAsWrittenAfterTheFirstEquals) {
-    Given({{"Board", {"url=http://x/?a=b&c=d", "", "    ", "Name=  spaced  ", "Mode=Ferno-BBS"}}});
-    ini.NowSection("Board");
+TEST_F(CIniFileTest, EntryLinesAreTakenAsWrittenAndTheLastOfARepeatedKeyWinsAtItsPlace) {
+    Given({{"BoardOne",
+            {"url=http://x/?a=b&c=d", "", "    ", "Name=  spaced  ", "# note", "a=1", "b=2", "A=3",
+             "c=4"}}});
+    ini.NowSection("BOARDONE");
+    EXPECT_EQ(ini.NowSection(), "BoardOne");  // as written in the file
+    EXPECT_TRUE(ini.IsExist());
     EXPECT_EQ(ini.Data("URL"), "http://x/?a=b&c=d");
     EXPECT_EQ(ini.Data("name"), "  spaced  ");
     EXPECT_EQ(ini.Data("missing"), "");
-    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"url", "Name", "Mode"}));
-}
-
-TEST_F(CIniFileTest, TheLastOfARepeatedKeyWinsAtItsOwnPlace) {
-    Given({{"S", {"a=1", "b=2", "A=3", "c=4"}}});
-    ini.NowSection("S");
     EXPECT_EQ(ini.Data("a"), "3");
-    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "A", "c"}));
-}
-
-TEST_F(CIniFileTest, LineWithoutEqualsIsReadableButNeverAKey) {
-    Given({{"S", {"# note", "k=v"}}});
-    ini.NowSection("S");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"url", "Name", "b", "A", "c"}));
+    // A line without "=" is readable but never a key: Clear leaves it and it is not written back.
     EXPECT_EQ(ini.Data("# NOTE"), "# note");
-    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"k"}));
     ini.Clear();
     EXPECT_TRUE(ini.Keys().Empty());
-    EXPECT_EQ(ini.Data("k"), "");
-    EXPECT_EQ(ini.Data("# note"), "# note");  // Clear leaves it
-    ASSERT_TRUE(ini.Save("S"));
-    EXPECT_EQ(profile.blocks.back(), "\0"s);  // and it is not written back
+    EXPECT_EQ(ini.Data("c"), "");
+    EXPECT_EQ(ini.Data("# note"), "# note");
+    ASSERT_TRUE(ini.Save("BoardOne"));
+    EXPECT_EQ(profile.blocks.back(), "\0"s);
 }
 
-TEST_F(CIniFileTest, NowSectionTakesTheNameAsWrittenInTheFile) {
-    Given({{"BoardOne", {"k=v"}}});
-    ini.NowSection("BOARDONE");
-    EXPECT_EQ(ini.NowSection(), "BoardOne");
-    EXPECT_TRUE(ini.IsExist());
-    EXPECT_EQ(ini.Data("K"), "v");
-}
-
-TEST_F(CIniFileTest, NewSectionIsAppendedAndSavedAsAnEmptyBlock) {
+TEST_F(CIniFileTest, AMissingFileSavesAsFalseAndANewSectionIsSavedAsAnEmptyBlock) {
+    EXPECT_TRUE(ini.Load("absent.ini"));
+    EXPECT_TRUE(ini.Sections().Empty());
+    EXPECT_FALSE(ini.IsExist());
+    EXPECT_FALSE(ini.Save());
+    EXPECT_TRUE(profile.writes.empty());
     Given({{"Old", {"k=v"}}});
     ini.NowSection("New");
     EXPECT_FALSE(ini.IsExist());
@@ -113,33 +93,24 @@ TEST_F(CIniFileTest, NewSectionIsAppendedAndSavedAsAnEmptyBlock) {
     EXPECT_TRUE(ini.IsExist());
 }
 
-TEST_F(CIniFileTest, AssigningMovesTheKeyToTheEndUnderItsNewSpelling) {
+TEST_F(CIniFileTest, AssigningNeedsASectionAndMovesTheKeyToTheEndUnderItsNewSpelling) {
     Given({{"S", {"a=1", "b=2", "c=3"}}});
+    try {
+        ini.Data("k", "v");
+        FAIL() << "expected a failure without a current section";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.Number(), kErrInvalidArgument);
+    }
+    EXPECT_EQ(ini.Data("k"), "");
     ini.NowSection("S");
     ini.Data("A", "9");
     EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "c", "A"}));
     ASSERT_TRUE(ini.Save("S"));
     EXPECT_EQ(profile.blocks.back(), "b=2\0c=3\0A=9\0\0"s);
-}
-
-TEST_F(CIniFileTest, AssigningWithoutACurrentSectionFails) {
-    Given({{"S", {}}});
-    try {
-        ini.Data("k", "v");
-        FAIL() << "expected a failure";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), kErrInvalidArgument);
-    }
-    EXPECT_EQ(ini.Data("k"), "");
-}
-
-TEST_F(CIniFileTest, DeletingAnAbsentKeyIsNoError) {
-    Given({{"S", {"a=1"}}});
-    ini.NowSection("S");
-    ini.DeleteData("zzz");
-    ini.DeleteData("A");
-    EXPECT_TRUE(ini.Keys().Empty());
-    EXPECT_EQ(ini.Data("a"), "");
+    ini.DeleteData("zzz");  // deleting an absent key is no error
+    ini.DeleteData("a");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(ini.Data("A"), "");
 }
 
 TEST_F(CIniFileTest, LongListsAreReadWholeWithFewCalls) {
@@ -204,6 +175,43 @@ TEST_F(CIniFileTest, SaveAllWritesEverySectionInOrderAndStopsAtTheFirstFailure) 
     EXPECT_EQ(profile.writes, (std::vector<std::string>{"One", "Two"}));
     EXPECT_EQ(ini.NowSection(), "Two");
     EXPECT_EQ(ini.Data("b"), "2");  // the model keeps its entries
+}
+
+TEST_F(CIniFileTest, InitDataConvertsByCodeFallsBackToTheDefaultOrGivesTheRawText) {
+    Given({{"S",
+            {"spaces=   ", "padded= x ", "half=12.5", "big=2147483648", "single=40000.5",
+             "word=TRUE", "zero=0", "text=hello"}}});
+    ini.NowSection("S");
+    const Variant fallback(std::int16_t{-7});
+    const Variant empty{std::string()}, spaces{std::string("   ")};
+    const struct {
+        const char* key;
+        std::int32_t code;
+        std::optional<Variant> expected;  // none: the fallback
+    } cases[] = {
+        {"spaces", CIniFile::IniTypeString, {}},
+        {"absent", CIniFile::IniTypeString, {}},
+        {"padded", CIniFile::IniTypeString, Variant(std::string(" x "))},
+        {"half", CIniFile::IniTypeLong, Variant(std::int32_t{12})},
+        {"big", CIniFile::IniTypeLong, {}},
+        {"absent", CIniFile::IniTypeLong, {}},
+        {"text", CIniFile::IniTypeLong, {}},
+        {"single", CIniFile::IniTypeSingle, Variant(40000.5f)},
+        {"word", CIniFile::IniTypeBoolean, Variant(true)},
+        {"zero", CIniFile::IniTypeBoolean, Variant(false)},
+        {"text", CIniFile::IniTypeBoolean, {}},
+        // Unknown codes give the raw text, never the default.
+        {"absent", 7, empty},
+        {"spaces", 7, spaces},
+        {"absent", -1, empty},
+        {"spaces", -1, spaces},
+        {"absent", 4, empty},
+        {"spaces", 4, spaces},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + std::to_string(c.code));
+        EXPECT_EQ(ini.InitData(c.key, c.code, fallback), c.expected.value_or(fallback));
+    }
 }
 
 }  // namespace

@@ -21,17 +21,7 @@ int FailureNumber(auto action) {
     return 0;
 }
 
-TEST(CollectionTest, KeepsOrderOfAdditionAndNumbersFromOne) {
-    Collection<std::string> c;
-    c.Add("first", "b");
-    c.Add("second");
-    c.Add("third", "a");
-    EXPECT_EQ(Items(c), (std::vector<std::string>{"first", "second", "third"}));
-    EXPECT_EQ(c.Item(1), "first");
-    EXPECT_EQ(c.Item(3), "third");
-}
-
-TEST(CollectionTest, KeysIgnoreLetterCase) {
+TEST(CollectionTest, KeysIgnoreLetterCaseAndAbsentOnesFail) {
     Collection<std::string> c;
     c.Add("value", "Board1");
     EXPECT_EQ(c.Item("BOARD1"), "value");
@@ -40,6 +30,12 @@ TEST(CollectionTest, KeysIgnoreLetterCase) {
     EXPECT_EQ(c.Count(), 1u);
     c.Add("empty", "");  // an empty key is a key too
     EXPECT_EQ(c.Item(""), "empty");
+    // Absent keys and positions fail with invalid argument.
+    EXPECT_EQ(FailureNumber([&] { c.Item("y"); }), kErrInvalidArgument);
+    EXPECT_EQ(FailureNumber([&] { c.Remove("y"); }), kErrInvalidArgument);
+    EXPECT_EQ(FailureNumber([&] { c.Item(0); }), kErrInvalidArgument);
+    EXPECT_EQ(FailureNumber([&] { c.Item(3); }), kErrInvalidArgument);
+    EXPECT_EQ(c.Find("y"), nullptr);
 }
 
 TEST(CollectionTest, KeysFoldEveryLetterAsWindowsDoes) {
@@ -77,26 +73,20 @@ TEST(CollectionTest, KeysFoldEveryLetterAsWindowsDoes) {
     }
 }
 
-TEST(CollectionTest, AbsentKeysAndPositionsFailWithInvalidArgument) {
+TEST(CollectionTest, KeepsOrderOfAdditionAndRemovalKeepsKeyLookupsOfLaterItemsRight) {
     Collection<std::string> c;
-    c.Add("x", "x");
-    EXPECT_EQ(FailureNumber([&] { c.Item("y"); }), kErrInvalidArgument);
-    EXPECT_EQ(FailureNumber([&] { c.Remove("y"); }), kErrInvalidArgument);
-    EXPECT_EQ(FailureNumber([&] { c.Item(0); }), kErrInvalidArgument);
-    EXPECT_EQ(FailureNumber([&] { c.Item(2); }), kErrInvalidArgument);
-    EXPECT_EQ(c.Find("y"), nullptr);
-}
-
-TEST(CollectionTest, RemovalKeepsKeyLookupsOfLaterItemsRight) {
-    Collection<std::string> c;
-    for (std::string key : {"a", "b", "c", "d"})
+    for (std::string key : {"c", "b", "d", "a"})  // not in key order
         c.Add(key + "!", key);
+    c.Add("no key");
+    EXPECT_EQ(Items(c), (std::vector<std::string>{"c!", "b!", "d!", "a!", "no key"}));
+    EXPECT_EQ(c.Item(1), "c!");
+    EXPECT_EQ(c.Item(5), "no key");
     c.Remove("b");
-    EXPECT_EQ(Items(c), (std::vector<std::string>{"a!", "c!", "d!"}));
+    EXPECT_EQ(Items(c), (std::vector<std::string>{"c!", "d!", "a!", "no key"}));
     EXPECT_EQ(c.Item("d"), "d!");
-    EXPECT_EQ(c.Item("c"), "c!");
+    EXPECT_EQ(c.Item("a"), "a!");
     c.Add("b again", "B");  // the key is free again
-    EXPECT_EQ(c.Item(4), "b again");
+    EXPECT_EQ(c.Item(5), "b again");
 }
 
 }  // namespace

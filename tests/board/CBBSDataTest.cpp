@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "board/BoardMode.h"
+#include "board/CBBSData.h"
+#include "board/CookieLayout.h"
+#include "support/FakeCookieStore.h"
+
+namespace tessel {
+namespace {
+
+const std::string kUrl = "http://bbs.example.jp/cgi-bin/bbs.cgi";
+
+// The number members in layout order, NoReadPoint_R last.
+std::vector<std::int32_t> Numbers(const CBBSData& b) {
+    return {b.ViewCount(),   b.ViewOrder(),     b.NoReadView(),
+            b.NoReadPoint(), b.DownloadCount(), b.NoReadPoint_R()};
+}
+using N = std::vector<std::int32_t>;
+
+class CBBSDataReadTest : public ::testing::Test {
+  protected:
+    testing::FakeCookieStore store;
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    CBBSData board{store, clock};
+
+    bool Read(std::int32_t mode, const std::string& value) {
+        board.URL(kUrl);
+        board.Mode(mode);
+        store.SetText(kUrl, "other=1; " + kUrl + "=" + value);
+        return board.GetCookie();
+    }
+
+    // Marks every preference member so that a read that changes nothing can be seen.
+    void Mark() {
+        board.PostName("before");
+        board.ViewCount(-9);
+        board.NoReadPoint(-9);
+        board.NoReadPoint_R(-9);
+    }
+    void ExpectUnchanged() {
+        EXPECT_EQ(board.PostName(), "before");
+        EXPECT_EQ(board.ViewCount(), -9);
+        EXPECT_EQ(board.NoReadPoint(), -9);
+        EXPECT_EQ(board.NoReadPoint_R(), -9);
+    }
+};
+
+TEST_F(CBBSDataReadTest, NewProfileHoldsInitialValues) {
+    EXPECT_EQ(board.ID(), "");
+    EXPECT_EQ(board.URL(), "");
+    EXPECT_EQ(board.Mode(), 0);
+    EXPECT_EQ(Numbers(board), N({0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(board.CookieExpirationDate(), 120);
+}
+
+TEST_F(CBBSDataReadTest, FieldsAreReadInLayoutOrderAndNumbersRoundOrTakeTheKindsDefaults) {
+    const struct {
+        std::int32_t mode;
+        const char* value;
+        N numbers;
+    } cases[] = {
+        {kModeFernoBBS, "Taro,t&#45$m@x.jp,http://x.jp/,pw,15,1,0,7,40", {15, 1, 0, 7, 40, 0}},
+        {kModeFernoBBS, ",,,,,,,,", {20, 0, 1, 0, 30, 0}},
+        {kModeQuill, "a,,,,,,,,,", {30, 0, 1, 0, 50, 0}},
+        {kModeQuill, "a,b,c,d,2.5, 7 ,2,-32768,32767,3.5", {2, 7, 2, -32768, 32767, 4}},
+    };
+    board.ID("sec");
+    board.Name("名前");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        ASSERT_TRUE(Read(c.mode, c.value));
+        EXPECT_EQ(Numbers(board), c.numbers);
+    }
+    ASSERT_TRUE(Read(kModeFernoBBS, cases[0].value));
+    EXPECT_EQ(board.PostName(), "Taro");
+    EXPECT_EQ(board.Mail(), "t-m@x.jp");
+    EXPECT_EQ(board.HomePage(), "http://x.jp/");
+    EXPECT_EQ(board.Password(), "pw");
+    // The identity members never change on a read.
+    EXPECT_EQ(board.ID(), "sec");
+    EXPECT_EQ(board.Name(), "名前");
+    EXPECT_EQ(board.URL(), kUrl);
+    EXPECT_EQ(board.CookieExpirationDate(), 120);
+}
+
+TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
+    struct Case {
+        std::int32_t mode;
+        std::string value;
+    };
+    const Case cases[] = {
+        {kModeFernoBBS, ""},
+        {kModeFernoBBS, "a,,,,1,0,1,0"},       // 8 fields
+        {kModeFernoBBS, "a,,,,1,0,1,0,30,0"},  // 10 fields
+        {kModeQuill, "a,,,,1,0,1,0,30"},       // 9 fields
+        {kModeQuill, "a,,,,1,0,1,0,30,0,0"},   // 11 fields
+        {kModeFernoBBS, "a,,,,40000,0,1,0,30"},
+        {kModeFernoBBS, "a,,,,abc,0,1,0,30"},
+        {kModeFernoBBS, "a,,,,20,0,1,0,1e3"},
+        {kModeQuill, "a,,,,20,0,1,0,30,x"},  // the last field is tested too
+        {kModeFernoBBS, "a,,,,20,0,1,0,+-1"},
+        {kModeFernoBBS, std::string(100 * 1024, 'x')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value.substr(0, 40));
+        Mark();
+        EXPECT_FALSE(Read(c.mode, c.value));
+        ExpectUnchanged();
+        EXPECT_EQ(board.LastFailure().kind,
+                  c.value.empty() ? CookieFailureKind::kNoCookie : CookieFailureKind::kUnreadable);
+    }
+}
+
+TEST_F(CBBSDataReadTest, HarborReadsAsTrueOthersWithoutACookieAsFalseAndEachSaysWhy) {
+    Mark();
+    EXPECT_TRUE(Read(kModeHarbor, "Taro,,,,20,0,1,0,30"));
+    board.Mode(kModeFernoBBS);
+    store.SetText(kUrl, "other=1");
+    EXPECT_FALSE(board.GetCookie());  // no cookie at all: not a fault
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kNoCookie);
+    store.HideUnreadableCookie(kUrl);
+    EXPECT_FALSE(board.GetCookie());
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kUnreadable);
+    store.FailReads();
+    EXPECT_FALSE(board.GetCookie());
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kStoreUnusable);
+    board.Mode(kModeHarbor);
+    EXPECT_TRUE(board.GetCookie());
+    board.Mode(kModeFernoBBS);
+    board.URL("");
+    EXPECT_FALSE(board.GetCookie());
+    EXPECT_EQ(board.LastFailure().kind, CookieFailureKind::kBadAddress);
+    ExpectUnchanged();
+}
+
+TEST(CookieLayoutTest, DefaultsAreWhatAnEmptyCookieReadsAs) {
+    testing::FakeCookieStore store;
+    testing::FixedClock clock{SystemTime{}};
+    for (std::int32_t mode : {kModeFernoBBS, kModeQuill}) {
+        SCOPED_TRACE(mode);
+        CBBSData fromDefaults(store, clock), fromCookie(store, clock);
+        fromDefaults.Mode(mode);
+        fromCookie.Mode(mode);
+        fromCookie.URL(kUrl);
+        store.SetText(kUrl, kUrl + "=" + std::string(LayoutOf(mode)->fieldCount - 1, ','));
+        ASSERT_TRUE(ApplyLayoutDefaults(fromDefaults));
+        ASSERT_TRUE(fromCookie.GetCookie());
+        EXPECT_EQ(Numbers(fromDefaults), Numbers(fromCookie));
+    }
+    CBBSData harbor(store, clock);
+    harbor.Mode(kModeHarbor);
+    EXPECT_FALSE(ApplyLayoutDefaults(harbor));
+    EXPECT_EQ(LayoutOf(kModeHarbor), nullptr);
+}
+
+class CBBSDataWriteTest : public CBBSDataReadTest {
+  protected:
+    void SetUp() override {
+        clock.Set({2026, 12, 5, 9, 7, 3, 456});  // the milliseconds never reach the expiry
+        board.URL(kUrl);
+        board.ViewCount(20);
+        board.NoReadView(1);
+        board.DownloadCount(30);
+    }
+
+    std::string Written() {
+        EXPECT_EQ(store.writes.size(), 1u);
+        return store.writes.empty() ? std::string() : store.writes.back().data;
+    }
+};
+
+TEST_F(CBBSDataWriteTest, FernoWritesNineFieldsWithExpiry120DaysAfterEachWrite) {
+    board.PostName("Taro");
+    ASSERT_TRUE(board.SetCookie());
+    EXPECT_EQ(store.writes[0].url, kUrl);
+    EXPECT_EQ(store.writes[0].name, kUrl);
+    EXPECT_EQ(Written(), "Taro,,,,20,0,1,0,30; expires=Sun, 04-Apr-2027 09:07:03 GMT");
+    clock.Set({2027, 11, 1, 0, 0, 5, 0});  // each write expires from its own moment
+    ASSERT_TRUE(board.SetCookie());
+    EXPECT_NE(store.writes.back().data.find("; expires=Tue, 29-Feb-2028 00:00:05 GMT"),
+              std::string::npos);
+}
+
+TEST_F(CBBSDataWriteTest, TextIsEscapedNumbersAreNotAndQuillAddsTheSecondUnreadMarker) {
+    board.PostName("a,b;c");
+    board.Mail("x-y@z");
+    board.ViewOrder(-1);
+    board.DownloadCount(40000);  // written in full; such a cookie later reads as false
+    ASSERT_TRUE(board.SetCookie());
+    EXPECT_EQ(store.ValueOf(kUrl, kUrl), "a&#44$b$c,x&#45$y@z,,,20,-1,1,0,40000");
+    EXPECT_FALSE(board.GetCookie());
+    board.Mode(kModeQuill);  // Quill adds the second unread marker
+    board.NoReadPoint(5);
+    board.NoReadPoint_R(-1);
+    ASSERT_TRUE(board.SetCookie());
+    EXPECT_EQ(store.ValueOf(kUrl, kUrl), "a&#44$b$c,x&#45$y@z,,,20,-1,1,5,40000,-1");
+}
+
+TEST_F(CBBSDataWriteTest, WriteThenReadRestoresTheLayoutWithSemicolonsAsDollars) {
+    board.Mode(kModeQuill);
+    board.PostName("太郎 <&\"-,;>");
+    board.Mail("a@b");
+    board.HomePage("http://h/?a=b");
+    board.Password("p&ss");
+    board.ViewCount(12);
+    board.ViewOrder(1);
+    board.NoReadView(0);
+    board.NoReadPoint(3);
+    board.DownloadCount(44);
+    board.NoReadPoint_R(9);
+    ASSERT_TRUE(board.SetCookie());
+
+    CBBSData again(store, clock);
+    again.URL(kUrl);
+    again.Mode(kModeQuill);
+    ASSERT_TRUE(again.GetCookie());
+    EXPECT_EQ(again.PostName(), "太郎 <&\"-,$>");
+    EXPECT_EQ(again.Mail(), "a@b");
+    EXPECT_EQ(again.HomePage(), "http://h/?a=b");
+    EXPECT_EQ(again.Password(), "p&ss");
+    EXPECT_EQ(Numbers(again), N({12, 1, 0, 3, 44, 9}));
+}
+
+TEST_F(CBBSDataWriteTest, CookiesAStoreWouldMisreadAreNeverWrittenAndSayWhy) {
+    using enum CookieFailureKind;
+    struct Case {
+        const char* why;
+        std::int32_t mode;
+        std::string url;
+        std::string postName;
+        CookieFailureKind kind;
+    };
+    const Case cases[] = {
+        {"Harbor has no layout", kModeHarbor, kUrl, "Taro", kNoLayout},
+        {"unknown kind", 5, kUrl, "Taro", kNoLayout},
+        {"empty address", kModeFernoBBS, "", "Taro", kBadAddress},
+        {"not http", kModeFernoBBS, "file:///etc/passwd", "Taro", kBadAddress},
+        {"semicolon in address", kModeFernoBBS, "http://a.jp/x;y", "Taro", kBadAddress},
+        {"newline in address", kModeFernoBBS, "http://a.jp/x\ny", "Taro", kBadAddress},
+        {"another host for browsers", kModeFernoBBS, "http://[::1]evil.example/", "Taro",
+         kBadAddress},
+        {"CR LF in value", kModeFernoBBS, kUrl, "Taro\r\nSet-Cookie: x=y", kBadCharacter},
+        {"tab in value", kModeFernoBBS, kUrl, "Ta\tro", kBadCharacter},
+        {"NUL in value", kModeFernoBBS, kUrl, std::string("Ta\0ro", 5), kBadCharacter},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        board.Mode(c.mode);
+        board.URL(c.url);
+        board.PostName(c.postName);
+        EXPECT_FALSE(board.SetCookie());
+        EXPECT_EQ(board.LastFailure().kind, c.kind);
+        EXPECT_FALSE(board.LastFailure().reason.empty());
+        EXPECT_TRUE(store.writes.empty());
+    }
+}
+
+TEST_F(CBBSDataWriteTest, AStoreRefusalKeepsItsReasonAndNamesTheField) {
+    store.RefuseWritesFor(kUrl,
+                          {CookieFailureKind::kUnencodable, "「ë」は Shift_JIS で送れません", "ë"});
+    const struct {
+        const char* mail;
+        const char* password;
+        std::string reason;
+    } cases[] = {
+        {"Zoë@example.jp", "", "メールの「ë」は Shift_JIS で送れません"},
+        {"", "zoë", "パスワードの「ë」は Shift_JIS で送れません"},
+    };
+    for (const auto& c : cases) {
+        board.Mail(c.mail);
+        board.Password(c.password);
+        EXPECT_FALSE(board.SetCookie());
+        EXPECT_EQ(board.LastFailure().reason, c.reason);
+    }
+    store.RefuseWritesFor(kUrl, {CookieFailureKind::kStoreBusy, "busy", {}});
+    EXPECT_FALSE(board.SetCookie());
+    EXPECT_EQ(board.LastFailure().reason, "busy");
+}
+
+}  // namespace
+}  // namespace tessel

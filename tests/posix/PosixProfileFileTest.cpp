@@ -1,0 +1,374 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "posix/CodePage.h"
+#include "posix/PosixProfileFile.h"
+#include "support/TempDir.h"
+
+namespace tessel {
+namespace {
+
+using namespace std::string_literals;
+
+using testing::DataFile;
+using testing::ReadBytes;
+using testing::TempDir;
+using Lines = std::vector<std::string>;
+
+Lines SplitList(const std::vector<char>& buffer, std::uint32_t length) {
+    Lines items;
+    std::string item;
+    for (std::uint32_t i = 0; i < length; ++i) {
+        if (buffer[i] == '\0') {
+            items.push_back(item);
+            item.clear();
+        } else {
+            item += buffer[i];
+        }
+    }
+    return items;
+}
+
+class ReadTest : public ::testing::Test {
+  protected:
+    Lines Names(const std::string& file, std::uint32_t size = 1 << 16) {
+        std::vector<char> buffer(size, 'X');
+        return SplitList(buffer, profile_.GetPrivateProfileSectionNames(buffer.data(), size, file));
+    }
+    Lines Section(const std::string& section, const std::string& file,
+                  std::uint32_t size = 1 << 16) {
+        std::vector<char> buffer(size, 'X');
+        return SplitList(buffer,
+                         profile_.GetPrivateProfileSection(section, buffer.data(), size, file));
+    }
+
+    PosixProfileFile profile_;
+    TempDir dir_;
+};
+
+struct FixtureCase {
+    const char* file;
+    Lines names;
+    std::vector<std::pair<std::string, Lines>> sections;
+};
+
+TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
+    // Undecodable Shift-JIS reads as MultiByteToWideChar has it: U+30FB for a bad pair (the byte
+    // after a lead byte goes with it), U+F8F0 for the single byte 0xA0.
+    const FixtureCase cases[] = {
+        {"nul_bytes.ini", {"Nul", "Sec"}, {{"Nul", {"key=va", "=1", "after=2"}}, {"Sec", {"x=1"}}}},
+        {"invalid_utf8_cp932.ini",
+         {"Board"},
+         {{"Board", {"name=日本", "stray=・ok", "bad=\uF8F0x", "unmapped=・|・", "tail=・"}}}},
+        {"missing_close_bracket.ini",
+         {"Open", "Next"},
+         {{"Open", {"a=1", "[NoClose", "b=2"}}, {"next", {"c=3"}}}},
+        {"cr_only.ini", {"A", "B"}, {{"A", {"k=v"}}, {"B", {"x=y"}}}},
+        {"lf_only.ini", {"A", "B"}, {{"A", {"k=v"}}, {"B", {"x=y"}}}},
+        {"utf16le_bom.ini", {"日本"}, {{"日本", {"キー=値", "emoji=😀"}}}},
+        {"utf8_bom.ini", {"Sec"}, {{"Sec", {"name=日本語"}}, {"", {}}}},
+        {"cp932_japanese.ini", {"ゾーン"}, {{"ゾーン", {"表=ソ", "名前=テスト"}}}},
+        {"duplicate_header_other_case.ini",
+         {"Board", "other", "BOARD"},
+         {{"board", {"a=1"}}, {"OTHER", {"b=2"}}}},
+        {"nonascii_letter_case.ini", {"É", "é", "Ａ", "ａ"}, {{"é", {"a=1"}}, {"ａ", {"c=3"}}}},
+        {"header_forms.ini",
+         {"Sec1", "Other", "a]b"},
+         {{"", {"top=0"}},
+          {"sec1", {"a=b"}},
+          {"Other", {"key=", "=x", "#hash"}},
+          {"a]b", {"c=d", "spaced\tline"}},
+          {"Absent", {}}}},
+    };
+    for (const FixtureCase& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string file = DataFile(c.file);
+        EXPECT_EQ(Names(file), c.names);
+        for (const auto& [name, lines] : c.sections) {
+            SCOPED_TRACE("[" + name + "]");
+            EXPECT_EQ(Section(name, file), lines);
+        }
+    }
+}
+
+TEST_F(ReadTest, MissingEmptyOrOddFilesReadWithoutHangingOrFailing) {
+    const std::string empty = dir_.Write("empty.ini", "");
+    const std::string headerOnly = dir_.Write("header.ini", "[Only]\n; nothing else\n");
+    const std::string fifo = dir_.File("fifo.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(profile_.WritePrivateProfileSection("S", "k=v\0\0"s, fifo));
+    for (const std::string& file : {dir_.File("missing.ini"), dir_.Path().string(), empty, fifo}) {
+        SCOPED_TRACE(file);
+        char buffer[4] = {'X', 'X', 'X', 'X'};
+        EXPECT_EQ(profile_.GetPrivateProfileSectionNames(buffer, 4, file), 0u);
+        EXPECT_EQ(std::string(buffer, 4), "\0\0XX"s);
+        EXPECT_EQ(profile_.GetPrivateProfileSection("Only", buffer, 4, file), 0u);
+    }
+    EXPECT_EQ(Section("Only", headerOnly), Lines());
+
+    // Invalid UTF-16 is replaced, not fatal.
+    // "[A]" CRLF "x=" lone-high-surrogate "y" lone-low-surrogate, then half a code unit.
+    const std::string bytes = "\xFF\xFE[\0A\0]\0\r\0\n\0x\0=\0\x00\xD8y\0\x00\xDC!"s;
+    const std::string bad16 = dir_.Write("bad16.ini", bytes);
+    EXPECT_EQ(Names(bad16), Lines({"A"}));
+    EXPECT_EQ(Section("A", bad16), Lines({"x=\xEF\xBF\xBDy\xEF\xBF\xBD\xEF\xBF\xBD"}));
+}
+
+TEST_F(ReadTest, SmallBuffersAreCutAndEndInTwoNuls) {
+    // Names "Ab" and "Cd" make the list "Ab\0Cd\0", 6 bytes plus the closing NUL.
+    const std::string file = dir_.Write("two.ini", "[Ab]\n[Cd]\nk=v\n");
+    struct Case {
+        std::uint32_t size;
+        std::uint32_t result;
+        std::string content;  // the first size bytes of the buffer afterwards
+    };
+    const Case cases[] = {
+        {8, 6, "Ab\0Cd\0\0X"s},  // roomy
+        {7, 6, "Ab\0Cd\0\0"s},   // exact fit
+        {6, 4, "Ab\0C\0\0"s},    // one short: size - 2
+        {5, 3, "Ab\0\0\0"s},    {3, 1, "A\0\0"s},      {2, 0, "\0\0"s},
+        {1, 0, "\0"s},          {0, 0, std::string()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::vector<char> buffer(9, 'X');
+        EXPECT_EQ(profile_.GetPrivateProfileSectionNames(buffer.data(), c.size, file), c.result);
+        EXPECT_EQ(std::string(buffer.data(), c.size), c.content);
+        EXPECT_EQ(buffer[c.size], 'X') << "wrote past the buffer";
+    }
+    char section[5];
+    EXPECT_EQ(profile_.GetPrivateProfileSection("cd", section, 5, file), 4u);
+    EXPECT_EQ(std::string(section, 5), "k=v\0\0"s);
+    EXPECT_EQ(profile_.GetPrivateProfileSection("cd", section, 4, file), 2u);
+    EXPECT_EQ(std::string(section, 4), "k=\0\0"s);
+}
+
+TEST_F(ReadTest, ReadingEverySectionIsLinear) {
+    // 32,767 sections, the most a board list can hold. Parsing the file per read, or looking a
+    // name up by scanning, takes far longer than the deadline; keeping the parse, well under a
+    // second.
+    const int count = 32767;
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "[S" + std::to_string(i) + "]\nkey=" + std::to_string(i) + "\n";
+    const std::string file = dir_.Write("max.ini", text);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    char buffer[64];
+    for (int i = 0; i < count; ++i) {
+        if (i % 1024 == 0) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "at section " << i;
+        }
+        const std::string expected = "key=" + std::to_string(i);
+        ASSERT_EQ(profile_.GetPrivateProfileSection("S" + std::to_string(i), buffer, 64, file),
+                  expected.size() + 1);
+        ASSERT_EQ(std::string(buffer), expected);
+    }
+}
+
+void SetMtime(const std::string& file, std::time_t seconds, long nanoseconds) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+}
+
+TEST_F(ReadTest, SeesChangesBehindItsBack) {
+    const std::string file = dir_.Write("watch.ini", "[A]\nk=1\n");
+    SetMtime(file, 1700000000, 1);
+    EXPECT_EQ(Section("A", file), Lines({"k=1"}));
+
+    // Same size, rewritten in place; only the nanoseconds of the time differ.
+    dir_.Write("watch.ini", "[A]\nk=2\n");
+    SetMtime(file, 1700000000, 2);
+    EXPECT_EQ(Section("A", file), Lines({"k=2"}));
+
+    // Replaced by rename with the very same size and time: only the inode tells.
+    const std::string other = dir_.Write("other.ini", "[A]\nk=3\n");
+    SetMtime(other, 1700000000, 2);
+    ASSERT_EQ(std::rename(other.c_str(), file.c_str()), 0);
+    EXPECT_EQ(Section("A", file), Lines({"k=3"}));
+
+    ASSERT_EQ(std::remove(file.c_str()), 0);
+    EXPECT_EQ(Names(file), Lines());
+}
+
+std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {
+    std::string out;
+    for (char c : text)
+        out += c == '\n' ? lineEnd : std::string(1, c);
+    return out;
+}
+
+// Lines as a write takes them: each followed by a NUL, and one more NUL at the end.
+std::string Block(std::initializer_list<std::string_view> lines) {
+    std::string block;
+    for (std::string_view line : lines) {
+        block += line;
+        block += '\0';
+    }
+    return block + '\0';
+}
+
+std::vector<std::string> ReadSection(ProfileFile& profile, const std::string& section,
+                                     const std::string& file) {
+    std::vector<char> buffer(4096);
+    const std::uint32_t length =
+        profile.GetPrivateProfileSection(section, buffer.data(), 4096, file);
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < length; i += lines.back().size() + 1) {
+        lines.emplace_back(buffer.data() + i);
+    }
+    return lines;
+}
+
+const char* const kTemplate =
+    "; head\n"
+    "top=1\n"
+    "[First]\n"
+    "a=1\n"
+    "; note\n"
+    "b=2\n"
+    "\n"
+    "; about second\n"
+    "[Second]\n"
+    "x=日本\n"
+    "[Third]\n"
+    "z=3\n";
+
+TEST(ProfileWriteTest, ReplacesOneSectionKeepingEncodingAndLineEnds) {
+    struct Encoded {
+        const char* name;
+        Encoding encoding;
+        std::string bom;
+    };
+    const Encoded encodings[] = {
+        {"UTF-8", Encoding::kUtf8, ""},
+        {"UTF-8 BOM", Encoding::kUtf8, "\xEF\xBB\xBF"},
+        {"UTF-16LE", Encoding::kUtf16Le, "\xFF\xFE"},
+        {"CP932", Encoding::kCp932, ""},
+    };
+    struct Write {
+        std::string section;
+        std::string block;
+        std::string expected;  // the template afterwards, with "\n" line ends
+    };
+    const std::string base = kTemplate;
+    const Write writes[] = {
+        {"second", Block({"x=テスト", "y = 2"}),
+         "; head\ntop=1\n[First]\na=1\n; note\nb=2\n\n; about second\n[Second]\nx=テスト\ny = "
+         "2\n[Third]\nz=3\n"},
+        {"First", Block({"n=1"}),
+         "; head\ntop=1\n[First]\nn=1\n\n; about second\n[Second]\nx=日本\n[Third]\nz=3\n"},
+        {"THIRD", Block({}),
+         "; head\ntop=1\n[First]\na=1\n; note\nb=2\n\n; about second\n[Second]\nx=日本\n[Third]\n"},
+        {"New", Block({"k=値"}), base + "[New]\nk=値\n"},
+        {"", Block({"top=2"}), "top=2\n" + base.substr(base.find("[First]"))},
+    };
+    for (const Encoded& encoded : encodings) {
+        for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+            for (const Write& write : writes) {
+                SCOPED_TRACE(std::string(encoded.name) + " [" + write.section + "] " +
+                             (lineEnd == "\n"   ? "LF"
+                              : lineEnd == "\r" ? "CR"
+                                                : "CRLF"));
+                CodePageConverter converter(encoded.encoding);
+                auto encode = [&](const std::string& text) {
+                    return encoded.bom + converter.FromUtf8(WithLineEnds(text, lineEnd)).value();
+                };
+                TempDir dir;
+                const std::string file = dir.Write("board.ini", encode(kTemplate));
+                PosixProfileFile profile;
+                ASSERT_EQ(ReadSection(profile, "Second", file), std::vector<std::string>{"x=日本"});
+                ASSERT_TRUE(profile.WritePrivateProfileSection(write.section, write.block, file));
+                EXPECT_EQ(ReadBytes(file), encode(write.expected));
+                if (write.section == "second") {
+                    EXPECT_EQ(ReadSection(profile, "Second", file),
+                              (std::vector<std::string>{"x=テスト", "y=2"}));
+                }
+            }
+        }
+    }
+}
+
+TEST(ProfileWriteTest, EdgesOfTheFile) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> before;  // none: the file does not exist
+        std::string section;
+        std::string block;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"missing file", std::nullopt, "S", Block({"a=1"}), "[S]\na=1\n"},
+        {"no final line end", "[A]\na=1", "B", Block({"b=2"}), "[A]\na=1\n[B]\nb=2\n"},
+        {"header ends the file", "[A]", "a", Block({"x=1"}), "[A]\nx=1\n"},
+        {"first line end sets the style", "[A]\r\nk=1\n[B]\n", "A", Block({"x", "y"}),
+         "[A]\r\nx\r\ny\r\n[B]\n"},
+        {"only the first of a repeated section", "[A]\nk=1\n[a]\nk=2\n", "A", Block({"k=3"}),
+         "[A]\nk=3\n[a]\nk=2\n"},
+        {"name in other case, beyond ASCII", "[É]\nk=1\n", "é", Block({"k=2"}), "[É]\nk=2\n"},
+        {"before the first header, after the BOM", "\xEF\xBB\xBF[A]\n", "", Block({"top=1"}),
+         "\xEF\xBB\xBFtop=1\n[A]\n"},
+        {"block without its closing NULs", "[A]\nk=1\n", "A", "k=2", "[A]\nk=2\n"},
+        {"CP932 file left with ASCII only", "[A]\nk=\x93\xFA\n", "A", Block({"k=x"}), "[A]\nk=x\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string file = c.before ? dir.Write("f.ini", *c.before) : dir.File("f.ini");
+        PosixProfileFile profile;
+        ASSERT_TRUE(profile.WritePrivateProfileSection(c.section, c.block, file));
+        EXPECT_EQ(ReadBytes(file), c.after);
+    }
+}
+
+TEST(ProfileWriteTest, RefusesWhatCannotBeWrittenFaithfully) {
+    const std::string cp932 = "[A]\nk=\x93\xFA\n";
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string section;
+        std::string block;
+    };
+    const Case cases[] = {
+        {"character outside CP932", cp932, "A", "k=😀"},
+        {"character CP932 only approximates", cp932, "A", "k=\xC2\xA5"},
+        {"CP932 file would read as UTF-8", cp932, "A", "k=ﾂｱ"},  // bytes C2 B1 are UTF-8 "±"
+        {"line feed in a line", "[A]\n", "A", "k=1\nj=2"},
+        {"carriage return in a line", "[A]\n", "A", "k=1\rj=2"},
+        {"line break in the name", "[A]\n", "A\n", "k=1"},
+        {"block is not UTF-8", "[A]\n", "A", "k=\xFF"},
+        {"odd-length UTF-16 file", "\xFF\xFE[\0A\0]\0x"s, "B", "k=1"},
+        {"odd-length UTF-16 file, section replaced", "\xFF\xFE[\0A\0]\0x"s, "A", "k=1"},
+        // Lines and names that would not read back as written; a second "[B]" would make the
+        // whole board list fail to load.
+        {"line that reads as a header", "[A]\n[B]\n", "A", "[B]=x"},
+        {"line that reads as a comment", "[A]\n", "A", " ;k=1"},
+        {"blank line", "[A]\n", "A", " \t"},
+        {"name with a space before it", "[S]\n", " S", "k=1"},
+        {"name with a tab after it", "[S]\n", "S\t", "k=1"},
+        {"name with a closing bracket", "[S]\n", "S]", "k=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string file = dir.Write("f.ini", c.before);
+        PosixProfileFile profile;
+        EXPECT_FALSE(profile.WritePrivateProfileSection(c.section, c.block + '\0' + '\0', file));
+        EXPECT_EQ(ReadBytes(file), c.before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    }
+}
+
+}  // namespace
+}  // namespace tessel
