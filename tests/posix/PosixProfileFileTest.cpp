@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -153,28 +152,6 @@ TEST_F(ReadTest, SmallBuffersAreCutAndEndInTwoNuls) {
     EXPECT_EQ(std::string(section, 5), "k=v\0\0"s);
     EXPECT_EQ(profile_.GetPrivateProfileSection("cd", section, 4, file), 2u);
     EXPECT_EQ(std::string(section, 4), "k=\0\0"s);
-}
-
-TEST_F(ReadTest, ReadingEverySectionIsLinear) {
-    // 32,767 sections, the most a board list can hold. Parsing the file per read, or looking a
-    // name up by scanning, takes far longer than the deadline; keeping the parse, well under a
-    // second.
-    const int count = 32767;
-    std::string text;
-    for (int i = 0; i < count; ++i)
-        text += "[S" + std::to_string(i) + "]\nkey=" + std::to_string(i) + "\n";
-    const std::string file = dir_.Write("max.ini", text);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    char buffer[64];
-    for (int i = 0; i < count; ++i) {
-        if (i % 1024 == 0) {
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "at section " << i;
-        }
-        const std::string expected = "key=" + std::to_string(i);
-        ASSERT_EQ(profile_.GetPrivateProfileSection("S" + std::to_string(i), buffer, 64, file),
-                  expected.size() + 1);
-        ASSERT_EQ(std::string(buffer), expected);
-    }
 }
 
 void SetMtime(const std::string& file, std::time_t seconds, long nanoseconds) {
