@@ -1,8 +1,6 @@
 #pragma once
 
 #include <linux/capability.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,16 +37,6 @@ inline std::optional<bool> RunWithoutPrivileges(const std::function<bool()>& bod
             __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
             __user_cap_data_struct data[2] = {};
             return syscall(SYS_capset, &header, data) == 0;
-        },
-        body);
-}
-
-// A full disk, as far as the child can tell: files cannot grow past limit bytes.
-inline std::optional<bool> RunWithFileSizeLimit(rlim_t limit, const std::function<bool()>& body) {
-    return RunInChild(
-        [limit] {
-            const rlimit small{limit, limit};
-            return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &small) == 0;
         },
         body);
 }

@@ -108,11 +108,9 @@ TEST_F(NetscapeCookieJarTest, AWrittenJarIsPrivateAndANewOneStartsWithTheHeader)
     EXPECT_EQ(ModeOf(dir.File("data")), 0700u);
     EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
     // A written jar is private whatever mode it had.
-    for (const mode_t mode : {0644, 0666}) {
-        ASSERT_EQ(chmod(nested.c_str(), mode), 0);
-        ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
-        EXPECT_EQ(ModeOf(nested), 0600u);
-    }
+    ASSERT_EQ(chmod(nested.c_str(), 0666), 0);
+    ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
+    EXPECT_EQ(ModeOf(nested), 0600u);
     // So is one named near the file name limit (254 bytes), temporary files and all.
     const std::string longPath = dir.File(std::string(250, 'j') + ".txt");
     NetscapeCookieJar longJar(longPath, clock);
@@ -163,7 +161,7 @@ TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAMissingFinalNewlineAndDamagedLine
     EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/", ""), "empty=; good=1");
 }
 
-TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
+TEST_F(NetscapeCookieJarTest, JapaneseIsStoredAndLimitedInTheJarsCharset) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "太郎,,,,20,0,1,0,30" + kExpires));
     EXPECT_EQ(ReadBytes(path), kHeader + BoardLine("\x91\xBE\x98\x59,,,,20,0,1,0,30") + "\n");
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=太郎,,,,20,0,1,0,30");
@@ -174,6 +172,18 @@ TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
     EXPECT_EQ(ReadBytes(utf8Path), kHeader + BoardLine("太郎😀") + "\n");
     EXPECT_EQ(utf8.InternetGetCookie(kUrl, ""), kUrl + "=太郎😀");
     EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, "\xFF" + kExpires));
+
+    // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 and
+    // 6,000 in UTF-8.
+    std::string kanji;
+    for (int i = 0; i < 2000; ++i)
+        kanji += "漢";
+    const std::string room(4096 - 4000 - kUrl.size(), 'x');
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, kanji + room));
+    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, kanji + room + "x"));
+    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kTooLong);
+    EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
+    EXPECT_EQ(utf8.LastFailure().kind, CookieFailureKind::kTooLong);
 }
 
 TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
@@ -182,9 +192,8 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
     const struct {
         std::string url, name, data;
     } cases[] = {
-        {kUrl, kUrl, "😀" + kExpires},         // no Windows-31J code
-        {kUrl, kUrl, "\xC2\xA5" + kExpires},  // would read back as a backslash
-        {kUrl, "名前\xE2\x80\xBE", "v"},      // the overline would read back as a tilde
+        {kUrl, kUrl, "😀" + kExpires},     // no Windows-31J code
+        {kUrl, "名前\xE2\x80\xBE", "v"},  // the overline would read back as a tilde
         {kUrl, kUrl, "a\tb"},
         {kUrl, kUrl, nul},
         {kUrl, "a\rb", "v"},
@@ -192,9 +201,7 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
         {kUrl, nul, "v"},
         {kUrl, "", "v"},
         {kUrl, kUrl, "v; expires=someday"},
-        {kUrl, kUrl, "v; path=/"},
         {"ftp://bbs.example.jp/", "n", "v"},
-        {"http:///x", "n", "v"},
         {"http://example.org/", "SID", "v"},  // an HttpOnly cookie is not ours to replace
     };
     for (const auto& c : cases) {
@@ -260,19 +267,19 @@ TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrN
 }
 
 TEST_F(NetscapeCookieJarTest, AStoredCookieThatCannotBeReadIsNeverWrittenOver) {
-    const std::string utf8Line = BoardLine("太郎,mail,,pw,20,0,1,7,30");  // UTF-8 bytes
-    const std::string secureLine =
-        "bbs.example.jp\tFALSE\t/cgi-bin/\tTRUE\t1806829623\t" + kUrl + "\tTaro,m,,pw,20,0,1,7,30";
     const struct {
         const char* why;
         std::string line;
         CookieCharset charset;
         std::string url;
     } cases[] = {
-        {"written as UTF-8, read as CP932", utf8Line, CookieCharset::kCp932, kUrl},
+        {"written as UTF-8, read as CP932", BoardLine("太郎,mail,,pw,20,0,1,7,30"),
+         CookieCharset::kCp932, kUrl},
         {"written as CP932, read as UTF-8", BoardLine("\x91\xBE\x98\x59,,,,20,0,1,7,30"),
          CookieCharset::kUtf8, kUrl},
-        {"Secure, for an http board", secureLine, CookieCharset::kCp932, kUrl},
+        {"Secure, for an http board",
+         Replaced(BoardLine("Taro"), "FALSE\t1806829623", "TRUE\t1806829623"),
+         CookieCharset::kCp932, kUrl},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -309,21 +316,6 @@ TEST_F(NetscapeCookieJarTest, FilesThatAreNotJarsAreRefusedUntouched) {
     }
 }
 
-TEST_F(NetscapeCookieJarTest, TheLimitCountsTheBytesStoredInTheJarsCharset) {
-    // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 (and
-    // 6,000 in UTF-8), so the CP932 jar takes them and the UTF-8 jar does not.
-    std::string kanji;
-    for (int i = 0; i < 2000; ++i)
-        kanji += "漢";
-    const std::string room(4096 - 4000 - kUrl.size(), 'x');
-    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, kanji + room));
-    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, kanji + room + "x"));
-    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kTooLong);
-    NetscapeCookieJar utf8(dir.File("utf8.txt"), clock, CookieCharset::kUtf8);
-    EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
-    EXPECT_EQ(utf8.LastFailure().kind, CookieFailureKind::kTooLong);
-}
-
 // Allocated bytes as the allocator in use counts them.
 std::size_t AllocatedBytes() {
 #if defined(__SANITIZE_ADDRESS__)
@@ -356,8 +348,8 @@ TEST_F(NetscapeCookieJarTest, FiftyMegabyteJarsReadInMemoryProportionalToTheFile
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), std::nullopt);
 }
 
-// A jar that cannot be written stays as it was, and writers in several processes keep each
-// other's cookies.
+// A jar that cannot be written stays as it was (a failing disk: FaultInjectionTest), and writers
+// in several processes keep each other's cookies.
 const std::string kJar = kHeader + BoardLine("Old", "0") + "\n";
 
 std::vector<std::string> TemporaryFiles(const std::filesystem::path& root) {
@@ -411,21 +403,6 @@ TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJa
         EXPECT_EQ(ReadBytes(original), kJar);
         EXPECT_EQ(TemporaryFiles(dir.Path() / place), std::vector<std::string>());
     }
-}
-
-TEST_F(NetscapeCookieJarFailureTest, FullDiskFailsTheCommitAndKeepsTheJar) {
-    const std::string path = dir.Write("cookies.txt", kJar);
-    const std::optional<bool> failedCleanly = testing::RunWithFileSizeLimit(kJar.size() + 16, [&] {
-        NetscapeCookieJar jar(path, clock);
-        jar.BeginWrites();
-        const bool accepted = jar.InternetSetCookie(kUrl, kUrl, std::string(100, 'n'));
-        const bool committed = jar.CommitWrites();
-        // Nothing of the failed batch may linger in what this jar reads afterwards.
-        return accepted && !committed && jar.InternetGetCookie(kUrl, "") == kUrl + "=Old";
-    });
-    EXPECT_EQ(failedCleanly, true);
-    EXPECT_EQ(ReadBytes(path), kJar);
-    EXPECT_EQ(TemporaryFiles(dir.Path()), std::vector<std::string>());
 }
 
 TEST_F(NetscapeCookieJarFailureTest, ConcurrentProcessesKeepEachOthersCookies) {

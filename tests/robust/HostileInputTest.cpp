@@ -99,8 +99,12 @@ TEST(HostileInputTest, EveryHostileFileIsReadOrRefused) {
                      "1\0\n",
                      18),
          BoardListOutcome, "refused: UTF-16"},
-        {"utf16le_odd_length.ini", std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0A", 15),
-         BoardListOutcome, "[a]k=\xEF\xBF\xBD;"},
+        // A low surrogate alone, then half a code unit.
+        {"utf16le_odd_length.ini",
+         std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0\0\xDC"
+                     "A",
+                     17),
+         BoardListOutcome, "[a]k=\xEF\xBF\xBD\xEF\xBF\xBD;"},
         {"deep_brackets.ini", std::string(4 << 20, '['), BoardListOutcome, ""},
         {"huge_line.txt", std::string(20 << 20, '\t'), JarOutcome,
          "refused: (cookies.txt) ではない"},
