@@ -83,8 +83,6 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
         {"missing_close_bracket.ini",
          {"Open", "Next"},
          {{"Open", {"a=1", "[NoClose", "b=2"}}, {"next", {"c=3"}}}},
-        {"cr_only.ini", {"A", "B"}, {{"A", {"k=v"}}, {"B", {"x=y"}}}},
-        {"lf_only.ini", {"A", "B"}, {{"A", {"k=v"}}, {"B", {"x=y"}}}},
         {"utf16le_bom.ini", {"日本"}, {{"日本", {"キー=値", "emoji=😀"}}}},
         {"utf8_bom.ini", {"Sec"}, {{"Sec", {"name=日本語"}}, {"", {}}}},
         {"cp932_japanese.ini", {"ゾーン"}, {{"ゾーン", {"表=ソ", "名前=テスト"}}}},
