@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
-#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
@@ -27,55 +26,38 @@ using testing::ReadBytes;
 using testing::TempDir;
 using Lines = std::vector<std::string>;
 
-// The NUL-separated list a read leaves in a buffer of size bytes.
-Lines Read(const std::function<std::uint32_t(char*, std::uint32_t)>& read,
-           std::uint32_t size = 1 << 16) {
-    std::vector<char> buffer(size, 'X');
-    const std::uint32_t length = read(buffer.data(), size);
-    Lines items(1);
-    for (std::uint32_t i = 0; i < length; ++i) {
-        if (buffer[i] == '\0')
-            items.emplace_back();
-        else
-            items.back() += buffer[i];
-    }
-    items.pop_back();
+// The NUL-separated list a read left in buffer.
+Lines Split(const std::vector<char>& buffer, std::uint32_t length) {
+    Lines items;
+    for (std::uint32_t i = 0; i < length; i += items.back().size() + 1)
+        items.emplace_back(buffer.data() + i);
     return items;
 }
 
 Lines ReadNames(ProfileFile& profile, const std::string& file) {
-    return Read([&](char* buffer, std::uint32_t size) {
-        return profile.GetPrivateProfileSectionNames(buffer, size, file);
-    });
+    std::vector<char> buffer(1 << 16);
+    return Split(buffer, profile.GetPrivateProfileSectionNames(buffer.data(), 1 << 16, file));
 }
 
 Lines ReadSection(ProfileFile& profile, const std::string& section, const std::string& file) {
-    return Read([&](char* buffer, std::uint32_t size) {
-        return profile.GetPrivateProfileSection(section, buffer, size, file);
-    });
+    std::vector<char> buffer(1 << 16);
+    return Split(buffer, profile.GetPrivateProfileSection(section, buffer.data(), 1 << 16, file));
 }
 
 class ReadTest : public ::testing::Test {
   protected:
-    Lines Names(const std::string& file) { return ReadNames(profile_, file); }
-    Lines Section(const std::string& section, const std::string& file) {
-        return ReadSection(profile_, section, file);
-    }
-
     PosixProfileFile profile_;
     TempDir dir_;
-};
-
-struct FixtureCase {
-    const char* file;
-    Lines names;
-    std::vector<std::pair<std::string, Lines>> sections;
 };
 
 TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
     // Undecodable Shift-JIS reads as MultiByteToWideChar has it: U+30FB for a bad pair (the byte
     // after a lead byte goes with it), U+F8F0 for the single byte 0xA0.
-    const FixtureCase cases[] = {
+    const struct {
+        const char* file;
+        Lines names;
+        std::vector<std::pair<std::string, Lines>> sections;
+    } cases[] = {
         {"nul_bytes.ini", {"Nul", "Sec"}, {{"Nul", {"key=va", "=1", "after=2"}}, {"Sec", {"x=1"}}}},
         {"invalid_utf8_cp932.ini",
          {"Board"},
@@ -98,13 +80,13 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
           {"a]b", {"c=d", "spaced\tline"}},
           {"Absent", {}}}},
     };
-    for (const FixtureCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string file = DataFile(c.file);
-        EXPECT_EQ(Names(file), c.names);
+        EXPECT_EQ(ReadNames(profile_, file), c.names);
         for (const auto& [name, lines] : c.sections) {
             SCOPED_TRACE("[" + name + "]");
-            EXPECT_EQ(Section(name, file), lines);
+            EXPECT_EQ(ReadSection(profile_, name, file), lines);
         }
     }
 }
@@ -122,7 +104,7 @@ TEST_F(ReadTest, MissingEmptyOrOddFilesReadWithoutHangingOrFailing) {
         EXPECT_EQ(std::string(buffer, 4), "\0\0XX"s);
         EXPECT_EQ(profile_.GetPrivateProfileSection("Only", buffer, 4, file), 0u);
     }
-    EXPECT_EQ(Section("Only", headerOnly), Lines());
+    EXPECT_EQ(ReadSection(profile_, "Only", headerOnly), Lines());
 }
 
 TEST_F(ReadTest, SmallBuffersAreCutAndEndInTwoNuls) {
@@ -162,21 +144,21 @@ void SetMtime(const std::string& file, std::time_t seconds, long nanoseconds) {
 TEST_F(ReadTest, SeesChangesBehindItsBack) {
     const std::string file = dir_.Write("watch.ini", "[A]\nk=1\n");
     SetMtime(file, 1700000000, 1);
-    EXPECT_EQ(Section("A", file), Lines({"k=1"}));
+    EXPECT_EQ(ReadSection(profile_, "A", file), Lines({"k=1"}));
 
     // Same size, rewritten in place; only the nanoseconds of the time differ.
     dir_.Write("watch.ini", "[A]\nk=2\n");
     SetMtime(file, 1700000000, 2);
-    EXPECT_EQ(Section("A", file), Lines({"k=2"}));
+    EXPECT_EQ(ReadSection(profile_, "A", file), Lines({"k=2"}));
 
     // Replaced by rename with the very same size and time: only the inode tells.
     const std::string other = dir_.Write("other.ini", "[A]\nk=3\n");
     SetMtime(other, 1700000000, 2);
     ASSERT_EQ(std::rename(other.c_str(), file.c_str()), 0);
-    EXPECT_EQ(Section("A", file), Lines({"k=3"}));
+    EXPECT_EQ(ReadSection(profile_, "A", file), Lines({"k=3"}));
 
     ASSERT_EQ(std::remove(file.c_str()), 0);
-    EXPECT_EQ(Names(file), Lines());
+    EXPECT_EQ(ReadNames(profile_, file), Lines());
 }
 
 std::string WithLineEnds(const std::string& text, const std::string& lineEnd) {

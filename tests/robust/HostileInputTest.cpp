@@ -83,16 +83,10 @@ TEST(HostileInputTest, EveryHostileFileIsReadOrRefused) {
         {"hostile_jar_expiry_overflow.txt", {}, JarOutcome, "n=v"},
         {"huge_line.ini", "[a]\nk=" + std::string(20 << 20, 'x') + "\n[b]\nk=2\n", BoardListOutcome,
          "[a]k=xxxxxxxxxxxx;[b]k=2;"},
-        {"bom_utf16be.ini",
-         std::string("\xFE\xFF\0[\0a\0]\0\n\0k\0=\0"
-                     "1\0\n",
-                     18),
+        {"bom_utf16be.ini", std::string("\xFE\xFF\0[\0a\0]\0\n\0k\0=\0\x31\0\n", 18),
          BoardListOutcome, "refused: UTF-16"},
         // A low surrogate alone, then half a code unit.
-        {"utf16le_odd_length.ini",
-         std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0\0\xDC"
-                     "A",
-                     17),
+        {"utf16le_odd_length.ini", std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0\0\xDC\x41", 17),
          BoardListOutcome, "[a]k=\xEF\xBF\xBD\xEF\xBF\xBD;"},
         {"deep_brackets.ini", std::string(4 << 20, '['), BoardListOutcome, ""},
         {"huge_line.txt", std::string(20 << 20, '\t'), JarOutcome,
