@@ -20,9 +20,7 @@ inline std::optional<bool> RunInChild(const std::function<bool()>& setup,
     if (child == 0)
         _exit(!setup() ? 2 : body() ? 0 : 1);
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return std::nullopt;
-    if (WEXITSTATUS(status) > 1)
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
         return std::nullopt;
     return WEXITSTATUS(status) == 0;
 }
