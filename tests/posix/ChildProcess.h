@@ -1,8 +1,6 @@
 #pragma once
 
 #include <linux/capability.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,9 +20,7 @@ inline std::optional<bool> RunInChild(const std::function<bool()>& setup,
     if (child == 0)
         _exit(!setup() ? 2 : body() ? 0 : 1);
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return std::nullopt;
-    if (WEXITSTATUS(status) > 1)
+    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) > 1)
         return std::nullopt;
     return WEXITSTATUS(status) == 0;
 }
@@ -39,16 +35,6 @@ inline std::optional<bool> RunWithoutPrivileges(const std::function<bool()>& bod
             __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
             __user_cap_data_struct data[2] = {};
             return syscall(SYS_capset, &header, data) == 0;
-        },
-        body);
-}
-
-// A full disk, as far as the child can tell: files cannot grow past limit bytes.
-inline std::optional<bool> RunWithFileSizeLimit(rlim_t limit, const std::function<bool()>& body) {
-    return RunInChild(
-        [limit] {
-            const rlimit small{limit, limit};
-            return signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &small) == 0;
         },
         body);
 }

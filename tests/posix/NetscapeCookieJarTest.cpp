@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -73,9 +74,6 @@ TEST_F(NetscapeCookieJarTest, ReadsWhatABrowserWouldSend) {
     } cases[] = {
         // Longest path first, then file order; host-only, secure and expired cookies left out.
         {kUrl, "exact=4; dir=3; parentdir=6; nodir=2; root=1; parent=5; httponly=12"},
-        {"https://u:p@BBS.example.jp:8443/cgi-bin/bbs.cgi?x=/#y",
-         "exact=4; dir=3; parentdir=6; nodir=2; root=1; parent=5; secure=8; httponly=12"},
-        {"http://bbs.example.jp/cgi-binx/y", "x=13; root=1; parent=5; httponly=12"},
         {"http://bbs.example.jp/cgi-bin", "nodir=2; root=1; parent=5; httponly=12"},
         {"http://bbs.example.jp/CGI-BIN/bbs.cgi", "root=1; parent=5; httponly=12"},
         {"http://example.jp/", "parent=5; hostonlyparent=7"},
@@ -106,13 +104,10 @@ TEST_F(NetscapeCookieJarTest, AWrittenJarIsPrivateAndANewOneStartsWithTheHeader)
     EXPECT_NE(access((nested + ".lock").c_str(), F_OK), 0) << "no lock file is left behind";
     EXPECT_EQ(ModeOf(dir.File("data/TesselCustom")), 0700u);
     EXPECT_EQ(ModeOf(dir.File("data")), 0700u);
-    EXPECT_EQ(fresh.InternetGetCookie(kUrl, ""), kUrl + "=Taro,,,,20,0,1,0,30; session=1");
     // A written jar is private whatever mode it had.
-    for (const mode_t mode : {0644, 0666}) {
-        ASSERT_EQ(chmod(nested.c_str(), mode), 0);
-        ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
-        EXPECT_EQ(ModeOf(nested), 0600u);
-    }
+    ASSERT_EQ(chmod(nested.c_str(), 0666), 0);
+    ASSERT_TRUE(fresh.InternetSetCookie(kUrl, kUrl, "pw" + kExpires));
+    EXPECT_EQ(ModeOf(nested), 0600u);
     // So is one named near the file name limit (254 bytes), temporary files and all.
     const std::string longPath = dir.File(std::string(250, 'j') + ".txt");
     NetscapeCookieJar longJar(longPath, clock);
@@ -163,7 +158,7 @@ TEST_F(NetscapeCookieJarTest, KeepsLineEndingsAMissingFinalNewlineAndDamagedLine
     EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/", ""), "empty=; good=1");
 }
 
-TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
+TEST_F(NetscapeCookieJarTest, JapaneseIsStoredAndLimitedInTheJarsCharset) {
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "太郎,,,,20,0,1,0,30" + kExpires));
     EXPECT_EQ(ReadBytes(path), kHeader + BoardLine("\x91\xBE\x98\x59,,,,20,0,1,0,30") + "\n");
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=太郎,,,,20,0,1,0,30");
@@ -174,6 +169,18 @@ TEST_F(NetscapeCookieJarTest, JapaneseIsStoredInTheJarsCharset) {
     EXPECT_EQ(ReadBytes(utf8Path), kHeader + BoardLine("太郎😀") + "\n");
     EXPECT_EQ(utf8.InternetGetCookie(kUrl, ""), kUrl + "=太郎😀");
     EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, "\xFF" + kExpires));
+
+    // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 and
+    // 6,000 in UTF-8.
+    std::string kanji;
+    for (int i = 0; i < 2000; ++i)
+        kanji += "漢";
+    const std::string room(4096 - 4000 - kUrl.size(), 'x');
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, kanji + room));
+    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, kanji + room + "x"));
+    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kTooLong);
+    EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
+    EXPECT_EQ(utf8.LastFailure().kind, CookieFailureKind::kTooLong);
 }
 
 TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
@@ -182,9 +189,8 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
     const struct {
         std::string url, name, data;
     } cases[] = {
-        {kUrl, kUrl, "😀" + kExpires},         // no Windows-31J code
-        {kUrl, kUrl, "\xC2\xA5" + kExpires},  // would read back as a backslash
-        {kUrl, "名前\xE2\x80\xBE", "v"},      // the overline would read back as a tilde
+        {kUrl, kUrl, "😀" + kExpires},     // no Windows-31J code
+        {kUrl, "名前\xE2\x80\xBE", "v"},  // the overline would read back as a tilde
         {kUrl, kUrl, "a\tb"},
         {kUrl, kUrl, nul},
         {kUrl, "a\rb", "v"},
@@ -192,9 +198,7 @@ TEST_F(NetscapeCookieJarTest, RefusedCookiesLeaveTheJarUntouched) {
         {kUrl, nul, "v"},
         {kUrl, "", "v"},
         {kUrl, kUrl, "v; expires=someday"},
-        {kUrl, kUrl, "v; path=/"},
         {"ftp://bbs.example.jp/", "n", "v"},
-        {"http:///x", "n", "v"},
         {"http://example.org/", "SID", "v"},  // an HttpOnly cookie is not ours to replace
     };
     for (const auto& c : cases) {
@@ -260,30 +264,27 @@ TEST_F(NetscapeCookieJarTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrN
 }
 
 TEST_F(NetscapeCookieJarTest, AStoredCookieThatCannotBeReadIsNeverWrittenOver) {
-    const std::string utf8Line = BoardLine("太郎,mail,,pw,20,0,1,7,30");  // UTF-8 bytes
-    const std::string secureLine =
-        "bbs.example.jp\tFALSE\t/cgi-bin/\tTRUE\t1806829623\t" + kUrl + "\tTaro,m,,pw,20,0,1,7,30";
     const struct {
         const char* why;
         std::string line;
         CookieCharset charset;
-        std::string url;
     } cases[] = {
-        {"written as UTF-8, read as CP932", utf8Line, CookieCharset::kCp932, kUrl},
-        {"written as CP932, read as UTF-8", BoardLine("\x91\xBE\x98\x59,,,,20,0,1,7,30"),
-         CookieCharset::kUtf8, kUrl},
-        {"Secure, for an http board", secureLine, CookieCharset::kCp932, kUrl},
+        {"UTF-8, read as CP932", BoardLine("太郎,mail,,pw,20,0,1,7,30"), CookieCharset::kCp932},
+        {"CP932, read as UTF-8", BoardLine("\x91\xBE\x98\x59,,,,20,0,1,7,30"),
+         CookieCharset::kUtf8},
+        {"Secure, for an http board",
+         Replaced(BoardLine("Taro"), "FALSE\t1806829623", "TRUE\t1806829623"),
+         CookieCharset::kCp932},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        const std::string original = kHeader + c.line + "\n";
-        dir.Write("cookies.txt", original);
+        dir.Write("cookies.txt", kHeader + c.line + "\n");
         NetscapeCookieJar other(path, clock, c.charset);
-        EXPECT_EQ(other.InternetGetCookie(c.url, kUrl), "");
+        EXPECT_EQ(other.InternetGetCookie(kUrl, kUrl), "");
         EXPECT_EQ(other.LastFailure().kind, CookieFailureKind::kUnreadable);
-        EXPECT_FALSE(other.InternetSetCookie(c.url, kUrl, "New,,,,20,0,1,0,30" + kExpires));
+        EXPECT_FALSE(other.InternetSetCookie(kUrl, kUrl, "New,,,,20,0,1,0,30" + kExpires));
         EXPECT_EQ(other.LastFailure().kind, CookieFailureKind::kUnreadable);
-        EXPECT_EQ(ReadBytes(path), original);
+        EXPECT_EQ(ReadBytes(path), kHeader + c.line + "\n");
     }
 }
 
@@ -307,21 +308,6 @@ TEST_F(NetscapeCookieJarTest, FilesThatAreNotJarsAreRefusedUntouched) {
         EXPECT_NE(other.LastFailure().reason.find(path), std::string::npos);
         EXPECT_EQ(ReadBytes(path), c.bytes);
     }
-}
-
-TEST_F(NetscapeCookieJarTest, TheLimitCountsTheBytesStoredInTheJarsCharset) {
-    // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 (and
-    // 6,000 in UTF-8), so the CP932 jar takes them and the UTF-8 jar does not.
-    std::string kanji;
-    for (int i = 0; i < 2000; ++i)
-        kanji += "漢";
-    const std::string room(4096 - 4000 - kUrl.size(), 'x');
-    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, kanji + room));
-    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, kanji + room + "x"));
-    EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kTooLong);
-    NetscapeCookieJar utf8(dir.File("utf8.txt"), clock, CookieCharset::kUtf8);
-    EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
-    EXPECT_EQ(utf8.LastFailure().kind, CookieFailureKind::kTooLong);
 }
 
 // Allocated bytes as the allocator in use counts them.
@@ -351,24 +337,11 @@ TEST_F(NetscapeCookieJarTest, FiftyMegabyteJarsReadInMemoryProportionalToTheFile
               "name59=some,value,59; name60=some,value,60; name61=some,value,61; "
               "name62=some,value,62; name63=some,value,63");
     EXPECT_LT(AllocatedBytes() - before, bytes.size() * 5 / 2);
-
-    dir.Write("cookies.txt", std::string(50'000'000, 'x'));  // one line, no tab in it
-    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), std::nullopt);
 }
 
-// A jar that cannot be written stays as it was, and writers in several processes keep each
-// other's cookies.
+// A jar that cannot be written stays as it was (a failing disk: FaultInjectionTest), and writers
+// in several processes keep each other's cookies.
 const std::string kJar = kHeader + BoardLine("Old", "0") + "\n";
-
-std::vector<std::string> TemporaryFiles(const std::filesystem::path& root) {
-    std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        if (entry.path().filename().string().find(".tmp") != std::string::npos) {
-            found.push_back(entry.path().string());
-        }
-    }
-    return found;
-}
 
 class NetscapeCookieJarFailureTest : public ::testing::Test {
   protected:
@@ -389,10 +362,9 @@ TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJa
         {"missing directory under a read-only one", "sub/cookies.txt", ".", false},
         {"a file where the directory should be", "cookies.txt/cookies.txt", nullptr, false},
     };
-    int index = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string place = std::to_string(index++);
+        const std::string place = std::to_string(&c - cases);
         std::filesystem::create_directory(dir.Path() / place);
         const std::string original = dir.Write(place + "/cookies.txt", kJar);
         if (c.lockFile)
@@ -409,23 +381,11 @@ TEST_F(NetscapeCookieJarFailureTest, UnwritablePlacesRefuseTheCookieAndKeepTheJa
         });
         EXPECT_EQ(refused, true);
         EXPECT_EQ(ReadBytes(original), kJar);
-        EXPECT_EQ(TemporaryFiles(dir.Path() / place), std::vector<std::string>());
+        EXPECT_EQ(
+            std::distance(std::filesystem::recursive_directory_iterator(dir.Path() / place), {}),
+            1 + c.lockFile)
+            << "no temporary or lock file is left";
     }
-}
-
-TEST_F(NetscapeCookieJarFailureTest, FullDiskFailsTheCommitAndKeepsTheJar) {
-    const std::string path = dir.Write("cookies.txt", kJar);
-    const std::optional<bool> failedCleanly = testing::RunWithFileSizeLimit(kJar.size() + 16, [&] {
-        NetscapeCookieJar jar(path, clock);
-        jar.BeginWrites();
-        const bool accepted = jar.InternetSetCookie(kUrl, kUrl, std::string(100, 'n'));
-        const bool committed = jar.CommitWrites();
-        // Nothing of the failed batch may linger in what this jar reads afterwards.
-        return accepted && !committed && jar.InternetGetCookie(kUrl, "") == kUrl + "=Old";
-    });
-    EXPECT_EQ(failedCleanly, true);
-    EXPECT_EQ(ReadBytes(path), kJar);
-    EXPECT_EQ(TemporaryFiles(dir.Path()), std::vector<std::string>());
 }
 
 TEST_F(NetscapeCookieJarFailureTest, ConcurrentProcessesKeepEachOthersCookies) {

@@ -15,12 +15,11 @@ using testing::ReadBytes;
 
 class XdgOpenShellTest : public ::testing::Test {
   protected:
-    // A stand-in launcher that records its arguments, one per line.
+    // A stand-in launcher that records its arguments, one per line, in "args".
     std::string FakeLauncher() {
         const std::string path = dir.Write(
-            "launcher", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
-                            dir.File("args") + ".tmp\"\nmv \"" + dir.File("args") + ".tmp\" \"" +
-                            dir.File("args") + "\"\n");
+            "launcher",
+            "#!/bin/sh\nprintf '%s\\n' \"$@\" >\"$0.tmp\" && mv \"$0.tmp\" \"${0%/*}/args\"\n");
         chmod(path.c_str(), 0755);
         return path;
     }
@@ -79,24 +78,16 @@ TEST_F(XdgOpenShellTest, FallsBackToTheNextOpener) {
     const std::string readme = dir.Write("ReadMe.txt", "help");
     const std::string missing = dir.File("no-xdg-open");
     const struct {
-        const char* name;
         XdgOpenShell::Launchers launchers;
-        bool lastResortAnswer;
-        bool accepted;
-        std::string recorded;
-        std::string givenToLastResort;
+        bool lastResortAnswer, accepted;
+        std::string recorded, givenToLastResort;
     } cases[] = {
-        {"second launcher",
-         {{missing}, {FakeLauncher(), "open"}},
-         false,
-         true,
-         "open\n" + readme + "\n",
-         ""},
-        {"last resort accepts", {{missing}}, true, true, "", readme},
-        {"last resort refuses", {{missing}}, false, false, "", readme},
+        {{{missing}, {FakeLauncher(), "open"}}, false, true, "open\n" + readme + "\n", ""},
+        {{{missing}}, true, true, "", readme},
+        {{{missing}}, false, false, "", readme},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         std::filesystem::remove(dir.File("args"));
         std::string given;
         XdgOpenShell shell(c.launchers, [&](const std::string& file) {

@@ -23,7 +23,8 @@ using testing::ReadBytes;
 using testing::TempDir;
 
 // Counts the calls of the seam and fails the one whose turn comes, as a disk would: a write
-// with ENOSPC, everything else with EIO. A failed close still closes.
+// with ENOSPC, everything else with EIO. A failed close still closes. Writes are short, as on
+// a disk that fills up halfway through.
 struct Injector {
     static inline int countdown = 0;
 
@@ -36,7 +37,7 @@ struct Injector {
         return Due() ? Fail(EIO) : ::open(path, flags, mode);
     }
     static ssize_t Write(int fd, const void* data, size_t size) {
-        return Due() ? Fail(ENOSPC) : ::write(fd, data, size);
+        return Due() ? Fail(ENOSPC) : ::write(fd, data, (size + 1) / 2);
     }
     static int Fchmod(int fd, mode_t mode) { return Due() ? Fail(EIO) : ::fchmod(fd, mode); }
     static int Fsync(int fd) { return Due() ? Fail(EIO) : ::fsync(fd); }
@@ -61,9 +62,9 @@ class FaultInjectionTest : public ::testing::Test {
         Injector::countdown = 0;
     }
 
-    // Fails the first call, then the second, ... until a write gets through untouched.
-    // write returns whether it succeeded and sets its reason.
-    void FailEveryStep(const std::string& file,
+    // Fails the first call, then the second, ... until a write gets through untouched and
+    // leaves expected. write returns whether it succeeded and sets its reason.
+    void FailEveryStep(const std::string& file, const std::string& expected,
                        const std::function<bool(std::string& reason)>& write) {
         const std::string original = ReadBytes(file);
         for (int step = 1;; ++step) {
@@ -73,7 +74,7 @@ class FaultInjectionTest : public ::testing::Test {
             const bool written = write(reason);
             if (Injector::countdown > 0) {  // no call failed: the write is whole
                 EXPECT_TRUE(written) << reason;
-                EXPECT_NE(ReadBytes(file), original);
+                EXPECT_EQ(ReadBytes(file), expected);
                 EXPECT_GE(step, 4);  // open, write, fsync, close, rename at least
                 return;
             }
@@ -97,18 +98,25 @@ TEST_F(FaultInjectionTest, TheJarLosesNothingWhereverAWriteFails) {
                                        "# Netscape HTTP Cookie File\n"
                                        "bbs.example.jp\tFALSE\t/b/\tFALSE\t0\tkeep\t1\n");
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
-    FailEveryStep(file, [&](std::string& reason) {
-        NetscapeCookieJar jar(file, clock);
-        const bool written = jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "n",
-                                                   "v; expires=Sun, 04-Apr-2027 09:07:03 GMT");
-        reason = jar.LastFailure().reason;
-        return written;
-    });
+    FailEveryStep(
+        file, ReadBytes(file) + "bbs.example.jp\tFALSE\t/b/\tFALSE\t1806829623\tn\tv\n",
+        [&](std::string& reason) {
+            NetscapeCookieJar jar(file, clock);
+            jar.BeginWrites();
+            EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "n",
+                                              "v; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
+            const bool written = jar.CommitWrites();
+            reason = jar.LastFailure().reason;
+            // Nothing of a failed batch lingers in what the jar reads afterwards.
+            EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/b/", ""),
+                      written ? "keep=1; n=v" : "keep=1");
+            return written;
+        });
 }
 
 TEST_F(FaultInjectionTest, TheBoardListLosesNothingWhereverAWriteFails) {
     const std::string file = dir.Write("TesselCustom.ini", "[zatsudan]\r\nURL=http://a.jp/\r\n");
-    FailEveryStep(file, [&](std::string& reason) {
+    FailEveryStep(file, "[zatsudan]\r\nURL=http://b.jp/\r\nMode=1\r\n", [&](std::string& reason) {
         PosixProfileFile profile;
         const bool written = profile.WritePrivateProfileSection(
             "zatsudan", std::string("URL=http://b.jp/\0Mode=1\0", 24), file);

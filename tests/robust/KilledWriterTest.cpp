@@ -26,11 +26,6 @@ const std::string kUrl = "http://bbs.example.jp/b/bbs.cgi";
 const std::string kExpires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
 constexpr int kOtherCookies = 300;
 
-int KillCount() {
-    const char* kills = std::getenv("TESSEL_CRASH_KILLS");  // 1000 for a long run
-    return kills != nullptr ? std::atoi(kills) : 100;
-}
-
 // The counter a write stored, or -1 when the text is not one a write could have left.
 int Counter(const std::optional<std::string>& text, const std::string& prefix) {
     if (!text || !text->starts_with(prefix))
@@ -105,7 +100,8 @@ TEST_F(KilledWriterTest, AKilledWriterLeavesTheOldOrTheNewFile) {
     std::mt19937 random(20261207);
     std::uniform_int_distribution<int> delay(0, 4000);  // microseconds
     std::pair<int, int> last{0, 0};
-    const int kills = KillCount();
+    const char* longRun = std::getenv("TESSEL_CRASH_KILLS");  // 1000 for a long run
+    const int kills = longRun != nullptr ? std::atoi(longRun) : 100;
     for (int round = 0; round < kills; ++round) {
         const pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -134,16 +130,18 @@ TEST_F(KilledWriterTest, AKilledWriterLeavesTheOldOrTheNewFile) {
 }
 
 TEST_F(KilledWriterTest, ALiveWritersTemporaryIsLeftAlone) {
+    const auto age = [](const std::string& file) {
+        std::filesystem::last_write_time(
+            file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    };
     const std::string live = dir.Write(".cookies.txt.tmp-0123456789abcdef", "being written");
     const std::string other = dir.Write(".other.txt.tmp-0123456789abcdef", "not ours");
-    std::filesystem::last_write_time(
-        other, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    age(other);
     NetscapeCookieJar jar(jarPath, clock);
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v1" + kExpires));
     EXPECT_TRUE(std::filesystem::exists(live));
     EXPECT_TRUE(std::filesystem::exists(other));
-    std::filesystem::last_write_time(
-        live, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
+    age(live);
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v2" + kExpires));
     EXPECT_FALSE(std::filesystem::exists(live));
 }
