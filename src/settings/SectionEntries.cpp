@@ -45,19 +45,19 @@ std::optional<std::string_view> SectionEntries::FindValue(std::string_view key) 
 }
 
 void SectionEntries::AddReplacing(std::string_view entry) {
-    const std::size_t nul = entry.find('\0');
-    if (nul == std::string_view::npos)
-        Add(entry, std::nullopt);
-    else
-        Add(entry.substr(0, nul), entry.substr(nul + 1));
+    AddSplitAt(entry, '\0');
 }
 
 void SectionEntries::AddLine(std::string_view line) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos)
-        Add(line, std::nullopt);
+    AddSplitAt(line, '=');
+}
+
+void SectionEntries::AddSplitAt(std::string_view text, char separator) {
+    const std::size_t at = text.find(separator);
+    if (at == std::string_view::npos)
+        Add(text, std::nullopt);
     else
-        Add(line.substr(0, equals), line.substr(equals + 1));
+        Add(text.substr(0, at), text.substr(at + 1));
 }
 
 void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {

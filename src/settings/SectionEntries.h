@@ -68,6 +68,8 @@ class SectionEntries {
     std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
     std::optional<std::size_t> OffsetOf(std::string_view key) const;
     void BuildIndex() const;
+    // Adds text as a key, and the value after the first separator if there is one.
+    void AddSplitAt(std::string_view text, char separator);
     void Add(std::string_view key, std::optional<std::string_view> value);
 
     // A section of a few keys is searched by walking it; past kIndexedFrom keys an index of the
