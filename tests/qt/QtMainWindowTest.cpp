@@ -123,19 +123,14 @@ TEST_F(QtMainWindowTest, OpensWithTheBoardsUnmarkedAndTheListMarksAllOrNone) {
         EXPECT_EQ(list->item(row)->checkState(), Qt::Checked) << row;
     EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
     ASSERT_EQ(list->actions().size(), 2);
-    EXPECT_EQ(list->actions()[0]->text(), "すべてに印を付ける(&A)");
-    EXPECT_EQ(list->actions()[1]->text(), "すべての印を外す(&N)");
     list->actions()[1]->trigger();
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked) << row;
 }
 
 TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) {
-    DoubleClickRow(0);  // no cookie yet
+    DoubleClickRow(0);  // no cookie yet: the message's text is the window logic test's
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(
-        boxes.boxes[0].text,
-        "掲示板1のクッキーが取得できない。\nこの保存先にはまだこの掲示板のクッキーがありません");
     EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
     EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
 
@@ -212,10 +207,8 @@ TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndTellsTheResults) {
     QTest::keyClicks(window->Field(Field::kPostName), "Taro");
     QTest::keyClicks(window->ViewCount()->TextPart(), "2");  // the "0" was selected on focus
     QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
-    EXPECT_EQ(boxes.Texts(),
-              (std::vector<QString>{"掲示板3のクッキーが設定できない。\nこの種類の掲示板は設定を"
-                                    "掲示板自身に保存するため、クッキーでは設定できません",
-                                    "設定完了。"}));
+    ASSERT_EQ(boxes.boxes.size(), 2u);  // the Harbor board's refusal, then the closing message
+    EXPECT_EQ(boxes.boxes[1].text, "設定完了。");
     EXPECT_EQ(CookieValueOf(1), "Taro,,,,2,0,0,0,0");
     EXPECT_EQ(CookieValueOf(2), "Taro,,,,2,0,0,0,0,0");
     EXPECT_EQ(CookieValueOf(3), "");
