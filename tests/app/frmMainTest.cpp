@@ -143,10 +143,7 @@ TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderInOneBatchAndNamesEachFailureBe
 
 TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
     Open(2);
-    view.marked = {0, 1};
-    window.cmdUpdate_Click();  // before any double-click: the initial fields
-    EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), ",,,,0,0,0,0,0");
-    EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), ",,,,0,0,0,0,0,0");
+    view.marked = {0, 1};  // an update before any read is the Qt window test's
     view.SetText(Field::kPostName, "太郎");
     view.selected[OptionGroup::kViewOrder] = 1;
     view.selected[OptionGroup::kNoReadView] = 1;
