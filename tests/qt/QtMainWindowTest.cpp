@@ -16,7 +16,6 @@
 
 #include "ModalBoxCloser.h"
 #include "app/mdlMain.h"
-#include "board/BoardMode.h"
 #include "posix/NetscapeCookieJar.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
@@ -59,19 +58,10 @@ class QtMainWindowTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     }
 
-    // Writes a cookie for board n as another visit would have left it.
-    void GivenCookie(int n, std::int32_t mode, const std::string& postName,
-                     const std::string& password = "") {
-        CBBSData board(jar, clock);
-        board.URL(UrlOf(n));
-        board.Mode(mode);
-        board.PostName(postName);
-        board.Password(password);
-        board.ViewCount(15);
-        board.ViewOrder(1);
-        board.NoReadView(1);
-        board.DownloadCount(44);
-        ASSERT_TRUE(board.SetCookie());
+    // Puts board n's cookie in the jar as another visit would have left it.
+    void GivenCookie(int n, const std::string& value) {
+        ASSERT_TRUE(jar.InternetSetCookie(UrlOf(n), UrlOf(n),
+                                          value + "; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
     }
 
     QRect RowRect(int row) {
@@ -134,7 +124,7 @@ TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) 
     EXPECT_EQ(boxes.boxes[0].title, "TesselCustom");
     EXPECT_EQ(window->SettingFrame()->title(), "(選択されていません)");
 
-    GivenCookie(2, kModeQuill, "太郎");
+    GivenCookie(2, "太郎,,,,15,1,1,0,44,0");
     DoubleClickRow(1);
     EXPECT_EQ(window->SettingFrame()->title(), "掲示板2の設定");
     EXPECT_EQ(window->Field(Field::kPostName)->text(), "太郎");
@@ -150,7 +140,7 @@ TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) 
     ASSERT_TRUE(window->grab().save(path));
     EXPECT_GT(std::filesystem::file_size(path.toStdString()), 1000u);
 
-    GivenCookie(1, kModeFernoBBS, "Taro");
+    GivenCookie(1, "Taro,,,,15,1,1,0,44");
     QListWidget* list = window->BoardList();
     list->setFocus();
     list->setCurrentRow(0);
@@ -220,7 +210,7 @@ TEST_F(QtMainWindowTest, ThePasswordIsMaskedAndLimitedToEight) {
     QTest::keyClicks(password, "abcdefghij");
     EXPECT_EQ(password->text(), "abcdefgh");
     // The limit is for typing: a longer stored password is shown and written back whole.
-    GivenCookie(1, kModeFernoBBS, "Taro", "longpassword");
+    GivenCookie(1, "Taro,,,longpassword,15,1,1,0,44");
     DoubleClickRow(0);
     EXPECT_EQ(password->text(), "longpassword");
     QTest::keyClicks(password, "x");
