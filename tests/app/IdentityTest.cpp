@@ -16,7 +16,7 @@ TEST(IdentityTest, TitleAndVersionTextsFillButNeverCutAndThePathEndsWithOneSepar
     const VersionCase cases[] = {
         {1, 1, 1, "Ver.1.01", "Ver.1.01.0001"},
         {1, 123, 12345, "Ver.1.123", "Ver.1.123.12345"},
-        {0, 10, 0, "Ver.0.10", "Ver.0.10.0000"},
+        {0, 0, 0, "Ver.0.00", "Ver.0.00.0000"},
         {65535, 65535, 65535, "Ver.65535.65535", "Ver.65535.65535.65535"},
     };
     testing::FakeExecutable exe;
