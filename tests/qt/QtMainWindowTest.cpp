@@ -176,7 +176,6 @@ TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectableAndTheStoreMenuChang
             window->SetStoreDescription("Firefox: /p");
         });
     QMenu* menu = window->StoreMenu();
-    EXPECT_EQ(menu->title(), "クッキーの保存先(&S)");
     emit menu->aboutToShow();
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_TRUE(menu->actions()[0]->isChecked());
