@@ -2,7 +2,6 @@
 
 #include "app/frmMain.h"
 #include "app/mdlExecuteLite.h"
-#include "board/BoardMode.h"
 #include "support/FakeCookieStore.h"
 #include "support/FakeMainView.h"
 #include "support/FakeProfileFile.h"
