@@ -293,9 +293,9 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         {window, "C.UTF-8", {"--help"}, 0, "使い方: TesselCustom ", ""},
         {tessel, "ja_JP.UTF-8", {"--help"}, 0, "使い方: tessel [オプション]", ""},
         {tessel, "C.UTF-8", {"--help"}, 0, "Usage: tessel [options]", ""},
-        {tessel, "C.UTF-8", {"list", "--help"}, 0, "Usage: tessel ", ""},
-        {tessel, "C.UTF-8", {"show", "-h"}, 0, "Usage: tessel ", ""},
-        {tessel, "C.UTF-8", {"help", "apply"}, 0, "Usage: tessel ", ""},
+        {tessel, "C.UTF-8", {"list", "--help"}, 0, "Usage: tessel list ", ""},
+        {tessel, "C.UTF-8", {"show", "-h"}, 0, "Usage: tessel show ", ""},
+        {tessel, "C.UTF-8", {"help", "apply"}, 0, "Usage: tessel apply ", ""},
         {tessel, "ja_JP.UTF-8", {"frob"}, 2, "", "tessel: 知らないコマンド 'frob'\n詳しくは"},
         {tessel, "C.UTF-8", {"frob"}, 2, "", "tessel: unknown command 'frob'\nTry"},
     };
