@@ -41,39 +41,27 @@ class BoardWriterTest : public ::testing::Test {
     CountingProgress progress;
 };
 
-TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesMarkersIncluded) {
+TEST_F(BoardWriterTest, FieldsNotGivenKeepTheCookiesValuesOrElseTheKindsDefaults) {
     test.Add("f", kModeFernoBBS);
     test.Add("q", kModeQuill);
+    CBBSData& fresh = test.Add("fresh", kModeFernoBBS);
+    test.Add("unreadable", kModeFernoBBS);
     test.Add("untouched", kModeFernoBBS);
     test.Seed("f", "Taro,t&#45$m@x,,pw,20,1,0,7,30");
     test.Seed("q", "Hana,,http://h/,,30,0,1,12,50,-3");
+    fresh.Mail("held@x");
+    fresh.DownloadCount(33);
+    test.Seed("unreadable", "too,few,fields");
     PreferenceChanges changes;
     changes.viewCount = 10;
     changes.password = "new";
-    EXPECT_EQ(Written(Write({1, 2}, changes)), (std::vector<bool>{true, true}));
+    EXPECT_EQ(Written(Write({1, 2, 3, 4}, changes)), (std::vector<bool>{true, true, true, false}));
     EXPECT_EQ(test.Value("f"), "Taro,t&#45$m@x,,new,10,1,0,7,30");
     EXPECT_EQ(test.Value("q"), "Hana,,http://h/,new,10,0,1,12,50,-3");
-    EXPECT_EQ(test.store.writes.size(), 2u);  // only the boards given
-}
-
-TEST_F(BoardWriterTest, ABoardWithoutACookieStartsFromItsKindsDefaults) {
-    CBBSData& board = test.Add("f", kModeFernoBBS);
-    board.Mail("held@x");
-    board.DownloadCount(33);
-    PreferenceChanges changes;
-    changes.postName = "Jiro";
-    Write({1}, changes);
-    // The texts it holds stay; the numbers are the board's own defaults, not zeros.
-    EXPECT_EQ(test.Value("f"), "Jiro,held@x,,,20,0,1,0,30");
-}
-
-TEST_F(BoardWriterTest, AnUnreadableCookieIsLeftAloneAndTheBoardFails) {
-    test.Add("f", kModeFernoBBS);
-    test.Seed("f", "too,few,fields");
-    PreferenceChanges changes;
-    changes.postName = "Jiro";
-    EXPECT_EQ(Written(Write({1}, changes)), std::vector<bool>{false});
-    EXPECT_EQ(test.Value("f"), "too,few,fields");
+    // Without a cookie, the texts it holds stay and the numbers are its kind's defaults.
+    EXPECT_EQ(test.Value("fresh"), ",held@x,,new,10,0,1,0,30");
+    EXPECT_EQ(test.Value("unreadable"), "too,few,fields");
+    EXPECT_EQ(test.store.writes.size(), 3u);  // only the boards given and read
 }
 
 TEST_F(BoardWriterTest, OneBatchWithEachBoardsOwnResultInOrder) {

@@ -14,30 +14,17 @@ namespace {
 using testing::ProcessResult;
 using testing::ReadBytes;
 
-const char* kBoardList = R"([zatsudan]
-name=雑談掲示板
-nickname=雑談
-url=http://bbs.example.jp/zatsudan/bbs.cgi
-mode=Ferno-BBS
+std::string Board(const std::string& id, const std::string& nickname, const std::string& name,
+                  const std::string& script, const std::string& kind) {
+    return "[" + id + "]\nname=" + name + "\nnickname=" + nickname +
+           "\nurl=http://bbs.example.jp/" + id + "/" + script + "\nmode=" + kind + "\n";
+}
 
-[shumi]
-name=趣味の部屋
-nickname=趣味
-url=http://bbs.example.jp/shumi/quill.cgi
-mode=Ferno-BBS Quill
-
-[shitsumon]
-name=質問掲示板
-nickname=質問
-url=http://bbs.example.jp/shitsumon/harbor.cgi
-mode=Ferno-BBS Harbor
-
-[kaigai]
-name=海外掲示板
-nickname=海外
-url=http://bbs.example.jp/kaigai/bbs.cgi
-mode=Ferno-BBS
-)";
+const std::string kBoardList =
+    Board("zatsudan", "雑談", "雑談掲示板", "bbs.cgi", "Ferno-BBS") +
+    Board("shumi", "趣味", "趣味の部屋", "quill.cgi", "Ferno-BBS Quill") +
+    Board("shitsumon", "質問", "質問掲示板", "harbor.cgi", "Ferno-BBS Harbor") +
+    Board("kaigai", "海外", "海外掲示板", "bbs.cgi", "Ferno-BBS");
 
 const std::vector<std::string> kUrls = {"http://bbs.example.jp/zatsudan/bbs.cgi",
                                         "http://bbs.example.jp/shumi/quill.cgi",
@@ -209,6 +196,7 @@ TEST_F(TesselEndToEndTest, ReadsSayWhetherACookieIsMissingOrUnreadable) {
     EXPECT_EQ(exported.out.find("shitsumon"), std::string::npos) << "Harbor boards keep no cookie";
 }
 
+// JSON output escapes the same characters: see JsonOutputTest.
 TEST_F(TesselEndToEndTest, TextFromOutsideCannotActOnTheTerminal) {
     const std::string list = dir.Write("hostile.ini",
                                        "[a\x1b[2J]\nname=\xE2\x80\xAE"
@@ -217,9 +205,6 @@ TEST_F(TesselEndToEndTest, TextFromOutsideCannotActOnTheTerminal) {
     EXPECT_EQ(text.out,
               "1  n  \xEF\xBF\xBD"
               "evil\xEF\xBF\xBD\xEF\xBF\xBD  Ferno-BBS\n");
-    const ProcessResult json = Run({"list", "--json", "--board-list", list});
-    EXPECT_NE(json.out.find(R"("id": "a\u001b[2J")"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find(R"("name": "\u202eevil\u009b\u007f")"), std::string::npos) << json.out;
 }
 
 TEST_F(TesselEndToEndTest, AFailedWriteToStandardOutputFails) {
@@ -242,7 +227,6 @@ TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
         std::string error;
         std::string input = "";
     } cases[] = {
-        {{"apply", "--all", "--view-count", "51"}, "--view-count must be"},
         {{"apply", "1", "--password-prompt"}, "needs a terminal"},
         {{"apply", "1", "--password-stdin"}, "longer than 4096 bytes", std::string(5000, 'p')},
         {{"apply", "1", "--password-stdin"}, "the password has 9 characters", "123456789\n"},
@@ -252,8 +236,6 @@ TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
         {{"list", "--board-list", badList},
          "tessel: 設定ファイルをロードできませんでした。\ntessel: " + badList +
              ": セクション [a] の mode「Ferno」は知らない掲示板の種類です"},
-        {{"list", "--board-list", dir.File("missing.ini")},
-         dir.File("missing.ini") + ": 見つかりません"},
         {{"list", "--cookie-store", "tin:x"}, "unknown cookie store \"tin:x\""},
     };
     for (const auto& c : cases) {
@@ -296,8 +278,8 @@ TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
     }
 }
 
-// Both programs answer --help and --version without a display, the window's before it opens one.
-// tessel's own text follows the locale; the messages the window shows too stay Japanese.
+// Both programs answer --help and --version without a display, the window's before it opens one;
+// tessel's own text follows the locale.
 TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay) {
     const std::string tessel = TESSEL_EXECUTABLE, window = TESSEL_WINDOW_EXECUTABLE;
     const struct {
@@ -311,19 +293,11 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         {window, "C.UTF-8", {"--help"}, 0, "使い方: TesselCustom ", ""},
         {tessel, "ja_JP.UTF-8", {"--help"}, 0, "使い方: tessel [オプション]", ""},
         {tessel, "C.UTF-8", {"--help"}, 0, "Usage: tessel [options]", ""},
-        {tessel, "C.UTF-8", {"list", "--help"}, 0, "Usage: tessel ", ""},
-        {tessel, "C.UTF-8", {"show", "-h"}, 0, "Usage: tessel ", ""},
-        {tessel, "C.UTF-8", {"help", "apply"}, 0, "Usage: tessel ", ""},
-        {tessel, "C.UTF-8", {"export", "--help"}, 0, "Usage: tessel ", ""},
-        {tessel, "C.UTF-8", {"import", "--help"}, 0, "Usage: tessel ", ""},
+        {tessel, "C.UTF-8", {"list", "--help"}, 0, "Usage: tessel list ", ""},
+        {tessel, "C.UTF-8", {"show", "-h"}, 0, "Usage: tessel show ", ""},
+        {tessel, "C.UTF-8", {"help", "apply"}, 0, "Usage: tessel apply ", ""},
         {tessel, "ja_JP.UTF-8", {"frob"}, 2, "", "tessel: 知らないコマンド 'frob'\n詳しくは"},
         {tessel, "C.UTF-8", {"frob"}, 2, "", "tessel: unknown command 'frob'\nTry"},
-        {tessel,
-         "C.UTF-8",
-         {"apply", "--view-count", "1", "zatsudan"},
-         0,
-         "雑談掲示板\n設定完了。\n",
-         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lang + " " + c.args[0]);

@@ -16,7 +16,6 @@ class ModalBoxCloser : public QObject {
   public:
     struct Box {
         QString title, text;
-        int icon;
     };
 
     ModalBoxCloser() {
@@ -38,7 +37,7 @@ class ModalBoxCloser : public QObject {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr || !box->isVisible())
             return;
-        boxes.push_back({box->windowTitle(), box->text(), static_cast<int>(box->icon())});
+        boxes.push_back({box->windowTitle(), box->text()});
         box->button(QMessageBox::Ok)->click();
     }
 

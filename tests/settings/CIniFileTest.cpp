@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "settings/CIniFile.h"
+#include "support/ErrorNumber.h"
 #include "support/FakeProfileFile.h"
 
 namespace tessel {
@@ -17,15 +18,6 @@ const std::string kFile = "boards.ini";
 
 std::vector<std::string> Items(const Collection<std::string>& c) {
     return {c.begin(), c.end()};
-}
-
-int LoadFailure(CIniFile& ini) {
-    try {
-        ini.Load(kFile);
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
 }
 
 class CIniFileTest : public ::testing::Test {
@@ -49,7 +41,7 @@ TEST_F(CIniFileTest, SectionsInFileOrderSkippingBlankNamesButAListOfOneEmptyName
 
 TEST_F(CIniFileTest, RepeatedSectionNameFailsWithEarlierSectionsLoaded) {
     profile.SetFile(kFile, {{"One", {"a=1"}}, {"Two", {}}, {"one", {}}, {"Four", {}}});
-    EXPECT_EQ(LoadFailure(ini), kErrKeyAlreadyExists);
+    EXPECT_EQ(testing::ErrorNumberOf([&] { ini.Load(kFile); }), kErrKeyAlreadyExists);
     EXPECT_EQ(Items(ini.Sections()), (std::vector<std::string>{"One", "Two"}));
     ini.NowSection("One");
     EXPECT_EQ(ini.Data("a"), "1");
@@ -95,12 +87,7 @@ TEST_F(CIniFileTest, AMissingFileSavesAsFalseAndANewSectionIsSavedAsAnEmptyBlock
 
 TEST_F(CIniFileTest, AssigningNeedsASectionAndMovesTheKeyToTheEndUnderItsNewSpelling) {
     Given({{"S", {"a=1", "b=2", "c=3"}}});
-    try {
-        ini.Data("k", "v");
-        FAIL() << "expected a failure without a current section";
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.Number(), kErrInvalidArgument);
-    }
+    EXPECT_EQ(testing::ErrorNumberOf([&] { ini.Data("k", "v"); }), kErrInvalidArgument);
     EXPECT_EQ(ini.Data("k"), "");
     ini.NowSection("S");
     ini.Data("A", "9");

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "settings/Collection.h"
+#include "support/ErrorNumber.h"
 
 namespace tessel {
 namespace {
@@ -12,29 +13,22 @@ std::vector<std::string> Items(const Collection<std::string>& c) {
     return {c.begin(), c.end()};
 }
 
-int FailureNumber(auto action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testing::ErrorNumberOf;
 
 TEST(CollectionTest, KeysIgnoreLetterCaseAndAbsentOnesFail) {
     Collection<std::string> c;
     c.Add("value", "Board1");
     EXPECT_EQ(c.Item("BOARD1"), "value");
     EXPECT_TRUE(c.Contains("board1"));
-    EXPECT_EQ(FailureNumber([&] { c.Add("other", "bOaRd1"); }), kErrKeyAlreadyExists);
+    EXPECT_EQ(ErrorNumberOf([&] { c.Add("other", "bOaRd1"); }), kErrKeyAlreadyExists);
     EXPECT_EQ(c.Count(), 1u);
     c.Add("empty", "");  // an empty key is a key too
     EXPECT_EQ(c.Item(""), "empty");
     // Absent keys and positions fail with invalid argument.
-    EXPECT_EQ(FailureNumber([&] { c.Item("y"); }), kErrInvalidArgument);
-    EXPECT_EQ(FailureNumber([&] { c.Remove("y"); }), kErrInvalidArgument);
-    EXPECT_EQ(FailureNumber([&] { c.Item(0); }), kErrInvalidArgument);
-    EXPECT_EQ(FailureNumber([&] { c.Item(3); }), kErrInvalidArgument);
+    EXPECT_EQ(ErrorNumberOf([&] { c.Item("y"); }), kErrInvalidArgument);
+    EXPECT_EQ(ErrorNumberOf([&] { c.Remove("y"); }), kErrInvalidArgument);
+    EXPECT_EQ(ErrorNumberOf([&] { c.Item(0); }), kErrInvalidArgument);
+    EXPECT_EQ(ErrorNumberOf([&] { c.Item(3); }), kErrInvalidArgument);
     EXPECT_EQ(c.Find("y"), nullptr);
 }
 
@@ -68,7 +62,7 @@ TEST(CollectionTest, KeysFoldEveryLetterAsWindowsDoes) {
         for (int i = 0; i < 100; ++i)
             large.Add("filler", "n" + std::to_string(i));
         large.Add("first", c.added);
-        EXPECT_EQ(FailureNumber([&] { large.Add("second", c.other); }),
+        EXPECT_EQ(ErrorNumberOf([&] { large.Add("second", c.other); }),
                   c.same ? kErrKeyAlreadyExists : 0);
     }
 }

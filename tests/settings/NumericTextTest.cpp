@@ -8,21 +8,13 @@
 
 #include "settings/CIniFile.h"
 #include "settings/NumericText.h"
-#include "settings/RuntimeError.h"
 #include "settings/mdlIsType.h"
+#include "support/ErrorNumber.h"
 
 namespace tessel {
 namespace {
 
-template <typename Fn>
-int FailureOf(Fn fn) {
-    try {
-        fn();
-    } catch (const RuntimeError& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using testing::ErrorNumberOf;
 
 TEST(ToIntegerTest, ConvertsOrFailsWithTheRightNumber) {
     // Rounding: ties go to the even neighbour; anything past the half goes away from zero.
@@ -56,7 +48,7 @@ TEST(ToIntegerTest, ConvertsOrFailsWithTheRightNumber) {
     for (const auto& [failure, texts] : fails) {
         for (const char* text : texts) {
             SCOPED_TRACE(std::string("\"") + text + "\"");
-            EXPECT_EQ(FailureOf([&] { ToInteger(text); }), failure);
+            EXPECT_EQ(ErrorNumberOf([&] { ToInteger(text); }), failure);
             EXPECT_FALSE(mdlIsType::IsInteger(text));
             EXPECT_FALSE(CIniFile::IsInt(text));
         }
@@ -68,9 +60,9 @@ TEST(ToLongTest, BoundsAndRounding) {
     EXPECT_EQ(ToLong("2147483647"), 2147483647);
     EXPECT_EQ(ToLong("-2147483648"), INT32_MIN);
     EXPECT_EQ(ToLong("12.5"), 12);
-    EXPECT_EQ(FailureOf([] { ToLong("2147483648"); }), kErrOverflow);
-    EXPECT_EQ(FailureOf([] { ToLong("2147483647.5"); }), kErrOverflow);
-    EXPECT_EQ(FailureOf([] { ToLong("x"); }), kErrTypeMismatch);
+    EXPECT_EQ(ErrorNumberOf([] { ToLong("2147483648"); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { ToLong("2147483647.5"); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { ToLong("x"); }), kErrTypeMismatch);
     EXPECT_TRUE(CIniFile::IsLng("2147483647"));
     EXPECT_FALSE(CIniFile::IsLng("2147483648"));
 }
@@ -82,8 +74,9 @@ TEST(ToSingleTest, MagnitudeLimitAndPrecision) {
     const std::string largest = "340282346600000000000000000000000000000";
     EXPECT_TRUE(CIniFile::IsSng(largest));
     EXPECT_TRUE(CIniFile::IsSng("-" + largest));
-    EXPECT_EQ(FailureOf([] { ToSingle("340282346700000000000000000000000000000"); }), kErrOverflow);
-    EXPECT_EQ(FailureOf([] { ToSingle(std::string(400, '9')); }), kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { ToSingle("340282346700000000000000000000000000000"); }),
+              kErrOverflow);
+    EXPECT_EQ(ErrorNumberOf([] { ToSingle(std::string(400, '9')); }), kErrOverflow);
     EXPECT_EQ(ToSingle("0." + std::string(400, '0') + "1"), 0.0f);
     EXPECT_FALSE(CIniFile::IsSng(""));
 }
@@ -102,7 +95,7 @@ TEST(ToBooleanTest, WordsInAnyCaseAndNumbers) {
     for (const char* bad : {"", "yes", "on", "Truee", "T rue"}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(CIniFile::IsBool(bad));
-        EXPECT_EQ(FailureOf([&] { ToBoolean(bad); }), kErrTypeMismatch);
+        EXPECT_EQ(ErrorNumberOf([&] { ToBoolean(bad); }), kErrTypeMismatch);
     }
 }
 
