@@ -1,6 +1,7 @@
 // The Windows platform layer against the real system functions (under wine in CI).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,36 +28,14 @@ namespace {
 
 // Runs a program and returns what it wrote to standard output, or nullopt when it failed.
 std::optional<std::string> RunProgram(const std::string& commandLine) {
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    FILE* pipe = _popen(commandLine.c_str(), "rb");
+    if (pipe == nullptr)
         return std::nullopt;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process{};
-    std::wstring command = win32::Widen(commandLine);
-    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(writeEnd);
     std::string output;
     char chunk[4096];
-    DWORD read = 0;
-    while (started && ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) && read > 0)
+    for (std::size_t read; (read = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
         output.append(chunk, read);
-    CloseHandle(readEnd);
-    if (!started)
-        return std::nullopt;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD status = 1;
-    GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    return status == 0 ? std::optional(output) : std::nullopt;
+    return _pclose(pipe) == 0 ? std::optional(output) : std::nullopt;
 }
 
 // An address no earlier run has used, so that each run starts without cookies.
