@@ -26,38 +26,38 @@ struct Sections {
     std::map<std::string, std::vector<std::string>> lines;
 };
 
-std::vector<std::string> SplitList(const std::string& list) {
+// The items of a NUL-separated list, each passed through convert.
+template <typename Convert>
+std::vector<std::string> SplitList(std::string_view list, Convert convert) {
     std::vector<std::string> items;
-    for (std::size_t pos = 0; pos < list.size();) {
-        const std::size_t end = list.find('\0', pos);
-        items.push_back(win32::FromAnsi(list.substr(pos, end - pos)));
-        pos = end + 1;
+    for (std::size_t pos = 0, end; pos < list.size(); pos = end + 1) {
+        end = list.find('\0', pos);
+        items.push_back(convert(list.substr(pos, end - pos)));
     }
     return items;
 }
 
-std::string ReadAll(DWORD (*read)(const std::string&, char*, DWORD, const std::string&),
-                    const std::string& section, const std::string& file) {
+// What a profile function places in a large buffer, as UTF-8 items.
+template <typename Read>
+std::vector<std::string> ReadList(Read read) {
     std::string buffer(1 << 16, '\0');
-    const DWORD result = read(section, buffer.data(), static_cast<DWORD>(buffer.size()), file);
-    buffer.resize(result);
-    return buffer;
+    buffer.resize(read(buffer.data(), static_cast<DWORD>(buffer.size())));
+    return SplitList(buffer,
+                     [](std::string_view item) { return win32::FromAnsi(std::string(item)); });
 }
 
 Sections FromKernel32(const std::string& file) {
     Sections sections;
-    const auto names = [](const std::string&, char* buffer, DWORD size, const std::string& f) {
-        return GetPrivateProfileSectionNamesA(buffer, size, f.c_str());
-    };
-    const auto lines = [](const std::string& section, char* buffer, DWORD size,
-                          const std::string& f) {
+    sections.names = ReadList([&](char* buffer, DWORD size) {
+        return GetPrivateProfileSectionNamesA(buffer, size, file.c_str());
+    });
+    for (const std::string& name : sections.names) {
         std::string reason;
-        const std::string name = win32::ToAnsi(section, reason).value_or(section);
-        return GetPrivateProfileSectionA(name.c_str(), buffer, size, f.c_str());
-    };
-    sections.names = SplitList(ReadAll(names, {}, file));
-    for (const std::string& name : sections.names)
-        sections.lines[name] = SplitList(ReadAll(lines, name, file));
+        const std::string ansi = win32::ToAnsi(name, reason).value_or(name);
+        sections.lines[name] = ReadList([&](char* buffer, DWORD size) {
+            return GetPrivateProfileSectionA(ansi.c_str(), buffer, size, file.c_str());
+        });
+    }
     return sections;
 }
 
@@ -95,11 +95,7 @@ Sections FromLinuxReader(const std::string& bytes) {
                 ProfileDocument::AppendTexts(
                     std::string_view(indexed.text).substr(span.first, span.second - span.first),
                     list);
-                std::vector<std::string>& lines = sections.lines[name];
-                for (std::size_t pos = 0, end; pos < list.size(); pos = end + 1) {
-                    end = list.find('\0', pos);
-                    lines.push_back(ThroughAnsi(std::string_view(list).substr(pos, end - pos)));
-                }
+                sections.lines[name] = SplitList(list, ThroughAnsi);
                 break;
             }
         }
