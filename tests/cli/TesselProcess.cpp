@@ -29,15 +29,11 @@ ProcessResult RunProgram(const std::string& program, const std::vector<std::stri
     std::ofstream(out, std::ios::binary);
     std::ofstream(err, std::ios::binary);
 
-    // env changes the environment: its removals come before its settings.
     std::vector<std::string> words{"env"};
     for (const std::string& change : changes) {
         if (change.find('=') == std::string::npos)
-            words.insert(words.end(), {"-u", change});
-    }
-    for (const std::string& change : changes) {
-        if (change.find('=') != std::string::npos)
-            words.push_back(change);
+            words.push_back("-u");
+        words.push_back(change);
     }
     words.push_back(program);
     words.insert(words.end(), args.begin(), args.end());

@@ -18,8 +18,8 @@ struct ProcessResult {
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
                         const std::string& dir, const std::string& outPath = "");
 
-// Runs program the same way, in this process's environment changed by changes: "NAME=value" sets
-// a variable, a bare "NAME" removes it.
+// Runs program the same way, in this process's environment changed by changes: a bare "NAME"
+// removes a variable, "NAME=value" sets one (removals first: env reads them as options).
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                          const std::string& input, const std::string& dir,
                          const std::vector<std::string>& changes, const std::string& outPath = "");

@@ -23,11 +23,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Starts words[0] (found on PATH) with its output in log, and returns its process.
-pid_t Start(const std::vector<std::string>& words, const std::string& log) {
-    return testing::StartProcess(words, "/dev/null", log, log);
-}
-
 // Waits for child up to limit; kills it past that. True when it ended by itself.
 bool Finish(pid_t child, std::chrono::seconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -51,7 +46,8 @@ class Site {
   public:
     explicit Site(const testing::TempDir& dir) : log_(dir.File("requests.log")) {
         const std::string portFile = dir.File("port");
-        pid_ = Start({"python3", TESSEL_COOKIE_SERVER, log_}, portFile);
+        pid_ = testing::StartProcess({"python3", TESSEL_COOKIE_SERVER, log_}, "/dev/null", portFile,
+                                     portFile);
         for (int i = 0; i < 100 && port_ == 0; ++i) {
             std::this_thread::sleep_for(50ms);
             std::ifstream(portFile) >> port_;
@@ -113,7 +109,8 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 
     // Lets the browser visit path once and end.
     void Visit(const std::string& path) {
-        const pid_t browser = Start(Command(path, true), dir.File("browser.log"));
+        const std::string log = dir.File("browser.log");
+        const pid_t browser = testing::StartProcess(Command(path, true), "/dev/null", log, log);
         ASSERT_GT(browser, 0);
         ASSERT_TRUE(Finish(browser, 90s))
             << "the browser did not end: see " << dir.File("browser.log");
@@ -195,7 +192,8 @@ TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns
     // and says why, for as long as the browser runs.
     ASSERT_TRUE(store->CheckWritable()) << store->LastFailure().reason;
 
-    const pid_t browser = Start(Command("/running", false), dir.File("browser.log"));
+    const std::string log = dir.File("browser.log");
+    const pid_t browser = testing::StartProcess(Command("/running", false), "/dev/null", log, log);
     ASSERT_GT(browser, 0);
     for (int i = 0; i < 300 && site.CookieSentTo("/running").empty(); ++i)
         std::this_thread::sleep_for(100ms);

@@ -56,8 +56,8 @@ TEST(StoreChoiceTest, StoresCommandSaysWhichCanBeWrittenAndWhy) {
     ASSERT_TRUE(RememberCookieStore({CookieStoreLocation::Kind::kFirefox, ""}, home.Variables()));
     const testing::ProcessResult listed =
         testing::RunProgram(TESSEL_EXECUTABLE, {"stores"}, "", home.dir.Path().string(),
-                            {"HOME=" + home.dir.Path().string(), "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-                             "LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=ja_JP.UTF-8"});
+                            {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "LC_ALL", "LC_MESSAGES",
+                             "LANGUAGE", "HOME=" + home.dir.Path().string(), "LANG=ja_JP.UTF-8"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     const std::string root = home.dir.Path().string();
     // Each store's line: its mark, its --cookie-store text, then whether it can be written.
