@@ -7,11 +7,7 @@ set -euo pipefail
 wine_run=$1 prefix=$2 bin=$3 driver=$4 screenshot=$5
 work=$(mktemp -d)
 cleanup() {
-    status=$?
-    if [ "$status" -ne 0 ] && [ -f "$work/window.log" ]; then
-        echo "window's output:"
-        cat "$work/window.log"
-    fi
+    if [ $? -ne 0 ] && [ -f "$work/window.log" ]; then echo "window's output:"; cat "$work/window.log"; fi
     [ -n "${window_pid:-}" ] && kill "$window_pid" 2>/dev/null || true
     [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
@@ -50,7 +46,6 @@ window_pid=
 for board in 1 2; do
     "$wine_run" "$prefix" "$bin/tessel.exe" --board-list "$list" show "$board" </dev/null \
         >"$work/shown" 2>&1
-    shown=$(cat "$work/shown")
-    grep -q "$name" <<<"$shown" || { echo "board $board has no cookie with $name:"; echo "$shown"; exit 1; }
+    grep -q "$name" "$work/shown" || { echo "board $board has no cookie with $name:"; cat "$work/shown"; exit 1; }
 done
 echo "both cookies found; screenshot: $screenshot"
