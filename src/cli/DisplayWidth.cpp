@@ -72,6 +72,11 @@ std::size_t DisplayWidth(std::string_view text) {
             ++at;
             continue;
         }
+        if (const char32_t common = CommonThreeByteAt(text, at); common != kNotUtf8) {
+            width += Columns(common);
+            at += 3;
+            continue;
+        }
         const char32_t c = NextCodePoint(text, at);
         if (c != kNotUtf8) {
             width += Columns(c);

@@ -28,6 +28,12 @@ void AppendTerminalSafe(std::string_view text, std::string& safe) {
             ++at;
             continue;
         }
+        // So are kana and kanji; of the three-byte characters, only the bidi controls (lead E2)
+        // act on a terminal.
+        if (text[at] != '\xE2' && CommonThreeByteAt(text, at) != kNotUtf8) {
+            at += 3;
+            continue;
+        }
         const std::size_t start = at;
         const char32_t c = NextCodePoint(text, at);
         if (c != kNotUtf8 && !ActsOnTerminal(c))

@@ -78,6 +78,20 @@ inline char32_t NextCodePoint(std::string_view text, std::size_t& at) {
     return c;
 }
 
+// The code point at text[at] when a three-byte character from U+1000 to U+FFFF other than
+// U+D000 to U+DFFF stands there (kana, kanji and most other text of the BMP), whose bytes need no
+// range checks beyond the continuation marks; kNotUtf8 otherwise. A fast path for loops over
+// Japanese text, which fall back on NextCodePoint.
+inline char32_t CommonThreeByteAt(std::string_view text, std::size_t at) {
+    const unsigned char lead = Utf8Byte(text, at);
+    if (lead < 0xE1 || lead > 0xEF || lead == 0xED || at + 2 >= text.size() ||
+        (Utf8Byte(text, at + 1) & 0xC0) != 0x80 || (Utf8Byte(text, at + 2) & 0xC0) != 0x80) {
+        return kNotUtf8;
+    }
+    return static_cast<char32_t>((lead & 0x0F) << 12 | (Utf8Byte(text, at + 1) & 0x3F) << 6 |
+                                 (Utf8Byte(text, at + 2) & 0x3F));
+}
+
 // True when all of bytes is well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
 
