@@ -15,14 +15,23 @@ from board_list import write_board_list
 from compare_configparser import time_configparser
 
 
-def run_tessel(binary, path, *extra):
-    """Wall time in milliseconds and peak resident memory in MiB of one run."""
+def command(binary, path, *extra):
+    return [binary, "--board-list", path, "--cookie-store", "jar:" + path + ".jar", "list", *extra]
+
+
+def time_tessel(binary, path, *extra):
+    """Wall time in milliseconds of one run, the process started directly."""
     start = time.perf_counter()
-    result = subprocess.run(["/usr/bin/time", "-f", "%M", binary, "--board-list", path,
-                             "--cookie-store", "jar:" + path + ".jar", "list", *extra],
+    subprocess.run(command(binary, path, *extra), check=True, stdout=subprocess.DEVNULL)
+    return (time.perf_counter() - start) * 1000.0
+
+
+def peak_memory(binary, path, *extra):
+    """Peak resident memory in MiB of one run, measured in a run of its own: /usr/bin/time's own
+    start would otherwise count as tessel's time."""
+    result = subprocess.run(["/usr/bin/time", "-f", "%M", *command(binary, path, *extra)],
                             check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    elapsed = (time.perf_counter() - start) * 1000.0
-    return elapsed, int(result.stderr.split()[-1]) / 1024.0
+    return int(result.stderr.split()[-1]) / 1024.0
 
 
 def main():
@@ -34,11 +43,9 @@ def main():
         path = os.path.join(directory, "boards.ini")
         write_board_list(path, sections)
         python_ms = time_configparser(path)
-        text = [run_tessel(binary, path) for _ in range(5)]
-        json = [run_tessel(binary, path, "--json") for _ in range(3)]
-    tessel_ms = statistics.median(t for t, _ in text)
-    text_peak = max(m for _, m in text)
-    json_peak = max(m for _, m in json)
+        tessel_ms = statistics.median(time_tessel(binary, path) for _ in range(7))
+        text_peak = max(peak_memory(binary, path) for _ in range(2))
+        json_peak = max(peak_memory(binary, path, "--json") for _ in range(2))
     print(f"sections: {sections}")
     print(f"configparser: {python_ms:.1f} ms")
     print(f"tessel list (whole process): {tessel_ms:.1f} ms")
