@@ -34,7 +34,7 @@ CookieFailure Failure(CookieFailureKind kind, std::string reason) {
 }  // namespace
 
 bool CBBSData::GetCookie() {
-    lastFailure_ = {};
+    State().lastFailure = {};
     std::string value;
     CookieFailure missing =
         Failure(CookieFailureKind::kNoCookie, "この保存先にはまだこの掲示板のクッキーがありません");
@@ -51,7 +51,7 @@ bool CBBSData::GetCookie() {
     }
     const bool read = ParseCookie(value);
     if (!read && value.empty())
-        lastFailure_ = std::move(missing);
+        State().lastFailure = std::move(missing);
     return read;
 }
 
@@ -62,7 +62,7 @@ bool CBBSData::ParseCookie(const std::string& value) {
         return true;  // no layout: nothing to read, nothing failed
     const std::size_t count = layout->fieldCount;
     if (fields.size() != count) {
-        lastFailure_ =
+        State().lastFailure =
             Failure(CookieFailureKind::kUnreadable,
                     "保存されているクッキーの項目が " + std::to_string(fields.size()) +
                         " 個で、この種類の掲示板の " + std::to_string(count) + " 個と合いません");
@@ -74,17 +74,18 @@ bool CBBSData::ParseCookie(const std::string& value) {
         if (fields[i].empty())
             fields[i] = layout->integerDefaults[i - kFirstIntegerField];
         if (!mdlIsType::IsInteger(fields[i])) {
-            lastFailure_ =
+            State().lastFailure =
                 Failure(CookieFailureKind::kUnreadable,
                         "保存されているクッキーの数の項目「" + fields[i] + "」を読めません");
             return false;
         }
     }
 
-    m_PostName = DecodeValue(fields[0]);
-    m_Mail = DecodeValue(fields[1]);
-    m_HomePage = DecodeValue(fields[2]);
-    m_Password = DecodeValue(fields[3]);
+    CookieState& state = State();
+    state.m_PostName = DecodeValue(fields[0]);
+    state.m_Mail = DecodeValue(fields[1]);
+    state.m_HomePage = DecodeValue(fields[2]);
+    state.m_Password = DecodeValue(fields[3]);
     m_ViewCount = ToInteger(fields[4]);
     m_ViewOrder = ToInteger(fields[5]);
     m_NoReadView = ToInteger(fields[6]);
@@ -96,11 +97,12 @@ bool CBBSData::ParseCookie(const std::string& value) {
 }
 
 std::string CBBSData::FieldHolding(std::string_view text) const {
+    const CookieState& state = State();
     const std::pair<const std::string*, const char*> fields[] = {
-        {&m_PostName, "名前"},
-        {&m_Mail, "メール"},
-        {&m_HomePage, "自分のホームページ"},
-        {&m_Password, "パスワード"},
+        {&state.m_PostName, "名前"},
+        {&state.m_Mail, "メール"},
+        {&state.m_HomePage, "自分のホームページ"},
+        {&state.m_Password, "パスワード"},
     };
     for (const auto& [field, label] : fields) {
         if (field->find(text) != std::string::npos)
@@ -110,46 +112,50 @@ std::string CBBSData::FieldHolding(std::string_view text) const {
 }
 
 bool CBBSData::SetCookie() {
-    lastFailure_ = {};
+    CookieState& state = State();
+    CookieFailure& failure = state.lastFailure;
+    failure = {};
     // Harbor boards have no cookie layout: writing would replace the board's own cookie with an
     // empty value.
     if (LayoutOf(m_Mode) == nullptr) {
-        lastFailure_ = Failure(CookieFailureKind::kNoLayout,
-                               "この種類の掲示板は設定を掲示板自身に保存するため、クッキーでは"
-                               "設定できません");
+        failure = Failure(CookieFailureKind::kNoLayout,
+                          "この種類の掲示板は設定を掲示板自身に保存するため、クッキーでは"
+                          "設定できません");
         return false;
     }
     if (!IsCookieAddress(m_URL)) {
-        lastFailure_ = Failure(CookieFailureKind::kBadAddress,
-                               "アドレス「" + m_URL +
-                                   "」は http または https のアドレスではないか、ブラウザが別の"
-                                   "ホストに送るアドレスです");
+        failure = Failure(CookieFailureKind::kBadAddress,
+                          "アドレス「" + m_URL +
+                              "」は http または https のアドレスではないか、ブラウザが別の"
+                              "ホストに送るアドレスです");
         return false;
     }
 
     const std::string value = MakeCookie();
-    for (const std::string* text : {&m_PostName, &m_Mail, &m_HomePage, &m_Password}) {
+    for (const std::string* text :
+         {&state.m_PostName, &state.m_Mail, &state.m_HomePage, &state.m_Password}) {
         if (HasControlCharacter(*text)) {
-            lastFailure_ = Failure(CookieFailureKind::kBadCharacter,
-                                   FieldHolding(*text) + "に制御文字 (タブや改行) があります");
+            failure = Failure(CookieFailureKind::kBadCharacter,
+                              FieldHolding(*text) + "に制御文字 (タブや改行) があります");
             return false;
         }
     }
     if (store_.InternetSetCookie(m_URL, m_URL, value + "; expires=" + GetExpiresText()))
         return true;
-    lastFailure_ = store_.LastFailure();
-    if (lastFailure_.kind == CookieFailureKind::kUnencodable && !lastFailure_.character.empty())
-        lastFailure_.reason = FieldHolding(lastFailure_.character) + "の" + lastFailure_.reason;
-    if (!lastFailure_)
-        lastFailure_ = Failure(CookieFailureKind::kStoreUnusable, "保存先が書き込みを断りました");
+    failure = store_.LastFailure();
+    if (failure.kind == CookieFailureKind::kUnencodable && !failure.character.empty())
+        failure.reason = FieldHolding(failure.character) + "の" + failure.reason;
+    if (!failure)
+        failure = Failure(CookieFailureKind::kStoreUnusable, "保存先が書き込みを断りました");
     return false;
 }
 
 std::string CBBSData::MakeCookie() const {
     if (LayoutOf(m_Mode) == nullptr)
         return std::string();
-    std::string value = EncodeValue(m_PostName);
-    for (const std::string* text : {&m_Mail, &m_HomePage, &m_Password}) {
+    const CookieState& state = State();
+    std::string value = EncodeValue(state.m_PostName);
+    for (const std::string* text : {&state.m_Mail, &state.m_HomePage, &state.m_Password}) {
         value += ',';
         value += EncodeValue(*text);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -39,14 +40,14 @@ class CBBSData {
     void NoReadPoint(std::int32_t NewValue) { m_NoReadPoint = NewValue; }
     std::int32_t NoReadPoint_R() const { return m_NoReadPoint_R; }
     void NoReadPoint_R(std::int32_t NewValue) { m_NoReadPoint_R = NewValue; }
-    const std::string& PostName() const { return m_PostName; }
-    void PostName(std::string NewValue) { m_PostName = std::move(NewValue); }
-    const std::string& Mail() const { return m_Mail; }
-    void Mail(std::string NewValue) { m_Mail = std::move(NewValue); }
-    const std::string& HomePage() const { return m_HomePage; }
-    void HomePage(std::string NewValue) { m_HomePage = std::move(NewValue); }
-    const std::string& Password() const { return m_Password; }
-    void Password(std::string NewValue) { m_Password = std::move(NewValue); }
+    const std::string& PostName() const { return State().m_PostName; }
+    void PostName(std::string NewValue) { State().m_PostName = std::move(NewValue); }
+    const std::string& Mail() const { return State().m_Mail; }
+    void Mail(std::string NewValue) { State().m_Mail = std::move(NewValue); }
+    const std::string& HomePage() const { return State().m_HomePage; }
+    void HomePage(std::string NewValue) { State().m_HomePage = std::move(NewValue); }
+    const std::string& Password() const { return State().m_Password; }
+    void Password(std::string NewValue) { State().m_Password = std::move(NewValue); }
     std::int32_t ViewCount() const { return m_ViewCount; }
     void ViewCount(std::int32_t NewValue) { m_ViewCount = NewValue; }
     std::int32_t DownloadCount() const { return m_DownloadCount; }
@@ -72,7 +73,7 @@ class CBBSData {
 
     // Why the last GetCookie or SetCookie returned false (kNone after true). A read of a board
     // with nothing stored yet gives kNoCookie.
-    const CookieFailure& LastFailure() const { return lastFailure_; }
+    const CookieFailure& LastFailure() const { return State().lastFailure; }
 
   private:
     bool ParseCookie(const std::string& value);
@@ -81,9 +82,29 @@ class CBBSData {
     // The label of the first text preference holding text ("アドレス" when none does).
     std::string FieldHolding(std::string_view text) const;
 
+    // The text preferences and the last failure, made the first time one is set: a registry of
+    // tens of thousands of boards mostly never touches a cookie, and these would double the size
+    // of every board.
+    struct CookieState {
+        std::string m_PostName;
+        std::string m_Mail;
+        std::string m_HomePage;
+        std::string m_Password;
+        CookieFailure lastFailure;
+    };
+    const CookieState& State() const {
+        static const CookieState kUnset;
+        return state_ ? *state_ : kUnset;
+    }
+    CookieState& State() {
+        if (!state_)
+            state_ = std::make_unique<CookieState>();
+        return *state_;
+    }
+
     CookieStore& store_;
     Clock& clock_;
-    CookieFailure lastFailure_;
+    std::unique_ptr<CookieState> state_;
 
     std::string m_ID;
     std::string m_Name;
@@ -92,10 +113,6 @@ class CBBSData {
     std::int32_t m_Mode = 0;
     std::int32_t m_NoReadPoint = 0;
     std::int32_t m_NoReadPoint_R = 0;
-    std::string m_PostName;
-    std::string m_Mail;
-    std::string m_HomePage;
-    std::string m_Password;
     std::int32_t m_ViewCount = 0;
     std::int32_t m_DownloadCount = 0;
     std::int32_t m_ViewOrder = 0;
