@@ -13,6 +13,28 @@ constexpr std::size_t kMaxPasswordLength = 8;
 
 }  // namespace
 
+PasswordAnswer PromptForPassword(bool onTerminal,
+                                 const std::function<std::shared_ptr<void>()>& echoOff,
+                                 std::istream& in, std::ostream& prompt) {
+    if (!onTerminal) {
+        return {std::nullopt,
+                Tr("--password-prompt needs a terminal on standard input: use --password-stdin")};
+    }
+    std::optional<std::string> password;
+    std::string error;
+    {
+        const std::shared_ptr<void> quiet = echoOff();
+        if (!quiet)
+            return {std::nullopt, Tr("cannot turn off the terminal's echo")};
+        prompt << Tr("Password: ") << std::flush;
+        password = ReadPasswordLine(in, error);
+    }
+    prompt << '\n';
+    if (!password)
+        return {std::nullopt, error.empty() ? Tr("no password was typed") : error};
+    return {password, {}};
+}
+
 std::optional<std::string> ReadPasswordLine(std::istream& in, std::string& error) {
     std::string line;
     char c;

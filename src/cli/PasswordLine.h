@@ -1,8 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <istream>
+#include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
+
+#include "cli/CommandContext.h"
 
 namespace tessel::cli {
 
@@ -11,6 +16,13 @@ namespace tessel::cli {
 // for a wish to clear the password) or the line runs past a few kilobytes (no password does; an
 // endless input must not take all memory).
 std::optional<std::string> ReadPasswordLine(std::istream& in, std::string& error);
+
+// Asks for a password at the terminal and reads it with the terminal's echo off. onTerminal says
+// whether standard input is a terminal; echoOff turns the echo off for as long as what it returns
+// is kept, or returns null when it cannot. Each platform brings its own terminal and echo switch.
+PasswordAnswer PromptForPassword(bool onTerminal,
+                                 const std::function<std::shared_ptr<void>()>& echoOff,
+                                 std::istream& in, std::ostream& prompt);
 
 // What is wrong with a password the window could not have typed (more than its eight characters),
 // or empty.

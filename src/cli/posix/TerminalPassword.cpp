@@ -4,8 +4,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <memory>
+
 #include "cli/PasswordLine.h"
-#include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
@@ -57,23 +58,13 @@ class EchoOff {
 }  // namespace
 
 PasswordAnswer PromptPassword(std::istream& in, std::ostream& prompt) {
-    if (isatty(STDIN_FILENO) != 1) {
-        return {std::nullopt,
-                Tr("--password-prompt needs a terminal on standard input: use --password-stdin")};
-    }
-    std::optional<std::string> password;
-    std::string error;
-    {
-        EchoOff quiet;
-        if (!quiet.Ok())
-            return {std::nullopt, Tr("cannot turn off the terminal's echo")};
-        prompt << Tr("Password: ") << std::flush;
-        password = ReadPasswordLine(in, error);
-    }
-    prompt << '\n';
-    if (!password)
-        return {std::nullopt, error.empty() ? Tr("no password was typed") : error};
-    return {password, {}};
+    return PromptForPassword(
+        isatty(STDIN_FILENO) == 1,
+        [] {
+            auto quiet = std::make_shared<EchoOff>();
+            return quiet->Ok() ? std::shared_ptr<void>(quiet) : nullptr;
+        },
+        in, prompt);
 }
 
 }  // namespace tessel::cli

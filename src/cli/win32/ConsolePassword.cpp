@@ -1,7 +1,8 @@
 #include "cli/win32/ConsolePassword.h"
 
+#include <memory>
+
 #include "cli/PasswordLine.h"
-#include "cli/Translate.h"
 
 namespace tessel::cli {
 namespace {
@@ -32,23 +33,13 @@ class EchoOff {
 
 PasswordAnswer PromptPassword(const ConsoleStream& console, std::istream& in,
                               std::ostream& prompt) {
-    if (!console.IsConsole()) {
-        return {std::nullopt,
-                Tr("--password-prompt needs a terminal on standard input: use --password-stdin")};
-    }
-    std::optional<std::string> password;
-    std::string error;
-    {
-        EchoOff quiet(console.Handle());
-        if (!quiet.Ok())
-            return {std::nullopt, Tr("cannot turn off the terminal's echo")};
-        prompt << Tr("Password: ") << std::flush;
-        password = ReadPasswordLine(in, error);
-    }
-    prompt << '\n';
-    if (!password)
-        return {std::nullopt, error.empty() ? Tr("no password was typed") : error};
-    return {password, {}};
+    return PromptForPassword(
+        console.IsConsole(),
+        [&console] {
+            auto quiet = std::make_shared<EchoOff>(console.Handle());
+            return quiet->Ok() ? std::shared_ptr<void>(quiet) : nullptr;
+        },
+        in, prompt);
 }
 
 }  // namespace tessel::cli

@@ -237,14 +237,19 @@ void Win32MainWindow::OnCommand(WPARAM wParam, LPARAM) {
     }
 }
 
-void Win32MainWindow::ShowMessage(const std::string& text, const std::string& caption,
-                                  MessageIcon icon) {
+void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
+                    MessageIcon icon) {
     UINT flags = MB_OK;
     if (icon == MessageIcon::kStop)
         flags |= MB_ICONSTOP;
     else if (icon == MessageIcon::kInformation)
         flags |= MB_ICONINFORMATION;
-    MessageBoxW(window_, win32::Widen(text).c_str(), win32::Widen(caption).c_str(), flags);
+    MessageBoxW(owner, win32::Widen(text).c_str(), win32::Widen(caption).c_str(), flags);
+}
+
+void Win32MainWindow::ShowMessage(const std::string& text, const std::string& caption,
+                                  MessageIcon icon) {
+    ShowMessageBox(window_, text, caption, icon);
 }
 
 void Win32MainWindow::SetWindowCaption(const std::string& text) {

@@ -13,6 +13,10 @@ namespace tessel {
 
 class frmMain;
 
+// A modal message box over owner (none: over the desktop), with the icon the logic asked for.
+void ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
+                    MessageIcon icon);
+
 // The main window on Win32: the board list and the preference fields at their places in twips
 // (scaled to the window's DPI), access keys, focus order, menus and message boxes. The logic lives
 // in frmMain; this class only turns window messages into its handlers and its requests into

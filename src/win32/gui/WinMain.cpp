@@ -14,7 +14,6 @@
 #include "win32/CommandLine.h"
 #include "win32/ModuleExecutable.h"
 #include "win32/ShellExecuteShell.h"
-#include "win32/WideText.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32ProfileFile.h"
 #include "win32/WinInetCookieStore.h"
@@ -24,12 +23,7 @@ namespace tessel {
 
 void Win32MessageBox::ShowMessage(const std::string& text, const std::string& caption,
                                   MessageIcon icon) {
-    UINT flags = MB_OK;
-    if (icon == MessageIcon::kStop)
-        flags |= MB_ICONSTOP;
-    else if (icon == MessageIcon::kInformation)
-        flags |= MB_ICONINFORMATION;
-    MessageBoxW(nullptr, win32::Widen(text).c_str(), win32::Widen(caption).c_str(), flags);
+    ShowMessageBox(nullptr, text, caption, icon);
 }
 
 namespace {
