@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "board/Clock.h"
+#include "cookies/Clock.h"
 
 namespace tessel::fuzz {
 

@@ -1,7 +1,7 @@
 // The expiry-date parser and the Set-Cookie data around it: a date read and written in the form
 // the boards use reads back as the same moment.
 #include "FuzzSupport.h"
-#include "board/CookieDate.h"
+#include "cookies/CookieDate.h"
 #include "cookies/CookieDateParser.h"
 #include "cookies/SetCookieData.h"
 

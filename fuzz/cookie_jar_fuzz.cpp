@@ -11,7 +11,7 @@
 #include "posix/CookieJarDocument.h"
 #include "posix/CookieJarLine.h"
 #include "posix/NetscapeCookieJar.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 using namespace tessel;
 

@@ -6,8 +6,8 @@
 #include "FuzzSupport.h"
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
-#include "board/CookieStore.h"
-#include "board/CookieText.h"
+#include "cookies/CookieStore.h"
+#include "cookies/CookieText.h"
 
 using namespace tessel;
 

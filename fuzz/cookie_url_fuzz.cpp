@@ -2,8 +2,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "board/CookieText.h"
+#include "cookies/CookieText.h"
 #include "cookies/CookieUrl.h"
+#include "text/TextCase.h"
 
 using namespace tessel;
 
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!url)
         return 0;
     fuzz::Check(!url->host.empty() && url->path.starts_with('/'), "a host and an absolute path");
-    fuzz::Check(url->host == LowerAscii(url->host), "the host is in lower case");
+    fuzz::Check(url->host == FoldCase(url->host), "the host is in lower case");
     fuzz::Check(DomainMatches(url->host, url->host), "a host matches itself");
     fuzz::Check(PathMatches(url->path, DefaultCookiePath(url->path)), "the default path matches");
     const bool v6 = url->host.find(':') != std::string::npos;

@@ -5,9 +5,9 @@
 #include "FuzzSupport.h"
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
-#include "board/CookieStore.h"
 #include "cli/BoardIndex.h"
 #include "cli/ImportDocument.h"
+#include "cookies/CookieStore.h"
 
 using namespace tessel;
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """A small mutation check: does the test suite notice when the code is wrong?
 
-Flips one comparison, constant or condition at a time in src/settings, src/board and src/controls,
-rebuilds that subsystem's test suite and runs it. A mutant is killed when the suite fails, and
+Flips one comparison, constant or condition at a time in src/settings, src/board, src/controls and
+the board's cookie text in src/cookies, rebuilds the test suites of that code and runs them. A mutant is killed when the suite fails, and
 survives when it passes; one that does not compile is not counted. The mutants are chosen the same
 way on every run (a fixed seed over the same sources), so two runs over the same code, with two
 versions of the tests, can be compared.
@@ -17,7 +17,15 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SUITES = {"settings": "settings_tests", "board": "board_tests", "controls": "controls_tests"}
+# The code mutated (a folder's .cpp files, or one file) and the suites that test it.
+SUITES = {
+    "settings": ["settings_tests"],
+    "board": ["board_tests"],
+    "controls": ["controls_tests"],
+    "cookies/CookieDate.cpp": ["cookie_tests", "board_tests"],
+    "cookies/CookieText.cpp": ["cookie_tests", "board_tests"],
+}
+ALL_SUITES = sorted({suite for suites in SUITES.values() for suite in suites})
 
 # (pattern, replacement) pairs; each match of a pattern is one possible mutant.
 MUTATIONS = [
@@ -42,11 +50,10 @@ SKIP = re.compile(r"^\s*(#|//)|template\s*<|static_cast<|reinterpret_cast<|std::
 def candidates():
     sites = []
     for folder in SUITES:
-        directory = os.path.join(ROOT, "src", folder)
-        for name in sorted(os.listdir(directory)):
-            if not name.endswith(".cpp"):
-                continue
-            path = os.path.join(directory, name)
+        place = os.path.join(ROOT, "src", folder)
+        paths = [place] if place.endswith(".cpp") else [
+            os.path.join(place, name) for name in sorted(os.listdir(place)) if name.endswith(".cpp")]
+        for path in paths:
             with open(path, encoding="utf-8") as source:
                 lines = source.read().split("\n")
             for number, line in enumerate(lines):
@@ -85,8 +92,7 @@ def main():
     sites = candidates()
     chosen = sorted(random.Random(20261207).sample(sites, min(args.mutants, len(sites))))
     if not args.list:
-        targets = sorted(set(SUITES.values()))
-        if run(["cmake", "--build", args.build, "--target", *targets], 1800) != 0:
+        if run(["cmake", "--build", args.build, "--target", *ALL_SUITES], 1800) != 0:
             sys.exit("the unmutated suites do not build")
     killed = survived = invalid = 0
     for folder, path, number, column, index in chosen:
@@ -98,14 +104,14 @@ def main():
         if args.list:
             print(where)
             continue
-        suite = SUITES[folder]
+        suites = SUITES[folder]
         try:
             with open(path, "w", encoding="utf-8") as source:
                 source.write("\n".join(lines))
-            if run(["cmake", "--build", args.build, "--target", suite], 600) != 0:
+            if run(["cmake", "--build", args.build, "--target", *suites], 600) != 0:
                 invalid += 1
                 verdict = "does not compile"
-            elif run([os.path.join(args.build, "bin", suite)], 120) != 0:
+            elif any(run([os.path.join(args.build, "bin", suite)], 120) != 0 for suite in suites):
                 killed += 1
                 verdict = "killed"
             else:
@@ -116,7 +122,7 @@ def main():
                 source.write(original)
         print(f"{verdict:16} {where}", flush=True)
     if not args.list:
-        run(["cmake", "--build", args.build, "--target", *sorted(set(SUITES.values()))], 1800)
+        run(["cmake", "--build", args.build, "--target", *ALL_SUITES], 1800)
         print(f"mutants: {killed + survived} (and {invalid} that do not compile); "
               f"killed {killed}, survived {survived}")
 

@@ -10,8 +10,8 @@
 #include "app/BoardList.h"
 #include "app/ExecutableInfo.h"
 #include "app/MessageBoxHost.h"
-#include "board/Clock.h"
-#include "board/CookieStore.h"
+#include "cookies/Clock.h"
+#include "cookies/CookieStore.h"
 #include "settings/ProfileFile.h"
 
 namespace tessel {

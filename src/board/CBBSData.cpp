@@ -4,10 +4,10 @@
 #include <string_view>
 
 #include "board/BoardMode.h"
-#include "board/CookieDate.h"
 #include "board/CookieEscaping.h"
 #include "board/CookieLayout.h"
-#include "board/CookieText.h"
+#include "cookies/CookieDate.h"
+#include "cookies/CookieText.h"
 #include "settings/NumericText.h"
 #include "settings/mdlIsType.h"
 

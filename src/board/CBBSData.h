@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "board/Clock.h"
-#include "board/CookieFailure.h"
-#include "board/CookieStore.h"
+#include "cookies/Clock.h"
+#include "cookies/CookieFailure.h"
+#include "cookies/CookieStore.h"
 
 namespace tessel {
 

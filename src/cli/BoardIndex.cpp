@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "cli/Translate.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel::cli {
 namespace {

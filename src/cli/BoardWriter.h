@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "app/BoardList.h"
-#include "board/CookieStore.h"
 #include "cli/Preferences.h"
 #include "cli/Progress.h"
+#include "cookies/CookieStore.h"
 
 namespace tessel::cli {
 

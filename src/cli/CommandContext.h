@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/BoardList.h"
-#include "board/CookieStore.h"
 #include "cli/Progress.h"
+#include "cookies/CookieStore.h"
 
 namespace tessel::cli {
 

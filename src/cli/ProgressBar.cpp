@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "board/CookieDate.h"
+#include "cookies/CookieDate.h"
 
 namespace tessel::cli {
 

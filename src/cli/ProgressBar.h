@@ -4,8 +4,8 @@
 #include <ostream>
 #include <string>
 
-#include "board/Clock.h"
 #include "cli/Progress.h"
+#include "cookies/Clock.h"
 
 namespace tessel::cli {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
-#include "board/CookieDate.h"
-#include "board/CookieText.h"
 #include "cookies/BrowserSchema.h"
+#include "cookies/CookieDate.h"
+#include "cookies/CookieText.h"
 #include "cookies/CookieVisibility.h"
 #include "cookies/SetCookieData.h"
 

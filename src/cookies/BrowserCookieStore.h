@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "board/Clock.h"
-#include "board/CookieStore.h"
 #include "cookies/BrowserLock.h"
+#include "cookies/Clock.h"
 #include "cookies/CookieSnapshot.h"
+#include "cookies/CookieStore.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/sqlite/SqlDatabase.h"
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "board/CookieStore.h"
+#include "cookies/CookieStore.h"
 
 namespace tessel {
 

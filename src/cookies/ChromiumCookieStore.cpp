@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -93,7 +94,7 @@ bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::str
         StoredCookie cookie;
         const std::string hostKey = query.Text(0);
         cookie.hostOnly = hostKey.empty() || hostKey[0] != '.';
-        cookie.domain = LowerAscii(cookie.hostOnly ? hostKey : hostKey.substr(1));
+        cookie.domain = FoldCase(cookie.hostOnly ? hostKey : hostKey.substr(1));
         cookie.name = query.Text(1);
         const std::string encrypted = query.Text(3);
         if (encrypted.empty()) {

@@ -4,8 +4,8 @@
 #include <chrono>
 #include <vector>
 
-#include "board/CookieDate.h"
-#include "settings/TextCase.h"
+#include "cookies/CookieDate.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {

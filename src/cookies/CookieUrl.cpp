@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -273,10 +273,6 @@ std::string NormalizePath(std::string_view path) {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
-    return FoldCase(text);
-}
-
 std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
     for (char c : url) {
         const auto byte = static_cast<unsigned char>(c);
@@ -287,7 +283,7 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;
-    const std::string scheme = LowerAscii(url.substr(0, colon));
+    const std::string scheme = FoldCase(url.substr(0, colon));
     if (scheme != "http" && scheme != "https")
         return std::nullopt;
     result.secure = scheme == "https";
@@ -330,7 +326,7 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
                 return std::nullopt;
             result.host = *address;
         } else if (IsHostName(host)) {
-            result.host = LowerAscii(host);
+            result.host = FoldCase(host);
         } else {
             return std::nullopt;
         }

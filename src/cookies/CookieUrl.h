@@ -33,7 +33,4 @@ bool DomainMatches(std::string_view host, std::string_view domain);
 // RFC 6265 §5.1.4 path-match.
 bool PathMatches(std::string_view requestPath, std::string_view cookiePath);
 
-// ASCII lower case, which is how host names compare.
-std::string LowerAscii(std::string_view text);
-
 }  // namespace tessel

@@ -1,5 +1,6 @@
 #include "cookies/FirefoxCookieStore.h"
 
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -56,7 +57,7 @@ bool FirefoxCookieStore::Load(SqlDatabase& database, const std::vector<std::stri
         cookie.value = query.Text(1);
         const std::string host = query.Text(2);
         cookie.hostOnly = host.empty() || host[0] != '.';
-        cookie.domain = LowerAscii(cookie.hostOnly ? host : host.substr(1));
+        cookie.domain = FoldCase(cookie.hostOnly ? host : host.substr(1));
         cookie.path = query.Text(3);
         cookie.expires = query.Int(4) / 1000;
         cookie.secure = query.Int(5) != 0;

@@ -1,7 +1,7 @@
 #include "cookies/SetCookieData.h"
 
 #include "cookies/CookieDateParser.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <utility>
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {

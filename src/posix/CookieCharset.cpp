@@ -1,6 +1,6 @@
 #include "posix/CookieCharset.h"
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 

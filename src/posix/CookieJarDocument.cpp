@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 #include <limits>
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "ProductIdentity.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "board/Clock.h"
+#include "cookies/Clock.h"
 #include "posix/BrowserProfiles.h"
 #include "posix/CookieCharset.h"
 

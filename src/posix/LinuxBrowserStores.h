@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "board/Clock.h"
 #include "cookies/BrowserCookieStore.h"
+#include "cookies/Clock.h"
 #include "posix/BrowserProfiles.h"
 #include "posix/CookieCharset.h"
 

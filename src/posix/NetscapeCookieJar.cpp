@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "board/CookieDate.h"
-#include "board/CookieText.h"
+#include "cookies/CookieDate.h"
+#include "cookies/CookieText.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/CookieVisibility.h"
 #include "cookies/SetCookieData.h"
@@ -18,6 +18,7 @@
 #include "posix/ErrorText.h"
 #include "posix/PrivateDirectory.h"
 #include "posix/ReadFile.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -226,7 +227,7 @@ std::vector<StoredCookie> NetscapeCookieJar::Candidates(const CookieUrl& address
         StoredCookie cookie;
         cookie.name = entry->name;
         cookie.value = entry->value;
-        cookie.domain = LowerAscii(entry->domain);
+        cookie.domain = FoldCase(entry->domain);
         cookie.hostOnly = !entry->includeSubdomains;
         cookie.path = entry->path;
         cookie.secure = entry->secure;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "board/Clock.h"
-#include "board/CookieStore.h"
+#include "cookies/Clock.h"
+#include "cookies/CookieStore.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/StoredCookie.h"
 #include "posix/CodePage.h"

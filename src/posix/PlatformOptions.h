@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "board/Clock.h"
-#include "board/CookieStore.h"
+#include "cookies/Clock.h"
+#include "cookies/CookieStore.h"
 #include "posix/CookieCharset.h"
 #include "posix/CookieStoreArgument.h"
 

@@ -19,7 +19,7 @@
 #include "posix/ReadFile.h"
 #include "settings/NameIndex.h"
 #include "settings/ProfileList.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 

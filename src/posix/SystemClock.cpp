@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "board/CookieDate.h"
+#include "cookies/CookieDate.h"
 
 namespace tessel {
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 extern char** environ;
 

@@ -11,7 +11,7 @@
 
 #include "settings/NameIndex.h"
 #include "settings/RuntimeError.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/RuntimeError.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {

@@ -1,6 +1,6 @@
 #include "settings/SectionEntries.h"
 
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/Clock.h"
+#include "cookies/Clock.h"
 
 namespace tessel {
 

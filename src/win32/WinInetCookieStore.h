@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/CookieStore.h"
+#include "cookies/CookieStore.h"
 
 namespace tessel {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "board/Clock.h"
-#include "board/CookieStore.h"
+#include "cookies/Clock.h"
+#include "cookies/CookieStore.h"
 
 namespace tessel::testing {
 

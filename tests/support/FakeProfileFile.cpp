@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "settings/ProfileList.h"
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 namespace tessel::testing {
 

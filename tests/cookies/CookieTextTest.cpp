@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "board/CookieDate.h"
 #include "board/CookieEscaping.h"
-#include "board/CookieText.h"
+#include "cookies/CookieDate.h"
+#include "cookies/CookieText.h"
 
 namespace tessel {
 namespace {

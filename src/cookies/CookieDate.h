@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "board/Clock.h"
+#include "cookies/Clock.h"
 
 namespace tessel {
 

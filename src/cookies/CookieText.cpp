@@ -1,4 +1,4 @@
-#include "board/CookieText.h"
+#include "cookies/CookieText.h"
 
 #include "cookies/CookieUrl.h"
 

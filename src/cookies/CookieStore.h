@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "board/CookieFailure.h"
+#include "cookies/CookieFailure.h"
 
 namespace tessel {
 

@@ -1,4 +1,4 @@
-#include "settings/TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +16,7 @@ struct Folding {
 
 // Unicode's simple case folding, generated at build time from the Unicode data files.
 constexpr Folding kFoldings[] = {
-#include "settings/CaseFoldingTable.inc"
+#include "text/CaseFoldingTable.inc"
 };
 
 std::uint32_t FoldCodePoint(std::uint32_t code) {

@@ -1,4 +1,4 @@
-#include "board/CookieDate.h"
+#include "cookies/CookieDate.h"
 
 #include <chrono>
 #include <cstdio>

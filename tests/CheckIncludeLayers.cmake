@@ -1,0 +1,54 @@
+cmake_minimum_required(VERSION 3.25)
+
+# Fails when an include runs against the house's layers: a portable folder includes a platform,
+# toolkit or database header, or any folder includes one it sits below. Run with -DSOURCE_DIR=<src>.
+#
+# Each row: a folder, then the folders its files may include besides itself. A folder's own
+# subfolders (cookies/sqlite, cli/posix) follow the row of their own name when there is one.
+set(layers
+    "text"
+    "settings text"
+    "controls text settings"
+    "cookies text settings"
+    "cookies/sqlite cookies text"
+    "board text settings cookies"
+    "app text settings controls cookies board"
+    "posix text settings controls cookies board app"
+    "win32 text settings controls cookies board app"
+    "win32/gui win32 text settings controls cookies board app"
+    "qt posix text settings controls cookies board app"
+    "cli text settings controls cookies board app"
+    "cli/posix cli posix text settings controls cookies board app"
+    "cli/win32 cli win32 text settings controls cookies board app"
+)
+# Portable folders see no operating system, toolkit or database; their subfolders may keep the
+# wiring to one (cookies/sqlite).
+set(portable text settings controls cookies board app cli)
+set(platform_regex
+    "#[ \t]*include[ \t]*[<\"](windows\\.h|wininet\\.h|shellapi\\.h|Q[A-Za-z]+|qt[a-z]*/|unistd\\.h|fcntl\\.h|iconv\\.h|dirent\\.h|spawn\\.h|termios\\.h|signal\\.h|sys/|sqlite3\\.h|openssl/)")
+
+set(offenders "")
+foreach(row IN LISTS layers)
+    string(REPLACE " " ";" row "${row}")
+    list(POP_FRONT row folder)
+    list(APPEND row ${folder})
+    file(GLOB files "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp")
+    foreach(file IN LISTS files)
+        file(STRINGS "${file}" includes REGEX "^#[ \t]*include[ \t]*[<\"]")
+        foreach(line IN LISTS includes)
+            if(line MATCHES "^#[ \t]*include[ \t]*\"([a-z0-9]+)/")
+                set(target ${CMAKE_MATCH_1})
+                if(NOT target IN_LIST row)
+                    string(APPEND offenders "\n  ${file}: ${line} (${folder} sits below ${target})")
+                endif()
+            endif()
+            if(folder IN_LIST portable AND line MATCHES "${platform_regex}")
+                string(APPEND offenders "\n  ${file}: ${line} (${folder} is portable)")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+if(offenders)
+    message(FATAL_ERROR "Includes against the house's layers:${offenders}")
+endif()
+message(STATUS "Every include keeps to the house's layers.")
