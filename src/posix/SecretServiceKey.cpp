@@ -1,16 +1,49 @@
 #include "posix/SecretServiceKey.h"
 
+#include <dlfcn.h>
 #include <libsecret/secret.h>
 
 #include <cstdlib>
 
 namespace tessel {
+namespace {
+
+// The keyring library (and GLib below it) is loaded only when a keyring key is needed, as the
+// browsers do: most commands never ask, and loading it costs every start a dozen libraries.
+struct SecretLibrary {
+    decltype(&secret_password_lookup_sync) lookup = nullptr;
+    decltype(&secret_password_free) free = nullptr;
+    decltype(&g_error_free) freeError = nullptr;
+
+    static const SecretLibrary* Load() {
+        static const SecretLibrary library = [] {
+            SecretLibrary loaded;
+            void* handle = dlopen("libsecret-1.so.0", RTLD_NOW | RTLD_LOCAL);
+            if (handle == nullptr)
+                return loaded;
+            // dlsym looks through the library's own dependencies too, GLib's g_error_free among
+            // them.
+            loaded.lookup =
+                reinterpret_cast<decltype(lookup)>(dlsym(handle, "secret_password_lookup_sync"));
+            loaded.free = reinterpret_cast<decltype(free)>(dlsym(handle, "secret_password_free"));
+            loaded.freeError = reinterpret_cast<decltype(freeError)>(dlsym(handle, "g_error_free"));
+            return loaded;
+        }();
+        const bool complete = library.lookup && library.free && library.freeError;
+        return complete ? &library : nullptr;
+    }
+};
+
+}  // namespace
 
 std::optional<std::string> ChromiumKeyringPassword() {
     // Without a session bus, GLib would try to start one: there is no keyring to ask then.
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     if (bus == nullptr || bus[0] == '\0')
         return std::nullopt;
+    const SecretLibrary* library = SecretLibrary::Load();
+    if (library == nullptr)
+        return std::nullopt;  // no keyring library installed: no keyring key either
     static const SecretSchema kSchema = {"chrome_libsecret_os_crypt_password_v2",
                                          SECRET_SCHEMA_DONT_MATCH_NAME,
                                          {{"application", SECRET_SCHEMA_ATTRIBUTE_STRING},
@@ -25,13 +58,13 @@ std::optional<std::string> ChromiumKeyringPassword() {
                                          nullptr};
     GError* error = nullptr;
     gchar* password =
-        secret_password_lookup_sync(&kSchema, nullptr, &error, "application", "chromium", nullptr);
+        library->lookup(&kSchema, nullptr, &error, "application", "chromium", nullptr);
     if (error != nullptr)
-        g_error_free(error);
+        library->freeError(error);
     if (password == nullptr)
         return std::nullopt;
     std::string result(password);
-    secret_password_free(password);
+    library->free(password);
     return result;
 }
 
