@@ -28,10 +28,25 @@ std::uint64_t KeyHash(std::string_view domain, std::string_view path, std::strin
     return Combine(Combine(DomainHash(domain), path), name);
 }
 
+// The domain field of a line that may hold a cookie, as ParseCookieJarLine reads it; empty for
+// comments and blank lines. Only this much is read at load: a line is parsed whole when a lookup
+// reaches it, so the lines of sites no board touches are never split into fields.
+std::string_view DomainField(std::string_view line) {
+    constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
+    if (line.starts_with(kHttpOnlyPrefix))
+        line.remove_prefix(kHttpOnlyPrefix.size());
+    else if (line.empty() || line.front() == '#')
+        return {};
+    std::string_view domain = line.substr(0, line.find('\t'));
+    if (domain.starts_with('.'))
+        domain.remove_prefix(1);
+    return domain;
+}
+
 }  // namespace
 
 CookieJarDocument::CookieJarDocument(std::string bytes) : base_(std::move(bytes)) {
-    lines_.reserve(static_cast<std::size_t>(std::count(base_.begin(), base_.end(), '\n')) + 1);
+    // Counting the lines first to size the table cost more than the table's few regrowths.
     for (std::size_t start = 0; start < base_.size();) {
         const std::size_t feed = base_.find('\n', start);
         const std::size_t end = feed == std::string::npos ? base_.size() : feed + 1;
@@ -64,17 +79,22 @@ std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
     return ParseCookieJarLine(Text(lines_[line]));
 }
 
+// A damaged line whose domain field reads like a domain joins that domain's chain too; every
+// lookup parses the lines it walks and passes over those that are not cookies.
 void CookieJarDocument::Index(LineIndex line) {
-    const std::optional<CookieJarEntry> entry = Cookie(line);
-    if (!entry)
+    const std::string_view domain = DomainField(Text(lines_[line]));
+    if (domain.empty())
         return;
-    auto [head, inserted] = domainHeads_.try_emplace(DomainHash(entry->domain), line);
+    const std::uint64_t hash = DomainHash(domain);
+    auto [head, inserted] = domainHeads_.try_emplace(hash, line);
     if (!inserted) {
         lines_[line].nextSameDomain = head->second;
         head->second = line;
     }
-    if (keysBuilt_)
-        IndexKey(line, *entry);
+    if (keyedDomains_.contains(hash)) {
+        if (const std::optional<CookieJarEntry> entry = Cookie(line))
+            IndexKey(line, *entry);
+    }
 }
 
 void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
@@ -86,10 +106,16 @@ void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
     }
 }
 
-void CookieJarDocument::BuildKeyIndex() {
-    keysBuilt_ = true;
-    keyHeads_.reserve(lines_.size());
-    for (LineIndex line = 0; line < lines_.size(); ++line) {
+// Keys are indexed a domain at a time, when a write first asks about that domain: a batch of
+// many boards on one host finds each board's lines without walking the host's chain each time,
+// and the cookies of other sites are never indexed.
+void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
+    if (!keyedDomains_.insert(domainHash).second)
+        return;
+    const auto head = domainHeads_.find(domainHash);
+    if (head == domainHeads_.end())
+        return;
+    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameDomain) {
         if (const std::optional<CookieJarEntry> entry = Cookie(line))
             IndexKey(line, *entry);
     }
@@ -112,8 +138,7 @@ std::vector<CookieJarDocument::LineIndex> CookieJarDocument::CookiesOf(
 std::vector<CookieJarDocument::LineIndex> CookieJarDocument::LinesWithKey(std::string_view domain,
                                                                           std::string_view path,
                                                                           std::string_view name) {
-    if (!keysBuilt_)
-        BuildKeyIndex();
+    IndexKeysOf(DomainHash(domain));
     std::vector<LineIndex> found;
     const auto head = keyHeads_.find(KeyHash(domain, path, name));
     if (head == keyHeads_.end())

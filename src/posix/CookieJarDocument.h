@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "posix/CookieJarLine.h"
@@ -15,9 +16,9 @@ namespace tessel {
 // edited without disturbing the lines around them: a line that is not replaced or removed is
 // written back byte for byte, whatever it holds.
 //
-// The file's bytes are held once; each line costs a fixed few words, and each domain (and, from
-// the first write on, each cookie) one index entry, so memory stays proportional to the file
-// however it is laid out.
+// The file's bytes are held once; each line costs a fixed few words, and each domain (and each
+// cookie of a domain a write asks about) one index entry, so memory stays proportional to the
+// file however it is laid out.
 class CookieJarDocument {
   public:
     using LineIndex = std::uint32_t;
@@ -66,7 +67,7 @@ class CookieJarDocument {
     std::string_view Text(const Line& line) const;  // without the line feed
     void Index(LineIndex line);
     void IndexKey(LineIndex line, const CookieJarEntry& entry);
-    void BuildKeyIndex();
+    void IndexKeysOf(std::uint64_t domainHash);
 
     std::string base_;
     std::string added_;
@@ -74,8 +75,8 @@ class CookieJarDocument {
     std::size_t baseLines_ = 0;
     std::string lineEnding_ = "\n";
     Heads domainHeads_;
-    Heads keyHeads_;  // built by the first key lookup; reads never need it
-    bool keysBuilt_ = false;
+    Heads keyHeads_;  // of the keyed domains only; reads never need it
+    std::unordered_set<std::uint64_t> keyedDomains_;
     bool changed_ = false;
 };
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -37,13 +39,41 @@ constexpr std::int64_t kMaxJarSize = std::int64_t{1} << 30;
 // Whether bytes can be a cookies.txt jar that we may rewrite: text without control characters
 // other than tabs and line ends (a database or any binary file has them), that has the header
 // the jar writers put first or at least one line in the jar's form. An empty file is a new jar.
+// The high bit of each byte of word that is zero (exactly: no borrow runs between bytes).
+constexpr std::uint64_t ZeroBytes(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
+// Whether bytes hold a control character other than tab, line feed and carriage return. Eight
+// bytes are looked at a time: every line of a jar has tabs, so a byte-wise scan with an exit per
+// byte was most of the time of reading a large jar.
+bool HasControlBytes(std::string_view bytes) {
+    constexpr std::uint64_t kEach = 0x0101010101010101ull;
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        const std::uint64_t control = ZeroBytes(word & (0xE0 * kEach));  // below 0x20
+        const std::uint64_t allowed = ZeroBytes(word ^ ('\t' * kEach)) |
+                                      ZeroBytes(word ^ ('\n' * kEach)) |
+                                      ZeroBytes(word ^ ('\r' * kEach));
+        if ((control & ~allowed) != 0)
+            return true;
+    }
+    for (; at < bytes.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+            return true;
+    }
+    return false;
+}
+
 bool LooksLikeJar(std::string_view bytes) {
     if (bytes.empty())
         return true;
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
-            return false;
-    }
+    if (HasControlBytes(bytes))
+        return false;
     if (bytes.rfind("# Netscape HTTP Cookie File", 0) == 0 ||
         bytes.rfind("# HTTP Cookie File", 0) == 0)
         return true;

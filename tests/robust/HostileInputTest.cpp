@@ -91,6 +91,12 @@ TEST(HostileInputTest, EveryHostileFileIsReadOrRefused) {
         {"deep_brackets.ini", std::string(4 << 20, '['), BoardListOutcome, ""},
         {"huge_line.txt", std::string(20 << 20, '\t'), JarOutcome,
          "refused: (cookies.txt) ではない"},
+        // Control bytes are looked for eight at a time, then one by one in the last few.
+        {"crlf.txt", "bbs.example.jp\tFALSE\t/\tFALSE\t0\tn\tv\r\n", JarOutcome, "n=v"},
+        {"escape_inside.txt", "bbs\x1B.example.jp\tFALSE\t/\tFALSE\t0\tn\tv\r\n", JarOutcome,
+         "refused: (cookies.txt) ではない"},
+        {"bell_last.txt", "bbs.example.jp\tFALSE\t/\tFALSE\t0\tn\tv\n\x07", JarOutcome,
+         "refused: (cookies.txt) ではない"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
