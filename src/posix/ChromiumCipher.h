@@ -30,7 +30,7 @@ class ChromiumCipher : public CookieCipher {
     const std::string* Key(std::string_view version);
 
     KeyringPassword keyring_;
-    std::string basicKey_;
+    std::string basicKey_;  // derived on first use
     std::optional<std::string> keyringKey_;
     bool keyringAsked_ = false;
     std::string reason_;

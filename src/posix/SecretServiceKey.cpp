@@ -1,36 +1,31 @@
 #include "posix/SecretServiceKey.h"
 
-#include <dlfcn.h>
 #include <libsecret/secret.h>
 
 #include <cstdlib>
 
+#include "posix/RuntimeLibrary.h"
+
 namespace tessel {
 namespace {
 
-// The keyring library (and GLib below it) is loaded only when a keyring key is needed, as the
-// browsers do: most commands never ask, and loading it costs every start a dozen libraries.
+// The keyring library (and GLib below it) is loaded only when a keyring key is needed.
 struct SecretLibrary {
-    decltype(&secret_password_lookup_sync) lookup = nullptr;
-    decltype(&secret_password_free) free = nullptr;
-    decltype(&g_error_free) freeError = nullptr;
+    decltype(secret_password_lookup_sync)* lookup = nullptr;
+    decltype(secret_password_free)* free = nullptr;
+    decltype(g_error_free)* freeError = nullptr;
 
     static const SecretLibrary* Load() {
-        static const SecretLibrary library = [] {
-            SecretLibrary loaded;
-            void* handle = dlopen("libsecret-1.so.0", RTLD_NOW | RTLD_LOCAL);
-            if (handle == nullptr)
-                return loaded;
-            // dlsym looks through the library's own dependencies too, GLib's g_error_free among
-            // them.
-            loaded.lookup =
-                reinterpret_cast<decltype(lookup)>(dlsym(handle, "secret_password_lookup_sync"));
-            loaded.free = reinterpret_cast<decltype(free)>(dlsym(handle, "secret_password_free"));
-            loaded.freeError = reinterpret_cast<decltype(freeError)>(dlsym(handle, "g_error_free"));
-            return loaded;
+        static const std::optional<SecretLibrary> loaded = []() -> std::optional<SecretLibrary> {
+            static const RuntimeLibrary library("libsecret-1.so.0");
+            SecretLibrary functions;
+            if (library.Find("secret_password_lookup_sync", functions.lookup) &&
+                library.Find("secret_password_free", functions.free) &&
+                library.Find("g_error_free", functions.freeError))
+                return functions;
+            return std::nullopt;
         }();
-        const bool complete = library.lookup && library.free && library.freeError;
-        return complete ? &library : nullptr;
+        return loaded ? &*loaded : nullptr;
     }
 };
 
