@@ -66,6 +66,18 @@ Win32SpinButton::Win32SpinButton(HWND parent, int id, int left, int top, int wid
     logic_.UserControl_Resize();
 }
 
+void Win32SpinButton::Rescale() {
+    const UINT dpi = Dpi();
+    const auto px = [dpi](int twips) { return win32::ToPixels(twips, dpi); };
+    RECT text{};
+    GetWindowRect(text_, &text);
+    SetWindowPos(text_, nullptr, 0, 0, text.right - text.left, px(kTextHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(spin_, nullptr, 0, 0, px(kSpinWidth), px(kSpinHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    logic_.UserControl_Resize();
+}
+
 UINT Win32SpinButton::Dpi() const {
     return win32::WindowDpi(window_);
 }

@@ -20,6 +20,9 @@ class Win32SpinButton : private SpinButtonHost {
     uSpinButton& Logic() { return logic_; }
     HWND Window() const { return window_; }
     HWND TextPart() const { return text_; }
+    // Gives the parts their design heights at the window's DPI now (after the DPI changed) and
+    // lays them out again.
+    void Rescale();
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
