@@ -4,8 +4,9 @@
 # two, types a name and presses the update button (its access key, Space on it once the message
 # box gave the focus back, then Ctrl+Enter), closing each message box with Enter; one mouse click
 # puts a mail address in. tessel.exe, another process,
-# then finds both cookies, and the first board keeps the unread marker it had before. A screenshot
-# of the window lands beside the build's other artifacts.
+# then finds both cookies, and the first board keeps the unread marker it had before. Told of a
+# monitor of twice the scale, the window doubles. Screenshots at both scales land beside the
+# build's other artifacts.
 # Args: WINE-RUN PREFIX BIN-DIR LOCATE-EXE SCREENSHOT-PNG
 set -euo pipefail
 wine_run=$1 prefix=$2 bin=$3 locate=$4 screenshot=$5
@@ -22,7 +23,7 @@ fail() { echo "$*"; [ -n "${DISPLAY:-}" ] && import -window root "$screenshot" 2
 
 # A display of our own; Xvfb picks a free number and tells it through descriptor 3.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
@@ -88,6 +89,12 @@ xdotool type --delay 40 "X"
 key ctrl+Return
 [ "$(close_boxes)" -eq 1 ] || fail "Ctrl+Enter did not update"
 import -window root "$screenshot"
+# Moved to a monitor of twice the scale, the window lays itself out again at twice the size.
+read -r width _ < <("$wine_run" "$prefix" "$locate" dpi 96 </dev/null 2>/dev/null)
+read -r doubled _ < <("$wine_run" "$prefix" "$locate" dpi 192 </dev/null 2>/dev/null)
+[ "$((doubled * 10))" -ge "$((width * 19))" ] || fail "at 192 DPI the window is $doubled wide, at 96 $width"
+sleep 0.5
+import -window root "${screenshot%.png}-200.png"
 key alt+f x
 wait "$window_pid" || true
 window_pid=

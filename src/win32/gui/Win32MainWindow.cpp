@@ -325,8 +325,8 @@ void Win32MainWindow::Layout() {
                      box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(placed.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
-    viewCount_->Rescale();
-    downloadCount_->Rescale();
+    viewCount_->Rescale(dpi_);
+    downloadCount_->Rescale(dpi_);
     ListView_SetColumnWidth(list_, 0, px(2775 - 420));
     SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(status_, WM_SIZE, 0, 0);
