@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
     unicode-data gettext locales-all nlohmann-json3-dev
     libsqlite3-dev libssl-dev libsecret-1-dev firefox-esr chromium
-    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb imagemagick
+    mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox xdotool imagemagick
     qt6-translations-l10n desktop-file-utils appstream man-db groff-base dpkg-dev file
     clang libclang-rt-dev
 )

@@ -39,7 +39,7 @@ BoardListEdit EditBoardList(mdlMain& application, DocumentShell& shell) {
     if (mdlExecuteLite::ExecuteLite(shell, path, std::nullopt, "open") == 0)
         return {false, "掲示板一覧 " + path + " をテキストエディターで開けませんでした。"};
     return {true, "掲示板一覧 " + path + " を" + made +
-                      "開きました。編集後、TesselCustom を起動し直すと読み込みます"};
+                      "開きました。編集後、「掲示板一覧を読み直す」(F5) で読み込みます"};
 }
 
 std::string BoardListInUse(mdlMain& application) {

@@ -14,7 +14,7 @@ struct BoardListEdit {
 
 // The file menu's board-list command: opens the board list in the desktop's text editor. When no
 // list was found, the user's own is first made from the installed sample. The registry is not
-// reloaded: boards added to the file appear at the next start, and the text says so.
+// reloaded here: the text points to the command that reads it again.
 BoardListEdit EditBoardList(mdlMain& application, DocumentShell& shell);
 
 // The status bar's name of the board list in use.

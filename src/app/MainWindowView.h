@@ -28,6 +28,8 @@ class MainWindowView : public MessageBoxHost {
     virtual bool IsRowMarked(std::int32_t row) = 0;
     virtual std::int32_t CurrentRow() = 0;  // -1: none
     virtual void SetCurrentRow(std::int32_t row) = 0;
+    // A note shown in the empty list's area (how to get boards); empty removes it.
+    virtual void ShowListNotice(const std::string& text) { (void)text; }
 
     virtual std::string Text(Field field) = 0;
     virtual void SetText(Field field, const std::string& text) = 0;

@@ -13,6 +13,10 @@ inline constexpr const char* kHelpFailed = "ヘルプを表示できません ";
 inline constexpr const char* kNothingSelected = "(選択されていません)";
 inline constexpr const char* kSettingsOf = "の設定";
 inline constexpr const char* kVersionInfoOf = " のバージョン情報";
+inline constexpr const char* kNoBoards =
+    "掲示板一覧に掲示板がありません。\n\nファイル "
+    "メニューの「掲示板一覧を編集(E)...」で一覧を作って"
+    "編集し、「掲示板一覧を読み直す(R)」(F5) で読み込んでください。";
 inline constexpr const char* kUnknownBoard = "そんな掲示板知らない。";
 
 // A message followed by its reason on a second line; the message alone when there is no reason.

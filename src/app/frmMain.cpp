@@ -50,6 +50,21 @@ void frmMain::FillBBSList() {
         for (const auto& board : *boards)
             view_.AddRow(board->NickName());
     }
+    ShowListNotice();
+}
+
+void frmMain::ShowListNotice() {
+    view_.ShowListNotice(view_.RowCount() == 0 ? messages::kNoBoards : "");
+}
+
+void frmMain::mnuFileReload_Click() {
+    if (!application_.ReloadBBSList()) {
+        ShowMessage(messages::WithReason(messages::kLoadFailed, application_.LoadFailure()));
+        return;
+    }
+    FillBBSList();
+    view_.SetCurrentRow(-1);
+    view_.SetStatusText(application_.LoadNote());
 }
 
 CBBSData* frmMain::Board(std::int32_t position) {

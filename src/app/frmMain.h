@@ -24,6 +24,9 @@ class frmMain {
     void mnuFileExit_Click();
     void mnuHelpHelp_Click();
     void mnuHelpVerInfo_Click();
+    // Reads the board list again (after it was made or edited); a list that cannot be loaded is
+    // told in a box and the boards shown stay.
+    void mnuFileReload_Click();
 
   private:
     void InitializeForm();
@@ -34,6 +37,8 @@ class frmMain {
     bool ApplySettings(std::int32_t position);
     void ShowMessage(const std::string& text);
     CBBSData* Board(std::int32_t position);
+    // Tells in the list area how to get a board list while there is no board to show.
+    void ShowListNotice();
 
     MainWindowView& view_;
     mdlMain& application_;

@@ -39,6 +39,14 @@ std::vector<std::string> mdlMain::PlacesToLook() const {
     return FindBoardList(services_.executable, *places_).looked;
 }
 
+bool mdlMain::ReloadBBSList() {
+    std::unique_ptr<BoardList> previous = std::move(m_BBSList);
+    if (LoadBBSList())
+        return true;
+    m_BBSList = std::move(previous);
+    return false;
+}
+
 bool mdlMain::LoadBBSList() {
     if (!m_BBSList)
         m_BBSList = std::make_unique<BoardList>();

@@ -66,6 +66,10 @@ class mdlMain {
     bool BoardListMissing() const { return boardListMissing_; }
     std::string LoadNote() const;
 
+    // Loads the board list anew into a fresh registry. On failure the registry loaded before stays,
+    // and LoadFailure says why.
+    bool ReloadBBSList();
+
     // Ends the registry's life (the exit command does this after closing the window).
     void ReleaseBBSList() { m_BBSList.reset(); }
 

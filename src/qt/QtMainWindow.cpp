@@ -13,8 +13,10 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <algorithm>
+#include <vector>
 
 #include "app/frmMain.h"
+#include "qt/ElidedLabel.h"
 #include "qt/MainWindowLayout.h"
 #include "qt/QtSpinButton.h"
 #include "qt/Twips.h"
@@ -97,10 +99,10 @@ QtMainWindow::QtMainWindow(const QString& storeDescription) {
     BuildControls();
     BuildMenus();
     SetFocusOrder();
-    BuildStatusBar(storeDescription);
     const Twips twips = Twips::For(this);
     centralWidget()->setFixedSize(twips.ToPixels(layout::kClientWidth),
                                   twips.ToPixels(layout::kClientHeight));
+    BuildStatusBar(storeDescription);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -114,20 +116,60 @@ void QtMainWindow::Attach(frmMain& logic) {
     logic.Form_Load();
 }
 
-// Readable and selectable, so that a path or a reason can be copied from it.
+// Readable and selectable, so that a path or a reason can be copied from it; each gives way in
+// its middle and holds its whole text in its tooltip.
 void QtMainWindow::BuildStatusBar(const QString& storeDescription) {
-    store_ = new QLabel(storeDescription, this);
-    status_ = new QLabel(this);
-    for (QLabel* label : {store_, status_}) {
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        label->setFocusPolicy(Qt::NoFocus);  // out of the tab order: it holds no input
-    }
+    store_ = new ElidedLabel(this);
+    store_->SetFullText(storeDescription);
+    status_ = new ElidedLabel(this);
+    ShareStatusBar();
     statusBar()->addWidget(store_);
     statusBar()->addWidget(status_, 1);
     statusBar()->setSizeGripEnabled(false);
 }
 
+QLabel* QtMainWindow::StatusLabel() const {
+    return status_;
+}
+
+void QtMainWindow::SetBoardListName(const QString& text) {
+    if (listName_ == nullptr) {
+        listName_ = new ElidedLabel(this);
+        statusBar()->addPermanentWidget(listName_);
+    }
+    listName_->SetFullText(text);
+    ShareStatusBar();
+}
+
+// The status bar is as wide as the window: a note (a missing list, a count put in range, a
+// reason) matters more than the names beside it and takes the width it needs, up to most of the
+// bar; the store's and the list's names share the rest.
+void QtMainWindow::ShareStatusBar() {
+    const int width = centralWidget()->width() - 24;  // the bar's margins and spacing
+    std::vector<ElidedLabel*> names{store_};
+    if (listName_ != nullptr)
+        names.push_back(listName_);
+    const int least = fontMetrics().horizontalAdvance(QStringLiteral("cookies…txt"));
+    const int note = std::min(status_->FullWidth(), width - least * static_cast<int>(names.size()));
+    // The shorter name first: what it leaves of its share goes to the other.
+    std::sort(names.begin(), names.end(),
+              [](ElidedLabel* a, ElidedLabel* b) { return a->FullWidth() < b->FullWidth(); });
+    int rest = width - note;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int share = rest / static_cast<int>(names.size() - i);
+        const int given = std::min(names[i]->FullWidth(), share);
+        names[i]->SetRoom(share, false);
+        rest -= given;
+    }
+    status_->SetRoom(std::max(note, rest), note > 0);
+}
+
 bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The empty list's note covers the list's area whatever its size.
+    if (watched == lstBBSList_->viewport() && event->type() == QEvent::Resize &&
+        listNotice_ != nullptr) {
+        listNotice_->resize(lstBBSList_->viewport()->size());
+    }
     // Enter reads the current board as a double-click does.
     if (watched == lstBBSList_ && event->type() == QEvent::KeyPress && logic_ != nullptr) {
         const int key = static_cast<QKeyEvent*>(event)->key();
@@ -144,15 +186,16 @@ void QtMainWindow::MarkAllRows(bool marked) {
         lstBBSList_->item(row)->setCheckState(marked ? Qt::Checked : Qt::Unchecked);
 }
 
-// The list's context menu, and Ctrl+A while it has the focus.
+// Marking all boards or none: in the list's context menu and the file menu. Ctrl+A in a text field
+// keeps selecting its text there.
 void QtMainWindow::BuildListActions() {
-    auto* markAll = new QAction(QStringLiteral("すべてに印を付ける(&A)"), lstBBSList_);
-    markAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
-    markAll->setShortcutContext(Qt::WidgetShortcut);
-    connect(markAll, &QAction::triggered, this, [this] { MarkAllRows(true); });
-    auto* markNone = new QAction(QStringLiteral("すべての印を外す(&N)"), lstBBSList_);
-    connect(markNone, &QAction::triggered, this, [this] { MarkAllRows(false); });
-    lstBBSList_->addActions({markAll, markNone});
+    markAll_ = new QAction(QStringLiteral("すべてに印を付ける(&A)"), this);
+    markAll_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    connect(markAll_, &QAction::triggered, this, [this] { MarkAllRows(true); });
+    markNone_ = new QAction(QStringLiteral("すべての印を外す(&N)"), this);
+    markNone_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    connect(markNone_, &QAction::triggered, this, [this] { MarkAllRows(false); });
+    lstBBSList_->addActions({markAll_, markNone_});
     lstBBSList_->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -172,8 +215,14 @@ void QtMainWindow::BuildControls() {
     Place(fraSetting_, layout::fraSetting);
     BuildPreferenceFields();
     BuildOptionGroups();
-    cmdUpdate_ = new QPushButton(QStringLiteral("クッキー反映"), fraSetting_);
+    cmdUpdate_ = new QPushButton(QStringLiteral("クッキー反映(&U)"), fraSetting_);
     Place(cmdUpdate_, layout::cmdUpdate);
+    // Ctrl+Enter presses it from any field.
+    auto* update = new QAction(this);
+    update->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(update, &QAction::triggered, cmdUpdate_, &QPushButton::click);
+    addAction(update);
 }
 
 void QtMainWindow::BuildPreferenceFields() {
@@ -230,6 +279,11 @@ void QtMainWindow::BuildOptionGroups() {
 
 void QtMainWindow::BuildMenus() {
     QMenu* file = file_ = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    reload_ = file->addAction(QStringLiteral("掲示板一覧を読み直す(&R)"), QKeySequence(Qt::Key_F5),
+                              this, [this] { logic_->mnuFileReload_Click(); });
+    file->addSeparator();
+    file->addActions({markAll_, markNone_});
+    file->addSeparator();
     // "Alt+F4" only names the system's close key; the item has no shortcut of its own.
     file->addAction(QStringLiteral("終了(&X)\tAlt+F4"), this,
                     [this] { logic_->mnuFileExit_Click(); });
@@ -263,7 +317,8 @@ void QtMainWindow::FillStoreMenu() {
 }
 
 void QtMainWindow::SetStoreDescription(const QString& text) {
-    store_->setText(text);
+    store_->SetFullText(text);
+    ShareStatusBar();
 }
 
 void QtMainWindow::SetFocusOrder() {
@@ -299,7 +354,23 @@ void QtMainWindow::SetFrameCaption(const std::string& text) {
     fraSetting_->setTitle(Q(text));
 }
 void QtMainWindow::SetStatusText(const std::string& text) {
-    status_->setText(Q(text));
+    status_->SetFullText(Q(text));
+    ShareStatusBar();
+}
+
+// Over the empty list's area, in the list's own font and a quieter colour.
+void QtMainWindow::ShowListNotice(const std::string& text) {
+    if (listNotice_ == nullptr) {
+        listNotice_ = new QLabel(lstBBSList_->viewport());
+        lstBBSList_->viewport()->installEventFilter(this);
+        listNotice_->setWordWrap(true);
+        listNotice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        listNotice_->setForegroundRole(QPalette::PlaceholderText);
+        listNotice_->setMargin(6);
+    }
+    listNotice_->setText(Q(text));
+    listNotice_->resize(lstBBSList_->viewport()->size());
+    listNotice_->setVisible(!text.empty());
 }
 void QtMainWindow::ClearRows() {
     lstBBSList_->clear();

@@ -18,6 +18,7 @@ class QRadioButton;
 
 namespace tessel {
 
+class ElidedLabel;
 class QtSpinButton;
 class TypingLimit;
 class frmMain;
@@ -47,12 +48,16 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     QRadioButton* Option(OptionGroup group, int index) const;
     QPushButton* UpdateButton() const { return cmdUpdate_; }
     QGroupBox* SettingFrame() const { return fraSetting_; }
-    QLabel* StatusLabel() const { return status_; }
+    QLabel* StatusLabel() const;
     // The file menu, for commands joined from outside (they go above its exit command).
     QMenu* FileMenu() const { return file_; }
 
     // Marks every row of the board list, or none.
     void MarkAllRows(bool marked);
+    // The file menu's command that reads the board list again (F5).
+    QAction* ReloadAction() const { return reload_; }
+    // The status bar's name of the board list in use.
+    void SetBoardListName(const QString& text);
 
     // The menu of cookie stores, filled from source each time it opens; choose gets the index of
     // the item picked. Without it the menu stays hidden.
@@ -78,6 +83,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     bool IsRowMarked(std::int32_t row) override;
     std::int32_t CurrentRow() override;
     void SetCurrentRow(std::int32_t row) override;
+    void ShowListNotice(const std::string& text) override;
     std::string Text(MainWindowView::Field field) override;
     void SetText(MainWindowView::Field field, const std::string& text) override;
     uSpinButton& ViewCountSpin() override;
@@ -98,6 +104,7 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     void BuildMenus();
     void FillStoreMenu();
     void SetFocusOrder();
+    void ShareStatusBar();
 
     QLabel* lblBBSList_ = nullptr;
     QListWidget* lstBBSList_ = nullptr;
@@ -110,8 +117,13 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     std::array<QRadioButton*, 2> optViewOrder_{};
     std::array<QRadioButton*, 2> optNoReadView_{};
     QPushButton* cmdUpdate_ = nullptr;
-    QLabel* status_ = nullptr;
-    QLabel* store_ = nullptr;
+    ElidedLabel* status_ = nullptr;
+    ElidedLabel* store_ = nullptr;
+    ElidedLabel* listName_ = nullptr;
+    QLabel* listNotice_ = nullptr;
+    QAction* markAll_ = nullptr;
+    QAction* markNone_ = nullptr;
+    QAction* reload_ = nullptr;
     QMenu* mnuStore_ = nullptr;
     StoreMenuSource storeSource_;
     std::function<void(std::size_t)> chooseStore_;

@@ -20,8 +20,8 @@ std::string UrlOf(int board) {
 
 class frmMainTest : public ::testing::Test {
   protected:
-    // Loads boards 1..count (Ferno-BBS, Quill, Harbor, ... in turn) and opens the window.
-    void Open(int count) {
+    // Writes boards 1..count (Ferno-BBS, Quill, Harbor, ... in turn) as the board list.
+    void WriteList(int count) {
         std::vector<testing::FakeProfileFile::Section> sections;
         for (int i = 1; i <= count; ++i) {
             const char* kinds[] = {"Ferno-BBS", "Ferno-BBS Quill", "Ferno-BBS Harbor"};
@@ -30,6 +30,10 @@ class frmMainTest : public ::testing::Test {
                                  "url=" + UrlOf(i), std::string("mode=") + kinds[(i - 1) % 3]}});
         }
         profile.SetFile(kList, sections);
+    }
+    // Loads boards 1..count and opens the window.
+    void Open(int count) {
+        WriteList(count);
         ASSERT_TRUE(app.Main());
         window.Form_Load();
     }
@@ -69,6 +73,22 @@ TEST_F(frmMainTest, LoadShowsTheBoardsAndADoubleClickFillsTheFieldsFromTheCookie
     DoubleClick(1);
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kViewOrder, 1));
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
+}
+
+TEST_F(frmMainTest, AnEmptyListSaysHowToGetOneAndReloadReadsTheListAgain) {
+    Open(0);
+    EXPECT_NE(view.notice.find("「掲示板一覧を読み直す(R)」"), std::string::npos) << view.notice;
+    WriteList(2);
+    window.mnuFileReload_Click();
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2"}));
+    EXPECT_EQ(view.notice, "");
+    // A list that cannot be loaded is told, and the boards shown stay those of the registry.
+    profile.SetFile(kList, {{"b1", {"name=X", "nickname=X", "url=" + UrlOf(1), "mode=Other"}}});
+    window.mnuFileReload_Click();
+    ASSERT_EQ(view.messages.shown.size(), 1u);
+    EXPECT_EQ(view.messages.shown[0].text.rfind("設定ファイルをロードできませんでした。\n", 0), 0u);
+    EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2"}));
+    EXPECT_EQ(app.BBSList()->Count(), 2u);
 }
 
 TEST_F(frmMainTest, AFailedReadNamesTheBoardAndKeepsTheEarlierOne) {

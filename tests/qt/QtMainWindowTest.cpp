@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -107,15 +108,40 @@ TEST_F(QtMainWindowTest, OpensWithTheBoardsUnmarkedAndTheListMarksAllOrNone) {
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->item(0)->text(), "板1");
     EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
+    // Ctrl+A in a text field selects its text; in the list it marks every board, and
+    // Ctrl+Shift+A unmarks them. The file menu and the list's context menu show both.
+    QLineEdit* name = window->Field(Field::kPostName);
+    name->setText("Taro");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(name->selectedText(), "Taro");
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list->item(row)->checkState(), Qt::Checked) << row;
-    EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
-    ASSERT_EQ(list->actions().size(), 2);
-    list->actions()[1]->trigger();
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(list->item(row)->checkState(), Qt::Unchecked) << row;
+    EXPECT_EQ(list->contextMenuPolicy(), Qt::ActionsContextMenu);
+    ASSERT_EQ(list->actions().size(), 2);
+    for (QAction* action : list->actions())
+        EXPECT_TRUE(window->FileMenu()->actions().contains(action));
+}
+
+TEST_F(QtMainWindowTest, AnEmptyListSaysHowToGetOneAndF5ReadsTheEditedList) {
+    dir.Write("TesselCustom.ini", "");
+    QTest::keyClick(window, Qt::Key_F5);
+    QListWidget* list = window->BoardList();
+    EXPECT_EQ(list->count(), 0);
+    const auto* notice = list->viewport()->findChild<QLabel*>();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains("「掲示板一覧を編集(E)...」"));
+    dir.Write("TesselCustom.ini", BoardList());
+    QTest::keyClick(window, Qt::Key_F5);
+    EXPECT_EQ(list->count(), 3);
+    EXPECT_FALSE(notice->isVisible());
 }
 
 TEST_F(QtMainWindowTest, ARowIsReadByDoubleClickOrEnterAndAFailureIsToldInABox) {
@@ -163,6 +189,25 @@ TEST_F(QtMainWindowTest, TheStatusBarIsReadableAndSelectableAndTheStoreMenuChang
         texts.contains(QString::fromStdString("掲示板一覧: " + dir.File("TesselCustom.ini"))))
         << texts.join('|').toStdString();
     EXPECT_EQ(window->StatusLabel()->text(), "理由");
+    // A long path loses its middle and keeps its whole text in the tooltip; a note takes the
+    // width it needs from it.
+    const QString path =
+        "/home/reader/" + QString("very-long-folder/").repeated(12) + "cookies.txt";
+    window->SetStoreDescription("cookies.txt: " + path);
+    const QString note =
+        QString::fromUtf8("掲示板一覧がないため、一覧は空です（探した場所: /etc/xdg）");
+    window->SetStatusText(note.toStdString());
+    window->statusBar()->layout()->activate();
+    QApplication::processEvents();
+    EXPECT_EQ(window->StatusLabel()->text(), note);
+    bool elided = false;
+    for (const QLabel* label : window->statusBar()->findChildren<QLabel*>()) {
+        if (label->toolTip() == "cookies.txt: " + path) {
+            elided = label->text().contains(QChar(0x2026)) && label->text().endsWith(".txt");
+            EXPECT_LE(label->geometry().right(), window->StatusLabel()->geometry().left());
+        }
+    }
+    EXPECT_TRUE(elided);
 
     // The store menu lists the stores, passes on the choice and the bar describes the new one.
     std::size_t chosen = 99;
@@ -199,7 +244,7 @@ TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndThePasswordIsMaskedAndLi
     password->setFocus();
     QTest::keyClicks(password, "abcdefghij");
     EXPECT_EQ(password->text(), "abcdefgh");
-    QTest::mouseClick(window->UpdateButton(), Qt::LeftButton);
+    QTest::keyClick(password, Qt::Key_Return, Qt::ControlModifier);  // presses the update button
     ASSERT_EQ(boxes.boxes.size(), 2u);  // the Harbor board's refusal, then the closing message
     EXPECT_EQ(boxes.boxes[1].text, "設定完了。");
     EXPECT_EQ(CookieValueOf(1), "Taro,,,abcdefgh,2,0,0,0,0");

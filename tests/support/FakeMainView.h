@@ -34,6 +34,7 @@ class FakeMainView : public MainWindowView {
     bool IsRowMarked(std::int32_t row) override { return marked.count(row) != 0; }
     std::int32_t CurrentRow() override { return currentRow; }
     void SetCurrentRow(std::int32_t row) override { currentRow = row; }
+    void ShowListNotice(const std::string& text) override { notice = text; }
     std::string Text(Field field) override { return texts[field]; }
     void SetText(Field field, const std::string& text) override { texts[field] = text; }
     uSpinButton& ViewCountSpin() override { return viewCount.spin; }
@@ -52,7 +53,7 @@ class FakeMainView : public MainWindowView {
         return shownTexts;
     }
 
-    std::string caption, frameCaption, status;
+    std::string caption, frameCaption, status, notice;
     std::vector<std::string> rows;
     std::set<std::int32_t> marked;
     std::int32_t currentRow = -1;

@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <imm.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "app/frmMain.h"
 #include "win32/WideText.h"
 #include "win32/gui/ResourceIds.h"
@@ -15,10 +18,13 @@ constexpr wchar_t kClassName[] = L"TesselCustomMainWindow";
 // The client area of the layout, in twips; the status bar comes below it.
 constexpr int kClientWidth = 9180, kClientHeight = 4785;
 // Where the preference frame and its inner frames stand, in twips from the client's corner.
-constexpr int kSettingLeft = 2940, kSettingTop = 0;
+constexpr int kSettingLeft = 2940, kSettingTop = 0, kSettingWidth = 6195;
 constexpr int kViewOrderLeft = kSettingLeft + 720, kViewOrderTop = kSettingTop + 3060;
+constexpr int kViewOrderWidth = 1995;
 constexpr int kNoReadLeft = kSettingLeft + 3600, kNoReadTop = kSettingTop + 3060;
-constexpr int kLabelSlack = 300;
+constexpr int kNoReadWidth = 1695;
+// A frame's border: what grows inside it stops this far from its edges.
+constexpr int kFrameInset = 90;
 
 enum ControlId {
     kList = 10,
@@ -33,11 +39,81 @@ enum ControlId {
     kStatus = 30,
 };
 
+RECT Box(int left, int top, int width, int height) {
+    return {left, top, left + width, top + height};
+}
+
 std::wstring WindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
     return text;
+}
+
+bool IsEdit(HWND window) {
+    wchar_t name[8] = {};
+    GetClassNameW(window, name, 8);
+    return lstrcmpiW(name, L"Edit") == 0;
+}
+
+// The message font of the system, as dialog boxes take it, at dpi.
+HFONT MessageFont(UINT dpi) {
+    using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+    static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "SystemParametersInfoForDpi")));
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (forDpi != nullptr &&
+        forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi) != FALSE) {
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) != FALSE) {
+        // Older systems give it at the screen's DPI.
+        HDC screen = GetDC(nullptr);
+        const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        LOGFONTW font = metrics.lfMessageFont;
+        font.lfHeight =
+            MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi > 0 ? systemDpi : 96);
+        return CreateFontIndirectW(&font);
+    }
+    return CreateFontW(-MulDiv(9, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH, L"MS UI Gothic");
+}
+
+// The size of a text in a font (its access-key marker aside), and the font's line height.
+SIZE TextSize(HWND window, HFONT font, const std::wstring& text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, font);
+    RECT rect{};
+    DrawTextW(dc, text.c_str(), -1, &rect, DT_CALCRECT | DT_SINGLELINE);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return {rect.right - rect.left, std::max<LONG>(rect.bottom - rect.top, metrics.tmHeight)};
+}
+
+// A text too wide for width pixels loses its middle to "…", so that both ends stay readable (a
+// path's drive and file name).
+std::wstring ElideMiddle(HWND window, HFONT font, const std::wstring& text, int width) {
+    if (TextSize(window, font, text).cx <= width)
+        return text;
+    std::size_t low = 0, high = text.size();
+    std::wstring best = L"…";
+    while (low < high) {
+        const std::size_t keep = (low + high + 1) / 2;
+        std::wstring tried =
+            text.substr(0, keep - keep / 2) + L"…" + text.substr(text.size() - keep / 2);
+        if (TextSize(window, font, tried).cx <= width) {
+            best = std::move(tried);
+            low = keep;
+        } else {
+            high = keep - 1;
+        }
+    }
+    return best;
 }
 
 // Turns the input method off when the field gets the focus: mail addresses and home pages are
@@ -70,6 +146,8 @@ void RegisterClassOnce() {
     (void)registered;
 }
 
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(std::string storeDescription)
@@ -77,71 +155,67 @@ Win32MainWindow::Win32MainWindow(std::string storeDescription)
     RegisterClassOnce();
     HINSTANCE instance = GetModuleHandleW(nullptr);
     // A fixed size: no sizing border and no maximise box.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     window_ = CreateWindowExW(
-        WS_EX_CONTROLPARENT, kClassName, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
+        WS_EX_CONTROLPARENT, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
         nullptr, LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)), instance, nullptr);
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
     accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     dpi_ = win32::WindowDpi(window_);
-    // 9 points of the Japanese user-interface face, at this window's DPI.
-    font_ = CreateFontW(-MulDiv(9, static_cast<int>(dpi_), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
-                        FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                        DEFAULT_QUALITY, DEFAULT_PITCH, L"MS UI Gothic");
+    font_ = MessageFont(dpi_);
     BuildControls();
-
-    RECT status{};
-    GetWindowRect(status_, &status);
-    RECT frame{0, 0, win32::ToPixels(kClientWidth, dpi_),
-               win32::ToPixels(kClientHeight, dpi_) + (status.bottom - status.top)};
-    AdjustWindowRectEx(&frame, style, TRUE, WS_EX_CONTROLPARENT);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(status_, WM_SIZE, 0, 0);
+    Layout();
+    // Twice: the first size was too narrow for the menu bar's one line.
+    FitWindowToLayout();
+    FitWindowToLayout();
 }
 
 Win32MainWindow::~Win32MainWindow() {
     if (IsWindow(window_))
         DestroyWindow(window_);
+    for (const Placed& placed : placed_)
+        DeleteObject(placed.font);
     DeleteObject(font_);
 }
 
-HWND Win32MainWindow::Add(const wchar_t* className, const std::wstring& text, DWORD style, int left,
-                          int top, int width, int height, int id, DWORD exStyle) {
-    HWND control = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style,
-                                   win32::ToPixels(left, dpi_), win32::ToPixels(top, dpi_),
-                                   win32::ToPixels(width, dpi_), win32::ToPixels(height, dpi_),
-                                   window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+// Controls are made empty and placed by Layout, which knows the DPI and the font.
+HWND Win32MainWindow::Add(const wchar_t* className, const std::wstring& text, DWORD style,
+                          RECT twips, Fit fit, int id, DWORD exStyle, int least, int most) {
+    HWND control = CreateWindowExW(
+        exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    placed_.push_back({control, twips, least, most, fit});
     return control;
 }
 
 // Created in focus order, each frame before what it holds; positions are in twips.
 void Win32MainWindow::BuildControls() {
-    Add(L"STATIC", L"掲示板一覧(&L):", 0, 60, 60, 2775, 255);
+    Add(L"STATIC", L"掲示板一覧(&L):", SS_CENTERIMAGE, Box(60, 60, 2775, 255), Fit::kRight, 0, 0,
+        60, kSettingLeft);
     list_ = Add(
         WC_LISTVIEWW, L"",
         WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-        60, 300, 2775, 4260, kList, WS_EX_CLIENTEDGE);
+        Box(60, 300, 2775, 4260), Fit::kNone, kList, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
-    column.cx = win32::ToPixels(2775 - 420, dpi_);
     ListView_InsertColumn(list_, 0, &column);
+    SetWindowSubclass(list_, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
-    frame_ = Add(L"BUTTON", L"設定", BS_GROUPBOX, kSettingLeft, kSettingTop, 6195, 4725);
-    const auto field = [&](const wchar_t* label, int labelLeft, int labelWidth, int top, int width,
+    frame_ = Add(L"BUTTON", L"設定", BS_GROUPBOX,
+                 Box(kSettingLeft, kSettingTop, kSettingWidth, 4725), Fit::kNone);
+    constexpr int labelLeast = kSettingLeft + kFrameInset;
+    const auto label = [&](const wchar_t* text, int left, int top, int width) {
+        Add(L"STATIC", text, SS_RIGHT | SS_CENTERIMAGE,
+            Box(kSettingLeft + left, kSettingTop + top, width, 180), Fit::kLeft, 0, 0, labelLeast);
+    };
+    const auto field = [&](const wchar_t* text, int labelLeft, int labelWidth, int top, int width,
                            Field which, DWORD style) {
-        // A right-aligned static wraps what does not fit: a little room to the left keeps the
-        // access key's "(&N):" on the line whatever the font's widths.
-        Add(L"STATIC", label, SS_RIGHT, kSettingLeft + labelLeft - kLabelSlack,
-            kSettingTop + top + 60, labelWidth + kLabelSlack, 180);
-        const int id = kFirstField + static_cast<int>(which);
+        label(text, labelLeft, top + 60, labelWidth);
         fields_[static_cast<std::size_t>(which)] =
-            Add(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | style, kSettingLeft + 2250,
-                kSettingTop + top, width, 315, id, WS_EX_CLIENTEDGE);
+            Add(L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | style,
+                Box(kSettingLeft + 2250, kSettingTop + top, width, 315), Fit::kHeight,
+                kFirstField + static_cast<int>(which), WS_EX_CLIENTEDGE);
     };
     field(L"名前(&N):", 1515, 630, 420, 2835, Field::kPostName, 0);
     field(L"メール(&M):", 1365, 780, 840, 2835, Field::kMail, 0);
@@ -155,45 +229,199 @@ void Win32MainWindow::BuildControls() {
     SetWindowSubclass(fields_[static_cast<std::size_t>(Field::kMail)], AsciiFieldProc, 1, 0);
     SetWindowSubclass(fields_[static_cast<std::size_t>(Field::kHomePage)], AsciiFieldProc, 1, 0);
 
-    Add(L"STATIC", L"1ページあたりの表示記事数(&V):", SS_RIGHT, kSettingLeft + 990 - kLabelSlack,
-        kSettingTop + 2220, 2415 + kLabelSlack, 180);
-    viewCount_ = std::make_unique<Win32SpinButton>(window_, kViewCount, kSettingLeft + 3540,
-                                                   kSettingTop + 2160, 735, 330);
-    Add(L"STATIC", L"一度にダウンロードするログの記事数(&D):", SS_RIGHT,
-        kSettingLeft + 300 - kLabelSlack + 60, kSettingTop + 2640, 3090 + kLabelSlack - 60, 180);
-    downloadCount_ = std::make_unique<Win32SpinButton>(window_, kDownloadCount, kSettingLeft + 3540,
-                                                       kSettingTop + 2580, 735, 330);
-    for (Win32SpinButton* spin : {viewCount_.get(), downloadCount_.get()})
-        SendMessageW(spin->Window(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    label(L"1ページあたりの表示記事数(&V):", 990, 2220, 2415);
+    viewCount_ = std::make_unique<Win32SpinButton>(window_, kViewCount, 0, 0, 735, 330);
+    placed_.push_back({viewCount_->Window(), Box(kSettingLeft + 3540, kSettingTop + 2160, 735, 330),
+                       0, 0, Fit::kNone});
+    label(L"一度にダウンロードするログの記事数(&D):", 300, 2640, 3090);
+    downloadCount_ = std::make_unique<Win32SpinButton>(window_, kDownloadCount, 0, 0, 735, 330);
+    placed_.push_back({downloadCount_->Window(),
+                       Box(kSettingLeft + 3540, kSettingTop + 2580, 735, 330), 0, 0, Fit::kNone});
 
-    Add(L"BUTTON", L"表示順(&O)", BS_GROUPBOX, kViewOrderLeft, kViewOrderTop, 1995, 1020);
-    viewOrder_[0] = Add(L"BUTTON", L"新しい → 古い(&1)", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
-                        kViewOrderLeft + 180, kViewOrderTop + 315, 1635, 255, kViewOrder0);
-    viewOrder_[1] = Add(L"BUTTON", L"古い → 新しい(&2)", BS_AUTORADIOBUTTON, kViewOrderLeft + 180,
-                        kViewOrderTop + 630, 1695, 255, kViewOrder1);
-    Add(L"BUTTON", L"未読読み(&R)", BS_GROUPBOX | WS_GROUP, kNoReadLeft, kNoReadTop, 1695, 1020);
-    noReadView_[1] = Add(L"BUTTON", L"設定する(&3)", WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON,
-                         kNoReadLeft + 180, kNoReadTop + 300, 1335, 255, kNoReadView1);
-    noReadView_[0] = Add(L"BUTTON", L"設定しない(&4)", BS_AUTORADIOBUTTON, kNoReadLeft + 180,
-                         kNoReadTop + 630, 1335, 255, kNoReadView0);
-    Add(L"BUTTON", L"クッキー反映", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, kSettingLeft + 4560,
-        kSettingTop + 4200, 1455, 375, kUpdate);
+    const auto option = [&](const wchar_t* text, DWORD style, int left, int top, int width, int id,
+                            int most) {
+        return Add(L"BUTTON", text, style | BS_AUTORADIOBUTTON, Box(left, top, width, 255),
+                   Fit::kOption, id, 0, 0, most);
+    };
+    Add(L"BUTTON", L"表示順(&O)", BS_GROUPBOX,
+        Box(kViewOrderLeft, kViewOrderTop, kViewOrderWidth, 1020), Fit::kNone);
+    constexpr int viewOrderMost = kViewOrderLeft + kViewOrderWidth - kFrameInset;
+    viewOrder_[0] = option(L"新しい → 古い(&1)", WS_TABSTOP | WS_GROUP, kViewOrderLeft + 180,
+                           kViewOrderTop + 315, 1635, kViewOrder0, viewOrderMost);
+    viewOrder_[1] = option(L"古い → 新しい(&2)", 0, kViewOrderLeft + 180, kViewOrderTop + 630, 1695,
+                           kViewOrder1, viewOrderMost);
+    Add(L"BUTTON", L"未読読み(&R)", BS_GROUPBOX | WS_GROUP,
+        Box(kNoReadLeft, kNoReadTop, kNoReadWidth, 1020), Fit::kNone);
+    constexpr int noReadMost = kNoReadLeft + kNoReadWidth - kFrameInset;
+    noReadView_[1] = option(L"設定する(&3)", WS_TABSTOP | WS_GROUP, kNoReadLeft + 180,
+                            kNoReadTop + 300, 1335, kNoReadView1, noReadMost);
+    noReadView_[0] = option(L"設定しない(&4)", 0, kNoReadLeft + 180, kNoReadTop + 630, 1335,
+                            kNoReadView0, noReadMost);
+    update_ = Add(L"BUTTON", L"クッキー反映(&U)", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON,
+                  Box(kSettingLeft + 4560, kSettingTop + 4200, 1455, 375), Fit::kButton, kUpdate, 0,
+                  kSettingLeft + kFrameInset);
     SelectOption(OptionGroup::kViewOrder, 0);
     SelectOption(OptionGroup::kNoReadView, 0);
 
     status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatus)),
                               GetModuleHandleW(nullptr), nullptr);
+    // The whole of each part's text, which may be shown elided.
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0, 0, window_,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (UINT_PTR part = 0; part < 2; ++part) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = status_;
+        tool.uId = part;
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+// Places every control at this DPI in the message font. A text that does not fit its box in this
+// font (a font wider or taller than the one the layout was drawn with) widens or heightens the
+// box within its container, and only then takes a smaller size of the font.
+void Win32MainWindow::Layout() {
+    LOGFONTW base{};
+    GetObjectW(font_, sizeof base, &base);
+    const auto px = [this](int twips) { return win32::ToPixels(twips, dpi_); };
+    for (Placed& placed : placed_) {
+        RECT box{px(placed.twips.left), px(placed.twips.top), px(placed.twips.right),
+                 px(placed.twips.bottom)};
+        DeleteObject(placed.font);
+        placed.font = nullptr;
+        HFONT font = font_;
+        if (placed.fit != Fit::kNone) {
+            const std::wstring text = WindowText(placed.window);
+            SIZE size = TextSize(placed.window, font, text);
+            // The room a text needs beside it: an option's circle, a button's or edit's border.
+            const bool option = placed.fit == Fit::kOption, button = placed.fit == Fit::kButton;
+            const int extra = option ? px(300) : button ? px(240) : px(30);
+            const int border = placed.fit == Fit::kHeight || button ? px(120) : 0;
+            const int height = std::max<LONG>(box.bottom - box.top, size.cy + border);
+            box.top -= (height - (box.bottom - box.top)) / 2;
+            box.bottom = box.top + height;
+            const int needed = size.cx + extra;
+            const bool growsLeft = placed.fit == Fit::kLeft || button;
+            if (growsLeft && needed > box.right - box.left)
+                box.left = std::max<LONG>(px(placed.least), box.right - needed);
+            if (!growsLeft && needed > box.right - box.left)
+                box.right = std::min<LONG>(px(placed.most), box.left + needed);
+            const int room = static_cast<int>(box.right - box.left);
+            // Glyph widths do not follow the size exactly (hinting): one pixel smaller at a time.
+            LOGFONTW smaller = base;
+            while (placed.fit != Fit::kHeight && size.cx + extra > room &&
+                   std::abs(smaller.lfHeight) > std::abs(base.lfHeight) / 2) {
+                smaller.lfHeight += smaller.lfHeight < 0 ? 1 : -1;
+                DeleteObject(placed.font);
+                placed.font = font = CreateFontIndirectW(&smaller);
+                size = TextSize(placed.window, font, text);
+            }
+        }
+        SetWindowPos(placed.window, nullptr, box.left, box.top, box.right - box.left,
+                     box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(placed.window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    viewCount_->Rescale(dpi_);
+    downloadCount_->Rescale(dpi_);
+    ListView_SetColumnWidth(list_, 0, px(2775 - 420));
     SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    const int parts[] = {win32::ToPixels(4000, dpi_), -1};
+    SendMessageW(status_, WM_SIZE, 0, 0);
+}
+
+// Makes the client area the layout's size plus the status bar, keeping the window's corner.
+void Win32MainWindow::FitWindowToLayout() {
+    RECT window{}, client{}, status{};
+    GetWindowRect(window_, &window);
+    GetClientRect(window_, &client);
+    GetWindowRect(status_, &status);
+    const int width =
+        win32::ToPixels(kClientWidth, dpi_) + (window.right - window.left) - client.right;
+    const int height = win32::ToPixels(kClientHeight, dpi_) + (status.bottom - status.top) +
+                       (window.bottom - window.top) - client.bottom;
+    SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(status_, WM_SIZE, 0, 0);
+    ShowStatus();
+}
+
+void Win32MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    DeleteObject(font_);
+    font_ = MessageFont(dpi_);
+    Layout();
+    FitWindowToLayout();
+    FitWindowToLayout();
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+// The status bar: the store in use, then the note. A note (a missing list, a count put in range)
+// matters more than the store's name and takes the width it needs; what does not fit is elided in
+// the middle and shown whole in the part's tooltip.
+void Win32MainWindow::ShowStatus() {
+    RECT client{};
+    GetClientRect(status_, &client);
+    const int width = client.right;
+    const int padding = win32::ToPixels(240, dpi_);
+    const auto needs = [&](const std::wstring& text) {
+        return text.empty() ? 0 : static_cast<int>(TextSize(status_, font_, text).cx) + padding;
+    };
+    int first = std::min(needs(storeDescription_), width);
+    if (const int note = needs(statusText_); note > 0)
+        first = std::clamp(width - note, std::min(first, width / 5), first);
+    const int parts[] = {first, -1};
     SendMessageW(status_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    SendMessageW(status_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(storeDescription_.c_str()));
+    const std::wstring* texts[] = {&storeDescription_, &statusText_};
+    for (int part = 0; part < 2; ++part) {
+        RECT rect{};
+        SendMessageW(status_, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rect));
+        const std::wstring shown =
+            ElideMiddle(status_, font_, *texts[part], rect.right - rect.left - padding / 2);
+        SendMessageW(status_, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(shown.c_str()));
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = status_;
+        tool.uId = static_cast<UINT_PTR>(part);
+        tool.rect = rect;
+        tool.lpszText = const_cast<wchar_t*>(texts[part]->c_str());
+        SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, win32::ToPixels(9180, dpi_));
 }
 
 LRESULT CALLBACK Win32MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     auto* self = reinterpret_cast<Win32MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32MainWindow::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR self) {
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (message == WM_PAINT)
+        reinterpret_cast<Win32MainWindow*>(self)->PaintListNotice();
+    return result;
+}
+
+// The note of an empty list, drawn over its blank area.
+void Win32MainWindow::PaintListNotice() {
+    if (listNotice_.empty() || ListView_GetItemCount(list_) > 0)
+        return;
+    HDC dc = GetDC(list_);
+    RECT area{};
+    GetClientRect(list_, &area);
+    InflateRect(&area, -win32::ToPixels(90, dpi_), -win32::ToPixels(90, dpi_));
+    HGDIOBJ old = SelectObject(dc, font_);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, listNotice_.c_str(), -1, &area, DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(list_, dc);
 }
 
 LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -207,6 +435,27 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 logic_->lstBBSList_DblClick();
             return 0;
         }
+        // The focus as a dialog box keeps it: the control that had it when the window was left
+        // (for a message box, another window) gets it back when the window is active again.
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                if (HWND focus = GetFocus(); focus != nullptr && IsChild(window_, focus))
+                    focus_ = focus;
+            } else if (HIWORD(wParam) == 0) {
+                RestoreFocus();
+            }
+            return 0;
+        case WM_SETFOCUS:
+            RestoreFocus();
+            return 0;
+        // Sent by the dialog navigation of the message loop: an access key of a label or a
+        // frame, a group's arrows.
+        case WM_NEXTDLGCTL:
+            MoveFocus(wParam, lParam);
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -215,10 +464,70 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void Win32MainWindow::RestoreFocus() {
+    HWND focus = focus_;
+    if (focus == nullptr || !IsWindow(focus) || !IsWindowVisible(focus) ||
+        !IsWindowEnabled(focus)) {
+        focus = list_;
+    }
+    SetFocus(focus);
+}
+
+// lParam set: the focus goes to the window in wParam; else to the next (wParam zero) or previous
+// control in the focus order. A text field reached so has its text selected, as in a dialog box.
+void Win32MainWindow::MoveFocus(WPARAM wParam, LPARAM lParam) {
+    HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                    : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+    if (next == nullptr)
+        return;
+    if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageW(next, EM_SETSEL, 0, -1);
+    SetFocus(next);
+}
+
+// Enter, which the dialog navigation turns into IDOK: on the list it reads the current board (the
+// row with the focus mark when none is selected), on the update button it presses it.
+void Win32MainWindow::OnEnter() {
+    HWND focus = GetFocus();
+    if (focus == list_) {
+        if (CurrentRow() < 0)
+            SetCurrentRow(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
+        logic_->lstBBSList_DblClick();
+    } else if (focus == update_) {
+        logic_->cmdUpdate_Click();
+    }
+}
+
+void Win32MainWindow::MarkAllRows(bool marked) {
+    for (int row = 0; row < ListView_GetItemCount(list_); ++row)
+        ListView_SetCheckState(list_, row, marked);
+}
+
 void Win32MainWindow::OnCommand(WPARAM wParam, LPARAM) {
     if (logic_ == nullptr)
         return;
+    const bool fromAccelerator = HIWORD(wParam) == 1;
     switch (LOWORD(wParam)) {
+        case IDOK:
+            OnEnter();
+            break;
+        case IDM_FILE_EDIT_LIST:
+            if (editBoardList_)
+                editBoardList_();
+            break;
+        case IDM_FILE_RELOAD_LIST:
+            logic_->mnuFileReload_Click();
+            break;
+        case IDM_FILE_MARK_ALL:
+            // In a text field Ctrl+A keeps its meaning there: all of the field's text.
+            if (HWND focus = GetFocus(); fromAccelerator && IsEdit(focus))
+                SendMessageW(focus, EM_SETSEL, 0, -1);
+            else
+                MarkAllRows(true);
+            break;
+        case IDM_FILE_UNMARK_ALL:
+            MarkAllRows(false);
+            break;
         case IDM_FILE_EXIT:
             logic_->mnuFileExit_Click();
             break;
@@ -227,6 +536,9 @@ void Win32MainWindow::OnCommand(WPARAM wParam, LPARAM) {
             break;
         case IDM_HELP_VERINFO:
             logic_->mnuHelpVerInfo_Click();
+            break;
+        case IDM_UPDATE:
+            logic_->cmdUpdate_Click();
             break;
         case kUpdate:
             if (HIWORD(wParam) == BN_CLICKED)
@@ -261,7 +573,13 @@ void Win32MainWindow::SetFrameCaption(const std::string& text) {
 }
 
 void Win32MainWindow::SetStatusText(const std::string& text) {
-    SendMessageW(status_, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(win32::Widen(text).c_str()));
+    statusText_ = win32::Widen(text);
+    ShowStatus();
+}
+
+void Win32MainWindow::ShowListNotice(const std::string& text) {
+    listNotice_ = win32::Widen(text);
+    InvalidateRect(list_, nullptr, TRUE);
 }
 
 void Win32MainWindow::ClearRows() {
@@ -289,11 +607,16 @@ std::int32_t Win32MainWindow::CurrentRow() {
     return ListView_GetNextItem(list_, -1, LVNI_SELECTED);
 }
 
+// No current row leaves the focus mark on the first row, so that the keyboard has a row to mark
+// with Space and to read with Enter.
 void Win32MainWindow::SetCurrentRow(std::int32_t row) {
     ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (row >= 0)
+    if (row >= 0) {
         ListView_SetItemState(list_, row, LVIS_SELECTED | LVIS_FOCUSED,
                               LVIS_SELECTED | LVIS_FOCUSED);
+    } else if (ListView_GetItemCount(list_) > 0) {
+        ListView_SetItemState(list_, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
 }
 
 std::string Win32MainWindow::Text(Field field) {

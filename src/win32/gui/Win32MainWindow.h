@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainWindowView.h"
 #include "win32/gui/Win32SpinButton.h"
@@ -18,9 +20,11 @@ void ShowMessageBox(HWND owner, const std::string& text, const std::string& capt
                     MessageIcon icon);
 
 // The main window on Win32: the board list and the preference fields at their places in twips
-// (scaled to the window's DPI), access keys, focus order, menus and message boxes. The logic lives
-// in frmMain; this class only turns window messages into its handlers and its requests into
-// control calls.
+// (scaled to the window's DPI, in the system's message font), access keys, focus order, menus and
+// message boxes. It keeps the focus as a dialog box does: on the list at start, moved by access
+// keys, Tab and arrows, and given back to the control that had it when the window is activated
+// again. The logic lives in frmMain; this class only turns window messages into its handlers and
+// its requests into control calls.
 class Win32MainWindow : public MainWindowView {
   public:
     explicit Win32MainWindow(std::string storeDescription);
@@ -29,6 +33,8 @@ class Win32MainWindow : public MainWindowView {
     Win32MainWindow& operator=(const Win32MainWindow&) = delete;
 
     void Attach(frmMain& logic) { logic_ = &logic; }
+    // The file menu's command that opens the board list for editing.
+    void SetEditBoardList(std::function<void()> edit) { editBoardList_ = std::move(edit); }
     HWND Window() const { return window_; }
     // For the message loop: the accelerator table (F1).
     HACCEL Accelerators() const { return accelerators_; }
@@ -45,6 +51,7 @@ class Win32MainWindow : public MainWindowView {
     bool IsRowMarked(std::int32_t row) override;
     std::int32_t CurrentRow() override;
     void SetCurrentRow(std::int32_t row) override;
+    void ShowListNotice(const std::string& text) override;
     std::string Text(Field field) override;
     void SetText(Field field, const std::string& text) override;
     uSpinButton& ViewCountSpin() override { return viewCount_->Logic(); }
@@ -54,18 +61,49 @@ class Win32MainWindow : public MainWindowView {
     void Close() override;
 
   private:
+    // How a control's box gives way to a text wider or taller than the layout's twips: it grows
+    // to the left (right-aligned labels, the button) or to the right (options, left-aligned
+    // labels) as far as its container allows, and takes a smaller font only when even that is not
+    // enough; an edit grows in height only.
+    enum class Fit { kNone, kHeight, kLeft, kRight, kOption, kButton };
+    struct Placed {
+        HWND window;
+        RECT twips;       // in the client area
+        int least, most;  // how far it may grow, in client twips
+        Fit fit;
+        HFONT font = nullptr;  // its own smaller font, when it needed one
+    };
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR, DWORD_PTR self);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(WPARAM wParam, LPARAM lParam);
     void BuildControls();
-    HWND Add(const wchar_t* className, const std::wstring& text, DWORD style, int left, int top,
-             int width, int height, int id = 0, DWORD exStyle = 0);
+    HWND Add(const wchar_t* className, const std::wstring& text, DWORD style, RECT twips, Fit fit,
+             int id = 0, DWORD exStyle = 0, int least = 0, int most = 0);
     HWND Option(OptionGroup group, std::int32_t index) const;
+    void Layout();
+    void FitWindowToLayout();
+    void OnDpiChanged(UINT dpi, const RECT& suggested);
+    void RestoreFocus();
+    void MoveFocus(WPARAM wParam, LPARAM lParam);
+    void OnEnter();
+    void MarkAllRows(bool marked);
+    void ShowStatus();
+    void PaintListNotice();
 
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
     HFONT font_ = nullptr;
     UINT dpi_ = 96;
+    std::vector<Placed> placed_;
+    HWND update_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HWND focus_ = nullptr;  // the control that had the focus when the window was last deactivated
+    std::wstring statusText_;
+    std::wstring listNotice_;
+    std::function<void()> editBoardList_;
     HWND list_ = nullptr;
     HWND frame_ = nullptr;
     HWND status_ = nullptr;

@@ -42,7 +42,7 @@ void RegisterClassOnce() {
 Win32SpinButton::Win32SpinButton(HWND parent, int id, int left, int top, int width, int height)
     : logic_(*this) {
     RegisterClassOnce();
-    const UINT dpi = win32::WindowDpi(parent);
+    const UINT dpi = dpi_ = win32::WindowDpi(parent);
     const auto px = [dpi](int twips) { return win32::ToPixels(twips, dpi); };
     window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE, px(left),
                               px(top), px(width), px(height), parent,
@@ -66,8 +66,20 @@ Win32SpinButton::Win32SpinButton(HWND parent, int id, int left, int top, int wid
     logic_.UserControl_Resize();
 }
 
+void Win32SpinButton::Rescale(UINT dpi) {
+    dpi_ = dpi;
+    const auto px = [dpi](int twips) { return win32::ToPixels(twips, dpi); };
+    RECT text{};
+    GetWindowRect(text_, &text);
+    SetWindowPos(text_, nullptr, 0, 0, text.right - text.left, px(kTextHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(spin_, nullptr, 0, 0, px(kSpinWidth), px(kSpinHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    logic_.UserControl_Resize();
+}
+
 UINT Win32SpinButton::Dpi() const {
-    return win32::WindowDpi(window_);
+    return dpi_;
 }
 
 LRESULT CALLBACK Win32SpinButton::WindowProc(HWND window, UINT message, WPARAM wParam,

@@ -20,6 +20,9 @@ class Win32SpinButton : private SpinButtonHost {
     uSpinButton& Logic() { return logic_; }
     HWND Window() const { return window_; }
     HWND TextPart() const { return text_; }
+    // Gives the parts their design sizes at a new DPI (the window moved to another monitor) and
+    // lays them out again.
+    void Rescale(UINT dpi);
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -58,6 +61,7 @@ class Win32SpinButton : private SpinButtonHost {
     HWND window_ = nullptr;
     HWND text_ = nullptr;
     HWND spin_ = nullptr;
+    UINT dpi_ = 96;
     uSpinButton logic_;
 };
 
