@@ -57,7 +57,7 @@ void frmMain::ShowListNotice() {
     view_.ShowListNotice(view_.RowCount() == 0 ? messages::kNoBoards : "");
 }
 
-void frmMain::mnuFileReload_Click() {
+void frmMain::ReloadBoardList() {
     if (!application_.ReloadBBSList()) {
         ShowMessage(messages::WithReason(messages::kLoadFailed, application_.LoadFailure()));
         return;

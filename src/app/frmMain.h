@@ -26,7 +26,7 @@ class frmMain {
     void mnuHelpVerInfo_Click();
     // Reads the board list again (after it was made or edited); a list that cannot be loaded is
     // told in a box and the boards shown stay.
-    void mnuFileReload_Click();
+    void ReloadBoardList();
 
   private:
     void InitializeForm();

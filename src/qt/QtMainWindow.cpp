@@ -280,7 +280,7 @@ void QtMainWindow::BuildOptionGroups() {
 void QtMainWindow::BuildMenus() {
     QMenu* file = file_ = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     reload_ = file->addAction(QStringLiteral("掲示板一覧を読み直す(&R)"), QKeySequence(Qt::Key_F5),
-                              this, [this] { logic_->mnuFileReload_Click(); });
+                              this, [this] { logic_->ReloadBoardList(); });
     file->addSeparator();
     file->addActions({markAll_, markNone_});
     file->addSeparator();

@@ -79,12 +79,12 @@ TEST_F(frmMainTest, AnEmptyListSaysHowToGetOneAndReloadReadsTheListAgain) {
     Open(0);
     EXPECT_NE(view.notice.find("「掲示板一覧を読み直す(R)」"), std::string::npos) << view.notice;
     WriteList(2);
-    window.mnuFileReload_Click();
+    window.ReloadBoardList();
     EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2"}));
     EXPECT_EQ(view.notice, "");
     // A list that cannot be loaded is told, and the boards shown stay those of the registry.
     profile.SetFile(kList, {{"b1", {"name=X", "nickname=X", "url=" + UrlOf(1), "mode=Other"}}});
-    window.mnuFileReload_Click();
+    window.ReloadBoardList();
     ASSERT_EQ(view.messages.shown.size(), 1u);
     EXPECT_EQ(view.messages.shown[0].text.rfind("設定ファイルをロードできませんでした。\n", 0), 0u);
     EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2"}));

@@ -516,7 +516,7 @@ void Win32MainWindow::OnCommand(WPARAM wParam, LPARAM) {
                 editBoardList_();
             break;
         case IDM_FILE_RELOAD_LIST:
-            logic_->mnuFileReload_Click();
+            logic_->ReloadBoardList();
             break;
         case IDM_FILE_MARK_ALL:
             // In a text field Ctrl+A keeps its meaning there: all of the field's text.
