@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/BoardList.h"
+#include "app/BoardWriteBatch.h"
 #include "board/CookieStore.h"
-#include "cli/Progress.h"
 
 namespace tessel::cli {
 

@@ -58,8 +58,9 @@ constexpr const char* kApply = TrLater(R"(Usage: tessel apply [preferences] (BOA
 
 Writes the given preferences to each board's cookie; every other preference keeps the value read
 from the board's cookie. Prints a line per board in board-list order (its name, or why its cookie
-could not be set), then a closing line. Ferno-BBS Harbor boards keep no preferences cookie, so
-writing to them always fails.
+could not be set), then a closing line: "設定完了。" only when every board was written, else how
+many were and were not. A store that cannot be used stops the run, with one message. Ferno-BBS
+Harbor boards keep no preferences cookie: naming one fails; --all passes over them.
 
   --name TEXT             the name to post under
   --mail TEXT             the mail address

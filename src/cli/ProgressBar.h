@@ -4,8 +4,8 @@
 #include <ostream>
 #include <string>
 
+#include "app/BoardWriteBatch.h"
 #include "board/Clock.h"
-#include "cli/Progress.h"
 
 namespace tessel::cli {
 

@@ -146,17 +146,31 @@ TEST_F(TesselEndToEndTest, EveryFailureSaysWhyOnItsSecondLineAndWritesNothing) {
          foreign,
          1,
          "雑談掲示板のクッキーが設定できない。\n保存されているクッキーの項目が 3 "
-         "個で、この種類の掲示板の 9 個と合いません\n設定完了。\n"},
+         "個で、この種類の掲示板の 9 個と合いません\n0 個の掲示板に設定し、1 個は設定できなかった。"
+         "\n"},
+        {"a board named that keeps no cookie",
+         {"apply", "shitsumon", "--name", "x"},
+         "",
+         1,
+         "質問掲示板のクッキーが設定できない。\nこの種類の掲示板は設定を掲示板自身に保存するため、"
+         "クッキーでは設定できません\n0 個の掲示板に設定し、1 個は設定できなかった。\n"},
+        {"no board at all",
+         {"apply", "--all", "--name", "x", "--board-list", dir.Write("empty.ini", "")},
+         "",
+         1,
+         "掲示板一覧に掲示板がない。\n"},
         {"the store is a directory",
          {"apply", "1", "--name", "x"},
          dir.Path().string(),
          1,
          dir.Path().string() + " はフォルダです。"},
-        {"the store's folder is a file",
-         {"apply", "1", "--name", "x"},
+        {"the store's folder is a file: one message, for import too",
+         {"import", dir.Write("one.json", R"({"zatsudan": {}, "kaigai": {}})")},
          blocked,
          1,
-         "を読めません: 途中にフォルダでないものがあります\n"},
+         "クッキーの保存先が使えないため、書き込みを中止した。\nクッキーファイル " + blocked +
+             " を読めません: 途中にフォルダでないものがあります\n0 個の掲示板に設定し、2 "
+             "個は設定できなかった。\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
