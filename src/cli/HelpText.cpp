@@ -30,7 +30,8 @@ Options, before or after the command:
                          firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
                          profile (without a folder: the browser's default profile);
                          when not given, the store chosen in the window, else the jar
-  --cookie-charset NAME  cp932 (the default) or utf-8
+  --cookie-charset NAME  cp932 or utf-8; by default utf-8 for Firefox (it keeps no other),
+                         cp932 for the others
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
   --version              the program's name and version
 
