@@ -35,8 +35,8 @@ Options, before or after the command:
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
   --version              the program's name and version
 
-Exit status: 0 done; 1 a board's cookie could not be read or written; 2 a usage error, or the
-board list or cookie store could not be used.
+Exit status: 0 done; 1 a board's cookie could not be read or written, or there was no board to
+write; 2 a usage error, or the board list or cookie store could not be used.
 )");
 
 constexpr const char* kList = TrLater(R"(Usage: tessel list [--json]
