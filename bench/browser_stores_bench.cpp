@@ -11,7 +11,7 @@
 
 #include "BrowserDatabases.h"
 #include "app/BoardList.h"
-#include "cli/BoardWriter.h"
+#include "app/BoardWriteBatch.h"
 #include "cookies/ChromiumCookieStore.h"
 #include "cookies/FirefoxCookieStore.h"
 #include "posix/CharsetCookieCodec.h"
@@ -77,13 +77,13 @@ void ApplyToBoards(benchmark::State& state, bool firefox) {
         state.SkipWithError("could not fill the profile");
         return;
     }
-    tessel::cli::PreferenceChanges changes;
+    tessel::PreferenceChanges changes;
     changes.postName = "名無しさん";
     changes.viewCount = 40;
-    std::vector<tessel::cli::BoardUpdate> updates;
+    std::vector<tessel::BoardUpdate> updates;
     for (int i = 0; i < kBoards; ++i)
         updates.push_back({static_cast<std::size_t>(i + 1), changes});
-    tessel::cli::NoProgress progress;
+    tessel::NoProgress progress;
     for (auto _ : state) {
         const std::unique_ptr<tessel::CookieStore> store = profile.Open(firefox);
         tessel::BoardList boards;
@@ -92,10 +92,10 @@ void ApplyToBoards(benchmark::State& state, bool firefox) {
             board->URL(BoardUrl(i));
             boards.Add(std::move(board));
         }
-        for (const auto& outcome : tessel::cli::WriteBoards(boards, *store, updates, progress)) {
-            if (!outcome.Succeeded())
-                state.SkipWithError(store->LastFailure().reason.c_str());
-        }
+        const tessel::BatchResult result =
+            tessel::WriteBoards(boards, *store, updates, tessel::BatchRules{}, progress);
+        if (!result.Succeeded())
+            state.SkipWithError(store->LastFailure().reason.c_str());
     }
 }
 

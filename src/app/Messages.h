@@ -9,6 +9,10 @@ inline constexpr const char* kLoadFailed = "設定ファイルをロードでき
 inline constexpr const char* kCookieReadFailed = "のクッキーが取得できない。";
 inline constexpr const char* kCookieWriteFailed = "のクッキーが設定できない。";
 inline constexpr const char* kSettingsDone = "設定完了。";
+// A batch that stopped because the cookie store itself failed; the reason follows.
+inline constexpr const char* kStoreFailed = "クッキーの保存先が使えないため、書き込みを中止した。";
+inline constexpr const char* kNoBoards = "掲示板一覧に掲示板がない。";
+inline constexpr const char* kNoBoardChosen = "設定できる掲示板が選ばれていない。";
 inline constexpr const char* kHelpFailed = "ヘルプを表示できません ";  // the space is part of it
 inline constexpr const char* kNothingSelected = "(選択されていません)";
 inline constexpr const char* kSettingsOf = "の設定";

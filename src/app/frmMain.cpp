@@ -113,55 +113,36 @@ void frmMain::LoadSettings(std::int32_t position) {
 }
 
 void frmMain::UpdateSettings() {
-    // The marked boards are written as one group, so that a store can write them in one go; the
-    // results are told per board, in row order, once the group is stored.
-    struct Result {
-        CBBSData* board;
-        bool written;
-        std::string reason;
-    };
-    CookieStore& store = application_.Services().store;
-    std::vector<Result> results;
-    store.BeginWrites();
+    BoardList* boards = application_.BBSList();
+    if (boards == nullptr)
+        return;
+    std::vector<BoardUpdate> updates;
     const std::int32_t rows = view_.RowCount();
     for (std::int32_t row = 0; row < rows; ++row) {
-        if (!view_.IsRowMarked(row))
-            continue;
-        if (CBBSData* board = Board(row + 1)) {
-            const bool written = ApplySettings(row + 1);
-            results.push_back({board, written, written ? "" : board->LastFailure().reason});
-        }
+        if (view_.IsRowMarked(row) && Board(row + 1) != nullptr)
+            updates.push_back({static_cast<std::size_t>(row + 1), FieldValues()});
     }
-    const bool stored = store.CommitWrites();
-    for (const Result& result : results) {
-        if (!result.written || !stored) {
-            ShowMessage(
-                messages::WithReason(result.board->Name() + messages::kCookieWriteFailed,
-                                     result.written ? store.LastFailure().reason : result.reason));
-        }
+    NoProgress progress;
+    const BatchResult result =
+        WriteBoards(*boards, application_.Services().store, updates, BatchRules{}, progress);
+    // The window tells failures and the closing message; a board written needs no box of its own.
+    for (const BatchMessage& message : DescribeBatch(*boards, result)) {
+        if (message.kind != BatchMessage::Kind::kWritten)
+            ShowMessage(message.text);
     }
-    ShowMessage(messages::kSettingsDone);
 }
 
-bool frmMain::ApplySettings(std::int32_t position) {
-    CBBSData* board = Board(position);
-    if (board == nullptr)
-        return false;
-    // The window shows neither unread marker, so they come from the board's own cookie, read
-    // right before it is written: the reader's place on the board is kept. A board without a
-    // cookie is written from what it holds; one whose cookie is there but cannot be read is left
-    // alone, as writing over it would lose what it holds.
-    if (!board->GetCookie() && board->LastFailure().kind != CookieFailureKind::kNoCookie)
-        return false;
-    board->PostName(view_.Text(Field::kPostName));
-    board->Mail(view_.Text(Field::kMail));
-    board->Password(view_.Text(Field::kPassword));
-    board->HomePage(view_.Text(Field::kHomePage));
-    board->ViewCount(view_.ViewCountSpin().Value());
-    board->DownloadCount(view_.DownloadCountSpin().Value());
-    board->ViewOrder(view_.IsOptionSelected(OptionGroup::kViewOrder, 0) ? 0 : 1);
-    board->NoReadView(view_.IsOptionSelected(OptionGroup::kNoReadView, 0) ? 0 : 1);
-    return board->SetCookie();
+PreferenceChanges frmMain::FieldValues() {
+    PreferenceChanges values;
+    values.postName = view_.Text(Field::kPostName);
+    values.mail = view_.Text(Field::kMail);
+    values.password = view_.Text(Field::kPassword);
+    values.homePage = view_.Text(Field::kHomePage);
+    values.viewCount = view_.ViewCountSpin().Value();
+    values.downloadCount = view_.DownloadCountSpin().Value();
+    values.viewOrder = view_.IsOptionSelected(OptionGroup::kViewOrder, 0) ? 0 : 1;
+    values.noReadView = view_.IsOptionSelected(OptionGroup::kNoReadView, 0) ? 0 : 1;
+    return values;
 }
 
 void frmMain::mnuFileExit_Click() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/BoardWriteBatch.h"
 #include "app/DocumentShell.h"
 #include "app/MainWindowView.h"
 #include "app/mdlMain.h"
@@ -33,8 +34,8 @@ class frmMain {
     void FillBBSList();
     void LoadSettings(std::int32_t position);
     void UpdateSettings();
-    // Copies the fields into the board at position and writes its cookie; returns the result.
-    bool ApplySettings(std::int32_t position);
+    // The fields as the preferences every marked board gets.
+    PreferenceChanges FieldValues();
     void ShowMessage(const std::string& text);
     CBBSData* Board(std::int32_t position);
     // Tells in the list area how to get a board list while there is no board to show.

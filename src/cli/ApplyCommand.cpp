@@ -1,5 +1,4 @@
 #include "cli/BoardSelection.h"
-#include "cli/BoardWriter.h"
 #include "cli/Commands.h"
 #include "cli/PasswordLine.h"
 #include "cli/UsageError.h"
@@ -41,9 +40,15 @@ int RunApply(const Invocation& invocation, CommandContext& context) {
             return UsageError(context.err, problem);
         changes.password = std::move(answer.password);
     }
-    const std::vector<BoardOutcome> outcomes = WriteBoards(
-        context.boards, context.store, SameChanges(selection.positions, changes), context.progress);
-    return ReportWrites(context.boards, outcomes, context.out);
+    // Only "every board" passes over the kinds that keep no cookie; a board named is to be
+    // written, and fails when it cannot be.
+    BatchRules rules;
+    rules.kindDefaultsWithoutCookie = true;
+    rules.skipBoardsWithoutCookie = invocation.all;
+    const BatchResult result =
+        WriteBoards(context.boards, context.store, SameChanges(selection.positions, changes), rules,
+                    context.progress);
+    return ReportWrites(context.boards, result, context.out);
 }
 
 }  // namespace tessel::cli

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/BoardList.h"
-#include "cli/Progress.h"
+#include "app/BoardWriteBatch.h"
 #include "cookies/CookieStore.h"
 
 namespace tessel::cli {
@@ -27,6 +27,9 @@ struct CommandContext {
     Progress& progress;
     // Asks for the password at the terminal without echoing it.
     std::function<PasswordAnswer()> promptPassword;
+    // The store in words of no language (its kind, file and character set), told on every
+    // command that reads or writes cookies, so that the user knows whose cookies they were.
+    std::string storeName;
 };
 
 }  // namespace tessel::cli

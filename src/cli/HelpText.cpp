@@ -30,12 +30,13 @@ Options, before or after the command:
                          firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
                          profile (without a folder: the browser's default profile);
                          when not given, the store chosen in the window, else the jar
-  --cookie-charset NAME  cp932 (the default) or utf-8
+  --cookie-charset NAME  cp932 or utf-8; by default utf-8 for Firefox (it keeps no other),
+                         cp932 for the others
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
   --version              the program's name and version
 
-Exit status: 0 done; 1 a board's cookie could not be read or written; 2 a usage error, or the
-board list or cookie store could not be used.
+Exit status: 0 done; 1 a board's cookie could not be read or written, or there was no board to
+write; 2 a usage error, or the board list or cookie store could not be used.
 )");
 
 constexpr const char* kList = TrLater(R"(Usage: tessel list [--json]
@@ -58,8 +59,9 @@ constexpr const char* kApply = TrLater(R"(Usage: tessel apply [preferences] (BOA
 
 Writes the given preferences to each board's cookie; every other preference keeps the value read
 from the board's cookie. Prints a line per board in board-list order (its name, or why its cookie
-could not be set), then a closing line. Ferno-BBS Harbor boards keep no preferences cookie, so
-writing to them always fails.
+could not be set), then a closing line: "設定完了。" only when every board was written, else how
+many were and were not. A store that cannot be used stops the run, with one message. Ferno-BBS
+Harbor boards keep no preferences cookie: naming one fails; --all passes over them.
 
   --name TEXT             the name to post under
   --mail TEXT             the mail address

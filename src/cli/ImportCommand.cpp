@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "app/Messages.h"
-#include "cli/BoardWriter.h"
 #include "cli/Commands.h"
 #include "cli/Diagnostic.h"
 #include "cli/ImportDocument.h"
@@ -74,23 +73,24 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
         return UsageError(context.err,
                           Fill(Tr("import %s: %s (nothing written)"), {name, plan.error}));
     // An import is whole or nothing: a board the store refuses (a character its code page lacks,
-    // a board kind without a cookie, an unreadable cookie) leaves every board as it was.
-    const std::vector<BoardOutcome> outcomes = WriteBoards(
-        context.boards, context.store, plan.updates, context.progress, WriteMode::kAllOrNothing);
-    bool refused = false;
-    for (const BoardOutcome& outcome : outcomes) {
-        if (outcome.written)
-            continue;
-        Diagnose(context.err,
-                 context.boards.Item(outcome.position)->Name() + messages::kCookieWriteFailed,
-                 outcome.reason);
-        refused = true;
+    // a board kind without a cookie, an unreadable cookie) leaves every board as it was, and the
+    // document is at fault. A store that fails is told as in apply.
+    BatchRules rules;
+    rules.kindDefaultsWithoutCookie = true;
+    rules.allOrNothing = true;
+    const BatchResult result =
+        WriteBoards(context.boards, context.store, plan.updates, rules, context.progress);
+    if (result.storeFailure || result.Count(BoardResult::kFailed) == 0)
+        return ReportWrites(context.boards, result, context.out);
+    for (const BoardOutcome& outcome : result.outcomes) {
+        if (outcome.result == BoardResult::kFailed) {
+            Diagnose(context.err,
+                     context.boards.Item(outcome.position)->Name() + messages::kCookieWriteFailed,
+                     outcome.failure.reason);
+        }
     }
-    if (refused)
-        return UsageError(
-            context.err,
-            Fill(Tr("import %s: a board cannot be written (nothing written)"), {name}));
-    return ReportWrites(context.boards, outcomes, context.out);
+    return UsageError(context.err,
+                      Fill(Tr("import %s: a board cannot be written (nothing written)"), {name}));
 }
 
 }  // namespace tessel::cli

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/JsonOutput.h"
+#include "cli/Preferences.h"
 
 namespace tessel::cli {
 namespace {

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/BoardWriteBatch.h"
 #include "cli/BoardIndex.h"
-#include "cli/BoardWriter.h"
 
 namespace tessel::cli {
 

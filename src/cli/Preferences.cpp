@@ -5,34 +5,6 @@
 
 namespace tessel::cli {
 
-bool PreferenceChanges::Empty() const {
-    return !postName && !mail && !homePage && !password && !viewCount && !downloadCount &&
-           !viewOrder && !noReadView && !noReadPoint && !noReadPointR;
-}
-
-void PreferenceChanges::ApplyTo(CBBSData& board) const {
-    if (postName)
-        board.PostName(*postName);
-    if (mail)
-        board.Mail(*mail);
-    if (homePage)
-        board.HomePage(*homePage);
-    if (password)
-        board.Password(*password);
-    if (viewCount)
-        board.ViewCount(*viewCount);
-    if (downloadCount)
-        board.DownloadCount(*downloadCount);
-    if (viewOrder)
-        board.ViewOrder(*viewOrder);
-    if (noReadView)
-        board.NoReadView(*noReadView);
-    if (noReadPoint)
-        board.NoReadPoint(*noReadPoint);
-    if (noReadPointR)
-        board.NoReadPoint_R(*noReadPointR);
-}
-
 bool HasPreferencesCookie(const CBBSData& board) {
     return LayoutOf(board.Mode()) != nullptr;
 }

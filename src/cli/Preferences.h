@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/BoardWriteBatch.h"
 #include "board/CBBSData.h"
 
 namespace tessel::cli {
@@ -22,23 +23,6 @@ inline bool IsCount(std::int64_t value) {
 inline bool IsMarker(std::int64_t value) {
     return value >= -32768 && value <= 32767;
 }
-
-// The preferences to set on a board; fields left empty keep the board's own value.
-struct PreferenceChanges {
-    std::optional<std::string> postName;
-    std::optional<std::string> mail;
-    std::optional<std::string> homePage;
-    std::optional<std::string> password;
-    std::optional<std::int32_t> viewCount;
-    std::optional<std::int32_t> downloadCount;
-    std::optional<std::int32_t> viewOrder;   // 0 newest first, 1 oldest first
-    std::optional<std::int32_t> noReadView;  // 1 on, 0 off
-    std::optional<std::int32_t> noReadPoint;
-    std::optional<std::int32_t> noReadPointR;
-
-    bool Empty() const;
-    void ApplyTo(CBBSData& board) const;
-};
 
 // Ferno-BBS Harbor boards have no cookie layout, so they keep no preferences to read or export.
 bool HasPreferencesCookie(const CBBSData& board);

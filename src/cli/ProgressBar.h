@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string>
 
-#include "cli/Progress.h"
+#include "app/BoardWriteBatch.h"
 #include "cookies/Clock.h"
 
 namespace tessel::cli {

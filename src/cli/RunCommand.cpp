@@ -1,9 +1,22 @@
 #include "cli/Commands.h"
+#include "cli/Diagnostic.h"
+#include "cli/Translate.h"
 #include "cli/UsageError.h"
 
 namespace tessel::cli {
 
+namespace {
+
+bool TouchesCookies(Command command) {
+    return command == Command::kShow || command == Command::kApply || command == Command::kExport ||
+           command == Command::kImport;
+}
+
+}  // namespace
+
 int RunCommand(const Invocation& invocation, CommandContext& context) {
+    if (TouchesCookies(invocation.command) && !context.storeName.empty())
+        Diagnose(context.err, Fill(Tr("cookie store: %s"), {context.storeName}));
     switch (invocation.command) {
         case Command::kList:
             return RunList(invocation, context);

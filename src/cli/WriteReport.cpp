@@ -1,29 +1,18 @@
 #include "cli/WriteReport.h"
 
-#include "app/Messages.h"
 #include "cli/ExitCode.h"
 #include "cli/Translate.h"
 
 namespace tessel::cli {
 
-int ReportWrites(const BoardList& boards, const std::vector<BoardOutcome>& outcomes,
-                 std::ostream& out) {
-    bool allWritten = true;
-    for (const BoardOutcome& outcome : outcomes) {
-        const std::string& name = boards.Item(outcome.position)->Name();
-        if (outcome.Succeeded()) {
-            out << name << '\n';
-        } else if (outcome.skipped) {
-            // Nothing of this board can be written anywhere: a skip, not a failure of the run.
-            out << Fill(Tr("%s (skipped: %s)"), {name, outcome.reason}) << '\n';
-        } else {
-            out << messages::WithReason(name + messages::kCookieWriteFailed, outcome.reason)
-                << '\n';
-            allWritten = false;
-        }
+int ReportWrites(const BoardList& boards, const BatchResult& result, std::ostream& out) {
+    for (const BatchMessage& message : DescribeBatch(boards, result)) {
+        if (message.kind == BatchMessage::Kind::kSkipped)
+            out << Fill(Tr("%s (skipped: %s)"), {message.text, message.reason}) << '\n';
+        else
+            out << message.text << '\n';
     }
-    out << messages::kSettingsDone << '\n';
-    return allWritten ? kExitOk : kExitSomeFailed;
+    return result.Succeeded() ? kExitOk : kExitSomeFailed;
 }
 
 }  // namespace tessel::cli

@@ -25,10 +25,19 @@ class CookieStoreChooser {
     // the current store then stays.
     bool Choose(const FoundStore& found, std::string& error);
 
+    // The character set the store in use is written in, and whether the reader may choose it:
+    // Firefox keeps nothing but UTF-8.
+    CookieCharset Charset() const { return ChosenCharset(options_); }
+    bool CharsetChoosable() const;
+    // Opens the store in use anew with charset and remembers both; as Choose otherwise.
+    bool ChooseCharset(CookieCharset charset, std::string& error);
+
     // The store in use, for the status bar.
     std::string Description() const { return DescribeCookieStore(options_); }
 
   private:
+    bool Use(PlatformOptions chosen, std::string& error);
+
     ChosenCookieStore& store_;
     Clock& clock_;
     PlatformOptions options_;

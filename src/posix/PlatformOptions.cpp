@@ -36,7 +36,21 @@ const char* GetEnvironment(const char* name) {
     return std::getenv(name);
 }
 
+bool IsFirefox(const PlatformOptions& options) {
+    return options.cookieStore && options.cookieStore->kind == CookieStoreLocation::Kind::kFirefox;
+}
+
+const char* CharsetName(CookieCharset charset) {
+    return charset == CookieCharset::kUtf8 ? "UTF-8" : "Shift_JIS";
+}
+
 }  // namespace
+
+CookieCharset ChosenCharset(const PlatformOptions& options) {
+    // Firefox turns the Shift_JIS bytes of a cookie into U+FFFD: only UTF-8 survives there.
+    return options.charset.value_or(IsFirefox(options) ? CookieCharset::kUtf8
+                                                       : CookieCharset::kCp932);
+}
 
 OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOptions& options,
                                std::string& error) {
@@ -79,25 +93,32 @@ OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOption
 std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
                                              std::string& error, std::function<void()> lockNotice) {
     if (options.cookieStore && options.cookieStore->kind != CookieStoreLocation::Kind::kJar)
-        return OpenBrowserStore(*options.cookieStore, clock, options.charset, GetEnvironment,
+        return OpenBrowserStore(*options.cookieStore, clock, ChosenCharset(options), GetEnvironment,
                                 error);
     const std::string path = JarPath(options);
     if (path.empty()) {
         error = "no place for the cookie jar: set HOME or XDG_DATA_HOME, or give --cookie-store";
         return nullptr;
     }
-    auto jar = std::make_unique<NetscapeCookieJar>(path, clock, options.charset);
+    auto jar = std::make_unique<NetscapeCookieJar>(path, clock, ChosenCharset(options));
     jar->SetLockWait(std::chrono::seconds(5), std::move(lockNotice));
     return jar;
 }
 
 std::string DescribeCookieStore(const PlatformOptions& options) {
+    const std::string charset = std::string("（") + CharsetName(ChosenCharset(options)) + "）";
     if (!options.cookieStore || options.cookieStore->kind == CookieStoreLocation::Kind::kJar)
-        return "cookies.txt: " + JarPath(options);
-    const bool firefox = options.cookieStore->kind == CookieStoreLocation::Kind::kFirefox;
+        return "cookies.txt: " + JarPath(options) + charset;
     const std::string& path = options.cookieStore->path;
-    return std::string(firefox ? "Firefox: " : "Chromium: ") +
-           (path.empty() ? std::string("既定のプロファイル") : path);
+    return std::string(IsFirefox(options) ? "Firefox: " : "Chromium: ") +
+           (path.empty() ? std::string("既定のプロファイル") : path) + charset;
+}
+
+std::string NameCookieStore(const PlatformOptions& options, const CookieStore& store) {
+    const std::string charset = std::string(" (") + CharsetName(ChosenCharset(options)) + ")";
+    if (const auto* browser = dynamic_cast<const BrowserCookieStore*>(&store))
+        return (IsFirefox(options) ? "Firefox " : "Chromium ") + browser->DatabasePath() + charset;
+    return "cookies.txt " + JarPath(options) + charset;
 }
 
 }  // namespace tessel

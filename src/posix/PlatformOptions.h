@@ -17,13 +17,17 @@ namespace tessel {
 //   --board-list FILE        the board list instead of the one beside the executable
 //   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
 //                            chromium[:USER_DATA_DIR]; the default jar when absent
-//   --cookie-charset NAME    "cp932" (the default) or "utf-8"
+//   --cookie-charset NAME    "cp932" or "utf-8"; by default UTF-8 for Firefox, which carries
+//                            nothing else, and cp932 for the others
 // Each also takes the form --option=value.
 struct PlatformOptions {
     std::optional<std::string> boardList;
     std::optional<CookieStoreLocation> cookieStore;  // none: the default jar
-    CookieCharset charset = CookieCharset::kCp932;
+    std::optional<CookieCharset> charset;            // none: the store's own default
 };
+
+// The character set the store the options name is used with.
+CookieCharset ChosenCharset(const PlatformOptions& options);
 
 enum class OptionMatch { kNotOurs, kTaken, kError };
 
@@ -38,7 +42,12 @@ std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clo
                                              std::string& error,
                                              std::function<void()> lockNotice = {});
 
-// A short description of the store the options name, for the user ("cookies.txt at PATH").
+// A short description of the store the options name and its character set, for the window's
+// status bar ("cookies.txt: PATH（Shift_JIS）").
 std::string DescribeCookieStore(const PlatformOptions& options);
+
+// The store and its character set in words of no language, for tessel's diagnostics: the kind,
+// the file the cookies are in, the character set ("Firefox /p/cookies.sqlite (UTF-8)").
+std::string NameCookieStore(const PlatformOptions& options, const CookieStore& store);
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "ProductIdentity.h"
 #include "posix/AtomicFile.h"
@@ -20,20 +21,45 @@ std::string RememberedCookieStorePath(const Environment& environment) {
     return {};
 }
 
-std::optional<CookieStoreLocation> LoadRememberedCookieStore(const Environment& environment) {
+namespace {
+
+// The remembered file's lines; empty when there is none.
+std::vector<std::string> RememberedLines(const Environment& environment) {
     const std::string path = RememberedCookieStorePath(environment);
+    std::vector<std::string> lines;
+    if (path.empty())
+        return lines;
     std::ifstream file(path);
-    std::string line;
-    if (path.empty() || !std::getline(file, line))
-        return std::nullopt;
-    return ParseCookieStoreArgument(line).location;
+    for (std::string line; lines.size() < 2 && std::getline(file, line);)
+        lines.push_back(line);
+    return lines;
 }
 
-bool RememberCookieStore(const CookieStoreLocation& location, const Environment& environment) {
+}  // namespace
+
+std::optional<CookieStoreLocation> LoadRememberedCookieStore(const Environment& environment) {
+    const std::vector<std::string> lines = RememberedLines(environment);
+    if (lines.empty())
+        return std::nullopt;
+    return ParseCookieStoreArgument(lines[0]).location;
+}
+
+std::optional<CookieCharset> LoadRememberedCookieCharset(const Environment& environment) {
+    const std::vector<std::string> lines = RememberedLines(environment);
+    if (lines.size() < 2)
+        return std::nullopt;
+    return ParseCookieCharset(lines[1]).charset;
+}
+
+bool RememberCookieStore(const CookieStoreLocation& location, const Environment& environment,
+                         std::optional<CookieCharset> charset) {
     const std::string path = RememberedCookieStorePath(environment);
+    std::string text = FormatCookieStoreArgument(location) + "\n";
+    if (charset)
+        text += *charset == CookieCharset::kUtf8 ? "utf-8\n" : "cp932\n";
     return !path.empty() &&
            !MakePrivateDirectories(std::filesystem::path(path).parent_path().string()) &&
-           !WriteFileAtomically(path, FormatCookieStoreArgument(location) + "\n", 0600);
+           !WriteFileAtomically(path, text, 0600);
 }
 
 }  // namespace tessel

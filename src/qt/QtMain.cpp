@@ -116,10 +116,13 @@ const char* GetEnvironment(const char* name) {
 std::unique_ptr<tessel::CookieStore> OpenChosenStore(tessel::PlatformOptions& options,
                                                      tessel::Clock& clock, std::string& error) {
     if (!options.cookieStore) {
+        const tessel::PlatformOptions given = options;
         options.cookieStore = tessel::LoadRememberedCookieStore(GetEnvironment);
+        if (!options.charset)
+            options.charset = tessel::LoadRememberedCookieCharset(GetEnvironment);
         if (auto store = tessel::OpenCookieStore(options, clock, error))
             return store;
-        options.cookieStore.reset();
+        options = given;
     }
     return tessel::OpenCookieStore(options, clock, error);
 }
@@ -135,7 +138,17 @@ QString MenuText(const tessel::FoundStore& found) {
     return text;
 }
 
-// Lets the window's menu switch the store, with the status bar following.
+// The character sets a store can be written in, as the store menu offers them after the stores.
+constexpr struct {
+    const char* text;
+    tessel::CookieCharset charset;
+} kCharsetItems[] = {
+    {"Shift_JIS（CP932）で保存(&J)", tessel::CookieCharset::kCp932},
+    {"UTF-8 で保存(&U)", tessel::CookieCharset::kUtf8},
+};
+
+// Lets the window's menu switch the store and its character set (Firefox keeps only UTF-8), with
+// the status bar following.
 void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& chooser) {
     auto found = std::make_shared<std::vector<tessel::FoundStore>>();
     window.SetStoreMenu(
@@ -144,11 +157,18 @@ void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& 
             std::vector<tessel::QtMainWindow::StoreMenuItem> items;
             for (const tessel::FoundStore& store : *found)
                 items.push_back({MenuText(store), chooser.IsCurrent(store)});
+            for (const auto& item : kCharsetItems) {
+                items.push_back({QString::fromUtf8(item.text), chooser.Charset() == item.charset,
+                                 chooser.CharsetChoosable(), items.size() == found->size()});
+            }
             return items;
         },
         [&window, &chooser, found](std::size_t index) {
             std::string error;
-            const bool chosen = chooser.Choose(found->at(index), error);
+            const bool chosen =
+                index < found->size()
+                    ? chooser.Choose(found->at(index), error)
+                    : chooser.ChooseCharset(kCharsetItems[index - found->size()].charset, error);
             window.SetStoreDescription(QString::fromStdString(chooser.Description()));
             if (!error.empty())
                 window.ShowMessage(chosen ? error : "保存先を開けません: " + error, "TesselCustom",

@@ -310,9 +310,12 @@ void QtMainWindow::FillStoreMenu() {
         return;
     const std::vector<StoreMenuItem> items = storeSource_();
     for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].separatorBefore)
+            mnuStore_->addSeparator();
         QAction* action = mnuStore_->addAction(items[i].text, this, [this, i] { chooseStore_(i); });
         action->setCheckable(true);
         action->setChecked(items[i].current);
+        action->setEnabled(items[i].enabled);
     }
 }
 

@@ -64,6 +64,8 @@ class QtMainWindow : public QMainWindow, public MainWindowView {
     struct StoreMenuItem {
         QString text;
         bool current = false;
+        bool enabled = true;
+        bool separatorBefore = false;
     };
     using StoreMenuSource = std::function<std::vector<StoreMenuItem>()>;
     void SetStoreMenu(StoreMenuSource source, std::function<void(std::size_t)> choose);

@@ -127,37 +127,47 @@ TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo
     }
 }
 
-TEST_F(frmMainTest, UpdateWithNoBoardOrNoMarkedRowOnlySaysDone) {
+TEST_F(frmMainTest, UpdateWithAnEmptyListSaysSo) {
     Open(0);
     EXPECT_TRUE(view.rows.empty());
     DoubleClick(-1);  // no row: ignored
     EXPECT_TRUE(view.messages.shown.empty());
     EXPECT_EQ(store.reads, 0);
     window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定完了。"});
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"掲示板一覧に掲示板がない。"});
+}
+
+TEST_F(frmMainTest, UpdateWithNoMarkedRowSaysSoAndWritesNothing) {
+    Open(2);
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定できる掲示板が選ばれていない。"});
     EXPECT_TRUE(store.writes.empty());
 }
 
-TEST_F(frmMainTest, UpdateWritesMarkedRowsInOrderInOneBatchAndNamesEachFailureBeforeDone) {
+TEST_F(frmMainTest, UpdateNamesEachBoardsFailureAndCountsWhatWasNotWritten) {
     Open(4);
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
     window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), (std::vector<std::string>{
-                                       "Board3のクッキーが設定できない。\nこの種類の掲示板は設定を"
-                                       "掲示板自身に保存するため、クッキーでは設定できません",
-                                       "Board4のクッキーが設定できない。\nrefused", "設定完了。"}));
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"Board3のクッキーが設定できない。\nこの種類の掲示板は設定を"
+                                        "掲示板自身に保存するため、クッキーでは設定できません",
+                                        "Board4のクッキーが設定できない。\nrefused",
+                                        "1 個の掲示板に設定し、2 個は設定できなかった。"}));
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
-    // A failed batch reports every board of it.
-    view.messages.shown.clear();
-    view.marked = {0, 1};
+}
+
+TEST_F(frmMainTest, AFailingStoreIsOneMessageForTheWholeUpdate) {
+    Open(4);
+    view.marked = {0, 1, 3};
     store.FailCommit();
     window.cmdUpdate_Click();
     EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"Board1のクッキーが設定できない。",
-                                        "Board2のクッキーが設定できない。", "設定完了。"}));
+              (std::vector<std::string>{"クッキーの保存先が使えないため、書き込みを中止した。\n"
+                                        "read-only",
+                                        "0 個の掲示板に設定し、3 個は設定できなかった。"}));
 }
 
 TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
@@ -189,9 +199,9 @@ TEST_F(frmMainTest, UnreadMarkersComeFromEachBoardsOwnCookieOrElseTheLastRead) {
     EXPECT_EQ(store.ValueOf(UrlOf(1), UrlOf(1)), "a,,,,20,0,1,55,30");
     EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
     EXPECT_FALSE(store.ValueOf(UrlOf(4), UrlOf(4)).has_value());
-    EXPECT_EQ(
-        view.MessageTexts(),
-        (std::vector<std::string>{"Board4のクッキーが設定できない。\nunreadable", "設定完了。"}));
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"Board4のクッキーが設定できない。\nunreadable",
+                                        "2 個の掲示板に設定し、1 個は設定できなかった。"}));
 }
 
 TEST_F(frmMainTest, MenusOpenTheHelpAndShowTheVersion) {

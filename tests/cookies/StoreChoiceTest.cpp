@@ -98,6 +98,47 @@ TEST(StoreChoiceTest, ChooserSwitchesTheStoreAndRemembersIt) {
                                          "v; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
     EXPECT_EQ(LoadRememberedCookieStore(home.Variables()), stores[1].location);
     EXPECT_NE(chooser.Description().find("Firefox: "), std::string::npos);
+    // Firefox keeps only UTF-8; the jar and Chromium let the reader choose, and it is remembered.
+    EXPECT_FALSE(chooser.CharsetChoosable());
+    EXPECT_EQ(chooser.Charset(), CookieCharset::kUtf8);
+    ASSERT_TRUE(chooser.Choose(stores[0], error)) << error;
+    EXPECT_EQ(chooser.Charset(), CookieCharset::kCp932);
+    ASSERT_TRUE(chooser.ChooseCharset(CookieCharset::kUtf8, error)) << error;
+    EXPECT_EQ(LoadRememberedCookieCharset(home.Variables()), CookieCharset::kUtf8);
+    EXPECT_NE(chooser.Description().find("（UTF-8）"), std::string::npos) << chooser.Description();
+}
+
+TEST(StoreChoiceTest, TesselWritesFirefoxInUtf8ByItselfAndSaysSo) {
+    Home home;
+    const std::string boards = home.dir.Write(
+        "boards.ini",
+        "[z]\nname=雑談\nnickname=z\nurl=http://bbs.example.jp/z/bbs.cgi\nmode=Ferno-BBS\n");
+    const std::string profile = home.dir.File(".mozilla/firefox/p.default-esr");
+    const struct {
+        std::vector<std::string> charset;
+        int exitCode;
+        std::string out, err;  // how each begins
+    } cases[] = {
+        {{},
+         0,
+         "雑談\n設定完了。\n",
+         "tessel: cookie store: Firefox " + profile + "/cookies.sqlite (UTF-8)\n"},
+        {{"--cookie-charset", "cp932"},
+         1,
+         "雑談のクッキーが設定できない。\n名前の「太」は CP932 のままでは Firefox に保存できません",
+         "tessel: cookie store: Firefox " + profile + "/cookies.sqlite (Shift_JIS)\n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{
+            "--board-list", boards, "--cookie-store", "firefox:" + profile,
+            "apply",        "z",    "--name",         "太郎"};
+        args.insert(args.end(), c.charset.begin(), c.charset.end());
+        const testing::ProcessResult result =
+            testing::RunTessel(args, "", home.dir.Path().string());
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.out.rfind(c.out, 0), 0u) << result.out;
+        EXPECT_EQ(result.err, c.err);
+    }
 }
 
 TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {

@@ -246,7 +246,7 @@ TEST_F(QtMainWindowTest, UpdateWritesEveryMarkedBoardAndThePasswordIsMaskedAndLi
     EXPECT_EQ(password->text(), "abcdefgh");
     QTest::keyClick(password, Qt::Key_Return, Qt::ControlModifier);  // presses the update button
     ASSERT_EQ(boxes.boxes.size(), 2u);  // the Harbor board's refusal, then the closing message
-    EXPECT_EQ(boxes.boxes[1].text, "設定完了。");
+    EXPECT_EQ(boxes.boxes[1].text, "2 個の掲示板に設定し、1 個は設定できなかった。");
     EXPECT_EQ(CookieValueOf(1), "Taro,,,abcdefgh,2,0,0,0,0");
     EXPECT_EQ(CookieValueOf(2), "Taro,,,abcdefgh,2,0,0,0,0,0");
     EXPECT_EQ(CookieValueOf(3), "");

@@ -23,7 +23,7 @@ class FakeCookieStore : public CookieStore {
     void SetText(const std::string& url, const std::string& text) { texts_[url] = text; }
     // Refuses writes for url with the reason given.
     void RefuseWritesFor(const std::string& url,
-                         CookieFailure why = {CookieFailureKind::kStoreUnusable, "refused", {}}) {
+                         CookieFailure why = {CookieFailureKind::kTooLong, "refused", {}}) {
         refused_[url] = std::move(why);
     }
     // Makes reads of url say that the cookie asked for is stored but cannot be read.
@@ -39,7 +39,9 @@ class FakeCookieStore : public CookieStore {
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) override;
     void BeginWrites() override { ++batches; }
-    bool CommitWrites() override { return !failCommit_; }
+    bool CommitWrites() override {
+        return !failCommit_ || Fail(CookieFailureKind::kStoreUnusable, "read-only");
+    }
     void CancelWrites() override { ++cancels; }
 
     std::vector<Write> writes;

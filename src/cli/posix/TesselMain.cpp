@@ -53,7 +53,8 @@ const char* GetEnvironment(const char* name) {
 int RunStores(const cli::Invocation& invocation, const PlatformOptions& options) {
     SystemClock clock;
     std::vector<cli::StoreListing> listings;
-    for (const FoundStore& found : FindCookieStores(clock, options.charset, GetEnvironment)) {
+    for (const FoundStore& found :
+         FindCookieStores(clock, ChosenCharset(options), GetEnvironment)) {
         constexpr const char* kKinds[] = {"jar", "firefox", "chromium"};
         listings.push_back({FormatCookieStoreArgument(found.location),
                             kKinds[static_cast<int>(found.location.kind)], found.name, found.path,
@@ -67,8 +68,11 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
     // Without --cookie-store, the store chosen in the window, so that both work on the same
     // cookies.
     const bool remembered = !options.cookieStore;
-    if (remembered)
+    if (remembered) {
         options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
+        if (!options.charset)
+            options.charset = LoadRememberedCookieCharset(GetEnvironment);
+    }
     if (invocation.command == cli::Command::kStores)
         return RunStores(invocation, options);
     SystemClock clock;
@@ -114,10 +118,14 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
-    cli::CommandContext context{
-        *application.BBSList(), *store, std::cin, std::cout, std::cerr, progress, [] {
-            return cli::PromptPassword(std::cin, std::cerr);
-        }};
+    cli::CommandContext context{*application.BBSList(),
+                                *store,
+                                std::cin,
+                                std::cout,
+                                std::cerr,
+                                progress,
+                                [] { return cli::PromptPassword(std::cin, std::cerr); },
+                                NameCookieStore(options, *store)};
     return cli::RunCommand(invocation, context);
 }
 

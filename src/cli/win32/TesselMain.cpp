@@ -93,9 +93,14 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
     }
     cli::ProgressBar progress(clock, console.rawErr, console.errBuffer.IsConsole());
     cli::CommandContext context{
-        *application.BBSList(), store, console.in, console.out, console.err, progress, [&] {
-            return cli::PromptPassword(console.inBuffer, console.in, console.err);
-        }};
+        *application.BBSList(),
+        store,
+        console.in,
+        console.out,
+        console.err,
+        progress,
+        [&] { return cli::PromptPassword(console.inBuffer, console.in, console.err); },
+        "WinINet"};
     return cli::RunCommand(invocation, context);
 }
 

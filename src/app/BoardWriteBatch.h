@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/BoardList.h"
+#include "cookies/CookieStore.h"
+
+namespace tessel {
+
+// The preferences to set on a board; fields left empty keep the board's own value.
+struct PreferenceChanges {
+    std::optional<std::string> postName;
+    std::optional<std::string> mail;
+    std::optional<std::string> homePage;
+    std::optional<std::string> password;
+    std::optional<std::int32_t> viewCount;
+    std::optional<std::int32_t> downloadCount;
+    std::optional<std::int32_t> viewOrder;   // 0 newest first, 1 oldest first
+    std::optional<std::int32_t> noReadView;  // 1 on, 0 off
+    std::optional<std::int32_t> noReadPoint;
+    std::optional<std::int32_t> noReadPointR;
+
+    bool Empty() const;
+    void ApplyTo(CBBSData& board) const;
+};
+
+struct BoardUpdate {
+    std::size_t position;  // in the board list, from 1
+    PreferenceChanges changes;
+};
+
+// Told how a batch goes, so that a long one can show the user it is moving.
+class Progress {
+  public:
+    virtual ~Progress() = default;
+    virtual void Start(std::size_t total) = 0;
+    virtual void Advance(std::size_t done) = 0;
+    virtual void Finish() = 0;
+};
+
+// For batches nobody watches.
+class NoProgress : public Progress {
+  public:
+    void Start(std::size_t) override {}
+    void Advance(std::size_t) override {}
+    void Finish() override {}
+};
+
+// Where the front ends' batches differ.
+struct BatchRules {
+    // A board without a cookie yet starts from its kind's defaults (tessel, which sets only the
+    // fields given: a fresh board's zeros are not what its reader would find), or keeps what the
+    // board object holds (the window, which sets every field it shows; the unread markers it does
+    // not show stay those of the board's last read).
+    bool kindDefaultsWithoutCookie = false;
+    // A board kind that keeps no cookie is passed over instead of failing: only for "every
+    // board", never for boards the user named or marked.
+    bool skipBoardsWithoutCookie = false;
+    // Store nothing unless every board can be written.
+    bool allOrNothing = false;
+};
+
+enum class BoardResult {
+    kWritten,
+    kFailed,      // the board's own failure, in its outcome
+    kSkipped,     // a kind without a cookie, under skipBoardsWithoutCookie
+    kNotWritten,  // taken by the store, but the batch was not stored, or never reached
+};
+
+struct BoardOutcome {
+    std::size_t position;
+    BoardResult result;
+    CookieFailure failure;  // kFailed and kSkipped: why
+};
+
+struct BatchResult {
+    std::vector<BoardOutcome> outcomes;  // in the order of the updates, every update once
+    // The store itself failed (it cannot be read or written, another program holds it): the batch
+    // stopped there. kNone when the store did its part.
+    CookieFailure storeFailure;
+
+    std::size_t Count(BoardResult result) const;
+    // Boards the batch was to write: all but the skipped ones.
+    std::size_t Attempted() const { return outcomes.size() - Count(BoardResult::kSkipped); }
+    // There was a board to write and every one was written.
+    bool Succeeded() const {
+        return Attempted() != 0 && Count(BoardResult::kWritten) == Attempted();
+    }
+};
+
+// Writes the updates as one batch of the store. Each board's cookie is read first, so that what
+// the changes do not give keeps its stored value; a cookie that is there but cannot be read is
+// never written over (the board fails). A failure of the store itself stops the batch: what the
+// store took before it is stored unless the rules ask for all or nothing.
+BatchResult WriteBoards(BoardList& boards, CookieStore& store,
+                        const std::vector<BoardUpdate>& updates, const BatchRules& rules,
+                        Progress& progress);
+
+// What the user is told of a batch, in order: a line per board (written, skipped or its failure:
+// the board's name first, the predicate after, the reason on a second line), then the store's
+// failure once, then the closing message: "設定完了。" only when every board was written.
+struct BatchMessage {
+    enum class Kind { kWritten, kSkipped, kBoardFailed, kStoreFailed, kClosing };
+    Kind kind;
+    std::string text;    // kWritten, kSkipped: the board's name
+    std::string reason;  // kSkipped: why
+};
+std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result);
+
+}  // namespace tessel
