@@ -25,4 +25,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk, \
 xdg-utils, qt6-translations-l10n, libsecret-1-0")
+set(CPACK_TESSEL_PRODUCT_NAME ${TESSEL_PRODUCT_NAME})
+# The staged tree is made the way Debian packages are (copyright, changelog, compressed man pages).
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)
 include(CPack)

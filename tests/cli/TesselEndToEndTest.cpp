@@ -296,7 +296,8 @@ TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
 // Both programs answer --help and --version without a display, the window's before it opens one;
 // tessel's own text follows the locale.
 TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay) {
-    const std::string tessel = TESSEL_EXECUTABLE, window = TESSEL_WINDOW_EXECUTABLE;
+    const std::string tessel = testing::BuiltProgram("tessel"),
+                      window = testing::BuiltProgram("TesselCustom");
     const struct {
         std::string program, lang;
         std::vector<std::string> args;

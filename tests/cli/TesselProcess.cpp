@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -13,10 +14,14 @@ extern char** environ;
 
 namespace tessel::testing {
 
+std::string BuiltProgram(const std::string& name) {
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / name).string();
+}
+
 ProcessResult RunTessel(const std::vector<std::string>& args, const std::string& input,
                         const std::string& dir, const std::string& outPath) {
     // tessel's own text follows the locale: the cases expect its English.
-    return RunProgram(TESSEL_EXECUTABLE, args, input, dir,
+    return RunProgram(BuiltProgram("tessel"), args, input, dir,
                       {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8"}, outPath);
 }
 

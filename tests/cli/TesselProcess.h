@@ -12,6 +12,9 @@ struct ProcessResult {
     std::string out, err;
 };
 
+// A program of the build, such as "tessel" or "TesselCustom": the suites are built beside them.
+std::string BuiltProgram(const std::string& name);
+
 // Runs the real tessel with args and input as its standard input and waits for it, in an English
 // locale. The streams pass through files in dir; standard output goes to outPath instead when it
 // is given.

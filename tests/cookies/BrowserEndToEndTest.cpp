@@ -46,8 +46,9 @@ class Site {
   public:
     explicit Site(const testing::TempDir& dir) : log_(dir.File("requests.log")) {
         const std::string portFile = dir.File("port");
-        pid_ = testing::StartProcess({"python3", TESSEL_COOKIE_SERVER, log_}, "/dev/null", portFile,
-                                     portFile);
+        pid_ = testing::StartProcess(
+            {"python3", testing::SourceFile("tests/cookies/cookie_server.py"), log_}, "/dev/null",
+            portFile, portFile);
         for (int i = 0; i < 100 && port_ == 0; ++i) {
             std::this_thread::sleep_for(50ms);
             std::ifstream(portFile) >> port_;

@@ -54,10 +54,10 @@ TEST(StoreChoiceTest, StoresCommandSaysWhichCanBeWrittenAndWhy) {
     Home home;
     // The store chosen in the window is tessel's too when none is named.
     ASSERT_TRUE(RememberCookieStore({CookieStoreLocation::Kind::kFirefox, ""}, home.Variables()));
-    const testing::ProcessResult listed =
-        testing::RunProgram(TESSEL_EXECUTABLE, {"stores"}, "", home.dir.Path().string(),
-                            {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "LC_ALL", "LC_MESSAGES",
-                             "LANGUAGE", "HOME=" + home.dir.Path().string(), "LANG=ja_JP.UTF-8"});
+    const testing::ProcessResult listed = testing::RunProgram(
+        testing::BuiltProgram("tessel"), {"stores"}, "", home.dir.Path().string(),
+        {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "LC_ALL", "LC_MESSAGES", "LANGUAGE",
+         "HOME=" + home.dir.Path().string(), "LANG=ja_JP.UTF-8"});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     const std::string root = home.dir.Path().string();
     // Each store's line: its mark, its --cookie-store text, then whether it can be written.

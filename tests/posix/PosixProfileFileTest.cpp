@@ -218,8 +218,9 @@ TEST(ProfileWriteTest, ReplacesOneSectionKeepingEncodingAndLineEnds) {
             for (const auto& write : writes) {
                 SCOPED_TRACE(std::string(name) + " [" + write.section + "] " + endName);
                 CodePageConverter converter(encoding);
-                auto encode = [&](const std::string& text) {
-                    return bom + converter.FromUtf8(WithLineEnds(text, lineEnd)).value();
+                // Init-captures: clang before 16 cannot capture a structured binding itself.
+                auto encode = [&converter, &mark = bom, &ends = lineEnd](const std::string& text) {
+                    return mark + converter.FromUtf8(WithLineEnds(text, ends)).value();
                 };
                 TempDir dir;
                 const std::string file = dir.Write("board.ini", encode(kTemplate));

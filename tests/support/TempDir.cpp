@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -49,8 +50,18 @@ std::string ReadBytes(const std::string& path) {
     return content.str();
 }
 
+std::string SourceFile(std::string_view relativePath) {
+    const char* root = std::getenv("TESSEL_SOURCE_DIR");
+    const auto path = std::filesystem::path(root != nullptr ? root : ".") / relativePath;
+    if (!std::filesystem::exists(path))
+        throw std::runtime_error(path.string() +
+                                 " is missing: set TESSEL_SOURCE_DIR to the "
+                                 "repository, or run from its root");
+    return path.string();
+}
+
 std::string DataFile(std::string_view name) {
-    return (std::filesystem::path(TESSEL_TEST_DATA_DIR) / name).string();
+    return SourceFile((std::filesystem::path("tests/data") / name).string());
 }
 
 }  // namespace tessel::testing

@@ -28,6 +28,12 @@ class TempDir {
 // The whole content of a file as bytes; empty when it cannot be read.
 std::string ReadBytes(const std::string& path);
 
+// The path of a file in the repository, from TESSEL_SOURCE_DIR (which CTest sets) or else from the
+// working directory (a suite run by hand from the repository's root). The path is read at run time
+// so that no clone's own folder is compiled into a test, and another clone reuses the objects from
+// the compiler cache. Throws when the file is not there.
+std::string SourceFile(std::string_view relativePath);
+
 // The path of a fixture file under tests/data.
 std::string DataFile(std::string_view name);
 

@@ -105,7 +105,7 @@ Sections FromLinuxReader(const std::string& bytes) {
 
 TEST(ProfileReaderDifferentialTest, LinuxReaderReadsEveryFixtureAsKernel32Does) {
     ASSERT_EQ(GetACP(), 932u) << "run under a Japanese locale (LC_ALL=ja_JP.UTF-8)";
-    for (const auto& entry : std::filesystem::directory_iterator(TESSEL_TEST_DATA_DIR)) {
+    for (const auto& entry : std::filesystem::directory_iterator(testing::DataFile("."))) {
         if (entry.path().extension() != ".ini")
             continue;
         SCOPED_TRACE(entry.path().filename().string());

@@ -38,6 +38,11 @@ std::optional<std::string> RunProgram(const std::string& commandLine) {
     return _pclose(pipe) == 0 ? std::optional(output) : std::nullopt;
 }
 
+// The program that reads a cookie through WinINet in a process of its own, built beside the suite.
+std::string CookieProbe() {
+    return ModuleExecutable().Directory() + "\\cookie_probe.exe";
+}
+
 // An address no earlier run has used, so that each run starts without cookies.
 std::string FreshUrl(const std::string& path) {
     return "http://bbs" + std::to_string(GetTickCount64()) + std::to_string(GetCurrentProcessId()) +
@@ -63,8 +68,7 @@ TEST(WinInetCookieStoreTest, ABoardCookieRoundTripsAndAnotherProcessReadsIt) {
     EXPECT_EQ(again.PostName(), "雑談好き");
     EXPECT_EQ(again.ViewCount(), 25);
 
-    const std::optional<std::string> seen =
-        RunProgram("\"" + std::string(TESSEL_COOKIE_PROBE) + "\" " + url);
+    const std::optional<std::string> seen = RunProgram("\"" + CookieProbe() + "\" " + url);
     ASSERT_TRUE(seen.has_value());
     EXPECT_NE(seen->find(url + "=" + "雑談好き,,,,25"), std::string::npos) << *seen;
 }
@@ -113,7 +117,7 @@ TEST(Win32ProfileFileTest, ShiftJisRoundTripsAndUnencodableTextIsRefused) {
 
 TEST(ShellExecuteShellTest, AnExistingFileIsAcceptedAndAMissingOneRefusedWithoutADialog) {
     ShellExecuteShell shell;
-    EXPECT_NE(mdlExecuteLite::ExecuteLite(shell, TESSEL_COOKIE_PROBE, std::nullopt, "open"), 0);
+    EXPECT_NE(mdlExecuteLite::ExecuteLite(shell, CookieProbe(), std::nullopt, "open"), 0);
     testing::TempDir dir;
     EXPECT_EQ(mdlExecuteLite::ExecuteLite(shell, dir.File("ReadMe.txt"), std::nullopt, "open"), 0);
 }
