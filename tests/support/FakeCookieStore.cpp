@@ -46,4 +46,27 @@ bool FakeCookieStore::InternetSetCookie(const std::string& url, const std::strin
     return true;
 }
 
+std::optional<std::string> FakeCookieStore::RecordCookie(const std::string& url,
+                                                         const std::string& name) {
+    Succeed();
+    const auto site = cookies_.find(url);
+    if (site == cookies_.end() || site->second.count(name) == 0)
+        return "absent";
+    return "set " + site->second.at(name);
+}
+
+bool FakeCookieStore::RestoreCookie(const std::string& url, const std::string& name,
+                                    const std::string& before, const std::string& written) {
+    const std::string now = *RecordCookie(url, name);
+    if (now == before)
+        return true;
+    if (now != written)
+        return Fail(CookieFailureKind::kChanged, "changed");
+    if (before == "absent")
+        cookies_[url].erase(name);
+    else
+        cookies_[url][name] = before.substr(4);
+    return true;
+}
+
 }  // namespace tessel::testing
