@@ -78,18 +78,26 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
     const std::vector<BoardOutcome> outcomes = WriteBoards(
         context.boards, context.store, plan.updates, context.progress, WriteMode::kAllOrNothing);
     bool refused = false;
+    bool storeFault = false;  // the store itself failed (held, read-only, not a store): no fault
+                              // of the command line
     for (const BoardOutcome& outcome : outcomes) {
         if (outcome.written)
             continue;
-        Diagnose(context.err,
-                 context.boards.Item(outcome.position)->Name() + messages::kCookieWriteFailed,
-                 outcome.reason);
+        const CBBSData& board = *context.boards.Item(outcome.position);
+        Diagnose(context.err, board.Name() + messages::kCookieWriteFailed, outcome.reason);
         refused = true;
+        const CookieFailureKind kind = board.LastFailure().kind;
+        storeFault = storeFault || kind == CookieFailureKind::kStoreBusy ||
+                     kind == CookieFailureKind::kStoreUnusable;
+    }
+    const std::string failed =
+        Fill(Tr("import %s: a board cannot be written (nothing written)"), {name});
+    if (refused && storeFault) {
+        Diagnose(context.err, failed);
+        return kExitSomeFailed;
     }
     if (refused)
-        return UsageError(
-            context.err,
-            Fill(Tr("import %s: a board cannot be written (nothing written)"), {name}));
+        return UsageError(context.err, failed);
     return ReportWrites(context.boards, outcomes, context.out);
 }
 
