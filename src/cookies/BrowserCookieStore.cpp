@@ -491,7 +491,6 @@ bool BrowserCookieStore::Restore(const std::string& url, const std::string& name
         batch_->snapshot.Remove(cookie.domain, cookie.hostOnly, cookie.path, cookie.name);
     for (const StoredCookie* cookie : fresh.Above(address.host))
         batch_->snapshot.Put(*cookie);
-    (void)name;
     Succeed();
     return true;
 }

@@ -354,11 +354,21 @@ bool NetscapeCookieJar::Apply(const Change& change) {
     if (plan.refusal)
         return Fail(plan.refusal.kind, plan.refusal.reason);
     if (plan.target == nullptr) {
-        if (!change.remove) {
-            document_->Append(FormatCookieJarLine(change.address.host,
-                                                  DefaultCookiePath(change.address.path),
-                                                  change.name, change.value, change.expires));
-        }
+        // A new cookie takes the place of expired lines of its key, which no read sees.
+        const std::string path = DefaultCookiePath(change.address.path);
+        const std::string line = FormatCookieJarLine(change.address.host, path, change.name,
+                                                     change.value, change.expires);
+        std::vector<CookieJarDocument::LineIndex> dead =
+            document_->LinesWithKey(change.address.host, path, change.name);
+        std::erase_if(dead, [&](CookieJarDocument::LineIndex at) {
+            return document_->Cookie(at)->includeSubdomains;
+        });
+        if (!change.remove && dead.empty())
+            document_->Append(line);
+        else if (!change.remove)
+            document_->Replace(dead.front(), line);
+        for (std::size_t i = change.remove ? 0 : 1; i < dead.size(); ++i)
+            document_->Remove(dead[i]);
         Succeed();
         return true;
     }

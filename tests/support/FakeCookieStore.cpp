@@ -1,5 +1,7 @@
 #include "support/FakeCookieStore.h"
 
+#include "cookies/CookieRecord.h"
+
 namespace tessel::testing {
 
 std::optional<std::string> FakeCookieStore::ValueOf(const std::string& url,
@@ -51,8 +53,8 @@ std::optional<std::string> FakeCookieStore::RecordCookie(const std::string& url,
     Succeed();
     const auto site = cookies_.find(url);
     if (site == cookies_.end() || site->second.count(name) == 0)
-        return "absent";
-    return "set " + site->second.at(name);
+        return JoinRecord("absent", {});
+    return JoinRecord("set", {site->second.at(name)});
 }
 
 bool FakeCookieStore::RestoreCookie(const std::string& url, const std::string& name,
@@ -62,10 +64,10 @@ bool FakeCookieStore::RestoreCookie(const std::string& url, const std::string& n
         return true;
     if (now != written)
         return Fail(CookieFailureKind::kChanged, "changed");
-    if (before == "absent")
-        cookies_[url].erase(name);
+    if (const auto data = SplitRecord("set", before))
+        cookies_[url][name] = data->at(0);
     else
-        cookies_[url][name] = before.substr(4);
+        cookies_[url].erase(name);
     return true;
 }
 

@@ -41,7 +41,7 @@ class FakeCookieStore : public CookieStore {
     void BeginWrites() override { ++batches; }
     bool CommitWrites() override { return !failCommit_; }
     void CancelWrites() override { ++cancels; }
-    // Records are "absent" or "set " and the data the cookie was set with.
+    // Records are "absent", or "set" and the data the cookie was set with.
     std::optional<std::string> RecordCookie(const std::string& url,
                                             const std::string& name) override;
     bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
