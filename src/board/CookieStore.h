@@ -54,10 +54,12 @@ class CookieStore {
     }
 
     // Puts the cookie back as before records it (a cookie that was absent is removed), provided it
-    // is still as written records it (the record taken right after the batch wrote it). True too
-    // when it is already as before. A cookie changed since by someone else is left alone and the
-    // call fails with kChanged. A store that cannot rebuild every attribute says in its own
-    // comment what it restores.
+    // is still as written records it. before is taken right before the batch's write of the
+    // cookie, written right after it and before the batch's next write. True too when the cookie
+    // is already as before. A cookie changed since by someone else is left alone and the call
+    // fails with kChanged. A batch is put back in the reverse order of its writes (records of
+    // neighbouring boards may share cookies, and a jar's places count on it). A store that cannot
+    // rebuild every attribute says in its own comment what it restores.
     virtual bool RestoreCookie(const std::string& url, const std::string& name,
                                const std::string& before, const std::string& written) {
         (void)url, (void)name, (void)before, (void)written;
