@@ -6,6 +6,7 @@
 #include "cookies/BrowserSchema.h"
 #include "cookies/CookieDate.h"
 #include "cookies/CookieText.h"
+#include "cookies/CookieRecord.h"
 #include "cookies/CookieVisibility.h"
 #include "cookies/SetCookieData.h"
 
@@ -95,9 +96,14 @@ void BrowserCookieStore::BindDomains(SqlStatement& query,
 
 bool BrowserCookieStore::FailFromDatabase(const SqlDatabase& database) {
     if (database.Status() == SqlStatus::kBusy) {
+        // The browser, when it runs, says so itself; otherwise another program holds the database.
+        const std::string running = lock_.InUseReason();
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(busyWait_).count();
         return Fail(CookieFailureKind::kStoreBusy,
-                    BrowserName() + " がクッキーのデータベースを使っています。" + BrowserName() +
-                        " を終了してからやり直してください");
+                    !running.empty() ? running
+                                     : "ほかのプログラムが " + BrowserName() +
+                                           " のクッキーのデータベースを使っています（" +
+                                           std::to_string(seconds) + " 秒待ちました）");
     }
     return Fail(CookieFailureKind::kStoreUnusable,
                 BrowserName() + " のクッキーのデータベースを使えません: " + database.Message());
@@ -111,7 +117,7 @@ std::unique_ptr<BrowserCookieStore::Session> BrowserCookieStore::Open(bool forWr
             return nullptr;
         }
     }
-    auto session = std::make_unique<Session>(path_);
+    auto session = std::make_unique<Session>(path_, busyWait_);
     if (!session->database.Ok()) {
         FailFromDatabase(session->database);
         return nullptr;
@@ -128,28 +134,54 @@ bool BrowserCookieStore::CheckWritable() {
     return true;
 }
 
+template <typename Matches>
+CookieWritePlan BrowserCookieStore::Plan(const CookieSnapshot& snapshot, const CookieUrl& address,
+                                         Matches matches) {
+    std::vector<const StoredCookie*> stored;
+    for (const StoredCookie* cookie : snapshot.Above(address.host)) {
+        if (matches(*cookie))
+            stored.push_back(cookie);
+    }
+    // The planner sees a value the store cannot decode as unreadable.
+    std::vector<StoredCookie> named;
+    named.reserve(stored.size());
+    for (const StoredCookie* cookie : stored) {
+        named.push_back(*cookie);
+        named.back().readable = cookie->readable && Decode(cookie->value).has_value();
+    }
+    std::vector<const StoredCookie*> pointers;
+    for (const StoredCookie& cookie : named)
+        pointers.push_back(&cookie);
+    CookieWritePlan plan = PlanCookieWrite(address, pointers, NowSeconds(), UnreadableReason());
+    if (plan.target != nullptr)
+        plan.target = stored[static_cast<std::size_t>(plan.target - named.data())];
+    return plan;
+}
+
 std::optional<std::string> BrowserCookieStore::Text(const CookieSnapshot& snapshot,
                                                     const CookieUrl& address,
                                                     const std::string& wanted) {
+    // The cookie asked for may be there but not be one a write could replace (undecodable, a
+    // Secure cookie on http, HttpOnly): then it is left out and LastFailure says why.
+    const CookieFailure refusal =
+        wanted.empty() ? CookieFailure{} : Plan(snapshot, address, [&](const StoredCookie& cookie) {
+                                               return Decode(cookie.name) == wanted;
+                                           }).refusal;
     std::string text;
-    bool wantedUnreadable = false;
     for (const StoredCookie* cookie : snapshot.For(address, NowSeconds())) {
         const std::optional<std::string> name = Decode(cookie->name);
         const std::optional<std::string> value =
             cookie->readable ? Decode(cookie->value) : std::nullopt;
-        if (!name || !value) {
-            wantedUnreadable = wantedUnreadable || (name && *name == wanted && !wanted.empty());
+        if (!name || !value || (refusal && *name == wanted))
             continue;
-        }
         if (!text.empty())
             text += "; ";
         text += *name + "=" + *value;
     }
-    if (wantedUnreadable && !FindCookieValue(text, wanted)) {
-        Fail(CookieFailureKind::kUnreadable, UnreadableReason());
-    } else {
+    if (refusal)
+        Fail(refusal.kind, refusal.reason);
+    else
         Succeed();
-    }
     return text;
 }
 
@@ -205,6 +237,7 @@ std::optional<CookieChange> BrowserCookieStore::Prepare(const std::string& url,
     cookie.hostOnly = true;
     cookie.path = DefaultCookiePath(address->path);
     cookie.expires = parsed->expires;
+    change.address = *address;
     change.remove = *parsed->expires <= NowSeconds();
     change.secureScheme = address->secure;
     change.port = PortOf(url, address->secure);
@@ -213,14 +246,20 @@ std::optional<CookieChange> BrowserCookieStore::Prepare(const std::string& url,
 
 bool BrowserCookieStore::Apply(CookieChange change) {
     StoredCookie& cookie = change.cookie;
-    const StoredCookie* replaced =
-        batch_->snapshot.Find(cookie.domain, cookie.hostOnly, cookie.path, cookie.name);
-    // RFC 6265 §5.3 step 11: a cookie set from outside HTTP never replaces an HttpOnly one.
-    if (replaced != nullptr && replaced->httpOnly) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "同じ名前の HttpOnly クッキーがあるため、置き換えられません");
+    const CookieWritePlan plan = Plan(batch_->snapshot, change.address,
+                                      [&](const StoredCookie& c) { return c.name == cookie.name; });
+    if (plan.refusal)
+        return Fail(plan.refusal.kind, plan.refusal.reason);
+    const StoredCookie* replaced = plan.target;
+    if (replaced != nullptr) {
+        cookie.domain = replaced->domain;
+        cookie.hostOnly = replaced->hostOnly;
+        cookie.path = replaced->path;
+        cookie.secure = replaced->secure;
+        cookie.creation = replaced->creation;
+    } else {
+        cookie.creation = NextCreation();
     }
-    cookie.creation = replaced != nullptr ? replaced->creation : NextCreation();
     if (!Write(batch_->database, change, replaced))
         return batch_->database.Ok() ? false : FailFromDatabase(batch_->database);
     if (change.remove) {
@@ -307,6 +346,191 @@ bool BrowserCookieStore::CommitWrites() {
         return FailFromDatabase(session->database);
     Succeed();
     return true;
+}
+
+std::optional<std::vector<std::string>> BrowserCookieStore::Record(SqlDatabase& database,
+                                                                   const std::string& url,
+                                                                   const std::string& name) {
+    const std::optional<CookieUrl> address = ParseCookieUrl(url);
+    StoredCookie encoded;
+    if (!address) {
+        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません");
+        return std::nullopt;
+    }
+    if (!Encode(name, std::string(), encoded))
+        return std::nullopt;
+    const std::vector<std::string_view> domains = DomainsAbove(address->host);
+    SqlStatement query(database,
+                       ForDomains("SELECT rowid, path, * FROM " + std::string(Table()) + " WHERE " +
+                                      std::string(OrdinaryContext()) + " AND name = ?" +
+                                      std::to_string(domains.size() * 2 + 1),
+                                  HostColumn(), &domains) +
+                           " ORDER BY rowid");
+    BindDomains(query, &domains);
+    query.Bind(static_cast<int>(domains.size() * 2 + 1), encoded.name);
+    std::vector<std::string> fields{std::string()};
+    while (query.Step()) {
+        if (fields[0].empty()) {
+            fields[0] = "rowid";
+            for (int column = 2; column < query.Columns(); ++column)
+                fields[0] += "," + query.ColumnName(column);
+        }
+        if (!PathMatches(address->path, query.Text(1)))
+            continue;
+        fields.push_back(query.Value(0));
+        for (int column = 2; column < query.Columns(); ++column)
+            fields.push_back(query.Value(column));
+    }
+    if (!database.Ok()) {
+        FailFromDatabase(database);
+        return std::nullopt;
+    }
+    Succeed();
+    return fields;
+}
+
+std::optional<std::string> BrowserCookieStore::RecordCookie(const std::string& url,
+                                                            const std::string& name) {
+    std::unique_ptr<Session> session;
+    if (!inBatch_)
+        session = Open(false);
+    SqlDatabase* database = inBatch_ ? (batch_ ? &batch_->database : nullptr)
+                                     : (session ? &session->database : nullptr);
+    if (database == nullptr) {
+        if (inBatch_)
+            Fail(batchFailure_.kind, batchFailure_.reason);
+        return std::nullopt;
+    }
+    std::optional<std::vector<std::string>> fields = Record(*database, url, name);
+    if (!fields)
+        return std::nullopt;
+    // A table with no such row records no column names; any record of rows names them.
+    return JoinRecord(BrowserName(), *fields);
+}
+
+namespace {
+
+// The rows of a record, each as its values.
+std::vector<std::vector<std::string>> Rows(const std::vector<std::string>& fields) {
+    const std::size_t columns =
+        fields[0].empty()
+            ? 1
+            : static_cast<std::size_t>(std::count(fields[0].begin(), fields[0].end(), ',')) + 1;
+    std::vector<std::vector<std::string>> rows;
+    for (std::size_t at = 1; at + columns <= fields.size(); at += columns)
+        rows.emplace_back(fields.begin() + static_cast<std::ptrdiff_t>(at),
+                          fields.begin() + static_cast<std::ptrdiff_t>(at + columns));
+    return rows;
+}
+
+std::vector<std::string> Split(const std::string& names) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start <= names.size();) {
+        const std::size_t comma = std::min(names.find(',', start), names.size());
+        parts.push_back(names.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+bool BrowserCookieStore::Restore(const std::string& url, const std::string& name,
+                                 const std::vector<std::string>& before,
+                                 const std::vector<std::string>& written) {
+    SqlDatabase& database = batch_->database;
+    const std::optional<std::vector<std::string>> current = Record(database, url, name);
+    if (!current)
+        return false;
+    // Rows compare without the time the browser last sent them.
+    const auto same = [&](const std::vector<std::string>& a, const std::vector<std::string>& b) {
+        const std::vector<std::vector<std::string>> rowsA = Rows(a), rowsB = Rows(b);
+        if (rowsA.size() != rowsB.size())
+            return false;
+        const std::vector<std::string> names = Split(!a[0].empty() ? a[0] : b[0]);
+        for (std::size_t row = 0; row < rowsA.size(); ++row) {
+            for (std::size_t column = 0; column < names.size(); ++column) {
+                if (names[column] != AccessColumn() &&
+                    rowsA[row].at(column) != rowsB[row].at(column))
+                    return false;
+            }
+        }
+        return true;
+    };
+    if (same(*current, before))
+        return true;
+    if (!same(*current, written)) {
+        return Fail(CookieFailureKind::kChanged,
+                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+    }
+    SqlStatement remove(database, "DELETE FROM " + std::string(Table()) + " WHERE rowid = ?1");
+    for (const std::vector<std::string>& row : Rows(*current))
+        remove.BindValue(1, row[0]).Run();
+    if (!before[0].empty()) {
+        const std::vector<std::string> names = Split(before[0]);
+        SqlStatement insert(database, "INSERT INTO " + std::string(Table()) + " (" + before[0] +
+                                          ") VALUES (" + Placeholders(1, names.size()) + ")");
+        for (const std::vector<std::string>& row : Rows(before)) {
+            for (std::size_t column = 0; column < row.size(); ++column)
+                insert.BindValue(static_cast<int>(column + 1), row[column]);
+            insert.Run();
+        }
+    }
+    if (!database.Ok())
+        return FailFromDatabase(database);
+    // The batch's snapshot takes the cookies of the name as they now are.
+    const CookieUrl address = *ParseCookieUrl(url);
+    const std::vector<std::string_view> domains = DomainsAbove(address.host);
+    CookieSnapshot fresh;
+    if (!Load(database, &domains, fresh))
+        return FailFromDatabase(database);
+    std::vector<StoredCookie> stale;
+    for (const StoredCookie* cookie : batch_->snapshot.Above(address.host))
+        stale.push_back(*cookie);
+    for (const StoredCookie& cookie : stale)
+        batch_->snapshot.Remove(cookie.domain, cookie.hostOnly, cookie.path, cookie.name);
+    for (const StoredCookie* cookie : fresh.Above(address.host))
+        batch_->snapshot.Put(*cookie);
+    Succeed();
+    return true;
+}
+
+bool BrowserCookieStore::RestoreCookie(const std::string& url, const std::string& name,
+                                       const std::string& before, const std::string& written) {
+    const auto beforeFields = SplitRecord(BrowserName(), before);
+    const auto writtenFields = SplitRecord(BrowserName(), written);
+    const auto columnsOf = [](const std::vector<std::string>& fields) {
+        return fields.empty() || fields[0].empty() ? std::size_t{0} : Split(fields[0]).size();
+    };
+    // Column names go into SQL: they are plain names or the record is not ours.
+    const auto plain = [](const std::vector<std::string>& fields) {
+        return !fields.empty() &&
+               fields[0].find_first_not_of(
+                   "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_,") ==
+                   std::string::npos;
+    };
+    if (!beforeFields || !writtenFields || !plain(*beforeFields) || !plain(*writtenFields) ||
+        (columnsOf(*beforeFields) != 0 && columnsOf(*writtenFields) != 0 &&
+         (*beforeFields)[0] != (*writtenFields)[0])) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "元に戻す記録が " + BrowserName() + " のものではありません");
+    }
+    if (inBatch_) {
+        if (!batch_)
+            return Fail(batchFailure_.kind, batchFailure_.reason, batchFailure_.character);
+        return Restore(url, name, *beforeFields, *writtenFields);
+    }
+    BeginWrites();
+    if (!batch_) {
+        inBatch_ = false;
+        return false;
+    }
+    if (!Restore(url, name, *beforeFields, *writtenFields)) {
+        const CookieFailure failure = LastFailure();
+        CancelWrites();
+        return Fail(failure.kind, failure.reason, failure.character);
+    }
+    return CommitWrites();
 }
 
 }  // namespace tessel

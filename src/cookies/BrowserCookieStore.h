@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -12,13 +13,17 @@
 #include "cookies/CookieSnapshot.h"
 #include "cookies/CookieStore.h"
 #include "cookies/CookieUrl.h"
+#include "cookies/CookieWritePlan.h"
 #include "cookies/sqlite/SqlDatabase.h"
 
 namespace tessel {
 
-// What the program asks a browser store to store: a host-only cookie for the address's directory.
+// What the program asks a browser store to store: a host-only cookie for the address's directory,
+// or, where PlanCookieWrite says so, the value of a cookie already stored, whose domain, path and
+// flags the cookie then carries.
 struct CookieChange {
     StoredCookie cookie;  // name and value already in the store's character set
+    CookieUrl address;
     bool remove = false;  // the expiry has passed: the cookie goes
     bool secureScheme = false;
     int port = 80;
@@ -38,7 +43,20 @@ class BrowserCookieStore : public CookieStore {
     bool CommitWrites() override;
     void CancelWrites() override;
 
+    // A record holds every row of the table for a cookie of the name that reaches the address
+    // over http or https, every column as stored. Restoring deletes the rows there are now and
+    // inserts the recorded ones as they were; when a row is compared with a record, the time the
+    // browser last sent it does not count.
+    std::optional<std::string> RecordCookie(const std::string& url,
+                                            const std::string& name) override;
+    bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
+                       const std::string& written) override;
+
     const std::string& DatabasePath() const { return path_; }
+
+    // How long a read or write waits for another program's hold on the database before it fails
+    // (five seconds unless set), as the jar waits for its lock.
+    void SetBusyWait(std::chrono::milliseconds wait) { busyWait_ = wait; }
 
     // Whether a batch could be written now: the browser is closed and the database is one this
     // program knows. LastFailure says why not.
@@ -49,6 +67,12 @@ class BrowserCookieStore : public CookieStore {
 
     // The browser's name, for reasons ("Firefox").
     virtual std::string BrowserName() const = 0;
+    // The table of cookies; its host column; the condition that keeps to the ordinary browsing
+    // context; the column of the time a cookie was last sent.
+    virtual std::string_view Table() const = 0;
+    virtual std::string_view HostColumn() const = 0;
+    virtual std::string_view OrdinaryContext() const = 0;
+    virtual std::string_view AccessColumn() const = 0;
     // Checks the schema version and columns; false (with the failure recorded) when they are not
     // the ones this program knows.
     virtual bool CheckSchema(SqlDatabase& database) = 0;
@@ -60,11 +84,12 @@ class BrowserCookieStore : public CookieStore {
     // Fills in the change's name and value in the store's own form; false with the failure set.
     virtual bool Encode(const std::string& name, const std::string& value,
                         StoredCookie& cookie) = 0;
+    // Stores the change; replaced is the stored cookie it updates in place (none: a new cookie).
     virtual bool Write(SqlDatabase& database, const CookieChange& change,
                        const StoredCookie* replaced) = 0;
-    // Why a stored cookie could not be given back.
+    // Why a stored value could not be given back, as the end of a sentence about the cookie.
     virtual std::string UnreadableReason() {
-        return BrowserName() + " に保存されているクッキーを読み取れません";
+        return " " + BrowserName() + " が読めない文字を置き換えた値のため読めません";
     }
     // Runs once before the first write of this store's life, in no transaction.
     virtual bool BeforeFirstWrite(SqlDatabase&) { return true; }
@@ -91,19 +116,31 @@ class BrowserCookieStore : public CookieStore {
 
   private:
     struct Session {
-        explicit Session(const std::string& path) : database(path) {}
+        Session(const std::string& path, std::chrono::milliseconds wait)
+            : database(path, static_cast<int>(wait.count())) {}
         SqlDatabase database;
         CookieSnapshot snapshot;
     };
 
     std::unique_ptr<Session> Open(bool forWriting);
+    // The record's fields: the column names joined by ",", then each row's values (SqlStatement's
+    // Value), rowid first.
+    std::optional<std::vector<std::string>> Record(SqlDatabase& database, const std::string& url,
+                                                   const std::string& name);
+    bool Restore(const std::string& url, const std::string& name,
+                 const std::vector<std::string>& before, const std::vector<std::string>& written);
     std::optional<CookieChange> Prepare(const std::string& url, const std::string& name,
                                         const std::string& data);
     bool Apply(CookieChange change);
     std::optional<std::string> Text(const CookieSnapshot& snapshot, const CookieUrl& address,
                                     const std::string& wanted);
+    // PlanCookieWrite over the snapshot's cookies for address that match; the plan's target is
+    // the snapshot's own cookie.
+    template <typename Matches>
+    CookieWritePlan Plan(const CookieSnapshot& snapshot, const CookieUrl& address, Matches matches);
 
     std::string path_;
+    std::chrono::milliseconds busyWait_ = std::chrono::seconds(5);
     Clock& clock_;
     BrowserLock& lock_;
     std::unique_ptr<Session> batch_;

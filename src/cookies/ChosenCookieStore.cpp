@@ -40,4 +40,18 @@ void ChosenCookieStore::CancelWrites() {
     Relay();
 }
 
+std::optional<std::string> ChosenCookieStore::RecordCookie(const std::string& url,
+                                                           const std::string& name) {
+    std::optional<std::string> record = store_->RecordCookie(url, name);
+    Relay();
+    return record;
+}
+
+bool ChosenCookieStore::RestoreCookie(const std::string& url, const std::string& name,
+                                      const std::string& before, const std::string& written) {
+    const bool restored = store_->RestoreCookie(url, name, before, written);
+    Relay();
+    return restored;
+}
+
 }  // namespace tessel

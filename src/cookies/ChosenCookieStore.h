@@ -23,6 +23,10 @@ class ChosenCookieStore : public CookieStore {
     void BeginWrites() override;
     bool CommitWrites() override;
     void CancelWrites() override;
+    std::optional<std::string> RecordCookie(const std::string& url,
+                                            const std::string& name) override;
+    bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
+                       const std::string& written) override;
 
   private:
     void Relay();

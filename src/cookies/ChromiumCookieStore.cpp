@@ -142,7 +142,7 @@ bool ChromiumCookieStore::Encode(const std::string& name, const std::string& val
 }
 
 bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& change,
-                                const StoredCookie*) {
+                                const StoredCookie* replaced) {
     const StoredCookie& cookie = change.cookie;
     const std::string hostKey = HostKey(cookie);
     // Encrypted before anything is deleted, so that a missing key leaves the old cookie in place.
@@ -152,31 +152,45 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
         if (!encrypted)
             return Fail(CookieFailureKind::kStoreUnusable, cipher_.Reason());
     }
-    // Every copy of the cookie goes, whatever scheme or port it came from, as Chromium itself
-    // replaces a cookie of the same name, host and path.
-    SqlStatement remove(database,
-                        "DELETE FROM cookies WHERE host_key = ?1 AND top_frame_site_key = '' AND "
-                        "name = ?2 AND path = ?3");
-    remove.Bind(1, hostKey).Bind(2, cookie.name).Bind(3, cookie.path);
-    if (!remove.Run() || change.remove)
-        return database.Ok();
-
+    // A new cookie takes the place of expired copies of its key, whose flags it must not inherit.
+    if (change.remove || replaced == nullptr) {
+        SqlStatement remove(database,
+                            "DELETE FROM cookies WHERE host_key = ?1 AND top_frame_site_key = '' "
+                            "AND name = ?2 AND path = ?3");
+        remove.Bind(1, hostKey).Bind(2, cookie.name).Bind(3, cookie.path);
+        if (!remove.Run() || change.remove)
+            return database.Ok();
+    }
     const std::int64_t now = NowMicroseconds() + kEpochOffsetMicroseconds;
-    SqlStatement insert(
-        database,
-        "INSERT INTO cookies (creation_utc, host_key, top_frame_site_key, name, value, "
-        "encrypted_value, path, expires_utc, is_secure, is_httponly, last_access_utc, "
-        "has_expires, is_persistent, priority, samesite, source_scheme, source_port, "
-        "last_update_utc, source_type, has_cross_site_ancestor) "
-        "VALUES (?1, ?2, '', ?3, '', ?4, ?5, ?6, 0, 0, ?7, 1, 1, ?8, ?9, ?10, ?11, ?7, 0, 0)");
-    insert.Bind(1, cookie.creation + kEpochOffsetMicroseconds).Bind(2, hostKey);
-    insert.Bind(3, cookie.name).BindBlob(4, *encrypted).Bind(5, cookie.path);
-    insert.Bind(6, cookie.expires.value_or(0) * 1000000 + kEpochOffsetMicroseconds);
-    insert.Bind(7, now).Bind(8, kPriorityMedium).Bind(9, kSameSiteUnspecified);
-    insert.Bind(10, change.secureScheme ? kSchemeSecure : kSchemeNonSecure);
-    insert.Bind(11, std::int64_t{change.port});
-    if (!insert.Run())
-        return false;
+    const std::int64_t expires = cookie.expires.value_or(0) * 1000000 + kEpochOffsetMicroseconds;
+    if (replaced != nullptr) {
+        // Every copy of the cookie (whatever scheme or port it came from: Chromium treats them as
+        // one) takes the value and keeps its own flags.
+        SqlStatement update(
+            database,
+            "UPDATE cookies SET value = '', encrypted_value = ?1, expires_utc = ?2, "
+            "has_expires = 1, is_persistent = 1, last_access_utc = ?3, last_update_utc = ?3 "
+            "WHERE host_key = ?4 AND top_frame_site_key = '' AND name = ?5 AND path = ?6");
+        update.BindBlob(1, *encrypted).Bind(2, expires).Bind(3, now).Bind(4, hostKey);
+        update.Bind(5, cookie.name).Bind(6, cookie.path);
+        if (!update.Run())
+            return false;
+    } else {
+        SqlStatement insert(
+            database,
+            "INSERT INTO cookies (creation_utc, host_key, top_frame_site_key, name, value, "
+            "encrypted_value, path, expires_utc, is_secure, is_httponly, last_access_utc, "
+            "has_expires, is_persistent, priority, samesite, source_scheme, source_port, "
+            "last_update_utc, source_type, has_cross_site_ancestor) "
+            "VALUES (?1, ?2, '', ?3, '', ?4, ?5, ?6, 0, 0, ?7, 1, 1, ?8, ?9, ?10, ?11, ?7, 0, 0)");
+        insert.Bind(1, cookie.creation + kEpochOffsetMicroseconds).Bind(2, hostKey);
+        insert.Bind(3, cookie.name).BindBlob(4, *encrypted).Bind(5, cookie.path);
+        insert.Bind(6, expires).Bind(7, now).Bind(8, kPriorityMedium).Bind(9, kSameSiteUnspecified);
+        insert.Bind(10, change.secureScheme ? kSchemeSecure : kSchemeNonSecure);
+        insert.Bind(11, std::int64_t{change.port});
+        if (!insert.Run())
+            return false;
+    }
     written_.push_back({hostKey, cookie.name, cookie.path, cookie.value});
     return true;
 }
@@ -184,14 +198,17 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
 std::string ChromiumCookieStore::UnreadableReason() {
     // The cipher says why when the value could not be decrypted (the keyring, say).
     const std::string reason = cipher_.Reason();
-    return reason.empty() ? BrowserCookieStore::UnreadableReason() : reason;
+    return reason.empty() ? std::string(" ") + (codec_.IsUtf8() ? "UTF-8" : "CP932") +
+                                " ではない文字コードで書かれているため読めません"
+                          : "暗号を解けないため読めません（" + reason + "）";
 }
 
 bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
     std::error_code ignored;
     std::filesystem::remove(BackupPath(), ignored);
-    if (database.CopyTo(BackupPath())) {
-        // The copy holds the reader's passwords, as the database does.
+    if (CreatePrivateFile(BackupPath()) && database.CopyTo(BackupPath())) {
+        // The copy holds the reader's passwords, as the database does (where the platform could
+        // not create it private, it becomes so now).
         std::filesystem::permissions(
             BackupPath(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
             ignored);

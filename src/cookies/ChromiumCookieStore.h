@@ -27,6 +27,10 @@ class ChromiumCookieStore : public BrowserCookieStore {
 
   protected:
     std::string BrowserName() const override { return "Chromium"; }
+    std::string_view Table() const override { return "cookies"; }
+    std::string_view HostColumn() const override { return "host_key"; }
+    std::string_view OrdinaryContext() const override { return "top_frame_site_key = ''"; }
+    std::string_view AccessColumn() const override { return "last_access_utc"; }
     bool CheckSchema(SqlDatabase& database) override;
     bool Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
               CookieSnapshot& snapshot) override;
@@ -38,6 +42,11 @@ class ChromiumCookieStore : public BrowserCookieStore {
     bool BeforeFirstWrite(SqlDatabase& database) override;
     void BatchStarted(SqlDatabase& database) override;
     bool BeforeCommit(SqlDatabase& database) override;
+
+    // Creates path as an empty file that only its owner can read, so that the backup is never
+    // readable by others, not even while it is copied; false when it cannot. Without a platform
+    // to do so, the copy creates the file and is made private once complete.
+    virtual bool CreatePrivateFile(const std::string&) { return true; }
 
   private:
     struct Written {

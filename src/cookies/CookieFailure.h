@@ -18,6 +18,7 @@ enum class CookieFailureKind {
     kUnreadable,     // a cookie is stored for the board but cannot be read
     kStoreUnusable,  // the store itself cannot be read or written
     kStoreBusy,      // another program holds the store
+    kChanged,        // an undo found the cookie changed since the batch wrote it, and left it
 };
 
 struct CookieFailure {

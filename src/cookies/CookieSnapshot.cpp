@@ -59,15 +59,20 @@ const StoredCookie* CookieSnapshot::Find(std::string_view domain, bool hostOnly,
     return found == cookies->end() ? nullptr : &*found;
 }
 
-std::vector<const StoredCookie*> CookieSnapshot::For(const CookieUrl& address,
-                                                     std::int64_t now) const {
+std::vector<const StoredCookie*> CookieSnapshot::Above(std::string_view host) const {
     std::vector<const StoredCookie*> candidates;
-    for (const std::string_view domain : DomainsAbove(address.host)) {
+    for (const std::string_view domain : DomainsAbove(host)) {
         if (const std::vector<StoredCookie>* cookies = Domain(domain)) {
             for (const StoredCookie& cookie : *cookies)
                 candidates.push_back(&cookie);
         }
     }
+    return candidates;
+}
+
+std::vector<const StoredCookie*> CookieSnapshot::For(const CookieUrl& address,
+                                                     std::int64_t now) const {
+    const std::vector<const StoredCookie*> candidates = Above(address.host);
     return CookiesFor(address, std::span<const StoredCookie* const>(candidates), now);
 }
 

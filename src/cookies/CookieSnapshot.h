@@ -21,6 +21,9 @@ class CookieSnapshot {
     const StoredCookie* Find(std::string_view domain, bool hostOnly, std::string_view path,
                              std::string_view name) const;
 
+    // The cookies of host and the domains above it, whatever their path, flags or expiry.
+    std::vector<const StoredCookie*> Above(std::string_view host) const;
+
     // The cookies a request to address carries at now, in the order browsers send them.
     std::vector<const StoredCookie*> For(const CookieUrl& address, std::int64_t now) const;
 

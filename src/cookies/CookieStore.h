@@ -38,6 +38,34 @@ class CookieStore {
     // that writes each cookie at once cannot take them back and keeps this default.
     virtual void CancelWrites() {}
 
+    // Undo. A record is the exact stored state of the cookie a write of name for url would change:
+    // every attribute of each stored copy that write may replace or shadow, or their absence. It
+    // is one line of printable ASCII (spaces allowed), meaningful only to the same kind of store,
+    // to be kept as it is. Both calls run inside a batch like writes (a record taken in a batch
+    // sees the batch's writes) or on their own.
+    //
+    // RecordCookie gives the record now; nullopt when the store cannot be read or keeps no
+    // records (LastFailure says why).
+    virtual std::optional<std::string> RecordCookie(const std::string& url,
+                                                    const std::string& name) {
+        (void)url, (void)name;
+        Fail(CookieFailureKind::kStoreUnusable, "この保存先では書き込みを元に戻せません");
+        return std::nullopt;
+    }
+
+    // Puts the cookie back as before records it (a cookie that was absent is removed), provided it
+    // is still as written records it. before is taken right before the batch's write of the
+    // cookie, written right after it and before the batch's next write. True too when the cookie
+    // is already as before. A cookie changed since by someone else is left alone and the call
+    // fails with kChanged. A batch is put back in the reverse order of its writes (records of
+    // neighbouring boards may share cookies, and a jar's places count on it). A store that cannot
+    // rebuild every attribute says in its own comment what it restores.
+    virtual bool RestoreCookie(const std::string& url, const std::string& name,
+                               const std::string& before, const std::string& written) {
+        (void)url, (void)name, (void)before, (void)written;
+        return Fail(CookieFailureKind::kStoreUnusable, "この保存先では書き込みを元に戻せません");
+    }
+
     // Why the last call failed; kNone after a call that succeeded. Every call sets it.
     const CookieFailure& LastFailure() const { return lastFailure_; }
 

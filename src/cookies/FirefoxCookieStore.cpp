@@ -92,17 +92,20 @@ bool FirefoxCookieStore::Encode(const std::string& name, const std::string& valu
 }
 
 bool FirefoxCookieStore::Write(SqlDatabase& database, const CookieChange& change,
-                               const StoredCookie*) {
+                               const StoredCookie* replaced) {
     const StoredCookie& cookie = change.cookie;
-    if (change.remove) {
+    const std::string host = cookie.hostOnly ? cookie.domain : "." + cookie.domain;
+    // A new cookie takes the place of an expired one of its key, whose flags it must not inherit.
+    if (change.remove || replaced == nullptr) {
         SqlStatement remove(database,
                             "DELETE FROM moz_cookies WHERE name = ?1 AND host = ?2 AND path = ?3 "
                             "AND originAttributes = ''");
-        remove.Bind(1, cookie.name).Bind(2, cookie.domain).Bind(3, cookie.path);
-        return remove.Run();
+        remove.Bind(1, cookie.name).Bind(2, host).Bind(3, cookie.path);
+        if (!remove.Run() || change.remove)
+            return database.Ok();
     }
-    // An existing cookie keeps its creation time (RFC 6265 §5.3 step 11.3) and the schemes it
-    // was set from before.
+    // An existing cookie keeps its creation time (RFC 6265 §5.3 step 11.3), its flags and the
+    // schemes it was set from before.
     SqlStatement upsert(
         database,
         "INSERT INTO moz_cookies (originAttributes, name, value, host, path, expiry, lastAccessed, "
@@ -110,9 +113,9 @@ bool FirefoxCookieStore::Write(SqlDatabase& database, const CookieChange& change
         "isPartitionedAttributeSet, updateTime) "
         "VALUES ('', ?1, ?2, ?3, ?4, ?5, ?6, ?8, 0, 0, 0, ?9, ?7, 0, ?6) "
         "ON CONFLICT (name, host, path, originAttributes) DO UPDATE SET value = excluded.value, "
-        "expiry = excluded.expiry, lastAccessed = excluded.lastAccessed, isSecure = 0, "
+        "expiry = excluded.expiry, lastAccessed = excluded.lastAccessed, "
         "schemeMap = schemeMap | excluded.schemeMap, updateTime = excluded.updateTime");
-    upsert.Bind(1, cookie.name).Bind(2, cookie.value).Bind(3, cookie.domain).Bind(4, cookie.path);
+    upsert.Bind(1, cookie.name).Bind(2, cookie.value).Bind(3, host).Bind(4, cookie.path);
     upsert.Bind(5, cookie.expires.value_or(0) * 1000).Bind(6, NowMicroseconds());
     upsert.Bind(7, change.secureScheme ? kSchemeHttps : kSchemeHttp).Bind(8, cookie.creation);
     upsert.Bind(9, kSameSiteUnset);

@@ -19,6 +19,10 @@ class FirefoxCookieStore : public BrowserCookieStore {
 
   protected:
     std::string BrowserName() const override { return "Firefox"; }
+    std::string_view Table() const override { return "moz_cookies"; }
+    std::string_view HostColumn() const override { return "host"; }
+    std::string_view OrdinaryContext() const override { return "originAttributes = ''"; }
+    std::string_view AccessColumn() const override { return "lastAccessed"; }
     bool CheckSchema(SqlDatabase& database) override;
     bool Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
               CookieSnapshot& snapshot) override;

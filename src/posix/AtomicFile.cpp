@@ -9,7 +9,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <random>
+#include <vector>
 
 #include "posix/FileWriteCalls.h"
 
@@ -62,7 +64,32 @@ FileWriteCalls SetFileWriteCalls(const FileWriteCalls& calls) {
     return previous;
 }
 
+bool NamesThroughDescriptor(const std::string& path) {
+    // The folder that really holds each name of the chain: /dev/fd and any link to a descriptor
+    // folder resolve to /proc/<pid>/fd.
+    std::string current = path;
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        std::error_code ignored;
+        const fs::path folder =
+            fs::canonical(fs::absolute(fs::path(current), ignored).parent_path(), ignored);
+        const auto parts = std::vector<fs::path>(folder.begin(), folder.end());
+        if (parts.size() >= 4 && parts[1] == "proc" &&
+            (folder.filename() == "fd" || folder.filename() == "map_files"))
+            return true;
+        struct stat status {};
+        std::string link;
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode) ||
+            ReadLink(current, &link))
+            return false;
+        current =
+            fs::path(link).is_absolute() ? link : (fs::path(current).parent_path() / link).string();
+    }
+    return false;
+}
+
 std::error_code ResolveWriteTarget(const std::string& path, std::string* target) {
+    if (NamesThroughDescriptor(path))
+        return std::make_error_code(std::errc::bad_file_descriptor);
     std::string current = path;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
         struct stat status {};
@@ -101,13 +128,16 @@ bool IsSuffix(std::string_view text) {
 }
 
 // Removes the temporaries of this target that a killed writer left: our own files of exactly the
-// name a write of this target uses, untouched for longer than any live writer would take.
-void RemoveStaleTemporaries(const fs::path& directory, const std::string& targetName) {
+// name a write of this target uses, untouched for longer than any live writer would take (any age
+// when every writer of the target takes the lock the caller holds).
+void RemoveStaleTemporaries(const fs::path& directory, const std::string& targetName,
+                            bool targetLocked) {
     DIR* dir = opendir(directory.c_str());
     if (dir == nullptr)
         return;
     const std::string prefix = TemporaryPrefix(targetName);
-    const std::time_t oldest = std::time(nullptr) - Calls().staleAge.count();
+    const std::time_t oldest = targetLocked ? std::numeric_limits<std::time_t>::max()
+                                            : std::time(nullptr) - Calls().staleAge.count();
     while (const dirent* entry = readdir(dir)) {
         const std::string_view name(entry->d_name);
         if (!name.starts_with(prefix) || !IsSuffix(name.substr(prefix.size())))
@@ -183,7 +213,7 @@ void SyncDirectory(const fs::path& directory) {
 // Writes through a temporary that is private from the start and takes its final mode only once
 // its content is complete: mode when forced, else the existing file's mode, else newFileMode.
 std::error_code WriteAtomically(const std::string& path, std::string_view contents,
-                                mode_t newFileMode, bool forceMode) {
+                                mode_t newFileMode, bool forceMode, bool targetLocked = false) {
     std::string target;
     if (std::error_code error = ResolveWriteTarget(path, &target))
         return error;
@@ -204,7 +234,7 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
     const fs::path targetPath(target);
     const fs::path directory =
         targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
-    RemoveStaleTemporaries(directory, targetPath.filename().string());
+    RemoveStaleTemporaries(directory, targetPath.filename().string(), targetLocked);
     std::string temp;
     // The copy starts private, so its content is never readable by more people than the file's.
     int fd = CreateTemporary(directory, targetPath.filename().string(), 0600, &temp);
@@ -258,6 +288,11 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
 
 std::error_code WritePrivateFileAtomically(const std::string& path, std::string_view contents) {
     return WriteAtomically(path, contents, 0600, true);
+}
+
+std::error_code WriteLockedPrivateFileAtomically(const std::string& path,
+                                                 std::string_view contents) {
+    return WriteAtomically(path, contents, 0600, true, true);
 }
 
 }  // namespace tessel

@@ -27,8 +27,19 @@ std::error_code WriteFileAtomically(const std::string& path, std::string_view co
 // so that a file once made readable by others stops being so at the next write.
 std::error_code WritePrivateFileAtomically(const std::string& path, std::string_view contents);
 
+// The same, for a writer that holds the lock every writer of path takes: none of them can be
+// mid-write, so every temporary that a killed writer of path left is removed, however recent.
+std::error_code WriteLockedPrivateFileAtomically(const std::string& path,
+                                                 std::string_view contents);
+
 // The file that a write to path lands in: path itself, or whatever its chain of symbolic links
-// finally names (which need not exist yet).
+// finally names (which need not exist yet). A path that reaches its file through an open
+// descriptor (/proc/<pid>/fd/<n>, /dev/fd/<n>) is refused with errc::bad_file_descriptor: the
+// link names the file that descriptor holds, which may have been replaced already, and writing
+// through its name would make a new file called "<name> (deleted)".
 std::error_code ResolveWriteTarget(const std::string& path, std::string* target);
+
+// Whether path names its file through an open descriptor, as above.
+bool NamesThroughDescriptor(const std::string& path);
 
 }  // namespace tessel

@@ -73,6 +73,13 @@ std::string_view CookieJarDocument::Text(const Line& line) const {
     return text;
 }
 
+std::string_view CookieJarDocument::Text(LineIndex line) const {
+    std::string_view text = Text(lines_[line]);
+    if (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    return text;
+}
+
 std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
     if (line >= lines_.size() || lines_[line].removed)
         return std::nullopt;
@@ -178,6 +185,29 @@ void CookieJarDocument::Append(std::string_view text) {
     added_.append(text).append(lineEnding_);
     Index(static_cast<LineIndex>(lines_.size() - 1));
     changed_ = true;
+}
+
+std::vector<std::size_t> CookieJarDocument::Positions(const std::vector<LineIndex>& lines) const {
+    std::vector<std::size_t> positions;
+    std::size_t position = 0;
+    auto wanted = lines.begin();
+    for (LineIndex line = 0; line < lines_.size() && wanted != lines.end(); ++line) {
+        if (line == *wanted) {
+            positions.push_back(position);
+            ++wanted;
+        }
+        if (!lines_[line].removed)
+            ++position;
+    }
+    return positions;
+}
+
+bool CookieJarDocument::EndsWithLineFeed() const {
+    for (std::size_t i = lines_.size(); i-- > 0;) {
+        if (!lines_[i].removed)
+            return i >= baseLines_ || Raw(lines_[i]).ends_with('\n');
+    }
+    return true;
 }
 
 std::string CookieJarDocument::Serialize() const {

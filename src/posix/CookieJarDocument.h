@@ -28,6 +28,15 @@ class CookieJarDocument {
     // The cookie on a line, nullopt for anything else (see ParseCookieJarLine).
     std::optional<CookieJarEntry> Cookie(LineIndex line) const;
 
+    // The line's text without its line ending, and with it.
+    std::string_view Text(LineIndex line) const;
+    std::string_view Raw(LineIndex line) const { return Raw(lines_[line]); }
+    // Where each of lines (in ascending order, none removed) stands among the lines the document
+    // now writes, counting from 0.
+    std::vector<std::size_t> Positions(const std::vector<LineIndex>& lines) const;
+    // Whether the bytes written would end with a line feed (or be empty).
+    bool EndsWithLineFeed() const;
+
     // The lines holding a cookie whose domain is domain (given in lower case, without a dot),
     // whether or not it reaches subdomains, in no particular order.
     std::vector<LineIndex> CookiesOf(std::string_view domain) const;
@@ -43,6 +52,7 @@ class CookieJarDocument {
     void Append(std::string_view text);
 
     bool Changed() const { return changed_; }
+    void MarkChanged() { changed_ = true; }
     std::string Serialize() const;
 
   private:

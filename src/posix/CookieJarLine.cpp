@@ -96,4 +96,18 @@ std::string FormatCookieJarLine(std::string_view host, std::string_view path, st
     return line;
 }
 
+std::string WithCookieJarValue(std::string_view line, std::string_view value,
+                               std::int64_t expires) {
+    // domain, subdomains, path, secure | expires | name | value
+    std::size_t tab = 0;
+    for (int field = 0; field < 4; ++field)
+        tab = line.find('\t', tab) + 1;
+    const std::size_t nameStart = line.find('\t', tab) + 1;
+    const std::size_t nameEnd = line.find('\t', nameStart);
+    std::string result(line.substr(0, tab));
+    result.append(std::to_string(expires)).append("\t");
+    result.append(line.substr(nameStart, nameEnd - nameStart)).append("\t").append(value);
+    return result;
+}
+
 }  // namespace tessel

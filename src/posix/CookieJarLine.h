@@ -30,4 +30,7 @@ std::optional<CookieJarEntry> ParseCookieJarLine(std::string_view line);
 std::string FormatCookieJarLine(std::string_view host, std::string_view path, std::string_view name,
                                 std::string_view value, std::int64_t expires);
 
+// The cookie line (without its line ending) with a new value and expiry, every other byte kept.
+std::string WithCookieJarValue(std::string_view line, std::string_view value, std::int64_t expires);
+
 }  // namespace tessel

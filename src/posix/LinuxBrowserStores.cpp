@@ -1,5 +1,8 @@
 #include "posix/LinuxBrowserStores.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "cookies/ChromiumCookieStore.h"
 #include "cookies/FirefoxCookieStore.h"
 #include "posix/BrowserProfileLocks.h"
@@ -36,6 +39,13 @@ class LinuxChromiumStore : private ChromiumParts, public ChromiumCookieStore {
     LinuxChromiumStore(const BrowserPaths& paths, Clock& clock, CookieCharset charset)
         : ChromiumParts(paths.lockDirectory, charset),
           ChromiumCookieStore(paths.database, clock, lock, cipher, codec) {}
+
+  protected:
+    bool CreatePrivateFile(const std::string& path) override {
+        const int fd =
+            open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        return fd >= 0 && close(fd) == 0;
+    }
 };
 
 }  // namespace

@@ -13,8 +13,10 @@
 
 #include "cookies/CookieDate.h"
 #include "cookies/CookieText.h"
+#include "cookies/CookieRecord.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/CookieVisibility.h"
+#include "cookies/CookieWritePlan.h"
 #include "cookies/SetCookieData.h"
 #include "posix/AtomicFile.h"
 #include "posix/ErrorText.h"
@@ -123,7 +125,17 @@ std::int64_t NetscapeCookieJar::Now() {
     return ToUnixSeconds(clock_.GetSystemTime());
 }
 
+bool NetscapeCookieJar::RefuseDescriptorPath() {
+    document_.reset();
+    return Fail(CookieFailureKind::kStoreUnusable,
+                path_ +
+                    " は開いているファイル記述子を通した名前です。クッキーファイルそのものの"
+                    "パスを指定してください");
+}
+
 bool NetscapeCookieJar::Load() {
+    if (NamesThroughDescriptor(path_))
+        return RefuseDescriptorPath();
     struct stat status {};
     if (stat(path_.c_str(), &status) != 0) {
         if (errno != ENOENT) {
@@ -164,6 +176,8 @@ bool NetscapeCookieJar::Load() {
 }
 
 bool NetscapeCookieJar::LockAndLoad() {
+    if (NamesThroughDescriptor(path_))
+        return RefuseDescriptorPath();
     std::string target;
     if (const std::error_code error = ResolveWriteTarget(path_, &target)) {
         return Fail(CookieFailureKind::kStoreUnusable,
@@ -265,9 +279,26 @@ std::vector<StoredCookie> NetscapeCookieJar::Candidates(const CookieUrl& address
         if (entry->expires != 0)
             cookie.expires = entry->expires;
         cookie.creation = line;  // file order stands for the order of creation
+        cookie.readable = name.empty() || Decode(cookie.value).has_value();
         cookies.push_back(std::move(cookie));
     }
     return cookies;
+}
+
+std::string NetscapeCookieJar::UndecodableReason() const {
+    return " " + CharsetName(charset_) +
+           " ではない文字コードで書かれているため読めません（--cookie-charset を変えると読めるかも"
+           "しれません）";
+}
+
+CookieWritePlan NetscapeCookieJar::Plan(const CookieUrl& address, std::string_view name,
+                                        const std::vector<StoredCookie>& cookies) {
+    std::vector<const StoredCookie*> named;
+    for (const StoredCookie& cookie : cookies) {
+        if (cookie.name == name)
+            named.push_back(&cookie);
+    }
+    return PlanCookieWrite(address, named, Now(), UndecodableReason());
 }
 
 std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::string& url,
@@ -281,34 +312,24 @@ std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::strin
     if (!address)
         return std::string();
     const std::string wantedBytes = converter_.FromUtf8(wanted).value_or(std::string());
-    const std::int64_t now = Now();
     const std::vector<StoredCookie> cookies = Candidates(*address, wantedBytes);
 
-    // The cookie asked for may be there but not go with this request: say so, rather than let it
-    // look absent (a write would then replace it).
-    CookieUrl overHttps = *address;
-    overHttps.secure = true;
-    for (const StoredCookie& cookie : cookies) {
-        if (!wantedBytes.empty() && cookie.name == wantedBytes && cookie.secure &&
-            !address->secure && CookieReaches(overHttps, cookie, now)) {
-            Fail(CookieFailureKind::kUnreadable,
-                 "保存されているクッキーは https 専用 (Secure) のため、この http の"
-                 "アドレスでは読めません");
-        }
-    }
+    // The cookie asked for may be there but not be one a write could replace (another character
+    // set, a Secure cookie on http, HttpOnly): then it is left out and LastFailure says why, so
+    // that it does not look absent.
+    const CookieFailure refusal =
+        wantedBytes.empty() ? CookieFailure{} : Plan(*address, wantedBytes, cookies).refusal;
+    const bool hidden = static_cast<bool>(refusal);
+    if (hidden)
+        Fail(refusal.kind, refusal.reason);
     std::string text;
-    for (const StoredCookie* cookie : CookiesFor(*address, cookies, now)) {
+    for (const StoredCookie* cookie : CookiesFor(*address, cookies, Now())) {
+        if (hidden && cookie->name == wantedBytes)
+            continue;
         const std::optional<std::string> name = Decode(cookie->name);
         const std::optional<std::string> value = Decode(cookie->value);
-        if (!name || !value) {
-            if (!wantedBytes.empty() && cookie->name == wantedBytes) {
-                Fail(CookieFailureKind::kUnreadable,
-                     "保存されているクッキーが " + CharsetName(charset_) +
-                         " ではない文字コードで書かれているため読めません"
-                         "（--cookie-charset を変えると読めるかもしれません）");
-            }
+        if (!name || !value)
             continue;
-        }
         if (!text.empty())
             text += "; ";
         text += *name + "=" + *value;
@@ -350,53 +371,55 @@ std::optional<NetscapeCookieJar::Change> NetscapeCookieJar::Prepare(const std::s
     }
 
     Change change;
-    change.host = address->host;
-    change.path = DefaultCookiePath(address->path);
+    change.address = *address;
     change.name = std::move(*encodedName);
     change.value = std::move(*encodedValue);
     change.expires = parsed->expires.value_or(0);
     change.remove = parsed->expires && *parsed->expires <= Now();
-    change.secureRequest = address->secure;
     return change;
 }
 
 bool NetscapeCookieJar::Apply(const Change& change) {
-    const std::vector<CookieJarDocument::LineIndex> lines =
-        document_->LinesWithKey(change.host, change.path, change.name);
-    // A stored cookie of the same name is only replaced when it could have been read: writing over
-    // one we cannot read would lose what it holds.
-    for (const CookieJarDocument::LineIndex line : lines) {
-        const std::optional<CookieJarEntry> entry = document_->Cookie(line);
-        // RFC 6265 §5.3 step 11: a cookie set from outside HTTP never replaces an HttpOnly one.
-        if (entry->httpOnly) {
-            return Fail(CookieFailureKind::kUnreadable,
-                        "同じ名前の HttpOnly クッキーが保存されているため、置き換えません");
-        }
-        if (entry->secure && !change.secureRequest) {
-            return Fail(
-                CookieFailureKind::kUnreadable,
-                "保存されているクッキーは https 専用 (Secure) のため読めず、上書きしません");
-        }
-        if (!Decode(entry->value)) {
-            return Fail(CookieFailureKind::kUnreadable,
-                        "保存されているクッキーが " + CharsetName(charset_) +
-                            " ではない文字コードで書かれているため読めず、上書きしません"
-                            "（--cookie-charset を変えると読めるかもしれません）");
-        }
-    }
-    std::size_t first = 0;
-    if (!change.remove) {
-        const std::string text = FormatCookieJarLine(change.host, change.path, change.name,
+    const std::vector<StoredCookie> cookies = Candidates(change.address, change.name);
+    const CookieWritePlan plan = Plan(change.address, change.name, cookies);
+    if (plan.refusal)
+        return Fail(plan.refusal.kind, plan.refusal.reason);
+    if (plan.target == nullptr) {
+        // A new cookie takes the place of expired lines of its key, which no read sees.
+        const std::string path = DefaultCookiePath(change.address.path);
+        const std::string line = FormatCookieJarLine(change.address.host, path, change.name,
                                                      change.value, change.expires);
-        if (lines.empty()) {
-            document_->Append(text);
-        } else {
-            document_->Replace(lines[0], text);
-            first = 1;  // a copy another tool left further down would shadow the new value
-        }
+        std::vector<CookieJarDocument::LineIndex> dead =
+            document_->LinesWithKey(change.address.host, path, change.name);
+        std::erase_if(dead, [&](CookieJarDocument::LineIndex at) {
+            return document_->Cookie(at)->includeSubdomains;
+        });
+        if (!change.remove && dead.empty())
+            document_->Append(line);
+        else if (!change.remove)
+            document_->Replace(dead.front(), line);
+        for (std::size_t i = change.remove ? 0 : 1; i < dead.size(); ++i)
+            document_->Remove(dead[i]);
+        Succeed();
+        return true;
     }
-    for (std::size_t i = first; i < lines.size(); ++i)
-        document_->Remove(lines[i]);
+    // The cookie the address reads first takes the value and keeps everything else; copies of
+    // it further down (left by another tool) would only confuse the next reader, and go.
+    const auto line = static_cast<CookieJarDocument::LineIndex>(plan.target->creation);
+    const std::optional<CookieJarEntry> entry = document_->Cookie(line);
+    for (const CookieJarDocument::LineIndex copy :
+         document_->LinesWithKey(plan.target->domain, entry->path, entry->name)) {
+        const std::optional<CookieJarEntry> other = document_->Cookie(copy);
+        const bool seen = !other->httpOnly && (!other->secure || change.address.secure) &&
+                          Decode(other->value).has_value();
+        if (copy != line && other->includeSubdomains == entry->includeSubdomains && seen)
+            document_->Remove(copy);
+    }
+    if (change.remove)
+        document_->Remove(line);
+    else
+        document_->Replace(line,
+                           WithCookieJarValue(document_->Text(line), change.value, change.expires));
     Succeed();
     return true;
 }
@@ -407,7 +430,7 @@ bool NetscapeCookieJar::Store() {
     std::string bytes = document_->Serialize();
 
     // The jar holds passwords: it is private to its owner, whatever mode it had.
-    if (const std::error_code error = WritePrivateFileAtomically(path_, bytes)) {
+    if (const std::error_code error = WriteLockedPrivateFileAtomically(path_, bytes)) {
         document_.reset();  // holds changes the file does not
         stamp_.reset();
         return Fail(CookieFailureKind::kStoreUnusable,
@@ -485,6 +508,141 @@ bool NetscapeCookieJar::CommitWrites() {
     if (stored)
         Succeed();
     return stored;
+}
+
+std::optional<std::vector<std::string>> NetscapeCookieJar::Record(const std::string& url,
+                                                                  const std::string& name) {
+    const std::optional<CookieUrl> address = ParseCookieUrl(url);
+    if (!address) {
+        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        return std::nullopt;
+    }
+    const std::optional<std::string> encoded = Encode(name);
+    if (!encoded)
+        return std::nullopt;
+    std::vector<CookieJarDocument::LineIndex> lines;
+    for (const StoredCookie& cookie : Candidates(*address, *encoded))
+        lines.push_back(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
+    std::sort(lines.begin(), lines.end());
+    const std::vector<std::size_t> positions = document_->Positions(lines);
+    std::vector<std::string> fields{document_->EndsWithLineFeed() ? "lf" : "nolf"};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        fields.push_back(std::to_string(positions[i]));
+        fields.emplace_back(document_->Raw(lines[i]));
+    }
+    Succeed();
+    return fields;
+}
+
+std::optional<std::string> NetscapeCookieJar::RecordCookie(const std::string& url,
+                                                           const std::string& name) {
+    const bool batchHoldsJar = inBatch_ && lock_.Held() && document_;
+    if (!batchHoldsJar && !Load())
+        return std::nullopt;
+    const std::optional<std::vector<std::string>> fields = Record(url, name);
+    if (!fields)
+        return std::nullopt;
+    return JoinRecord("jar", *fields);
+}
+
+namespace {
+
+std::string_view WithoutLineEnding(std::string_view raw) {
+    while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r'))
+        raw.remove_suffix(1);
+    return raw;
+}
+
+// Whether two records hold the same cookie lines, wherever they stand and however they end.
+bool SameLines(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 2; i < a.size(); i += 2) {
+        if (WithoutLineEnding(a[i]) != WithoutLineEnding(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The file's bytes as lines with their endings.
+std::vector<std::string> SplitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+        lines.emplace_back(bytes.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+bool ValidRecord(const std::vector<std::string>& fields) {
+    if (fields.empty() || fields.size() % 2 == 0)
+        return false;
+    for (std::size_t i = 1; i < fields.size(); i += 2) {
+        if (fields[i].empty() || fields[i].find_first_not_of("0123456789") != std::string::npos ||
+            fields[i].size() > 9)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool NetscapeCookieJar::Restore(const std::string& url, const std::string& name,
+                                const std::vector<std::string>& before,
+                                const std::vector<std::string>& written) {
+    const std::optional<std::vector<std::string>> current = Record(url, name);
+    if (!current)
+        return false;
+    if (SameLines(*current, before))
+        return true;
+    if (!SameLines(*current, written)) {
+        return Fail(CookieFailureKind::kChanged,
+                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+    }
+    std::vector<std::string> lines = SplitLines(document_->Serialize());
+    for (std::size_t i = current->size(); i > 1; i -= 2) {
+        const std::size_t at = std::stoul((*current)[i - 2]);
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    for (std::size_t i = 1; i < before.size(); i += 2) {
+        const std::size_t at = std::min<std::size_t>(std::stoul(before[i]), lines.size());
+        if (at == lines.size() && at > 0 && !lines.back().ends_with('\n'))
+            lines.back() += '\n';
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), before[i + 1]);
+    }
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line;
+    if (before[0] == "nolf")
+        bytes.erase(WithoutLineEnding(bytes).size());
+    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
+    document_->MarkChanged();
+    Succeed();
+    return true;
+}
+
+bool NetscapeCookieJar::RestoreCookie(const std::string& url, const std::string& name,
+                                      const std::string& before, const std::string& written) {
+    const auto beforeFields = SplitRecord("jar", before);
+    const auto writtenFields = SplitRecord("jar", written);
+    if (!beforeFields || !writtenFields || !ValidRecord(*beforeFields) ||
+        !ValidRecord(*writtenFields)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "元に戻す記録がクッキーファイルのものではありません");
+    }
+    if (inBatch_) {
+        if (!lock_.Held() || !document_)
+            return FailBatch();
+        return Restore(url, name, *beforeFields, *writtenFields);
+    }
+    if (!LockAndLoad())
+        return false;
+    const bool restored = Restore(url, name, *beforeFields, *writtenFields) && Store();
+    lock_.Release();
+    if (restored)
+        Succeed();
+    return restored;
 }
 
 }  // namespace tessel

@@ -11,6 +11,7 @@
 #include "cookies/Clock.h"
 #include "cookies/CookieStore.h"
 #include "cookies/CookieUrl.h"
+#include "cookies/CookieWritePlan.h"
 #include "cookies/StoredCookie.h"
 #include "posix/CodePage.h"
 #include "posix/CookieCharset.h"
@@ -28,11 +29,11 @@ namespace tessel {
 // the file, so that writers in several processes, through any path to the file, cannot lose each
 // other's cookies. The parsed jar is kept until the file changes.
 //
-// What the jar will not do, each with its reason in LastFailure: write over a stored cookie of the
-// same name that it cannot read (another character set, a Secure cookie for an http address, an
-// HttpOnly cookie); read or write a file that does not look like a cookies.txt jar (a database,
-// a binary file, a text without a single jar line or the Netscape header); wait for the lock longer
-// than the lock wait.
+// Which stored cookie a write changes, and which it refuses to replace, is PlanCookieWrite's rule.
+// What the jar will not do besides, each with its reason in LastFailure: read or write a file that
+// does not look like a cookies.txt jar (a database, a binary file, a text without a single jar
+// line or the Netscape header), or one named through an open descriptor (/proc/self/fd/3); wait
+// for the lock longer than the lock wait.
 class NetscapeCookieJar : public CookieStore {
   public:
     NetscapeCookieJar(std::string path, Clock& clock,
@@ -58,18 +59,30 @@ class NetscapeCookieJar : public CookieStore {
     bool CommitWrites() override;
     void CancelWrites() override;
 
+    // A record holds every line of a cookie of the name that reaches the address over http or
+    // https, byte for byte, with its place in the file. Restoring puts those lines back in their
+    // places, so that a file nothing else changed meanwhile is again byte for byte as recorded.
+    std::optional<std::string> RecordCookie(const std::string& url,
+                                            const std::string& name) override;
+    bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
+                       const std::string& written) override;
+
   private:
     struct Change {
-        std::string host, path, name, value;  // name and value in the jar's character set
+        CookieUrl address;
+        std::string name, value;  // in the jar's character set
         std::int64_t expires = 0;
         bool remove = false;
-        bool secureRequest = false;  // set from an https address
     };
 
     std::optional<Change> Prepare(const std::string& url, const std::string& name,
                                   const std::string& data);
     bool Apply(const Change& change);
     bool Load();
+    std::optional<std::vector<std::string>> Record(const std::string& url, const std::string& name);
+    bool Restore(const std::string& url, const std::string& name,
+                 const std::vector<std::string>& before, const std::vector<std::string>& written);
+    bool RefuseDescriptorPath();
     bool LockAndLoad();
     bool Store();
     bool FailBatch();  // a write in a batch that could not begin
@@ -77,6 +90,10 @@ class NetscapeCookieJar : public CookieStore {
     // when a name is given (in the jar's character set).
     std::vector<StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
     std::optional<std::string> Decode(std::string_view bytes);
+    std::string UndecodableReason() const;
+    // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
+    CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
+                         const std::vector<StoredCookie>& cookies);
     std::optional<std::string> Encode(std::string_view text);
     std::int64_t Now();
 

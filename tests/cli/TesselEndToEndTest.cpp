@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -291,6 +294,17 @@ TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
         EXPECT_NE(result.err.find("(nothing written)"), std::string::npos) << result.err;
         EXPECT_EQ(ReadBytes(jarPath), before);
     }
+}
+
+TEST_F(TesselEndToEndTest, AnImportTheStoreCannotTakeIsAFailureNotAUsageError) {
+    SeedAll();
+    const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);  // the jar's lock, held
+    ASSERT_EQ(flock(fd, LOCK_EX), 0);
+    const ProcessResult result =
+        Run({"import", dir.Write("prefs.json", R"({"zatsudan": {"viewCount": 40}})")});
+    close(fd);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err.find("--help"), std::string::npos) << result.err;
 }
 
 // Both programs answer --help and --version without a display, the window's before it opens one;

@@ -136,7 +136,7 @@ TEST_P(BrowserStoreTest, RefusalsLeaveTheDatabaseAsItWas) {
     } cases[] = {
         {"browser running", [&] { lock.reason = "起動中"; }, "n", "v" + kExpires,
          CookieFailureKind::kStoreBusy, "起動中"},
-        {"HttpOnly cookie", [] {}, "guarded", "v" + kExpires, CookieFailureKind::kStoreUnusable,
+        {"HttpOnly cookie", [] {}, "guarded", "v" + kExpires, CookieFailureKind::kUnreadable,
          "HttpOnly"},
         {"control character", [] {}, "n", "a\tb" + kExpires, CookieFailureKind::kBadCharacter,
          "制御文字"},
@@ -217,7 +217,8 @@ TEST_P(FirefoxStoreTest, BusyDatabaseAndUnreadableTextHaveTheirReasons) {
     EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), "");
     EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kUnreadable);
 
-    // A running Firefox holds its database in exclusive mode.
+    // A program holding the database in exclusive mode, waited for a while and named.
+    store->SetBusyWait(std::chrono::milliseconds(100));
     TestDatabase firefox(path);
     firefox.Exec("PRAGMA locking_mode = EXCLUSIVE");
     firefox.Exec("BEGIN EXCLUSIVE");
@@ -225,6 +226,7 @@ TEST_P(FirefoxStoreTest, BusyDatabaseAndUnreadableTextHaveTheirReasons) {
     EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kStoreBusy);
     EXPECT_FALSE(store->InternetSetCookie(kUrl, "n", "v" + kExpires));
     EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kStoreBusy);
+    EXPECT_NE(store->LastFailure().reason.find("ほかのプログラム"), std::string::npos);
     firefox.Exec("COMMIT");
 }
 
@@ -239,8 +241,10 @@ TEST_P(ChromiumStoreTest, KeepsABackupAndNeverCommitsWhatItCannotDecrypt) {
     store.reset();
     OneWayCipher broken;
     ChromiumCookieStore other(path, clock, lock, broken, *codec);
-    EXPECT_FALSE(other.InternetSetCookie(kUrl, "first", "changed" + kExpires));
+    EXPECT_FALSE(other.InternetSetCookie(kUrl, "third", "3" + kExpires));
     EXPECT_NE(other.LastFailure().reason.find("取り消しました"), std::string::npos);
+    EXPECT_FALSE(other.InternetSetCookie(kUrl, "first", "changed" + kExpires));
+    EXPECT_EQ(other.LastFailure().kind, CookieFailureKind::kUnreadable);
     EXPECT_EQ(cipher.Decrypt("bbs.example.jp",
                              TestDatabase(path).Rows("SELECT encrypted_value FROM cookies WHERE "
                                                      "name = 'first'")[0][0]),

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include "posix/BrowserProfileLocks.h"
 #include "posix/BrowserProfiles.h"
 #include "posix/CookieStoreChooser.h"
+#include "posix/LinuxBrowserStores.h"
 #include "posix/RememberedCookieStore.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
@@ -139,6 +141,25 @@ TEST(StoreChoiceTest, TesselWritesFirefoxInUtf8ByItselfAndSaysSo) {
         EXPECT_EQ(result.out.rfind(c.out, 0), 0u) << result.out;
         EXPECT_EQ(result.err, c.err);
     }
+}
+
+TEST(StoreChoiceTest, TheChromiumBackupIsBornPrivate) {
+    Home home;
+    std::filesystem::remove(home.dir.File(".config/chromium/SingletonLock"));
+    testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
+    std::string error;
+    const mode_t umaskWas = umask(0);  // SQLite would make a file readable by all
+    const auto store = OpenBrowserStore({CookieStoreLocation::Kind::kChromium, ""}, clock,
+                                        CookieCharset::kCp932, home.Variables(), error);
+    ASSERT_TRUE(store) << error;
+    const bool written = store->InternetSetCookie("http://a.example/", "n",
+                                                  "v; expires=Sun, 04-Apr-2027 09:07:03 GMT");
+    umask(umaskWas);
+    ASSERT_TRUE(written) << store->LastFailure().reason;
+    EXPECT_EQ(
+        std::filesystem::status(home.dir.File(".config/chromium/Default/Cookies.tessel-backup"))
+            .permissions(),
+        std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {

@@ -288,6 +288,42 @@ TEST_F(NetscapeCookieJarTest, AStoredCookieThatCannotBeReadIsNeverWrittenOver) {
     }
 }
 
+TEST_F(NetscapeCookieJarTest, APathThroughADescriptorIsRefusedAndMakesNoFile) {
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "one"));
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "two"));  // the descriptor keeps the old file
+    for (const std::string& name :
+         {"/proc/self/fd/" + std::to_string(fd), "/dev/fd/" + std::to_string(fd)}) {
+        SCOPED_TRACE(name);
+        NetscapeCookieJar through(name, clock);
+        EXPECT_FALSE(through.InternetSetCookie(kUrl, kUrl, "three"));
+        EXPECT_EQ(through.LastFailure().kind, CookieFailureKind::kStoreUnusable);
+        EXPECT_FALSE(through.InternetGetCookie(kUrl, kUrl));
+    }
+    close(fd);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, kUrl), kUrl + "=two");
+}
+
+TEST_F(NetscapeCookieJarTest, UndoGivesBackTheFileByteForByte) {
+    const std::string original = kHeader + "# kept\r\n" + BoardLine("Old");  // no final newline
+    dir.Write("cookies.txt", original);
+    jar.BeginWrites();
+    const auto before = jar.RecordCookie(kUrl, kUrl);
+    const auto beforeNew = jar.RecordCookie("http://new.example.jp/", "n");
+    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "New" + kExpires));
+    ASSERT_TRUE(jar.InternetSetCookie("http://new.example.jp/", "n", "v" + kExpires));
+    const auto written = jar.RecordCookie(kUrl, kUrl);
+    const auto writtenNew = jar.RecordCookie("http://new.example.jp/", "n");
+    ASSERT_TRUE(jar.CommitWrites());
+    ASSERT_NE(ReadBytes(path), original);
+    jar.BeginWrites();
+    EXPECT_TRUE(jar.RestoreCookie("http://new.example.jp/", "n", *beforeNew, *writtenNew));
+    EXPECT_TRUE(jar.RestoreCookie(kUrl, kUrl, *before, *written));
+    ASSERT_TRUE(jar.CommitWrites());
+    EXPECT_EQ(ReadBytes(path), original);
+}
+
 TEST_F(NetscapeCookieJarTest, FilesThatAreNotJarsAreRefusedUntouched) {
     const struct {
         const char* why;

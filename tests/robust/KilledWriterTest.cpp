@@ -129,21 +129,13 @@ TEST_F(KilledWriterTest, AKilledWriterLeavesTheOldOrTheNewFile) {
     EXPECT_EQ(TemporariesIn(dir.Path()), 0);
 }
 
-TEST_F(KilledWriterTest, ALiveWritersTemporaryIsLeftAlone) {
-    const auto age = [](const std::string& file) {
-        std::filesystem::last_write_time(
-            file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
-    };
-    const std::string live = dir.Write(".cookies.txt.tmp-0123456789abcdef", "being written");
-    const std::string other = dir.Write(".other.txt.tmp-0123456789abcdef", "not ours");
-    age(other);
+TEST_F(KilledWriterTest, TheLockHolderClearsTheJarsTemporariesHoweverRecentAndNoOthers) {
+    const std::string left = dir.Write(".cookies.txt.tmp-0123456789abcdef", "a killed writer's");
+    const std::string other = dir.Write(".other.txt.tmp-0123456789abcdef", "not the jar's");
     NetscapeCookieJar jar(jarPath, clock);
     ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v1" + kExpires));
-    EXPECT_TRUE(std::filesystem::exists(live));
+    EXPECT_FALSE(std::filesystem::exists(left));
     EXPECT_TRUE(std::filesystem::exists(other));
-    age(live);
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "v2" + kExpires));
-    EXPECT_FALSE(std::filesystem::exists(live));
 }
 
 }  // namespace

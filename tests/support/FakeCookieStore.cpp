@@ -1,5 +1,7 @@
 #include "support/FakeCookieStore.h"
 
+#include "cookies/CookieRecord.h"
+
 namespace tessel::testing {
 
 std::optional<std::string> FakeCookieStore::ValueOf(const std::string& url,
@@ -43,6 +45,29 @@ bool FakeCookieStore::InternetSetCookie(const std::string& url, const std::strin
         return Fail(refused->second.kind, refused->second.reason, refused->second.character);
     cookies_[url][name] = data;
     Succeed();
+    return true;
+}
+
+std::optional<std::string> FakeCookieStore::RecordCookie(const std::string& url,
+                                                         const std::string& name) {
+    Succeed();
+    const auto site = cookies_.find(url);
+    if (site == cookies_.end() || site->second.count(name) == 0)
+        return JoinRecord("absent", {});
+    return JoinRecord("set", {site->second.at(name)});
+}
+
+bool FakeCookieStore::RestoreCookie(const std::string& url, const std::string& name,
+                                    const std::string& before, const std::string& written) {
+    const std::string now = *RecordCookie(url, name);
+    if (now == before)
+        return true;
+    if (now != written)
+        return Fail(CookieFailureKind::kChanged, "changed");
+    if (const auto data = SplitRecord("set", before))
+        cookies_[url][name] = data->at(0);
+    else
+        cookies_[url].erase(name);
     return true;
 }
 

@@ -43,6 +43,11 @@ class FakeCookieStore : public CookieStore {
         return !failCommit_ || Fail(CookieFailureKind::kStoreUnusable, "read-only");
     }
     void CancelWrites() override { ++cancels; }
+    // Records are "absent", or "set" and the data the cookie was set with.
+    std::optional<std::string> RecordCookie(const std::string& url,
+                                            const std::string& name) override;
+    bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
+                       const std::string& written) override;
 
     std::vector<Write> writes;
     int reads = 0;

@@ -11,6 +11,7 @@
 #include "app/mdlApp.h"
 #include "app/mdlExecuteLite.h"
 #include "board/CBBSData.h"
+#include "cookies/CookieText.h"
 #include "settings/CIniFile.h"
 #include "support/TempDir.h"
 #include "win32/ModuleExecutable.h"
@@ -22,6 +23,10 @@
 
 // Last: its macros would rewrite the names of the platform interfaces above.
 #include <windows.h>
+// After windows.h; the store's names are the ones it maps onto the A and W functions.
+#include <wininet.h>
+#undef InternetGetCookie
+#undef InternetSetCookie
 
 namespace tessel {
 namespace {
@@ -86,6 +91,46 @@ TEST(WinInetCookieStoreTest, AnExpiryInThePastDeletesAndUnencodableTextIsRefused
     EXPECT_EQ(store.LastFailure().kind, CookieFailureKind::kUnencodable);
     EXPECT_NE(store.LastFailure().reason.find("932"), std::string::npos);
     EXPECT_EQ(store.InternetGetCookie(url, url), std::optional<std::string>(""));
+}
+
+TEST(WinInetCookieStoreTest, AWriteTakesEffectOrIsRefusedAndIsUndone) {
+    const std::string expires = "; expires=Fri, 30-Apr-2100 23:59:59 GMT";
+    // A domain of its own, so that the domain cookie reaches no other test's address.
+    const std::string fresh = FreshUrl("");
+    const std::string domain = fresh.substr(7, fresh.size() - 8);
+    const struct {
+        const char* why;
+        std::string scheme, data;  // what another program stored before
+        DWORD flags;
+    } cases[] = {
+        {"Secure, on http", "https", "Old; secure", 0},
+        {"HttpOnly", "http", "Old; httponly", INTERNET_COOKIE_HTTPONLY},
+        {"a domain cookie sent first", "http", "Old; domain=" + domain + "; path=/", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        WinInetCookieStore store;
+        const std::string url = "http://bbs." + domain + "/x/" + std::to_string(&c - cases);
+        const std::string stored = c.scheme + url.substr(url.find(':'));
+        ASSERT_TRUE(InternetSetCookieExA(stored.c_str(), url.c_str(), (c.data + expires).c_str(),
+                                         c.flags, 0));
+        // Wine sends a Secure cookie over http and the host's own cookie first: there the write
+        // takes effect; WinINet refuses it. Either way, success means the board reads it.
+        const bool written = store.InternetSetCookie(url, url, "New" + expires);
+        const CookieFailure failure = store.LastFailure();
+        EXPECT_EQ(written, FindCookieValue(store.InternetGetCookie(url, url).value_or(""), url) ==
+                               std::optional<std::string>("New"));
+        EXPECT_EQ(failure.kind,
+                  written ? CookieFailureKind::kNone : CookieFailureKind::kUnreadable);
+    }
+    // A cookie that was not there is removed again.
+    WinInetCookieStore store;
+    const std::string url = "http://bbs." + domain + "/bbs.cgi";
+    const std::optional<std::string> before = store.RecordCookie(url, url);
+    ASSERT_TRUE(store.InternetSetCookie(url, url, "New" + expires));
+    const std::optional<std::string> written = store.RecordCookie(url, url);
+    EXPECT_TRUE(store.RestoreCookie(url, url, *before, *written));
+    EXPECT_EQ(FindCookieValue(store.InternetGetCookie(url, url).value_or(""), url), std::nullopt);
 }
 
 TEST(Win32ProfileFileTest, ShiftJisRoundTripsAndUnencodableTextIsRefused) {

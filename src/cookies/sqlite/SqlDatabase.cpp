@@ -2,20 +2,17 @@
 
 #include <sqlite3.h>
 
+#include <charconv>
+#include <cstdio>
+#include <string>
+
 namespace tessel {
-namespace {
 
-// Long enough to ride out a checkpoint, short enough that a browser holding its database for
-// good is reported at once.
-constexpr int kBusyTimeoutMs = 250;
-
-}  // namespace
-
-SqlDatabase::SqlDatabase(const std::string& path) {
+SqlDatabase::SqlDatabase(const std::string& path, int busyWaitMs) {
     Check(
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr));
     if (Ok())
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+        sqlite3_busy_timeout(db_, busyWaitMs);
 }
 
 SqlDatabase::~SqlDatabase() {
@@ -113,6 +110,65 @@ std::string SqlStatement::Text(int column) const {
     return bytes == nullptr
                ? std::string()
                : std::string(static_cast<const char*>(bytes), static_cast<std::size_t>(size));
+}
+
+std::string SqlStatement::Value(int column) const {
+    switch (sqlite3_column_type(statement_, column)) {
+        case SQLITE_INTEGER:
+            return "i" + std::to_string(Int(column));
+        case SQLITE_FLOAT: {
+            char text[40];
+            std::snprintf(text, sizeof text, "%.17g", sqlite3_column_double(statement_, column));
+            return std::string("r") + text;
+        }
+        case SQLITE_TEXT:
+            return "t" + Text(column);
+        case SQLITE_BLOB:
+            return "b" + Text(column);
+        default:
+            return "n";
+    }
+}
+
+SqlStatement& SqlStatement::BindValue(int index, std::string_view value) {
+    const std::string_view rest = value.empty() ? value : value.substr(1);
+    switch (value.empty() ? 'n' : value[0]) {
+        case 'i': {
+            std::int64_t number = 0;
+            const auto [end, error] =
+                std::from_chars(rest.data(), rest.data() + rest.size(), number);
+            if (error != std::errc() || end != rest.data() + rest.size())
+                database_.Check(SQLITE_MISMATCH);
+            return Bind(index, number);
+        }
+        case 'r': {
+            double number = 0;
+            const auto [end, error] =
+                std::from_chars(rest.data(), rest.data() + rest.size(), number);
+            if (error != std::errc() || end != rest.data() + rest.size())
+                database_.Check(SQLITE_MISMATCH);
+            if (statement_ != nullptr)
+                database_.Check(sqlite3_bind_double(statement_, index, number));
+            return *this;
+        }
+        case 't':
+            return Bind(index, rest);
+        case 'b':
+            return BindBlob(index, rest);
+        default:
+            if (statement_ != nullptr)
+                database_.Check(sqlite3_bind_null(statement_, index));
+            return *this;
+    }
+}
+
+int SqlStatement::Columns() const {
+    return statement_ == nullptr ? 0 : sqlite3_column_count(statement_);
+}
+
+std::string SqlStatement::ColumnName(int column) const {
+    const char* name = sqlite3_column_name(statement_, column);
+    return name == nullptr ? std::string() : std::string(name);
 }
 
 }  // namespace tessel

@@ -36,16 +36,24 @@ class SqlStatement {
     std::int64_t Int(int column) const;
     std::string Text(int column) const;  // text or blob bytes; empty for NULL
 
+    // A column's value with its type, as text that BindValue takes back exactly: "n" (NULL),
+    // "i" and an integer, "r" and a real, "t" and text, "b" and blob bytes.
+    std::string Value(int column) const;
+    SqlStatement& BindValue(int index, std::string_view value);
+    int Columns() const;
+    std::string ColumnName(int column) const;
+
   private:
     SqlDatabase& database_;
     sqlite3_stmt* statement_ = nullptr;
 };
 
 // One connection to an SQLite database file that is never created: a browser's database is used
-// only where the browser made it. Waits briefly for another connection's lock, then reports kBusy.
+// only where the browser made it. Waits up to busyWaitMs for another connection's lock, then
+// reports kBusy.
 class SqlDatabase {
   public:
-    explicit SqlDatabase(const std::string& path);
+    explicit SqlDatabase(const std::string& path, int busyWaitMs = 5000);
     ~SqlDatabase();
     SqlDatabase(const SqlDatabase&) = delete;
     SqlDatabase& operator=(const SqlDatabase&) = delete;

@@ -1,0 +1,66 @@
+#include "cookies/CookieRecord.h"
+
+namespace tessel {
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string JoinRecord(std::string_view tag, const std::vector<std::string>& fields) {
+    std::string record(tag);
+    for (const std::string& field : fields) {
+        record += ' ';
+        if (field.empty())
+            record += '%';  // a lone "%" stands for an empty field
+        for (const char c : field) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte <= 0x20 || byte >= 0x7F || c == '%') {
+                record += '%';
+                record += kHex[byte >> 4];
+                record += kHex[byte & 0xF];
+            } else {
+                record += c;
+            }
+        }
+    }
+    return record;
+}
+
+std::optional<std::vector<std::string>> SplitRecord(std::string_view tag, std::string_view record) {
+    if (!record.starts_with(tag) || (record.size() > tag.size() && record[tag.size()] != ' '))
+        return std::nullopt;
+    std::vector<std::string> fields;
+    for (std::size_t at = tag.size(); at < record.size();) {
+        const std::size_t end = std::min(record.find(' ', at + 1), record.size());
+        const std::string_view field = record.substr(at + 1, end - at - 1);
+        std::string bytes;
+        if (field != "%") {
+            for (std::size_t i = 0; i < field.size(); ++i) {
+                if (field[i] != '%') {
+                    bytes += field[i];
+                    continue;
+                }
+                const int high = i + 2 < field.size() ? HexValue(field[i + 1]) : -1;
+                const int low = high >= 0 ? HexValue(field[i + 2]) : -1;
+                if (low < 0)
+                    return std::nullopt;
+                bytes += static_cast<char>(high * 16 + low);
+                i += 2;
+            }
+        }
+        fields.push_back(std::move(bytes));
+        at = end;
+    }
+    return fields;
+}
+
+}  // namespace tessel

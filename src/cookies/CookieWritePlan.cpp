@@ -1,0 +1,62 @@
+#include "cookies/CookieWritePlan.h"
+
+#include <string>
+#include <vector>
+
+#include "cookies/CookieVisibility.h"
+
+namespace tessel {
+namespace {
+
+// The cookie as a reader can find it: its domain as stored (with the dot of a domain cookie) and
+// its path.
+std::string Where(const StoredCookie& cookie) {
+    return (cookie.hostOnly ? "" : ".") + cookie.domain + cookie.path;
+}
+
+CookieFailure Unreadable(std::string reason) {
+    return {CookieFailureKind::kUnreadable, std::move(reason), {}};
+}
+
+// Why a write must not replace cookie, or kNone when it may.
+CookieFailure Refusal(const CookieUrl& address, const StoredCookie& cookie,
+                      std::string_view undecodable) {
+    const std::string stored = "保存されている同じ名前のクッキー（" + Where(cookie) + "）は";
+    if (cookie.httpOnly)
+        return Unreadable(stored + " HttpOnly のため、読むことも置き換えることもできません");
+    if (cookie.secure && !address.secure) {
+        return Unreadable(
+            stored + " https 専用 (Secure) のため、この http のアドレスでは読めず、置き換えません");
+    }
+    if (!cookie.readable)
+        return Unreadable(stored + std::string(undecodable));
+    return {};
+}
+
+}  // namespace
+
+CookieWritePlan PlanCookieWrite(const CookieUrl& address,
+                                std::span<const StoredCookie* const> named, std::int64_t now,
+                                std::string_view undecodable) {
+    // What a new cookie would replace: the one with its key, even where the address's requests
+    // do not carry it (a Secure one over http).
+    const std::string path = DefaultCookiePath(address.path);
+    CookieUrl overHttps = address;
+    overHttps.secure = true;
+    const StoredCookie* own = nullptr;
+    for (const StoredCookie* cookie : named) {
+        if (cookie->hostOnly && cookie->domain == address.host && cookie->path == path &&
+            CookieReaches(overHttps, *cookie, now)) {
+            own = cookie;
+            break;
+        }
+    }
+    CookieWritePlan plan;
+    const std::vector<const StoredCookie*> sent = CookiesFor(address, named, now);
+    plan.target = sent.empty() ? own : sent.front();
+    if (plan.target != nullptr)
+        plan.refusal = Refusal(address, *plan.target, undecodable);
+    return plan;
+}
+
+}  // namespace tessel
