@@ -159,7 +159,7 @@ bool WinInetCookieStore::InternetSetCookie(const std::string& url, const std::st
     } else {
         for (const std::string& value : old) {
             if (std::find(now.begin(), now.end(), value) == now.end()) {
-                Set(url, name, value + data.substr(data.find(';')));
+                Set(url, name, value + data.substr(std::min(data.find(';'), data.size())));
                 break;
             }
         }
