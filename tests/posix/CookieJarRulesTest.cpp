@@ -163,7 +163,6 @@ TEST(CookieStoreArgumentTest, DefaultJarFollowsXdgDataHome) {
     } cases[] = {
         {"/data", "/home/t", "/data/TesselCustom/cookies.txt"},
         {"", "/home/t", local},
-        {nullptr, "/home/t", local},
         {"data", "/home/t", local},  // The XDG rules say a relative path is to be ignored.
         {nullptr, "", ""},
         {nullptr, nullptr, ""},

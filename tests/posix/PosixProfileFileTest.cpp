@@ -236,13 +236,17 @@ TEST(ProfileWriteTest, ReplacesOneSectionKeepingEncodingAndLineEnds) {
     }
 }
 
-TEST(ProfileWriteTest, EdgesOfTheFile) {
+// A write gives exactly the bytes expected, or is refused leaving the file as it was (with no
+// temporary beside it) when what it holds would not read back as written.
+TEST(ProfileWriteTest, WritesAtTheEdgesOfTheFileAndRefusesWhatWouldNotReadBack) {
+    const std::string cp932 = "[A]\nk=\x93\xFA\n";
+    const std::nullopt_t kRefused = std::nullopt;
     const struct {
         const char* name;
         std::optional<std::string> before;  // none: the file does not exist
         std::string section;
         std::string block;
-        std::string after;
+        std::optional<std::string> after;
     } cases[] = {
         {"missing file", std::nullopt, "S", Block({"a=1"}), "[S]\na=1\n"},
         {"no final line end", "[A]\na=1", "B", Block({"b=2"}), "[A]\na=1\n[B]\nb=2\n"},
@@ -255,50 +259,34 @@ TEST(ProfileWriteTest, EdgesOfTheFile) {
         {"before the first header, after the BOM", "\xEF\xBB\xBF[A]\n", "", Block({"top=1"}),
          "\xEF\xBB\xBFtop=1\n[A]\n"},
         {"block without its closing NULs", "[A]\nk=1\n", "A", "k=2", "[A]\nk=2\n"},
-        {"CP932 file left with ASCII only", "[A]\nk=\x93\xFA\n", "A", Block({"k=x"}), "[A]\nk=x\n"},
+        {"CP932 file left with ASCII only", cp932, "A", Block({"k=x"}), "[A]\nk=x\n"},
+        {"character outside CP932", cp932, "A", Block({"k=😀"}), kRefused},
+        // The bytes C2 B1 would read back as the UTF-8 "±".
+        {"CP932 file would read as UTF-8", cp932, "A", Block({"k=ﾂｱ"}), kRefused},
+        {"line feed in a line", "[A]\n", "A", Block({"k=1\nj=2"}), kRefused},
+        {"carriage return in a line", "[A]\n", "A", Block({"k=1\rj=2"}), kRefused},
+        {"line break in the name", "[A]\n", "A\n", Block({"k=1"}), kRefused},
+        {"block is not UTF-8", "[A]\n", "A", Block({"k=\xFF"}), kRefused},
+        {"odd-length UTF-16 file", "\xFF\xFE[\0A\0]\0x"s, "B", Block({"k=1"}), kRefused},
+        {"odd-length UTF-16 file, section replaced", "\xFF\xFE[\0A\0]\0x"s, "A", Block({"k=1"}),
+         kRefused},
+        // Lines and names that would not read back as written; a second "[B]" would make the
+        // whole board list fail to load.
+        {"line that reads as a header", "[A]\n[B]\n", "A", Block({"[B]=x"}), kRefused},
+        {"line that reads as a comment", "[A]\n", "A", Block({" ;k=1"}), kRefused},
+        {"blank line", "[A]\n", "A", Block({" \t"}), kRefused},
+        {"name with a space before it", "[S]\n", " S", Block({"k=1"}), kRefused},
+        {"name with a tab after it", "[S]\n", "S\t", Block({"k=1"}), kRefused},
+        {"name with a closing bracket", "[S]\n", "S]", Block({"k=1"}), kRefused},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string file = c.before ? dir.Write("f.ini", *c.before) : dir.File("f.ini");
         PosixProfileFile profile;
-        ASSERT_TRUE(profile.WritePrivateProfileSection(c.section, c.block, file));
-        EXPECT_EQ(ReadBytes(file), c.after);
-    }
-}
-
-TEST(ProfileWriteTest, RefusesWhatCannotBeWrittenFaithfully) {
-    const std::string cp932 = "[A]\nk=\x93\xFA\n";
-    const struct {
-        const char* name;
-        std::string before;
-        std::string section;
-        std::string block;
-    } cases[] = {
-        {"character outside CP932", cp932, "A", "k=😀"},
-        {"CP932 file would read as UTF-8", cp932, "A", "k=ﾂｱ"},  // bytes C2 B1 are UTF-8 "±"
-        {"line feed in a line", "[A]\n", "A", "k=1\nj=2"},
-        {"carriage return in a line", "[A]\n", "A", "k=1\rj=2"},
-        {"line break in the name", "[A]\n", "A\n", "k=1"},
-        {"block is not UTF-8", "[A]\n", "A", "k=\xFF"},
-        {"odd-length UTF-16 file", "\xFF\xFE[\0A\0]\0x"s, "B", "k=1"},
-        {"odd-length UTF-16 file, section replaced", "\xFF\xFE[\0A\0]\0x"s, "A", "k=1"},
-        // Lines and names that would not read back as written; a second "[B]" would make the
-        // whole board list fail to load.
-        {"line that reads as a header", "[A]\n[B]\n", "A", "[B]=x"},
-        {"line that reads as a comment", "[A]\n", "A", " ;k=1"},
-        {"blank line", "[A]\n", "A", " \t"},
-        {"name with a space before it", "[S]\n", " S", "k=1"},
-        {"name with a tab after it", "[S]\n", "S\t", "k=1"},
-        {"name with a closing bracket", "[S]\n", "S]", "k=1"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        const std::string file = dir.Write("f.ini", c.before);
-        PosixProfileFile profile;
-        EXPECT_FALSE(profile.WritePrivateProfileSection(c.section, c.block + '\0' + '\0', file));
-        EXPECT_EQ(ReadBytes(file), c.before);
+        EXPECT_EQ(profile.WritePrivateProfileSection(c.section, c.block, file),
+                  c.after.has_value());
+        EXPECT_EQ(ReadBytes(file), c.after.value_or(c.before.value_or("")));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
     }
 }

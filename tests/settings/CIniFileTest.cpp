@@ -188,8 +188,6 @@ TEST_F(CIniFileTest, InitDataConvertsByCodeFallsBackToTheDefaultOrGivesTheRawTex
         {"zero", CIniFile::IniTypeBoolean, Variant(false)},
         {"text", CIniFile::IniTypeBoolean, {}},
         // Unknown codes give the raw text, never the default.
-        {"absent", 7, empty},
-        {"spaces", 7, spaces},
         {"absent", -1, empty},
         {"spaces", -1, spaces},
         {"absent", 4, empty},
