@@ -20,23 +20,21 @@ bool LooksLikeOption(const std::string& arg) {
 
 class Parser {
   public:
-    Parser(const std::vector<std::string>& args, const ForeignOptions& foreign)
-        : args_(args), foreign_(foreign) {}
+    Parser(const std::vector<std::string>& args, unsigned sharedOptions)
+        : args_(args), sharedOptions_(sharedOptions) {}
 
     ParsedCommandLine Run() {
-        for (index_ = 1; index_ < Size() && error_.empty(); ++index_) {
+        for (index_ = 1; index_ < args_.size() && error_.empty(); ++index_) {
             if (invocation_.help && invocation_.command != Command::kNone)
                 break;  // the help is all that will be shown; the rest may be half-typed
-            Take(args_[static_cast<std::size_t>(index_)]);
+            Take(args_[index_]);
         }
         if (error_.empty() && !invocation_.help && !invocation_.version)
             error_ = CheckOperands();
-        return {std::move(invocation_), std::move(error_)};
+        return {std::move(invocation_), std::move(shared_), std::move(error_)};
     }
 
   private:
-    int Size() const { return static_cast<int>(args_.size()); }
-
     void Take(const std::string& arg) {
         if (!operandsOnly_ && arg == "--") {
             operandsOnly_ = true;
@@ -72,7 +70,7 @@ class Parser {
         const std::string name = arg.substr(0, equals);
         const CommandOption* option = FindCommandOption(name);
         if (option == nullptr) {
-            TakeForeign(name);
+            TakeShared(name);
         } else if (!option->BelongsTo(invocation_.command)) {
             error_ = invocation_.command == Command::kNone
                          ? Fill(Tr("%s must follow a command"), {name})
@@ -88,17 +86,17 @@ class Parser {
 
     void TakeValue(const CommandOption& option, std::optional<std::string> value) {
         if (option.takesValue && !value) {
-            if (index_ + 1 >= Size()) {
+            if (index_ + 1 >= args_.size()) {
                 error_ = Fill(Tr("%s needs a value"), {option.name});
                 return;
             }
-            value = args_[static_cast<std::size_t>(++index_)];
+            value = args_[++index_];
         }
         error_ = option.Take(invocation_, value.value_or(std::string()));
     }
 
-    void TakeForeign(const std::string& name) {
-        if (foreign_(index_, error_) == ForeignOption::kNotOurs)
+    void TakeShared(const std::string& name) {
+        if (!TakeSharedOption(args_, index_, sharedOptions_, shared_, error_))
             error_ = Fill(Tr("unknown option %s"), {name});
     }
 
@@ -137,18 +135,18 @@ class Parser {
     }
 
     const std::vector<std::string>& args_;
-    const ForeignOptions& foreign_;
+    unsigned sharedOptions_;
     Invocation invocation_;
+    SharedOptions shared_;
     std::string error_;
-    int index_ = 1;
+    std::size_t index_ = 1;
     bool operandsOnly_ = false;
 };
 
 }  // namespace
 
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
-                                   const ForeignOptions& foreign) {
-    return Parser(args, foreign).Run();
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args, unsigned sharedOptions) {
+    return Parser(args, sharedOptions).Run();
 }
 
 std::string_view CommandName(Command command) {

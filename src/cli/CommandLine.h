@@ -1,10 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/SharedOptions.h"
 #include "cli/Preferences.h"
 
 namespace tessel::cli {
@@ -27,22 +27,17 @@ struct Invocation {
     PasswordSource passwordSource = PasswordSource::kNone;
 };
 
-// The platform's own options (the board list, the cookie store), offered every option that is not
-// one of tessel's. index is that of the option in args; a taker that also takes a following value
-// leaves index on the value.
-enum class ForeignOption { kNotOurs, kTaken, kError };
-using ForeignOptions = std::function<ForeignOption(int& index, std::string& error)>;
-
 struct ParsedCommandLine {
     Invocation invocation;
-    std::string error;  // set for a usage error
+    SharedOptions shared;  // the board list and cookie store named
+    std::string error;     // set for a usage error
 };
 
 // Reads args (args[0] is the program) as "tessel [options] COMMAND [options and operands]". Options
-// of a command may stand anywhere after it, in the forms "--option value" and "--option=value";
-// after "--" everything is an operand. "help COMMAND" asks for a command's help.
-ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args,
-                                   const ForeignOptions& foreign);
+// of a command may stand anywhere after it, the shared ones (those of sharedOptions) anywhere, in
+// the forms "--option value" and "--option=value"; after "--" everything is an operand.
+// "help COMMAND" asks for a command's help.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args, unsigned sharedOptions);
 
 std::string_view CommandName(Command command);
 

@@ -5,7 +5,7 @@
 namespace tessel {
 
 CookieStoreChooser::CookieStoreChooser(ChosenCookieStore& store, Clock& clock,
-                                       PlatformOptions options, Environment environment)
+                                       SharedOptions options, Environment environment)
     : store_(store),
       clock_(clock),
       options_(std::move(options)),
@@ -20,7 +20,7 @@ bool CookieStoreChooser::IsCurrent(const FoundStore& found) const {
 }
 
 bool CookieStoreChooser::Choose(const FoundStore& found, std::string& error) {
-    PlatformOptions chosen = options_;
+    SharedOptions chosen = options_;
     chosen.cookieStore = found.location;
     std::unique_ptr<CookieStore> store = OpenCookieStore(chosen, clock_, error);
     if (!store)

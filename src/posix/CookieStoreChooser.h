@@ -14,7 +14,7 @@ namespace tessel {
 // one the reader picks, remembering it for the next run.
 class CookieStoreChooser {
   public:
-    CookieStoreChooser(ChosenCookieStore& store, Clock& clock, PlatformOptions options,
+    CookieStoreChooser(ChosenCookieStore& store, Clock& clock, SharedOptions options,
                        Environment environment);
 
     // The stores found now (the list is looked up anew each time).
@@ -31,7 +31,7 @@ class CookieStoreChooser {
   private:
     ChosenCookieStore& store_;
     Clock& clock_;
-    PlatformOptions options_;
+    SharedOptions options_;
     Environment environment_;
 };
 

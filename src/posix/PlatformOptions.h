@@ -2,43 +2,21 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
+#include "app/SharedOptions.h"
 #include "cookies/Clock.h"
 #include "cookies/CookieStore.h"
-#include "posix/CookieCharset.h"
-#include "posix/CookieStoreArgument.h"
 
 namespace tessel {
 
-// The options every TesselCustom program takes on Linux, wherever they stand on its command line:
-//   --board-list FILE        the board list instead of the one beside the executable
-//   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
-//                            chromium[:USER_DATA_DIR]; the default jar when absent
-//   --cookie-charset NAME    "cp932" (the default) or "utf-8"
-// Each also takes the form --option=value.
-struct PlatformOptions {
-    std::optional<std::string> boardList;
-    std::optional<CookieStoreLocation> cookieStore;  // none: the default jar
-    CookieCharset charset = CookieCharset::kCp932;
-};
-
-enum class OptionMatch { kNotOurs, kTaken, kError };
-
-// Looks at args[index]; when it is one of the options above, takes it (and its value, advancing
-// index past it) into options. On kError, error says what is wrong.
-OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOptions& options,
-                               std::string& error);
-
 // The cookie store the options name, or null with error set when it cannot be opened. lockNotice,
 // when given, is called when a write starts waiting for another program's lock on the store.
-std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
+std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock& clock,
                                              std::string& error,
                                              std::function<void()> lockNotice = {});
 
 // A short description of the store the options name, for the user ("cookies.txt at PATH").
-std::string DescribeCookieStore(const PlatformOptions& options);
+std::string DescribeCookieStore(const SharedOptions& options);
 
 }  // namespace tessel

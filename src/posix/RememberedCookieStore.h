@@ -3,7 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "posix/CookieStoreArgument.h"
+#include "cookies/CookieStoreArgument.h"
+#include "posix/PosixAppPlaces.h"
 
 namespace tessel {
 

@@ -8,28 +8,9 @@
 namespace tessel::cli {
 namespace {
 
-// Stands in for the platform: takes "--board-list FILE" wherever it is.
-struct Platform {
-    std::vector<std::string> args;
-    std::string boardList;
-
-    ParsedCommandLine Parse() {
-        args.insert(args.begin(), "tessel");
-        return ParseCommandLine(args, [this](int& index, std::string& error) {
-            if (args[static_cast<std::size_t>(index)] != "--board-list")
-                return ForeignOption::kNotOurs;
-            if (static_cast<std::size_t>(index) + 1 >= args.size()) {
-                error = "--board-list needs a value";
-                return ForeignOption::kError;
-            }
-            boardList = args[static_cast<std::size_t>(++index)];
-            return ForeignOption::kTaken;
-        });
-    }
-};
-
 ParsedCommandLine Parse(std::vector<std::string> args) {
-    return Platform{std::move(args), {}}.Parse();
+    args.insert(args.begin(), "tessel");
+    return ParseCommandLine(args, kEverySharedOption);
 }
 
 TEST(CommandLineTest, ApplyTakesEveryPreferenceInBothForms) {
@@ -58,10 +39,9 @@ TEST(CommandLineTest, PlatformOptionsStandBeforeOrAfterTheCommand) {
                                                {"show", "--board-list", "b.ini", "1"},
                                                {"show", "1", "--board-list", "b.ini"}}) {
         SCOPED_TRACE(args[0] + " " + args[1]);
-        Platform platform{args, {}};
-        const ParsedCommandLine parsed = platform.Parse();
+        const ParsedCommandLine parsed = Parse(args);
         EXPECT_EQ(parsed.error, "");
-        EXPECT_EQ(platform.boardList, "b.ini");
+        EXPECT_EQ(parsed.shared.boardList, "b.ini");
         EXPECT_EQ(parsed.invocation.operands, std::vector<std::string>{"1"});
     }
 }

@@ -34,23 +34,11 @@
 namespace tessel {
 namespace {
 
-cli::ForeignOption FromMatch(OptionMatch match) {
-    switch (match) {
-        case OptionMatch::kTaken:
-            return cli::ForeignOption::kTaken;
-        case OptionMatch::kError:
-            return cli::ForeignOption::kError;
-        case OptionMatch::kNotOurs:
-            break;
-    }
-    return cli::ForeignOption::kNotOurs;
-}
-
 const char* GetEnvironment(const char* name) {
     return std::getenv(name);
 }
 
-int RunStores(const cli::Invocation& invocation, const PlatformOptions& options) {
+int RunStores(const cli::Invocation& invocation, const SharedOptions& options) {
     SystemClock clock;
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found : FindCookieStores(clock, options.charset, GetEnvironment)) {
@@ -63,7 +51,7 @@ int RunStores(const cli::Invocation& invocation, const PlatformOptions& options)
     return cli::RunStores(invocation, listings, std::cout);
 }
 
-int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream& rawErr) {
+int Run(const cli::Invocation& invocation, SharedOptions options, std::ostream& rawErr) {
     // Without --cookie-store, the store chosen in the window, so that both work on the same
     // cookies.
     const bool remembered = !options.cookieStore;
@@ -126,12 +114,8 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
         ProcExecutable self;
         cli::InitTranslations(self.Directory());
     }
-    PlatformOptions options;
-    const std::vector<std::string> args(argv, argv + argc);
     const cli::ParsedCommandLine parsed =
-        cli::ParseCommandLine(args, [&](int& index, std::string& error) {
-            return FromMatch(TakePlatformOption(argc, argv, index, options, error));
-        });
+        cli::ParseCommandLine({argv, argv + argc}, kEverySharedOption);
     if (!parsed.error.empty())
         return cli::UsageError(std::cerr, parsed.error);
     if (parsed.invocation.help) {
@@ -149,9 +133,9 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
     if (parsed.invocation.command == cli::Command::kInit) {
         ProcExecutable self;
         PosixAppPlaces places(self.Directory());
-        return cli::RunInit(places, options.boardList, std::cout, std::cerr);
+        return cli::RunInit(places, parsed.shared.boardList, std::cout, std::cerr);
     }
-    return Run(parsed.invocation, options, rawErr);
+    return Run(parsed.invocation, parsed.shared, rawErr);
 }
 
 // Runs tessel with everything it prints made safe for a terminal (text from a board list, a

@@ -1,4 +1,4 @@
-#include "posix/CookieCharset.h"
+#include "cookies/CookieCharset.h"
 
 #include "text/TextCase.h"
 

@@ -1,8 +1,5 @@
-#include "posix/CookieStoreArgument.h"
+#include "cookies/CookieStoreArgument.h"
 
-#include <cstdlib>
-
-#include "ProductIdentity.h"
 #include "text/TextCase.h"
 
 namespace tessel {
@@ -43,21 +40,6 @@ std::string FormatCookieStoreArgument(const CookieStoreLocation& location) {
             text = name;
     }
     return location.path.empty() ? text : text + ":" + location.path;
-}
-
-std::string DefaultCookieJarPath(const Environment& environment) {
-    constexpr std::string_view kTail = "/" TESSEL_PRODUCT_NAME "/cookies.txt";
-    const char* dataHome = environment("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/')
-        return dataHome + std::string(kTail);
-    const char* home = environment("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return home + ("/.local/share" + std::string(kTail));
-    return {};
-}
-
-std::string DefaultCookieJarPath() {
-    return DefaultCookieJarPath([](const char* name) { return std::getenv(name); });
 }
 
 }  // namespace tessel

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,14 +27,5 @@ struct CookieStoreChoice {
 };
 
 CookieStoreChoice ParseCookieStoreArgument(std::string_view text);
-
-// Reads one environment variable; nullptr when it is not set.
-using Environment = std::function<const char*(const char*)>;
-
-// The jar used when none is named: $XDG_DATA_HOME/<product>/cookies.txt, or
-// $HOME/.local/share/<product>/cookies.txt when XDG_DATA_HOME is unset, empty or relative (the
-// XDG base directory rules ignore a relative one). Empty when HOME is not usable either.
-std::string DefaultCookieJarPath(const Environment& environment);
-std::string DefaultCookieJarPath();
 
 }  // namespace tessel
