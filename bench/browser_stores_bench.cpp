@@ -11,7 +11,7 @@
 
 #include "BrowserDatabases.h"
 #include "app/BoardList.h"
-#include "cli/BoardWriter.h"
+#include "cli/commands/BoardWriter.h"
 #include "cookies/ChromiumCookieStore.h"
 #include "cookies/FirefoxCookieStore.h"
 #include "posix/CharsetCookieCodec.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestBoards.h"
-#include "cli/BoardSelection.h"
+#include "cli/commands/BoardIndex.h"
 
 namespace tessel::cli {
 namespace {

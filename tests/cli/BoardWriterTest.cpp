@@ -3,9 +3,9 @@
 #include <sstream>
 
 #include "TestBoards.h"
-#include "cli/BoardWriter.h"
-#include "cli/ExitCode.h"
-#include "cli/WriteReport.h"
+#include "cli/Diagnostic.h"
+#include "cli/commands/BoardWriter.h"
+#include "cli/commands/WriteReport.h"
 
 namespace tessel::cli {
 namespace {

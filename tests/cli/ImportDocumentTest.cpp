@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestBoards.h"
-#include "cli/ImportDocument.h"
-#include "cli/PreferencesJson.h"
+#include "cli/json/ImportDocument.h"
+#include "cli/json/PreferencesJson.h"
 
 namespace tessel::cli {
 namespace {

@@ -12,17 +12,13 @@
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
-#include "cli/Commands.h"
-#include "cli/CompanionExecutable.h"
 #include "cli/Diagnostic.h"
 #include "cli/HeadlessStartup.h"
-#include "cli/HelpText.h"
-#include "cli/ProgressBar.h"
-#include "cli/StoresCommand.h"
-#include "cli/TerminalSafeText.h"
-#include "cli/UsageError.h"
-#include "cli/posix/GettextTranslate.h"
+#include "cli/Translate.h"
+#include "cli/commands/CommandTable.h"
 #include "cli/posix/TerminalPassword.h"
+#include "cli/terminal/ProgressBar.h"
+#include "cli/terminal/TerminalSafeText.h"
 #include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixAppPlaces.h"
@@ -38,7 +34,15 @@ const char* GetEnvironment(const char* name) {
     return std::getenv(name);
 }
 
-int RunStores(const cli::Invocation& invocation, const SharedOptions& options) {
+// Without --cookie-store, the store chosen in the window, so that both work on the same cookies.
+SharedOptions WithRememberedStore(SharedOptions options) {
+    if (!options.cookieStore)
+        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
+    return options;
+}
+
+std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
+    const SharedOptions options = WithRememberedStore(given);
     SystemClock clock;
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found : FindCookieStores(clock, options.charset, GetEnvironment)) {
@@ -48,17 +52,21 @@ int RunStores(const cli::Invocation& invocation, const SharedOptions& options) {
                             found.isDefault, IsChosenStore(found, options.cookieStore),
                             found.writable, found.reason});
     }
-    return cli::RunStores(invocation, listings, std::cout);
+    return listings;
 }
 
-int Run(const cli::Invocation& invocation, SharedOptions options, std::ostream& rawErr) {
-    // Without --cookie-store, the store chosen in the window, so that both work on the same
-    // cookies.
-    const bool remembered = !options.cookieStore;
-    if (remembered)
-        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
-    if (invocation.command == cli::Command::kStores)
-        return RunStores(invocation, options);
+// The commands that need neither the board list nor a store run before either is loaded.
+int RunAlone(const cli::Invocation& invocation, const SharedOptions& options) {
+    ProcExecutable self;
+    PosixAppPlaces places(self.Directory());
+    cli::PlatformContext context{&places, options.boardList, [&] { return FindStores(options); },
+                                 std::cout, std::cerr};
+    return invocation.command->runAlone(invocation, context);
+}
+
+int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostream& rawErr) {
+    const bool remembered = !given.cookieStore;
+    const SharedOptions options = WithRememberedStore(given);
     SystemClock clock;
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
@@ -130,11 +138,8 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
                   << version.legalCopyright << '\n';
         return cli::kExitOk;
     }
-    if (parsed.invocation.command == cli::Command::kInit) {
-        ProcExecutable self;
-        PosixAppPlaces places(self.Directory());
-        return cli::RunInit(places, parsed.shared.boardList, std::cout, std::cerr);
-    }
+    if (parsed.invocation.command->runAlone != nullptr)
+        return RunAlone(parsed.invocation, parsed.shared);
     return Run(parsed.invocation, parsed.shared, rawErr);
 }
 

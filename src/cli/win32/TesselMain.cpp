@@ -11,15 +11,12 @@
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
-#include "cli/Commands.h"
-#include "cli/CompanionExecutable.h"
 #include "cli/Diagnostic.h"
 #include "cli/HeadlessStartup.h"
-#include "cli/HelpText.h"
-#include "cli/ProgressBar.h"
-#include "cli/TerminalSafeText.h"
 #include "cli/Translate.h"
-#include "cli/UsageError.h"
+#include "cli/commands/CommandTable.h"
+#include "cli/terminal/ProgressBar.h"
+#include "cli/terminal/TerminalSafeText.h"
 #include "cli/win32/ConsolePassword.h"
 #include "cli/win32/ConsoleStream.h"
 #include "win32/CommandLine.h"
@@ -90,6 +87,12 @@ int Main(Console& console) {
                     << mdlApp::GetVersionString(self, true) << '\n'
                     << version.legalCopyright << '\n';
         return cli::kExitOk;
+    }
+    if (parsed.invocation.command->runAlone != nullptr) {
+        // No user's board list to create here, and WinINet is the only store.
+        cli::PlatformContext context{
+            nullptr, parsed.shared.boardList, {}, console.out, console.err};
+        return parsed.invocation.command->runAlone(parsed.invocation, context);
     }
     return Run(parsed.invocation, parsed.shared.boardList, console);
 }
