@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "app/Messages.h"
@@ -8,57 +9,106 @@
 #include "cli/commands/CommandTable.h"
 #include "cli/commands/Preferences.h"
 #include "cli/json/PreferencesJson.h"
+#include "cli/terminal/DisplayWidth.h"
 
 namespace tessel::cli {
 namespace {
 
-constexpr std::size_t kLabelWidth = 17;  // the longest label and a space
+// The labels of show's lines; the values line up past the widest label of the user's language.
+enum Label {
+    kBoard,
+    kNickname,
+    kName,
+    kKind,
+    kUrl,
+    kPostName,
+    kMail,
+    kHomePage,
+    kPassword,
+    kViewCount,
+    kDownloadCount,
+    kOrder,
+    kUnread,
+    kUnreadMarker,
+    kUnreadMarkerR,
+    kPreferences,
+};
 
-void Line(std::ostream& out, std::string_view label, std::string_view value) {
-    std::string text(label);
-    text += ':';
-    if (!value.empty())
-        text.append(kLabelWidth - text.size(), ' ');
-    out << text << value << '\n';
-}
+constexpr const char* kLabels[] = {
+    TrLater("board"),
+    TrLater("nickname"),
+    TrLater("name"),
+    TrLater("kind"),
+    TrLater("url"),
+    TrLater("post name"),
+    TrLater("mail"),
+    TrLater("home page"),
+    TrLater("password"),
+    TrLater("view count"),
+    TrLater("download count"),
+    TrLater("order"),
+    TrLater("unread"),
+    TrLater("unread marker"),
+    TrLater("unread marker R"),
+    TrLater("preferences"),
+};
+
+class Lines {
+  public:
+    explicit Lines(std::ostream& out) : out_(out) {
+        for (const char* label : kLabels)
+            width_ = std::max(width_, DisplayWidth(Tr(label)) + 2);  // the colon and a space
+    }
+
+    void operator()(Label label, std::string_view value) {
+        const std::string text = std::string(Tr(kLabels[label])) + ':';
+        out_ << (value.empty() ? text : PadToWidth(text, width_)) << value << '\n';
+    }
+
+  private:
+    std::ostream& out_;
+    std::size_t width_ = 0;
+};
 
 std::string MaskedPassword(const CBBSData& board, bool showPassword) {
     if (showPassword)
         return board.Password();
-    return board.Password().empty() ? "(none)" : "******** (--show-password shows it)";
+    return board.Password().empty() ? Tr("(none)") : Tr("******** (--show-password shows it)");
 }
 
-void PrintIdentity(const CBBSData& board, std::size_t position, std::ostream& out) {
-    Line(out, "board", std::to_string(position) + " " + board.ID());
-    Line(out, "nickname", board.NickName());
-    Line(out, "name", board.Name());
-    Line(out, "kind", KindKeyword(board));
-    Line(out, "url", board.URL());
+void PrintIdentity(const CBBSData& board, std::size_t position, Lines& line) {
+    line(kBoard, std::to_string(position) + " " + board.ID());
+    line(kNickname, board.NickName());
+    line(kName, board.Name());
+    line(kKind, KindKeyword(board));
+    line(kUrl, board.URL());
 }
 
-void PrintPreferences(const CBBSData& board, bool showPassword, std::ostream& out) {
-    Line(out, "post name", board.PostName());
-    Line(out, "mail", board.Mail());
-    Line(out, "home page", board.HomePage());
-    Line(out, "password", MaskedPassword(board, showPassword));
-    Line(out, "view count", std::to_string(board.ViewCount()));
-    Line(out, "download count", std::to_string(board.DownloadCount()));
-    Line(out, "order", std::string(OrderKeyword(board.ViewOrder())) + " first");
-    Line(out, "unread", UnreadIsOn(board.NoReadView()) ? "on" : "off");
-    Line(out, "unread marker", std::to_string(board.NoReadPoint()));
+void PrintPreferences(const CBBSData& board, bool showPassword, Lines& line) {
+    line(kPostName, board.PostName());
+    line(kMail, board.Mail());
+    line(kHomePage, board.HomePage());
+    line(kPassword, MaskedPassword(board, showPassword));
+    line(kViewCount, std::to_string(board.ViewCount()));
+    line(kDownloadCount, std::to_string(board.DownloadCount()));
+    line(kOrder,
+         OrderKeyword(board.ViewOrder()) == "newest" ? Tr("newest first") : Tr("oldest first"));
+    line(kUnread, UnreadIsOn(board.NoReadView()) ? Tr("on") : Tr("off"));
+    line(kUnreadMarker, std::to_string(board.NoReadPoint()));
     if (board.Mode() == kModeQuill)
-        Line(out, "unread marker R", std::to_string(board.NoReadPoint_R()));
+        line(kUnreadMarkerR, std::to_string(board.NoReadPoint_R()));
 }
 
 void PrintText(const CBBSData& board, std::size_t position, bool showPassword, bool stored,
                std::ostream& out) {
-    PrintIdentity(board, position, out);
+    Lines line(out);
+    PrintIdentity(board, position, line);
     if (!HasPreferencesCookie(board))
-        Line(out, "preferences", "none (this kind of board keeps no preferences cookie)");
+        line(kPreferences, Tr("none (this kind of board keeps no preferences cookie)"));
     else if (!stored)
-        Line(out, "preferences", Tr("not set in this cookie store yet"));
+        line(kPreferences, Tr("not set in this cookie store yet"));
     else
-        PrintPreferences(board, showPassword, out);
+        PrintPreferences(board, showPassword, line);
 }
 
 void PrintJson(const CBBSData& board, std::size_t position, bool showPassword, bool stored,
