@@ -5,8 +5,8 @@
 #include "FuzzSupport.h"
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
-#include "cli/BoardIndex.h"
-#include "cli/ImportDocument.h"
+#include "cli/commands/BoardIndex.h"
+#include "cli/json/ImportDocument.h"
 #include "cookies/CookieStore.h"
 
 using namespace tessel;

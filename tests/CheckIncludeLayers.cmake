@@ -18,12 +18,15 @@ set(layers
     "win32/gui win32 text settings controls cookies board app"
     "qt posix text settings controls cookies board app"
     "cli text settings controls cookies board app"
+    "cli/commands cli text settings controls cookies board app"
+    "cli/terminal cli text settings controls cookies board app"
+    "cli/json cli text settings controls cookies board app"
     "cli/posix cli posix text settings controls cookies board app"
     "cli/win32 cli win32 text settings controls cookies board app"
 )
 # Portable folders see no operating system, toolkit or database; their subfolders may keep the
 # wiring to one (cookies/sqlite).
-set(portable text settings controls cookies board app cli)
+set(portable text settings controls cookies board app cli cli/commands cli/terminal cli/json)
 set(platform_regex
     "#[ \t]*include[ \t]*[<\"](windows\\.h|wininet\\.h|shellapi\\.h|Q[A-Za-z]+|qt[a-z]*/|unistd\\.h|fcntl\\.h|iconv\\.h|dirent\\.h|spawn\\.h|termios\\.h|signal\\.h|sys/|sqlite3\\.h|openssl/)")
 

@@ -11,6 +11,11 @@ namespace tessel::cli {
 // already and are never passed here. Each platform supplies the implementation.
 const char* Tr(const char* english);
 
+// Takes the user's language from the locale and finds tessel's message catalog: in "locale"
+// beside the executable (a build) or else in the installed locale folder. Where there is no
+// catalog (Windows, so far), does nothing.
+void InitTranslations(const std::string& executableDirectory);
+
 // Marks a constant's English text for the catalog; Tr translates it where it is used.
 constexpr const char* TrLater(const char* english) {
     return english;

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "posix/CookieStoreArgument.h"
+#include "cookies/CookieStoreArgument.h"
+#include "posix/PosixAppPlaces.h"
 
 namespace tessel {
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "cookies/CookieCharset.h"
 #include "cookies/CookieCodec.h"
 #include "posix/CodePage.h"
-#include "posix/CookieCharset.h"
 
 namespace tessel {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "cookies/Clock.h"
+#include "cookies/CookieCharset.h"
 #include "posix/BrowserProfiles.h"
-#include "posix/CookieCharset.h"
 
 namespace tessel {
 

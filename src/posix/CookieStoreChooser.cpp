@@ -5,7 +5,7 @@
 namespace tessel {
 
 CookieStoreChooser::CookieStoreChooser(ChosenCookieStore& store, Clock& clock,
-                                       PlatformOptions options, Environment environment)
+                                       SharedOptions options, Environment environment)
     : store_(store),
       clock_(clock),
       options_(std::move(options)),
@@ -20,7 +20,7 @@ bool CookieStoreChooser::IsCurrent(const FoundStore& found) const {
 }
 
 bool CookieStoreChooser::Choose(const FoundStore& found, std::string& error) {
-    PlatformOptions chosen = options_;
+    SharedOptions chosen = options_;
     chosen.cookieStore = found.location;
     // The menu offers no character set for Firefox: it gets the only one it keeps.
     if (found.location.kind == CookieStoreLocation::Kind::kFirefox)
@@ -34,12 +34,12 @@ bool CookieStoreChooser::CharsetChoosable() const {
 }
 
 bool CookieStoreChooser::ChooseCharset(CookieCharset charset, std::string& error) {
-    PlatformOptions chosen = options_;
+    SharedOptions chosen = options_;
     chosen.charset = charset;
     return Use(std::move(chosen), error);
 }
 
-bool CookieStoreChooser::Use(PlatformOptions chosen, std::string& error) {
+bool CookieStoreChooser::Use(SharedOptions chosen, std::string& error) {
     std::unique_ptr<CookieStore> store = OpenCookieStore(chosen, clock_, error);
     if (!store)
         return false;

@@ -14,7 +14,7 @@ namespace tessel {
 // one the reader picks, remembering it for the next run.
 class CookieStoreChooser {
   public:
-    CookieStoreChooser(ChosenCookieStore& store, Clock& clock, PlatformOptions options,
+    CookieStoreChooser(ChosenCookieStore& store, Clock& clock, SharedOptions options,
                        Environment environment);
 
     // The stores found now (the list is looked up anew each time).
@@ -36,11 +36,11 @@ class CookieStoreChooser {
     std::string Description() const { return DescribeCookieStore(options_); }
 
   private:
-    bool Use(PlatformOptions chosen, std::string& error);
+    bool Use(SharedOptions chosen, std::string& error);
 
     ChosenCookieStore& store_;
     Clock& clock_;
-    PlatformOptions options_;
+    SharedOptions options_;
     Environment environment_;
 };
 

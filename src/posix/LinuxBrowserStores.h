@@ -5,8 +5,8 @@
 
 #include "cookies/BrowserCookieStore.h"
 #include "cookies/Clock.h"
+#include "cookies/CookieCharset.h"
 #include "posix/BrowserProfiles.h"
-#include "posix/CookieCharset.h"
 
 namespace tessel {
 

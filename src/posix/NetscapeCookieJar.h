@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "cookies/Clock.h"
+#include "cookies/CookieCharset.h"
 #include "cookies/CookieStore.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/CookieWritePlan.h"
 #include "cookies/StoredCookie.h"
 #include "posix/CodePage.h"
-#include "posix/CookieCharset.h"
 #include "posix/CookieJarDocument.h"
 #include "posix/FileLock.h"
 #include "posix/FileStamp.h"

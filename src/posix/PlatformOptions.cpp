@@ -4,30 +4,12 @@
 
 #include "posix/LinuxBrowserStores.h"
 #include "posix/NetscapeCookieJar.h"
+#include "posix/PosixAppPlaces.h"
 
 namespace tessel {
 namespace {
 
-// Matches "--name VALUE" or "--name=VALUE"; value is set when matched.
-OptionMatch MatchValued(std::string_view name, int argc, char** argv, int& index,
-                        std::string& value, std::string& error) {
-    const std::string_view arg = argv[index];
-    if (arg == name) {
-        if (index + 1 >= argc) {
-            error = std::string(name) + " needs a value";
-            return OptionMatch::kError;
-        }
-        value = argv[++index];
-        return OptionMatch::kTaken;
-    }
-    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
-        value = std::string(arg.substr(name.size() + 1));
-        return OptionMatch::kTaken;
-    }
-    return OptionMatch::kNotOurs;
-}
-
-std::string JarPath(const PlatformOptions& options) {
+std::string JarPath(const SharedOptions& options) {
     return options.cookieStore && !options.cookieStore->path.empty() ? options.cookieStore->path
                                                                      : DefaultCookieJarPath();
 }
@@ -36,7 +18,7 @@ const char* GetEnvironment(const char* name) {
     return std::getenv(name);
 }
 
-bool IsFirefox(const PlatformOptions& options) {
+bool IsFirefox(const SharedOptions& options) {
     return options.cookieStore && options.cookieStore->kind == CookieStoreLocation::Kind::kFirefox;
 }
 
@@ -46,51 +28,13 @@ const char* CharsetName(CookieCharset charset) {
 
 }  // namespace
 
-CookieCharset ChosenCharset(const PlatformOptions& options) {
+CookieCharset ChosenCharset(const SharedOptions& options) {
     // Firefox turns the Shift_JIS bytes of a cookie into U+FFFD: only UTF-8 survives there.
     return options.charset.value_or(IsFirefox(options) ? CookieCharset::kUtf8
                                                        : CookieCharset::kCp932);
 }
 
-OptionMatch TakePlatformOption(int argc, char** argv, int& index, PlatformOptions& options,
-                               std::string& error) {
-    std::string value;
-    OptionMatch match = MatchValued("--board-list", argc, argv, index, value, error);
-    if (match == OptionMatch::kTaken) {
-        if (value.empty()) {
-            error = "--board-list needs a file name";
-            return OptionMatch::kError;
-        }
-        options.boardList = value;
-    }
-    if (match != OptionMatch::kNotOurs)
-        return match;
-
-    match = MatchValued("--cookie-store", argc, argv, index, value, error);
-    if (match == OptionMatch::kTaken) {
-        CookieStoreChoice choice = ParseCookieStoreArgument(value);
-        if (!choice.location) {
-            error = choice.error;
-            return OptionMatch::kError;
-        }
-        options.cookieStore = std::move(choice.location);
-    }
-    if (match != OptionMatch::kNotOurs)
-        return match;
-
-    match = MatchValued("--cookie-charset", argc, argv, index, value, error);
-    if (match == OptionMatch::kTaken) {
-        const CookieCharsetChoice choice = ParseCookieCharset(value);
-        if (!choice.charset) {
-            error = choice.error;
-            return OptionMatch::kError;
-        }
-        options.charset = *choice.charset;
-    }
-    return match;
-}
-
-std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clock& clock,
+std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock& clock,
                                              std::string& error, std::function<void()> lockNotice) {
     if (options.cookieStore && options.cookieStore->kind != CookieStoreLocation::Kind::kJar)
         return OpenBrowserStore(*options.cookieStore, clock, ChosenCharset(options), GetEnvironment,
@@ -105,7 +49,7 @@ std::unique_ptr<CookieStore> OpenCookieStore(const PlatformOptions& options, Clo
     return jar;
 }
 
-std::string DescribeCookieStore(const PlatformOptions& options) {
+std::string DescribeCookieStore(const SharedOptions& options) {
     const std::string charset = std::string("（") + CharsetName(ChosenCharset(options)) + "）";
     if (!options.cookieStore || options.cookieStore->kind == CookieStoreLocation::Kind::kJar)
         return "cookies.txt: " + JarPath(options) + charset;
@@ -114,7 +58,7 @@ std::string DescribeCookieStore(const PlatformOptions& options) {
            (path.empty() ? std::string("既定のプロファイル") : path) + charset;
 }
 
-std::string NameCookieStore(const PlatformOptions& options, const CookieStore& store) {
+std::string NameCookieStore(const SharedOptions& options, const CookieStore& store) {
     const std::string charset = std::string(" (") + CharsetName(ChosenCharset(options)) + ")";
     if (const auto* browser = dynamic_cast<const BrowserCookieStore*>(&store))
         return (IsFirefox(options) ? "Firefox " : "Chromium ") + browser->DatabasePath() + charset;

@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
+#include "ProductIdentity.h"
 #include "posix/ErrorText.h"
 #include "posix/ReadFile.h"
 
@@ -80,6 +82,21 @@ std::string PosixAppPlaces::CopyToNewFile(const std::string& from, const std::st
     if (!error)
         error = WriteNewFile(to, bytes);
     return error ? ErrorText(error) : std::string();
+}
+
+std::string DefaultCookieJarPath(const Environment& environment) {
+    constexpr std::string_view kTail = "/" TESSEL_PRODUCT_NAME "/cookies.txt";
+    const char* dataHome = environment("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/')
+        return dataHome + std::string(kTail);
+    const char* home = environment("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return home + ("/.local/share" + std::string(kTail));
+    return {};
+}
+
+std::string DefaultCookieJarPath() {
+    return DefaultCookieJarPath([](const char* name) { return std::getenv(name); });
 }
 
 }  // namespace tessel

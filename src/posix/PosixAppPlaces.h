@@ -1,10 +1,20 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/AppPlaces.h"
 
 namespace tessel {
+
+// Reads one environment variable; nullptr when it is not set.
+using Environment = std::function<const char*(const char*)>;
+
+// The jar used when none is named: $XDG_DATA_HOME/<product>/cookies.txt, or
+// $HOME/.local/share/<product>/cookies.txt when XDG_DATA_HOME is unset, empty or relative (the
+// XDG base directory rules ignore a relative one). Empty when HOME is not usable either.
+std::string DefaultCookieJarPath(const Environment& environment);
+std::string DefaultCookieJarPath();
 
 // The application's places on Linux: the process environment, the file system, and the sample
 // and help installed with the program (found relative to the executable first, so that a copy

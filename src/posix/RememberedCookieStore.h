@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 
-#include "posix/CookieCharset.h"
-#include "posix/CookieStoreArgument.h"
+#include "cookies/CookieCharset.h"
+#include "cookies/CookieStoreArgument.h"
+#include "posix/PosixAppPlaces.h"
 
 namespace tessel {
 

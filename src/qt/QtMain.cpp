@@ -8,7 +8,6 @@
 #include <QUrl>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -73,29 +72,27 @@ enum class Parsed { kRun, kDone, kUsageError };
 // Reads the options. Before Qt has seen them (qtOptionsLeft), an option that is not ours may be
 // one of Qt's own (-platform, -style): it is passed over then, and refused only once Qt has taken
 // its options out of argv. --help and --version need no display, so they are answered first.
-Parsed ParseArguments(int argc, char** argv, tessel::PlatformOptions& options, bool qtOptionsLeft) {
-    for (int i = 1; i < argc; ++i) {
+Parsed ParseArguments(int argc, char** argv, tessel::SharedOptions& options, bool qtOptionsLeft) {
+    const std::vector<std::string> args(argv, argv + argc);
+    for (std::size_t i = 1; i < args.size(); ++i) {
         std::string error;
-        switch (tessel::TakePlatformOption(argc, argv, i, options, error)) {
-            case tessel::OptionMatch::kTaken:
+        if (tessel::TakeSharedOption(args, i, tessel::kEverySharedOption, options, error)) {
+            if (error.empty())
                 continue;
-            case tessel::OptionMatch::kError:
-                std::fprintf(stderr, "TesselCustom: %s\n%s", error.c_str(), kUsage);
-                return Parsed::kUsageError;
-            case tessel::OptionMatch::kNotOurs:
-                break;
+            std::fprintf(stderr, "TesselCustom: %s\n%s", error.c_str(), kUsage);
+            return Parsed::kUsageError;
         }
-        if (std::strcmp(argv[i], "--help") == 0) {
+        if (args[i] == "--help") {
             std::fputs(kUsage, stdout);
             return Parsed::kDone;
         }
-        if (std::strcmp(argv[i], "--version") == 0) {
+        if (args[i] == "--version") {
             tessel::ProcExecutable executable;
             std::printf("%s\n", tessel::mdlApp::GetVersionText(executable, "\n").c_str());
             return Parsed::kDone;
         }
         if (!qtOptionsLeft) {
-            std::fprintf(stderr, "TesselCustom: unknown option %s\n%s", argv[i], kUsage);
+            std::fprintf(stderr, "TesselCustom: unknown option %s\n%s", args[i].c_str(), kUsage);
             return Parsed::kUsageError;
         }
     }
@@ -113,10 +110,10 @@ const char* GetEnvironment(const char* name) {
 // The store named on the command line, else the one chosen in an earlier run, else the jar. A
 // remembered store that is gone gives way to the jar; a named one that cannot be opened is an
 // error.
-std::unique_ptr<tessel::CookieStore> OpenChosenStore(tessel::PlatformOptions& options,
+std::unique_ptr<tessel::CookieStore> OpenChosenStore(tessel::SharedOptions& options,
                                                      tessel::Clock& clock, std::string& error) {
     if (!options.cookieStore) {
-        const tessel::PlatformOptions given = options;
+        const tessel::SharedOptions given = options;
         options.cookieStore = tessel::LoadRememberedCookieStore(GetEnvironment);
         if (!options.charset)
             options.charset = tessel::LoadRememberedCookieCharset(GetEnvironment);
@@ -179,7 +176,7 @@ void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    tessel::PlatformOptions options;
+    tessel::SharedOptions options;
     if (const Parsed parsed = ParseArguments(argc, argv, options, true); parsed != Parsed::kRun)
         return ExitCode(parsed);
     if (!HasDisplay()) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/BoardSelection.h"
+#include "cli/commands/BoardIndex.h"
 #include "support/TestBoards.h"
 
 namespace tessel::cli {

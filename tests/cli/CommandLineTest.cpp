@@ -3,33 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/CommandLine.h"
+#include "cli/commands/CommandLine.h"
+#include "cli/commands/CommandTable.h"
 
 namespace tessel::cli {
 namespace {
 
-// Stands in for the platform: takes "--board-list FILE" wherever it is.
-struct Platform {
-    std::vector<std::string> args;
-    std::string boardList;
-
-    ParsedCommandLine Parse() {
-        args.insert(args.begin(), "tessel");
-        return ParseCommandLine(args, [this](int& index, std::string& error) {
-            if (args[static_cast<std::size_t>(index)] != "--board-list")
-                return ForeignOption::kNotOurs;
-            if (static_cast<std::size_t>(index) + 1 >= args.size()) {
-                error = "--board-list needs a value";
-                return ForeignOption::kError;
-            }
-            boardList = args[static_cast<std::size_t>(++index)];
-            return ForeignOption::kTaken;
-        });
-    }
-};
-
 ParsedCommandLine Parse(std::vector<std::string> args) {
-    return Platform{std::move(args), {}}.Parse();
+    args.insert(args.begin(), "tessel");
+    return ParseCommandLine(args, kEverySharedOption);
 }
 
 TEST(CommandLineTest, ApplyTakesEveryPreferenceInBothForms) {
@@ -39,7 +21,7 @@ TEST(CommandLineTest, ApplyTakesEveryPreferenceInBothForms) {
                "--password-stdin", "zatsudan", "2"});
     ASSERT_EQ(parsed.error, "");
     const Invocation& i = parsed.invocation;
-    EXPECT_EQ(i.command, Command::kApply);
+    EXPECT_EQ(i.command, FindCommand("apply"));
     EXPECT_EQ(i.changes.postName, "太郎");
     EXPECT_EQ(i.changes.mail, "");
     EXPECT_EQ(i.changes.homePage, "http://x/");
@@ -58,10 +40,9 @@ TEST(CommandLineTest, PlatformOptionsStandBeforeOrAfterTheCommand) {
                                                {"show", "--board-list", "b.ini", "1"},
                                                {"show", "1", "--board-list", "b.ini"}}) {
         SCOPED_TRACE(args[0] + " " + args[1]);
-        Platform platform{args, {}};
-        const ParsedCommandLine parsed = platform.Parse();
+        const ParsedCommandLine parsed = Parse(args);
         EXPECT_EQ(parsed.error, "");
-        EXPECT_EQ(platform.boardList, "b.ini");
+        EXPECT_EQ(parsed.shared.boardList, "b.ini");
         EXPECT_EQ(parsed.invocation.operands, std::vector<std::string>{"1"});
     }
 }
@@ -78,23 +59,23 @@ TEST(CommandLineTest, ValuesAndOperandsAreTakenAsTheyAre) {
 TEST(CommandLineTest, HelpWinsOverWhatFollows) {
     const struct {
         std::vector<std::string> args;
-        Command command;
+        std::string_view command;  // none for the program's help
     } cases[] = {
-        {{"--help"}, Command::kNone},
-        {{"-h"}, Command::kNone},
-        {{"help"}, Command::kNone},
-        {{"help", "import"}, Command::kImport},
-        {{"init", "--help"}, Command::kInit},
-        {{"--help", "export"}, Command::kExport},
-        {{"apply", "--help", "--view-count", "99"}, Command::kApply},
-        {{"show", "-h"}, Command::kShow},
+        {{"--help"}, ""},
+        {{"-h"}, ""},
+        {{"help"}, ""},
+        {{"help", "import"}, "import"},
+        {{"init", "--help"}, "init"},
+        {{"--help", "export"}, "export"},
+        {{"apply", "--help", "--view-count", "99"}, "apply"},
+        {{"show", "-h"}, "show"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0]);
         const ParsedCommandLine parsed = Parse(c.args);
         EXPECT_EQ(parsed.error, "");
         EXPECT_TRUE(parsed.invocation.help);
-        EXPECT_EQ(parsed.invocation.command, c.command);
+        EXPECT_EQ(parsed.invocation.command, FindCommand(c.command));
     }
     const ParsedCommandLine version = Parse({"--version"});
     EXPECT_EQ(version.error, "");
@@ -139,6 +120,16 @@ TEST(CommandLineTest, UsageErrorsSayWhatIsWrong) {
         SCOPED_TRACE(c.error);
         const ParsedCommandLine parsed = Parse(c.args);
         EXPECT_NE(parsed.error.find(c.error), std::string::npos) << parsed.error;
+    }
+}
+
+TEST(CommandLineTest, EveryCommandOfTheTableIsFoundAndHelped) {
+    const std::string program = HelpText(nullptr);
+    for (const Command& command : Commands()) {
+        SCOPED_TRACE(command.name);
+        EXPECT_EQ(FindCommand(command.name), &command);
+        EXPECT_NE(program.find("\n  " + std::string(command.name) + " "), std::string::npos);
+        EXPECT_EQ(HelpText(&command).rfind("Usage: tessel " + std::string(command.name), 0), 0u);
     }
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cli/DisplayWidth.h"
+#include "cli/terminal/DisplayWidth.h"
 
 namespace tessel::cli {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "cli/ImportDocument.h"
-#include "cli/PreferencesJson.h"
+#include "cli/json/ImportDocument.h"
+#include "cli/json/PreferencesJson.h"
 #include "support/TestBoards.h"
 
 namespace tessel::cli {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "cli/JsonOutput.h"
+#include "cli/json/JsonOutput.h"
 
 namespace tessel::cli {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "cli/ProgressBar.h"
+#include "cli/terminal/ProgressBar.h"
 #include "support/FakeCookieStore.h"
 
 namespace tessel::cli {

@@ -85,7 +85,7 @@ TEST(StoreChoiceTest, ChooserSwitchesTheStoreAndRemembersIt) {
     testing::FakeCookieStore first;
     first.SetText("http://a.example/", "from=first");
     ChosenCookieStore chosen(std::make_unique<testing::FakeCookieStore>(first));
-    CookieStoreChooser chooser(chosen, clock, PlatformOptions{}, home.Variables());
+    CookieStoreChooser chooser(chosen, clock, SharedOptions{}, home.Variables());
     EXPECT_EQ(chosen.InternetGetCookie("http://a.example/", ""), "from=first");
 
     const std::vector<FoundStore> stores = chooser.Stores();

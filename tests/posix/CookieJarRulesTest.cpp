@@ -6,11 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "cookies/CookieCharset.h"
 #include "cookies/CookieDateParser.h"
+#include "cookies/CookieStoreArgument.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/SetCookieData.h"
-#include "posix/CookieCharset.h"
-#include "posix/CookieStoreArgument.h"
+#include "posix/PosixAppPlaces.h"
 
 namespace tessel {
 namespace {

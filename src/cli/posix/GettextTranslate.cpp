@@ -1,6 +1,4 @@
 // Tr on Linux: GNU gettext, with the catalog "tessel".
-#include "cli/posix/GettextTranslate.h"
-
 #include <libintl.h>
 #include <sys/stat.h>
 

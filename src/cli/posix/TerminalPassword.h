@@ -3,7 +3,7 @@
 #include <istream>
 #include <ostream>
 
-#include "cli/CommandContext.h"
+#include "cli/commands/CommandContext.h"
 
 namespace tessel::cli {
 

@@ -12,17 +12,13 @@
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
-#include "cli/Commands.h"
-#include "cli/CompanionExecutable.h"
 #include "cli/Diagnostic.h"
 #include "cli/HeadlessStartup.h"
-#include "cli/HelpText.h"
-#include "cli/ProgressBar.h"
-#include "cli/StoresCommand.h"
-#include "cli/TerminalSafeText.h"
-#include "cli/UsageError.h"
-#include "cli/posix/GettextTranslate.h"
+#include "cli/Translate.h"
+#include "cli/commands/CommandTable.h"
 #include "cli/posix/TerminalPassword.h"
+#include "cli/terminal/ProgressBar.h"
+#include "cli/terminal/TerminalSafeText.h"
 #include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixAppPlaces.h"
@@ -34,23 +30,23 @@
 namespace tessel {
 namespace {
 
-cli::ForeignOption FromMatch(OptionMatch match) {
-    switch (match) {
-        case OptionMatch::kTaken:
-            return cli::ForeignOption::kTaken;
-        case OptionMatch::kError:
-            return cli::ForeignOption::kError;
-        case OptionMatch::kNotOurs:
-            break;
-    }
-    return cli::ForeignOption::kNotOurs;
-}
-
 const char* GetEnvironment(const char* name) {
     return std::getenv(name);
 }
 
-int RunStores(const cli::Invocation& invocation, const PlatformOptions& options) {
+// Without --cookie-store, the store (and character set) chosen in the window, so that both work
+// on the same cookies.
+SharedOptions WithRememberedStore(SharedOptions options) {
+    if (!options.cookieStore) {
+        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
+        if (!options.charset)
+            options.charset = LoadRememberedCookieCharset(GetEnvironment);
+    }
+    return options;
+}
+
+std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
+    const SharedOptions options = WithRememberedStore(given);
     SystemClock clock;
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found :
@@ -61,20 +57,21 @@ int RunStores(const cli::Invocation& invocation, const PlatformOptions& options)
                             found.isDefault, IsChosenStore(found, options.cookieStore),
                             found.writable, found.reason});
     }
-    return cli::RunStores(invocation, listings, std::cout);
+    return listings;
 }
 
-int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream& rawErr) {
-    // Without --cookie-store, the store chosen in the window, so that both work on the same
-    // cookies.
-    const bool remembered = !options.cookieStore;
-    if (remembered) {
-        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
-        if (!options.charset)
-            options.charset = LoadRememberedCookieCharset(GetEnvironment);
-    }
-    if (invocation.command == cli::Command::kStores)
-        return RunStores(invocation, options);
+// The commands that need neither the board list nor a store run before either is loaded.
+int RunAlone(const cli::Invocation& invocation, const SharedOptions& options) {
+    ProcExecutable self;
+    PosixAppPlaces places(self.Directory());
+    cli::PlatformContext context{&places, options.boardList, [&] { return FindStores(options); },
+                                 std::cout, std::cerr};
+    return invocation.command->runAlone(invocation, context);
+}
+
+int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostream& rawErr) {
+    const bool remembered = !given.cookieStore;
+    const SharedOptions options = WithRememberedStore(given);
     SystemClock clock;
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
@@ -134,12 +131,8 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
         ProcExecutable self;
         cli::InitTranslations(self.Directory());
     }
-    PlatformOptions options;
-    const std::vector<std::string> args(argv, argv + argc);
     const cli::ParsedCommandLine parsed =
-        cli::ParseCommandLine(args, [&](int& index, std::string& error) {
-            return FromMatch(TakePlatformOption(argc, argv, index, options, error));
-        });
+        cli::ParseCommandLine({argv, argv + argc}, kEverySharedOption);
     if (!parsed.error.empty())
         return cli::UsageError(std::cerr, parsed.error);
     if (parsed.invocation.help) {
@@ -154,12 +147,9 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
                   << version.legalCopyright << '\n';
         return cli::kExitOk;
     }
-    if (parsed.invocation.command == cli::Command::kInit) {
-        ProcExecutable self;
-        PosixAppPlaces places(self.Directory());
-        return cli::RunInit(places, options.boardList, std::cout, std::cerr);
-    }
-    return Run(parsed.invocation, options, rawErr);
+    if (parsed.invocation.command->runAlone != nullptr)
+        return RunAlone(parsed.invocation, parsed.shared);
+    return Run(parsed.invocation, parsed.shared, rawErr);
 }
 
 // Runs tessel with everything it prints made safe for a terminal (text from a board list, a

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "cli/PasswordLine.h"
+#include "cli/terminal/PasswordLine.h"
 
 namespace tessel::cli {
 namespace {

@@ -6,21 +6,17 @@
 #include <iostream>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
-#include "cli/Commands.h"
-#include "cli/CompanionExecutable.h"
 #include "cli/Diagnostic.h"
 #include "cli/HeadlessStartup.h"
-#include "cli/HelpText.h"
-#include "cli/ProgressBar.h"
-#include "cli/TerminalSafeText.h"
 #include "cli/Translate.h"
-#include "cli/UsageError.h"
+#include "cli/commands/CommandTable.h"
+#include "cli/terminal/ProgressBar.h"
+#include "cli/terminal/TerminalSafeText.h"
 #include "cli/win32/ConsolePassword.h"
 #include "cli/win32/ConsoleStream.h"
 #include "win32/CommandLine.h"
@@ -31,31 +27,6 @@
 
 namespace tessel {
 namespace {
-
-// The one option of the platform on Windows: --board-list FILE (or --board-list=FILE). WinINet is
-// the only cookie store, so there is nothing to choose there.
-cli::ForeignOption TakeBoardList(const std::vector<std::string>& args, int& index,
-                                 std::optional<std::string>& boardList, std::string& error) {
-    constexpr std::string_view kName = "--board-list";
-    const std::string_view arg = args[static_cast<std::size_t>(index)];
-    if (arg == kName) {
-        if (static_cast<std::size_t>(index) + 1 >= args.size()) {
-            error = "--board-list needs a file name";
-            return cli::ForeignOption::kError;
-        }
-        boardList = args[static_cast<std::size_t>(++index)];
-        return cli::ForeignOption::kTaken;
-    }
-    if (arg.starts_with(kName) && arg.size() > kName.size() && arg[kName.size()] == '=') {
-        boardList = std::string(arg.substr(kName.size() + 1));
-        if (boardList->empty()) {
-            error = "--board-list needs a file name";
-            return cli::ForeignOption::kError;
-        }
-        return cli::ForeignOption::kTaken;
-    }
-    return cli::ForeignOption::kNotOurs;
-}
 
 // The standard handles as UTF-8 streams; what tessel prints goes through the terminal-safe filter
 // (text from a board list, a cookie or an import file cannot act on the console), except the
@@ -105,12 +76,9 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
 }
 
 int Main(Console& console) {
-    const std::vector<std::string> args = win32::CommandLineArguments();
-    std::optional<std::string> boardList;
+    // WinINet is the only cookie store, so there is none to choose.
     const cli::ParsedCommandLine parsed =
-        cli::ParseCommandLine(args, [&](int& index, std::string& error) {
-            return TakeBoardList(args, index, boardList, error);
-        });
+        cli::ParseCommandLine(win32::CommandLineArguments(), kBoardListOption);
     if (!parsed.error.empty())
         return cli::UsageError(console.err, parsed.error);
     if (parsed.invocation.help) {
@@ -125,7 +93,13 @@ int Main(Console& console) {
                     << version.legalCopyright << '\n';
         return cli::kExitOk;
     }
-    return Run(parsed.invocation, boardList, console);
+    if (parsed.invocation.command->runAlone != nullptr) {
+        // No user's board list to create here, and WinINet is the only store.
+        cli::PlatformContext context{
+            nullptr, parsed.shared.boardList, {}, console.out, console.err};
+        return parsed.invocation.command->runAlone(parsed.invocation, context);
+    }
+    return Run(parsed.invocation, parsed.shared.boardList, console);
 }
 
 }  // namespace

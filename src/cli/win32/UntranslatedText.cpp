@@ -7,4 +7,6 @@ const char* Tr(const char* english) {
     return english;
 }
 
+void InitTranslations(const std::string&) {}
+
 }  // namespace tessel::cli

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/SharedOptions.h"
 #include "app/mdlMain.h"
 #include "win32/CommandLine.h"
 #include "win32/ModuleExecutable.h"
@@ -30,15 +31,15 @@ namespace {
 
 constexpr char kStoreDescription[] = "クッキーの保存先: WinINet";
 
-// --board-list FILE (or --board-list=FILE): the board list instead of the one beside the program.
+// The window takes the board list of the shared options (WinINet is its only cookie store).
+// Anything else on its command line is passed over, as is a --board-list without a file: a
+// window has no console to tell of it.
 std::optional<std::string> BoardListOption(const std::vector<std::string>& args) {
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--board-list" && i + 1 < args.size())
-            return args[i + 1];
-        if (args[i].starts_with("--board-list="))
-            return args[i].substr(13);
-    }
-    return std::nullopt;
+    SharedOptions options;
+    std::string error;
+    for (std::size_t i = 1; i < args.size(); ++i)
+        TakeSharedOption(args, i, kBoardListOption, options, error);
+    return options.boardList;
 }
 
 // With TESSEL_REPORT_STARTUP set, reports once the window has been painted and quits: the

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/AppPlaces.h"
+#include "app/BoardList.h"
+#include "app/BoardWriteBatch.h"
+#include "cookies/CookieStore.h"
+
+namespace tessel::cli {
+
+struct PasswordAnswer {
+    std::optional<std::string> password;
+    std::string error;  // set when there is no password
+};
+
+// What a command works on and talks through; the platform fills it in.
+struct CommandContext {
+    BoardList& boards;
+    CookieStore& store;
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    Progress& progress;
+    // Asks for the password at the terminal without echoing it.
+    std::function<PasswordAnswer()> promptPassword;
+    // The store in words of no language (its kind, file and character set), told on every
+    // command that reads or writes cookies, so that the user knows whose cookies they were.
+    std::string storeName;
+};
+
+// One cookie store found on the computer, as the platform describes it.
+struct StoreListing {
+    std::string store;       // the --cookie-store text that names it
+    std::string kind;        // "jar", "firefox", "chromium"
+    std::string name;        // the profile's name; empty for the jar
+    std::string path;        // the jar or the database
+    bool isDefault = false;  // the browser's default profile
+    bool inUse = false;      // the store the options name
+    bool writable = false;
+    std::string reason;  // why not writable
+};
+
+// What a command that needs no board list and no store is given: the platform's places and the
+// stores it finds, each absent where the platform has none (Windows: no user's board list to
+// create, WinINet alone).
+struct PlatformContext {
+    AppPlaces* places;
+    std::optional<std::string> boardList;  // --board-list
+    std::function<std::vector<StoreListing>()> findStores;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+}  // namespace tessel::cli

@@ -1,0 +1,99 @@
+#include "cli/terminal/DisplayWidth.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
+
+#include "text/Utf8.h"
+
+namespace tessel::cli {
+namespace {
+
+struct Range {
+    char32_t first, last;
+};
+
+// Generated at build time from the Unicode data files (Debian's unicode-data).
+#include "cli/DisplayWidthTable.inc"
+
+template <std::size_t N>
+bool InRanges(char32_t c, const Range (&ranges)[N]) {
+    const Range* found = std::lower_bound(std::begin(ranges), std::end(ranges), c,
+                                          [](const Range& r, char32_t v) { return r.last < v; });
+    return found != std::end(ranges) && found->first <= c;
+}
+
+std::size_t SearchColumns(char32_t c) {
+    if (InRanges(c, kZeroWidth))
+        return 0;
+    return InRanges(c, kWide) ? 2 : 1;
+}
+
+// The columns of every Basic Multilingual Plane character, two bits each, looked up directly:
+// a list of tens of thousands of Japanese board names would otherwise search the ranges twice
+// for every kanji.
+class BmpColumns {
+  public:
+    BmpColumns() {
+        bits_.fill(0x55);  // one column each
+        Set(kWide, 2);
+        Set(kZeroWidth, 0);  // a zero-width mark stays zero-width in a wide block
+    }
+    std::size_t operator()(char32_t c) const { return bits_[c / 4] >> (c % 4 * 2) & 3u; }
+
+  private:
+    template <std::size_t N>
+    void Set(const Range (&ranges)[N], unsigned columns) {
+        for (const Range& range : ranges) {
+            for (char32_t c = range.first; c <= range.last && c < 0x10000; ++c) {
+                const unsigned shift = c % 4 * 2;
+                bits_[c / 4] =
+                    static_cast<std::uint8_t>((bits_[c / 4] & ~(3u << shift)) | columns << shift);
+            }
+        }
+    }
+
+    std::array<std::uint8_t, 0x10000 / 4> bits_{};
+};
+
+std::size_t Columns(char32_t c) {
+    static const BmpColumns bmp;
+    return c < 0x10000 ? bmp(c) : SearchColumns(c);
+}
+
+}  // namespace
+
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        if (const auto byte = static_cast<unsigned char>(text[at]); byte >= 0x20 && byte < 0x7F) {
+            ++width;  // printable ASCII, counted without decoding
+            ++at;
+            continue;
+        }
+        if (const char32_t common = CommonThreeByteAt(text, at); common != kNotUtf8) {
+            width += Columns(common);
+            at += 3;
+            continue;
+        }
+        const char32_t c = NextCodePoint(text, at);
+        if (c != kNotUtf8) {
+            width += Columns(c);
+        } else {
+            ++width;
+            ++at;
+        }
+    }
+    return width;
+}
+
+std::string PadToWidth(std::string_view text, std::size_t width) {
+    std::string padded(text);
+    const std::size_t used = DisplayWidth(text);
+    if (used < width)
+        padded.append(width - used, ' ');
+    return padded;
+}
+
+}  // namespace tessel::cli

@@ -1,0 +1,101 @@
+#include "cli/terminal/TerminalSafeText.h"
+
+#include "text/Utf8.h"
+
+namespace tessel::cli {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// Past this much text without a line end, what is whole is passed on anyway.
+constexpr std::size_t kMaxPending = 4096;
+
+}  // namespace
+
+bool ActsOnTerminal(char32_t c) {
+    if (c == U'\t' || c == U'\n')
+        return false;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+void AppendTerminalSafe(std::string_view text, std::string& safe) {
+    safe.reserve(safe.size() + text.size());
+    std::size_t copied = 0;  // text before this is in safe already
+    for (std::size_t at = 0; at < text.size();) {
+        // Printable ASCII is checked without decoding: it is nearly all of what is written.
+        if (const auto byte = static_cast<unsigned char>(text[at]); byte >= 0x20 && byte < 0x7F) {
+            ++at;
+            continue;
+        }
+        // So are kana and kanji; of the three-byte characters, only the bidi controls (lead E2)
+        // act on a terminal.
+        if (text[at] != '\xE2' && CommonThreeByteAt(text, at) != kNotUtf8) {
+            at += 3;
+            continue;
+        }
+        const std::size_t start = at;
+        const char32_t c = NextCodePoint(text, at);
+        if (c != kNotUtf8 && !ActsOnTerminal(c))
+            continue;  // copied with the rest of its run
+        safe.append(text.substr(copied, start - copied));
+        safe += kReplacement;
+        if (c == kNotUtf8)
+            ++at;
+        copied = at;
+    }
+    safe.append(text.substr(copied));
+}
+
+TerminalSafeBuffer::int_type TerminalSafeBuffer::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof()))
+        return traits_type::not_eof(c);
+    const char byte = traits_type::to_char_type(c);
+    pending_ += byte;
+    if ((byte == '\n' || pending_.size() >= kMaxPending) && !Emit(false))
+        return traits_type::eof();
+    return c;
+}
+
+std::streamsize TerminalSafeBuffer::xsputn(const char* text, std::streamsize count) {
+    pending_.append(text, static_cast<std::size_t>(count));
+    if ((pending_.find('\n') != std::string::npos || pending_.size() >= kMaxPending) &&
+        !Emit(false)) {
+        return 0;
+    }
+    return count;
+}
+
+int TerminalSafeBuffer::sync() {
+    const bool emitted = Emit(true);
+    return emitted && target_->pubsync() == 0 ? 0 : -1;
+}
+
+// Passes on the pending text up to its last line end (or, past the limit, up to its last whole
+// character; with all, everything).
+bool TerminalSafeBuffer::Emit(bool all) {
+    std::size_t end = pending_.size();
+    if (!all) {
+        const std::size_t newline = pending_.rfind('\n');
+        if (newline != std::string::npos) {
+            end = newline + 1;
+        } else {
+            // Back up over an unfinished UTF-8 sequence at the end.
+            std::size_t lead = end;
+            while (lead > 0 && end - lead < 4 &&
+                   (static_cast<unsigned char>(pending_[lead - 1]) & 0xC0) == 0x80) {
+                --lead;
+            }
+            if (lead > 0 && static_cast<unsigned char>(pending_[lead - 1]) >= 0xC0)
+                end = lead - 1;
+        }
+    }
+    safe_.clear();
+    AppendTerminalSafe(std::string_view(pending_).substr(0, end), safe_);
+    pending_.erase(0, end);
+    const auto size = static_cast<std::streamsize>(safe_.size());
+    failed_ = failed_ || target_->sputn(safe_.data(), size) != size;
+    return !failed_;
+}
+
+}  // namespace tessel::cli

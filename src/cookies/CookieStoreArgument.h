@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessel {
+
+// Where the cookies go, as named on the command line: "jar[:PATH]" for a Netscape cookies.txt
+// jar, "firefox[:PROFILE_DIR]" for a Firefox profile, "chromium[:USER_DATA_DIR]" for a Chromium
+// one (a profile folder inside it, such as "Profile 1", also serves). Without a path: the
+// default jar, or the reader's default profile of the browser.
+struct CookieStoreLocation {
+    enum class Kind { kJar, kFirefox, kChromium };
+    Kind kind = Kind::kJar;
+    std::string path;  // empty for the default
+
+    friend bool operator==(const CookieStoreLocation&, const CookieStoreLocation&) = default;
+};
+
+// The text that names location on the command line, which ParseCookieStoreArgument reads back.
+std::string FormatCookieStoreArgument(const CookieStoreLocation& location);
+
+struct CookieStoreChoice {
+    std::optional<CookieStoreLocation> location;
+    std::string error;  // set when location is empty
+};
+
+CookieStoreChoice ParseCookieStoreArgument(std::string_view text);
+
+}  // namespace tessel
