@@ -14,10 +14,11 @@
 
 #include "posix/ChildProcess.h"
 #include "posix/NetscapeCookieJar.h"
+#include "support/AddressSanitizer.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TESSEL_ADDRESS_SANITIZER)
 // The sanitizer's own count, exported by its runtime (declared by hand: not every compiler ships
 // the header).
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
@@ -348,7 +349,7 @@ TEST_F(NetscapeCookieJarTest, FilesThatAreNotJarsAreRefusedUntouched) {
 
 // Allocated bytes as the allocator in use counts them.
 std::size_t AllocatedBytes() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TESSEL_ADDRESS_SANITIZER)
     return __sanitizer_get_current_allocated_bytes();
 #else
     const struct mallinfo2 info = mallinfo2();

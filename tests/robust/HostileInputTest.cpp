@@ -10,6 +10,7 @@
 #include "posix/PosixProfileFile.h"
 #include "settings/CIniFile.h"
 #include "settings/RuntimeError.h"
+#include "support/AddressSanitizer.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
 
@@ -117,7 +118,7 @@ TEST(HostileInputTest, EveryHostileFileIsReadOrRefused) {
 // A board list of 200,000 sections, read in a child whose address space is capped, so that a
 // reader that copied the file per line would fail here.
 TEST(HostileInputTest, TheLargestBoardListIsReadInBoundedMemory) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(TESSEL_ADDRESS_SANITIZER)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than the cap";
 #else
     TempDir dir;
