@@ -148,7 +148,7 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
     const std::size_t written = result.Count(BoardResult::kWritten);
     std::string closing = messages::kSettingsDone;
     if (attempted == 0)
-        closing = boards.Count() == 0 ? messages::kNoBoards : messages::kNoBoardChosen;
+        closing = boards.Count() == 0 ? messages::kNoBoardsToWrite : messages::kNoBoardChosen;
     else if (written != attempted)
         closing = NotWrittenSummary(written, attempted - written);
     lines.push_back({Kind::kClosing, std::move(closing), {}});

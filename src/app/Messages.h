@@ -11,7 +11,7 @@ inline constexpr const char* kCookieWriteFailed = "のクッキーが設定で�
 inline constexpr const char* kSettingsDone = "設定完了。";
 // A batch that stopped because the cookie store itself failed; the reason follows.
 inline constexpr const char* kStoreFailed = "クッキーの保存先が使えないため、書き込みを中止した。";
-inline constexpr const char* kNoBoards = "掲示板一覧に掲示板がない。";
+inline constexpr const char* kNoBoardsToWrite = "掲示板一覧に掲示板がない。";
 inline constexpr const char* kNoBoardChosen = "設定できる掲示板が選ばれていない。";
 inline constexpr const char* kHelpFailed = "ヘルプを表示できません ";  // the space is part of it
 inline constexpr const char* kNothingSelected = "(選択されていません)";
