@@ -8,6 +8,7 @@
 
 #include "app/BoardList.h"
 #include "app/BoardWriteBatch.h"
+#include "app/UndoJournal.h"
 #include "cookies/CookieStore.h"
 
 namespace tessel::cli {
@@ -30,6 +31,8 @@ struct CommandContext {
     // The store in words of no language (its kind, file and character set), told on every
     // command that reads or writes cookies, so that the user knows whose cookies they were.
     std::string storeName;
+    // Where each write keeps what undoes it; null where nothing can be undone.
+    UndoJournal* journal;
 };
 
 }  // namespace tessel::cli

@@ -11,7 +11,7 @@ namespace {
 constexpr std::pair<std::string_view, Command> kCommands[] = {
     {"list", Command::kList},     {"show", Command::kShow},     {"apply", Command::kApply},
     {"export", Command::kExport}, {"import", Command::kImport}, {"stores", Command::kStores},
-    {"init", Command::kInit},
+    {"init", Command::kInit},     {"undo", Command::kUndo},
 };
 
 bool LooksLikeOption(const std::string& arg) {
@@ -106,7 +106,8 @@ class Parser {
         const std::size_t count = invocation_.operands.size();
         switch (invocation_.command) {
             case Command::kNone:
-                return Tr("a command is needed: list, show, apply, export, import, stores or init");
+                return Tr(
+                    "a command is needed: list, show, apply, export, import, undo, stores or init");
             case Command::kList:
                 return count == 0 ? "" : Tr("list takes no operands");
             case Command::kShow:
@@ -121,6 +122,8 @@ class Parser {
                 return count == 0 ? "" : Tr("stores takes no operands");
             case Command::kInit:
                 return count == 0 ? "" : Tr("init takes no operands");
+            case Command::kUndo:
+                return count == 0 ? "" : Tr("undo takes no operands");
         }
         return {};
     }

@@ -9,7 +9,7 @@
 
 namespace tessel::cli {
 
-enum class Command { kNone, kList, kShow, kApply, kExport, kImport, kStores, kInit };
+enum class Command { kNone, kList, kShow, kApply, kExport, kImport, kStores, kInit, kUndo };
 
 enum class PasswordSource { kNone, kStdin, kPrompt };
 

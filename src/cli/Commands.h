@@ -18,6 +18,7 @@ int RunShow(const Invocation& invocation, CommandContext& context);
 int RunApply(const Invocation& invocation, CommandContext& context);
 int RunExport(const Invocation& invocation, CommandContext& context);
 int RunImport(const Invocation& invocation, CommandContext& context);
+int RunUndo(const Invocation& invocation, CommandContext& context);
 // Makes the user's board list (or target, from --board-list) from the installed sample.
 int RunInit(AppPlaces& places, const std::optional<std::string>& target, std::ostream& out,
             std::ostream& err);

@@ -16,6 +16,7 @@ Commands:
   apply     write preferences to boards, as the window's update command does
   export    boards' preferences as JSON
   import    write preferences from a JSON file made by export
+  undo      put back the cookies the last apply, import or window update wrote
   stores    the cookie stores found on this computer and whether they can be written now
   init      create your own board list from the sample, to edit
 
@@ -113,6 +114,17 @@ sample installed with TesselCustom, and prints its path. Add your boards to it w
 editor. A file that is already there is never replaced: init then exits with 1.
 )");
 
+constexpr const char* kUndo = TrLater(R"(Usage: tessel undo
+
+Puts the cookies of the last write (apply, import or the window's update) back as they were
+before it: a cookie that did not exist is removed. A cookie changed by someone else since is left
+alone and reported. Prints a line per board, then "設定完了。" only when every cookie was put back,
+else how many were and were not, and exits with 1 unless every one was. The last 10 writes are
+kept, in $XDG_STATE_HOME/TesselCustom/undo-journal (by default
+~/.local/state/TesselCustom/undo-journal); a write that cannot be kept there is not made.
+A write to another cookie store than the one in use is not undone.
+)");
+
 }  // namespace
 
 std::string_view HelpText(Command command) {
@@ -131,6 +143,8 @@ std::string_view HelpText(Command command) {
             return Tr(kStores);
         case Command::kInit:
             return Tr(kInit);
+        case Command::kUndo:
+            return Tr(kUndo);
         case Command::kNone:
             break;
     }

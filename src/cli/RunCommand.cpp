@@ -9,7 +9,7 @@ namespace {
 
 bool TouchesCookies(Command command) {
     return command == Command::kShow || command == Command::kApply || command == Command::kExport ||
-           command == Command::kImport;
+           command == Command::kImport || command == Command::kUndo;
 }
 
 }  // namespace
@@ -28,6 +28,8 @@ int RunCommand(const Invocation& invocation, CommandContext& context) {
             return RunExport(invocation, context);
         case Command::kImport:
             return RunImport(invocation, context);
+        case Command::kUndo:
+            return RunUndo(invocation, context);
         // These need no board list, and init no store: the platform runs them before loading.
         case Command::kStores:
         case Command::kInit:

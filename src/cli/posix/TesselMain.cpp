@@ -26,6 +26,7 @@
 #include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixAppPlaces.h"
+#include "posix/PosixJournalFile.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/RememberedCookieStore.h"
@@ -118,6 +119,8 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
+    PosixJournalFile journalFile(UndoJournalPath(GetEnvironment));
+    UndoJournal journal{journalFile, IdentifyCookieStore(options, *store), clock};
     cli::CommandContext context{*application.BBSList(),
                                 *store,
                                 std::cin,
@@ -125,7 +128,8 @@ int Run(const cli::Invocation& invocation, PlatformOptions options, std::ostream
                                 std::cerr,
                                 progress,
                                 [] { return cli::PromptPassword(std::cin, std::cerr); },
-                                NameCookieStore(options, *store)};
+                                NameCookieStore(options, *store),
+                                &journal};
     return cli::RunCommand(invocation, context);
 }
 

@@ -1,0 +1,18 @@
+#include "app/BatchUndo.h"
+#include "cli/Commands.h"
+#include "cli/ExitCode.h"
+
+namespace tessel::cli {
+
+int RunUndo(const Invocation&, CommandContext& context) {
+    if (context.journal == nullptr) {
+        context.out << "この保存先では書き込みを元に戻せません" << '\n';
+        return kExitSomeFailed;
+    }
+    const UndoResult result = UndoLastBatch(*context.journal, context.store);
+    for (const BatchMessage& message : DescribeUndo(result))
+        context.out << message.text << '\n';
+    return result.Succeeded() ? kExitOk : kExitSomeFailed;
+}
+
+}  // namespace tessel::cli
