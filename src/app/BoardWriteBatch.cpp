@@ -175,7 +175,7 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
     progress.Start(updates.size());
     store.BeginWrites();
     bool anyFailed = false;
-    bool unrecorded = false;  // a cookie the journal could not record: nothing may be stored
+    bool unrecorded = false;  // a cookie written but not recorded: nothing may be stored
     for (const BoardUpdate& update : updates) {
         if (result.storeFailure) {
             result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
@@ -183,9 +183,16 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
         }
         CBBSData& board = *boards.Item(update.position);
         if (!recorder.Before(store, board)) {
-            unrecorded = true;
-            result.storeFailure = store.LastFailure();
-            result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
+            // A cookie that cannot be recorded is not written: its write could not be undone.
+            if (IsStoreFailure(store.LastFailure())) {
+                result.storeFailure = store.LastFailure();
+                result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
+            } else {
+                anyFailed = true;
+                result.outcomes.push_back(
+                    {update.position, BoardResult::kFailed, store.LastFailure()});
+            }
+            progress.Advance(result.outcomes.size());
             continue;
         }
         BoardResult written = WriteBoard(board, update.changes, rules);

@@ -15,6 +15,7 @@ inline constexpr const char* kStoreFailed = "クッキーの保存先が使え�
 inline constexpr const char* kJournalFailed =
     "元に戻すための記録を保存できないため、書き込みを中止した。";
 // Undo: the last batch put back, or why not.
+inline constexpr const char* kCannotUndo = "この保存先では書き込みを元に戻せません";
 inline constexpr const char* kNothingToUndo = "元に戻す書き込みがない。";
 inline constexpr const char* kCookieChanged =
     "のクッキーは書き込みの後に変更されていたため、元に戻さなかった。";

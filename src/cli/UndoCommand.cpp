@@ -1,4 +1,5 @@
 #include "app/BatchUndo.h"
+#include "app/Messages.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 
@@ -6,7 +7,7 @@ namespace tessel::cli {
 
 int RunUndo(const Invocation&, CommandContext& context) {
     if (context.journal == nullptr) {
-        context.out << "この保存先では書き込みを元に戻せません" << '\n';
+        context.out << messages::kCannotUndo << '\n';
         return kExitSomeFailed;
     }
     const UndoResult result = UndoLastBatch(*context.journal, context.store);
