@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Messages.h"
+#include "app/UndoJournal.h"
 #include "board/CookieLayout.h"
 
 namespace tessel {
@@ -33,8 +34,8 @@ BoardResult WriteBoard(CBBSData& board, const PreferenceChanges& changes, const 
 }
 
 // Ends the store's batch: stores what it took, or drops it. Boards taken count as written only
-// once stored.
-void EndBatch(CookieStore& store, bool keep, BatchResult& result) {
+// once stored. Returns whether they were.
+bool EndBatch(CookieStore& store, bool keep, BatchResult& result) {
     bool stored = false;
     if (keep) {
         stored = store.CommitWrites();
@@ -44,12 +45,80 @@ void EndBatch(CookieStore& store, bool keep, BatchResult& result) {
         store.CancelWrites();
     }
     if (stored)
-        return;
+        return true;
     for (BoardOutcome& outcome : result.outcomes) {
         if (outcome.result == BoardResult::kWritten)
             outcome.result = BoardResult::kNotWritten;
     }
+    return false;
 }
+
+// The journal's part in a batch: the batches kept before it, and the cookies it writes.
+class JournalRecorder {
+  public:
+    explicit JournalRecorder(UndoJournal* journal) : journal_(journal) {}
+
+    // Reads the journal and writes it back as it is, so that a journal that cannot be kept stops
+    // the batch before anything is written.
+    bool Open(std::string& error) {
+        if (journal_ == nullptr)
+            return true;
+        std::optional<std::vector<JournalBatch>> batches = journal_->Load(error);
+        if (!batches || !journal_->Save(*batches, error))
+            return false;
+        kept_ = std::move(*batches);
+        batch_ = {journal_->clock.GetSystemTime(), journal_->store, {}};
+        return true;
+    }
+
+    // The board's cookie as the store holds it now; false when it cannot be recorded.
+    bool Before(CookieStore& store, const CBBSData& board) {
+        if (journal_ == nullptr)
+            return true;
+        std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
+        before_ = record ? std::move(*record) : std::string();
+        return record.has_value();
+    }
+    bool Written(CookieStore& store, const CBBSData& board) {
+        if (journal_ == nullptr)
+            return true;
+        std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
+        if (record) {
+            batch_.cookies.push_back(
+                {board.Name(), board.URL(), board.URL(), std::move(before_), std::move(*record)});
+        }
+        return record.has_value();
+    }
+
+    // Adds the batch to the journal, before the store keeps it.
+    bool Save(std::string& error) {
+        if (journal_ == nullptr || batch_.cookies.empty())
+            return true;
+        std::vector<JournalBatch> batches = kept_;
+        batches.push_back(batch_);
+        saved_ = journal_->Save(batches, error);
+        return saved_;
+    }
+
+    // The batch was not stored after all: takes it out of the journal, and puts back what a store
+    // that writes each cookie at once has taken.
+    void Withdraw(CookieStore& store) {
+        if (journal_ == nullptr)
+            return;
+        std::string error;
+        if (saved_)
+            journal_->Save(kept_, error);
+        for (auto cookie = batch_.cookies.rbegin(); cookie != batch_.cookies.rend(); ++cookie)
+            store.RestoreCookie(cookie->url, cookie->name, cookie->before, cookie->written);
+    }
+
+  private:
+    UndoJournal* journal_;
+    std::vector<JournalBatch> kept_;
+    JournalBatch batch_;
+    std::string before_;
+    bool saved_ = false;
+};
 
 std::string NotWrittenSummary(std::size_t written, std::size_t notWritten) {
     return std::to_string(written) + " 個の掲示板に設定し、" + std::to_string(notWritten) +
@@ -94,20 +163,47 @@ std::size_t BatchResult::Count(BoardResult result) const {
 
 BatchResult WriteBoards(BoardList& boards, CookieStore& store,
                         const std::vector<BoardUpdate>& updates, const BatchRules& rules,
-                        Progress& progress) {
+                        Progress& progress, UndoJournal* journal) {
     BatchResult result;
     result.outcomes.reserve(updates.size());
+    JournalRecorder recorder(journal);
+    if (!updates.empty() && !recorder.Open(result.journalFailure)) {
+        for (const BoardUpdate& update : updates)
+            result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
+        return result;
+    }
     progress.Start(updates.size());
     store.BeginWrites();
     bool anyFailed = false;
+    bool unrecorded = false;  // a cookie written but not recorded: nothing may be stored
     for (const BoardUpdate& update : updates) {
         if (result.storeFailure) {
             result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
             continue;
         }
         CBBSData& board = *boards.Item(update.position);
-        const BoardResult written = WriteBoard(board, update.changes, rules);
-        if (written != BoardResult::kWritten && IsStoreFailure(board.LastFailure())) {
+        if (!recorder.Before(store, board)) {
+            // A cookie that cannot be recorded is not written: its write could not be undone.
+            if (IsStoreFailure(store.LastFailure())) {
+                result.storeFailure = store.LastFailure();
+                result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
+            } else {
+                anyFailed = true;
+                result.outcomes.push_back(
+                    {update.position, BoardResult::kFailed, store.LastFailure()});
+            }
+            progress.Advance(result.outcomes.size());
+            continue;
+        }
+        BoardResult written = WriteBoard(board, update.changes, rules);
+        if (written == BoardResult::kWritten && !recorder.Written(store, board)) {
+            unrecorded = true;
+            result.storeFailure = store.LastFailure();
+            written = BoardResult::kNotWritten;
+        }
+        if (written == BoardResult::kNotWritten) {
+            result.outcomes.push_back({update.position, written, {}});
+        } else if (written != BoardResult::kWritten && IsStoreFailure(board.LastFailure())) {
             result.storeFailure = board.LastFailure();
             result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
         } else {
@@ -118,7 +214,11 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
         }
         progress.Advance(result.outcomes.size());
     }
-    EndBatch(store, !(rules.allOrNothing && (anyFailed || result.storeFailure)), result);
+    bool keep = !unrecorded && !(rules.allOrNothing && (anyFailed || result.storeFailure));
+    if (keep && !recorder.Save(result.journalFailure))
+        keep = false;
+    if (!EndBatch(store, keep, result))
+        recorder.Withdraw(store);
     progress.Finish();
     return result;
 }
@@ -139,7 +239,11 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
                  {}});
         }
     }
-    if (result.storeFailure) {
+    if (!result.journalFailure.empty()) {
+        lines.push_back({Kind::kStoreFailed,
+                         messages::WithReason(messages::kJournalFailed, result.journalFailure),
+                         {}});
+    } else if (result.storeFailure) {
         lines.push_back({Kind::kStoreFailed,
                          messages::WithReason(messages::kStoreFailed, result.storeFailure.reason),
                          {}});

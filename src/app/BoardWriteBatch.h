@@ -11,6 +11,8 @@
 
 namespace tessel {
 
+struct UndoJournal;
+
 // The preferences to set on a board; fields left empty keep the board's own value.
 struct PreferenceChanges {
     std::optional<std::string> postName;
@@ -82,6 +84,8 @@ struct BatchResult {
     // The store itself failed (it cannot be read or written, another program holds it): the batch
     // stopped there. kNone when the store did its part.
     CookieFailure storeFailure;
+    // The journal that lets the batch be undone could not be kept: nothing was stored.
+    std::string journalFailure;
 
     std::size_t Count(BoardResult result) const;
     // Boards the batch was to write: all but the skipped ones.
@@ -96,15 +100,21 @@ struct BatchResult {
 // the changes do not give keeps its stored value; a cookie that is there but cannot be read is
 // never written over (the board fails). A failure of the store itself stops the batch: what the
 // store took before it is stored unless the rules ask for all or nothing.
+//
+// With a journal, each cookie written is recorded as it was and as written, and the batch is
+// added to the journal before the store keeps it; a journal that cannot be read or written, or a
+// cookie the store cannot record, stops the batch with nothing stored: every batch kept can be
+// undone.
 BatchResult WriteBoards(BoardList& boards, CookieStore& store,
                         const std::vector<BoardUpdate>& updates, const BatchRules& rules,
-                        Progress& progress);
+                        Progress& progress, UndoJournal* journal = nullptr);
 
 // What the user is told of a batch, in order: a line per board (written, skipped or its failure:
 // the board's name first, the predicate after, the reason on a second line), then the store's
 // failure once, then the closing message: "設定完了。" only when every board was written.
 struct BatchMessage {
     enum class Kind { kWritten, kSkipped, kBoardFailed, kStoreFailed, kClosing };
+    // kWritten of an undo: the board put back.
     Kind kind;
     std::string text;    // kWritten, kSkipped: the board's name
     std::string reason;  // kSkipped: why

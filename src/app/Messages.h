@@ -11,6 +11,17 @@ inline constexpr const char* kCookieWriteFailed = "のクッキーが設定で�
 inline constexpr const char* kSettingsDone = "設定完了。";
 // A batch that stopped because the cookie store itself failed; the reason follows.
 inline constexpr const char* kStoreFailed = "クッキーの保存先が使えないため、書き込みを中止した。";
+// A batch refused because what would undo it cannot be kept; the reason follows.
+inline constexpr const char* kJournalFailed =
+    "元に戻すための記録を保存できないため、書き込みを中止した。";
+// Undo: the last batch put back, or why not.
+inline constexpr const char* kCannotUndo = "この保存先では書き込みを元に戻せません";
+inline constexpr const char* kNothingToUndo = "元に戻す書き込みがない。";
+inline constexpr const char* kCookieChanged =
+    "のクッキーは書き込みの後に変更されていたため、元に戻さなかった。";
+inline constexpr const char* kCookieRestoreFailed = "のクッキーを元に戻せない。";
+inline constexpr const char* kUndoStoreFailed =
+    "クッキーの保存先が使えないため、元に戻すのを中止した。";
 inline constexpr const char* kNoBoardsToWrite = "掲示板一覧に掲示板がない。";
 inline constexpr const char* kNoBoardChosen = "設定できる掲示板が選ばれていない。";
 inline constexpr const char* kHelpFailed = "ヘルプを表示できません ";  // the space is part of it

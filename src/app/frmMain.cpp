@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/BatchUndo.h"
 #include "app/HelpDocument.h"
 #include "app/Messages.h"
 #include "app/mdlApp.h"
@@ -123,8 +124,8 @@ void frmMain::UpdateSettings() {
             updates.push_back({static_cast<std::size_t>(row + 1), FieldValues()});
     }
     NoProgress progress;
-    const BatchResult result =
-        WriteBoards(*boards, application_.Services().store, updates, BatchRules{}, progress);
+    const BatchResult result = WriteBoards(*boards, application_.Services().store, updates,
+                                           BatchRules{}, progress, application_.Journal());
     // The window tells failures and the closing message; a board written needs no box of its own.
     for (const BatchMessage& message : DescribeBatch(*boards, result)) {
         if (message.kind != BatchMessage::Kind::kWritten)
@@ -143,6 +144,20 @@ PreferenceChanges frmMain::FieldValues() {
     values.viewOrder = view_.IsOptionSelected(OptionGroup::kViewOrder, 0) ? 0 : 1;
     values.noReadView = view_.IsOptionSelected(OptionGroup::kNoReadView, 0) ? 0 : 1;
     return values;
+}
+
+void frmMain::mnuFileUndo_Click() {
+    UndoJournal* journal = application_.Journal();
+    if (journal == nullptr) {
+        ShowMessage(messages::kCannotUndo);
+        return;
+    }
+    // As after a write, a box for what was not put back and the closing message.
+    for (const BatchMessage& message :
+         DescribeUndo(UndoLastBatch(*journal, application_.Services().store))) {
+        if (message.kind != BatchMessage::Kind::kWritten)
+            ShowMessage(message.text);
+    }
 }
 
 void frmMain::mnuFileExit_Click() {

@@ -22,6 +22,8 @@ class frmMain {
     void Form_Load() { InitializeForm(); }
     void lstBBSList_DblClick();
     void cmdUpdate_Click() { UpdateSettings(); }
+    // Puts back the cookies of the last write (of the window or tessel), telling what was not.
+    void mnuFileUndo_Click();
     void mnuFileExit_Click();
     void mnuHelpHelp_Click();
     void mnuHelpVerInfo_Click();

@@ -10,6 +10,7 @@
 #include "app/BoardList.h"
 #include "app/ExecutableInfo.h"
 #include "app/MessageBoxHost.h"
+#include "app/UndoJournal.h"
 #include "cookies/Clock.h"
 #include "cookies/CookieStore.h"
 #include "settings/ProfileFile.h"
@@ -50,6 +51,10 @@ class mdlMain {
     void SearchBoardList(AppPlaces& places) { places_ = &places; }
     AppPlaces* Places() { return places_; }
 
+    // Where the window's writes keep what undoes them; without one, nothing can be undone.
+    void KeepUndoJournal(UndoJournal& journal) { journal_ = &journal; }
+    UndoJournal* Journal() { return journal_; }
+
     // Returns true when the main window was opened.
     bool Main();
 
@@ -86,6 +91,7 @@ class mdlMain {
     StartupServices services_;
     std::optional<std::string> boardListOverride_;
     AppPlaces* places_ = nullptr;
+    UndoJournal* journal_ = nullptr;
     std::vector<std::string> looked_;
     std::vector<std::string> PlacesToLook() const;
     bool Failed(const std::string& path, const std::string& cause);

@@ -34,6 +34,8 @@ class CookieStoreChooser {
 
     // The store in use, for the status bar.
     std::string Description() const { return DescribeCookieStore(options_); }
+    // The store in use as the undo journal names it.
+    std::string Identity() { return IdentifyCookieStore(options_, store_.Current()); }
 
   private:
     bool Use(SharedOptions chosen, std::string& error);

@@ -1,6 +1,7 @@
 #include "posix/PlatformOptions.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "posix/LinuxBrowserStores.h"
 #include "posix/NetscapeCookieJar.h"
@@ -56,6 +57,17 @@ std::string DescribeCookieStore(const SharedOptions& options) {
     const std::string& path = options.cookieStore->path;
     return std::string(IsFirefox(options) ? "Firefox: " : "Chromium: ") +
            (path.empty() ? std::string("既定のプロファイル") : path) + charset;
+}
+
+std::string IdentifyCookieStore(const SharedOptions& options, const CookieStore& store) {
+    const auto absolute = [](const std::string& path) {
+        std::error_code ignored;
+        const std::filesystem::path full = std::filesystem::absolute(path, ignored);
+        return full.empty() ? path : full.lexically_normal().string();
+    };
+    if (const auto* browser = dynamic_cast<const BrowserCookieStore*>(&store))
+        return (IsFirefox(options) ? "Firefox " : "Chromium ") + absolute(browser->DatabasePath());
+    return "cookies.txt " + absolute(JarPath(options));
 }
 
 std::string NameCookieStore(const SharedOptions& options, const CookieStore& store) {

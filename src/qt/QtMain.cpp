@@ -19,6 +19,7 @@
 #include "posix/CookieStoreChooser.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixAppPlaces.h"
+#include "posix/PosixJournalFile.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/RememberedCookieStore.h"
@@ -146,7 +147,8 @@ constexpr struct {
 
 // Lets the window's menu switch the store and its character set (Firefox keeps only UTF-8), with
 // the status bar following.
-void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& chooser) {
+void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& chooser,
+                      tessel::UndoJournal& journal) {
     auto found = std::make_shared<std::vector<tessel::FoundStore>>();
     window.SetStoreMenu(
         [&chooser, found] {
@@ -160,13 +162,14 @@ void ConnectStoreMenu(tessel::QtMainWindow& window, tessel::CookieStoreChooser& 
             }
             return items;
         },
-        [&window, &chooser, found](std::size_t index) {
+        [&window, &chooser, &journal, found](std::size_t index) {
             std::string error;
             const bool chosen =
                 index < found->size()
                     ? chooser.Choose(found->at(index), error)
                     : chooser.ChooseCharset(kCharsetItems[index - found->size()].charset, error);
             window.SetStoreDescription(QString::fromStdString(chooser.Description()));
+            journal.store = chooser.Identity();
             if (!error.empty())
                 window.ShowMessage(chosen ? error : "保存先を開けません: " + error, "TesselCustom",
                                    tessel::MessageIcon::kNone);
@@ -219,10 +222,13 @@ int main(int argc, char** argv) {
                                 options.boardList);
     tessel::PosixAppPlaces places(executable.Directory());
     application.SearchBoardList(places);
+    tessel::PosixJournalFile journalFile(tessel::UndoJournalPath(GetEnvironment));
+    tessel::UndoJournal journal{journalFile, chooser.Identity(), clock};
+    application.KeepUndoJournal(journal);
     if (!application.Main())
         return 0;
     if (windows.Window() != nullptr)
-        ConnectStoreMenu(*windows.Window(), chooser);
+        ConnectStoreMenu(*windows.Window(), chooser, journal);
     ReportStartupWhenPainted(windows.Window());
     return QApplication::exec();
 }

@@ -282,6 +282,9 @@ void QtMainWindow::BuildMenus() {
     reload_ = file->addAction(QStringLiteral("掲示板一覧を読み直す(&R)"), QKeySequence(Qt::Key_F5),
                               this, [this] { logic_->ReloadBoardList(); });
     file->addSeparator();
+    file->addAction(QStringLiteral("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z), this,
+                    [this] { logic_->mnuFileUndo_Click(); });
+    file->addSeparator();
     file->addActions({markAll_, markNone_});
     file->addSeparator();
     // "Alt+F4" only names the system's close key; the item has no shortcut of its own.

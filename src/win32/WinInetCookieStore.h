@@ -7,6 +7,9 @@
 
 namespace tessel {
 
+// The one store on Windows as the undo journal names it, the same from the window and tessel.
+inline constexpr const char* kStoreIdentity = "WinINet";
+
 // The cookie store the system's browser shares with WinINet. Texts cross in the ANSI code page; a
 // text the code page cannot carry is refused with the reason.
 //

@@ -5,6 +5,7 @@
 #include "support/FakeCookieStore.h"
 #include "support/FakeMainView.h"
 #include "support/FakeProfileFile.h"
+#include "support/MemoryJournalFile.h"
 
 namespace tessel {
 namespace {
@@ -181,6 +182,21 @@ TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
     const CBBSData& board = *app.BBSList()->Item(1);
     EXPECT_EQ(board.ViewOrder(), 1);
     EXPECT_EQ(board.NoReadView(), 1);
+}
+
+TEST_F(frmMainTest, UndoPutsTheLastUpdateBack) {
+    testing::MemoryJournalFile file;
+    UndoJournal journal{file, "jar", clock};
+    app.KeepUndoJournal(journal);
+    Open(2);
+    view.marked = {0};
+    window.mnuFileUndo_Click();
+    view.SetText(Field::kPostName, "太郎");
+    window.cmdUpdate_Click();
+    window.mnuFileUndo_Click();
+    EXPECT_EQ(view.MessageTexts(),
+              (std::vector<std::string>{"元に戻す書き込みがない。", "設定完了。", "設定完了。"}));
+    EXPECT_FALSE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
 }
 
 TEST_F(frmMainTest, UnreadMarkersComeFromEachBoardsOwnCookieOrElseTheLastRead) {

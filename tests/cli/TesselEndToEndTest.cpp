@@ -350,5 +350,29 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
     }
 }
 
+TEST_F(TesselEndToEndTest, UndoPutsTheJarBackByteForByteAndLeavesAChangedCookieAlone) {
+    SeedAll();
+    const std::string seeded = ReadBytes(jarPath);
+    ASSERT_EQ(Run({"apply", "--name", "一", "1", "4"}).exitCode, 0);
+    const std::string first = ReadBytes(jarPath);
+    ASSERT_EQ(Run({"apply", "--mail", "x@y", "--view-count", "5", "1", "2"}).exitCode, 0);
+    for (const std::string* expected : {&first, &seeded}) {
+        const ProcessResult undone = Run({"undo"});
+        EXPECT_EQ(undone.exitCode, 0) << undone.err;
+        EXPECT_EQ(ReadBytes(jarPath), *expected);
+    }
+    ASSERT_EQ(Run({"apply", "--name", "二", "1", "2"}).exitCode, 0);
+    ASSERT_TRUE(NetscapeCookieJar(jarPath, clock).InternetSetCookie(kUrls[1], kUrls[1], "mine"));
+    const ProcessResult undone = Run({"undo"});
+    EXPECT_EQ(undone.exitCode, 1);
+    EXPECT_EQ(undone.out.substr(0, undone.out.find('\n') + 1), "雑談掲示板\n");
+    EXPECT_NE(undone.out.find("趣味の部屋のクッキーは書き込みの後に変更されていたため"),
+              std::string::npos)
+        << undone.out;
+    EXPECT_NE(undone.out.find("1 個の掲示板を元に戻し、1 個は元に戻さなかった。\n"),
+              std::string::npos);
+    EXPECT_EQ(Cookies(jarPath)[1], kUrls[1] + "=mine");
+}
+
 }  // namespace
 }  // namespace tessel

@@ -22,7 +22,10 @@ ProcessResult RunTessel(const std::vector<std::string>& args, const std::string&
                         const std::string& dir, const std::string& outPath) {
     // tessel's own text follows the locale: the cases expect its English.
     return RunProgram(BuiltProgram("tessel"), args, input, dir,
-                      {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8"}, outPath);
+                      {"LC_ALL", "LC_MESSAGES", "LANGUAGE", "LANG=C.UTF-8",
+                       // the undo journal of each test its own
+                       "XDG_STATE_HOME=" + dir + "/state"},
+                      outPath);
 }
 
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& args,

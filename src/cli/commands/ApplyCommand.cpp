@@ -48,7 +48,7 @@ int RunApply(const Invocation& invocation, CommandContext& context) {
     rules.skipBoardsWithoutCookie = invocation.all;
     const BatchResult result =
         WriteBoards(context.boards, context.store, SameChanges(selection.positions, changes), rules,
-                    context.progress);
+                    context.progress, context.journal);
     return ReportWrites(context.boards, result, context.out);
 }
 

@@ -10,6 +10,7 @@
 #include "app/AppPlaces.h"
 #include "app/BoardList.h"
 #include "app/BoardWriteBatch.h"
+#include "app/UndoJournal.h"
 #include "cookies/CookieStore.h"
 
 namespace tessel::cli {
@@ -32,6 +33,8 @@ struct CommandContext {
     // The store in words of no language (its kind, file and character set), told on every
     // command that reads or writes cookies, so that the user knows whose cookies they were.
     std::string storeName;
+    // Where each write keeps what undoes it; null where nothing can be undone.
+    UndoJournal* journal;
 };
 
 // One cookie store found on the computer, as the platform describes it.

@@ -113,6 +113,17 @@ sample installed with TesselCustom, and prints its path. Add your boards to it w
 editor. A file that is already there is never replaced: init then exits with 1.
 )");
 
+constexpr const char* kUndo = TrLater(R"(Usage: tessel undo
+
+Puts the cookies of the last write (apply, import or the window's update) back as they were
+before it: a cookie that did not exist is removed. A cookie changed by someone else since is left
+alone and reported. Prints a line per board, then "設定完了。" only when every cookie was put back,
+else how many were and were not, and exits with 1 unless every one was. The last 10 writes are
+kept, in $XDG_STATE_HOME/TesselCustom/undo-journal (by default
+~/.local/state/TesselCustom/undo-journal); a write that cannot be kept there is not made.
+A write to another cookie store than the one in use is not undone.
+)");
+
 }  // namespace
 
 // Each command's run function, in the command's own file.
@@ -121,6 +132,7 @@ int RunShow(const Invocation& invocation, CommandContext& context);
 int RunApply(const Invocation& invocation, CommandContext& context);
 int RunExport(const Invocation& invocation, CommandContext& context);
 int RunImport(const Invocation& invocation, CommandContext& context);
+int RunUndo(const Invocation& invocation, CommandContext& context);
 int RunStores(const Invocation& invocation, PlatformContext& context);
 int RunInit(const Invocation& invocation, PlatformContext& context);
 
@@ -169,6 +181,8 @@ const Command kCommands[] = {
      BoardsOrAll, RunExport, nullptr},
     {"import", TrLater("write preferences from a JSON file made by export"), kImport, 0, OneFile,
      RunImport, nullptr},
+    {"undo", TrLater("put back the cookies the last apply, import or window update wrote"), kUndo,
+     0, NoOperands, RunUndo, nullptr},
     {"stores",
      TrLater("the cookie stores found on this computer and whether they can be written now"),
      kStores, kJsonOption, NoOperands, nullptr, RunStores},

@@ -78,8 +78,8 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
     BatchRules rules;
     rules.kindDefaultsWithoutCookie = true;
     rules.allOrNothing = true;
-    const BatchResult result =
-        WriteBoards(context.boards, context.store, plan.updates, rules, context.progress);
+    const BatchResult result = WriteBoards(context.boards, context.store, plan.updates, rules,
+                                           context.progress, context.journal);
     if (result.storeFailure || result.Count(BoardResult::kFailed) == 0)
         return ReportWrites(context.boards, result, context.out);
     for (const BoardOutcome& outcome : result.outcomes) {

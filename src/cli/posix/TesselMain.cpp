@@ -22,6 +22,7 @@
 #include "posix/CookieStoreCatalog.h"
 #include "posix/PlatformOptions.h"
 #include "posix/PosixAppPlaces.h"
+#include "posix/PosixJournalFile.h"
 #include "posix/PosixProfileFile.h"
 #include "posix/ProcExecutable.h"
 #include "posix/RememberedCookieStore.h"
@@ -115,6 +116,8 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
+    PosixJournalFile journalFile(UndoJournalPath(GetEnvironment));
+    UndoJournal journal{journalFile, IdentifyCookieStore(options, *store), clock};
     cli::CommandContext context{*application.BBSList(),
                                 *store,
                                 std::cin,
@@ -122,7 +125,8 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
                                 std::cerr,
                                 progress,
                                 [] { return cli::PromptPassword(std::cin, std::cerr); },
-                                NameCookieStore(options, *store)};
+                                NameCookieStore(options, *store),
+                                &journal};
     return cli::RunCommand(invocation, context);
 }
 

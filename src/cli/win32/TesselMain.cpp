@@ -22,6 +22,7 @@
 #include "win32/CommandLine.h"
 #include "win32/ModuleExecutable.h"
 #include "win32/Win32Clock.h"
+#include "win32/Win32JournalFile.h"
 #include "win32/Win32ProfileFile.h"
 #include "win32/WinInetCookieStore.h"
 
@@ -63,6 +64,8 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
                                              {application.BoardListPath()}));
     }
     cli::ProgressBar progress(clock, console.rawErr, console.errBuffer.IsConsole());
+    Win32JournalFile journalFile;
+    UndoJournal journal{journalFile, kStoreIdentity, clock};
     cli::CommandContext context{
         *application.BBSList(),
         store,
@@ -71,7 +74,8 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
         console.err,
         progress,
         [&] { return cli::PromptPassword(console.inBuffer, console.in, console.err); },
-        "WinINet"};
+        "WinINet",
+        &journal};
     return cli::RunCommand(invocation, context);
 }
 

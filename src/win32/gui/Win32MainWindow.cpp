@@ -525,6 +525,13 @@ void Win32MainWindow::OnCommand(WPARAM wParam, LPARAM) {
             else
                 MarkAllRows(true);
             break;
+        case IDM_FILE_UNDO:
+            // In a text field Ctrl+Z keeps its meaning there: the field's own undo.
+            if (HWND focus = GetFocus(); fromAccelerator && IsEdit(focus))
+                SendMessageW(focus, EM_UNDO, 0, 0);
+            else
+                logic_->mnuFileUndo_Click();
+            break;
         case IDM_FILE_UNMARK_ALL:
             MarkAllRows(false);
             break;

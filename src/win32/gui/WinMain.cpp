@@ -16,6 +16,7 @@
 #include "win32/ModuleExecutable.h"
 #include "win32/ShellExecuteShell.h"
 #include "win32/Win32Clock.h"
+#include "win32/Win32JournalFile.h"
 #include "win32/Win32ProfileFile.h"
 #include "win32/WinInetCookieStore.h"
 #include "win32/gui/Win32WindowFactory.h"
@@ -83,6 +84,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tessel::Win32WindowFactory windows(shell, tessel::kStoreDescription);
     tessel::mdlMain application({profile, store, clock, executable, messages, windows},
                                 tessel::BoardListOption(tessel::win32::CommandLineArguments()));
+    tessel::Win32JournalFile journalFile;
+    tessel::UndoJournal journal{journalFile, tessel::kStoreIdentity, clock};
+    application.KeepUndoJournal(journal);
     if (!application.Main())
         return 0;
     tessel::ReportStartupWhenPainted(windows.Window()->Window());

@@ -1,0 +1,117 @@
+#include "app/BatchUndo.h"
+
+#include <algorithm>
+
+#include "app/Messages.h"
+
+namespace tessel {
+
+std::size_t UndoResult::Count(UndoOutcome::Result result) const {
+    return static_cast<std::size_t>(
+        std::count_if(outcomes.begin(), outcomes.end(),
+                      [result](const UndoOutcome& outcome) { return outcome.result == result; }));
+}
+
+bool UndoResult::Succeeded() const {
+    return refusal.empty() && !nothingToUndo &&
+           Count(UndoOutcome::Result::kRestored) == outcomes.size();
+}
+
+UndoResult UndoLastBatch(UndoJournal& journal, CookieStore& store) {
+    using Result = UndoOutcome::Result;
+    UndoResult result;
+    std::optional<std::vector<JournalBatch>> batches = journal.Load(result.refusal);
+    if (!batches)
+        return result;
+    if (batches->empty()) {
+        result.nothingToUndo = true;
+        return result;
+    }
+    const JournalBatch& batch = batches->back();
+    if (batch.store != journal.store) {
+        result.refusal = "最後の書き込みは保存先「" + batch.store +
+                         "」へのもので、いま使っている保存先ではないため、元に戻せない。";
+        return result;
+    }
+    for (const JournalCookie& cookie : batch.cookies)
+        result.outcomes.push_back({cookie.board, Result::kNotRestored, {}});
+    store.BeginWrites();
+    for (std::size_t i = batch.cookies.size(); i-- > 0;) {
+        const JournalCookie& cookie = batch.cookies[i];
+        UndoOutcome& outcome = result.outcomes[i];
+        if (store.RestoreCookie(cookie.url, cookie.name, cookie.before, cookie.written)) {
+            outcome.result = Result::kRestored;
+            continue;
+        }
+        const CookieFailure& failure = store.LastFailure();
+        if (failure.kind == CookieFailureKind::kStoreUnusable ||
+            failure.kind == CookieFailureKind::kStoreBusy) {
+            result.storeFailure = failure;
+            break;
+        }
+        outcome.result =
+            failure.kind == CookieFailureKind::kChanged ? Result::kChanged : Result::kFailed;
+        outcome.failure = failure;
+    }
+    // A store that failed as a whole puts back nothing, so that the batch is tried again whole.
+    if (result.storeFailure) {
+        store.CancelWrites();
+    } else if (!store.CommitWrites()) {
+        result.storeFailure = store.LastFailure();
+    }
+    if (result.storeFailure) {
+        for (UndoOutcome& outcome : result.outcomes) {
+            if (outcome.result == Result::kRestored)
+                outcome.result = Result::kNotRestored;
+        }
+        return result;
+    }
+    if (result.Count(Result::kFailed) == 0) {
+        batches->pop_back();
+        journal.Save(*batches, result.journalFailure);
+    }
+    return result;
+}
+
+std::vector<BatchMessage> DescribeUndo(const UndoResult& result) {
+    using Kind = BatchMessage::Kind;
+    using Result = UndoOutcome::Result;
+    std::vector<BatchMessage> lines;
+    if (result.nothingToUndo || !result.refusal.empty()) {
+        lines.push_back(
+            {Kind::kClosing, result.nothingToUndo ? messages::kNothingToUndo : result.refusal, {}});
+        return lines;
+    }
+    for (const UndoOutcome& outcome : result.outcomes) {
+        if (outcome.result == Result::kRestored) {
+            lines.push_back({Kind::kWritten, outcome.board, {}});
+        } else if (outcome.result != Result::kNotRestored) {
+            const char* predicate = outcome.result == Result::kChanged
+                                        ? messages::kCookieChanged
+                                        : messages::kCookieRestoreFailed;
+            lines.push_back(
+                {Kind::kBoardFailed,
+                 messages::WithReason(outcome.board + predicate, outcome.failure.reason),
+                 {}});
+        }
+    }
+    if (result.storeFailure) {
+        lines.push_back(
+            {Kind::kStoreFailed,
+             messages::WithReason(messages::kUndoStoreFailed, result.storeFailure.reason),
+             {}});
+    }
+    const std::size_t restored = result.Count(Result::kRestored);
+    std::string closing = messages::kSettingsDone;
+    if (restored != result.outcomes.size()) {
+        closing = std::to_string(restored) + " 個の掲示板を元に戻し、" +
+                  std::to_string(result.outcomes.size() - restored) + " 個は元に戻さなかった。";
+    }
+    if (!result.journalFailure.empty())
+        closing = messages::WithReason(
+            closing, "元に戻した書き込みを記録から消せない: " + result.journalFailure);
+    lines.push_back({Kind::kClosing, std::move(closing), {}});
+    return lines;
+}
+
+}  // namespace tessel

@@ -1,0 +1,162 @@
+#include "app/UndoJournal.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace tessel {
+namespace {
+
+constexpr std::string_view kHeader = "TesselCustom undo journal 1";
+
+// Spaces part the words and newlines the lines; '%' starts an escape.
+std::string Escape(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte == 0x7f || c == '%') {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    return out.empty() ? "%" : out;  // a lone '%' is the empty word
+}
+
+std::optional<std::string> Unescape(std::string_view word) {
+    if (word == "%")
+        return std::string();
+    std::string out;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (word[i] != '%') {
+            out += word[i];
+            continue;
+        }
+        unsigned value = 0;
+        if (i + 2 >= word.size())
+            return std::nullopt;
+        const auto [end, error] =
+            std::from_chars(word.data() + i + 1, word.data() + i + 3, value, 16);
+        if (error != std::errc() || end != word.data() + i + 3)
+            return std::nullopt;
+        out += static_cast<char>(value);
+        i += 2;
+    }
+    return out;
+}
+
+std::vector<std::string_view> Words(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const std::size_t space = line.find(' ', start);
+        const std::size_t end = space == std::string_view::npos ? line.size() : space;
+        words.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+std::string FormatTime(const SystemTime& time) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", time.year, time.month,
+                  time.day, time.hour, time.minute, time.second);
+    return text;
+}
+
+std::optional<SystemTime> ParseTime(std::string_view text) {
+    SystemTime time;
+    const std::string copy(text);
+    char zone = 0;
+    if (std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &time.year, &time.month, &time.day,
+                    &time.hour, &time.minute, &time.second, &zone) != 7 ||
+        zone != 'Z')
+        return std::nullopt;
+    return time;
+}
+
+}  // namespace
+
+std::string FormatJournal(const std::vector<JournalBatch>& batches) {
+    std::string text(kHeader);
+    text += '\n';
+    for (const JournalBatch& batch : batches) {
+        text += "batch " + FormatTime(batch.time) + ' ' + Escape(batch.store) + '\n';
+        for (const JournalCookie& cookie : batch.cookies) {
+            text += "cookie " + Escape(cookie.board) + ' ' + Escape(cookie.url) + ' ' +
+                    Escape(cookie.name) + ' ' + Escape(cookie.before) + ' ' +
+                    Escape(cookie.written) + '\n';
+        }
+    }
+    return text;
+}
+
+std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
+    std::vector<JournalBatch> batches;
+    if (text.empty())
+        return batches;
+    std::size_t start = 0;
+    bool first = true;
+    while (start < text.size()) {
+        const std::size_t newline = text.find('\n', start);
+        if (newline == std::string_view::npos)
+            return std::nullopt;  // a journal always ends its last line
+        const std::string_view line = text.substr(start, newline - start);
+        start = newline + 1;
+        if (first) {
+            if (line != kHeader)
+                return std::nullopt;
+            first = false;
+            continue;
+        }
+        const std::vector<std::string_view> words = Words(line);
+        if (words[0] == "batch" && words.size() == 3) {
+            const std::optional<SystemTime> time = ParseTime(words[1]);
+            std::optional<std::string> store = Unescape(words[2]);
+            if (!time || !store)
+                return std::nullopt;
+            batches.push_back({*time, std::move(*store), {}});
+        } else if (words[0] == "cookie" && words.size() == 6 && !batches.empty()) {
+            std::optional<std::string> fields[5];
+            for (std::size_t i = 0; i < 5; ++i) {
+                fields[i] = Unescape(words[i + 1]);
+                if (!fields[i])
+                    return std::nullopt;
+            }
+            batches.back().cookies.push_back({std::move(*fields[0]), std::move(*fields[1]),
+                                              std::move(*fields[2]), std::move(*fields[3]),
+                                              std::move(*fields[4])});
+        } else {
+            return std::nullopt;
+        }
+    }
+    return batches;
+}
+
+std::optional<std::vector<JournalBatch>> UndoJournal::Load(std::string& error) {
+    const std::optional<std::string> text = file.Read(error);
+    if (!text) {
+        error = file.Where() + ": " + error;
+        return std::nullopt;
+    }
+    std::optional<std::vector<JournalBatch>> batches = ParseJournal(*text);
+    if (!batches)
+        error = file.Where() + ": 元に戻すための記録ではありません";
+    return batches;
+}
+
+bool UndoJournal::Save(const std::vector<JournalBatch>& batches, std::string& error) {
+    const std::size_t drop =
+        batches.size() > kJournalBatches ? batches.size() - kJournalBatches : 0;
+    const std::vector<JournalBatch> kept(batches.begin() + static_cast<std::ptrdiff_t>(drop),
+                                         batches.end());
+    if (file.Replace(FormatJournal(kept), error))
+        return true;
+    error = file.Where() + ": " + error;
+    return false;
+}
+
+}  // namespace tessel

@@ -1,0 +1,57 @@
+#include "posix/PosixJournalFile.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "ProductIdentity.h"
+#include "posix/AtomicFile.h"
+#include "posix/ErrorText.h"
+#include "posix/PrivateDirectory.h"
+#include "posix/ReadFile.h"
+
+namespace tessel {
+
+std::string UndoJournalPath(const Environment& environment) {
+    constexpr std::string_view kTail = "/" TESSEL_PRODUCT_NAME "/undo-journal";
+    const char* stateHome = environment("XDG_STATE_HOME");
+    if (stateHome != nullptr && stateHome[0] == '/')
+        return stateHome + std::string(kTail);
+    const char* home = environment("HOME");
+    if (home != nullptr && home[0] != '\0')
+        return home + ("/.local/state" + std::string(kTail));
+    return {};
+}
+
+std::optional<std::string> PosixJournalFile::Read(std::string& error) {
+    if (path_.empty()) {
+        error = "記録の置き場所が分かりません（HOME が設定されていません）";
+        return std::nullopt;
+    }
+    std::string bytes;
+    // Ten batches of every board of a large list stay far below this.
+    const std::error_code failed = ReadWholeFile(path_, std::int64_t{256} << 20, &bytes, nullptr);
+    if (failed == std::errc::no_such_file_or_directory)
+        return std::string();
+    if (failed) {
+        error = ErrorText(failed);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool PosixJournalFile::Replace(const std::string& text, std::string& error) {
+    if (path_.empty()) {
+        error = "記録の置き場所が分かりません（HOME が設定されていません）";
+        return false;
+    }
+    std::error_code failed =
+        MakePrivateDirectories(std::filesystem::path(path_).parent_path().string());
+    if (!failed)
+        failed = WritePrivateFileAtomically(path_, text);
+    if (failed)
+        error = ErrorText(failed);
+    return !failed;
+}
+
+}  // namespace tessel

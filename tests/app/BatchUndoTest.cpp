@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "app/BatchUndo.h"
+#include "support/MemoryJournalFile.h"
+#include "support/TestBoards.h"
+
+namespace tessel {
+namespace {
+
+using testing::MemoryJournalFile;
+using testing::TestBoards;
+
+class BatchUndoTest : public ::testing::Test {
+  protected:
+    BatchUndoTest() {
+        test.Add("a", kModeFernoBBS);
+        test.Add("b", kModeFernoBBS);
+        test.Seed("a", "Taro,,,,20,0,1,0,30");
+    }
+
+    BatchResult Write(const std::string& name, std::vector<std::size_t> positions = {1, 2}) {
+        std::vector<BoardUpdate> updates;
+        for (const std::size_t position : positions)
+            updates.push_back({position, {}});
+        for (BoardUpdate& update : updates)
+            update.changes.postName = name;
+        return WriteBoards(test.boards, test.store, updates, {}, progress, &journal);
+    }
+
+    static std::vector<std::string> Texts(const std::vector<BatchMessage>& lines) {
+        std::vector<std::string> texts;
+        for (const BatchMessage& line : lines)
+            texts.push_back(line.text);
+        return texts;
+    }
+
+    std::size_t Batches() { return ParseJournal(file.text).value().size(); }
+
+    TestBoards test;
+    NoProgress progress;
+    MemoryJournalFile file;
+    UndoJournal journal{file, "cookies.txt /jar", test.clock};
+};
+
+TEST_F(BatchUndoTest, TheJournalTextKeepsEveryField) {
+    for (const std::string odd : {"", "a b", "100%", "line\nfeed\ttab", "雑談 掲示板", "%"}) {
+        const std::vector<JournalBatch> batches = {
+            {SystemTime{2026, 12, 7, 17, 5, 9, 0}, odd, {{odd, "http://h/", odd, odd, "x"}}}};
+        const auto back = ParseJournal(FormatJournal(batches));
+        ASSERT_TRUE(back) << odd;
+        EXPECT_EQ(back->at(0).store, odd);
+        EXPECT_EQ(back->at(0).time, batches[0].time);
+        EXPECT_EQ(back->at(0).cookies[0].board, odd);
+        EXPECT_EQ(back->at(0).cookies[0].before, odd);
+    }
+    for (const std::string bad :
+         {"not a journal\n", "TesselCustom undo journal 1\ncookie a b c d e\n",
+          "TesselCustom undo journal 1\nbatch x s\n",
+          "TesselCustom undo journal 1\nbatch 2026-12-07T00:00:00Z %4\n"})
+        EXPECT_FALSE(ParseJournal(bad)) << bad;
+}
+
+TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {
+    ASSERT_TRUE(Write("one").Succeeded());
+    ASSERT_TRUE(Write("two", {1}).Succeeded());
+    EXPECT_EQ(Batches(), 2u);
+    UndoResult undone = UndoLastBatch(journal, test.store);
+    EXPECT_EQ(Texts(DescribeUndo(undone)), (std::vector<std::string>{"aの掲示板", "設定完了。"}));
+    EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
+    EXPECT_EQ(Batches(), 1u);
+    EXPECT_TRUE(UndoLastBatch(journal, test.store).Succeeded());
+    EXPECT_EQ(test.Value("a"), "Taro,,,,20,0,1,0,30");
+    EXPECT_EQ(test.Value("b"), std::nullopt);  // it had no cookie: removed
+    undone = UndoLastBatch(journal, test.store);
+    EXPECT_TRUE(undone.nothingToUndo);
+    EXPECT_EQ(Texts(DescribeUndo(undone)), std::vector<std::string>{"元に戻す書き込みがない。"});
+}
+
+TEST_F(BatchUndoTest, TheJournalKeepsTheLastTenBatches) {
+    for (int i = 0; i < 12; ++i)
+        Write("n" + std::to_string(i), {2});
+    EXPECT_EQ(Batches(), kJournalBatches);
+    EXPECT_NE(file.text.find("n11,"), std::string::npos);
+    EXPECT_EQ(file.text.find("n0,"), std::string::npos);  // the oldest went first
+}
+
+TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
+    for (const bool failRead : {true, false}) {
+        file.failRead = failRead;
+        file.failWrite = !failRead;
+        const BatchResult result = Write("lost");
+        EXPECT_EQ(result.Count(BoardResult::kNotWritten), 2u);
+        EXPECT_TRUE(test.store.writes.empty());
+        EXPECT_EQ(
+            Texts(DescribeBatch(test.boards, result))[0],
+            "元に戻すための記録を保存できないため、書き込みを中止した。\n/state/undo-journal: " +
+                std::string(failRead ? "unreadable" : "read-only"));
+    }
+}
+
+TEST_F(BatchUndoTest, ACookieChangedSinceIsLeftAloneAndCounted) {
+    ASSERT_TRUE(Write("one").Succeeded());
+    test.Seed("b", "Other,,,,20,0,1,0,30");
+    const UndoResult undone = UndoLastBatch(journal, test.store);
+    EXPECT_FALSE(undone.Succeeded());
+    EXPECT_EQ(test.Value("a"), "Taro,,,,20,0,1,0,30");
+    EXPECT_EQ(test.Value("b"), "Other,,,,20,0,1,0,30");
+    EXPECT_EQ(
+        Texts(DescribeUndo(undone)),
+        (std::vector<std::string>{
+            "aの掲示板",
+            "bの掲示板のクッキーは書き込みの後に変更されていたため、元に戻さなかった。\nchanged",
+            "1 個の掲示板を元に戻し、1 個は元に戻さなかった。"}));
+    EXPECT_EQ(Batches(), 0u);  // done with: what is left was someone else's
+}
+
+TEST_F(BatchUndoTest, ABatchOfAnotherStoreIsRefusedAndKept) {
+    ASSERT_TRUE(Write("one").Succeeded());
+    journal.store = "Firefox /p/cookies.sqlite";
+    const UndoResult undone = UndoLastBatch(journal, test.store);
+    EXPECT_EQ(Texts(DescribeUndo(undone)),
+              std::vector<std::string>{"最後の書き込みは保存先「cookies.txt /jar」へのもので、"
+                                       "いま使っている保存先ではないため、元に戻せない。"});
+    EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
+    EXPECT_EQ(Batches(), 1u);
+}
+
+}  // namespace
+}  // namespace tessel
