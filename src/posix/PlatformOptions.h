@@ -22,7 +22,7 @@ std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock
 
 // The store as the undo journal names it: its kind and the absolute path of its file, the same
 // from either program whatever character set is used ("Firefox /p/cookies.sqlite").
-std::string IdentifyCookieStore(const PlatformOptions& options, const CookieStore& store);
+std::string IdentifyCookieStore(const SharedOptions& options, const CookieStore& store);
 
 // A short description of the store the options name and its character set, for the window's
 // status bar ("cookies.txt: PATH（Shift_JIS）").

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/UndoJournal.h"
-#include "posix/CookieStoreArgument.h"
+#include "posix/PosixAppPlaces.h"
 
 namespace tessel {
 
