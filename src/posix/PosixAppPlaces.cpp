@@ -84,15 +84,20 @@ std::string PosixAppPlaces::CopyToNewFile(const std::string& from, const std::st
     return error ? ErrorText(error) : std::string();
 }
 
-std::string DefaultCookieJarPath(const Environment& environment) {
-    constexpr std::string_view kTail = "/" TESSEL_PRODUCT_NAME "/cookies.txt";
-    const char* dataHome = environment("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/')
-        return dataHome + std::string(kTail);
+std::string XdgProgramPath(const Environment& environment, const char* variable,
+                           std::string_view fallback, std::string_view file) {
+    const std::string tail = "/" TESSEL_PRODUCT_NAME "/" + std::string(file);
+    const char* base = environment(variable);
+    if (base != nullptr && base[0] == '/')
+        return base + tail;
     const char* home = environment("HOME");
     if (home != nullptr && home[0] != '\0')
-        return home + ("/.local/share" + std::string(kTail));
+        return home + ("/" + std::string(fallback) + tail);
     return {};
+}
+
+std::string DefaultCookieJarPath(const Environment& environment) {
+    return XdgProgramPath(environment, "XDG_DATA_HOME", ".local/share", "cookies.txt");
 }
 
 std::string DefaultCookieJarPath() {

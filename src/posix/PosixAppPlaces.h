@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "app/AppPlaces.h"
 
@@ -9,6 +10,11 @@ namespace tessel {
 
 // Reads one environment variable; nullptr when it is not set.
 using Environment = std::function<const char*(const char*)>;
+
+// The path of file in the program's folder under an XDG base directory: $variable when it is
+// absolute, else $HOME/fallback (".local/share", ".config", ...); empty when neither gives one.
+std::string XdgProgramPath(const Environment& environment, const char* variable,
+                           std::string_view fallback, std::string_view file);
 
 // The jar used when none is named: $XDG_DATA_HOME/<product>/cookies.txt, or
 // $HOME/.local/share/<product>/cookies.txt when XDG_DATA_HOME is unset, empty or relative (the

@@ -1,10 +1,8 @@
 #include "posix/PosixJournalFile.h"
 
 #include <filesystem>
-#include <string_view>
 #include <system_error>
 
-#include "ProductIdentity.h"
 #include "posix/AtomicFile.h"
 #include "posix/ErrorText.h"
 #include "posix/PrivateDirectory.h"
@@ -13,14 +11,7 @@
 namespace tessel {
 
 std::string UndoJournalPath(const Environment& environment) {
-    constexpr std::string_view kTail = "/" TESSEL_PRODUCT_NAME "/undo-journal";
-    const char* stateHome = environment("XDG_STATE_HOME");
-    if (stateHome != nullptr && stateHome[0] == '/')
-        return stateHome + std::string(kTail);
-    const char* home = environment("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return home + ("/.local/state" + std::string(kTail));
-    return {};
+    return XdgProgramPath(environment, "XDG_STATE_HOME", ".local/state", "undo-journal");
 }
 
 std::optional<std::string> PosixJournalFile::Read(std::string& error) {

@@ -4,21 +4,13 @@
 #include <fstream>
 #include <vector>
 
-#include "ProductIdentity.h"
 #include "posix/AtomicFile.h"
 #include "posix/PrivateDirectory.h"
 
 namespace tessel {
 
 std::string RememberedCookieStorePath(const Environment& environment) {
-    constexpr std::string_view kTail = "/" TESSEL_PRODUCT_NAME "/cookie-store";
-    const char* config = environment("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/')
-        return config + std::string(kTail);
-    const char* home = environment("HOME");
-    if (home != nullptr && home[0] != '\0')
-        return home + ("/.config" + std::string(kTail));
-    return {};
+    return XdgProgramPath(environment, "XDG_CONFIG_HOME", ".config", "cookie-store");
 }
 
 namespace {
