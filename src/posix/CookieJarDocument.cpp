@@ -175,7 +175,10 @@ void CookieJarDocument::Replace(LineIndex line, std::string_view text) {
 }
 
 void CookieJarDocument::Remove(LineIndex line) {
+    if (lines_[line].removed)
+        return;
     lines_[line].removed = true;
+    removedLines_.insert(std::upper_bound(removedLines_.begin(), removedLines_.end(), line), line);
     changed_ = true;
 }
 
@@ -187,17 +190,14 @@ void CookieJarDocument::Append(std::string_view text) {
     changed_ = true;
 }
 
+// A line's place is its index less the removed lines before it: few lines are ever removed, so
+// an undo record of a cookie appended to a large jar costs no walk over the whole file.
 std::vector<std::size_t> CookieJarDocument::Positions(const std::vector<LineIndex>& lines) const {
     std::vector<std::size_t> positions;
-    std::size_t position = 0;
-    auto wanted = lines.begin();
-    for (LineIndex line = 0; line < lines_.size() && wanted != lines.end(); ++line) {
-        if (line == *wanted) {
-            positions.push_back(position);
-            ++wanted;
-        }
-        if (!lines_[line].removed)
-            ++position;
+    positions.reserve(lines.size());
+    for (const LineIndex line : lines) {
+        const auto before = std::lower_bound(removedLines_.begin(), removedLines_.end(), line);
+        positions.push_back(line - static_cast<std::size_t>(before - removedLines_.begin()));
     }
     return positions;
 }

@@ -82,6 +82,7 @@ class CookieJarDocument {
     std::string base_;
     std::string added_;
     std::vector<Line> lines_;
+    std::vector<LineIndex> removedLines_;  // in ascending order
     std::size_t baseLines_ = 0;
     std::string lineEnding_ = "\n";
     Heads domainHeads_;
