@@ -73,10 +73,14 @@ def main():
         python_ms = timed(lambda: python_apply(jar), fresh_jar)
         print(f"python MozillaCookieJar, {BOARDS} cookies into {OTHER_COOKIES}: {python_ms:.1f} ms")
         for binary in sys.argv[1:]:
+            # A private undo journal, which the repeated runs fill as a user's would (10 batches).
+            state = os.path.join(directory, "state-" + str(sys.argv.index(binary)))
+            env = dict(os.environ, XDG_STATE_HOME=state)
+
             def tessel(*args):
                 subprocess.run([binary, "--board-list", boards, "--cookie-store", "jar:" + jar,
                                 *args], check=True, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+                               stderr=subprocess.DEVNULL, env=env)
 
             apply_ms = timed(lambda: tessel("apply", "--all", "--name", "太郎",
                                             "--view-count", "30"), fresh_jar)
