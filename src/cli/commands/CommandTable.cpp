@@ -172,7 +172,7 @@ std::string BoardsAndPreferences(const Invocation& invocation) {
 
 const Command kCommands[] = {
     {"list", TrLater("the boards of the board list"), kList, kJsonOption, NoOperands, RunList,
-     nullptr},
+     nullptr, false},
     {"show", TrLater("one board's preferences, read from its cookie"), kShow,
      kJsonOption | kShowPasswordOption, OneBoard, RunShow, nullptr},
     {"apply", TrLater("write preferences to boards, as the window's update command does"), kApply,
@@ -224,8 +224,7 @@ int NotAvailable(const Invocation& invocation, std::ostream& err) {
 }
 
 int RunCommand(const Invocation& invocation, CommandContext& context) {
-    // Every command given the store reads or writes cookies, but list.
-    if (invocation.command->name != "list" && !context.storeName.empty())
+    if (invocation.command->touchesCookies && !context.storeName.empty())
         Diagnose(context.err, Fill(Tr("cookie store: %s"), {context.storeName}));
     return invocation.command->run(invocation, context);
 }

@@ -32,6 +32,8 @@ struct Command {
     // loaded and the store open, or runAlone before either, for a command that needs neither.
     int (*run)(const Invocation& invocation, CommandContext& context);
     int (*runAlone)(const Invocation& invocation, PlatformContext& context);
+    // Whether it reads or writes cookies, and so names the store it used.
+    bool touchesCookies = true;
 };
 
 // Every command, in the order the program's help lists them.
