@@ -14,9 +14,9 @@
 #include "app/BoardWriteBatch.h"
 #include "cookies/ChromiumCookieStore.h"
 #include "cookies/FirefoxCookieStore.h"
-#include "posix/CharsetCookieCodec.h"
-#include "posix/ChromiumCipher.h"
-#include "posix/SystemClock.h"
+#include "posix/browsers/ChromiumCipher.h"
+#include "posix/charset/CharsetCookieCodec.h"
+#include "posix/desktop/SystemClock.h"
 
 namespace {
 

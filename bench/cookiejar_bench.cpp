@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "posix/NetscapeCookieJar.h"
-#include "posix/SystemClock.h"
+#include "posix/desktop/SystemClock.h"
+#include "posix/stores/NetscapeCookieJar.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "posix/PosixProfileFile.h"
+#include "posix/profile/PosixProfileFile.h"
 #include "settings/CIniFile.h"
 
 namespace {

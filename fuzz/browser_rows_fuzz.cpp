@@ -11,8 +11,8 @@
 #include "cookies/BrowserLock.h"
 #include "cookies/ChromiumCookieStore.h"
 #include "cookies/FirefoxCookieStore.h"
-#include "posix/CharsetCookieCodec.h"
-#include "posix/ChromiumCipher.h"
+#include "posix/browsers/ChromiumCipher.h"
+#include "posix/charset/CharsetCookieCodec.h"
 
 using namespace tessel;
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "posix/CodePage.h"
+#include "posix/charset/CodePage.h"
 
 using namespace tessel;
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "posix/CookieJarDocument.h"
-#include "posix/CookieJarLine.h"
-#include "posix/NetscapeCookieJar.h"
+#include "cookies/jar/CookieJarDocument.h"
+#include "cookies/jar/CookieJarLine.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "text/TextCase.h"
 
 using namespace tessel;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "posix/PosixProfileFile.h"
-#include "posix/ProfileDocument.h"
+#include "posix/profile/PosixProfileFile.h"
+#include "posix/profile/ProfileDocument.h"
 #include "settings/CIniFile.h"
 #include "settings/RuntimeError.h"
 

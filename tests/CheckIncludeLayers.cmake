@@ -3,8 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 # Fails when an include runs against the house's layers: a portable folder includes a platform,
 # toolkit or database header, or any folder includes one it sits below. Run with -DSOURCE_DIR=<src>.
 #
-# Each row: a folder, then the folders its files may include besides itself. A folder's own
-# subfolders (cookies/sqlite, cli/posix) follow the row of their own name when there is one.
+# Each row: a folder, then the folders its files may include besides itself.
 set(layers
     "text"
     "settings text"
@@ -30,25 +29,37 @@ set(portable text settings controls cookies board app cli cli/commands cli/termi
 set(platform_regex
     "#[ \t]*include[ \t]*[<\"](windows\\.h|wininet\\.h|shellapi\\.h|Q[A-Za-z]+|qt[a-z]*/|unistd\\.h|fcntl\\.h|iconv\\.h|dirent\\.h|spawn\\.h|termios\\.h|signal\\.h|sys/|sqlite3\\.h|openssl/)")
 
-set(offenders "")
+# Every file follows the row of its deepest folder that has one: posix/files follows posix.
+file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(row_folders "")
 foreach(row IN LISTS layers)
+    string(REGEX REPLACE " .*" "" folder "${row}")
+    list(APPEND row_folders ${folder})
+endforeach()
+set(offenders "")
+foreach(source IN LISTS sources)
+    get_filename_component(folder "${source}" DIRECTORY)
+    while(folder AND NOT folder IN_LIST row_folders)
+        get_filename_component(folder "${folder}" DIRECTORY)
+    endwhile()
+    if(NOT folder)
+        continue()
+    endif()
+    list(FIND row_folders ${folder} index)
+    list(GET layers ${index} row)
     string(REPLACE " " ";" row "${row}")
-    list(POP_FRONT row folder)
-    list(APPEND row ${folder})
-    file(GLOB files "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp")
-    foreach(file IN LISTS files)
-        file(STRINGS "${file}" includes REGEX "^#[ \t]*include[ \t]*[<\"]")
-        foreach(line IN LISTS includes)
-            if(line MATCHES "^#[ \t]*include[ \t]*\"([a-z0-9]+)/")
-                set(target ${CMAKE_MATCH_1})
-                if(NOT target IN_LIST row)
-                    string(APPEND offenders "\n  ${file}: ${line} (${folder} sits below ${target})")
-                endif()
+    set(file "${SOURCE_DIR}/${source}")
+    file(STRINGS "${file}" includes REGEX "^#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS includes)
+        if(line MATCHES "^#[ \t]*include[ \t]*\"([a-z0-9]+)/")
+            set(target ${CMAKE_MATCH_1})
+            if(NOT target IN_LIST row)
+                string(APPEND offenders "\n  ${file}: ${line} (${folder} sits below ${target})")
             endif()
-            if(folder IN_LIST portable AND line MATCHES "${platform_regex}")
-                string(APPEND offenders "\n  ${file}: ${line} (${folder} is portable)")
-            endif()
-        endforeach()
+        endif()
+        if(folder IN_LIST portable AND line MATCHES "${platform_regex}")
+            string(APPEND offenders "\n  ${file}: ${line} (${folder} is portable)")
+        endif()
     endforeach()
 endforeach()
 if(offenders)

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "TesselProcess.h"
-#include "posix/NetscapeCookieJar.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
 
@@ -328,7 +328,11 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         {tessel, "C.UTF-8", {"help", "apply"}, 0, "Usage: tessel apply ", ""},
         {tessel, "ja_JP.UTF-8", {"frob"}, 2, "", "tessel: 知らないコマンド 'frob'\n詳しくは"},
         {tessel, "C.UTF-8", {"frob"}, 2, "", "tessel: unknown command 'frob'\nTry"},
-        {tessel, "ja_JP.UTF-8", {"show", "1"}, 0, "掲示板:             1 ",
+        {tessel,
+         "ja_JP.UTF-8",
+         {"show", "1"},
+         0,
+         "掲示板:             1 ",
          "tessel: クッキーの保存先: cookies.txt /"},
     };
     for (const auto& c : cases) {

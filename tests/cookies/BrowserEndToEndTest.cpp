@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "TesselProcess.h"
-#include "posix/LinuxBrowserStores.h"
-#include "posix/SystemClock.h"
+#include "posix/browsers/LinuxBrowserStores.h"
+#include "posix/desktop/SystemClock.h"
 #include "support/TempDir.h"
 
 namespace tessel {

@@ -8,8 +8,8 @@
 #include "BrowserDatabases.h"
 #include "cookies/ChromiumCookieStore.h"
 #include "cookies/FirefoxCookieStore.h"
-#include "posix/CharsetCookieCodec.h"
-#include "posix/ChromiumCipher.h"
+#include "posix/browsers/ChromiumCipher.h"
+#include "posix/charset/CharsetCookieCodec.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
 

@@ -9,11 +9,11 @@
 
 #include "BrowserDatabases.h"
 #include "TesselProcess.h"
-#include "posix/BrowserProfileLocks.h"
-#include "posix/BrowserProfiles.h"
-#include "posix/CookieStoreChooser.h"
-#include "posix/LinuxBrowserStores.h"
-#include "posix/RememberedCookieStore.h"
+#include "posix/browsers/BrowserProfileLocks.h"
+#include "posix/browsers/BrowserProfiles.h"
+#include "posix/browsers/LinuxBrowserStores.h"
+#include "posix/stores/CookieStoreChooser.h"
+#include "posix/stores/RememberedCookieStore.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"
 

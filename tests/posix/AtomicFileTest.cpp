@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "posix/AtomicFile.h"
+#include "posix/files/AtomicFile.h"
 #include "support/TempDir.h"
 
 namespace tessel {

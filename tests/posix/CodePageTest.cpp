@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "posix/CodePage.h"
+#include "posix/charset/CodePage.h"
 
 namespace tessel {
 namespace {

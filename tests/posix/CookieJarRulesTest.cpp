@@ -11,7 +11,7 @@
 #include "cookies/CookieStoreArgument.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/SetCookieData.h"
-#include "posix/PosixAppPlaces.h"
+#include "posix/desktop/PosixAppPlaces.h"
 
 namespace tessel {
 namespace {

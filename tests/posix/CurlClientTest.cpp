@@ -13,8 +13,8 @@
 
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
-#include "posix/NetscapeCookieJar.h"
-#include "posix/SystemClock.h"
+#include "posix/desktop/SystemClock.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "support/TempDir.h"
 
 namespace tessel {

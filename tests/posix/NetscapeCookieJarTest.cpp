@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "posix/ChildProcess.h"
-#include "posix/NetscapeCookieJar.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "support/AddressSanitizer.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"

@@ -13,8 +13,8 @@
 #include <tuple>
 #include <vector>
 
-#include "posix/CodePage.h"
-#include "posix/PosixProfileFile.h"
+#include "posix/charset/CodePage.h"
+#include "posix/profile/PosixProfileFile.h"
 #include "support/TempDir.h"
 
 namespace tessel {

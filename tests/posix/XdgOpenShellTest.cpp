@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "app/mdlExecuteLite.h"
-#include "posix/XdgOpenShell.h"
+#include "posix/desktop/XdgOpenShell.h"
 #include "support/TempDir.h"
 
 namespace tessel {

@@ -17,9 +17,9 @@
 
 #include "ModalBoxCloser.h"
 #include "app/mdlMain.h"
-#include "posix/NetscapeCookieJar.h"
-#include "posix/PosixProfileFile.h"
-#include "posix/ProcExecutable.h"
+#include "posix/desktop/ProcExecutable.h"
+#include "posix/profile/PosixProfileFile.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "qt/DesktopIntegration.h"
 #include "qt/QtMainWindow.h"
 #include "qt/QtSpinButton.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "posix/ChildProcess.h"
-#include "posix/NetscapeCookieJar.h"
-#include "posix/PosixProfileFile.h"
+#include "posix/profile/PosixProfileFile.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "settings/CIniFile.h"
 #include "settings/RuntimeError.h"
 #include "support/AddressSanitizer.h"

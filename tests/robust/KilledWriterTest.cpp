@@ -10,9 +10,9 @@
 #include <random>
 #include <string>
 
-#include "posix/FileWriteCalls.h"
-#include "posix/NetscapeCookieJar.h"
-#include "posix/PosixProfileFile.h"
+#include "posix/files/FileWriteCalls.h"
+#include "posix/profile/PosixProfileFile.h"
+#include "posix/stores/NetscapeCookieJar.h"
 #include "settings/CIniFile.h"
 #include "support/FakeCookieStore.h"
 #include "support/TempDir.h"

@@ -9,8 +9,8 @@
 #include "win32/WideText.h"
 #include "win32/Win32ProfileFile.h"
 #else
-#include "posix/PosixProfileFile.h"
-#include "posix/ProcExecutable.h"
+#include "posix/desktop/ProcExecutable.h"
+#include "posix/profile/PosixProfileFile.h"
 #endif
 
 namespace tessel::testing {

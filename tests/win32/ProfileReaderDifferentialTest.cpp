@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "posix/ProfileDocument.h"
+#include "posix/profile/ProfileDocument.h"
 #include "support/TempDir.h"
 #include "win32/WideText.h"
 

@@ -19,14 +19,14 @@
 #include "cli/posix/TerminalPassword.h"
 #include "cli/terminal/ProgressBar.h"
 #include "cli/terminal/TerminalSafeText.h"
-#include "posix/CookieStoreCatalog.h"
-#include "posix/PlatformOptions.h"
-#include "posix/PosixAppPlaces.h"
-#include "posix/PosixJournalFile.h"
-#include "posix/PosixProfileFile.h"
-#include "posix/ProcExecutable.h"
-#include "posix/RememberedCookieStore.h"
-#include "posix/SystemClock.h"
+#include "posix/desktop/PosixAppPlaces.h"
+#include "posix/desktop/ProcExecutable.h"
+#include "posix/desktop/SystemClock.h"
+#include "posix/files/PosixJournalFile.h"
+#include "posix/profile/PosixProfileFile.h"
+#include "posix/stores/CookieStoreCatalog.h"
+#include "posix/stores/PlatformOptions.h"
+#include "posix/stores/RememberedCookieStore.h"
 
 namespace tessel {
 namespace {

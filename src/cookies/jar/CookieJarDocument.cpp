@@ -1,0 +1,227 @@
+#include "cookies/jar/CookieJarDocument.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "text/TextCase.h"
+
+namespace tessel {
+namespace {
+
+// Domains are short and hashed folded to lower case, so that letter case does not split them
+// (FNV-1a); paths and names can be long and are hashed as they are, by the library's hash.
+std::uint64_t DomainHash(std::string_view domain) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (char c : domain) {
+        hash ^= static_cast<unsigned char>(FoldChar(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+std::uint64_t Combine(std::uint64_t hash, std::string_view text) {
+    const std::uint64_t part = std::hash<std::string_view>()(text);
+    return hash ^ (part + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2));
+}
+
+std::uint64_t KeyHash(std::string_view domain, std::string_view path, std::string_view name) {
+    return Combine(Combine(DomainHash(domain), path), name);
+}
+
+// The domain field of a line that may hold a cookie, as ParseCookieJarLine reads it; empty for
+// comments and blank lines. Only this much is read at load: a line is parsed whole when a lookup
+// reaches it, so the lines of sites no board touches are never split into fields.
+std::string_view DomainField(std::string_view line) {
+    constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
+    if (line.starts_with(kHttpOnlyPrefix))
+        line.remove_prefix(kHttpOnlyPrefix.size());
+    else if (line.empty() || line.front() == '#')
+        return {};
+    std::string_view domain = line.substr(0, line.find('\t'));
+    if (domain.starts_with('.'))
+        domain.remove_prefix(1);
+    return domain;
+}
+
+}  // namespace
+
+CookieJarDocument::CookieJarDocument(std::string bytes) : base_(std::move(bytes)) {
+    // Counting the lines first to size the table cost more than the table's few regrowths.
+    for (std::size_t start = 0; start < base_.size();) {
+        const std::size_t feed = base_.find('\n', start);
+        const std::size_t end = feed == std::string::npos ? base_.size() : feed + 1;
+        lines_.push_back(Line{start, end - start});
+        Index(static_cast<LineIndex>(lines_.size() - 1));
+        start = end;
+    }
+    baseLines_ = lines_.size();
+    const std::size_t firstFeed = base_.find('\n');
+    if (firstFeed != std::string::npos && firstFeed > 0 && base_[firstFeed - 1] == '\r') {
+        lineEnding_ = "\r\n";
+    }
+}
+
+std::string_view CookieJarDocument::Raw(const Line& line) const {
+    const std::string& storage = line.added ? added_ : base_;
+    return std::string_view(storage.data() + line.offset, line.length);
+}
+
+std::string_view CookieJarDocument::Text(const Line& line) const {
+    std::string_view text = Raw(line);
+    if (!text.empty() && text.back() == '\n')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view CookieJarDocument::Text(LineIndex line) const {
+    std::string_view text = Text(lines_[line]);
+    if (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
+    if (line >= lines_.size() || lines_[line].removed)
+        return std::nullopt;
+    return ParseCookieJarLine(Text(lines_[line]));
+}
+
+// A damaged line whose domain field reads like a domain joins that domain's chain too; every
+// lookup parses the lines it walks and passes over those that are not cookies.
+void CookieJarDocument::Index(LineIndex line) {
+    const std::string_view domain = DomainField(Text(lines_[line]));
+    if (domain.empty())
+        return;
+    const std::uint64_t hash = DomainHash(domain);
+    auto [head, inserted] = domainHeads_.try_emplace(hash, line);
+    if (!inserted) {
+        lines_[line].nextSameDomain = head->second;
+        head->second = line;
+    }
+    if (keyedDomains_.contains(hash)) {
+        if (const std::optional<CookieJarEntry> entry = Cookie(line))
+            IndexKey(line, *entry);
+    }
+}
+
+void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
+    auto [head, inserted] =
+        keyHeads_.try_emplace(KeyHash(entry.domain, entry.path, entry.name), line);
+    if (!inserted) {
+        lines_[line].nextSameKey = head->second;
+        head->second = line;
+    }
+}
+
+// Keys are indexed a domain at a time, when a write first asks about that domain: a batch of
+// many boards on one host finds each board's lines without walking the host's chain each time,
+// and the cookies of other sites are never indexed.
+void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
+    if (!keyedDomains_.insert(domainHash).second)
+        return;
+    const auto head = domainHeads_.find(domainHash);
+    if (head == domainHeads_.end())
+        return;
+    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameDomain) {
+        if (const std::optional<CookieJarEntry> entry = Cookie(line))
+            IndexKey(line, *entry);
+    }
+}
+
+std::vector<CookieJarDocument::LineIndex> CookieJarDocument::CookiesOf(
+    std::string_view domain) const {
+    std::vector<LineIndex> found;
+    const auto head = domainHeads_.find(DomainHash(domain));
+    if (head == domainHeads_.end())
+        return found;
+    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameDomain) {
+        const std::optional<CookieJarEntry> entry = Cookie(line);
+        if (entry && EqualsIgnoreCase(entry->domain, domain))
+            found.push_back(line);
+    }
+    return found;
+}
+
+std::vector<CookieJarDocument::LineIndex> CookieJarDocument::LinesWithKey(std::string_view domain,
+                                                                          std::string_view path,
+                                                                          std::string_view name) {
+    IndexKeysOf(DomainHash(domain));
+    std::vector<LineIndex> found;
+    const auto head = keyHeads_.find(KeyHash(domain, path, name));
+    if (head == keyHeads_.end())
+        return found;
+    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameKey) {
+        const std::optional<CookieJarEntry> entry = Cookie(line);
+        if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
+            entry->name == name) {
+            found.push_back(line);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+void CookieJarDocument::Replace(LineIndex line, std::string_view text) {
+    Line& target = lines_[line];
+    const std::string_view raw = Raw(target);
+    const std::string_view ending = raw.ends_with("\r\n") ? "\r\n"
+                                    : raw.ends_with('\n') ? "\n"
+                                                          : "";
+    target.offset = added_.size();
+    target.length = text.size() + ending.size();
+    target.added = true;
+    added_.append(text).append(ending);
+    changed_ = true;
+}
+
+void CookieJarDocument::Remove(LineIndex line) {
+    if (lines_[line].removed)
+        return;
+    lines_[line].removed = true;
+    removedLines_.insert(std::upper_bound(removedLines_.begin(), removedLines_.end(), line), line);
+    changed_ = true;
+}
+
+void CookieJarDocument::Append(std::string_view text) {
+    lines_.push_back(Line{added_.size(), text.size() + lineEnding_.size()});
+    lines_.back().added = true;
+    added_.append(text).append(lineEnding_);
+    Index(static_cast<LineIndex>(lines_.size() - 1));
+    changed_ = true;
+}
+
+// A line's place is its index less the removed lines before it: few lines are ever removed, so
+// an undo record of a cookie appended to a large jar costs no walk over the whole file.
+std::vector<std::size_t> CookieJarDocument::Positions(const std::vector<LineIndex>& lines) const {
+    std::vector<std::size_t> positions;
+    positions.reserve(lines.size());
+    for (const LineIndex line : lines) {
+        const auto before = std::lower_bound(removedLines_.begin(), removedLines_.end(), line);
+        positions.push_back(line - static_cast<std::size_t>(before - removedLines_.begin()));
+    }
+    return positions;
+}
+
+bool CookieJarDocument::EndsWithLineFeed() const {
+    for (std::size_t i = lines_.size(); i-- > 0;) {
+        if (!lines_[i].removed)
+            return i >= baseLines_ || Raw(lines_[i]).ends_with('\n');
+    }
+    return true;
+}
+
+std::string CookieJarDocument::Serialize() const {
+    std::string out;
+    out.reserve(base_.size() + added_.size() + lineEnding_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.removed)
+            continue;
+        if (i >= baseLines_ && !out.empty() && out.back() != '\n')
+            out += lineEnding_;
+        out.append(Raw(line));
+    }
+    return out;
+}
+
+}  // namespace tessel

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "cookies/jar/CookieJarLine.h"
+
+namespace tessel {
+
+// The bytes of a cookies.txt jar as lines that can be looked up by domain and by cookie, and
+// edited without disturbing the lines around them: a line that is not replaced or removed is
+// written back byte for byte, whatever it holds.
+//
+// The file's bytes are held once; each line costs a fixed few words, and each domain (and each
+// cookie of a domain a write asks about) one index entry, so memory stays proportional to the
+// file however it is laid out.
+class CookieJarDocument {
+  public:
+    using LineIndex = std::uint32_t;
+
+    explicit CookieJarDocument(std::string bytes);
+
+    // The cookie on a line, nullopt for anything else (see ParseCookieJarLine).
+    std::optional<CookieJarEntry> Cookie(LineIndex line) const;
+
+    // The line's text without its line ending, and with it.
+    std::string_view Text(LineIndex line) const;
+    std::string_view Raw(LineIndex line) const { return Raw(lines_[line]); }
+    // Where each of lines (in ascending order, none removed) stands among the lines the document
+    // now writes, counting from 0.
+    std::vector<std::size_t> Positions(const std::vector<LineIndex>& lines) const;
+    // Whether the bytes written would end with a line feed (or be empty).
+    bool EndsWithLineFeed() const;
+
+    // The lines holding a cookie whose domain is domain (given in lower case, without a dot),
+    // whether or not it reaches subdomains, in no particular order.
+    std::vector<LineIndex> CookiesOf(std::string_view domain) const;
+
+    // The lines holding the cookie called name for domain and path, first line first.
+    std::vector<LineIndex> LinesWithKey(std::string_view domain, std::string_view path,
+                                        std::string_view name);
+
+    // Edits. Replace keeps the line's place and its line ending; appended lines go at the end,
+    // after a line feed added to a last line that had none.
+    void Replace(LineIndex line, std::string_view text);
+    void Remove(LineIndex line);
+    void Append(std::string_view text);
+
+    bool Changed() const { return changed_; }
+    void MarkChanged() { changed_ = true; }
+    std::string Serialize() const;
+
+  private:
+    static constexpr LineIndex kNoLine = 0xFFFFFFFF;
+
+    struct Line {
+        std::size_t offset = 0;  // in base_, or in added_ when added is set
+        std::size_t length = 0;  // with the line ending
+        LineIndex nextSameDomain = kNoLine;
+        LineIndex nextSameKey = kNoLine;
+        bool added = false;
+        bool removed = false;
+    };
+
+    // The keys are already hashes.
+    struct Identity {
+        std::size_t operator()(std::uint64_t hash) const { return static_cast<std::size_t>(hash); }
+    };
+    using Heads = std::unordered_map<std::uint64_t, LineIndex, Identity>;
+
+    std::string_view Raw(const Line& line) const;   // with the line ending
+    std::string_view Text(const Line& line) const;  // without the line feed
+    void Index(LineIndex line);
+    void IndexKey(LineIndex line, const CookieJarEntry& entry);
+    void IndexKeysOf(std::uint64_t domainHash);
+
+    std::string base_;
+    std::string added_;
+    std::vector<Line> lines_;
+    std::vector<LineIndex> removedLines_;  // in ascending order
+    std::size_t baseLines_ = 0;
+    std::string lineEnding_ = "\n";
+    Heads domainHeads_;
+    Heads keyHeads_;  // of the keyed domains only; reads never need it
+    std::unordered_set<std::uint64_t> keyedDomains_;
+    bool changed_ = false;
+};
+
+}  // namespace tessel

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cookies/BrowserCookieStore.h"
+#include "cookies/Clock.h"
+#include "cookies/CookieCharset.h"
+#include "posix/browsers/BrowserProfiles.h"
+
+namespace tessel {
+
+// The Firefox or Chromium store of location with this computer's lock, keyring and character set.
+// Null with error set when the profile or its database is not there.
+std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& location,
+                                                     Clock& clock, CookieCharset charset,
+                                                     const Environment& environment,
+                                                     std::string& error);
+
+}  // namespace tessel

@@ -1,0 +1,298 @@
+#include "posix/files/AtomicFile.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "posix/files/FileWriteCalls.h"
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+
+int SystemOpen(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+
+FileWriteCalls& Calls() {
+    static FileWriteCalls calls = SystemFileWriteCalls();
+    return calls;
+}
+
+// The kernel's own limit on symbolic links followed while resolving one path.
+constexpr int kMaxLinkDepth = 40;
+
+std::error_code LastError() {
+    return {errno, std::generic_category()};
+}
+
+std::error_code ReadLink(const std::string& path, std::string* target) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
+        if (length < 0)
+            return LastError();
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(length));
+            *target = buffer;
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+}  // namespace
+
+FileWriteCalls SystemFileWriteCalls() {
+    // A writer that has not finished within an hour is not coming back.
+    return {SystemOpen, ::write, ::fchmod, ::fsync, ::close, ::rename, std::chrono::hours(1)};
+}
+
+FileWriteCalls SetFileWriteCalls(const FileWriteCalls& calls) {
+    const FileWriteCalls previous = Calls();
+    Calls() = calls;
+    return previous;
+}
+
+bool NamesThroughDescriptor(const std::string& path) {
+    // The folder that really holds each name of the chain: /dev/fd and any link to a descriptor
+    // folder resolve to /proc/<pid>/fd.
+    std::string current = path;
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        std::error_code ignored;
+        const fs::path folder =
+            fs::canonical(fs::absolute(fs::path(current), ignored).parent_path(), ignored);
+        const auto parts = std::vector<fs::path>(folder.begin(), folder.end());
+        if (parts.size() >= 4 && parts[1] == "proc" &&
+            (folder.filename() == "fd" || folder.filename() == "map_files"))
+            return true;
+        struct stat status {};
+        std::string link;
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode) ||
+            ReadLink(current, &link))
+            return false;
+        current =
+            fs::path(link).is_absolute() ? link : (fs::path(current).parent_path() / link).string();
+    }
+    return false;
+}
+
+std::error_code ResolveWriteTarget(const std::string& path, std::string* target) {
+    if (NamesThroughDescriptor(path))
+        return std::make_error_code(std::errc::bad_file_descriptor);
+    std::string current = path;
+    for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
+        struct stat status {};
+        if (lstat(current.c_str(), &status) != 0) {
+            if (errno != ENOENT)
+                return LastError();
+            *target = current;
+            return {};
+        }
+        if (!S_ISLNK(status.st_mode)) {
+            *target = current;
+            return {};
+        }
+        std::string link;
+        if (std::error_code error = ReadLink(current, &link))
+            return error;
+        const fs::path linkPath(link);
+        current =
+            linkPath.is_absolute() ? link : (fs::path(current).parent_path() / linkPath).string();
+    }
+    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+}
+
+namespace {
+
+constexpr std::size_t kSuffixLength = 16;
+
+std::string TemporaryPrefix(const std::string& targetName) {
+    // Keeps the temporary name within the file-name length limit however long the target's is.
+    return "." + targetName.substr(0, 200) + ".tmp-";
+}
+
+bool IsSuffix(std::string_view text) {
+    return text.size() == kSuffixLength &&
+           text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// Removes the temporaries of this target that a killed writer left: our own files of exactly the
+// name a write of this target uses, untouched for longer than any live writer would take (any age
+// when every writer of the target takes the lock the caller holds).
+void RemoveStaleTemporaries(const fs::path& directory, const std::string& targetName,
+                            bool targetLocked) {
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr)
+        return;
+    const std::string prefix = TemporaryPrefix(targetName);
+    const std::time_t oldest = targetLocked ? std::numeric_limits<std::time_t>::max()
+                                            : std::time(nullptr) - Calls().staleAge.count();
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix) || !IsSuffix(name.substr(prefix.size())))
+            continue;
+        struct stat status {};
+        if (fstatat(dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) && status.st_uid == geteuid() && status.st_mtime < oldest)
+            unlinkat(dirfd(dir), entry->d_name, 0);
+    }
+    closedir(dir);
+}
+
+std::string RandomSuffix() {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::random_device random;
+    std::string suffix;
+    for (int i = 0; i < 2; ++i) {
+        auto bits = random();
+        for (int j = 0; j < 8; ++j, bits >>= 4)
+            suffix += kDigits[bits & 0xF];
+    }
+    return suffix;
+}
+
+// Creates a new, empty temporary file in directory. Hidden and named after the target so that a
+// file left by a crash is recognisable.
+int CreateTemporary(const fs::path& directory, const std::string& targetName, mode_t mode,
+                    std::string* temp) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temp = (directory / (TemporaryPrefix(targetName) + RandomSuffix())).string();
+        const int fd = Calls().open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+std::error_code WriteAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const ssize_t written = Calls().write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return LastError();
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return {};
+}
+
+// The process's umask, read without changing it (umask() itself would race with other threads
+// creating files).
+mode_t CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    }
+    return 022;
+}
+
+// Makes the rename itself durable. Some file systems cannot sync a directory; the data is safe
+// either way, so a failure here does not undo the write.
+void SyncDirectory(const fs::path& directory) {
+    const int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+// Writes through a temporary that is private from the start and takes its final mode only once
+// its content is complete: mode when forced, else the existing file's mode, else newFileMode.
+std::error_code WriteAtomically(const std::string& path, std::string_view contents,
+                                mode_t newFileMode, bool forceMode, bool targetLocked = false) {
+    std::string target;
+    if (std::error_code error = ResolveWriteTarget(path, &target))
+        return error;
+
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT)
+        return LastError();
+    if (exists) {
+        if (S_ISDIR(existing.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+        if (!S_ISREG(existing.st_mode))
+            return std::make_error_code(std::errc::invalid_argument);
+        if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return LastError();
+    }
+
+    const fs::path targetPath(target);
+    const fs::path directory =
+        targetPath.has_parent_path() ? targetPath.parent_path() : fs::path(".");
+    RemoveStaleTemporaries(directory, targetPath.filename().string(), targetLocked);
+    std::string temp;
+    // The copy starts private, so its content is never readable by more people than the file's.
+    int fd = CreateTemporary(directory, targetPath.filename().string(), 0600, &temp);
+    if (fd < 0)
+        return LastError();
+
+    auto fail = [&](std::error_code error) {
+        if (fd >= 0)
+            Calls().close(fd);
+        unlink(temp.c_str());
+        return error;
+    };
+    if (exists) {
+        // Ownership is kept where we are allowed to keep it; only root may give a file away.
+        if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
+            [[maybe_unused]] const int ignored = fchown(fd, existing.st_uid, existing.st_gid);
+        }
+    }
+    if (std::error_code error = WriteAll(fd, contents))
+        return fail(error);
+    mode_t mode = newFileMode;
+    if (!forceMode && exists) {
+        mode = existing.st_mode & 07777;
+    } else if (!forceMode) {
+        mode &= ~CurrentUmask();
+    }
+    if (mode != 0600 && Calls().fchmod(fd, mode) != 0)
+        return fail(LastError());
+    if (Calls().fsync(fd) != 0)
+        return fail(LastError());
+    const int closed = Calls().close(fd);
+    fd = -1;
+    if (closed != 0)
+        return fail(LastError());
+    if (Calls().rename(temp.c_str(), target.c_str()) != 0)
+        return fail(LastError());
+    SyncDirectory(directory);
+    return {};
+}
+
+}  // namespace
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents) {
+    return WriteAtomically(path, contents, 0644, false);
+}
+
+std::error_code WriteFileAtomically(const std::string& path, std::string_view contents,
+                                    mode_t newFileMode) {
+    return WriteAtomically(path, contents, newFileMode, false);
+}
+
+std::error_code WritePrivateFileAtomically(const std::string& path, std::string_view contents) {
+    return WriteAtomically(path, contents, 0600, true);
+}
+
+std::error_code WriteLockedPrivateFileAtomically(const std::string& path,
+                                                 std::string_view contents) {
+    return WriteAtomically(path, contents, 0600, true, true);
+}
+
+}  // namespace tessel

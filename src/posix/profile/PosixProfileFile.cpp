@@ -1,0 +1,287 @@
+#include "posix/profile/PosixProfileFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "posix/files/AtomicFile.h"
+#include "posix/files/ErrorText.h"
+#include "posix/files/FileStamp.h"
+#include "posix/files/ReadFile.h"
+#include "posix/profile/ProfileDocument.h"
+#include "posix/profile/ProfileFileCheck.h"
+#include "settings/NameIndex.h"
+#include "settings/ProfileList.h"
+#include "text/TextCase.h"
+
+namespace tessel {
+
+// What the read operations hand out, built once per version of a file.
+struct CachedSections {
+    FileStamp stamp;
+    std::string problem;  // why the file cannot be used as it is, or empty
+    std::string names;    // each listed section name followed by a NUL
+    std::string text;     // the file's lines in UTF-8 (see ProfileText)
+    std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's lines in text
+    std::string folded;  // each section's name, case-folded, one after another
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
+    NameIndex firstByName;            // folded name -> the first section of that name
+    std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
+
+    std::string_view FoldedName(std::uint32_t section) const {
+        const auto [begin, size] = foldedSpans[section];
+        return std::string_view(folded).substr(begin, size);
+    }
+    auto KeyAt() const {
+        return [this](std::uint32_t section) { return FoldedName(section); };
+    }
+    void AddSection(std::string_view name) {
+        const std::size_t begin = folded.size();
+        AppendFoldedName(name, folded);
+        foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
+                                 static_cast<std::uint32_t>(folded.size() - begin));
+    }
+    // Indexes the names once all are known, so that the index is sized once.
+    void IndexNames() {
+        const auto count = static_cast<std::uint32_t>(foldedSpans.size());
+        firstByName.Reserve(count);
+        isFirstOfName.reserve(count);
+        // A repeated name keeps pointing at its first section.
+        for (std::uint32_t section = 0; section < count; ++section)
+            isFirstOfName.push_back(firstByName.Insert(FoldedName(section), section, KeyAt()));
+    }
+
+    // The section a read of name gives, trying guess first: a load reads the sections in file
+    // order, and comparing the next one's name spares a hash lookup (a cache miss in a large
+    // file) per section.
+    std::optional<std::uint32_t> SectionNamed(std::string_view name, std::uint32_t guess) const {
+        const std::string key = FoldNameCase(name);
+        if (guess < isFirstOfName.size() && isFirstOfName[guess] && FoldedName(guess) == key)
+            return guess;
+        return firstByName.Find(key, KeyAt());
+    }
+};
+
+namespace {
+
+// A board list is a few kilobytes; anything far larger is not one, and reading it whole would
+// only cost memory.
+constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
+
+// Files a program works with at once; more only happens when it is pointed at many in turn.
+constexpr std::size_t kMaxCachedFiles = 8;
+
+std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
+    auto sections = std::make_shared<CachedSections>();
+    // The lines before the first header form the section "", which is never listed.
+    sections->spans.emplace_back(0, 0);
+    sections->AddSection("");
+    ProfileText indexed = ProfileDocument::IndexSections(
+        std::move(bytes), [&](std::string_view name, std::size_t begin, std::size_t linesBegin) {
+            sections->spans.back().second = begin;
+            sections->spans.emplace_back(linesBegin, linesBegin);
+            sections->AddSection(name);
+            if (!name.empty()) {
+                sections->names += name;
+                sections->names += '\0';
+            }
+        });
+    sections->spans.front().first = indexed.start;
+    sections->spans.back().second = indexed.text.size();
+    sections->IndexNames();
+    sections->text = std::move(indexed.text);
+    return sections;
+}
+
+// Whether a line written into a section is read back as a line of that section: a line break
+// would add lines, a "[...]" line would start a section of its own (and a repeated name makes the
+// whole file fail to load), and a blank or ";" line is not read at all.
+bool ReadsBackAsALine(std::string_view line) {
+    if (line.find_first_of("\r\n") != std::string_view::npos)
+        return false;
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string_view::npos || line[first] == ';')
+        return false;
+    return !(line[first] == '[' && line.find(']', first) != std::string_view::npos);
+}
+
+// A section name that a header line gives back as written: no line break, no spaces or tabs at
+// either end (they are trimmed from headers), no "]" (the header would end early).
+bool IsSectionName(std::string_view name) {
+    if (name.find_first_of(std::string_view("\r\n]\0", 4)) != std::string_view::npos)
+        return false;
+    return name.empty() || (name.front() != ' ' && name.front() != '\t' && name.back() != ' ' &&
+                            name.back() != '\t');
+}
+
+// The lines of a block: each followed by a NUL, the block ended by an empty line. Empty when a
+// line holds a line break, which would slip extra lines into the file.
+std::optional<std::vector<std::string>> SplitBlock(std::string_view block) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < block.size()) {
+        std::size_t end = block.find('\0', pos);
+        if (end == std::string_view::npos)
+            end = block.size();
+        if (end == pos)
+            break;
+        const std::string_view line = block.substr(pos, end - pos);
+        if (!ReadsBackAsALine(line))
+            return std::nullopt;
+        lines.emplace_back(line);
+        pos = end + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+PosixProfileFile::PosixProfileFile() = default;
+PosixProfileFile::~PosixProfileFile() = default;
+
+const CachedSections* PosixProfileFile::Load(const std::string& fileName) {
+    const CachedSections* sections = LoadSections(fileName);
+    if (sections)
+        SetLastFailure(sections->problem);
+    return sections;
+}
+
+void PosixProfileFile::BeginSnapshot() {
+    std::lock_guard lock(mutex_);
+    if (snapshots_++ == 0)
+        checkedName_.clear();  // the first read of a snapshot checks its file
+}
+
+void PosixProfileFile::EndSnapshot() {
+    std::lock_guard lock(mutex_);
+    --snapshots_;
+}
+
+const CachedSections* PosixProfileFile::LoadSections(const std::string& fileName) {
+    if (snapshots_ > 0 && last_ && lastName_ == fileName && checkedName_ == fileName)
+        return last_.get();
+    const CachedSections* sections = CheckedSections(fileName);
+    checkedName_ = snapshots_ > 0 && sections ? fileName : std::string();
+    return sections;
+}
+
+const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileName) {
+    struct stat status {};
+    if (stat(fileName.c_str(), &status) != 0) {
+        Forget(fileName);
+        if (errno == ENOENT)
+            SetLastFailure({}, true);
+        else
+            SetLastFailure("読めません: " + ErrorText({errno, std::generic_category()}));
+        return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        Forget(fileName);
+        SetLastFailure(S_ISDIR(status.st_mode) ? "フォルダです" : "普通のファイルではありません");
+        return nullptr;
+    }
+    const FileStamp now = FileStamp::Of(status);
+    if (last_ && lastName_ == fileName && last_->stamp == now)
+        return last_.get();
+    if (const auto it = cache_.find(fileName); it != cache_.end() && it->second->stamp == now) {
+        Remember(fileName, it->second);
+        return last_.get();
+    }
+
+    std::string bytes;
+    FileStamp stamp;
+    if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, &stamp)) {
+        Forget(fileName);
+        SetLastFailure(error == std::errc::file_too_large
+                           ? "大きすぎます (" + std::to_string(kMaxFileSize >> 20) + " MiB まで)"
+                           : "読めません: " + ErrorText(error));
+        return nullptr;
+    }
+    std::string problem = ProfileFileProblem(bytes);
+    std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
+    sections->stamp = stamp;
+    sections->problem = std::move(problem);
+    if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
+        cache_.clear();
+    cache_[fileName] = sections;
+    Remember(fileName, sections);
+    return last_.get();
+}
+
+void PosixProfileFile::Remember(const std::string& fileName,
+                                std::shared_ptr<const CachedSections> sections) {
+    lastName_ = fileName;
+    last_ = std::move(sections);
+}
+
+void PosixProfileFile::Forget(const std::string& fileName) {
+    cache_.erase(fileName);
+    if (lastName_ == fileName)
+        last_.reset();
+}
+
+std::uint32_t PosixProfileFile::GetPrivateProfileSectionNames(char* buffer, std::uint32_t size,
+                                                              const std::string& fileName) {
+    std::lock_guard lock(mutex_);
+    const CachedSections* sections = Load(fileName);
+    return PlaceProfileList(sections ? std::string_view(sections->names) : std::string_view(),
+                            buffer, size);
+}
+
+std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& section, char* buffer,
+                                                         std::uint32_t size,
+                                                         const std::string& fileName) {
+    std::lock_guard lock(mutex_);
+    const CachedSections* sections = Load(fileName);
+    sectionLines_.clear();
+    if (sections) {
+        if (const std::optional<std::uint32_t> found =
+                sections->SectionNamed(section, nextSection_)) {
+            nextSection_ = *found + 1;
+            const auto [begin, end] = sections->spans[*found];
+            ProfileDocument::AppendTexts(
+                std::string_view(sections->text).substr(begin, end - begin), sectionLines_);
+        }
+    }
+    return PlaceProfileList(sectionLines_, buffer, size);
+}
+
+bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
+                                                  const std::string& block,
+                                                  const std::string& fileName) {
+    std::lock_guard lock(mutex_);
+    const std::optional<std::vector<std::string>> lines = SplitBlock(block);
+    if (!IsSectionName(section) || !lines) {
+        SetLastFailure("セクション名か行に、読み戻せない文字があります");
+        return false;
+    }
+    std::string bytes;
+    if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, nullptr);
+        error && error != std::errc::no_such_file_or_directory) {
+        SetLastFailure("読めません: " + ErrorText(error));
+        return false;
+    }
+    const std::optional<std::string> updated =
+        ProfileDocument(std::move(bytes)).WithSection(section, *lines);
+    if (!updated) {
+        SetLastFailure("ファイルの文字コードで書けない文字があります");
+        return false;
+    }
+    // The cached sections are of the old file whatever happens; the next read parses it anew.
+    Forget(fileName);
+    if (const std::error_code error = WriteFileAtomically(fileName, *updated)) {
+        SetLastFailure("書き込めません: " + ErrorText(error));
+        return false;
+    }
+    SetLastFailure({});
+    return true;
+}
+
+}  // namespace tessel

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "posix/charset/CodePage.h"
+
+namespace tessel {
+
+// One line of a profile file, as read and as placed in the file's bytes.
+struct ProfileLine {
+    enum class Kind {
+        kBlank,    // nothing but spaces and tabs (or nothing before a NUL)
+        kComment,  // begins with ';'; not part of what a section read returns
+        kHeader,   // "[name]"; text is the name
+        kText,     // anything else; text is what a section read returns for it
+    };
+
+    std::size_t begin = 0;  // offset of the line's first byte
+    std::size_t end = 0;    // offset just past its line end, or the end of the file
+    bool terminated = false;
+    Kind kind = Kind::kBlank;
+    // The UTF-8 text, as a place in the document's text buffer (see ProfileDocument::Text): one
+    // buffer for all lines keeps a large file from costing an allocation per line.
+    std::size_t textOffset = 0;
+    std::size_t textSize = 0;
+};
+
+// A file's lines in UTF-8, which with the place of every header is all a reader needs to keep:
+// the lines of a section are classified only when the section is read.
+struct ProfileText {
+    // A UTF-8 file's own bytes; for other encodings, each line converted and followed by "\n".
+    std::string text;
+    std::size_t start = 0;  // where the lines before the first header begin
+};
+
+// A profile file's bytes taken apart into lines the way the Windows profile functions read them,
+// keeping every line's place so that one section can be replaced with all other bytes untouched.
+class ProfileDocument {
+  public:
+    // bytes is the whole file; empty for a file that does not exist yet.
+    explicit ProfileDocument(std::string bytes);
+
+    const std::vector<ProfileLine>& Lines() const { return lines_; }
+    // The header name of a header line, or what a section read returns for a text line.
+    std::string_view Text(const ProfileLine& line) const {
+        return std::string_view(texts_).substr(line.textOffset, line.textSize);
+    }
+
+    // A whole file's text for section reads (see ProfileText), calling header(name, begin,
+    // linesBegin) for each header line, in order: its name, where the line begins in the text
+    // and where the lines of its section begin.
+    static ProfileText IndexSections(
+        std::string bytes,
+        const std::function<void(std::string_view, std::size_t, std::size_t)>& header);
+    // Appends to list, each followed by a NUL, the texts that a section read returns for lines
+    // (a section's part of a ProfileText's text).
+    static void AppendTexts(std::string_view lines, std::string& list);
+
+    // The file's bytes with the lines of the first section named section (without regard to
+    // letter case; "" is the part before the first header) replaced by lines, or with the section
+    // appended when there is none. Empty when a line cannot be written in the file's encoding or
+    // the result would not read back as written.
+    std::optional<std::string> WithSection(std::string_view section,
+                                           const std::vector<std::string>& lines) const;
+
+  private:
+    void Split();
+
+    std::string bytes_;
+    DetectedEncoding detected_;
+    std::string lineEnd_;  // the file's first line end, in the file's encoding
+    std::vector<ProfileLine> lines_;
+    std::string texts_;  // every line's text, one after another
+};
+
+}  // namespace tessel

@@ -1,0 +1,78 @@
+#include "posix/stores/CookieStoreCatalog.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "posix/browsers/LinuxBrowserStores.h"
+
+namespace tessel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A jar can be written when it, or the nearest folder above it that exists, is writable.
+FoundStore Jar(const Environment& environment) {
+    FoundStore jar;
+    jar.location = {CookieStoreLocation::Kind::kJar, DefaultCookieJarPath(environment)};
+    jar.path = jar.location.path;
+    jar.isDefault = true;
+    if (jar.path.empty()) {
+        jar.reason = "保存先のフォルダーが分かりません（HOME が設定されていません）";
+        return jar;
+    }
+    fs::path existing = jar.path;
+    std::error_code error;
+    while (!fs::exists(existing, error) && existing.has_parent_path() &&
+           existing != existing.parent_path()) {
+        existing = existing.parent_path();
+    }
+    jar.writable = access(existing.c_str(), W_OK) == 0;
+    if (!jar.writable)
+        jar.reason = existing.string() + " に書き込む権限がありません";
+    return jar;
+}
+
+FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset charset,
+                   const Environment& environment) {
+    FoundStore found{profile.location, profile.name, {}, profile.isDefault, false, {}};
+    std::string error;
+    const std::unique_ptr<BrowserCookieStore> store =
+        OpenBrowserStore(profile.location, clock, charset, environment, error);
+    if (!store) {
+        found.reason = error;
+        return found;
+    }
+    found.path = store->DatabasePath();
+    found.writable = store->CheckWritable();
+    found.reason = store->LastFailure().reason;
+    return found;
+}
+
+}  // namespace
+
+std::vector<FoundStore> FindCookieStores(Clock& clock, CookieCharset charset,
+                                         const Environment& environment) {
+    std::vector<FoundStore> stores{Jar(environment)};
+    for (const BrowserProfile& profile : FindFirefoxProfiles(environment))
+        stores.push_back(Browser(profile, clock, charset, environment));
+    for (const BrowserProfile& profile : FindChromiumProfiles(environment))
+        stores.push_back(Browser(profile, clock, charset, environment));
+    return stores;
+}
+
+bool IsChosenStore(const FoundStore& found, const std::optional<CookieStoreLocation>& chosen) {
+    const CookieStoreLocation wanted = chosen.value_or(CookieStoreLocation{});
+    if (wanted.kind != found.location.kind)
+        return false;
+    if (wanted.path.empty())
+        return found.isDefault;
+    std::error_code error;
+    return fs::weakly_canonical(wanted.path, error) ==
+               fs::weakly_canonical(found.location.path, error) ||
+           (wanted.kind == CookieStoreLocation::Kind::kChromium && found.isDefault &&
+            fs::weakly_canonical(fs::path(wanted.path) / "Default", error) ==
+                fs::weakly_canonical(found.location.path, error));
+}
+
+}  // namespace tessel
