@@ -5,13 +5,15 @@
 
 #include "cookies/BrowserSchema.h"
 #include "cookies/CookieDate.h"
-#include "cookies/CookieText.h"
 #include "cookies/CookieRecord.h"
+#include "cookies/CookieText.h"
 #include "cookies/CookieVisibility.h"
 #include "cookies/SetCookieData.h"
 
 namespace tessel {
 namespace {
+
+constexpr std::int64_t kMaxCookieAgeSeconds = 400LL * 24 * 60 * 60;
 
 // The port a request to url goes to: the one written after the host, or the scheme's own.
 int PortOf(std::string_view url, bool secure) {
@@ -54,23 +56,38 @@ std::int64_t BrowserCookieStore::NextCreation() {
 }
 
 bool BrowserCookieStore::CheckSchemaIs(SqlDatabase& database, std::string_view versionQuery,
-                                       std::int64_t version, std::string_view table,
-                                       std::span<const std::string_view> columns) {
+                                       std::int64_t oldest, std::int64_t newest,
+                                       std::string_view table,
+                                       std::span<const SchemaColumn> columns) {
     const std::optional<std::int64_t> found = QueryInteger(database, versionQuery);
     if (!database.Ok())
         return FailFromDatabase(database);
-    if (found != version) {
+    const std::int64_t version = found.value_or(0);
+    const std::string known =
+        "（版 " + std::to_string(oldest) + "〜" + std::to_string(newest) + " に対応）";
+    if (version > newest) {
         return Fail(CookieFailureKind::kStoreUnusable,
-                    "この " + BrowserName() + " のクッキーの形式（版 " +
-                        std::to_string(found.value_or(0)) + "）には対応していません");
+                    "この " + BrowserName() + " のクッキーの形式（版 " + std::to_string(version) +
+                        "）はこのプログラムより新しいため、読み書きできません" + known +
+                        "。このプログラムを新しくしてください");
     }
-    const std::optional<std::string> missing = MissingColumn(database, table, columns);
+    if (version < oldest) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "この " + BrowserName() + " のクッキーの形式（版 " + std::to_string(version) +
+                        "）は古いため、読み書きできません" + known + "。" + BrowserName() +
+                        " を新しくして一度起動すると、対応する形式に変わります");
+    }
+    const std::optional<std::string> missing =
+        MissingColumn(database, table, ColumnsAt(columns, version));
     if (!database.Ok())
         return FailFromDatabase(database);
     if (missing) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    BrowserName() + " のクッキーの表に列 " + *missing + " がありません");
+        return Fail(CookieFailureKind::kStoreUnusable, BrowserName() + " のクッキーの表（版 " +
+                                                           std::to_string(version) + "）に列 " +
+                                                           *missing + " がありません");
     }
+    schemaVersion_ = version;
+    newestVersion_ = newest;
     return true;
 }
 
@@ -236,7 +253,9 @@ std::optional<CookieChange> BrowserCookieStore::Prepare(const std::string& url,
     cookie.domain = address->host;
     cookie.hostOnly = true;
     cookie.path = DefaultCookiePath(address->path);
-    cookie.expires = parsed->expires;
+    // Both browsers keep a cookie at most 400 days from when it is set, and shorten a longer one
+    // when they next read it.
+    cookie.expires = std::min(*parsed->expires, NowSeconds() + kMaxCookieAgeSeconds);
     change.address = *address;
     change.remove = *parsed->expires <= NowSeconds();
     change.secureScheme = address->secure;
@@ -405,7 +424,7 @@ std::optional<std::string> BrowserCookieStore::RecordCookie(const std::string& u
     if (!fields)
         return std::nullopt;
     // A table with no such row records no column names; any record of rows names them.
-    return JoinRecord(BrowserName(), *fields);
+    return JoinRecord(BrowserName() + "@" + std::to_string(SchemaVersion()), *fields);
 }
 
 namespace {
@@ -435,17 +454,51 @@ std::vector<std::string> Split(const std::string& names) {
 
 }  // namespace
 
+std::optional<BrowserCookieStore::Recorded> BrowserCookieStore::SplitVersioned(
+    std::string_view record) const {
+    Recorded recorded;
+    std::string tag = BrowserName();
+    if (record.starts_with(tag + "@")) {
+        const std::string_view digits =
+            record.substr(tag.size() + 1, record.find(' ') - tag.size() - 1);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), recorded.version);
+        if (error != std::errc() || end != digits.data() + digits.size() || recorded.version <= 0)
+            return std::nullopt;
+        tag += "@" + std::string(digits);
+    }
+    std::optional<std::vector<std::string>> fields = SplitRecord(tag, record);
+    // Column names go into SQL: they are plain names or the record is not ours.
+    if (!fields || fields->empty() ||
+        (*fields)[0].find_first_not_of(
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_,") !=
+            std::string::npos)
+        return std::nullopt;
+    recorded.fields = std::move(*fields);
+    return recorded;
+}
+
 bool BrowserCookieStore::Restore(const std::string& url, const std::string& name,
-                                 const std::vector<std::string>& before,
-                                 const std::vector<std::string>& written) {
+                                 const Recorded& recordedBefore, const Recorded& recordedWritten) {
     SqlDatabase& database = batch_->database;
+    for (const Recorded* recorded : {&recordedBefore, &recordedWritten}) {
+        const std::int64_t version = recorded->version != 0 ? recorded->version : newestVersion_;
+        if (version != SchemaVersion()) {
+            return Fail(CookieFailureKind::kChanged,
+                        BrowserName() + " がクッキーの形式を書き込みの後に変えた（版 " +
+                            std::to_string(version) + " から版 " + std::to_string(SchemaVersion()) +
+                            "）ため、元に戻しません");
+        }
+    }
+    const std::vector<std::string>& before = recordedBefore.fields;
+    const std::vector<std::string>& written = recordedWritten.fields;
     const std::optional<std::vector<std::string>> current = Record(database, url, name);
     if (!current)
         return false;
     // Rows compare without the time the browser last sent them.
     const auto same = [&](const std::vector<std::string>& a, const std::vector<std::string>& b) {
         const std::vector<std::vector<std::string>> rowsA = Rows(a), rowsB = Rows(b);
-        if (rowsA.size() != rowsB.size())
+        if (rowsA.size() != rowsB.size() || (!rowsA.empty() && a[0] != b[0]))
             return false;
         const std::vector<std::string> names = Split(!a[0].empty() ? a[0] : b[0]);
         for (std::size_t row = 0; row < rowsA.size(); ++row) {
@@ -497,35 +550,25 @@ bool BrowserCookieStore::Restore(const std::string& url, const std::string& name
 
 bool BrowserCookieStore::RestoreCookie(const std::string& url, const std::string& name,
                                        const std::string& before, const std::string& written) {
-    const auto beforeFields = SplitRecord(BrowserName(), before);
-    const auto writtenFields = SplitRecord(BrowserName(), written);
-    const auto columnsOf = [](const std::vector<std::string>& fields) {
-        return fields.empty() || fields[0].empty() ? std::size_t{0} : Split(fields[0]).size();
-    };
-    // Column names go into SQL: they are plain names or the record is not ours.
-    const auto plain = [](const std::vector<std::string>& fields) {
-        return !fields.empty() &&
-               fields[0].find_first_not_of(
-                   "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_,") ==
-                   std::string::npos;
-    };
-    if (!beforeFields || !writtenFields || !plain(*beforeFields) || !plain(*writtenFields) ||
-        (columnsOf(*beforeFields) != 0 && columnsOf(*writtenFields) != 0 &&
-         (*beforeFields)[0] != (*writtenFields)[0])) {
+    const std::optional<Recorded> beforeRecord = SplitVersioned(before);
+    const std::optional<Recorded> writtenRecord = SplitVersioned(written);
+    if (!beforeRecord || !writtenRecord ||
+        (!beforeRecord->fields[0].empty() && !writtenRecord->fields[0].empty() &&
+         beforeRecord->fields[0] != writtenRecord->fields[0])) {
         return Fail(CookieFailureKind::kStoreUnusable,
                     "元に戻す記録が " + BrowserName() + " のものではありません");
     }
     if (inBatch_) {
         if (!batch_)
             return Fail(batchFailure_.kind, batchFailure_.reason, batchFailure_.character);
-        return Restore(url, name, *beforeFields, *writtenFields);
+        return Restore(url, name, *beforeRecord, *writtenRecord);
     }
     BeginWrites();
     if (!batch_) {
         inBatch_ = false;
         return false;
     }
-    if (!Restore(url, name, *beforeFields, *writtenFields)) {
+    if (!Restore(url, name, *beforeRecord, *writtenRecord)) {
         const CookieFailure failure = LastFailure();
         CancelWrites();
         return Fail(failure.kind, failure.reason, failure.character);

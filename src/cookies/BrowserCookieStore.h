@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cookies/BrowserLock.h"
+#include "cookies/BrowserSchema.h"
 #include "cookies/Clock.h"
 #include "cookies/CookieSnapshot.h"
 #include "cookies/CookieStore.h"
@@ -44,9 +45,10 @@ class BrowserCookieStore : public CookieStore {
     void CancelWrites() override;
 
     // A record holds every row of the table for a cookie of the name that reaches the address
-    // over http or https, every column as stored. Restoring deletes the rows there are now and
-    // inserts the recorded ones as they were; when a row is compared with a record, the time the
-    // browser last sent it does not count.
+    // over http or https, every column as stored, and the schema version. Restoring deletes the
+    // rows there are now and inserts the recorded ones as they were; when a row is compared with
+    // a record, the time the browser last sent it does not count. A record is put back only into
+    // a database of its version: the browser changes rows as it moves its database to another.
     std::optional<std::string> RecordCookie(const std::string& url,
                                             const std::string& name) override;
     bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
@@ -98,10 +100,14 @@ class BrowserCookieStore : public CookieStore {
     virtual bool BeforeCommit(SqlDatabase&) { return true; }
 
     bool FailFromDatabase(const SqlDatabase& database);
-    // Whether versionQuery gives version and table has every one of columns; false, with the
-    // reason recorded, for a database this program does not know (it is then never written).
-    bool CheckSchemaIs(SqlDatabase& database, std::string_view versionQuery, std::int64_t version,
-                       std::string_view table, std::span<const std::string_view> columns);
+    // Whether the schema version versionQuery gives is one of oldest to newest and table has
+    // every one of columns at that version (ColumnsAt); false, with the reason recorded, for a
+    // database this program does not know (it is then neither read nor written). SchemaVersion
+    // then gives the version until the database is next opened.
+    bool CheckSchemaIs(SqlDatabase& database, std::string_view versionQuery, std::int64_t oldest,
+                       std::int64_t newest, std::string_view table,
+                       std::span<const SchemaColumn> columns);
+    std::int64_t SchemaVersion() const { return schemaVersion_; }
     // sql narrowed to the cookies of domains (each kept with or without a leading dot) by a filter
     // on hostColumn, or sql itself when domains is null; BindDomains then gives the filter its
     // values.
@@ -127,8 +133,15 @@ class BrowserCookieStore : public CookieStore {
     // Value), rowid first.
     std::optional<std::vector<std::string>> Record(SqlDatabase& database, const std::string& url,
                                                    const std::string& name);
-    bool Restore(const std::string& url, const std::string& name,
-                 const std::vector<std::string>& before, const std::vector<std::string>& written);
+    // A record as Record gives its fields, and the schema version it was made at.
+    struct Recorded {
+        std::int64_t version = 0;  // 0: the newest, the only one earlier releases recorded
+        std::vector<std::string> fields;
+    };
+    // Empty when record is not one of this browser's.
+    std::optional<Recorded> SplitVersioned(std::string_view record) const;
+    bool Restore(const std::string& url, const std::string& name, const Recorded& before,
+                 const Recorded& written);
     std::optional<CookieChange> Prepare(const std::string& url, const std::string& name,
                                         const std::string& data);
     bool Apply(CookieChange change);
@@ -148,6 +161,8 @@ class BrowserCookieStore : public CookieStore {
     bool inBatch_ = false;
     bool written_ = false;  // BeforeFirstWrite has run
     std::int64_t lastCreation_ = 0;
+    std::int64_t schemaVersion_ = 0;
+    std::int64_t newestVersion_ = 0;
 };
 
 }  // namespace tessel

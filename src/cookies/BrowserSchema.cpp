@@ -4,6 +4,28 @@
 
 namespace tessel {
 
+std::vector<std::string_view> ColumnsAt(std::span<const SchemaColumn> columns,
+                                        std::int64_t version) {
+    std::vector<std::string_view> names;
+    for (const SchemaColumn& column : columns) {
+        if (column.since <= version && version <= column.until)
+            names.push_back(column.name);
+    }
+    return names;
+}
+
+std::string InsertAt(std::string_view table, std::span<const SchemaColumn> columns,
+                     std::int64_t version) {
+    std::string names, values;
+    for (const SchemaColumn& column : columns) {
+        if (column.since > version || version > column.until)
+            continue;
+        names += (names.empty() ? "" : ", ") + std::string(column.name);
+        values += (values.empty() ? "" : ", ") + std::string(column.value);
+    }
+    return "INSERT INTO " + std::string(table) + " (" + names + ") VALUES (" + values + ")";
+}
+
 std::optional<std::string> MissingColumn(SqlDatabase& database, std::string_view table,
                                          std::span<const std::string_view> columns) {
     SqlStatement info(database, "SELECT name FROM pragma_table_info(?1)");

@@ -8,28 +8,37 @@
 namespace tessel {
 namespace {
 
-constexpr std::string_view kColumns[] = {
-    "creation_utc",
-    "host_key",
-    "top_frame_site_key",
-    "name",
-    "value",
-    "encrypted_value",
-    "path",
-    "expires_utc",
-    "is_secure",
-    "is_httponly",
-    "last_access_utc",
-    "has_expires",
-    "is_persistent",
-    "priority",
-    "samesite",
-    "source_scheme",
-    "source_port",
-    "last_update_utc",
-    "source_type",
-    "has_cross_site_ancestor",
+// The columns a new cookie gets, and what it gets there: ?1 creation, ?2 host key, ?3 name,
+// ?4 encrypted value, ?5 path, ?6 expiry, ?7 now, ?8 priority, ?9 SameSite, ?10 scheme, ?11 port.
+// Chromium's versions: 18 adds last_update_utc, 19 caps expiries at 400 days, 20 puts the scheme
+// and port into the unique index, 21 drops is_same_party, 22 adds source_type (0: unknown), 23
+// adds has_cross_site_ancestor (0 for an unpartitioned cookie), 24 binds each value to its host.
+constexpr SchemaColumn kWritten[] = {
+    {"creation_utc", "?1"},
+    {"host_key", "?2"},
+    {"top_frame_site_key", "''"},
+    {"name", "?3"},
+    {"value", "''"},
+    {"encrypted_value", "?4"},
+    {"path", "?5"},
+    {"expires_utc", "?6"},
+    {"is_secure", "0"},
+    {"is_httponly", "0"},
+    {"last_access_utc", "?7"},
+    {"has_expires", "1"},
+    {"is_persistent", "1"},
+    {"priority", "?8"},
+    {"samesite", "?9"},
+    {"source_scheme", "?10"},
+    {"source_port", "?11"},
+    {"is_same_party", "0", 0, 20},
+    {"last_update_utc", "?7"},
+    {"source_type", "0", 22},
+    {"has_cross_site_ancestor", "0", 23},
 };
+
+// The first version whose values start with the SHA-256 of their host key.
+constexpr std::int64_t kHostBoundVersion = 24;
 
 // Microseconds from 1601-01-01, where Chromium counts from, to 1970-01-01.
 constexpr std::int64_t kEpochOffsetMicroseconds = 11644473600LL * 1000000;
@@ -77,7 +86,13 @@ ChromiumCookieStore::ChromiumCookieStore(std::string databasePath, Clock& clock,
 
 bool ChromiumCookieStore::CheckSchema(SqlDatabase& database) {
     return CheckSchemaIs(database, "SELECT CAST(value AS INTEGER) FROM meta WHERE key = 'version'",
-                         kSchemaVersion, "cookies", kColumns);
+                         kOldestVersion, kNewestVersion, "cookies", kWritten);
+}
+
+std::optional<std::string_view> ChromiumCookieStore::BoundHost(std::string_view hostKey) const {
+    if (SchemaVersion() < kHostBoundVersion)
+        return std::nullopt;
+    return hostKey;
 }
 
 bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
@@ -100,7 +115,7 @@ bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::str
         if (encrypted.empty()) {
             cookie.value = query.Text(2);
         } else {
-            const std::optional<std::string> value = cipher_.Decrypt(hostKey, encrypted);
+            const std::optional<std::string> value = cipher_.Decrypt(BoundHost(hostKey), encrypted);
             cookie.readable = value.has_value();
             cookie.value = value.value_or(std::string());
             if (seen != "v11")
@@ -148,7 +163,7 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
     // Encrypted before anything is deleted, so that a missing key leaves the old cookie in place.
     std::optional<std::string> encrypted;
     if (!change.remove) {
-        encrypted = cipher_.Encrypt(version_, hostKey, cookie.value);
+        encrypted = cipher_.Encrypt(version_, BoundHost(hostKey), cookie.value);
         if (!encrypted)
             return Fail(CookieFailureKind::kStoreUnusable, cipher_.Reason());
     }
@@ -176,13 +191,7 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
         if (!update.Run())
             return false;
     } else {
-        SqlStatement insert(
-            database,
-            "INSERT INTO cookies (creation_utc, host_key, top_frame_site_key, name, value, "
-            "encrypted_value, path, expires_utc, is_secure, is_httponly, last_access_utc, "
-            "has_expires, is_persistent, priority, samesite, source_scheme, source_port, "
-            "last_update_utc, source_type, has_cross_site_ancestor) "
-            "VALUES (?1, ?2, '', ?3, '', ?4, ?5, ?6, 0, 0, ?7, 1, 1, ?8, ?9, ?10, ?11, ?7, 0, 0)");
+        SqlStatement insert(database, InsertAt("cookies", kWritten, SchemaVersion()));
         insert.Bind(1, cookie.creation + kEpochOffsetMicroseconds).Bind(2, hostKey);
         insert.Bind(3, cookie.name).BindBlob(4, *encrypted).Bind(5, cookie.path);
         insert.Bind(6, expires).Bind(7, now).Bind(8, kPriorityMedium).Bind(9, kSameSiteUnspecified);
@@ -230,7 +239,7 @@ bool ChromiumCookieStore::BeforeCommit(SqlDatabase& database) {
         read.Bind(1, cookie.hostKey).Bind(2, cookie.name).Bind(3, cookie.path);
         const bool found = read.Step();
         const std::optional<std::string> value =
-            found ? cipher_.Decrypt(cookie.hostKey, read.Text(0)) : std::nullopt;
+            found ? cipher_.Decrypt(BoundHost(cookie.hostKey), read.Text(0)) : std::nullopt;
         read.Reset();
         if (value != cookie.value) {
             written_.clear();

@@ -11,14 +11,16 @@ namespace tessel {
 
 // The cookies of a Chromium profile: the table cookies of its Cookies database.
 //
-// Only meta version 24 is read or written: times in microseconds since 1601, values encrypted
-// with the host bound into them. Chromium deletes every cookie of a site when one of them cannot
+// Only meta versions 18 to 24 are read or written, each as Chromium of that version writes it:
+// times in microseconds since 1601, values encrypted, and from 24 with the host bound into them.
+// Chromium deletes every cookie of a site when one of them cannot
 // be decrypted, so each value written is decrypted again before the transaction commits, and the
 // database is copied aside (as "<database>.tessel-backup") before the first write of the store's
 // life. Names and values are kept as bytes of the reader's character set.
 class ChromiumCookieStore : public BrowserCookieStore {
   public:
-    static constexpr std::int64_t kSchemaVersion = 24;
+    static constexpr std::int64_t kOldestVersion = 18;
+    static constexpr std::int64_t kNewestVersion = 24;
 
     ChromiumCookieStore(std::string databasePath, Clock& clock, BrowserLock& lock,
                         CookieCipher& cipher, CookieCodec& codec);
@@ -49,6 +51,9 @@ class ChromiumCookieStore : public BrowserCookieStore {
     virtual bool CreatePrivateFile(const std::string&) { return true; }
 
   private:
+    // The host key a value is bound to at the database's version: none before 24.
+    std::optional<std::string_view> BoundHost(std::string_view hostKey) const;
+
     struct Written {
         std::string hostKey, name, path, value;
     };

@@ -5,15 +5,40 @@
 namespace tessel {
 namespace {
 
-constexpr std::string_view kColumns[] = {
-    "id",         "originAttributes", "name",         "value",        "host",
-    "path",       "expiry",           "lastAccessed", "creationTime", "isSecure",
-    "isHttpOnly", "inBrowserElement", "sameSite",     "schemeMap",    "isPartitionedAttributeSet",
-    "updateTime",
+// The columns the program writes, and what it writes there: ?1 name, ?2 value, ?3 host, ?4 path,
+// ?5 expiry, ?6 now, ?7 scheme bits, ?8 creation time, ?9 SameSite. Firefox adds a column by
+// moving its database to the next version: schemeMap at 12, isPartitionedAttributeSet at 13,
+// updateTime (microseconds) at 17; it drops rawSameSite (the attribute as the site gave it, where
+// sameSite held the one in effect) at 15.
+constexpr SchemaColumn kWritten[] = {
+    {"originAttributes", "''"},
+    {"name", "?1"},
+    {"value", "?2"},
+    {"host", "?3"},
+    {"path", "?4"},
+    {"expiry", "?5"},
+    {"lastAccessed", "?6"},
+    {"creationTime", "?8"},
+    {"isSecure", "0"},
+    {"isHttpOnly", "0"},
+    {"inBrowserElement", "0"},
+    {"sameSite", "?9"},
+    {"rawSameSite", "?9", 0, 14},
+    {"schemeMap", "?7"},
+    {"isPartitionedAttributeSet", "0", 13},
+    {"updateTime", "?6", 17},
 };
 
-// Firefox's code for a cookie set without a SameSite attribute.
+// Firefox's codes for a cookie set without a SameSite attribute: "unset" from version 15; before,
+// "none", which the move to 15 keeps as it was set.
 constexpr std::int64_t kSameSiteUnset = 256;
+constexpr std::int64_t kSameSiteNone = 0;
+
+// The expiry is in seconds since 1970 up to version 15 and in milliseconds from 16: Firefox
+// multiplies it as it moves a database to 16, so each version gets its own unit.
+std::int64_t ExpiryUnit(std::int64_t version) {
+    return version >= 16 ? 1000 : 1;
+}
 
 // Firefox's scheme bits: the schemes a cookie was set from.
 constexpr std::int64_t kSchemeHttp = 1;
@@ -41,7 +66,8 @@ FirefoxCookieStore::FirefoxCookieStore(std::string databasePath, Clock& clock, B
     : BrowserCookieStore(std::move(databasePath), clock, lock), utf8_(utf8) {}
 
 bool FirefoxCookieStore::CheckSchema(SqlDatabase& database) {
-    return CheckSchemaIs(database, "PRAGMA user_version", kSchemaVersion, "moz_cookies", kColumns);
+    return CheckSchemaIs(database, "PRAGMA user_version", kOldestVersion, kNewestVersion,
+                         "moz_cookies", kWritten);
 }
 
 bool FirefoxCookieStore::Load(SqlDatabase& database, const std::vector<std::string_view>* domains,
@@ -59,7 +85,7 @@ bool FirefoxCookieStore::Load(SqlDatabase& database, const std::vector<std::stri
         cookie.hostOnly = host.empty() || host[0] != '.';
         cookie.domain = FoldCase(cookie.hostOnly ? host : host.substr(1));
         cookie.path = query.Text(3);
-        cookie.expires = query.Int(4) / 1000;
+        cookie.expires = query.Int(4) / ExpiryUnit(SchemaVersion());
         cookie.secure = query.Int(5) != 0;
         cookie.httpOnly = query.Int(6) != 0;
         cookie.creation = query.Int(7);
@@ -106,19 +132,17 @@ bool FirefoxCookieStore::Write(SqlDatabase& database, const CookieChange& change
     }
     // An existing cookie keeps its creation time (RFC 6265 §5.3 step 11.3), its flags and the
     // schemes it was set from before.
+    const std::int64_t version = SchemaVersion();
     SqlStatement upsert(
-        database,
-        "INSERT INTO moz_cookies (originAttributes, name, value, host, path, expiry, lastAccessed, "
-        "creationTime, isSecure, isHttpOnly, inBrowserElement, sameSite, schemeMap, "
-        "isPartitionedAttributeSet, updateTime) "
-        "VALUES ('', ?1, ?2, ?3, ?4, ?5, ?6, ?8, 0, 0, 0, ?9, ?7, 0, ?6) "
-        "ON CONFLICT (name, host, path, originAttributes) DO UPDATE SET value = excluded.value, "
-        "expiry = excluded.expiry, lastAccessed = excluded.lastAccessed, "
-        "schemeMap = schemeMap | excluded.schemeMap, updateTime = excluded.updateTime");
+        database, InsertAt("moz_cookies", kWritten, version) +
+                      " ON CONFLICT (name, host, path, originAttributes) DO UPDATE SET value = "
+                      "excluded.value, expiry = excluded.expiry, lastAccessed = "
+                      "excluded.lastAccessed, schemeMap = schemeMap | excluded.schemeMap" +
+                      (version >= 17 ? ", updateTime = excluded.updateTime" : ""));
     upsert.Bind(1, cookie.name).Bind(2, cookie.value).Bind(3, host).Bind(4, cookie.path);
-    upsert.Bind(5, cookie.expires.value_or(0) * 1000).Bind(6, NowMicroseconds());
+    upsert.Bind(5, cookie.expires.value_or(0) * ExpiryUnit(version)).Bind(6, NowMicroseconds());
     upsert.Bind(7, change.secureScheme ? kSchemeHttps : kSchemeHttp).Bind(8, cookie.creation);
-    upsert.Bind(9, kSameSiteUnset);
+    upsert.Bind(9, version >= 15 ? kSameSiteUnset : kSameSiteNone);
     return upsert.Run();
 }
 

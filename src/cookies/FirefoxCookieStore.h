@@ -6,14 +6,16 @@ namespace tessel {
 
 // The cookies of a Firefox profile: the table moz_cookies of its cookies.sqlite.
 //
-// Only the schema this program knows is read or written (user_version 17: expiry in milliseconds
-// since 1970, other times in microseconds); a cookie is keyed by name, host, path and origin
+// Only the schemas this program knows are read or written (user_version 12 to 17, each as
+// Firefox of that version writes it; times in microseconds since 1970, the expiry in seconds up
+// to 15 and in milliseconds from 16); a cookie is keyed by name, host, path and origin
 // attributes, and the program's cookies belong to the ordinary browsing context (no origin
 // attributes). Firefox keeps text as UTF-8 and turns other bytes into U+FFFD, so Japanese text is
 // written only when the reader chose UTF-8.
 class FirefoxCookieStore : public BrowserCookieStore {
   public:
-    static constexpr std::int64_t kSchemaVersion = 17;
+    static constexpr std::int64_t kOldestVersion = 12;
+    static constexpr std::int64_t kNewestVersion = 17;
 
     FirefoxCookieStore(std::string databasePath, Clock& clock, BrowserLock& lock, bool utf8);
 

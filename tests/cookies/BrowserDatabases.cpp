@@ -4,16 +4,19 @@
 
 namespace tessel::testing {
 
+// Each version's table as that version of the browser creates it in a new profile.
 void CreateFirefoxDatabase(const std::string& path, int version) {
     TestDatabase database(path);
     database.Exec("PRAGMA journal_mode = WAL");
     database.Exec(
-        "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT NOT NULL "
-        "DEFAULT '', name TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER, lastAccessed "
-        "INTEGER, creationTime INTEGER, isSecure INTEGER, isHttpOnly INTEGER, inBrowserElement "
-        "INTEGER DEFAULT 0, sameSite INTEGER DEFAULT 0, schemeMap INTEGER DEFAULT 0, "
-        "isPartitionedAttributeSet INTEGER DEFAULT 0, updateTime INTEGER, CONSTRAINT moz_uniqueid "
-        "UNIQUE (name, host, path, originAttributes))");
+        std::string("CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, originAttributes TEXT NOT "
+                    "NULL DEFAULT '', name TEXT, value TEXT, host TEXT, path TEXT, expiry INTEGER, "
+                    "lastAccessed INTEGER, creationTime INTEGER, isSecure INTEGER, isHttpOnly "
+                    "INTEGER, inBrowserElement INTEGER DEFAULT 0, sameSite INTEGER DEFAULT 0, ") +
+        (version < 15 ? "rawSameSite INTEGER DEFAULT 0, " : "") + "schemeMap INTEGER DEFAULT 0, " +
+        (version >= 13 ? "isPartitionedAttributeSet INTEGER DEFAULT 0, " : "") +
+        (version >= 17 ? "updateTime INTEGER, " : "") +
+        "CONSTRAINT moz_uniqueid UNIQUE (name, host, path, originAttributes))");
     database.Exec("PRAGMA user_version = " + std::to_string(version));
 }
 
@@ -23,18 +26,25 @@ void CreateChromiumDatabase(const std::string& path, int version) {
         "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value "
         "LONGVARCHAR)");
     database.Exec("INSERT INTO meta VALUES ('mmap_status', '-1'), ('version', '" +
-                  std::to_string(version) + "'), ('last_compatible_version', '24')");
+                  std::to_string(version) + "'), ('last_compatible_version', '" +
+                  std::to_string(version) + "')");
     database.Exec(
-        "CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,"
-        "top_frame_site_key TEXT NOT NULL,name TEXT NOT NULL,value TEXT NOT NULL,encrypted_value "
-        "BLOB NOT NULL,path TEXT NOT NULL,expires_utc INTEGER NOT NULL,is_secure INTEGER NOT "
-        "NULL,is_httponly INTEGER NOT NULL,last_access_utc INTEGER NOT NULL,has_expires INTEGER "
-        "NOT NULL,is_persistent INTEGER NOT NULL,priority INTEGER NOT NULL,samesite INTEGER NOT "
-        "NULL,source_scheme INTEGER NOT NULL,source_port INTEGER NOT NULL,last_update_utc "
-        "INTEGER NOT NULL,source_type INTEGER NOT NULL,has_cross_site_ancestor INTEGER NOT NULL)");
-    database.Exec(
-        "CREATE UNIQUE INDEX cookies_unique_index ON cookies(host_key, top_frame_site_key, "
-        "has_cross_site_ancestor, name, path, source_scheme, source_port)");
+        std::string(
+            "CREATE TABLE cookies(creation_utc INTEGER NOT NULL,host_key TEXT NOT NULL,"
+            "top_frame_site_key TEXT NOT NULL,name TEXT NOT NULL,value TEXT NOT NULL,"
+            "encrypted_value BLOB NOT NULL,path TEXT NOT NULL,expires_utc INTEGER NOT NULL,"
+            "is_secure INTEGER NOT NULL,is_httponly INTEGER NOT NULL,last_access_utc INTEGER NOT "
+            "NULL,has_expires INTEGER NOT NULL,is_persistent INTEGER NOT NULL,priority INTEGER NOT "
+            "NULL,samesite INTEGER NOT NULL,source_scheme INTEGER NOT NULL,source_port INTEGER NOT "
+            "NULL,") +
+        (version <= 20 ? "is_same_party INTEGER NOT NULL," : "") +
+        "last_update_utc INTEGER NOT NULL" +
+        (version >= 22 ? ",source_type INTEGER NOT NULL" : "") +
+        (version >= 23 ? ",has_cross_site_ancestor INTEGER NOT NULL" : "") + ")");
+    database.Exec(std::string("CREATE UNIQUE INDEX cookies_unique_index ON cookies(host_key, "
+                              "top_frame_site_key, ") +
+                  (version >= 23 ? "has_cross_site_ancestor, " : "") + "name, path" +
+                  (version >= 20 ? ", source_scheme, source_port" : "") + ")");
 }
 
 TestDatabase::TestDatabase(const std::string& path) {

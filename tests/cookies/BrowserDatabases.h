@@ -8,7 +8,8 @@
 
 namespace tessel::testing {
 
-// Browser cookie databases made from the schemas measured on Debian's firefox-esr 153 and
+// Browser cookie databases of each schema version (Firefox 12 to 17, Chromium 18 to 24), made as
+// the browsers' own sources create them; the newest as measured on Debian's firefox-esr 153 and
 // chromium 156, so that the stores meet what the browsers make.
 void CreateFirefoxDatabase(const std::string& path, int version = 17);
 void CreateChromiumDatabase(const std::string& path, int version = 24);

@@ -141,13 +141,20 @@ TEST_P(BrowserStoreTest, RefusalsLeaveTheDatabaseAsItWas) {
         {"control character", [] {}, "n", "a\tb" + kExpires, CookieFailureKind::kBadCharacter,
          "制御文字"},
         {"session cookie", [] {}, "n", "v", CookieFailureKind::kStoreUnusable, "有効期限"},
-        {"unknown version",
+        {"newer version",
          [&] {
              TestDatabase(path).Exec(Firefox()
                                          ? "PRAGMA user_version = 18"
                                          : "UPDATE meta SET value = '25' WHERE key = 'version'");
          },
-         "n", "v" + kExpires, CookieFailureKind::kStoreUnusable, "版 "},
+         "n", "v" + kExpires, CookieFailureKind::kStoreUnusable, "新しくしてください"},
+        {"older version",
+         [&] {
+             TestDatabase(path).Exec(Firefox()
+                                         ? "PRAGMA user_version = 11"
+                                         : "UPDATE meta SET value = '17' WHERE key = 'version'");
+         },
+         "n", "v" + kExpires, CookieFailureKind::kStoreUnusable, "一度起動すると"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -190,6 +197,76 @@ TEST_P(BrowserStoreTest, JapaneseTextAsEachBrowserCarriesIt) {
     EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), kUrl + "=" + japanese);
 }
 
+// Each schema version as its browser wrote it: the expiry in the version's unit and cut to 400
+// days, SameSite as the version says "not set", only the columns the version has, the value
+// bound to its host only from Chromium 24; it reads back, and a write is undone exactly.
+TEST_P(BrowserStoreTest, EveryKnownVersionIsWrittenInItsOwnTerms) {
+    const struct {
+        Browser browser;
+        int version;
+        const char* row;  // expiry and SameSite columns, then whether the value names its host
+    } cases[] = {
+        {Browser::kFirefox, 12, "1831021623 0 0"},
+        {Browser::kFirefox, 13, "1831021623 0 0"},
+        {Browser::kFirefox, 14, "1831021623 0 0"},
+        {Browser::kFirefox, 15, "1831021623 256"},
+        {Browser::kFirefox, 16, "1831021623000 256"},
+        {Browser::kFirefox, 17, "1831021623000 256"},
+        {Browser::kChromium, 18, "13475495223000000 -1 unbound"},
+        {Browser::kChromium, 19, "13475495223000000 -1 unbound"},
+        {Browser::kChromium, 20, "13475495223000000 -1 unbound"},
+        {Browser::kChromium, 21, "13475495223000000 -1 unbound"},
+        {Browser::kChromium, 22, "13475495223000000 -1 unbound"},
+        {Browser::kChromium, 23, "13475495223000000 -1 unbound"},
+        {Browser::kChromium, 24, "13475495223000000 -1 bound"},
+    };
+    const std::string farAway = "; expires=Fri, 01-Jan-2038 00:00:00 GMT";
+    for (const auto& c : cases) {
+        if (c.browser != GetParam())
+            continue;
+        SCOPED_TRACE(c.version);
+        std::filesystem::remove(path);
+        if (Firefox())
+            testing::CreateFirefoxDatabase(path, c.version);
+        else
+            testing::CreateChromiumDatabase(path, c.version);
+        store = Open(CookieCharset::kCp932);
+        ASSERT_TRUE(store->InternetSetCookie(kUrl, "n", "old" + farAway))
+            << store->LastFailure().reason;
+        const std::string before = *store->RecordCookie(kUrl, "n");
+        const auto state = [&] {
+            return TestDatabase(path).Rows(Firefox() ? "SELECT * FROM moz_cookies"
+                                                     : "SELECT * FROM cookies");
+        };
+        const auto old = state();
+        ASSERT_TRUE(store->InternetSetCookie(kUrl, "n", "new" + farAway));
+        EXPECT_EQ(store->InternetGetCookie(kUrl, "n"), "n=new");
+
+        std::string row;
+        if (Firefox()) {
+            const std::string raw = c.version < 15 ? ", rawSameSite" : "";
+            const auto columns =
+                TestDatabase(path).Rows("SELECT expiry, sameSite" + raw + " FROM moz_cookies")[0];
+            for (const std::string& column : columns)
+                row += (row.empty() ? "" : " ") + column;
+        } else {
+            const auto columns = TestDatabase(path).Rows(
+                "SELECT expires_utc, samesite, encrypted_value FROM cookies")[0];
+            const bool bound = cipher.Decrypt("bbs.example.jp", columns[2]) == "new";
+            const bool unbound = cipher.Decrypt(std::nullopt, columns[2]) == "new";
+            row = columns[0] + " " + columns[1] +
+                  (bound == unbound ? " both"
+                   : bound          ? " bound"
+                                    : " unbound");
+        }
+        EXPECT_EQ(row, c.row);
+
+        EXPECT_TRUE(store->RestoreCookie(kUrl, "n", before, *store->RecordCookie(kUrl, "n")))
+            << store->LastFailure().reason;
+        EXPECT_EQ(state(), old);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserStoreTest,
                          ::testing::Values(Browser::kFirefox, Browser::kChromium),
                          [](const auto& param) {
@@ -206,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Only, ChromiumStoreTest, ::testing::Values(Browser::kCh
 class OneWayCipher : public ChromiumCipher {
   public:
     OneWayCipher() : ChromiumCipher([] { return std::nullopt; }) {}
-    std::optional<std::string> Decrypt(std::string_view, std::string_view) override {
+    std::optional<std::string> Decrypt(std::optional<std::string_view>, std::string_view) override {
         return std::nullopt;
     }
 };

@@ -56,9 +56,12 @@ std::string DeriveKey(const Crypto& crypto, std::string_view password) {
     return key;
 }
 
-std::string HostHash(const Crypto& crypto, std::string_view hostKey) {
+// What the plain text starts with: the SHA-256 of the host key, or nothing for an unbound value.
+std::string HostHash(const Crypto& crypto, std::optional<std::string_view> hostKey) {
+    if (!hostKey)
+        return {};
     std::string hash(kHashSize, '\0');
-    crypto.sha256(reinterpret_cast<const unsigned char*>(hostKey.data()), hostKey.size(),
+    crypto.sha256(reinterpret_cast<const unsigned char*>(hostKey->data()), hostKey->size(),
                   reinterpret_cast<unsigned char*>(hash.data()));
     return hash;
 }
@@ -121,7 +124,7 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
 }
 
 std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
-                                                   std::string_view hostKey,
+                                                   std::optional<std::string_view> hostKey,
                                                    std::string_view value) {
     const std::string* key = Key(version);
     if (key == nullptr)
@@ -136,19 +139,19 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
     return std::string(version) + *encrypted;
 }
 
-std::optional<std::string> ChromiumCipher::Decrypt(std::string_view hostKey,
+std::optional<std::string> ChromiumCipher::Decrypt(std::optional<std::string_view> hostKey,
                                                    std::string_view encrypted) {
     const std::string* key = Key(encrypted.substr(0, 3));
     if (key == nullptr)
         return std::nullopt;
     const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
     std::optional<std::string> plain = Aes(crypto, *key, encrypted.substr(3), false);
-    if (!plain || plain->size() < kHashSize ||
-        plain->compare(0, kHashSize, HostHash(crypto, hostKey)) != 0) {
+    const std::string hash = HostHash(crypto, hostKey);
+    if (!plain || !plain->starts_with(hash)) {
         reason_ = "Chromium のクッキーを復号できません";
         return std::nullopt;
     }
-    return plain->substr(kHashSize);
+    return plain->substr(hash.size());
 }
 
 std::string ChromiumCipher::PreferredVersion() {

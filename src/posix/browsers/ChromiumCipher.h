@@ -13,15 +13,16 @@ using KeyringPassword = std::function<std::optional<std::string>()>;
 
 // Chromium's cookie encryption on Linux: AES-128-CBC with an IV of 16 spaces and PKCS#7 padding,
 // under a key derived by PBKDF2-HMAC-SHA1 (salt "saltysalt", one iteration) from "peanuts" for
-// "v10" and from the keyring's password for "v11". The plain text starts with the SHA-256 of the
-// cookie's host key, which binds a value to its host.
+// "v10" and from the keyring's password for "v11". A value bound to its host starts its plain
+// text with the SHA-256 of the cookie's host key.
 class ChromiumCipher : public CookieCipher {
   public:
     explicit ChromiumCipher(KeyringPassword keyring);
 
-    std::optional<std::string> Encrypt(std::string_view version, std::string_view hostKey,
+    std::optional<std::string> Encrypt(std::string_view version,
+                                       std::optional<std::string_view> hostKey,
                                        std::string_view value) override;
-    std::optional<std::string> Decrypt(std::string_view hostKey,
+    std::optional<std::string> Decrypt(std::optional<std::string_view> hostKey,
                                        std::string_view encrypted) override;
     std::string PreferredVersion() override;
     std::string Reason() const override { return reason_; }
