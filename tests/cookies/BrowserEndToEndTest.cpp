@@ -13,6 +13,7 @@
 #include <fstream>
 #include <thread>
 
+#include "BrowserDatabases.h"
 #include "TesselProcess.h"
 #include "posix/browsers/LinuxBrowserStores.h"
 #include "posix/desktop/SystemClock.h"
@@ -80,12 +81,20 @@ class Site {
 };
 
 struct BrowserCase {
+    const char* name;
     const char* program;
     CookieStoreLocation::Kind kind;
     CookieCharset charset;
     const char* charsetName;
     std::string japaneseBytes;  // how the header carries "名無し"
+    // A database of an older version, as that release made it, which the program writes before
+    // the browser first starts and moves it to its own version; 0: the browser's own.
+    int olderSchema = 0;
 };
+
+void PrintTo(const BrowserCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
   protected:
@@ -159,7 +168,17 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 };
 
 TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns) {
-    Visit("/set");  // the browser makes its database and keeps the site's own cookie
+    const bool firefox = GetParam().kind == CookieStoreLocation::Kind::kFirefox;
+    const std::string database = profile + (firefox ? "/cookies.sqlite" : "/Default/Cookies");
+    if (GetParam().olderSchema != 0) {
+        std::filesystem::create_directories(std::filesystem::path(database).parent_path());
+        if (firefox)
+            testing::CreateFirefoxDatabase(database, GetParam().olderSchema);
+        else
+            testing::CreateChromiumDatabase(database, GetParam().olderSchema);
+    } else {
+        Visit("/set");  // the browser makes its database and keeps the site's own cookie
+    }
     const std::unique_ptr<BrowserCookieStore> store = OpenStore();
     ASSERT_TRUE(store) << error;
     const std::string expires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
@@ -168,8 +187,16 @@ TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns
     EXPECT_TRUE(store->InternetSetCookie(page, "ascii", "hello" + expires));
     EXPECT_TRUE(store->InternetSetCookie(page, "jp", "名無し" + expires));
     ASSERT_TRUE(store->CommitWrites()) << store->LastFailure().reason;
+    if (GetParam().olderSchema != 0)
+        Visit("/set");
 
     Visit("/board/index.html");
+    // The expiry means the same date in the browser's own version, whichever it was written in.
+    EXPECT_EQ(
+        testing::TestDatabase(database).Rows(
+            firefox ? "SELECT expiry FROM moz_cookies WHERE name = 'ascii'"
+                    : "SELECT expires_utc FROM cookies WHERE name = 'ascii'"),
+        (std::vector<std::vector<std::string>>{{firefox ? "1806829623000" : "13451303223000000"}}));
     const std::string sent = site.CookieSentTo("/board/index.html");
     EXPECT_NE(sent.find("ascii=hello"), std::string::npos) << sent;
     EXPECT_NE(sent.find("jp=" + GetParam().japaneseBytes), std::string::npos) << sent;
@@ -207,15 +234,20 @@ TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns
     EXPECT_NE(failure.reason.find("起動中"), std::string::npos) << failure.reason;
 }
 
+// Firefox ESR 140 keeps schema 15; Chromium before 130 keeps meta version 23.
 INSTANTIATE_TEST_SUITE_P(
     Browsers, BrowserEndToEndTest,
-    ::testing::Values(BrowserCase{"firefox-esr", CookieStoreLocation::Kind::kFirefox,
+    ::testing::Values(BrowserCase{"Firefox", "firefox-esr", CookieStoreLocation::Kind::kFirefox,
                                   CookieCharset::kUtf8, "utf-8", "名無し"},
-                      BrowserCase{"chromium", CookieStoreLocation::Kind::kChromium,
-                                  CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"}),
-    [](const auto& param) {
-        return std::string(param.param.program == std::string("chromium") ? "Chromium" : "Firefox");
-    });
+                      BrowserCase{"FirefoxFromSchema15", "firefox-esr",
+                                  CookieStoreLocation::Kind::kFirefox, CookieCharset::kUtf8,
+                                  "utf-8", "名無し", 15},
+                      BrowserCase{"Chromium", "chromium", CookieStoreLocation::Kind::kChromium,
+                                  CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"},
+                      BrowserCase{"ChromiumFromVersion23", "chromium",
+                                  CookieStoreLocation::Kind::kChromium, CookieCharset::kCp932,
+                                  "cp932", "\x96\xBC\x96\xB3\x82\xB5", 23}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace tessel
