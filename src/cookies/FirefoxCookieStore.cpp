@@ -5,11 +5,16 @@
 namespace tessel {
 namespace {
 
+// The versions from which Firefox marks a cookie set without SameSite as "unset" (and drops
+// rawSameSite, the attribute as the site gave it beside the one in effect), keeps the expiry in
+// milliseconds instead of seconds (multiplying it as it moves a database on), and adds updateTime.
+constexpr std::int64_t kUnsetSameSiteVersion = 15;
+constexpr std::int64_t kMillisecondsVersion = 16;
+constexpr std::int64_t kUpdateTimeVersion = 17;
+
 // The columns the program writes, and what it writes there: ?1 name, ?2 value, ?3 host, ?4 path,
-// ?5 expiry, ?6 now, ?7 scheme bits, ?8 creation time, ?9 SameSite. Firefox adds a column by
-// moving its database to the next version: schemeMap at 12, isPartitionedAttributeSet at 13,
-// updateTime (microseconds) at 17; it drops rawSameSite (the attribute as the site gave it, where
-// sameSite held the one in effect) at 15.
+// ?5 expiry, ?6 now, ?7 scheme bits, ?8 creation time, ?9 SameSite. schemeMap came at 12,
+// isPartitionedAttributeSet at 13.
 constexpr SchemaColumn kWritten[] = {
     {"originAttributes", "''"},
     {"name", "?1"},
@@ -23,21 +28,20 @@ constexpr SchemaColumn kWritten[] = {
     {"isHttpOnly", "0"},
     {"inBrowserElement", "0"},
     {"sameSite", "?9"},
-    {"rawSameSite", "?9", 0, 14},
+    {"rawSameSite", "?9", 0, kUnsetSameSiteVersion - 1},
     {"schemeMap", "?7"},
     {"isPartitionedAttributeSet", "0", 13},
-    {"updateTime", "?6", 17},
+    {"updateTime", "?6", kUpdateTimeVersion},
 };
 
-// Firefox's codes for a cookie set without a SameSite attribute: "unset" from version 15; before,
-// "none", which the move to 15 keeps as it was set.
+// Firefox's codes for a cookie set without a SameSite attribute: "unset", and before there was
+// one, "none" (which the move to "unset" keeps as it was).
 constexpr std::int64_t kSameSiteUnset = 256;
 constexpr std::int64_t kSameSiteNone = 0;
 
-// The expiry is in seconds since 1970 up to version 15 and in milliseconds from 16: Firefox
-// multiplies it as it moves a database to 16, so each version gets its own unit.
+// The expiry's parts of a second at version.
 std::int64_t ExpiryUnit(std::int64_t version) {
-    return version >= 16 ? 1000 : 1;
+    return version >= kMillisecondsVersion ? 1000 : 1;
 }
 
 // Firefox's scheme bits: the schemes a cookie was set from.
@@ -138,11 +142,11 @@ bool FirefoxCookieStore::Write(SqlDatabase& database, const CookieChange& change
                       " ON CONFLICT (name, host, path, originAttributes) DO UPDATE SET value = "
                       "excluded.value, expiry = excluded.expiry, lastAccessed = "
                       "excluded.lastAccessed, schemeMap = schemeMap | excluded.schemeMap" +
-                      (version >= 17 ? ", updateTime = excluded.updateTime" : ""));
+                      (version >= kUpdateTimeVersion ? ", updateTime = excluded.updateTime" : ""));
     upsert.Bind(1, cookie.name).Bind(2, cookie.value).Bind(3, host).Bind(4, cookie.path);
     upsert.Bind(5, cookie.expires.value_or(0) * ExpiryUnit(version)).Bind(6, NowMicroseconds());
     upsert.Bind(7, change.secureScheme ? kSchemeHttps : kSchemeHttp).Bind(8, cookie.creation);
-    upsert.Bind(9, version >= 15 ? kSameSiteUnset : kSameSiteNone);
+    upsert.Bind(9, version >= kUnsetSameSiteVersion ? kSameSiteUnset : kSameSiteNone);
     return upsert.Run();
 }
 

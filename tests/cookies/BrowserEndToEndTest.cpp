@@ -87,14 +87,8 @@ struct BrowserCase {
     CookieCharset charset;
     const char* charsetName;
     std::string japaneseBytes;  // how the header carries "名無し"
-    // A database of an older version, as that release made it, which the program writes before
-    // the browser first starts and moves it to its own version; 0: the browser's own.
-    int olderSchema = 0;
+    int olderSchema = 0;        // a database as an older release made it; 0: the browser's own
 };
-
-void PrintTo(const BrowserCase& c, std::ostream* os) {
-    *os << c.name;
-}
 
 class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
   protected:
@@ -170,12 +164,10 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns) {
     const bool firefox = GetParam().kind == CookieStoreLocation::Kind::kFirefox;
     const std::string database = profile + (firefox ? "/cookies.sqlite" : "/Default/Cookies");
-    if (GetParam().olderSchema != 0) {
+    if (GetParam().olderSchema != 0) {  // written before the browser moves it to its version
         std::filesystem::create_directories(std::filesystem::path(database).parent_path());
-        if (firefox)
-            testing::CreateFirefoxDatabase(database, GetParam().olderSchema);
-        else
-            testing::CreateChromiumDatabase(database, GetParam().olderSchema);
+        (firefox ? testing::CreateFirefoxDatabase : testing::CreateChromiumDatabase)(
+            database, GetParam().olderSchema);
     } else {
         Visit("/set");  // the browser makes its database and keeps the site's own cookie
     }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -197,73 +198,47 @@ TEST_P(BrowserStoreTest, JapaneseTextAsEachBrowserCarriesIt) {
     EXPECT_EQ(store->InternetGetCookie(kUrl, kUrl), kUrl + "=" + japanese);
 }
 
-// Each schema version as its browser wrote it: the expiry in the version's unit and cut to 400
-// days, SameSite as the version says "not set", only the columns the version has, the value
-// bound to its host only from Chromium 24; it reads back, and a write is undone exactly.
+// Each schema version as its browser writes it: the expiry in the version's unit and cut to 400
+// days, the version's code for SameSite not set, the value bound to its host only from Chromium 24;
+// it reads back, and the write is undone exactly.
 TEST_P(BrowserStoreTest, EveryKnownVersionIsWrittenInItsOwnTerms) {
-    const struct {
-        Browser browser;
-        int version;
-        const char* row;  // expiry and SameSite columns, then whether the value names its host
-    } cases[] = {
-        {Browser::kFirefox, 12, "1831021623 0 0"},
-        {Browser::kFirefox, 13, "1831021623 0 0"},
-        {Browser::kFirefox, 14, "1831021623 0 0"},
-        {Browser::kFirefox, 15, "1831021623 256"},
-        {Browser::kFirefox, 16, "1831021623000 256"},
-        {Browser::kFirefox, 17, "1831021623000 256"},
-        {Browser::kChromium, 18, "13475495223000000 -1 unbound"},
-        {Browser::kChromium, 19, "13475495223000000 -1 unbound"},
-        {Browser::kChromium, 20, "13475495223000000 -1 unbound"},
-        {Browser::kChromium, 21, "13475495223000000 -1 unbound"},
-        {Browser::kChromium, 22, "13475495223000000 -1 unbound"},
-        {Browser::kChromium, 23, "13475495223000000 -1 unbound"},
-        {Browser::kChromium, 24, "13475495223000000 -1 bound"},
-    };
+    const std::string fx = "1831021623", cr = "13475495223000000 -1 ";
+    const std::map<int, std::string> rows =
+        Firefox() ? std::map<int, std::string>{{12, fx + " 0 0"},    {13, fx + " 0 0"},
+                                               {14, fx + " 0 0"},    {15, fx + " 256"},
+                                               {16, fx + "000 256"}, {17, fx + "000 256"}}
+                  : std::map<int, std::string>{{18, cr + "unbound"}, {19, cr + "unbound"},
+                                               {20, cr + "unbound"}, {21, cr + "unbound"},
+                                               {22, cr + "unbound"}, {23, cr + "unbound"},
+                                               {24, cr + "bound"}};
     const std::string farAway = "; expires=Fri, 01-Jan-2038 00:00:00 GMT";
-    for (const auto& c : cases) {
-        if (c.browser != GetParam())
-            continue;
-        SCOPED_TRACE(c.version);
+    const std::string table = Firefox() ? "SELECT * FROM moz_cookies" : "SELECT * FROM cookies";
+    for (const auto& [version, row] : rows) {
+        SCOPED_TRACE(version);
         std::filesystem::remove(path);
-        if (Firefox())
-            testing::CreateFirefoxDatabase(path, c.version);
-        else
-            testing::CreateChromiumDatabase(path, c.version);
+        Firefox() ? testing::CreateFirefoxDatabase(path, version)
+                  : testing::CreateChromiumDatabase(path, version);
         store = Open(CookieCharset::kCp932);
         ASSERT_TRUE(store->InternetSetCookie(kUrl, "n", "old" + farAway))
             << store->LastFailure().reason;
         const std::string before = *store->RecordCookie(kUrl, "n");
-        const auto state = [&] {
-            return TestDatabase(path).Rows(Firefox() ? "SELECT * FROM moz_cookies"
-                                                     : "SELECT * FROM cookies");
-        };
-        const auto old = state();
+        const auto old = TestDatabase(path).Rows(table);
         ASSERT_TRUE(store->InternetSetCookie(kUrl, "n", "new" + farAway));
         EXPECT_EQ(store->InternetGetCookie(kUrl, "n"), "n=new");
-
-        std::string row;
-        if (Firefox()) {
-            const std::string raw = c.version < 15 ? ", rawSameSite" : "";
-            const auto columns =
-                TestDatabase(path).Rows("SELECT expiry, sameSite" + raw + " FROM moz_cookies")[0];
-            for (const std::string& column : columns)
-                row += (row.empty() ? "" : " ") + column;
-        } else {
-            const auto columns = TestDatabase(path).Rows(
-                "SELECT expires_utc, samesite, encrypted_value FROM cookies")[0];
-            const bool bound = cipher.Decrypt("bbs.example.jp", columns[2]) == "new";
-            const bool unbound = cipher.Decrypt(std::nullopt, columns[2]) == "new";
-            row = columns[0] + " " + columns[1] +
-                  (bound == unbound ? " both"
-                   : bound          ? " bound"
-                                    : " unbound");
+        auto written = TestDatabase(path).Rows(
+            Firefox()
+                ? "SELECT expiry || ' ' || sameSite" +
+                      std::string(version < 15 ? " || ' ' || rawSameSite" : "") +
+                      " FROM moz_cookies"
+                : "SELECT expires_utc || ' ' || samesite || ' ', encrypted_value FROM cookies")[0];
+        if (!Firefox()) {
+            written[0] += cipher.Decrypt(std::nullopt, written[1]) == "new"       ? "unbound"
+                          : cipher.Decrypt("bbs.example.jp", written[1]) == "new" ? "bound"
+                                                                                  : "neither";
         }
-        EXPECT_EQ(row, c.row);
-
-        EXPECT_TRUE(store->RestoreCookie(kUrl, "n", before, *store->RecordCookie(kUrl, "n")))
-            << store->LastFailure().reason;
-        EXPECT_EQ(state(), old);
+        EXPECT_EQ(written[0], row);
+        EXPECT_TRUE(store->RestoreCookie(kUrl, "n", before, *store->RecordCookie(kUrl, "n")));
+        EXPECT_EQ(TestDatabase(path).Rows(table), old);
     }
 }
 
