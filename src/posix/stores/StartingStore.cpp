@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "posix/browsers/BrowserProfiles.h"
 #include "posix/browsers/LinuxBrowserStores.h"
+#include "posix/files/PrivateDirectory.h"
+#include "posix/files/ReadFile.h"
 #include "posix/stores/PlatformOptions.h"
 #include "posix/stores/RememberedCookieStore.h"
 
@@ -101,6 +104,23 @@ StartingStore ChooseStartingStore(SharedOptions given, const Environment& enviro
         }
     }
     return {std::move(given), StoreChoiceReason::kNoBrowser};
+}
+
+bool FirstTimeChosen(const StartingStore& starting, const Environment& environment) {
+    if (starting.reason == StoreChoiceReason::kGiven ||
+        starting.reason == StoreChoiceReason::kRemembered)
+        return false;
+    const std::string path =
+        XdgProgramPath(environment, "XDG_STATE_HOME", ".local/state", "store-told");
+    const std::string store =
+        FormatCookieStoreArgument(starting.options.cookieStore.value_or(CookieStoreLocation{}));
+    std::string told;
+    if (path.empty() || (!ReadWholeFile(path, 1 << 16, &told, nullptr) && told == store + "\n"))
+        return false;
+    // Telling twice is better than never: a marker that cannot be written costs nothing more.
+    if (!MakePrivateDirectories(fs::path(path).parent_path().string()))
+        std::ofstream(path, std::ios::trunc) << store << '\n';
+    return true;
 }
 
 CandidateCheck OpenableBrowserStore(Clock& clock, const Environment& environment) {

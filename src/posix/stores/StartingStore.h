@@ -47,6 +47,11 @@ using CandidateCheck = std::function<bool(const BrowserCandidate&)>;
 StartingStore ChooseStartingStore(SharedOptions given, const Environment& environment,
                                   const CandidateCheck& usable);
 
+// Whether the reader is yet to be told that the program chose the store in use by itself, which
+// it then counts as told: once for each store so chosen, as the state folder remembers
+// ($XDG_STATE_HOME/<product>/store-told). False for a store the reader chose.
+bool FirstTimeChosen(const StartingStore& starting, const Environment& environment);
+
 // The check ChooseStartingStore uses on this computer: the store opens and can be written, or
 // is only busy because its browser is running (it stays the choice; the write then says why).
 CandidateCheck OpenableBrowserStore(Clock& clock, const Environment& environment);
