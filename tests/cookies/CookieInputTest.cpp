@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "cookies/CookieCharset.h"
 #include "cookies/CookieDateParser.h"
 #include "cookies/CookieStoreArgument.h"
 #include "cookies/CookieUrl.h"
@@ -112,7 +111,7 @@ TEST(CookieInputTest, SetDataAllowsOnlyAReadableExpiry) {
         EXPECT_FALSE(ParseSetCookieData(invalid).has_value()) << invalid;
 }
 
-// Which store the command line names, and in which charset.
+// Which store the command line names.
 TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
     using Kind = CookieStoreLocation::Kind;
     const struct {
@@ -140,16 +139,6 @@ TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
             EXPECT_EQ(ParseCookieStoreArgument(FormatCookieStoreArgument(*c.location)).location,
                       c.location);
         }
-    }
-}
-
-TEST(CookieStoreArgumentTest, CharsetNamesIgnoreCase) {
-    EXPECT_EQ(ParseCookieCharset("CP932").charset, CookieCharset::kCp932);
-    EXPECT_EQ(ParseCookieCharset("Utf-8").charset, CookieCharset::kUtf8);
-    for (const char* name : {"utf8", "sjis", ""}) {
-        const CookieCharsetChoice choice = ParseCookieCharset(name);
-        EXPECT_TRUE(!choice.charset && choice.error.find("cp932 or utf-8") != std::string::npos)
-            << name;
     }
 }
 

@@ -91,10 +91,7 @@ class MemoryJar : public CookieJarStore {
         loaded_ = file;
         return TakeFileBytes(file.value_or(""));
     }
-    bool LockAndLoad() override {
-        locked = Load();
-        return locked;
-    }
+    bool LockAndLoad() override { return locked = Load(); }
     bool Locked() const override { return locked; }
     void Unlock() override { locked = false; }
     bool Write(std::string bytes) override {
@@ -120,13 +117,10 @@ TEST_F(CookieJarStoreTest, ReadsWhatABrowserWouldSend) {
     } cases[] = {
         // Longest path first, then file order; host-only, secure and expired cookies left out.
         {kUrl, "exact=4; dir=3; parentdir=6; nodir=2; root=1; parent=5; httponly=12"},
-        {"http://bbs.example.jp/cgi-bin", "nodir=2; root=1; parent=5; httponly=12"},
-        {"http://bbs.example.jp/CGI-BIN/bbs.cgi", "root=1; parent=5; httponly=12"},
         {"http://example.jp/", "parent=5; hostonlyparent=7"},
         {"http://deep.bbs.example.jp/cgi-bin/", "parentdir=6; parent=5"},
         {"http://ex.xample.jp/", "notsuffix=11"},
         {"http://127.0.0.1/", "ip=15"},
-        {"http://other.example.jp/", "parent=5; sibling=10"},
         {"ftp://bbs.example.jp/", ""},
     };
     for (const auto& c : cases) {
@@ -152,8 +146,12 @@ TEST_F(CookieJarStoreTest, AWriteChangesOnlyItsCookiesLinesAndKeepsEveryOtherByt
         std::optional<std::string> file;  // none: no file yet
         std::string expected;
         std::string data = "New" + kExpires;
+        bool utf8 = false;
     } cases[] = {
         {"no file", std::nullopt, kHeader + line + "\n"},
+        {"Windows-31J", std::nullopt, kHeader + BoardLine("\x91\xBE\x98\x59") + "\n",
+         "太郎" + kExpires},
+        {"UTF-8", std::nullopt, kHeader + BoardLine("太郎😀") + "\n", "太郎😀" + kExpires, true},
         // A second copy of the same cookie would shadow the new value for some readers: it goes.
         {"other tools' jar", tools, Replaced(Replaced(tools, old, line + "\n"), shadow, "")},
         {"deleted by a past date", tools, toolsDeleted, "x" + kPast},
@@ -175,26 +173,18 @@ TEST_F(CookieJarStoreTest, AWriteChangesOnlyItsCookiesLinesAndKeepsEveryOtherByt
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
-        jar.file = c.file;
-        ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, c.data));
-        EXPECT_EQ(jar.file, c.expected);
+        MemoryJar store(clock, c.utf8);
+        store.file = c.file;
+        ASSERT_TRUE(store.InternetSetCookie(kUrl, kUrl, c.data));
+        EXPECT_EQ(store.file, c.expected);
     }
     // Damaged lines are skipped when reading.
     jar.file = ReadBytes(DataFile("jar_garbage_lines.txt"));
     EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/", ""), "empty=; good=1");
 }
 
-TEST_F(CookieJarStoreTest, JapaneseIsStoredAndLimitedInTheJarsCharset) {
-    ASSERT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "太郎,,,,20,0,1,0,30" + kExpires));
-    EXPECT_EQ(jar.file, kHeader + BoardLine("\x91\xBE\x98\x59,,,,20,0,1,0,30") + "\n");
-    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=太郎,,,,20,0,1,0,30");
-
+TEST_F(CookieJarStoreTest, NameAndValueMayHold4096BytesInTheJarsCharset) {
     MemoryJar utf8(clock, true);
-    ASSERT_TRUE(utf8.InternetSetCookie(kUrl, kUrl, "太郎😀" + kExpires));
-    EXPECT_EQ(utf8.file, kHeader + BoardLine("太郎😀") + "\n");
-    EXPECT_EQ(utf8.InternetGetCookie(kUrl, ""), kUrl + "=太郎😀");
-    EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, "\xFF" + kExpires));
-
     // Name and value together may hold 4,096 bytes: 2,000 kanji are 4,000 bytes in CP932 and
     // 6,000 in UTF-8.
     std::string kanji;
@@ -202,6 +192,7 @@ TEST_F(CookieJarStoreTest, JapaneseIsStoredAndLimitedInTheJarsCharset) {
         kanji += "漢";
     const std::string room(4096 - 4000 - kUrl.size(), 'x');
     EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, kanji + room));
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, kUrl), kUrl + "=" + kanji + room);
     EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, kanji + room + "x"));
     EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kTooLong);
     EXPECT_FALSE(utf8.InternetSetCookie(kUrl, kUrl, kanji));
@@ -218,6 +209,7 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
         std::string url = kUrl;
     } cases[] = {
         {tools, kUrl, "😀", CookieFailureKind::kUnencodable},
+        {tools, kUrl, "\xFF", CookieFailureKind::kUnencodable, true},
         {tools, kUrl, "a\tb", CookieFailureKind::kBadCharacter},
         {tools, kUrl, nul, CookieFailureKind::kBadCharacter},
         {tools, "a\rb", "v", CookieFailureKind::kBadCharacter},
@@ -235,7 +227,6 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
         // Nor is a file that does not look like a jar.
         {std::string("SQLite format 3\0\x10\0\x02\x02", 21) + "moz_cookies", kUrl, "v",
          CookieFailureKind::kStoreUnusable},
-        {"{\"name\": \"Taro\"}\n", kUrl, "v", CookieFailureKind::kStoreUnusable},
         {"# ~/.profile\nexport PATH=$HOME/bin:$PATH\n", kUrl, "v",
          CookieFailureKind::kStoreUnusable},
         {ReadBytes(DataFile("jar_nul_bytes.txt")), kUrl, "v", CookieFailureKind::kStoreUnusable},
@@ -248,15 +239,13 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
         EXPECT_EQ(store.LastFailure().kind, c.kind);
         EXPECT_EQ(store.writes, 0);
         // Nor does a read give what a write may not replace.
-        if (c.kind == CookieFailureKind::kUnreadable ||
-            c.kind == CookieFailureKind::kStoreUnusable) {
-            const bool unusable = c.kind == CookieFailureKind::kStoreUnusable;
-            EXPECT_EQ(store.InternetGetCookie(c.url, c.name),
-                      unusable ? std::nullopt : std::optional<std::string>(""));
+        if (c.kind == CookieFailureKind::kUnreadable) {
+            EXPECT_EQ(store.InternetGetCookie(c.url, c.name), "");
             EXPECT_EQ(store.LastFailure().kind, c.kind);
-            EXPECT_EQ(store.LastFailure().reason.find("jar-in-memory") != std::string::npos,
-                      unusable);
         }
+        // Only a refused file is named.
+        EXPECT_EQ(store.LastFailure().reason.find("jar-in-memory") != std::string::npos,
+                  c.kind == CookieFailureKind::kStoreUnusable);
     }
 }
 
@@ -265,7 +254,6 @@ TEST_F(CookieJarStoreTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrNotA
     jar.file = original;
     jar.BeginWrites();
     EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "A" + kExpires));
-    EXPECT_FALSE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "b", "x\ty"));
     EXPECT_FALSE(jar.InternetSetCookie("http://bbs.example.jp/c/bbs.cgi", "c", "😀"));
     EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/d/bbs.cgi", "d", "D"));
     EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/d/", ""), "d=D");
