@@ -145,7 +145,7 @@ TEST_F(NetscapeCookieJarTest, FiftyMegabyteJarsReadInMemoryProportionalToTheFile
 
 // A jar that cannot be written stays as it was (a failing disk: FaultInjectionTest).
 TEST_F(NetscapeCookieJarTest, UnwritablePlacesRefuseTheCookieAndKeepTheJar) {
-    const std::string kJar = kHeader + BoardLine("Old", "0") + "\n";
+    const std::string jarBytes = kHeader + BoardLine("Old", "0") + "\n";
     const struct {
         const char* name;
         const char* jar;       // in the place
@@ -160,7 +160,7 @@ TEST_F(NetscapeCookieJarTest, UnwritablePlacesRefuseTheCookieAndKeepTheJar) {
         SCOPED_TRACE(c.name);
         const std::string place = std::to_string(&c - cases);
         std::filesystem::create_directory(dir.Path() / place);
-        const std::string original = dir.Write(place + "/cookies.txt", kJar);
+        const std::string original = dir.Write(place + "/cookies.txt", jarBytes);
         if (c.readOnly != nullptr)
             std::filesystem::permissions(
                 dir.Path() / place / c.readOnly,
@@ -172,12 +172,13 @@ TEST_F(NetscapeCookieJarTest, UnwritablePlacesRefuseTheCookieAndKeepTheJar) {
                    store.InternetGetCookie(kUrl, "") != kUrl + "=New";
         });
         EXPECT_EQ(refused, true);
-        EXPECT_EQ(ReadBytes(original), kJar);
+        EXPECT_EQ(ReadBytes(original), jarBytes);
         EXPECT_EQ(
             std::distance(std::filesystem::recursive_directory_iterator(dir.Path() / place), {}), 1)
             << "no temporary or lock file is left";
     }
 }
+
 TEST_F(NetscapeCookieJarTest, ConcurrentProcessesKeepEachOthersCookies) {
     constexpr int kWriters = 4;
     constexpr int kBoards = 40;
