@@ -28,7 +28,10 @@ std::vector<std::string> SplitFields(const std::string& value) {
 }
 
 CookieFailure Failure(CookieFailureKind kind, std::string reason) {
-    return {kind, std::move(reason), {}};
+    CookieFailure failure;
+    failure.kind = kind;
+    failure.reason = std::move(reason);
+    return failure;
 }
 
 }  // namespace

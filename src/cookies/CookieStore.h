@@ -72,7 +72,18 @@ class CookieStore {
   protected:
     // Records the outcome of a call and returns whether it succeeded, for "return Fail(...)".
     bool Fail(CookieFailureKind kind, std::string reason, std::string character = {}) {
-        lastFailure_ = {kind, std::move(reason), std::move(character)};
+        lastFailure_ = {};
+        lastFailure_.kind = kind;
+        lastFailure_.reason = std::move(reason);
+        lastFailure_.character = std::move(character);
+        return false;
+    }
+    bool Fail(CookieProblem problem, CookieDetails details = {}) {
+        lastFailure_ = MakeFailure(problem, std::move(details));
+        return false;
+    }
+    bool Fail(CookieFailure failure) {
+        lastFailure_ = std::move(failure);
         return false;
     }
     void Succeed() { lastFailure_ = {}; }

@@ -15,7 +15,10 @@ std::string Where(const StoredCookie& cookie) {
 }
 
 CookieFailure Unreadable(std::string reason) {
-    return {CookieFailureKind::kUnreadable, std::move(reason), {}};
+    CookieFailure failure;
+    failure.kind = CookieFailureKind::kUnreadable;
+    failure.reason = std::move(reason);
+    return failure;
 }
 
 // Why a write must not replace cookie, or kNone when it may.

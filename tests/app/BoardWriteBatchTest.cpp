@@ -95,7 +95,8 @@ TEST_F(BoardWriteBatchTest, OneBatchWithEachBoardsOwnResultAndOnlyEveryBoardSkip
 TEST_F(BoardWriteBatchTest, AFailingStoreStopsTheBatchAndKeepsOnlyWhatItStored) {
     for (const char* id : {"a", "b", "c"})
         test.Add(id, kModeFernoBBS);
-    test.store.RefuseWritesFor(TestBoards::UrlOf("b"), {CookieFailureKind::kStoreBusy, "busy", {}});
+    test.store.RefuseWritesFor(TestBoards::UrlOf("b"), testing::FakeCookieStore::Refusal(
+                                                           CookieFailureKind::kStoreBusy, "busy"));
     BatchResult result = Write({1, 2, 3}, {});
     EXPECT_EQ(Results(result), (std::vector<R>{R::kWritten, R::kNotWritten, R::kNotWritten}));
     EXPECT_EQ(result.storeFailure.reason, "busy");

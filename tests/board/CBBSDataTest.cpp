@@ -225,7 +225,8 @@ TEST_F(CBBSDataWriteTest, CookiesAStoreWouldMisreadAreNeverWrittenAndSayWhy) {
 
 TEST_F(CBBSDataWriteTest, AStoreRefusalKeepsItsReasonAndNamesTheField) {
     store.RefuseWritesFor(kUrl,
-                          {CookieFailureKind::kUnencodable, "「ë」は Shift_JIS で送れません", "ë"});
+                          testing::FakeCookieStore::Refusal(CookieFailureKind::kUnencodable,
+                                                            "「ë」は Shift_JIS で送れません", "ë"));
     const struct {
         const char* mail;
         const char* password;
@@ -240,7 +241,8 @@ TEST_F(CBBSDataWriteTest, AStoreRefusalKeepsItsReasonAndNamesTheField) {
         EXPECT_FALSE(board.SetCookie());
         EXPECT_EQ(board.LastFailure().reason, c.reason);
     }
-    store.RefuseWritesFor(kUrl, {CookieFailureKind::kStoreBusy, "busy", {}});
+    store.RefuseWritesFor(kUrl,
+                          testing::FakeCookieStore::Refusal(CookieFailureKind::kStoreBusy, "busy"));
     EXPECT_FALSE(board.SetCookie());
     EXPECT_EQ(board.LastFailure().reason, "busy");
 }

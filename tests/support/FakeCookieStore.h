@@ -21,9 +21,18 @@ class FakeCookieStore : public CookieStore {
 
     // Makes reads of url return exactly text, whatever was set.
     void SetText(const std::string& url, const std::string& text) { texts_[url] = text; }
+    // A failure of kind with the words given.
+    static CookieFailure Refusal(CookieFailureKind kind, std::string reason,
+                                 std::string character = {}) {
+        CookieFailure failure;
+        failure.kind = kind;
+        failure.reason = std::move(reason);
+        failure.character = std::move(character);
+        return failure;
+    }
     // Refuses writes for url with the reason given.
     void RefuseWritesFor(const std::string& url,
-                         CookieFailure why = {CookieFailureKind::kTooLong, "refused", {}}) {
+                         CookieFailure why = Refusal(CookieFailureKind::kTooLong, "refused")) {
         refused_[url] = std::move(why);
     }
     // Makes reads of url say that the cookie asked for is stored but cannot be read.
