@@ -120,11 +120,6 @@ class JournalRecorder {
     bool saved_ = false;
 };
 
-std::string NotWrittenSummary(std::size_t written, std::size_t notWritten) {
-    return std::to_string(written) + " 個の掲示板に設定し、" + std::to_string(notWritten) +
-           " 個は設定できなかった。";
-}
-
 }  // namespace
 
 bool PreferenceChanges::Empty() const {
@@ -223,7 +218,8 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
     return result;
 }
 
-std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result) {
+std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result,
+                                        const BatchWords& words) {
     using Kind = BatchMessage::Kind;
     std::vector<BatchMessage> lines;
     for (const BoardOutcome& outcome : result.outcomes) {
@@ -231,30 +227,31 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
         if (outcome.result == BoardResult::kWritten) {
             lines.push_back({Kind::kWritten, name, {}});
         } else if (outcome.result == BoardResult::kSkipped) {
-            lines.push_back({Kind::kSkipped, name, outcome.failure.reason});
+            lines.push_back({Kind::kSkipped, name, words.failure(outcome.failure)});
         } else if (outcome.result == BoardResult::kFailed) {
             lines.push_back(
                 {Kind::kBoardFailed,
-                 messages::WithReason(name + messages::kCookieWriteFailed, outcome.failure.reason),
+                 messages::WithReason(words.notWritten(name), words.failure(outcome.failure)),
                  {}});
         }
     }
     if (!result.journalFailure.empty()) {
         lines.push_back({Kind::kStoreFailed,
-                         messages::WithReason(messages::kJournalFailed, result.journalFailure),
+                         messages::WithReason(words.journalFailed, result.journalFailure),
                          {}});
     } else if (result.storeFailure) {
-        lines.push_back({Kind::kStoreFailed,
-                         messages::WithReason(messages::kStoreFailed, result.storeFailure.reason),
-                         {}});
+        lines.push_back(
+            {Kind::kStoreFailed,
+             messages::WithReason(words.storeFailed, words.failure(result.storeFailure)),
+             {}});
     }
     const std::size_t attempted = result.Attempted();
     const std::size_t written = result.Count(BoardResult::kWritten);
-    std::string closing = messages::kSettingsDone;
+    std::string closing = words.done;
     if (attempted == 0)
-        closing = boards.Count() == 0 ? messages::kNoBoardsToWrite : messages::kNoBoardChosen;
+        closing = boards.Count() == 0 ? words.noBoards : words.noBoardChosen;
     else if (written != attempted)
-        closing = NotWrittenSummary(written, attempted - written);
+        closing = words.writtenCounts(written, attempted - written);
     lines.push_back({Kind::kClosing, std::move(closing), {}});
     return lines;
 }

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include "app/Messages.h"
+
 namespace tessel {
 namespace {
 
@@ -231,9 +233,37 @@ std::string FieldText(CookieField field) {
 }
 
 std::string FailureText(const CookieFailure& failure) {
-    if (failure.problem == Problem::kNone)
-        return failure.reason;
     return ProblemText(failure.problem, failure.details);
+}
+
+const BatchWords& WindowBatchWords() {
+    static const BatchWords words{
+        FailureText,
+        [](const std::string& board) { return board + messages::kCookieWriteFailed; },
+        [](const std::string& board) { return board + messages::kCookieChanged; },
+        [](const std::string& board) { return board + messages::kCookieRestoreFailed; },
+        messages::kStoreFailed,
+        messages::kJournalFailed,
+        messages::kUndoStoreFailed,
+        messages::kSettingsDone,
+        messages::kNoBoardsToWrite,
+        messages::kNoBoardChosen,
+        messages::kNothingToUndo,
+        [](std::size_t written, std::size_t notWritten) {
+            return std::to_string(written) + " 個の掲示板に設定し、" + std::to_string(notWritten) +
+                   " 個は設定できなかった。";
+        },
+        [](std::size_t restored, std::size_t notRestored) {
+            return std::to_string(restored) + " 個の掲示板を元に戻し、" +
+                   std::to_string(notRestored) + " 個は元に戻さなかった。";
+        },
+        [](const std::string& store) {
+            return "最後の書き込みは保存先「" + store +
+                   "」へのもので、いま使っている保存先ではないため、元に戻せない。";
+        },
+        [](const std::string& why) { return "元に戻した書き込みを記録から消せない: " + why; },
+    };
+    return words;
 }
 
 }  // namespace tessel

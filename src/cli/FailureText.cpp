@@ -256,9 +256,50 @@ std::string FieldText(CookieField field) {
 }
 
 std::string FailureText(const CookieFailure& failure) {
-    if (failure.problem == Problem::kNone)
-        return failure.reason;
     return ProblemText(failure.problem, failure.details);
+}
+
+std::string CookieReadFailed(const std::string& board) {
+    return Fill(Tr("cannot get the cookie of %s."), {board});
+}
+
+const BatchWords& TesselBatchWords() {
+    // Built at the first use, once the catalog is bound.
+    static const BatchWords words{
+        FailureText,
+        [](const std::string& board) { return Fill(Tr("cannot set the cookie of %s."), {board}); },
+        [](const std::string& board) {
+            return Fill(Tr("the cookie of %s was changed after the write, so it was not put back."),
+                        {board});
+        },
+        [](const std::string& board) {
+            return Fill(Tr("cannot put back the cookie of %s."), {board});
+        },
+        Tr("the cookie store cannot be used, so the write was stopped."),
+        Tr("the record to undo the write cannot be saved, so the write was stopped."),
+        Tr("the cookie store cannot be used, so the undo was stopped."),
+        Tr("Done."),
+        Tr("the board list has no boards."),
+        Tr("no board that can be set is chosen."),
+        Tr("there is no write to undo."),
+        [](std::size_t written, std::size_t notWritten) {
+            return Fill(Tr("set %s boards; %s could not be set."),
+                        {std::to_string(written), std::to_string(notWritten)});
+        },
+        [](std::size_t restored, std::size_t notRestored) {
+            return Fill(Tr("put back %s boards; %s were not put back."),
+                        {std::to_string(restored), std::to_string(notRestored)});
+        },
+        [](const std::string& store) {
+            return Fill(Tr("the last write went to the cookie store \"%s\", not the one in use, "
+                           "so it cannot be undone."),
+                        {store});
+        },
+        [](const std::string& why) {
+            return Fill(Tr("the undone write cannot be removed from the record: %s"), {why});
+        },
+    };
+    return words;
 }
 
 }  // namespace tessel::cli

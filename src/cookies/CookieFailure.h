@@ -138,9 +138,6 @@ struct CookieDetails {
 
 struct CookieFailure {
     CookieFailureKind kind = CookieFailureKind::kNone;
-    std::string reason;     // one line of Japanese for the user, where no problem says it yet
-    std::string character;  // kUnencodable: the character, so a caller can name the field
-                            // that holds it
     CookieProblem problem = CookieProblem::kNone;
     CookieDetails details;
 
@@ -158,7 +155,6 @@ inline CookieFailure MakeFailure(CookieProblem problem, CookieDetails details = 
     CookieFailure failure;
     failure.kind = KindOf(problem);
     failure.problem = problem;
-    failure.character = details.character;
     failure.details = std::move(details);
     return failure;
 }

@@ -19,7 +19,6 @@
 #include "cookies/CookieWritePlan.h"
 #include "cookies/SetCookieData.h"
 #include "posix/files/AtomicFile.h"
-#include "posix/files/ErrorText.h"
 #include "posix/files/PrivateDirectory.h"
 #include "posix/files/ReadFile.h"
 #include "text/TextCase.h"
@@ -127,10 +126,7 @@ std::int64_t NetscapeCookieJar::Now() {
 
 bool NetscapeCookieJar::RefuseDescriptorPath() {
     document_.reset();
-    return Fail(CookieFailureKind::kStoreUnusable,
-                path_ +
-                    " は開いているファイル記述子を通した名前です。クッキーファイルそのものの"
-                    "パスを指定してください");
+    return Fail(CookieProblem::kDescriptorPath, CookieDetails().Path(path_));
 }
 
 bool NetscapeCookieJar::Load() {
@@ -140,9 +136,8 @@ bool NetscapeCookieJar::Load() {
     if (stat(path_.c_str(), &status) != 0) {
         if (errno != ENOENT) {
             document_.reset();
-            return Fail(CookieFailureKind::kStoreUnusable,
-                        "クッキーファイル " + path_ +
-                            " を読めません: " + ErrorText({errno, std::generic_category()}));
+            return Fail(CookieProblem::kJarUnreadable,
+                        CookieDetails().Path(path_).Error({errno, std::generic_category()}));
         }
         if (!document_ || stamp_) {
             document_ = std::make_unique<CookieJarDocument>(std::string(kHeader));
@@ -155,18 +150,15 @@ bool NetscapeCookieJar::Load() {
 
     document_.reset();
     if (S_ISDIR(status.st_mode)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    path_ + " はフォルダです。クッキーファイル (cookies.txt) を指定してください");
+        return Fail(CookieProblem::kJarIsFolder, CookieDetails().Path(path_));
     }
     FileStamp stamp;
     std::string bytes;
     if (const std::error_code error = ReadWholeFile(path_, kMaxJarSize, &bytes, &stamp)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + path_ + " を読めません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarUnreadable, CookieDetails().Path(path_).Error(error));
     }
     if (!LooksLikeJar(bytes)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    path_ + " はクッキーファイル (cookies.txt) ではないため、読み書きしません");
+        return Fail(CookieProblem::kNotAJar, CookieDetails().Path(path_));
     }
     if (bytes.empty())
         bytes = kHeader;
@@ -180,25 +172,23 @@ bool NetscapeCookieJar::LockAndLoad() {
         return RefuseDescriptorPath();
     std::string target;
     if (const std::error_code error = ResolveWriteTarget(path_, &target)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + path_ + " を開けません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarUnopenable, CookieDetails().Path(path_).Error(error));
     }
     const std::filesystem::path targetPath(target);
     const std::string directory =
         targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
     if (const std::error_code error = MakePrivateDirectories(directory)) {
-        return Fail(CookieFailureKind::kStoreUnusable, "クッキーファイルのフォルダ " + directory +
-                                                           " を作れません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarFolderUncreatable,
+                    CookieDetails().Path(directory).Error(error));
     }
     if (const std::error_code error = lock_.Acquire(directory, lockWait_, lockNotice_)) {
         if (error == std::errc::resource_unavailable_try_again) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(lockWait_);
-            return Fail(CookieFailureKind::kStoreBusy,
-                        "ほかのプログラムがクッキーファイル " + path_ + " を使っています（" +
-                            std::to_string(seconds.count()) + " 秒待ちました）");
+            return Fail(CookieProblem::kJarBusy,
+                        CookieDetails().Path(path_).Number(seconds.count()));
         }
-        return Fail(CookieFailureKind::kStoreUnusable, "クッキーファイルのフォルダ " + directory +
-                                                           " を開けません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarFolderUnopenable,
+                    CookieDetails().Path(directory).Error(error));
     }
     if (Load())
         return true;
@@ -224,25 +214,23 @@ std::optional<std::string> NetscapeCookieJar::Decode(std::string_view bytes) {
 std::optional<std::string> NetscapeCookieJar::Encode(std::string_view text) {
     if (std::optional<std::string> encoded = converter_.FromUtf8(text))
         return encoded;
-    const std::string hint = charset_ == CookieCharset::kCp932
-                                 ? "（--cookie-charset utf-8 を指定すると UTF-8 で保存できます）"
-                                 : "";
+    const CookieProblem unsendable = charset_ == CookieCharset::kCp932
+                                         ? CookieProblem::kCannotSendUseUtf8
+                                         : CookieProblem::kCannotSend;
     for (std::size_t at = 0; at < text.size();) {
         const std::string_view character = text.substr(at, SequenceLength(text[at]));
         if (!IsValidUtf8(character)) {
-            Fail(CookieFailureKind::kUnencodable, "文字として正しくないバイトがあります");
+            Fail(CookieProblem::kInvalidBytes);
             return std::nullopt;
         }
         if (!converter_.FromUtf8(character)) {
-            Fail(CookieFailureKind::kUnencodable,
-                 "「" + std::string(character) + "」は " + CharsetName(charset_) + " で送れません" +
-                     hint,
-                 std::string(character));
+            Fail(unsendable,
+                 CookieDetails().Character(std::string(character)).Name(CharsetName(charset_)));
             return std::nullopt;
         }
         at += character.size();
     }
-    Fail(CookieFailureKind::kUnencodable, CharsetName(charset_) + " で送れない文字があります");
+    Fail(CookieProblem::kCannotSendSome, CookieDetails().Name(CharsetName(charset_)));
     return std::nullopt;
 }
 
@@ -285,10 +273,9 @@ std::vector<StoredCookie> NetscapeCookieJar::Candidates(const CookieUrl& address
     return cookies;
 }
 
-std::string NetscapeCookieJar::UndecodableReason() const {
-    return " " + CharsetName(charset_) +
-           " ではない文字コードで書かれているため読めません（--cookie-charset を変えると読めるかも"
-           "しれません）";
+CookieFailure NetscapeCookieJar::UndecodableReason() const {
+    return MakeFailure(CookieProblem::kStoredInOtherJarCharset,
+                       CookieDetails().Name(CharsetName(charset_)));
 }
 
 CookieWritePlan NetscapeCookieJar::Plan(const CookieUrl& address, std::string_view name,
@@ -321,7 +308,7 @@ std::optional<std::string> NetscapeCookieJar::InternetGetCookie(const std::strin
         wantedBytes.empty() ? CookieFailure{} : Plan(*address, wantedBytes, cookies).refusal;
     const bool hidden = static_cast<bool>(refusal);
     if (hidden)
-        Fail(refusal.kind, refusal.reason);
+        Fail(refusal);
     std::string text;
     for (const StoredCookie* cookie : CookiesFor(*address, cookies, Now())) {
         if (hidden && cookie->name == wantedBytes)
@@ -342,18 +329,16 @@ std::optional<NetscapeCookieJar::Change> NetscapeCookieJar::Prepare(const std::s
                                                                     const std::string& data) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address) {
-        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;
     }
     const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
     if (!parsed) {
-        Fail(CookieFailureKind::kBadCharacter, "クッキーの有効期限または属性を読めません");
+        Fail(CookieProblem::kBadExpiryOrAttribute);
         return std::nullopt;
     }
     if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value)) {
-        Fail(CookieFailureKind::kBadCharacter,
-             name.empty() ? "クッキーの名前が空です"
-                          : "クッキーにタブ・改行・NUL 文字は入れられません");
+        Fail(name.empty() ? CookieProblem::kEmptyName : CookieProblem::kTabOrNewline);
         return std::nullopt;
     }
     std::optional<std::string> encodedName = Encode(name);
@@ -364,9 +349,8 @@ std::optional<NetscapeCookieJar::Change> NetscapeCookieJar::Prepare(const std::s
         return std::nullopt;
     const std::size_t size = encodedName->size() + encodedValue->size();
     if (size > kMaxCookieBytes) {
-        Fail(CookieFailureKind::kTooLong,
-             "クッキーが " + std::to_string(size) + " バイトになり、ブラウザが保存できる " +
-                 std::to_string(kMaxCookieBytes) + " バイトを超えます");
+        Fail(CookieProblem::kTooManyBytes,
+             CookieDetails().Number(static_cast<std::int64_t>(size)).Limit(kMaxCookieBytes));
         return std::nullopt;
     }
 
@@ -383,7 +367,7 @@ bool NetscapeCookieJar::Apply(const Change& change) {
     const std::vector<StoredCookie> cookies = Candidates(change.address, change.name);
     const CookieWritePlan plan = Plan(change.address, change.name, cookies);
     if (plan.refusal)
-        return Fail(plan.refusal.kind, plan.refusal.reason);
+        return Fail(plan.refusal);
     if (plan.target == nullptr) {
         // A new cookie takes the place of expired lines of its key, which no read sees.
         const std::string path = DefaultCookiePath(change.address.path);
@@ -433,8 +417,7 @@ bool NetscapeCookieJar::Store() {
     if (const std::error_code error = WriteLockedPrivateFileAtomically(path_, bytes)) {
         document_.reset();  // holds changes the file does not
         stamp_.reset();
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + path_ + " に書き込めません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(path_).Error(error));
     }
 
     struct stat status {};
@@ -470,9 +453,8 @@ bool NetscapeCookieJar::InternetSetCookie(const std::string& url, const std::str
 
 bool NetscapeCookieJar::FailBatch() {
     if (!batchFailure_)
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + path_ + " を開けません");
-    return Fail(batchFailure_.kind, batchFailure_.reason);
+        return Fail(CookieProblem::kJarGone, CookieDetails().Path(path_));
+    return Fail(batchFailure_);
 }
 
 void NetscapeCookieJar::BeginWrites() {
@@ -514,7 +496,7 @@ std::optional<std::vector<std::string>> NetscapeCookieJar::Record(const std::str
                                                                   const std::string& name) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address) {
-        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;
     }
     const std::optional<std::string> encoded = Encode(name);
@@ -597,8 +579,7 @@ bool NetscapeCookieJar::Restore(const std::string& url, const std::string& name,
     if (SameLines(*current, before))
         return true;
     if (!SameLines(*current, written)) {
-        return Fail(CookieFailureKind::kChanged,
-                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+        return Fail(CookieProblem::kChangedSinceWrite);
     }
     std::vector<std::string> lines = SplitLines(document_->Serialize());
     for (std::size_t i = current->size(); i > 1; i -= 2) {
@@ -628,8 +609,7 @@ bool NetscapeCookieJar::RestoreCookie(const std::string& url, const std::string&
     const auto writtenFields = SplitRecord("jar", written);
     if (!beforeFields || !writtenFields || !ValidRecord(*beforeFields) ||
         !ValidRecord(*writtenFields)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "元に戻す記録がクッキーファイルのものではありません");
+        return Fail(CookieProblem::kRecordNotJars);
     }
     if (inBatch_) {
         if (!lock_.Held() || !document_)

@@ -90,7 +90,7 @@ class NetscapeCookieJar : public CookieStore {
     // when a name is given (in the jar's character set).
     std::vector<StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
     std::optional<std::string> Decode(std::string_view bytes);
-    std::string UndecodableReason() const;
+    CookieFailure UndecodableReason() const;
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
     CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
                          const std::vector<StoredCookie>& cookies);
