@@ -3,6 +3,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -333,6 +334,26 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
          0,
          "掲示板:             1 ",
          "tessel: クッキーの保存先: cookies.txt /"},
+        {tessel, "C.UTF-8", {"show", "1"}, 0, "board:           1 ", "tessel: cookie store: "},
+        {tessel,
+         "ja_JP.UTF-8",
+         {"apply", "1", "--mail", "zoë"},
+         1,
+         "雑談掲示板のクッキーが設定できない。\nメールの「ë」は Shift_JIS で送れません",
+         "tessel: クッキーの保存先: "},
+        {tessel,
+         "C.UTF-8",
+         {"apply", "1", "--mail", "zoë"},
+         1,
+         "cannot set the cookie of 雑談掲示板.\nmail: \"ë\" cannot be sent in Shift_JIS",
+         "tessel: cookie store: "},
+        {tessel,
+         "ja_JP.UTF-8",
+         {"undo"},
+         1,
+         "元に戻す書き込みがない。\n",
+         "tessel: クッキーの保存先: "},
+        {tessel, "C.UTF-8", {"undo"}, 1, "there is no write to undo.\n", "tessel: cookie store: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lang + " " + c.args[0]);
@@ -349,6 +370,16 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         EXPECT_EQ(result.err.rfind(c.err, 0), 0u) << result.err;
         if (c.err.empty()) {
             EXPECT_EQ(result.err, "");
+        }
+        // Under C, tessel's own words are all ASCII: only board names and the user's text are not.
+        if (c.program == tessel && c.lang == "C.UTF-8") {
+            std::string own = result.out + result.err;
+            for (const std::string mine : {"雑談掲示板", "雑談", "ë"}) {
+                for (std::size_t at; (at = own.find(mine)) != std::string::npos;)
+                    own.erase(at, mine.size());
+            }
+            EXPECT_TRUE(std::all_of(own.begin(), own.end(), [](char byte) { return byte >= 0; }))
+                << own;
         }
     }
 }
