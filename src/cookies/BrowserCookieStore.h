@@ -65,7 +65,7 @@ class BrowserCookieStore : public CookieStore {
   protected:
     BrowserCookieStore(std::string databasePath, Clock& clock, BrowserLock& lock);
 
-    // The browser's name, for reasons ("Firefox").
+    // The browser's name, for the details of its failures ("Firefox").
     virtual std::string BrowserName() const = 0;
     // The table of cookies; its host column; the condition that keeps to the ordinary browsing
     // context; the column of the time a cookie was last sent.
