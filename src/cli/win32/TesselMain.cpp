@@ -111,6 +111,7 @@ int Main(Console& console) {
 }  // namespace tessel
 
 int wmain(int, wchar_t**) {
+    tessel::cli::InitTranslations({});
     tessel::Console console;
     int status;
     try {
