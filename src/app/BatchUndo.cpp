@@ -13,7 +13,7 @@ std::size_t UndoResult::Count(UndoOutcome::Result result) const {
 }
 
 bool UndoResult::Succeeded() const {
-    return refusal.empty() && otherStore.empty() && !nothingToUndo &&
+    return !refusal && otherStore.empty() && !nothingToUndo &&
            Count(UndoOutcome::Result::kRestored) == outcomes.size();
 }
 
@@ -76,11 +76,11 @@ std::vector<BatchMessage> DescribeUndo(const UndoResult& result, const BatchWord
     using Kind = BatchMessage::Kind;
     using Result = UndoOutcome::Result;
     std::vector<BatchMessage> lines;
-    if (result.nothingToUndo || !result.refusal.empty() || !result.otherStore.empty()) {
+    if (result.nothingToUndo || result.refusal || !result.otherStore.empty()) {
         lines.push_back({Kind::kClosing,
                          result.nothingToUndo         ? words.nothingToUndo
                          : !result.otherStore.empty() ? words.otherStore(result.otherStore)
-                                                      : result.refusal,
+                                                      : words.failure(result.refusal),
                          {}});
         return lines;
     }
@@ -106,8 +106,10 @@ std::vector<BatchMessage> DescribeUndo(const UndoResult& result, const BatchWord
     std::string closing = words.done;
     if (restored != result.outcomes.size())
         closing = words.restoredCounts(restored, result.outcomes.size() - restored);
-    if (!result.journalFailure.empty())
-        closing = messages::WithReason(closing, words.journalNotCleared(result.journalFailure));
+    if (result.journalFailure) {
+        closing = messages::WithReason(
+            closing, words.journalNotCleared(words.failure(result.journalFailure)));
+    }
     lines.push_back({Kind::kClosing, std::move(closing), {}});
     return lines;
 }

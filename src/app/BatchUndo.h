@@ -25,13 +25,13 @@ struct UndoResult {
     bool nothingToUndo = false;
     // Why the last batch cannot be undone here (the journal unreadable, another store); empty
     // when it was tried.
-    std::string refusal;
+    CookieFailure refusal;
     // The store the last batch was written to, when it is not the one in use (and is refused).
     std::string otherStore;
     std::vector<UndoOutcome> outcomes;  // in the order the batch wrote them
     CookieFailure storeFailure;
     // Put back, but the journal still holds the batch (undoing it again changes nothing).
-    std::string journalFailure;
+    CookieFailure journalFailure;
 
     std::size_t Count(UndoOutcome::Result result) const;
     bool Succeeded() const;

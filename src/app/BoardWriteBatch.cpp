@@ -60,7 +60,7 @@ class JournalRecorder {
 
     // Reads the journal and writes it back as it is, so that a journal that cannot be kept stops
     // the batch before anything is written.
-    bool Open(std::string& error) {
+    bool Open(CookieFailure& error) {
         if (journal_ == nullptr)
             return true;
         std::optional<std::vector<JournalBatch>> batches = journal_->Load(error);
@@ -91,7 +91,7 @@ class JournalRecorder {
     }
 
     // Adds the batch to the journal, before the store keeps it.
-    bool Save(std::string& error) {
+    bool Save(CookieFailure& error) {
         if (journal_ == nullptr || batch_.cookies.empty())
             return true;
         std::vector<JournalBatch> batches = kept_;
@@ -105,7 +105,7 @@ class JournalRecorder {
     void Withdraw(CookieStore& store) {
         if (journal_ == nullptr)
             return;
-        std::string error;
+        CookieFailure error;
         if (saved_)
             journal_->Save(kept_, error);
         for (auto cookie = batch_.cookies.rbegin(); cookie != batch_.cookies.rend(); ++cookie)
@@ -235,10 +235,11 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
                  {}});
         }
     }
-    if (!result.journalFailure.empty()) {
-        lines.push_back({Kind::kStoreFailed,
-                         messages::WithReason(words.journalFailed, result.journalFailure),
-                         {}});
+    if (result.journalFailure) {
+        lines.push_back(
+            {Kind::kStoreFailed,
+             messages::WithReason(words.journalFailed, words.failure(result.journalFailure)),
+             {}});
     } else if (result.storeFailure) {
         lines.push_back(
             {Kind::kStoreFailed,

@@ -86,7 +86,7 @@ struct BatchResult {
     // stopped there. kNone when the store did its part.
     CookieFailure storeFailure;
     // The journal that lets the batch be undone could not be kept: nothing was stored.
-    std::string journalFailure;
+    CookieFailure journalFailure;
 
     std::size_t Count(BoardResult result) const;
     // Boards the batch was to write: all but the skipped ones.

@@ -74,6 +74,9 @@ constexpr std::pair<Problem, Kind> kKinds[] = {
     {Problem::kChromiumRunning, Kind::kStoreBusy},
     {Problem::kNoHomeForJar, Kind::kStoreUnusable},
     {Problem::kFolderNotWritable, Kind::kStoreUnusable},
+    {Problem::kNoJournalPlace, Kind::kStoreUnusable},
+    {Problem::kJournalFileFailed, Kind::kStoreUnusable},
+    {Problem::kNotAJournal, Kind::kStoreUnusable},
 };
 constexpr std::size_t kCount = std::size(kKinds);
 

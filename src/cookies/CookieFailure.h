@@ -97,6 +97,10 @@ enum class CookieProblem {
     kChromiumRunning,    // number (process)
     kNoHomeForJar,
     kFolderNotWritable,  // path
+    // The undo journal.
+    kNoJournalPlace,     // path (where the journal would be), name (the variable not set)
+    kJournalFileFailed,  // path, system or error
+    kNotAJournal,        // path
 };
 
 // Which of a board's texts holds the character a failure is about.

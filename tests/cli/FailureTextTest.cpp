@@ -82,6 +82,9 @@ const std::map<CookieProblem, std::string> kNamed = {
     {CookieProblem::kChromiumRunning, "#"},
     {CookieProblem::kNoHomeForJar, ""},
     {CookieProblem::kFolderNotWritable, "p"},
+    {CookieProblem::kNoJournalPlace, "pn"},
+    {CookieProblem::kJournalFileFailed, "ps"},
+    {CookieProblem::kNotAJournal, "p"},
 };
 
 CookieFailure WithEveryDetail(CookieProblem problem) {
