@@ -210,8 +210,8 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
             return d.path + " に書き込む権限がありません";
         case Problem::kNoJournalPlace:
             return d.path + ": 記録の置き場所が分かりません（" + d.name + " が設定されていません）";
-        case Problem::kJournalFileFailed:
-            return d.path + ": " + ErrorWords(d);
+        case Problem::kFileFailed:
+            return (d.path.empty() ? "" : d.path + ": ") + ErrorWords(d);
         case Problem::kNotAJournal:
             return d.path + ": 元に戻すための記録ではありません";
     }

@@ -233,8 +233,8 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
             return Fill(Tr("no permission to write in %s"), {d.path});
         case Problem::kNoJournalPlace:
             return Fill(Tr("%s: no place for the undo record (%s is not set)"), {d.path, d.name});
-        case Problem::kJournalFileFailed:
-            return Fill(Tr("%s: %s"), {d.path, ErrorWords(d)});
+        case Problem::kFileFailed:
+            return d.path.empty() ? ErrorWords(d) : Fill(Tr("%s: %s"), {d.path, ErrorWords(d)});
         case Problem::kNotAJournal:
             return Fill(Tr("%s: not an undo record"), {d.path});
     }

@@ -75,7 +75,7 @@ constexpr std::pair<Problem, Kind> kKinds[] = {
     {Problem::kNoHomeForJar, Kind::kStoreUnusable},
     {Problem::kFolderNotWritable, Kind::kStoreUnusable},
     {Problem::kNoJournalPlace, Kind::kStoreUnusable},
-    {Problem::kJournalFileFailed, Kind::kStoreUnusable},
+    {Problem::kFileFailed, Kind::kStoreUnusable},
     {Problem::kNotAJournal, Kind::kStoreUnusable},
 };
 constexpr std::size_t kCount = std::size(kKinds);

@@ -98,9 +98,9 @@ enum class CookieProblem {
     kNoHomeForJar,
     kFolderNotWritable,  // path
     // The undo journal.
-    kNoJournalPlace,     // path (where the journal would be), name (the variable not set)
-    kJournalFileFailed,  // path, system or error
-    kNotAJournal,        // path
+    kNoJournalPlace,  // path (where the journal would be), name (the variable not set)
+    kFileFailed,      // path (when known), system or error: a file of the program's own
+    kNotAJournal,     // path
 };
 
 // Which of a board's texts holds the character a failure is about.

@@ -13,8 +13,7 @@ CookieFailure NoFolder() {
 }
 
 CookieFailure Failed(unsigned long code) {
-    return MakeFailure(CookieProblem::kJournalFileFailed,
-                       CookieDetails().System(win32::ErrorText(code)));
+    return MakeFailure(CookieProblem::kFileFailed, CookieDetails().System(win32::ErrorText(code)));
 }
 
 class Handle {

@@ -83,7 +83,7 @@ const std::map<CookieProblem, std::string> kNamed = {
     {CookieProblem::kNoHomeForJar, ""},
     {CookieProblem::kFolderNotWritable, "p"},
     {CookieProblem::kNoJournalPlace, "pn"},
-    {CookieProblem::kJournalFileFailed, "ps"},
+    {CookieProblem::kFileFailed, "ps"},
     {CookieProblem::kNotAJournal, "p"},
 };
 

@@ -12,14 +12,12 @@ class MemoryJournalFile : public JournalFile {
   public:
     std::optional<std::string> Read(CookieFailure& error) override {
         if (failRead)
-            error = MakeFailure(CookieProblem::kJournalFileFailed,
-                                CookieDetails().System("unreadable"));
+            error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().System("unreadable"));
         return failRead ? std::nullopt : std::optional<std::string>(text);
     }
     bool Replace(const std::string& replacement, CookieFailure& error) override {
         if (failWrite) {
-            error =
-                MakeFailure(CookieProblem::kJournalFileFailed, CookieDetails().System("read-only"));
+            error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().System("read-only"));
             return false;
         }
         text = replacement;

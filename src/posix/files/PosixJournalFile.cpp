@@ -24,7 +24,7 @@ std::optional<std::string> PosixJournalFile::Read(CookieFailure& error) {
     if (failed == std::errc::no_such_file_or_directory)
         return std::string();
     if (failed) {
-        error = MakeFailure(CookieProblem::kJournalFileFailed, CookieDetails().Error(failed));
+        error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().Error(failed));
         return std::nullopt;
     }
     return bytes;
@@ -40,7 +40,7 @@ bool PosixJournalFile::Replace(const std::string& text, CookieFailure& error) {
     if (!failed)
         failed = WritePrivateFileAtomically(path_, text);
     if (failed)
-        error = MakeFailure(CookieProblem::kJournalFileFailed, CookieDetails().Error(failed));
+        error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().Error(failed));
     return !failed;
 }
 
