@@ -136,26 +136,26 @@ std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
     return batches;
 }
 
-std::optional<std::vector<JournalBatch>> UndoJournal::Load(std::string& error) {
+std::optional<std::vector<JournalBatch>> UndoJournal::Load(CookieFailure& error) {
     const std::optional<std::string> text = file.Read(error);
     if (!text) {
-        error = file.Where() + ": " + error;
+        error.details.path = file.Where();
         return std::nullopt;
     }
     std::optional<std::vector<JournalBatch>> batches = ParseJournal(*text);
     if (!batches)
-        error = file.Where() + ": 元に戻すための記録ではありません";
+        error = MakeFailure(CookieProblem::kNotAJournal, CookieDetails().Path(file.Where()));
     return batches;
 }
 
-bool UndoJournal::Save(const std::vector<JournalBatch>& batches, std::string& error) {
+bool UndoJournal::Save(const std::vector<JournalBatch>& batches, CookieFailure& error) {
     const std::size_t drop =
         batches.size() > kJournalBatches ? batches.size() - kJournalBatches : 0;
     const std::vector<JournalBatch> kept(batches.begin() + static_cast<std::ptrdiff_t>(drop),
                                          batches.end());
     if (file.Replace(FormatJournal(kept), error))
         return true;
-    error = file.Where() + ": " + error;
+    error.details.path = file.Where();
     return false;
 }
 

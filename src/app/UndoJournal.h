@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cookies/Clock.h"
+#include "cookies/CookieFailure.h"
 
 namespace tessel {
 
@@ -15,11 +16,11 @@ class JournalFile {
   public:
     virtual ~JournalFile() = default;
     // The whole file; an empty text when there is none yet. nullopt when it cannot be read, with
-    // error saying why.
-    virtual std::optional<std::string> Read(std::string& error) = 0;
+    // error saying why (the journal adds where the file is).
+    virtual std::optional<std::string> Read(CookieFailure& error) = 0;
     // Replaces the whole file in one step, readable by its owner only from its first byte, making
     // its folders as needed. False with error saying why.
-    virtual bool Replace(const std::string& text, std::string& error) = 0;
+    virtual bool Replace(const std::string& text, CookieFailure& error) = 0;
     // Where the file is, for messages.
     virtual std::string Where() const = 0;
 };
@@ -56,8 +57,8 @@ struct UndoJournal {
 
     // The batches kept, oldest first; nullopt with error when the file cannot be read or is not a
     // journal (it is then never written over).
-    std::optional<std::vector<JournalBatch>> Load(std::string& error);
-    bool Save(const std::vector<JournalBatch>& batches, std::string& error);
+    std::optional<std::vector<JournalBatch>> Load(CookieFailure& error);
+    bool Save(const std::vector<JournalBatch>& batches, CookieFailure& error);
 };
 
 }  // namespace tessel

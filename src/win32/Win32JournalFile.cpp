@@ -8,8 +8,13 @@ namespace tessel {
 namespace {
 
 constexpr wchar_t kName[] = L"\\undo-journal";
-constexpr const char* kNoFolder =
-    "記録の置き場所が分かりません（LOCALAPPDATA が設定されていません）";
+CookieFailure NoFolder() {
+    return MakeFailure(CookieProblem::kNoJournalPlace, CookieDetails().Name("LOCALAPPDATA"));
+}
+
+CookieFailure Failed(unsigned long code) {
+    return MakeFailure(CookieProblem::kFileFailed, CookieDetails().System(win32::ErrorText(code)));
+}
 
 class Handle {
   public:
@@ -39,9 +44,9 @@ std::string Win32JournalFile::Where() const {
     return win32::Narrow(folder_ + kName);
 }
 
-std::optional<std::string> Win32JournalFile::Read(std::string& error) {
+std::optional<std::string> Win32JournalFile::Read(CookieFailure& error) {
     if (folder_.empty()) {
-        error = kNoFolder;
+        error = NoFolder();
         return std::nullopt;
     }
     Handle file(CreateFileW((folder_ + kName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -50,14 +55,14 @@ std::optional<std::string> Win32JournalFile::Read(std::string& error) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
             return std::string();
-        error = win32::ErrorText(code);
+        error = Failed(code);
         return std::nullopt;
     }
     std::string text;
     char chunk[65536];
     for (DWORD got = 0;; text.append(chunk, got)) {
         if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-            error = win32::ErrorText(GetLastError());
+            error = Failed(GetLastError());
             return std::nullopt;
         }
         if (got == 0)
@@ -65,13 +70,13 @@ std::optional<std::string> Win32JournalFile::Read(std::string& error) {
     }
 }
 
-bool Win32JournalFile::Replace(const std::string& text, std::string& error) {
+bool Win32JournalFile::Replace(const std::string& text, CookieFailure& error) {
     if (folder_.empty()) {
-        error = kNoFolder;
+        error = NoFolder();
         return false;
     }
     if (!CreateDirectoryW(folder_.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        error = win32::ErrorText(GetLastError());
+        error = Failed(GetLastError());
         return false;
     }
     const std::wstring target = folder_ + kName;
@@ -81,7 +86,7 @@ bool Win32JournalFile::Replace(const std::string& text, std::string& error) {
         Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Get() == INVALID_HANDLE_VALUE) {
-            error = win32::ErrorText(GetLastError());
+            error = Failed(GetLastError());
             return false;
         }
         DWORD put = 0;
@@ -89,11 +94,11 @@ bool Win32JournalFile::Replace(const std::string& text, std::string& error) {
             WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) &&
             put == text.size() && FlushFileBuffers(file.Get());
         if (!written)
-            error = win32::ErrorText(GetLastError());
+            error = Failed(GetLastError());
     }
     if (written && !MoveFileExW(temporary.c_str(), target.c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = win32::ErrorText(GetLastError());
+        error = Failed(GetLastError());
         written = false;
     }
     if (!written)

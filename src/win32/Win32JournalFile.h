@@ -13,8 +13,8 @@ class Win32JournalFile : public JournalFile {
   public:
     Win32JournalFile();
 
-    std::optional<std::string> Read(std::string& error) override;
-    bool Replace(const std::string& text, std::string& error) override;
+    std::optional<std::string> Read(CookieFailure& error) override;
+    bool Replace(const std::string& text, CookieFailure& error) override;
     std::string Where() const override;
 
   private:

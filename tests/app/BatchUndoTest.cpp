@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/BatchUndo.h"
+#include "app/FailureText.h"
 #include "support/MemoryJournalFile.h"
 #include "support/TestBoards.h"
 
@@ -65,7 +66,8 @@ TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {
     ASSERT_TRUE(Write("two", {1}).Succeeded());
     EXPECT_EQ(Batches(), 2u);
     UndoResult undone = UndoLastBatch(journal, test.store);
-    EXPECT_EQ(Texts(DescribeUndo(undone)), (std::vector<std::string>{"aの掲示板", "設定完了。"}));
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
+              (std::vector<std::string>{"aの掲示板", "設定完了。"}));
     EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
     EXPECT_EQ(Batches(), 1u);
     EXPECT_TRUE(UndoLastBatch(journal, test.store).Succeeded());
@@ -73,7 +75,8 @@ TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {
     EXPECT_EQ(test.Value("b"), std::nullopt);  // it had no cookie: removed
     undone = UndoLastBatch(journal, test.store);
     EXPECT_TRUE(undone.nothingToUndo);
-    EXPECT_EQ(Texts(DescribeUndo(undone)), std::vector<std::string>{"元に戻す書き込みがない。"});
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
+              std::vector<std::string>{"元に戻す書き込みがない。"});
 }
 
 TEST_F(BatchUndoTest, TheJournalKeepsTheLastTenBatches) {
@@ -92,7 +95,7 @@ TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
         EXPECT_EQ(result.Count(BoardResult::kNotWritten), 2u);
         EXPECT_TRUE(test.store.writes.empty());
         EXPECT_EQ(
-            Texts(DescribeBatch(test.boards, result))[0],
+            Texts(DescribeBatch(test.boards, result, WindowBatchWords()))[0],
             "元に戻すための記録を保存できないため、書き込みを中止した。\n/state/undo-journal: " +
                 std::string(failRead ? "unreadable" : "read-only"));
     }
@@ -105,12 +108,12 @@ TEST_F(BatchUndoTest, ACookieChangedSinceIsLeftAloneAndCounted) {
     EXPECT_FALSE(undone.Succeeded());
     EXPECT_EQ(test.Value("a"), "Taro,,,,20,0,1,0,30");
     EXPECT_EQ(test.Value("b"), "Other,,,,20,0,1,0,30");
-    EXPECT_EQ(
-        Texts(DescribeUndo(undone)),
-        (std::vector<std::string>{
-            "aの掲示板",
-            "bの掲示板のクッキーは書き込みの後に変更されていたため、元に戻さなかった。\nchanged",
-            "1 個の掲示板を元に戻し、1 個は元に戻さなかった。"}));
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
+              (std::vector<std::string>{
+                  "aの掲示板",
+                  "bの掲示板のクッキーは書き込みの後に変更されていたため、元に戻さなかった。\n"
+                  "クッキーが書き込みの後にほかから変えられているため、元に戻しません",
+                  "1 個の掲示板を元に戻し、1 個は元に戻さなかった。"}));
     EXPECT_EQ(Batches(), 0u);  // done with: what is left was someone else's
 }
 
@@ -118,7 +121,7 @@ TEST_F(BatchUndoTest, ABatchOfAnotherStoreIsRefusedAndKept) {
     ASSERT_TRUE(Write("one").Succeeded());
     journal.store = "Firefox /p/cookies.sqlite";
     const UndoResult undone = UndoLastBatch(journal, test.store);
-    EXPECT_EQ(Texts(DescribeUndo(undone)),
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
               std::vector<std::string>{"最後の書き込みは保存先「cookies.txt /jar」へのもので、"
                                        "いま使っている保存先ではないため、元に戻せない。"});
     EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");

@@ -10,14 +10,14 @@ namespace tessel::testing {
 // The journal in memory; either side can be made to fail.
 class MemoryJournalFile : public JournalFile {
   public:
-    std::optional<std::string> Read(std::string& error) override {
+    std::optional<std::string> Read(CookieFailure& error) override {
         if (failRead)
-            error = "unreadable";
+            error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().System("unreadable"));
         return failRead ? std::nullopt : std::optional<std::string>(text);
     }
-    bool Replace(const std::string& replacement, std::string& error) override {
+    bool Replace(const std::string& replacement, CookieFailure& error) override {
         if (failWrite) {
-            error = "read-only";
+            error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().System("read-only"));
             return false;
         }
         text = replacement;

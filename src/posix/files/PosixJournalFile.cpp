@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "posix/files/AtomicFile.h"
-#include "posix/files/ErrorText.h"
 #include "posix/files/PrivateDirectory.h"
 #include "posix/files/ReadFile.h"
 
@@ -14,9 +13,9 @@ std::string UndoJournalPath(const Environment& environment) {
     return XdgProgramPath(environment, "XDG_STATE_HOME", ".local/state", "undo-journal");
 }
 
-std::optional<std::string> PosixJournalFile::Read(std::string& error) {
+std::optional<std::string> PosixJournalFile::Read(CookieFailure& error) {
     if (path_.empty()) {
-        error = "記録の置き場所が分かりません（HOME が設定されていません）";
+        error = MakeFailure(CookieProblem::kNoJournalPlace, CookieDetails().Name("HOME"));
         return std::nullopt;
     }
     std::string bytes;
@@ -25,15 +24,15 @@ std::optional<std::string> PosixJournalFile::Read(std::string& error) {
     if (failed == std::errc::no_such_file_or_directory)
         return std::string();
     if (failed) {
-        error = ErrorText(failed);
+        error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().Error(failed));
         return std::nullopt;
     }
     return bytes;
 }
 
-bool PosixJournalFile::Replace(const std::string& text, std::string& error) {
+bool PosixJournalFile::Replace(const std::string& text, CookieFailure& error) {
     if (path_.empty()) {
-        error = "記録の置き場所が分かりません（HOME が設定されていません）";
+        error = MakeFailure(CookieProblem::kNoJournalPlace, CookieDetails().Name("HOME"));
         return false;
     }
     std::error_code failed =
@@ -41,7 +40,7 @@ bool PosixJournalFile::Replace(const std::string& text, std::string& error) {
     if (!failed)
         failed = WritePrivateFileAtomically(path_, text);
     if (failed)
-        error = ErrorText(failed);
+        error = MakeFailure(CookieProblem::kFileFailed, CookieDetails().Error(failed));
     return !failed;
 }
 

@@ -18,8 +18,8 @@ class PosixJournalFile : public JournalFile {
   public:
     explicit PosixJournalFile(std::string path) : path_(std::move(path)) {}
 
-    std::optional<std::string> Read(std::string& error) override;
-    bool Replace(const std::string& text, std::string& error) override;
+    std::optional<std::string> Read(CookieFailure& error) override;
+    bool Replace(const std::string& text, CookieFailure& error) override;
     std::string Where() const override { return path_; }
 
   private:
