@@ -1,5 +1,6 @@
 #include "app/UndoJournal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -136,24 +137,58 @@ std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
     return batches;
 }
 
-std::optional<std::vector<JournalBatch>> UndoJournal::Load(std::string& error) {
-    const std::optional<std::string> text = file.Read(error);
+bool UndoJournal::Prepare(std::string& error) {
+    if (file.Prepare(error) && file.Numbers(error))
+        return true;
+    error = file.Where() + ": " + error;
+    return false;
+}
+
+std::optional<KeptBatch> UndoJournal::Last(std::string& error) {
+    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+    if (numbers && numbers->empty())
+        return std::nullopt;
+    std::optional<std::string> text;
+    if (numbers)
+        text = file.Read(*std::max_element(numbers->begin(), numbers->end()), error);
     if (!text) {
         error = file.Where() + ": " + error;
         return std::nullopt;
     }
     std::optional<std::vector<JournalBatch>> batches = ParseJournal(*text);
-    if (!batches)
+    if (!batches || batches->size() != 1) {
         error = file.Where() + ": 元に戻すための記録ではありません";
-    return batches;
+        return std::nullopt;
+    }
+    return KeptBatch{*std::max_element(numbers->begin(), numbers->end()),
+                     std::move(batches->front())};
 }
 
-bool UndoJournal::Save(const std::vector<JournalBatch>& batches, std::string& error) {
-    const std::size_t drop =
-        batches.size() > kJournalBatches ? batches.size() - kJournalBatches : 0;
-    const std::vector<JournalBatch> kept(batches.begin() + static_cast<std::ptrdiff_t>(drop),
-                                         batches.end());
-    if (file.Replace(FormatJournal(kept), error))
+std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, std::string& error) {
+    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+    if (numbers) {
+        std::sort(numbers->begin(), numbers->end());
+        const std::uint64_t number = numbers->empty() ? 1 : numbers->back() + 1;
+        if (file.Add(number, FormatJournal({batch}), error))
+            return number;
+    }
+    error = file.Where() + ": " + error;
+    return std::nullopt;
+}
+
+void UndoJournal::DropOldest() {
+    std::string error;
+    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+    if (!numbers || numbers->size() <= kJournalBatches)
+        return;
+    std::sort(numbers->begin(), numbers->end());
+    // One that cannot be removed now goes at a later batch.
+    for (std::size_t i = 0; i + kJournalBatches < numbers->size(); ++i)
+        file.Remove((*numbers)[i], error);
+}
+
+bool UndoJournal::Remove(std::uint64_t number, std::string& error) {
+    if (file.Remove(number, error))
         return true;
     error = file.Where() + ": " + error;
     return false;
