@@ -64,10 +64,12 @@ std::optional<std::uint64_t> Ipv4Number(std::string_view part) {
 }
 
 bool EndsInNumber(std::string_view host) {
-    std::vector<std::string_view> labels = Split(host, '.');
-    if (labels.size() > 1 && labels.back().empty())
-        labels.pop_back();
-    const std::string_view last = labels.back();
+    // The last label, a trailing dot aside.
+    std::string_view last = host;
+    if (last.size() > 1 && last.back() == '.')
+        last.remove_suffix(1);
+    if (const std::size_t dot = last.rfind('.'); dot != std::string_view::npos)
+        last.remove_prefix(dot + 1);
     if (!last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos)
         return true;
     return last.size() >= 2 && last[0] == '0' && (last[1] == 'x' || last[1] == 'X') &&
@@ -232,6 +234,9 @@ bool IsPort(std::string_view port) {
 }
 
 bool IsDotSegment(std::string_view segment, int dots) {
+    // Most segments are names: "." and "%2e" are the only ways a dot segment can start.
+    if (segment.empty() || segment.size() > 6 || (segment[0] != '.' && segment[0] != '%'))
+        return false;
     std::string folded = FoldCase(segment);
     for (std::size_t at; (at = folded.find("%2e")) != std::string::npos;)
         folded.replace(at, 3, ".");
