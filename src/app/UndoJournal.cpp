@@ -9,22 +9,28 @@ namespace {
 
 constexpr std::string_view kHeader = "TesselCustom undo journal 1";
 
-// Spaces part the words and newlines the lines; '%' starts an escape.
-std::string Escape(std::string_view text) {
+// Spaces part the words and newlines the lines; '%' starts an escape. A word is added to out,
+// after a space unless it is the line's first.
+void AppendWord(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7f || c == '%') {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xf];
-        } else {
-            out += c;
-        }
+    if (!out.empty() && out.back() != '\n')
+        out += ' ';
+    if (text.empty()) {
+        out += '%';  // a lone '%' is the empty word
+        return;
     }
-    return out.empty() ? "%" : out;  // a lone '%' is the empty word
+    std::size_t plain = 0;  // where the bytes not yet added start
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte > 0x20 && byte != 0x7f && byte != '%')
+            continue;
+        out.append(text, plain, i - plain);
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xf];
+        plain = i + 1;
+    }
+    out.append(text, plain);
 }
 
 std::optional<std::string> Unescape(std::string_view word) {
@@ -82,14 +88,29 @@ std::optional<SystemTime> ParseTime(std::string_view text) {
 }  // namespace
 
 std::string FormatJournal(const std::vector<JournalBatch>& batches) {
-    std::string text(kHeader);
+    std::size_t size = kHeader.size() + 1;
+    for (const JournalBatch& batch : batches) {
+        size += 40 + batch.store.size();
+        for (const JournalCookie& cookie : batch.cookies) {
+            size += 16 + cookie.board.size() + cookie.url.size() + cookie.name.size() +
+                    cookie.before.size() + cookie.written.size();
+        }
+    }
+    std::string text;
+    text.reserve(size + size / 8);
+    text += kHeader;
     text += '\n';
     for (const JournalBatch& batch : batches) {
-        text += "batch " + FormatTime(batch.time) + ' ' + Escape(batch.store) + '\n';
+        text += "batch ";
+        text += FormatTime(batch.time);
+        AppendWord(text, batch.store);
+        text += '\n';
         for (const JournalCookie& cookie : batch.cookies) {
-            text += "cookie " + Escape(cookie.board) + ' ' + Escape(cookie.url) + ' ' +
-                    Escape(cookie.name) + ' ' + Escape(cookie.before) + ' ' +
-                    Escape(cookie.written) + '\n';
+            text += "cookie";
+            for (const std::string* field :
+                 {&cookie.board, &cookie.url, &cookie.name, &cookie.before, &cookie.written})
+                AppendWord(text, *field);
+            text += '\n';
         }
     }
     return text;
