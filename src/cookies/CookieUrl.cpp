@@ -276,9 +276,8 @@ std::string NormalizePath(std::string_view path) {
     return result.empty() ? "/" : result;
 }
 
-}  // namespace
-
-std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+// The address read afresh; ParseCookieUrl keeps the last one.
+std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
     for (char c : url) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte == 0x7F)
@@ -341,6 +340,22 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
 
     result.path = NormalizePath(rest.substr(0, rest.find_first_of("?#")));
     return result;
+}
+
+}  // namespace
+
+std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+    // A write reads each board's address several times in a row (read, record, write, record
+    // again): the last address read is kept, for each thread.
+    thread_local std::string lastUrl;
+    thread_local std::optional<CookieUrl> last;
+    thread_local bool any = false;
+    if (!any || url != lastUrl) {
+        last = ReadCookieUrl(url);
+        lastUrl.assign(url);
+        any = true;
+    }
+    return last;
 }
 
 std::string DefaultCookiePath(std::string_view requestPath) {
