@@ -20,14 +20,12 @@ bool UndoResult::Succeeded() const {
 UndoResult UndoLastBatch(UndoJournal& journal, CookieStore& store) {
     using Result = UndoOutcome::Result;
     UndoResult result;
-    std::optional<std::vector<JournalBatch>> batches = journal.Load(result.refusal);
-    if (!batches)
-        return result;
-    if (batches->empty()) {
-        result.nothingToUndo = true;
+    const std::optional<KeptBatch> last = journal.Last(result.refusal);
+    if (!last) {
+        result.nothingToUndo = !result.refusal;
         return result;
     }
-    const JournalBatch& batch = batches->back();
+    const JournalBatch& batch = last->batch;
     if (batch.store != journal.store) {
         result.otherStore = batch.store;
         return result;
@@ -65,10 +63,8 @@ UndoResult UndoLastBatch(UndoJournal& journal, CookieStore& store) {
         }
         return result;
     }
-    if (result.Count(Result::kFailed) == 0) {
-        batches->pop_back();
-        journal.Save(*batches, result.journalFailure);
-    }
+    if (result.Count(Result::kFailed) == 0)
+        journal.Remove(last->number, result.journalFailure);
     return result;
 }
 

@@ -58,15 +58,13 @@ class JournalRecorder {
   public:
     explicit JournalRecorder(UndoJournal* journal) : journal_(journal) {}
 
-    // Reads the journal and writes it back as it is, so that a journal that cannot be kept stops
-    // the batch before anything is written.
+    // Makes sure a batch can be added, so that a journal that cannot be kept stops the batch
+    // before anything is written.
     bool Open(CookieFailure& error) {
         if (journal_ == nullptr)
             return true;
-        std::optional<std::vector<JournalBatch>> batches = journal_->Load(error);
-        if (!batches || !journal_->Save(*batches, error))
+        if (!journal_->Prepare(error))
             return false;
-        kept_ = std::move(*batches);
         batch_ = {journal_->clock.GetSystemTime(), journal_->store, {}};
         return true;
     }
@@ -94,10 +92,14 @@ class JournalRecorder {
     bool Save(CookieFailure& error) {
         if (journal_ == nullptr || batch_.cookies.empty())
             return true;
-        std::vector<JournalBatch> batches = kept_;
-        batches.push_back(batch_);
-        saved_ = journal_->Save(batches, error);
-        return saved_;
+        saved_ = journal_->Add(batch_, error);
+        return saved_.has_value();
+    }
+
+    // The batch was stored: the oldest batches beyond those kept go.
+    void Stored() {
+        if (saved_)
+            journal_->DropOldest();
     }
 
     // The batch was not stored after all: takes it out of the journal, and puts back what a store
@@ -107,17 +109,16 @@ class JournalRecorder {
             return;
         CookieFailure error;
         if (saved_)
-            journal_->Save(kept_, error);
+            journal_->Remove(*saved_, error);
         for (auto cookie = batch_.cookies.rbegin(); cookie != batch_.cookies.rend(); ++cookie)
             store.RestoreCookie(cookie->url, cookie->name, cookie->before, cookie->written);
     }
 
   private:
     UndoJournal* journal_;
-    std::vector<JournalBatch> kept_;
     JournalBatch batch_;
     std::string before_;
-    bool saved_ = false;
+    std::optional<std::uint64_t> saved_;
 };
 
 }  // namespace
@@ -212,7 +213,9 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
     bool keep = !unrecorded && !(rules.allOrNothing && (anyFailed || result.storeFailure));
     if (keep && !recorder.Save(result.journalFailure))
         keep = false;
-    if (!EndBatch(store, keep, result))
+    if (EndBatch(store, keep, result))
+        recorder.Stored();
+    else
         recorder.Withdraw(store);
     progress.Finish();
     return result;

@@ -35,7 +35,7 @@ class BatchUndoTest : public ::testing::Test {
         return texts;
     }
 
-    std::size_t Batches() { return ParseJournal(file.text).value().size(); }
+    std::size_t Batches() const { return file.batches.size(); }
 
     TestBoards test;
     NoProgress progress;
@@ -83,8 +83,8 @@ TEST_F(BatchUndoTest, TheJournalKeepsTheLastTenBatches) {
     for (int i = 0; i < 12; ++i)
         Write("n" + std::to_string(i), {2});
     EXPECT_EQ(Batches(), kJournalBatches);
-    EXPECT_NE(file.text.find("n11,"), std::string::npos);
-    EXPECT_EQ(file.text.find("n0,"), std::string::npos);  // the oldest went first
+    EXPECT_NE(file.Text().find("n11,"), std::string::npos);
+    EXPECT_EQ(file.Text().find("n0,"), std::string::npos);  // the oldest went first
 }
 
 TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
@@ -94,10 +94,9 @@ TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
         const BatchResult result = Write("lost");
         EXPECT_EQ(result.Count(BoardResult::kNotWritten), 2u);
         EXPECT_TRUE(test.store.writes.empty());
-        EXPECT_EQ(
-            Texts(DescribeBatch(test.boards, result, WindowBatchWords()))[0],
-            "元に戻すための記録を保存できないため、書き込みを中止した。\n/state/undo-journal: " +
-                std::string(failRead ? "unreadable" : "read-only"));
+        EXPECT_EQ(Texts(DescribeBatch(test.boards, result, WindowBatchWords()))[0],
+                  "元に戻すための記録を保存できないため、書き込みを中止した。\n/state/undo: " +
+                      std::string(failRead ? "unreadable" : "read-only"));
     }
 }
 
@@ -126,6 +125,17 @@ TEST_F(BatchUndoTest, ABatchOfAnotherStoreIsRefusedAndKept) {
                                        "いま使っている保存先ではないため、元に戻せない。"});
     EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
     EXPECT_EQ(Batches(), 1u);
+}
+
+TEST_F(BatchUndoTest, ALastBatchThatIsNotAJournalIsRefusedAndNeverWrittenOver) {
+    ASSERT_TRUE(Write("one").Succeeded());
+    file.batches[2] = "TesselCustom undo journal 1\nbatch 2026-12-07T00:00:00Z %4\n";
+    const UndoResult undone = UndoLastBatch(journal, test.store);
+    EXPECT_EQ(undone.refusal.problem, CookieProblem::kNotAJournal);
+    EXPECT_EQ(undone.refusal.details.path, "/state/undo");
+    EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
+    ASSERT_TRUE(Write("two").Succeeded());
+    EXPECT_EQ(Batches(), 3u);
 }
 
 }  // namespace

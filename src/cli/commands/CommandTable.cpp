@@ -119,8 +119,8 @@ Puts the cookies of the last write (apply, import or the window's update) back a
 before it: a cookie that did not exist is removed. A cookie changed by someone else since is left
 alone and reported. Prints a line per board, then "Done." only when every cookie was put back,
 else how many were and were not, and exits with 1 unless every one was. The last 10 writes are
-kept, in $XDG_STATE_HOME/TesselCustom/undo-journal (by default
-~/.local/state/TesselCustom/undo-journal); a write that cannot be kept there is not made.
+kept, a file each, in $XDG_STATE_HOME/TesselCustom/undo (by default
+~/.local/state/TesselCustom/undo); a write that cannot be kept there is not made.
 A write to another cookie store than the one in use is not undone.
 )");
 

@@ -151,6 +151,8 @@ std::optional<std::string> CookieJarStore::Encode(std::string_view text) {
 std::vector<StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
                                                      std::string_view name) {
     std::vector<CookieJarDocument::LineIndex> lines;
+    const std::vector<std::string_view> paths =
+        name.empty() ? std::vector<std::string_view>() : CandidatePaths(address.path);
     for (const std::string_view domain : DomainsAbove(address.host)) {
         if (name.empty()) {
             for (const CookieJarDocument::LineIndex line : document_->CookiesOf(domain))
@@ -159,7 +161,7 @@ std::vector<StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
         }
         // A read that names its cookie looks up only that cookie's lines, so that it costs what
         // its own cookies cost however many others the host has.
-        for (const std::string_view path : CandidatePaths(address.path)) {
+        for (const std::string_view path : paths) {
             for (const CookieJarDocument::LineIndex line :
                  document_->LinesWithKey(domain, path, name)) {
                 lines.push_back(line);
