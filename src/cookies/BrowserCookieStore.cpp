@@ -63,28 +63,21 @@ bool BrowserCookieStore::CheckSchemaIs(SqlDatabase& database, std::string_view v
     if (!database.Ok())
         return FailFromDatabase(database);
     const std::int64_t version = found.value_or(0);
-    const std::string known =
-        "（版 " + std::to_string(oldest) + "〜" + std::to_string(newest) + " に対応）";
     if (version > newest) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "この " + BrowserName() + " のクッキーの形式（版 " + std::to_string(version) +
-                        "）はこのプログラムより新しいため、読み書きできません" + known +
-                        "。このプログラムを新しくしてください");
+        return Fail(CookieProblem::kUnknownStoreVersion,
+                    CookieDetails().Name(BrowserName()).Number(version).Limit(newest));
     }
     if (version < oldest) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "この " + BrowserName() + " のクッキーの形式（版 " + std::to_string(version) +
-                        "）は古いため、読み書きできません" + known + "。" + BrowserName() +
-                        " を新しくして一度起動すると、対応する形式に変わります");
+        return Fail(CookieProblem::kOldStoreVersion,
+                    CookieDetails().Name(BrowserName()).Number(version).Limit(oldest));
     }
     const std::optional<std::string> missing =
         MissingColumn(database, table, ColumnsAt(columns, version));
     if (!database.Ok())
         return FailFromDatabase(database);
     if (missing) {
-        return Fail(CookieFailureKind::kStoreUnusable, BrowserName() + " のクッキーの表（版 " +
-                                                           std::to_string(version) + "）に列 " +
-                                                           *missing + " がありません");
+        return Fail(CookieProblem::kMissingColumn,
+                    CookieDetails().Name(BrowserName()).Item(*missing));
     }
     schemaVersion_ = version;
     newestVersion_ = newest;
@@ -114,23 +107,22 @@ void BrowserCookieStore::BindDomains(SqlStatement& query,
 bool BrowserCookieStore::FailFromDatabase(const SqlDatabase& database) {
     if (database.Status() == SqlStatus::kBusy) {
         // The browser, when it runs, says so itself; otherwise another program holds the database.
-        const std::string running = lock_.InUseReason();
+        const CookieFailure running = lock_.InUseReason();
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(busyWait_).count();
-        return Fail(CookieFailureKind::kStoreBusy,
-                    !running.empty() ? running
-                                     : "ほかのプログラムが " + BrowserName() +
-                                           " のクッキーのデータベースを使っています（" +
-                                           std::to_string(seconds) + " 秒待ちました）");
+        if (running)
+            return Fail(running);
+        return Fail(CookieProblem::kDatabaseBusy,
+                    CookieDetails().Name(BrowserName()).Number(seconds));
     }
-    return Fail(CookieFailureKind::kStoreUnusable,
-                BrowserName() + " のクッキーのデータベースを使えません: " + database.Message());
+    return Fail(CookieProblem::kDatabaseUnusable,
+                CookieDetails().Name(BrowserName()).System(database.Message()));
 }
 
 std::unique_ptr<BrowserCookieStore::Session> BrowserCookieStore::Open(bool forWriting) {
     if (forWriting) {
-        const std::string reason = lock_.InUseReason();
-        if (!reason.empty()) {
-            Fail(CookieFailureKind::kStoreBusy, reason);
+        const CookieFailure inUse = lock_.InUseReason();
+        if (inUse) {
+            Fail(inUse);
             return nullptr;
         }
     }
@@ -196,7 +188,7 @@ std::optional<std::string> BrowserCookieStore::Text(const CookieSnapshot& snapsh
         text += *name + "=" + *value;
     }
     if (refusal)
-        Fail(refusal.kind, refusal.reason);
+        Fail(refusal);
     else
         Succeed();
     return text;
@@ -229,21 +221,20 @@ std::optional<CookieChange> BrowserCookieStore::Prepare(const std::string& url,
                                                         const std::string& data) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address || name.empty()) {
-        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません");
+        Fail(CookieProblem::kNotCookieAddress);
         return std::nullopt;
     }
     const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
     if (!parsed || !parsed->expires) {
-        Fail(CookieFailureKind::kStoreUnusable,
-             BrowserName() + " に保存できる形のクッキーではありません（有効期限が必要です）");
+        Fail(CookieProblem::kNeedsExpiry, CookieDetails().Name(BrowserName()));
         return std::nullopt;
     }
     if (HasControlCharacter(name) || HasControlCharacter(parsed->value)) {
-        Fail(CookieFailureKind::kBadCharacter, "クッキーに制御文字は書き込めません");
+        Fail(CookieProblem::kControlCharacter);
         return std::nullopt;
     }
     if (name.size() + parsed->value.size() > kMaxCookieBytes) {
-        Fail(CookieFailureKind::kTooLong, "クッキーが長すぎます（名前と値で 4096 バイトまで）");
+        Fail(CookieProblem::kTooLong, CookieDetails().Limit(kMaxCookieBytes));
         return std::nullopt;
     }
     CookieChange change;
@@ -268,7 +259,7 @@ bool BrowserCookieStore::Apply(CookieChange change) {
     const CookieWritePlan plan = Plan(batch_->snapshot, change.address,
                                       [&](const StoredCookie& c) { return c.name == cookie.name; });
     if (plan.refusal)
-        return Fail(plan.refusal.kind, plan.refusal.reason);
+        return Fail(plan.refusal);
     const StoredCookie* replaced = plan.target;
     if (replaced != nullptr) {
         cookie.domain = replaced->domain;
@@ -298,7 +289,7 @@ bool BrowserCookieStore::InternetSetCookie(const std::string& url, const std::st
     if (inBatch_) {
         if (!batch_) {
             const CookieFailure failure = batchFailure_;
-            return Fail(failure.kind, failure.reason, failure.character);
+            return Fail(failure);
         }
         return Apply(*change);
     }
@@ -310,7 +301,7 @@ bool BrowserCookieStore::InternetSetCookie(const std::string& url, const std::st
     if (!Apply(*change)) {
         const CookieFailure failure = LastFailure();
         CancelWrites();
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     return CommitWrites();
 }
@@ -353,12 +344,12 @@ bool BrowserCookieStore::CommitWrites() {
     const std::unique_ptr<Session> session = std::move(batch_);
     if (!session) {
         const CookieFailure failure = batchFailure_;
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     if (!BeforeCommit(session->database)) {
         const CookieFailure failure = LastFailure();
         session->database.Exec("ROLLBACK");
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     // Closing the connection rolls back a transaction that did not commit.
     if (!session->database.Exec("COMMIT"))
@@ -373,7 +364,7 @@ std::optional<std::vector<std::string>> BrowserCookieStore::Record(SqlDatabase& 
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     StoredCookie encoded;
     if (!address) {
-        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません");
+        Fail(CookieProblem::kNotCookieAddress);
         return std::nullopt;
     }
     if (!Encode(name, std::string(), encoded))
@@ -417,7 +408,7 @@ std::optional<std::string> BrowserCookieStore::RecordCookie(const std::string& u
                                      : (session ? &session->database : nullptr);
     if (database == nullptr) {
         if (inBatch_)
-            Fail(batchFailure_.kind, batchFailure_.reason);
+            Fail(batchFailure_);
         return std::nullopt;
     }
     std::optional<std::vector<std::string>> fields = Record(*database, url, name);
@@ -484,10 +475,8 @@ bool BrowserCookieStore::Restore(const std::string& url, const std::string& name
     for (const Recorded* recorded : {&recordedBefore, &recordedWritten}) {
         const std::int64_t version = recorded->version != 0 ? recorded->version : newestVersion_;
         if (version != SchemaVersion()) {
-            return Fail(CookieFailureKind::kChanged,
-                        BrowserName() + " がクッキーの形式を書き込みの後に変えた（版 " +
-                            std::to_string(version) + " から版 " + std::to_string(SchemaVersion()) +
-                            "）ため、元に戻しません");
+            return Fail(CookieProblem::kStoreVersionChangedSinceWrite,
+                        CookieDetails().Name(BrowserName()).Number(version).Limit(SchemaVersion()));
         }
     }
     const std::vector<std::string>& before = recordedBefore.fields;
@@ -513,8 +502,7 @@ bool BrowserCookieStore::Restore(const std::string& url, const std::string& name
     if (same(*current, before))
         return true;
     if (!same(*current, written)) {
-        return Fail(CookieFailureKind::kChanged,
-                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+        return Fail(CookieProblem::kChangedSinceWrite);
     }
     SqlStatement remove(database, "DELETE FROM " + std::string(Table()) + " WHERE rowid = ?1");
     for (const std::vector<std::string>& row : Rows(*current))
@@ -555,12 +543,11 @@ bool BrowserCookieStore::RestoreCookie(const std::string& url, const std::string
     if (!beforeRecord || !writtenRecord ||
         (!beforeRecord->fields[0].empty() && !writtenRecord->fields[0].empty() &&
          beforeRecord->fields[0] != writtenRecord->fields[0])) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "元に戻す記録が " + BrowserName() + " のものではありません");
+        return Fail(CookieProblem::kRecordNotStores, CookieDetails().Name(BrowserName()));
     }
     if (inBatch_) {
         if (!batch_)
-            return Fail(batchFailure_.kind, batchFailure_.reason, batchFailure_.character);
+            return Fail(batchFailure_);
         return Restore(url, name, *beforeRecord, *writtenRecord);
     }
     BeginWrites();
@@ -571,7 +558,7 @@ bool BrowserCookieStore::RestoreCookie(const std::string& url, const std::string
     if (!Restore(url, name, *beforeRecord, *writtenRecord)) {
         const CookieFailure failure = LastFailure();
         CancelWrites();
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     return CommitWrites();
 }

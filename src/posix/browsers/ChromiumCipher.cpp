@@ -96,8 +96,7 @@ ChromiumCipher::ChromiumCipher(KeyringPassword keyring) : keyring_(std::move(key
 const std::string* ChromiumCipher::Key(std::string_view version) {
     const Crypto* crypto = Crypto::Load();
     if (crypto == nullptr) {
-        reason_ =
-            "Chromium のクッキーの暗号に要る OpenSSL のライブラリ (libcrypto.so.3) がありません";
+        reason_ = MakeFailure(CookieProblem::kNoCryptoLibrary);
         return nullptr;
     }
     if (version == "v10") {
@@ -106,7 +105,8 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
         return &basicKey_;
     }
     if (version != "v11") {
-        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
+        reason_ =
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
         return nullptr;
     }
     if (!keyringAsked_) {
@@ -115,9 +115,7 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
             keyringKey_ = DeriveKey(*crypto, *password);
     }
     if (!keyringKey_) {
-        reason_ =
-            "Chromium のクッキーの鍵はキーリングにあります。キーリングの使えるデスクトップで"
-            "実行してください";
+        reason_ = MakeFailure(CookieProblem::kKeyringNeeded);
         return nullptr;
     }
     return &*keyringKey_;
@@ -133,7 +131,7 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
     std::optional<std::string> encrypted =
         Aes(crypto, *key, HostHash(crypto, hostKey) + std::string(value), true);
     if (!encrypted) {
-        reason_ = "Chromium のクッキーを暗号化できません";
+        reason_ = MakeFailure(CookieProblem::kCannotEncrypt);
         return std::nullopt;
     }
     return std::string(version) + *encrypted;
@@ -148,7 +146,7 @@ std::optional<std::string> ChromiumCipher::Decrypt(std::optional<std::string_vie
     std::optional<std::string> plain = Aes(crypto, *key, encrypted.substr(3), false);
     const std::string hash = HostHash(crypto, hostKey);
     if (!plain || !plain->starts_with(hash)) {
-        reason_ = "Chromium のクッキーを復号できません";
+        reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
         return std::nullopt;
     }
     return plain->substr(hash.size());
