@@ -22,7 +22,7 @@ constexpr char kUrl[] = "http://bbs.example.jp/b/bbs.cgi";
 
 class FreeLock : public BrowserLock {
   public:
-    std::string InUseReason() override { return {}; }
+    CookieFailure InUseReason() override { return {}; }
 };
 
 // The schemas the stores are written for, as the browsers make them.
