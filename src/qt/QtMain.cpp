@@ -126,8 +126,7 @@ std::unique_ptr<tessel::CookieStore> OpenChosenStore(tessel::SharedOptions& opti
 }
 
 QString MenuText(const tessel::FoundStore& found) {
-    constexpr const char* kKinds[] = {"cookies.txt", "Firefox", "Chromium"};
-    QString text = QString::fromUtf8(kKinds[static_cast<int>(found.location.kind)]);
+    QString text = QString::fromStdString(found.browser.empty() ? "cookies.txt" : found.browser);
     if (!found.name.empty())
         text += QStringLiteral("（%1）").arg(QString::fromStdString(found.name));
     text += QStringLiteral("  ") + QString::fromStdString(found.location.path);

@@ -30,3 +30,12 @@ class TestDatabase {
 };
 
 }  // namespace tessel::testing
+
+namespace tessel::testing {
+
+// A value as a browser of the Chromium family stores it on Linux under version ("v10", "v11",
+// "v12") with the key derived from password, made independently of the program's cipher.
+std::string EncryptChromiumValue(const std::string& version, const std::string& password,
+                                 const std::string& hostKey, const std::string& value);
+
+}  // namespace tessel::testing

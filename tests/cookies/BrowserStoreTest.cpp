@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -89,7 +90,7 @@ class BrowserStoreTest : public ::testing::TestWithParam<Browser> {
     testing::TempDir dir;
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
     FakeLock lock;
-    ChromiumCipher cipher{[] { return std::nullopt; }};
+    ChromiumCipher cipher{{}, nullptr};
     std::unique_ptr<CharsetCookieCodec> codec;
     std::string path;
     std::unique_ptr<BrowserCookieStore> store;
@@ -205,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Only, ChromiumStoreTest, ::testing::Values(Browser::kCh
 // Encrypts as the real cipher does but cannot decrypt: what a key mismatch looks like.
 class OneWayCipher : public ChromiumCipher {
   public:
-    OneWayCipher() : ChromiumCipher([] { return std::nullopt; }) {}
+    OneWayCipher() : ChromiumCipher({}, nullptr) {}
     std::optional<std::string> Decrypt(std::string_view, std::string_view) override {
         return std::nullopt;
     }
@@ -264,27 +265,71 @@ TEST_P(ChromiumStoreTest, TimesAtTheEndsOfTheIntegerRangeReadAsTheEarliestAndLat
     EXPECT_TRUE(store->InternetSetCookie(kUrl, "new", "3" + kExpires));
 }
 
-TEST_P(ChromiumStoreTest, KeyringKeyIsUsedWhereTheProfileUsesIt) {
-    ChromiumCipher keyring([] { return std::optional<std::string>("secret"); });
-    {
-        ChromiumCookieStore withKey(path, clock, lock, keyring, *codec);
-        ASSERT_TRUE(withKey.InternetSetCookie(kUrl, "n", "v" + kExpires));
-        EXPECT_EQ(withKey.InternetGetCookie(kUrl, "n"), "n=v");
+// A keyring password is used only once it has decrypted a value of the profile; otherwise values
+// go as v10, which every browser of the family reads. A value no key reads is never replaced.
+TEST_P(ChromiumStoreTest, WritesWithTheKeyThatProvedItselfOrV10) {
+    const std::map<std::string, std::string> keyring = {{"chromium", "chromium-secret"},
+                                                        {"chrome", "chrome-secret"}};
+    const struct {
+        std::string what, seedVersion, seedPassword;  // the value already in the profile
+        std::vector<std::string> applications;        // looked up in this order
+        std::string writtenWith;  // the password the new value is under ("peanuts": v10)
+        std::string unreadable;   // part of why the seeded value cannot be read; empty: it can
+    } cases[] = {
+        {"Chrome's profile opened as Chromium's",
+         "v11",
+         "chrome-secret",
+         {"chromium", "chrome"},
+         "chrome-secret",
+         ""},
+        {"only another browser's secret",
+         "v11",
+         "chrome-secret",
+         {"chromium"},
+         "peanuts",
+         "どのブラウザーの鍵でも"},
+        {"no secret service (KWallet only)", "v11", "chrome-secret", {}, "peanuts", "KWallet"},
+        {"nothing to prove a secret on", "", "", {"chromium", "chrome"}, "peanuts", ""},
+        {"a profile in v10", "v10", "peanuts", {"chromium", "chrome"}, "peanuts", ""},
+        {"the flatpak portal's key", "v12", "portal", {"chromium", "chrome"}, "peanuts", "flatpak"},
+    };
+    const std::string seedUrl = "http://seed.example.jp/";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestDatabase(path).Exec("DELETE FROM cookies");
+        if (!c.seedVersion.empty()) {
+            const std::string seed = testing::EncryptChromiumValue(c.seedVersion, c.seedPassword,
+                                                                   "seed.example.jp", "old");
+            std::string hex;
+            for (const unsigned char byte : seed)
+                hex +=
+                    "0123456789abcdef"[byte >> 4] + std::string(1, "0123456789abcdef"[byte & 15]);
+            TestDatabase(path).Exec(
+                "INSERT INTO cookies VALUES (13400000000000000, 'seed.example.jp', '', 's', '', "
+                "x'" +
+                hex + "', '/', 13451303223000000, 0, 0, 0, 1, 1, 1, -1, 1, 80, 0, 1, 0)");
+        }
+        ChromiumCipher keyed(c.applications, [&](const std::string& application) {
+            const auto found = keyring.find(application);
+            return found == keyring.end() ? std::nullopt
+                                          : std::optional<std::string>(found->second);
+        });
+        ChromiumCookieStore chromium(path, clock, lock, keyed, *codec);
+        ASSERT_TRUE(chromium.InternetSetCookie(kUrl, "n", "v" + kExpires))
+            << chromium.LastFailure().reason;
+        const std::string version = c.writtenWith == "peanuts" ? "v10" : "v11";
+        EXPECT_EQ(TestDatabase(path).Rows("SELECT encrypted_value FROM cookies WHERE name = 'n'"),
+                  (std::vector<std::vector<std::string>>{{testing::EncryptChromiumValue(
+                      version, c.writtenWith, "bbs.example.jp", "v")}}));
+        EXPECT_EQ(keyed.FallbackNote().empty(), c.seedVersion != "v11" || version == "v11");
+        if (c.unreadable.empty())
+            continue;
+        EXPECT_EQ(chromium.InternetGetCookie(seedUrl, "s"), "");
+        EXPECT_NE(chromium.LastFailure().reason.find(c.unreadable), std::string::npos)
+            << chromium.LastFailure().reason;
+        EXPECT_FALSE(chromium.InternetSetCookie(seedUrl, "s", "new" + kExpires));
+        EXPECT_EQ(chromium.LastFailure().kind, CookieFailureKind::kUnreadable);
     }
-    const std::string encrypted =
-        TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0];
-    EXPECT_EQ(encrypted.substr(0, 3), "v11");
-    store = Open(CookieCharset::kCp932);  // without the keyring's key
-    EXPECT_EQ(store->InternetGetCookie(kUrl, "n"), "");
-    EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kUnreadable);
-    EXPECT_NE(store->LastFailure().reason.find("キーリング"), std::string::npos);
-    EXPECT_FALSE(store->InternetSetCookie(kUrl, "n", "w" + kExpires));
-    EXPECT_NE(store->LastFailure().reason.find("キーリング"), std::string::npos);
-    EXPECT_EQ(keyring.Decrypt("bbs.example.jp",
-                              TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0]),
-              "v");
-    // A value moved to another host does not decrypt there.
-    EXPECT_FALSE(keyring.Decrypt("evil.example.jp", encrypted));
 }
 
 }  // namespace

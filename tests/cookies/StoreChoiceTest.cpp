@@ -192,19 +192,38 @@ TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {
 }
 
 TEST(BrowserLockTest, ChromiumSingletonLockCountsOnlyALivingProcess) {
+    const std::string flatpak = ".var/app/org.chromium.Chromium/config/chromium";
     const struct {
-        std::string target;
-        bool inUse;
+        std::string folder, target;
+        pid_t instance;      // a running flatpak instance's process; 0: none, -1: no runtime folder
+        std::string reason;  // part of it; empty: not in use
     } cases[] = {
-        {LockTarget(getpid()), true},
-        {LockTarget(999999999), false},  // stale: the process is gone
-        {"elsewhere.example-1", true},   // another host cannot be checked
+        {"chromium", LockTarget(getpid()), 0, "Chromium が起動中"},
+        {"chromium", LockTarget(999999999), 0, ""},  // stale: the process is gone
+        {"chromium", "elsewhere.example-1", 0, "別のコンピューター"},
+        {"snap/chromium/common/chromium", LockTarget(999999999), 0, ""},  // the host's numbers
+        // A flatpak's numbers are its sandbox's: its instances tell whether it runs.
+        {flatpak, LockTarget(2), 0, ""},
+        {flatpak, LockTarget(2), getpid(), "flatpak で起動中"},
+        {flatpak, LockTarget(2), 999999999, ""},
+        {flatpak, LockTarget(2), -1, "確かめられません"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.target);
+        SCOPED_TRACE(c.folder + " " + c.target + " " + std::to_string(c.instance));
         testing::TempDir dir;
-        std::filesystem::create_symlink(c.target, dir.File("SingletonLock"));
-        EXPECT_EQ(ChromiumProfileLock(dir.Path().string()).InUseReason().empty(), !c.inUse);
+        std::filesystem::create_directories(dir.File(c.folder));
+        std::filesystem::create_symlink(c.target, dir.File(c.folder + "/SingletonLock"));
+        if (c.instance > 0) {
+            std::filesystem::create_directories(dir.File("run/.flatpak/123"));
+            dir.Write("run/.flatpak/123/info", "[Application]\nname=org.chromium.Chromium\n");
+            dir.Write("run/.flatpak/123/bwrapinfo.json",
+                      "{\"child-pid\": " + std::to_string(c.instance) + "}");
+        }
+        const std::string reason = ChromiumProfileLock(dir.File(c.folder), "Chromium",
+                                                       c.instance < 0 ? "" : dir.File("run"))
+                                       .InUseReason();
+        EXPECT_EQ(reason.empty(), c.reason.empty()) << reason;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     }
 }
 
@@ -216,7 +235,8 @@ TEST(BrowserProfilesTest, FirefoxDefaultIsTheInstallationsProfile) {
                    "[General]\nStartWithLastProfile=1\n");
     std::filesystem::remove(home.dir.File(".mozilla/firefox/installs.ini"));
     const auto defaultName = [&] {
-        for (const BrowserProfile& profile : FindFirefoxProfiles(home.Variables())) {
+        for (const BrowserProfile& profile :
+             FindBrowserProfiles(CookieStoreLocation::Kind::kFirefox, home.Variables())) {
             if (profile.isDefault)
                 return profile.name;
         }
@@ -225,8 +245,9 @@ TEST(BrowserProfilesTest, FirefoxDefaultIsTheInstallationsProfile) {
     EXPECT_EQ(defaultName(), "old");  // no installation names one
     home.dir.Write(".mozilla/firefox/installs.ini", "[4F96D1932A9F858E]\nDefault=p.default-esr\n");
     EXPECT_EQ(defaultName(), "default-esr");
-    EXPECT_EQ(FindFirefoxProfiles(home.Variables())[1].location.path,
-              home.dir.File(".mozilla/firefox/p.default-esr"));
+    EXPECT_EQ(
+        FindBrowserProfiles(CookieStoreLocation::Kind::kFirefox, home.Variables())[1].location.path,
+        home.dir.File(".mozilla/firefox/p.default-esr"));
 }
 
 }  // namespace

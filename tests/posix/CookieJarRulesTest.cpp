@@ -131,7 +131,12 @@ TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
         {"jar:", std::nullopt, "needs a path after the colon"},
         {"chromium:", std::nullopt, "needs a path after the colon"},
         {"/home/taro/cookies.txt", std::nullopt, "jar[:PATH]"},
-        {"edge:x", std::nullopt, "unknown cookie store"},
+        {"Brave:/b/Default", CookieStoreLocation{Kind::kBrave, "/b/Default"}, ""},
+        {"chrome", CookieStoreLocation{Kind::kChrome, ""}, ""},
+        {"edge:/e", CookieStoreLocation{Kind::kEdge, "/e"}, ""},
+        {"vivaldi", CookieStoreLocation{Kind::kVivaldi, ""}, ""},
+        {"opera:/o", CookieStoreLocation{Kind::kOpera, "/o"}, ""},
+        {"safari:x", std::nullopt, "unknown cookie store"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

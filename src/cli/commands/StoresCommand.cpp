@@ -10,10 +10,14 @@ namespace tessel::cli {
 namespace {
 
 Json ToJson(const StoreListing& listing) {
-    return {{"store", listing.store},       {"kind", listing.kind},
-            {"name", listing.name},         {"path", listing.path},
-            {"default", listing.isDefault}, {"inUse", listing.inUse},
-            {"writable", listing.writable}, {"reason", listing.reason}};
+    Json json = {{"store", listing.store},       {"kind", listing.kind},
+                 {"browser", listing.browser},   {"name", listing.name},
+                 {"path", listing.path},         {"default", listing.isDefault},
+                 {"lastUsed", nullptr},          {"inUse", listing.inUse},
+                 {"writable", listing.writable}, {"reason", listing.reason}};
+    if (listing.lastUsed != 0)
+        json["lastUsed"] = listing.lastUsed;
+    return json;
 }
 
 std::string State(const StoreListing& listing) {
@@ -40,7 +44,10 @@ int RunStores(const Invocation& invocation, PlatformContext& context) {
         width = std::max(width, DisplayWidth(listing.store));
     for (const StoreListing& listing : stores) {
         out << (listing.inUse ? "* " : "  ") << PadToWidth(listing.store, width) << "  "
-            << State(listing) << '\n';
+            << State(listing);
+        if (!listing.browser.empty())
+            out << "  (" << listing.browser << ": " << listing.name << ')';
+        out << '\n';
     }
     return kExitOk;
 }

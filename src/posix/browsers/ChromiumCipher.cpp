@@ -88,44 +88,82 @@ std::optional<std::string> Aes(const Crypto& crypto, const std::string& key, std
 
 }  // namespace
 
-ChromiumCipher::ChromiumCipher(KeyringPassword keyring) : keyring_(std::move(keyring)) {}
+ChromiumCipher::ChromiumCipher(std::vector<std::string> applications, KeyringLookup keyring)
+    : applications_(std::move(applications)), keyring_(std::move(keyring)) {}
 
-const std::string* ChromiumCipher::Key(std::string_view version) {
+const std::string* ChromiumCipher::BasicKey() {
     const Crypto* crypto = Crypto::Load();
     if (crypto == nullptr) {
         reason_ =
             "Chromium のクッキーの暗号に要る OpenSSL のライブラリ (libcrypto.so.3) がありません";
         return nullptr;
     }
-    if (version == "v10") {
-        if (basicKey_.empty())
-            basicKey_ = DeriveKey(*crypto, "peanuts");
-        return &basicKey_;
-    }
-    if (version != "v11") {
-        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
-        return nullptr;
+    if (basicKey_.empty())
+        basicKey_ = DeriveKey(*crypto, "peanuts");
+    return &basicKey_;
+}
+
+std::optional<std::string> ChromiumCipher::DecryptWith(const std::string& key,
+                                                       std::string_view hostKey,
+                                                       std::string_view encrypted) {
+    const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
+    std::optional<std::string> plain = Aes(crypto, key, encrypted.substr(3), false);
+    if (!plain || plain->size() < kHashSize ||
+        plain->compare(0, kHashSize, HostHash(crypto, hostKey)) != 0)
+        return std::nullopt;
+    return plain->substr(kHashSize);
+}
+
+std::optional<std::string> ChromiumCipher::DecryptKeyring(std::string_view hostKey,
+                                                          std::string_view encrypted) {
+    keyringValueSeen_ = true;
+    if (BasicKey() == nullptr)
+        return std::nullopt;
+    if (proven_) {
+        if (std::optional<std::string> plain = DecryptWith(proven_->key, hostKey, encrypted))
+            return plain;
+        reason_ = "キーリングの鍵（" + proven_->application + "）で復号できません";
+        return std::nullopt;
     }
     if (!keyringAsked_) {
         keyringAsked_ = true;
-        if (const std::optional<std::string> password = keyring_ ? keyring_() : std::nullopt)
-            keyringKey_ = DeriveKey(*crypto, *password);
+        for (const std::string& application : applications_) {
+            if (const std::optional<std::string> password =
+                    keyring_ ? keyring_(application) : std::nullopt)
+                candidates_.push_back({application, DeriveKey(*Crypto::Load(), *password)});
+        }
     }
-    if (!keyringKey_) {
-        reason_ =
-            "Chromium のクッキーの鍵はキーリングにあります。キーリングの使えるデスクトップで"
-            "実行してください";
-        return nullptr;
+    for (const Candidate& candidate : candidates_) {
+        if (std::optional<std::string> plain = DecryptWith(candidate.key, hostKey, encrypted)) {
+            proven_ = candidate;
+            return plain;
+        }
     }
-    return &*keyringKey_;
+    reason_ = candidates_.empty()
+                  ? "鍵はデスクトップのキーリングにありますが、取り出せません（Secret Service "
+                    "の動いていないデスクトップか、KWallet だけのデスクトップです）"
+                  : "キーリングにあるどのブラウザーの鍵でも復号できません";
+    return std::nullopt;
 }
 
 std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
                                                    std::string_view hostKey,
                                                    std::string_view value) {
-    const std::string* key = Key(version);
+    const std::string* key = BasicKey();
     if (key == nullptr)
         return std::nullopt;
+    if (version == "v11") {
+        if (!proven_) {
+            reason_ =
+                "キーリングの鍵がこのプロファイルで確かめられていないため、その鍵では暗号化"
+                "しません";
+            return std::nullopt;
+        }
+        key = &proven_->key;
+    } else if (version != "v10") {
+        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）では書けません";
+        return std::nullopt;
+    }
     const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
     std::optional<std::string> encrypted =
         Aes(crypto, *key, HostHash(crypto, hostKey) + std::string(value), true);
@@ -138,21 +176,34 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
 
 std::optional<std::string> ChromiumCipher::Decrypt(std::string_view hostKey,
                                                    std::string_view encrypted) {
-    const std::string* key = Key(encrypted.substr(0, 3));
-    if (key == nullptr)
-        return std::nullopt;
-    const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
-    std::optional<std::string> plain = Aes(crypto, *key, encrypted.substr(3), false);
-    if (!plain || plain->size() < kHashSize ||
-        plain->compare(0, kHashSize, HostHash(crypto, hostKey)) != 0) {
-        reason_ = "Chromium のクッキーを復号できません";
-        return std::nullopt;
+    const std::string_view version = encrypted.substr(0, 3);
+    std::optional<std::string> plain;
+    if (version == "v11") {
+        plain = DecryptKeyring(hostKey, encrypted);
+    } else if (version == "v10") {
+        const std::string* key = BasicKey();
+        plain = key == nullptr ? std::nullopt : DecryptWith(*key, hostKey, encrypted);
+        if (key != nullptr && !plain)
+            reason_ = "Chromium のクッキーを復号できません";
+    } else if (version == "v12") {
+        reason_ =
+            "flatpak のポータルが持つ鍵で暗号化されていて、その鍵はこのプログラムには"
+            "渡されません";
+    } else {
+        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
     }
-    return plain->substr(kHashSize);
+    return plain;
 }
 
 std::string ChromiumCipher::PreferredVersion() {
-    return Key("v11") != nullptr ? "v11" : "v10";
+    return proven_ ? "v11" : "v10";
+}
+
+std::string ChromiumCipher::FallbackNote() const {
+    if (proven_ || !keyringValueSeen_)
+        return {};
+    return "キーリングの鍵がこのプロファイルで確かめられないため、どのブラウザーも読める v10 "
+           "の形で書き込みます";
 }
 
 }  // namespace tessel

@@ -17,4 +17,9 @@ std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& 
                                                      const Environment& environment,
                                                      std::string& error);
 
+// What the reader should know of how store writes, beyond success (one line of Japanese): that
+// a Chromium profile's values go in the form every browser reads, since no keyring key proved
+// itself on it. Empty for other stores, and before the store has read the profile.
+std::string BrowserStoreNote(const CookieStore& store);
+
 }  // namespace tessel
