@@ -250,5 +250,136 @@ TEST(BrowserProfilesTest, FirefoxDefaultIsTheInstallationsProfile) {
         home.dir.File(".mozilla/firefox/p.default-esr"));
 }
 
+// Every place a browser keeps its profiles: each found as its kind under its browser's name, the
+// first installation of a kind giving its default, and the form stores prints opening it again.
+TEST(BrowserProfilesTest, EveryInstallationIsFoundAndNamedAsItOpens) {
+    using Kind = CookieStoreLocation::Kind;
+    const struct {
+        std::string root, profile;  // a Firefox root and its profile, or a user-data folder
+        Kind kind;
+        std::string browser;
+    } cases[] = {
+        {".mozilla/firefox", "a.default", Kind::kFirefox, "Firefox"},
+        {".config/mozilla/firefox", "b.default", Kind::kFirefox, "Firefox"},
+        {"snap/firefox/common/.mozilla/firefox", "c.default", Kind::kFirefox, "Firefox (snap)"},
+        {".var/app/org.mozilla.firefox/.mozilla/firefox", "d.default", Kind::kFirefox,
+         "Firefox (flatpak)"},
+        {".var/app/org.mozilla.firefox/config/mozilla/firefox", "e.default", Kind::kFirefox,
+         "Firefox (flatpak)"},
+        {".config/chromium", "Default", Kind::kChromium, "Chromium"},
+        {"snap/chromium/common/chromium", "Default", Kind::kChromium, "Chromium (snap)"},
+        {".var/app/org.chromium.Chromium/config/chromium", "Default", Kind::kChromium,
+         "Chromium (flatpak)"},
+        {".config/google-chrome", "Default", Kind::kChrome, "Google Chrome"},
+        {".config/google-chrome-beta", "Default", Kind::kChrome, "Google Chrome Beta"},
+        {".config/google-chrome-unstable", "Default", Kind::kChrome, "Google Chrome Dev"},
+        {".var/app/com.google.Chrome/config/google-chrome", "Default", Kind::kChrome,
+         "Google Chrome (flatpak)"},
+        {".config/BraveSoftware/Brave-Browser", "Default", Kind::kBrave, "Brave"},
+        {".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser", "Default", Kind::kBrave,
+         "Brave (flatpak)"},
+        {".config/microsoft-edge", "Default", Kind::kEdge, "Microsoft Edge"},
+        {".var/app/com.microsoft.Edge/config/microsoft-edge", "Default", Kind::kEdge,
+         "Microsoft Edge (flatpak)"},
+        {".config/vivaldi", "Default", Kind::kVivaldi, "Vivaldi"},
+        {".var/app/com.vivaldi.Vivaldi/config/vivaldi", "Default", Kind::kVivaldi,
+         "Vivaldi (flatpak)"},
+        {".config/opera", "", Kind::kOpera, "Opera"},  // no profile folders
+        {".var/app/com.opera.Opera/config/opera", "", Kind::kOpera, "Opera (flatpak)"},
+    };
+    testing::TempDir home;
+    const Environment environment = [&](const char* name) -> const char* {
+        static std::string value;
+        value = home.Path().string();
+        return std::string_view(name) == "HOME" ? value.c_str() : nullptr;
+    };
+    for (const auto& c : cases) {
+        const std::string folder = home.File(c.root + "/" + c.profile);
+        std::filesystem::create_directories(folder);
+        if (c.kind == Kind::kFirefox) {
+            home.Write(c.root + "/profiles.ini",
+                       "[Profile0]\nName=p\nIsRelative=1\nPath=" + c.profile + "\nDefault=1\n");
+            testing::CreateFirefoxDatabase(folder + "/cookies.sqlite");
+        } else {
+            home.Write(c.root + "/Local State", "{}");
+            testing::CreateChromiumDatabase(folder + "/Cookies");
+        }
+    }
+    const std::vector<BrowserProfile> found = FindBrowserProfiles(environment);
+    ASSERT_EQ(found.size(), std::size(cases));
+    std::optional<Kind> previous;
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.root);
+        const BrowserProfile& profile = found[i];
+        EXPECT_EQ(profile.location.kind, c.kind);
+        EXPECT_EQ(profile.browser, c.browser);
+        EXPECT_EQ(profile.isDefault, previous != c.kind);
+        previous = c.kind;
+        std::string error;
+        const auto opened = ResolveBrowserPaths(
+            *ParseCookieStoreArgument(FormatCookieStoreArgument(profile.location)).location,
+            environment, error);
+        ASSERT_TRUE(opened) << error;
+        const std::filesystem::path database =
+            std::filesystem::path(home.File(c.root + "/" + c.profile)) /
+            (c.kind == Kind::kFirefox ? "cookies.sqlite" : "Cookies");
+        EXPECT_EQ(opened->database, database.lexically_normal().string());
+        if (profile.isDefault) {
+            EXPECT_EQ(ResolveBrowserPaths({c.kind, ""}, environment, error)->database,
+                      opened->database);
+        }
+    }
+}
+
+// Local State names the profiles and the one last used, which the browser opens next.
+TEST(BrowserProfilesTest, LocalStateNamesTheProfilesAndTheDefault) {
+    Home home;
+    const std::string chrome = home.dir.File(".config/google-chrome");
+    for (const char* profile : {"Default", "Profile 1"}) {
+        std::filesystem::create_directories(chrome + "/" + profile);
+        testing::CreateChromiumDatabase(chrome + "/" + profile + "/Cookies");
+    }
+    home.dir.Write(".config/google-chrome/Local State",
+                   R"({"profile": {"last_used": "Profile 1", "info_cache": {
+                       "Default": {"name": "個人", "active_time": 1700000000.5},
+                       "Profile 1": {"name": "仕事", "active_time": 1800000000.25}}}})");
+    const testing::ProcessResult listed = testing::RunProgram(
+        testing::BuiltProgram("tessel"), {"stores", "--json"}, "", home.dir.Path().string(),
+        {"XDG_CONFIG_HOME", "HOME=" + home.dir.Path().string()});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    std::string compact;  // the listing without its indentation
+    for (std::size_t i = 0; i < listed.out.size(); ++i) {
+        if (listed.out[i] == '\n') {
+            while (i + 1 < listed.out.size() && listed.out[i + 1] == ' ')
+                ++i;
+        } else if (listed.out.compare(i, 3, "\": ") == 0) {
+            compact += "\":";
+            i += 2;
+        } else {
+            compact += listed.out[i];
+        }
+    }
+    for (const std::string& entry : {"\"store\":\"chrome:" + chrome +
+                                         "/Profile 1\",\"kind\":\"chrome\",\"browser\":\"Google "
+                                         "Chrome\",\"name\":\"仕事\",\"path\":\"" +
+                                         chrome +
+                                         "/Profile 1/Cookies\","
+                                         "\"default\":true,\"lastUsed\":1800000000",
+                                     "\"store\":\"chrome:" + chrome +
+                                         "/Default\",\"kind\":\"chrome\",\"browser\":\"Google "
+                                         "Chrome\",\"name\":\"個人\",\"path\":\"" +
+                                         chrome +
+                                         "/Default/Cookies\","
+                                         "\"default\":false,\"lastUsed\":1700000000"}) {
+        EXPECT_NE(compact.find(entry), std::string::npos) << entry << "\n" << compact;
+    }
+    std::string error;
+    EXPECT_EQ(
+        ResolveBrowserPaths({CookieStoreLocation::Kind::kChrome, chrome}, home.Variables(), error)
+            ->database,
+        chrome + "/Profile 1/Cookies");
+}
+
 }  // namespace
 }  // namespace tessel
