@@ -11,6 +11,7 @@
 #include "TesselProcess.h"
 #include "posix/browsers/BrowserProfileLocks.h"
 #include "posix/browsers/BrowserProfiles.h"
+#include "posix/browsers/ChromiumCipher.h"
 #include "posix/browsers/LinuxBrowserStores.h"
 #include "posix/stores/CookieStoreChooser.h"
 #include "posix/stores/RememberedCookieStore.h"
@@ -160,6 +161,59 @@ TEST(StoreChoiceTest, TheChromiumBackupIsBornPrivate) {
         std::filesystem::status(home.dir.File(".config/chromium/Default/Cookies.tessel-backup"))
             .permissions(),
         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// A keyring holding both Chrome's and Chromium's passwords, in a private session bus: a Chrome
+// profile named as Chromium's gets its value under Chrome's password, the one its values prove.
+TEST(StoreChoiceTest, ValueWrittenIntoChromeProfileDecryptsWithChromesKeyringPassword) {
+    for (const char* tool :
+         {"/usr/bin/dbus-run-session", "/usr/bin/gnome-keyring-daemon", "/usr/bin/secret-tool"}) {
+        if (access(tool, X_OK) != 0)
+            GTEST_SKIP() << tool << " is not installed (scripts/setup.sh installs it)";
+    }
+    Home home;
+    const std::string profile = home.dir.File(".config/google-chrome/Default");
+    std::filesystem::create_directories(profile);
+    testing::CreateChromiumDatabase(profile + "/Cookies");
+    std::string hex;
+    for (const unsigned char byte :
+         testing::EncryptChromiumValue("v11", "chrome-secret", "seed.example.jp", "old"))
+        hex += std::string(1, "0123456789abcdef"[byte >> 4]) + "0123456789abcdef"[byte & 15];
+    testing::TestDatabase(profile + "/Cookies")
+        .Exec("INSERT INTO cookies VALUES (13400000000000000, 'seed.example.jp', '', 's', '', x'" +
+              hex + "', '/', 13451303223000000, 0, 0, 0, 1, 1, 1, -1, 1, 80, 0, 1, 0)");
+    const std::string boards = home.dir.Write(
+        "boards.ini",
+        "[z]\nname=雑談\nnickname=z\nurl=http://bbs.example.jp/z/bbs.cgi\nmode=Ferno-BBS\n");
+    std::filesystem::create_directories(home.dir.File("run"));
+    std::filesystem::permissions(home.dir.File("run"), std::filesystem::perms::owner_all);
+    const std::string keyring =
+        "printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null && "
+        "printf chromium-secret | secret-tool store --label=s application chromium && "
+        "printf chrome-secret | secret-tool store --label=s application chrome && exec \"$@\"";
+    const testing::ProcessResult result = testing::RunProgram(
+        "/usr/bin/dbus-run-session",
+        {"--", "sh", "-c", keyring, "sh", testing::BuiltProgram("tessel"), "--board-list", boards,
+         "--cookie-store", "chromium:" + profile, "apply", "z", "--name", "taro"},
+        "", home.dir.Path().string(),
+        {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "DBUS_SESSION_BUS_ADDRESS",
+         "HOME=" + home.dir.Path().string(), "XDG_RUNTIME_DIR=" + home.dir.File("run")});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const std::string written = testing::TestDatabase(profile + "/Cookies")
+                                    .Rows(
+                                        "SELECT encrypted_value FROM cookies WHERE host_key = "
+                                        "'bbs.example.jp'")
+                                    .at(0)
+                                    .at(0);
+    const auto decrypts = [&](std::vector<std::string> applications, const char* password) {
+        ChromiumCipher cipher(std::move(applications), [password](const std::string&) {
+            return password == nullptr ? std::nullopt : std::optional<std::string>(password);
+        });
+        return cipher.Decrypt("bbs.example.jp", written).has_value();
+    };
+    EXPECT_TRUE(written.substr(0, 3) == "v11" ? decrypts({"chrome"}, "chrome-secret")
+                                              : decrypts({}, nullptr));
+    EXPECT_FALSE(decrypts({"chromium"}, "chromium-secret"));
 }
 
 TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {
