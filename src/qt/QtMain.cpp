@@ -33,7 +33,8 @@ namespace {
 
 constexpr const char* kUsage =
     "使い方: TesselCustom [--board-list FILE] "
-    "[--cookie-store jar[:PATH]|firefox[:PROFILE_DIR]|chromium[:USER_DATA_DIR]] "
+    "[--cookie-store jar[:PATH]|firefox[:PROFILE_DIR]|chrome|chromium|brave|edge|vivaldi|"
+    "opera[:USER_DATA_DIR]] "
     "[--cookie-charset cp932|utf-8] [--help] [--version]\n";
 
 bool Set(const char* name) {

@@ -70,11 +70,13 @@ bool IsChosenStore(const FoundStore& found, const std::optional<CookieStoreLocat
     if (fs::weakly_canonical(wanted.path, error) ==
         fs::weakly_canonical(found.location.path, error))
         return true;
+    if (wanted.kind == CookieStoreLocation::Kind::kJar || found.path.empty())
+        return false;
     // A user-data folder names the profile the browser opens in it.
     std::string unknown;
     const std::optional<BrowserPaths> paths = ResolveBrowserPaths(
         wanted, [](const char*) -> const char* { return nullptr; }, unknown);
-    return wanted.kind != CookieStoreLocation::Kind::kJar && paths && !found.path.empty() &&
+    return paths &&
            fs::weakly_canonical(paths->database, error) == fs::weakly_canonical(found.path, error);
 }
 
