@@ -80,7 +80,9 @@ class Site {
 };
 
 struct BrowserCase {
+    const char* name;
     const char* program;
+    const char* folder;  // the profile or user-data folder, laid out as the store kind keeps it
     CookieStoreLocation::Kind kind;
     CookieCharset charset;
     const char* charsetName;
@@ -155,7 +157,7 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 
     testing::TempDir dir;
     Site site{dir};
-    std::string profile = dir.File("profile");
+    std::string profile = dir.File(GetParam().folder);
 };
 
 TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns) {
@@ -209,13 +211,15 @@ TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns
 
 INSTANTIATE_TEST_SUITE_P(
     Browsers, BrowserEndToEndTest,
-    ::testing::Values(BrowserCase{"firefox-esr", CookieStoreLocation::Kind::kFirefox,
-                                  CookieCharset::kUtf8, "utf-8", "名無し"},
-                      BrowserCase{"chromium", CookieStoreLocation::Kind::kChromium,
-                                  CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"}),
-    [](const auto& param) {
-        return std::string(param.param.program == std::string("chromium") ? "Chromium" : "Firefox");
-    });
+    ::testing::Values(
+        BrowserCase{"Firefox", "firefox-esr", "profile", CookieStoreLocation::Kind::kFirefox,
+                    CookieCharset::kUtf8, "utf-8", "名無し"},
+        BrowserCase{"Chromium", "chromium", "profile", CookieStoreLocation::Kind::kChromium,
+                    CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"},
+        // Brave's folder, which Chromium reads as Brave does.
+        BrowserCase{"BraveFolder", "chromium", ".config/BraveSoftware/Brave-Browser",
+                    CookieStoreLocation::Kind::kBrave, CookieCharset::kUtf8, "utf-8", "名無し"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace tessel
