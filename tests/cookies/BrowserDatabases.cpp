@@ -102,4 +102,14 @@ std::string EncryptChromiumValue(const std::string& version, const std::string& 
     return version + out;
 }
 
+void SeedChromiumValue(const std::string& path, const std::string& host, const std::string& version,
+                       const std::string& password) {
+    std::string hex;
+    for (const unsigned char byte : EncryptChromiumValue(version, password, host, "old"))
+        hex += std::string(1, "0123456789abcdef"[byte >> 4]) + "0123456789abcdef"[byte & 15];
+    TestDatabase(path).Exec("INSERT INTO cookies VALUES (13400000000000000, '" + host +
+                            "', '', 's', '', x'" + hex +
+                            "', '/', 13451303223000000, 0, 0, 0, 1, 1, 1, -1, 1, 80, 0, 1, 0)");
+}
+
 }  // namespace tessel::testing

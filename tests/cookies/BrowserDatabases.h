@@ -38,4 +38,8 @@ namespace tessel::testing {
 std::string EncryptChromiumValue(const std::string& version, const std::string& password,
                                  const std::string& hostKey, const std::string& value);
 
+// Adds the cookie "s=old" of host to a Chromium database, encrypted as EncryptChromiumValue does.
+void SeedChromiumValue(const std::string& path, const std::string& host, const std::string& version,
+                       const std::string& password);
+
 }  // namespace tessel::testing

@@ -268,47 +268,26 @@ TEST_P(ChromiumStoreTest, TimesAtTheEndsOfTheIntegerRangeReadAsTheEarliestAndLat
 // A keyring password is used only once it has decrypted a value of the profile; otherwise values
 // go as v10, which every browser of the family reads. A value no key reads is never replaced.
 TEST_P(ChromiumStoreTest, WritesWithTheKeyThatProvedItselfOrV10) {
-    const std::map<std::string, std::string> keyring = {{"chromium", "chromium-secret"},
-                                                        {"chrome", "chrome-secret"}};
+    const std::map<std::string, std::string> keyring = {{"chromium", "mium"}, {"chrome", "chro"}};
     const struct {
-        std::string what, seedVersion, seedPassword;  // the value already in the profile
-        std::vector<std::string> applications;        // looked up in this order
-        std::string writtenWith;  // the password the new value is under ("peanuts": v10)
+        std::string seedVersion, seedPassword;  // of the value already in the profile
+        std::vector<std::string> applications;  // the keyring is asked under, in order
+        std::string writtenWith;  // the password the new value is under (v10's: "peanuts")
         std::string unreadable;   // part of why the seeded value cannot be read; empty: it can
     } cases[] = {
-        {"Chrome's profile opened as Chromium's",
-         "v11",
-         "chrome-secret",
-         {"chromium", "chrome"},
-         "chrome-secret",
-         ""},
-        {"only another browser's secret",
-         "v11",
-         "chrome-secret",
-         {"chromium"},
-         "peanuts",
-         "どのブラウザーの鍵でも"},
-        {"no secret service (KWallet only)", "v11", "chrome-secret", {}, "peanuts", "KWallet"},
-        {"nothing to prove a secret on", "", "", {"chromium", "chrome"}, "peanuts", ""},
-        {"a profile in v10", "v10", "peanuts", {"chromium", "chrome"}, "peanuts", ""},
-        {"the flatpak portal's key", "v12", "portal", {"chromium", "chrome"}, "peanuts", "flatpak"},
+        {"v11", "chro", {"chromium", "chrome"}, "chro", ""},  // Chrome's profile as Chromium's
+        {"v11", "chro", {"chromium"}, "peanuts", "どのブラウザーの鍵でも"},
+        {"v11", "chro", {}, "peanuts", "KWallet"},        // no Secret Service
+        {"", "", {"chromium", "chrome"}, "peanuts", ""},  // nothing to prove a password on
+        {"v10", "peanuts", {"chromium", "chrome"}, "peanuts", ""},
+        {"v12", "portal", {"chromium", "chrome"}, "peanuts", "flatpak"},
     };
     const std::string seedUrl = "http://seed.example.jp/";
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.seedVersion + " " + std::to_string(c.applications.size()));
         TestDatabase(path).Exec("DELETE FROM cookies");
-        if (!c.seedVersion.empty()) {
-            const std::string seed = testing::EncryptChromiumValue(c.seedVersion, c.seedPassword,
-                                                                   "seed.example.jp", "old");
-            std::string hex;
-            for (const unsigned char byte : seed)
-                hex +=
-                    "0123456789abcdef"[byte >> 4] + std::string(1, "0123456789abcdef"[byte & 15]);
-            TestDatabase(path).Exec(
-                "INSERT INTO cookies VALUES (13400000000000000, 'seed.example.jp', '', 's', '', "
-                "x'" +
-                hex + "', '/', 13451303223000000, 0, 0, 0, 1, 1, 1, -1, 1, 80, 0, 1, 0)");
-        }
+        if (!c.seedVersion.empty())
+            testing::SeedChromiumValue(path, "seed.example.jp", c.seedVersion, c.seedPassword);
         ChromiumCipher keyed(c.applications, [&](const std::string& application) {
             const auto found = keyring.find(application);
             return found == keyring.end() ? std::nullopt
