@@ -26,49 +26,64 @@ struct Installation {
     Base base;
     const char* folder;
     const char* browser;
+    const char* desktopEntries;  // the desktop's names for it, separated by spaces
 };
 
 // Each browser's installations, in the order their profiles are listed. Snap packages keep a home
 // of their own under ~/snap, flatpaks under ~/.var/app.
 constexpr Installation kInstallations[] = {
-    {Kind::kFirefox, Base::kHome, ".mozilla/firefox", "Firefox"},
-    {Kind::kFirefox, Base::kConfig, "mozilla/firefox", "Firefox"},
-    {Kind::kFirefox, Base::kHome, "snap/firefox/common/.mozilla/firefox", "Firefox (snap)"},
+    {Kind::kFirefox, Base::kHome, ".mozilla/firefox", "Firefox",
+     "firefox-esr.desktop firefox.desktop"},
+    {Kind::kFirefox, Base::kConfig, "mozilla/firefox", "Firefox",
+     "firefox-esr.desktop firefox.desktop"},
+    {Kind::kFirefox, Base::kHome, "snap/firefox/common/.mozilla/firefox", "Firefox (snap)",
+     "firefox_firefox.desktop"},
     {Kind::kFirefox, Base::kHome, ".var/app/org.mozilla.firefox/.mozilla/firefox",
-     "Firefox (flatpak)"},
+     "Firefox (flatpak)", "org.mozilla.firefox.desktop"},
     {Kind::kFirefox, Base::kHome, ".var/app/org.mozilla.firefox/config/mozilla/firefox",
-     "Firefox (flatpak)"},
-    {Kind::kChromium, Base::kConfig, "chromium", "Chromium"},
-    {Kind::kChromium, Base::kHome, "snap/chromium/common/chromium", "Chromium (snap)"},
+     "Firefox (flatpak)", "org.mozilla.firefox.desktop"},
+    {Kind::kChromium, Base::kConfig, "chromium", "Chromium", "chromium.desktop"},
+    {Kind::kChromium, Base::kHome, "snap/chromium/common/chromium", "Chromium (snap)",
+     "chromium_chromium.desktop"},
     {Kind::kChromium, Base::kHome, ".var/app/org.chromium.Chromium/config/chromium",
-     "Chromium (flatpak)"},
-    {Kind::kChrome, Base::kConfig, "google-chrome", "Google Chrome"},
-    {Kind::kChrome, Base::kConfig, "google-chrome-beta", "Google Chrome Beta"},
-    {Kind::kChrome, Base::kConfig, "google-chrome-unstable", "Google Chrome Dev"},
+     "Chromium (flatpak)", "org.chromium.Chromium.desktop"},
+    {Kind::kChrome, Base::kConfig, "google-chrome", "Google Chrome", "google-chrome.desktop"},
+    {Kind::kChrome, Base::kConfig, "google-chrome-beta", "Google Chrome Beta",
+     "google-chrome-beta.desktop"},
+    {Kind::kChrome, Base::kConfig, "google-chrome-unstable", "Google Chrome Dev",
+     "google-chrome-unstable.desktop"},
     {Kind::kChrome, Base::kHome, ".var/app/com.google.Chrome/config/google-chrome",
-     "Google Chrome (flatpak)"},
-    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser", "Brave"},
-    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Beta", "Brave Beta"},
-    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Nightly", "Brave Nightly"},
+     "Google Chrome (flatpak)", "com.google.Chrome.desktop"},
+    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser", "Brave", "brave-browser.desktop"},
+    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Beta", "Brave Beta",
+     "brave-browser-beta.desktop"},
+    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Nightly", "Brave Nightly",
+     "brave-browser-nightly.desktop"},
     {Kind::kBrave, Base::kHome, "snap/brave/current/.config/BraveSoftware/Brave-Browser",
-     "Brave (snap)"},
+     "Brave (snap)", "brave_brave.desktop"},
     {Kind::kBrave, Base::kHome, ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser",
-     "Brave (flatpak)"},
-    {Kind::kEdge, Base::kConfig, "microsoft-edge", "Microsoft Edge"},
-    {Kind::kEdge, Base::kConfig, "microsoft-edge-beta", "Microsoft Edge Beta"},
-    {Kind::kEdge, Base::kConfig, "microsoft-edge-dev", "Microsoft Edge Dev"},
+     "Brave (flatpak)", "com.brave.Browser.desktop"},
+    {Kind::kEdge, Base::kConfig, "microsoft-edge", "Microsoft Edge", "microsoft-edge.desktop"},
+    {Kind::kEdge, Base::kConfig, "microsoft-edge-beta", "Microsoft Edge Beta",
+     "microsoft-edge-beta.desktop"},
+    {Kind::kEdge, Base::kConfig, "microsoft-edge-dev", "Microsoft Edge Dev",
+     "microsoft-edge-dev.desktop"},
     {Kind::kEdge, Base::kHome, ".var/app/com.microsoft.Edge/config/microsoft-edge",
-     "Microsoft Edge (flatpak)"},
-    {Kind::kVivaldi, Base::kConfig, "vivaldi", "Vivaldi"},
-    {Kind::kVivaldi, Base::kConfig, "vivaldi-snapshot", "Vivaldi Snapshot"},
-    {Kind::kVivaldi, Base::kHome, "snap/vivaldi/current/.config/vivaldi", "Vivaldi (snap)"},
+     "Microsoft Edge (flatpak)", "com.microsoft.Edge.desktop"},
+    {Kind::kVivaldi, Base::kConfig, "vivaldi", "Vivaldi", "vivaldi-stable.desktop"},
+    {Kind::kVivaldi, Base::kConfig, "vivaldi-snapshot", "Vivaldi Snapshot",
+     "vivaldi-snapshot.desktop"},
+    {Kind::kVivaldi, Base::kHome, "snap/vivaldi/current/.config/vivaldi", "Vivaldi (snap)",
+     "vivaldi_vivaldi-stable.desktop"},
     {Kind::kVivaldi, Base::kHome, ".var/app/com.vivaldi.Vivaldi/config/vivaldi",
-     "Vivaldi (flatpak)"},
-    {Kind::kOpera, Base::kConfig, "opera", "Opera"},
-    {Kind::kOpera, Base::kConfig, "opera-beta", "Opera Beta"},
-    {Kind::kOpera, Base::kConfig, "opera-developer", "Opera Developer"},
-    {Kind::kOpera, Base::kHome, "snap/opera/current/.config/opera", "Opera (snap)"},
-    {Kind::kOpera, Base::kHome, ".var/app/com.opera.Opera/config/opera", "Opera (flatpak)"},
+     "Vivaldi (flatpak)", "com.vivaldi.Vivaldi.desktop"},
+    {Kind::kOpera, Base::kConfig, "opera", "Opera", "opera.desktop"},
+    {Kind::kOpera, Base::kConfig, "opera-beta", "Opera Beta", "opera-beta.desktop"},
+    {Kind::kOpera, Base::kConfig, "opera-developer", "Opera Developer", "opera-developer.desktop"},
+    {Kind::kOpera, Base::kHome, "snap/opera/current/.config/opera", "Opera (snap)",
+     "opera_opera.desktop"},
+    {Kind::kOpera, Base::kHome, ".var/app/com.opera.Opera/config/opera", "Opera (flatpak)",
+     "com.opera.Opera.desktop"},
 };
 
 constexpr std::pair<Kind, const char*> kBrowserNames[] = {
@@ -153,7 +168,21 @@ std::string InstallDefault(const fs::path& root, const Sections& profiles) {
     return {};
 }
 
-void AddFirefoxRoot(const fs::path& root, const char* browser, std::vector<BrowserProfile>& found) {
+// The installation's part of a profile found in it.
+BrowserProfile Found(Kind kind, const fs::path& folder, const Installation& installation) {
+    BrowserProfile profile;
+    profile.location = {kind, folder.lexically_normal().string()};
+    profile.browser = installation.browser;
+    for (std::string_view entries = installation.desktopEntries; !entries.empty();) {
+        const std::size_t space = entries.find(' ');
+        profile.desktopEntries.emplace_back(entries.substr(0, space));
+        entries = space == std::string_view::npos ? std::string_view() : entries.substr(space + 1);
+    }
+    return profile;
+}
+
+void AddFirefoxRoot(const fs::path& root, const Installation& installation,
+                    std::vector<BrowserProfile>& found) {
     const Sections sections = ReadIni(root / "profiles.ini");
     const std::string installed = InstallDefault(root, sections);
     for (const auto& [name, keys] : sections) {
@@ -161,9 +190,7 @@ void AddFirefoxRoot(const fs::path& root, const char* browser, std::vector<Brows
         if (!StartsWith(name, "Profile") || path.empty())
             continue;
         const fs::path folder = Value(keys, "IsRelative") == "1" ? root / path : fs::path(path);
-        BrowserProfile profile;
-        profile.location = {Kind::kFirefox, folder.lexically_normal().string()};
-        profile.browser = browser;
+        BrowserProfile profile = Found(Kind::kFirefox, folder, installation);
         profile.name = Value(keys, "Name");
         profile.isDefault = installed.empty() ? Value(keys, "Default") == "1" : path == installed;
         // Firefox rewrites its preferences as it runs and when it quits; nothing else does.
@@ -197,7 +224,7 @@ std::string DefaultProfileFolder(const nlohmann::json& state) {
     return lastUsed.empty() || lastUsed.find('/') != std::string::npos ? "Default" : lastUsed;
 }
 
-void AddChromiumRoot(Kind kind, const fs::path& userData, const char* browser,
+void AddChromiumRoot(Kind kind, const fs::path& userData, const Installation& installation,
                      std::vector<BrowserProfile>& found) {
     std::error_code error;
     if (!fs::is_directory(userData, error))
@@ -208,9 +235,7 @@ void AddChromiumRoot(Kind kind, const fs::path& userData, const char* browser,
     const std::string defaultFolder = DefaultProfileFolder(state);
     const std::size_t first = found.size();
     const auto add = [&](const fs::path& folder, const std::string& key) {
-        BrowserProfile& profile = found.emplace_back();
-        profile.location = {kind, folder.string()};
-        profile.browser = browser;
+        BrowserProfile& profile = found.emplace_back(Found(kind, folder, installation));
         const nlohmann::json entry =
             cache.is_object() && cache.contains(key) ? cache[key] : nlohmann::json();
         profile.name = Text(entry, "name");
@@ -272,9 +297,9 @@ std::vector<BrowserProfile> FindBrowserProfiles(Kind kind, const Environment& en
             continue;
         const std::size_t first = found.size();
         if (kind == Kind::kFirefox)
-            AddFirefoxRoot(folder, installation.browser, found);
+            AddFirefoxRoot(folder, installation, found);
         else
-            AddChromiumRoot(kind, folder, installation.browser, found);
+            AddChromiumRoot(kind, folder, installation, found);
         // A later installation's default does not displace an earlier one's.
         const auto begin = found.begin() + static_cast<std::ptrdiff_t>(first);
         if (std::any_of(found.begin(), begin,

@@ -164,6 +164,7 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
         reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）では書けません";
         return std::nullopt;
     }
+    fellBack_ = fellBack_ || (version == "v10" && keyringValueSeen_ && !proven_);
     const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
     std::optional<std::string> encrypted =
         Aes(crypto, *key, HostHash(crypto, hostKey) + std::string(value), true);
@@ -200,7 +201,7 @@ std::string ChromiumCipher::PreferredVersion() {
 }
 
 std::string ChromiumCipher::FallbackNote() const {
-    if (proven_ || !keyringValueSeen_)
+    if (!fellBack_)
         return {};
     return "キーリングの鍵がこのプロファイルで確かめられないため、どのブラウザーも読める v10 "
            "の形で書き込みます";

@@ -34,8 +34,8 @@ class ChromiumCipher : public CookieCipher {
     std::string PreferredVersion() override;
     std::string Reason() const override { return reason_; }
 
-    // Non-empty when the profile holds "v11" values but no keyring password decrypted one, so
-    // that writes fall back to "v10": why (one line of Japanese).
+    // Non-empty once a value went as "v10" into a profile that holds "v11" values, since no
+    // keyring password decrypted one: why (one line of Japanese).
     std::string FallbackNote() const;
 
   private:
@@ -56,6 +56,7 @@ class ChromiumCipher : public CookieCipher {
     bool keyringAsked_ = false;
     std::optional<Candidate> proven_;  // the one that decrypted a value of the profile
     bool keyringValueSeen_ = false;
+    bool fellBack_ = false;
     std::string reason_;
 };
 

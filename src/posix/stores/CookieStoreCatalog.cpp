@@ -35,8 +35,13 @@ FoundStore Jar(const Environment& environment) {
 
 FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset charset,
                    const Environment& environment) {
-    FoundStore found{profile.location,  profile.browser,  profile.name, {},
-                     profile.isDefault, profile.lastUsed, false,        {}};
+    FoundStore found;
+    found.location = profile.location;
+    found.browser = profile.browser;
+    found.name = profile.name;
+    found.isDefault = profile.isDefault;
+    found.lastUsed = profile.lastUsed;
+    found.desktopEntries = profile.desktopEntries;
     std::string error;
     const std::unique_ptr<BrowserCookieStore> store =
         OpenBrowserStore(profile.location, clock, charset, environment, error);
