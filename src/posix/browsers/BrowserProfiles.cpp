@@ -256,7 +256,7 @@ void AddChromiumRoot(Kind kind, const fs::path& userData, const Installation& in
         if (IsFile(entry.path() / "Cookies"))
             add(entry.path(), entry.path().filename().string());
     }
-    // Without the last-used profile, the browser starts in "Default", creating it if need be.
+    // The default first, then in the order of the folders' names.
     const auto begin = found.begin() + static_cast<std::ptrdiff_t>(first);
     std::sort(begin, found.end(), [](const BrowserProfile& a, const BrowserProfile& b) {
         return a.isDefault != b.isDefault ? a.isDefault : a.location.path < b.location.path;
