@@ -14,13 +14,13 @@ namespace tessel {
 // they stand on the command line, each as "--option value" or "--option=value":
 //   --board-list FILE        the board list instead of the one the start-up search finds
 //   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
-//                            chrome|chromium|brave|edge|vivaldi|opera[:USER_DATA_DIR]; the
-//                            default jar when absent
+//                            chrome|chromium|brave|edge|vivaldi|opera[:USER_DATA_DIR];
+//                            when absent, the platform chooses
 //   --cookie-charset NAME    "cp932" or "utf-8"; by default the store's own (UTF-8 for Firefox,
 //                            which carries nothing else, cp932 for the others)
 struct SharedOptions {
     std::optional<std::string> boardList;
-    std::optional<CookieStoreLocation> cookieStore;  // none: the default jar
+    std::optional<CookieStoreLocation> cookieStore;  // none: the platform's choice
     std::optional<CookieCharset> charset;            // none: the store's own default
 };
 

@@ -48,6 +48,8 @@ struct StoreListing {
     bool isDefault = false;     // the browser's default profile
     std::int64_t lastUsed = 0;  // when the browser last used the profile (seconds since 1970)
     bool inUse = false;         // the store the options name
+    std::string chosenBy;       // for the one in use: "--cookie-store", "remembered", "default
+                                // browser", "most recently used" or "no browser found"
     bool writable = false;
     std::string reason;  // why not writable
 };

@@ -10,11 +10,11 @@ namespace tessel::cli {
 namespace {
 
 Json ToJson(const StoreListing& listing) {
-    Json json = {{"store", listing.store},       {"kind", listing.kind},
-                 {"browser", listing.browser},   {"name", listing.name},
-                 {"path", listing.path},         {"default", listing.isDefault},
-                 {"lastUsed", nullptr},          {"inUse", listing.inUse},
-                 {"writable", listing.writable}, {"reason", listing.reason}};
+    Json json = {
+        {"store", listing.store},       {"kind", listing.kind},    {"browser", listing.browser},
+        {"name", listing.name},         {"path", listing.path},    {"default", listing.isDefault},
+        {"lastUsed", nullptr},          {"inUse", listing.inUse},  {"chosenBy", listing.chosenBy},
+        {"writable", listing.writable}, {"reason", listing.reason}};
     if (listing.lastUsed != 0)
         json["lastUsed"] = listing.lastUsed;
     return json;
@@ -45,6 +45,8 @@ int RunStores(const Invocation& invocation, PlatformContext& context) {
     for (const StoreListing& listing : stores) {
         out << (listing.inUse ? "* " : "  ") << PadToWidth(listing.store, width) << "  "
             << State(listing);
+        if (listing.inUse)
+            out << Fill(Tr(" (in use: %s)"), {Tr(listing.chosenBy.c_str())});
         if (!listing.browser.empty())
             out << "  (" << listing.browser << ": " << listing.name << ')';
         out << '\n';
