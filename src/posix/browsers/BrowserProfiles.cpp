@@ -26,64 +26,49 @@ struct Installation {
     Base base;
     const char* folder;
     const char* browser;
-    const char* desktopEntries;  // the desktop's names for it, separated by spaces
 };
 
 // Each browser's installations, in the order their profiles are listed. Snap packages keep a home
 // of their own under ~/snap, flatpaks under ~/.var/app.
 constexpr Installation kInstallations[] = {
-    {Kind::kFirefox, Base::kHome, ".mozilla/firefox", "Firefox",
-     "firefox-esr.desktop firefox.desktop"},
-    {Kind::kFirefox, Base::kConfig, "mozilla/firefox", "Firefox",
-     "firefox-esr.desktop firefox.desktop"},
-    {Kind::kFirefox, Base::kHome, "snap/firefox/common/.mozilla/firefox", "Firefox (snap)",
-     "firefox_firefox.desktop"},
+    {Kind::kFirefox, Base::kHome, ".mozilla/firefox", "Firefox"},
+    {Kind::kFirefox, Base::kConfig, "mozilla/firefox", "Firefox"},
+    {Kind::kFirefox, Base::kHome, "snap/firefox/common/.mozilla/firefox", "Firefox (snap)"},
     {Kind::kFirefox, Base::kHome, ".var/app/org.mozilla.firefox/.mozilla/firefox",
-     "Firefox (flatpak)", "org.mozilla.firefox.desktop"},
+     "Firefox (flatpak)"},
     {Kind::kFirefox, Base::kHome, ".var/app/org.mozilla.firefox/config/mozilla/firefox",
-     "Firefox (flatpak)", "org.mozilla.firefox.desktop"},
-    {Kind::kChromium, Base::kConfig, "chromium", "Chromium", "chromium.desktop"},
-    {Kind::kChromium, Base::kHome, "snap/chromium/common/chromium", "Chromium (snap)",
-     "chromium_chromium.desktop"},
+     "Firefox (flatpak)"},
+    {Kind::kChromium, Base::kConfig, "chromium", "Chromium"},
+    {Kind::kChromium, Base::kHome, "snap/chromium/common/chromium", "Chromium (snap)"},
     {Kind::kChromium, Base::kHome, ".var/app/org.chromium.Chromium/config/chromium",
-     "Chromium (flatpak)", "org.chromium.Chromium.desktop"},
-    {Kind::kChrome, Base::kConfig, "google-chrome", "Google Chrome", "google-chrome.desktop"},
-    {Kind::kChrome, Base::kConfig, "google-chrome-beta", "Google Chrome Beta",
-     "google-chrome-beta.desktop"},
-    {Kind::kChrome, Base::kConfig, "google-chrome-unstable", "Google Chrome Dev",
-     "google-chrome-unstable.desktop"},
+     "Chromium (flatpak)"},
+    {Kind::kChrome, Base::kConfig, "google-chrome", "Google Chrome"},
+    {Kind::kChrome, Base::kConfig, "google-chrome-beta", "Google Chrome Beta"},
+    {Kind::kChrome, Base::kConfig, "google-chrome-unstable", "Google Chrome Dev"},
     {Kind::kChrome, Base::kHome, ".var/app/com.google.Chrome/config/google-chrome",
-     "Google Chrome (flatpak)", "com.google.Chrome.desktop"},
-    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser", "Brave", "brave-browser.desktop"},
-    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Beta", "Brave Beta",
-     "brave-browser-beta.desktop"},
-    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Nightly", "Brave Nightly",
-     "brave-browser-nightly.desktop"},
+     "Google Chrome (flatpak)"},
+    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser", "Brave"},
+    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Beta", "Brave Beta"},
+    {Kind::kBrave, Base::kConfig, "BraveSoftware/Brave-Browser-Nightly", "Brave Nightly"},
     {Kind::kBrave, Base::kHome, "snap/brave/current/.config/BraveSoftware/Brave-Browser",
-     "Brave (snap)", "brave_brave.desktop"},
+     "Brave (snap)"},
     {Kind::kBrave, Base::kHome, ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser",
-     "Brave (flatpak)", "com.brave.Browser.desktop"},
-    {Kind::kEdge, Base::kConfig, "microsoft-edge", "Microsoft Edge", "microsoft-edge.desktop"},
-    {Kind::kEdge, Base::kConfig, "microsoft-edge-beta", "Microsoft Edge Beta",
-     "microsoft-edge-beta.desktop"},
-    {Kind::kEdge, Base::kConfig, "microsoft-edge-dev", "Microsoft Edge Dev",
-     "microsoft-edge-dev.desktop"},
+     "Brave (flatpak)"},
+    {Kind::kEdge, Base::kConfig, "microsoft-edge", "Microsoft Edge"},
+    {Kind::kEdge, Base::kConfig, "microsoft-edge-beta", "Microsoft Edge Beta"},
+    {Kind::kEdge, Base::kConfig, "microsoft-edge-dev", "Microsoft Edge Dev"},
     {Kind::kEdge, Base::kHome, ".var/app/com.microsoft.Edge/config/microsoft-edge",
-     "Microsoft Edge (flatpak)", "com.microsoft.Edge.desktop"},
-    {Kind::kVivaldi, Base::kConfig, "vivaldi", "Vivaldi", "vivaldi-stable.desktop"},
-    {Kind::kVivaldi, Base::kConfig, "vivaldi-snapshot", "Vivaldi Snapshot",
-     "vivaldi-snapshot.desktop"},
-    {Kind::kVivaldi, Base::kHome, "snap/vivaldi/current/.config/vivaldi", "Vivaldi (snap)",
-     "vivaldi_vivaldi-stable.desktop"},
+     "Microsoft Edge (flatpak)"},
+    {Kind::kVivaldi, Base::kConfig, "vivaldi", "Vivaldi"},
+    {Kind::kVivaldi, Base::kConfig, "vivaldi-snapshot", "Vivaldi Snapshot"},
+    {Kind::kVivaldi, Base::kHome, "snap/vivaldi/current/.config/vivaldi", "Vivaldi (snap)"},
     {Kind::kVivaldi, Base::kHome, ".var/app/com.vivaldi.Vivaldi/config/vivaldi",
-     "Vivaldi (flatpak)", "com.vivaldi.Vivaldi.desktop"},
-    {Kind::kOpera, Base::kConfig, "opera", "Opera", "opera.desktop"},
-    {Kind::kOpera, Base::kConfig, "opera-beta", "Opera Beta", "opera-beta.desktop"},
-    {Kind::kOpera, Base::kConfig, "opera-developer", "Opera Developer", "opera-developer.desktop"},
-    {Kind::kOpera, Base::kHome, "snap/opera/current/.config/opera", "Opera (snap)",
-     "opera_opera.desktop"},
-    {Kind::kOpera, Base::kHome, ".var/app/com.opera.Opera/config/opera", "Opera (flatpak)",
-     "com.opera.Opera.desktop"},
+     "Vivaldi (flatpak)"},
+    {Kind::kOpera, Base::kConfig, "opera", "Opera"},
+    {Kind::kOpera, Base::kConfig, "opera-beta", "Opera Beta"},
+    {Kind::kOpera, Base::kConfig, "opera-developer", "Opera Developer"},
+    {Kind::kOpera, Base::kHome, "snap/opera/current/.config/opera", "Opera (snap)"},
+    {Kind::kOpera, Base::kHome, ".var/app/com.opera.Opera/config/opera", "Opera (flatpak)"},
 };
 
 constexpr std::pair<Kind, const char*> kBrowserNames[] = {
@@ -173,11 +158,6 @@ BrowserProfile Found(Kind kind, const fs::path& folder, const Installation& inst
     BrowserProfile profile;
     profile.location = {kind, folder.lexically_normal().string()};
     profile.browser = installation.browser;
-    for (std::string_view entries = installation.desktopEntries; !entries.empty();) {
-        const std::size_t space = entries.find(' ');
-        profile.desktopEntries.emplace_back(entries.substr(0, space));
-        entries = space == std::string_view::npos ? std::string_view() : entries.substr(space + 1);
-    }
     return profile;
 }
 

@@ -20,9 +20,6 @@ struct BrowserProfile {
                                    // each kind of store, in its first installation found
     std::int64_t lastUsed = 0;     // when the browser last used it, in seconds since 1970;
                                    // 0 when unknown
-    std::vector<std::string> desktopEntries;  // the desktop entries that start this installation
-                                              // ("firefox-esr.desktop"), as the desktop names
-                                              // its default web browser
 };
 
 // The browser's name as its maker writes it ("Google Chrome"), for a kind other than the jar.

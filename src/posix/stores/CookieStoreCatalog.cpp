@@ -41,7 +41,6 @@ FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset ch
     found.name = profile.name;
     found.isDefault = profile.isDefault;
     found.lastUsed = profile.lastUsed;
-    found.desktopEntries = profile.desktopEntries;
     std::string error;
     const std::unique_ptr<BrowserCookieStore> store =
         OpenBrowserStore(profile.location, clock, charset, environment, error);

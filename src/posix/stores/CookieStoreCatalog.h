@@ -20,8 +20,7 @@ struct FoundStore {
     bool isDefault = false;        // the browser's default profile
     std::int64_t lastUsed = 0;     // as BrowserProfile has it; 0 for the jar
     bool writable = false;
-    std::string reason;                       // why not writable (one line of Japanese)
-    std::vector<std::string> desktopEntries;  // as BrowserProfile has them; none for the jar
+    std::string reason;  // why not writable (one line of Japanese)
 };
 
 // The default jar, then each browser profile FindBrowserProfiles finds.
