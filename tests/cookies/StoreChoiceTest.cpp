@@ -92,7 +92,10 @@ TEST(StoreChoiceTest, WithoutAChoiceTheDefaultBrowsersStoreIsInUse) {
     } cases[] = {
         {"firefox-esr.desktop", "firefox:" + root + "/.mozilla/firefox/p.default-esr"},
         {"chromium.desktop", "chromium:" + root + "/.config/chromium/Default"},
+        {"google-chrome.desktop", "chrome:" + root + "/.config/google-chrome/Default"},
     };
+    std::filesystem::create_directories(home.dir.File(".config/google-chrome/Default"));
+    testing::CreateChromiumDatabase(home.dir.File(".config/google-chrome/Default/Cookies"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.handler);
         home.dir.Write(".config/mimeapps.list",
