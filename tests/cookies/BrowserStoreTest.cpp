@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(Only, ChromiumStoreTest, ::testing::Values(Browser::kCh
 class OneWayCipher : public ChromiumCipher {
   public:
     OneWayCipher() : ChromiumCipher({}, nullptr) {}
-    std::optional<std::string> Decrypt(std::string_view, std::string_view) override {
+    std::optional<std::string> Decrypt(std::optional<std::string_view>, std::string_view) override {
         return std::nullopt;
     }
 };

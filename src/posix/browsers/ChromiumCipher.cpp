@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "posix/browsers/RuntimeLibrary.h"
@@ -56,9 +57,12 @@ std::string DeriveKey(const Crypto& crypto, std::string_view password) {
     return key;
 }
 
-std::string HostHash(const Crypto& crypto, std::string_view hostKey) {
+// What the plain text starts with: the SHA-256 of the host key, or nothing for an unbound value.
+std::string HostHash(const Crypto& crypto, std::optional<std::string_view> hostKey) {
+    if (!hostKey)
+        return {};
     std::string hash(kHashSize, '\0');
-    crypto.sha256(reinterpret_cast<const unsigned char*>(hostKey.data()), hostKey.size(),
+    crypto.sha256(reinterpret_cast<const unsigned char*>(hostKey->data()), hostKey->size(),
                   reinterpret_cast<unsigned char*>(hash.data()));
     return hash;
 }
@@ -104,17 +108,17 @@ const std::string* ChromiumCipher::BasicKey() {
 }
 
 std::optional<std::string> ChromiumCipher::DecryptWith(const std::string& key,
-                                                       std::string_view hostKey,
+                                                       std::optional<std::string_view> hostKey,
                                                        std::string_view encrypted) {
     const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
     std::optional<std::string> plain = Aes(crypto, key, encrypted.substr(3), false);
-    if (!plain || plain->size() < kHashSize ||
-        plain->compare(0, kHashSize, HostHash(crypto, hostKey)) != 0)
+    const std::string hash = HostHash(crypto, hostKey);
+    if (!plain || !plain->starts_with(hash))
         return std::nullopt;
-    return plain->substr(kHashSize);
+    return plain->substr(hash.size());
 }
 
-std::optional<std::string> ChromiumCipher::DecryptKeyring(std::string_view hostKey,
+std::optional<std::string> ChromiumCipher::DecryptKeyring(std::optional<std::string_view> hostKey,
                                                           std::string_view encrypted) {
     keyringValueSeen_ = true;
     if (BasicKey() == nullptr)
@@ -134,7 +138,11 @@ std::optional<std::string> ChromiumCipher::DecryptKeyring(std::string_view hostK
         }
     }
     for (const Candidate& candidate : candidates_) {
-        if (std::optional<std::string> plain = DecryptWith(candidate.key, hostKey, encrypted)) {
+        std::optional<std::string> plain = DecryptWith(candidate.key, hostKey, encrypted);
+        // Without a host hash, a wrong key still gives valid padding now and then, and garbage.
+        if (plain && (hostKey || std::none_of(plain->begin(), plain->end(), [](char c) {
+                          return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                      }))) {
             proven_ = candidate;
             return plain;
         }
@@ -147,7 +155,7 @@ std::optional<std::string> ChromiumCipher::DecryptKeyring(std::string_view hostK
 }
 
 std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
-                                                   std::string_view hostKey,
+                                                   std::optional<std::string_view> hostKey,
                                                    std::string_view value) {
     const std::string* key = BasicKey();
     if (key == nullptr)
@@ -175,7 +183,7 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
     return std::string(version) + *encrypted;
 }
 
-std::optional<std::string> ChromiumCipher::Decrypt(std::string_view hostKey,
+std::optional<std::string> ChromiumCipher::Decrypt(std::optional<std::string_view> hostKey,
                                                    std::string_view encrypted) {
     const std::string_view version = encrypted.substr(0, 3);
     std::optional<std::string> plain;

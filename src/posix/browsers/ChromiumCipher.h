@@ -15,21 +15,23 @@ using KeyringLookup = std::function<std::optional<std::string>(const std::string
 
 // Chromium's cookie encryption on Linux: AES-128-CBC with an IV of 16 spaces and PKCS#7 padding,
 // under a key derived by PBKDF2-HMAC-SHA1 (salt "saltysalt", one iteration) from "peanuts" for
-// "v10" and from the keyring's password for "v11". The plain text starts with the SHA-256 of the
-// cookie's host key, which binds a value to its host.
+// "v10" and from the keyring's password for "v11". A value bound to its host starts its plain
+// text with the SHA-256 of the cookie's host key.
 //
 // The keyring may hold the passwords of several browsers of the family, and a value encrypted
 // with another browser's is dropped by the browser that reads it. So a keyring password is used
-// only once it has decrypted one of the profile's own "v11" values (the host hash makes that
-// proof certain): the applications are tried in order on the first such value. Until one proves
-// itself, values are written as "v10", which every browser of the family reads on Linux.
+// only once it has decrypted one of the profile's own "v11" values: the applications are tried in
+// order on the first such value. The host hash makes that proof certain; a value bound to no host
+// proves a password only when it decrypts to text without control characters as well. Until one
+// proves itself, values are written as "v10", which every browser of the family reads on Linux.
 class ChromiumCipher : public CookieCipher {
   public:
     ChromiumCipher(std::vector<std::string> applications, KeyringLookup keyring);
 
-    std::optional<std::string> Encrypt(std::string_view version, std::string_view hostKey,
+    std::optional<std::string> Encrypt(std::string_view version,
+                                       std::optional<std::string_view> hostKey,
                                        std::string_view value) override;
-    std::optional<std::string> Decrypt(std::string_view hostKey,
+    std::optional<std::string> Decrypt(std::optional<std::string_view> hostKey,
                                        std::string_view encrypted) override;
     std::string PreferredVersion() override;
     std::string Reason() const override { return reason_; }
@@ -45,9 +47,11 @@ class ChromiumCipher : public CookieCipher {
     };
 
     const std::string* BasicKey();
-    std::optional<std::string> DecryptWith(const std::string& key, std::string_view hostKey,
+    std::optional<std::string> DecryptWith(const std::string& key,
+                                           std::optional<std::string_view> hostKey,
                                            std::string_view encrypted);
-    std::optional<std::string> DecryptKeyring(std::string_view hostKey, std::string_view encrypted);
+    std::optional<std::string> DecryptKeyring(std::optional<std::string_view> hostKey,
+                                              std::string_view encrypted);
 
     std::vector<std::string> applications_;
     KeyringLookup keyring_;
