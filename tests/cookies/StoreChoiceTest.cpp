@@ -351,19 +351,24 @@ TEST(BrowserProfilesTest, EveryInstallationIsFoundAndNamedAsItOpens) {
         {".config/opera", Kind::kOpera, "Opera"},
         {".var/app/com.opera.Opera/config/opera", Kind::kOpera, "Opera (flatpak)"},
     };
-    Home home;  // with a Firefox and a Chromium profile where the cases put theirs
+    Home home;  // with a Firefox profile where the first case puts its own
+    std::filesystem::remove_all(home.dir.File(".config/chromium"));
+    // Local State names a profile and says it was used last, which the browser opens next.
+    const std::string state = R"({"profile": {"last_used": "Profile 1", "info_cache":
+                                 {"Profile 1": {"name": "仕事", "active_time": 1800000000.5}}}})";
     for (const auto& c : cases) {
         // Opera keeps its one profile in the user-data folder itself.
-        const std::string folder = home.dir.File(c.root + (c.kind == Kind::kFirefox ? "/p"
-                                                           : c.kind == Kind::kOpera ? ""
-                                                                                    : "/Default"));
+        const std::string folder =
+            home.dir.File(c.root + (c.kind == Kind::kFirefox ? "/p"
+                                    : c.kind == Kind::kOpera ? ""
+                                                             : "/Profile 1"));
         std::filesystem::create_directories(folder);
         if (c.kind == Kind::kFirefox) {
             home.dir.Write(c.root + "/profiles.ini",
-                           "[Profile0]\nIsRelative=1\nPath=p\nDefault=1\n");
+                           "[Profile0]\nName=p\nIsRelative=1\nPath=p\nDefault=1\n");
             testing::CreateFirefoxDatabase(folder + "/cookies.sqlite");
-        } else if (c.root != ".config/chromium") {
-            home.dir.Write(c.root + "/Local State", "{}");
+        } else {
+            home.dir.Write(c.root + "/Local State", state);
             testing::CreateChromiumDatabase(folder + "/Cookies");
         }
     }
@@ -375,6 +380,9 @@ TEST(BrowserProfilesTest, EveryInstallationIsFoundAndNamedAsItOpens) {
         SCOPED_TRACE(c.root);
         EXPECT_EQ(std::tie(found[i].location.kind, found[i].browser), std::tie(c.kind, c.browser));
         EXPECT_EQ(found[i].isDefault, i == 0 || cases[i - 1].kind != c.kind);
+        const bool named = c.kind != Kind::kFirefox && c.kind != Kind::kOpera;
+        EXPECT_EQ(found[i].name, named ? "仕事" : c.kind == Kind::kOpera ? "Default" : "p");
+        EXPECT_EQ(found[i].lastUsed, named ? 1800000000 : 0);
         // The form stores prints opens the profile; the kind alone opens the default.
         std::string error;
         const auto opened = ResolveBrowserPaths(
@@ -385,33 +393,16 @@ TEST(BrowserProfilesTest, EveryInstallationIsFoundAndNamedAsItOpens) {
         if (found[i].isDefault) {
             EXPECT_EQ(ResolveBrowserPaths({c.kind, ""}, home.Variables(), error)->database,
                       opened->database);
+            // A user-data folder names the profile the browser opens in it.
+            if (c.kind != Kind::kFirefox) {
+                EXPECT_EQ(
+                    ResolveBrowserPaths({c.kind, home.dir.File(c.root)}, home.Variables(), error)
+                        .value_or(BrowserPaths{})
+                        .database,
+                    opened->database);
+            }
         }
     }
-}
-
-// Local State names the profiles and the one last used, which the browser opens next.
-TEST(BrowserProfilesTest, LocalStateNamesTheProfilesAndTheDefault) {
-    Home home;
-    const std::string chrome = home.dir.File(".config/google-chrome");
-    for (const char* profile : {"Default", "Profile 1"}) {
-        std::filesystem::create_directories(chrome + "/" + profile);
-        testing::CreateChromiumDatabase(chrome + "/" + profile + "/Cookies");
-    }
-    home.dir.Write(".config/google-chrome/Local State",
-                   R"({"profile": {"last_used": "Profile 1", "info_cache": {
-                       "Default": {"name": "個人", "active_time": 1700000000.5},
-                       "Profile 1": {"name": "仕事", "active_time": 1800000000.25}}}})");
-    const auto found = FindBrowserProfiles(CookieStoreLocation::Kind::kChrome, home.Variables());
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(std::tie(found[0].name, found[0].isDefault, found[0].lastUsed),
-              std::make_tuple("仕事", true, 1800000000));
-    EXPECT_EQ(std::tie(found[1].name, found[1].isDefault, found[1].lastUsed),
-              std::make_tuple("個人", false, 1700000000));
-    std::string error;
-    EXPECT_EQ(
-        ResolveBrowserPaths({CookieStoreLocation::Kind::kChrome, chrome}, home.Variables(), error)
-            ->database,
-        chrome + "/Profile 1/Cookies");
 }
 
 }  // namespace
