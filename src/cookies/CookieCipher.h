@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "cookies/CookieFailure.h"
+
 namespace tessel {
 
 // The encryption of cookie values in a Chromium profile. A value is stored as a version tag
@@ -28,8 +30,8 @@ class CookieCipher {
     // of the profile, or the one every browser of the family reads.
     virtual std::string PreferredVersion() = 0;
 
-    // Why the last Encrypt or Decrypt failed (one line of Japanese).
-    virtual std::string Reason() const = 0;
+    // Why the last Encrypt or Decrypt failed.
+    virtual CookieFailure Reason() const = 0;
 };
 
 }  // namespace tessel

@@ -104,6 +104,7 @@ for board in 1 2; do
     grep -q "${name}X" "$work/tessel.out" || fail "board $board has no cookie with ${name}X: $(cat "$work/tessel.out")"
     grep -q "taro@example.jp" "$work/tessel.out" || fail "board $board lacks the clicked-in mail"
 done
+# tessel.exe speaks the language of the Windows it runs on, here Japanese.
 tessel show 1
-grep -Eq "unread marker[: ]+4321" "$work/tessel.out" || fail "board 1 lost its unread marker: $(cat "$work/tessel.out")"
+grep -Eq "未読位置[: ]+4321" "$work/tessel.out" || fail "board 1 lost its unread marker: $(cat "$work/tessel.out")"
 echo "both cookies found, the marker kept; screenshot: $screenshot"

@@ -56,7 +56,8 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
     mdlMain application(StartupServices{profile, store, clock, executable, messages, window},
                         boardList);
     if (!application.LoadBBSList()) {
-        cli::Diagnose(console.err, messages::kLoadFailed, application.LoadFailure());
+        cli::Diagnose(console.err, cli::Tr("the board list could not be loaded."),
+                      application.LoadFailure());
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
@@ -110,6 +111,7 @@ int Main(Console& console) {
 }  // namespace tessel
 
 int wmain(int, wchar_t**) {
+    tessel::cli::InitTranslations({});
     tessel::Console console;
     int status;
     try {

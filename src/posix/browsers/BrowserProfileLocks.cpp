@@ -56,12 +56,11 @@ std::string FlatpakApp(const std::string& folder) {
 FirefoxProfileLock::FirefoxProfileLock(std::string profileDirectory)
     : lockPath_(std::move(profileDirectory) + "/.parentlock") {}
 
-std::string FirefoxProfileLock::InUseReason() {
+CookieFailure FirefoxProfileLock::InUseReason() {
     const pid_t holder = LockHolder(lockPath_);
     if (holder == 0)
         return {};
-    return "Firefox が起動中です（プロセス " + std::to_string(holder) +
-           "）。Firefox を終了してからやり直してください";
+    return MakeFailure(CookieProblem::kFirefoxRunning, CookieDetails().Number(holder));
 }
 
 ChromiumProfileLock::ChromiumProfileLock(std::string userDataDirectory, std::string browser,
@@ -70,7 +69,7 @@ ChromiumProfileLock::ChromiumProfileLock(std::string userDataDirectory, std::str
       browser_(std::move(browser)),
       runtimeDirectory_(std::move(runtimeDirectory)) {}
 
-std::string ChromiumProfileLock::InUseReason() {
+CookieFailure ChromiumProfileLock::InUseReason() {
     char target[512] = {};
     const std::string link = userData_ + "/SingletonLock";
     const ssize_t size = readlink(link.c_str(), target, sizeof target - 1);
@@ -79,31 +78,29 @@ std::string ChromiumProfileLock::InUseReason() {
     const std::string_view text(target, static_cast<std::size_t>(size));
     const std::size_t dash = text.rfind('-');
     const std::string_view host = text.substr(0, dash == std::string_view::npos ? 0 : dash);
-    const std::string pidText(dash == std::string_view::npos ? "" : text.substr(dash + 1));
-    const std::string quit = browser_ + " を終了してからやり直してください";
-    if (host != HostName())
-        return browser_ + " が別のコンピューター（" + std::string(host) + "）で起動中です。" + quit;
-    if (const std::string app = FlatpakApp(userData_); !app.empty())
-        return FlatpakReason(app, pidText);
     pid_t pid = 0;
-    std::from_chars(pidText.data(), pidText.data() + pidText.size(), pid);
+    if (dash != std::string_view::npos)
+        std::from_chars(text.data() + dash + 1, text.data() + text.size(), pid);
+    if (host != HostName())
+        return MakeFailure(CookieProblem::kChromiumElsewhere,
+                           CookieDetails().Name(std::string(host)));
+    if (const std::string app = FlatpakApp(userData_); !app.empty())
+        return FlatpakReason(app, pid);
     if (!Alive(pid))
         return {};
-    return browser_ + " が起動中です（プロセス " + std::to_string(pid) + "）。" + quit;
+    return MakeFailure(CookieProblem::kChromiumRunning, CookieDetails().Number(pid).Name(browser_));
 }
 
-std::string ChromiumProfileLock::FlatpakReason(const std::string& appId, const std::string& pid) {
+CookieFailure ChromiumProfileLock::FlatpakReason(const std::string& appId, pid_t pid) {
     namespace fs = std::filesystem;
-    const std::string quit = browser_ + " を終了してからやり直してください";
-    const std::string doubt = browser_ + " の SingletonLock は flatpak の中のプロセス（" + pid +
-                              "）を指していて、起動中かどうか確かめられません。" + quit +
-                              "（終了しているなら SingletonLock を消してください）";
+    const CookieFailure doubt =
+        MakeFailure(CookieProblem::kFlatpakUnsure, CookieDetails().Name(browser_).Number(pid));
     if (runtimeDirectory_.empty())
         return doubt;
     const fs::path instances = fs::path(runtimeDirectory_) / ".flatpak";
     std::error_code error;
     if (!fs::exists(instances, error))
-        return error ? doubt : std::string();  // no flatpak has run in this session
+        return error ? doubt : CookieFailure();  // no flatpak has run in this session
     fs::directory_iterator entries(instances, error);
     if (error)
         return doubt;
@@ -111,17 +108,20 @@ std::string ChromiumProfileLock::FlatpakReason(const std::string& appId, const s
         if (ReadAll(instance.path() / "info").find("\nname=" + appId + "\n") == std::string::npos)
             continue;
         // flatpak holds a lock on an instance's ".ref" while the instance lives.
-        if (LockHolder((instance.path() / ".ref").string()) != 0)
-            return browser_ + " が flatpak で起動中です。" + quit;
-        const std::string info = ReadAll(instance.path() / "bwrapinfo.json");
-        const std::size_t key = info.find("\"child-pid\"");
-        pid_t child = 0;
-        if (const std::size_t digits = info.find_first_of("0123456789", key);
-            key != std::string::npos && digits != std::string::npos)
-            std::from_chars(info.data() + digits, info.data() + info.size(), child);
-        if (Alive(child))
-            return browser_ + " が flatpak で起動中です（プロセス " + std::to_string(child) +
-                   "）。" + quit;
+        pid_t running = LockHolder((instance.path() / ".ref").string());
+        if (running == 0) {
+            const std::string info = ReadAll(instance.path() / "bwrapinfo.json");
+            const std::size_t key = info.find("\"child-pid\"");
+            const std::size_t digits = info.find_first_of("0123456789", key);
+            pid_t child = 0;
+            if (key != std::string::npos && digits != std::string::npos)
+                std::from_chars(info.data() + digits, info.data() + info.size(), child);
+            running = Alive(child) ? child : 0;
+        }
+        if (running != 0) {
+            return MakeFailure(CookieProblem::kFlatpakRunning,
+                               CookieDetails().Name(browser_).Number(running));
+        }
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 
 #include "cookies/BrowserLock.h"
@@ -12,7 +14,7 @@ namespace tessel {
 class FirefoxProfileLock : public BrowserLock {
   public:
     explicit FirefoxProfileLock(std::string profileDirectory);
-    std::string InUseReason() override;
+    CookieFailure InUseReason() override;
 
   private:
     std::string lockPath_;
@@ -26,13 +28,13 @@ class FirefoxProfileLock : public BrowserLock {
 // under $XDG_RUNTIME_DIR/.flatpak), and whenever that cannot be told.
 class ChromiumProfileLock : public BrowserLock {
   public:
-    // browser names it in reasons; runtimeDirectory is $XDG_RUNTIME_DIR (may be empty).
+    // browser names it in failures; runtimeDirectory is $XDG_RUNTIME_DIR (may be empty).
     ChromiumProfileLock(std::string userDataDirectory, std::string browser,
                         std::string runtimeDirectory);
-    std::string InUseReason() override;
+    CookieFailure InUseReason() override;
 
   private:
-    std::string FlatpakReason(const std::string& appId, const std::string& pid);
+    CookieFailure FlatpakReason(const std::string& appId, pid_t pid);
 
     std::string userData_;
     std::string browser_;

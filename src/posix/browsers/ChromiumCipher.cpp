@@ -98,8 +98,7 @@ ChromiumCipher::ChromiumCipher(std::vector<std::string> applications, KeyringLoo
 const std::string* ChromiumCipher::BasicKey() {
     const Crypto* crypto = Crypto::Load();
     if (crypto == nullptr) {
-        reason_ =
-            "Chromium のクッキーの暗号に要る OpenSSL のライブラリ (libcrypto.so.3) がありません";
+        reason_ = MakeFailure(CookieProblem::kNoCryptoLibrary);
         return nullptr;
     }
     if (basicKey_.empty())
@@ -126,7 +125,7 @@ std::optional<std::string> ChromiumCipher::DecryptKeyring(std::optional<std::str
     if (proven_) {
         if (std::optional<std::string> plain = DecryptWith(proven_->key, hostKey, encrypted))
             return plain;
-        reason_ = "キーリングの鍵（" + proven_->application + "）で復号できません";
+        reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
         return std::nullopt;
     }
     if (!keyringAsked_) {
@@ -147,10 +146,8 @@ std::optional<std::string> ChromiumCipher::DecryptKeyring(std::optional<std::str
             return plain;
         }
     }
-    reason_ = candidates_.empty()
-                  ? "鍵はデスクトップのキーリングにありますが、取り出せません（Secret Service "
-                    "の動いていないデスクトップか、KWallet だけのデスクトップです）"
-                  : "キーリングにあるどのブラウザーの鍵でも復号できません";
+    reason_ = MakeFailure(candidates_.empty() ? CookieProblem::kKeyringNeeded
+                                              : CookieProblem::kKeyringKeysMisfit);
     return std::nullopt;
 }
 
@@ -162,14 +159,13 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
         return std::nullopt;
     if (version == "v11") {
         if (!proven_) {
-            reason_ =
-                "キーリングの鍵がこのプロファイルで確かめられていないため、その鍵では暗号化"
-                "しません";
+            reason_ = MakeFailure(CookieProblem::kKeyringNeeded);
             return std::nullopt;
         }
         key = &proven_->key;
     } else if (version != "v10") {
-        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）では書けません";
+        reason_ =
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
         return std::nullopt;
     }
     fellBack_ = fellBack_ || (version == "v10" && keyringValueSeen_ && !proven_);
@@ -177,7 +173,7 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
     std::optional<std::string> encrypted =
         Aes(crypto, *key, HostHash(crypto, hostKey) + std::string(value), true);
     if (!encrypted) {
-        reason_ = "Chromium のクッキーを暗号化できません";
+        reason_ = MakeFailure(CookieProblem::kCannotEncrypt);
         return std::nullopt;
     }
     return std::string(version) + *encrypted;
@@ -193,26 +189,18 @@ std::optional<std::string> ChromiumCipher::Decrypt(std::optional<std::string_vie
         const std::string* key = BasicKey();
         plain = key == nullptr ? std::nullopt : DecryptWith(*key, hostKey, encrypted);
         if (key != nullptr && !plain)
-            reason_ = "Chromium のクッキーを復号できません";
+            reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
     } else if (version == "v12") {
-        reason_ =
-            "flatpak のポータルが持つ鍵で暗号化されていて、その鍵はこのプログラムには"
-            "渡されません";
+        reason_ = MakeFailure(CookieProblem::kPortalKey);
     } else {
-        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
+        reason_ =
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
     }
     return plain;
 }
 
 std::string ChromiumCipher::PreferredVersion() {
     return proven_ ? "v11" : "v10";
-}
-
-std::string ChromiumCipher::FallbackNote() const {
-    if (!fellBack_)
-        return {};
-    return "キーリングの鍵がこのプロファイルで確かめられないため、どのブラウザーも読める v10 "
-           "の形で書き込みます";
 }
 
 }  // namespace tessel

@@ -34,11 +34,11 @@ class ChromiumCipher : public CookieCipher {
     std::optional<std::string> Decrypt(std::optional<std::string_view> hostKey,
                                        std::string_view encrypted) override;
     std::string PreferredVersion() override;
-    std::string Reason() const override { return reason_; }
+    CookieFailure Reason() const override { return reason_; }
 
-    // Non-empty once a value went as "v10" into a profile that holds "v11" values, since no
-    // keyring password decrypted one: why (one line of Japanese).
-    std::string FallbackNote() const;
+    // Whether a value went as "v10" into a profile that holds "v11" values, since no keyring
+    // password decrypted one.
+    bool FellBack() const { return fellBack_; }
 
   private:
     struct Candidate {
@@ -61,7 +61,7 @@ class ChromiumCipher : public CookieCipher {
     std::optional<Candidate> proven_;  // the one that decrypted a value of the profile
     bool keyringValueSeen_ = false;
     bool fellBack_ = false;
-    std::string reason_;
+    CookieFailure reason_;
 };
 
 }  // namespace tessel

@@ -48,7 +48,7 @@ class LinuxChromiumStore : private ChromiumParts, public ChromiumCookieStore {
         : ChromiumParts(location, paths.lockDirectory, charset, environment),
           ChromiumCookieStore(paths.database, clock, lock, cipher, codec) {}
 
-    std::string Note() const { return cipher.FallbackNote(); }
+    bool FellBack() const { return cipher.FellBack(); }
 
   protected:
     bool CreatePrivateFile(const std::string& path) override {
@@ -72,9 +72,9 @@ std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& 
     return std::make_unique<LinuxChromiumStore>(location, *paths, clock, charset, environment);
 }
 
-std::string BrowserStoreNote(const CookieStore& store) {
+bool WroteWithoutKeyring(const CookieStore& store) {
     const auto* chromium = dynamic_cast<const LinuxChromiumStore*>(&store);
-    return chromium == nullptr ? std::string() : chromium->Note();
+    return chromium != nullptr && chromium->FellBack();
 }
 
 }  // namespace tessel

@@ -17,9 +17,9 @@ std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& 
                                                      const Environment& environment,
                                                      std::string& error);
 
-// What the reader should know of how store writes, beyond success (one line of Japanese): that
-// a Chromium profile's values go in the form every browser reads, since no keyring key proved
-// itself on it. Empty for other stores, and before the store has read the profile.
-std::string BrowserStoreNote(const CookieStore& store);
+// Whether store, a Chromium profile holding values under a keyring password, got values in the
+// form every browser of the family reads, since no keyring password proved itself on it: the
+// reader should be told.
+bool WroteWithoutKeyring(const CookieStore& store);
 
 }  // namespace tessel

@@ -18,7 +18,7 @@ FoundStore Jar(const Environment& environment) {
     jar.path = jar.location.path;
     jar.isDefault = true;
     if (jar.path.empty()) {
-        jar.reason = "保存先のフォルダーが分かりません（HOME が設定されていません）";
+        jar.failure = MakeFailure(CookieProblem::kNoHomeForJar);
         return jar;
     }
     fs::path existing = jar.path;
@@ -29,7 +29,8 @@ FoundStore Jar(const Environment& environment) {
     }
     jar.writable = access(existing.c_str(), W_OK) == 0;
     if (!jar.writable)
-        jar.reason = existing.string() + " に書き込む権限がありません";
+        jar.failure =
+            MakeFailure(CookieProblem::kFolderNotWritable, CookieDetails().Path(existing.string()));
     return jar;
 }
 
@@ -45,12 +46,12 @@ FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset ch
     const std::unique_ptr<BrowserCookieStore> store =
         OpenBrowserStore(profile.location, clock, charset, environment, error);
     if (!store) {
-        found.reason = error;
+        found.error = error;
         return found;
     }
     found.path = store->DatabasePath();
     found.writable = store->CheckWritable();
-    found.reason = store->LastFailure().reason;
+    found.failure = store->LastFailure();
     return found;
 }
 

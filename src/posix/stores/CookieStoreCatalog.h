@@ -7,6 +7,7 @@
 
 #include "cookies/Clock.h"
 #include "cookies/CookieCharset.h"
+#include "cookies/CookieFailure.h"
 #include "posix/browsers/BrowserProfiles.h"
 
 namespace tessel {
@@ -20,7 +21,8 @@ struct FoundStore {
     bool isDefault = false;        // the browser's default profile
     std::int64_t lastUsed = 0;     // as BrowserProfile has it; 0 for the jar
     bool writable = false;
-    std::string reason;  // why not writable (one line of Japanese)
+    CookieFailure failure;  // why not writable
+    std::string error;      // or why the store could not be opened at all
 };
 
 // The default jar, then each browser profile FindBrowserProfiles finds.
