@@ -170,9 +170,10 @@ TEST(Win32JournalFileTest, TheJournalFolderKeepsEachBatchAsAFile) {
     const std::wstring local = win32::Widen(dir.Path().string());
     ASSERT_TRUE(SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str()));
     Win32JournalFile journal;
-    std::string error;
-    ASSERT_TRUE(journal.Prepare(error)) << error;
-    ASSERT_TRUE(journal.Add(1, "one", error) && journal.Add(12, "twelve", error)) << error;
+    CookieFailure error;
+    ASSERT_TRUE(journal.Prepare(error)) << error.details.system;
+    ASSERT_TRUE(journal.Add(1, "one", error) && journal.Add(12, "twelve", error))
+        << error.details.system;
     EXPECT_FALSE(journal.Add(12, "again", error));
     dir.Write("TesselCustom/undo/batch-5.tmp", "x");
     dir.Write("TesselCustom/undo/batch-", "x");
