@@ -191,7 +191,7 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
             return "Chromium のクッキーの暗号の形式（" + d.name + "）が分かりません";
         case Problem::kKeyringNeeded:
             return "Chromium のクッキーの鍵はキーリングにあります。キーリングの使えるデスクトップで"
-                   "実行してください（KWallet だけのデスクトップでは取り出せません）";
+                   "実行してください";
         case Problem::kCannotEncrypt:
             return "Chromium のクッキーを暗号化できません";
         case Problem::kCannotDecrypt:

@@ -226,15 +226,16 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
                 Tr("Chromium is running on another computer (%s): quit Chromium and try again"),
                 {d.name});
         case Problem::kChromiumRunning:
-            return Fill(Tr("%s is running (process %s): quit it and try again"), {browser, number});
+            return Fill(Tr("%s is running (process %s): quit %s and try again"),
+                        {browser, number, browser});
         case Problem::kFlatpakRunning:
-            return Fill(Tr("%s is running as a flatpak (process %s): quit it and try again"),
-                        {browser, number});
+            return Fill(Tr("%s is running as a flatpak (process %s): quit %s and try again"),
+                        {browser, number, browser});
         case Problem::kFlatpakUnsure:
             return Fill(Tr("%s's SingletonLock names process %s inside its flatpak, which cannot "
-                           "be checked: quit it and try again (if it has quit, delete "
+                           "be checked: quit %s and try again (if it has quit, delete "
                            "SingletonLock)"),
-                        {browser, number});
+                        {browser, number, browser});
         case Problem::kKeyringKeysMisfit:
             return Tr("no browser's password in the keyring decrypts it");
         case Problem::kPortalKey:
