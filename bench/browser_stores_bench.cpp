@@ -39,7 +39,7 @@ struct Profile {
                                 ("tessel-browser-bench-" + std::to_string(getpid()));
     tessel::SystemClock clock;
     NoLock lock;
-    tessel::ChromiumCipher cipher{[] { return std::nullopt; }};
+    tessel::ChromiumCipher cipher{{}, nullptr};
     tessel::CharsetCookieCodec codec{tessel::CookieCharset::kCp932};
 
     Profile() { std::filesystem::create_directories(dir); }

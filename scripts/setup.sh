@@ -9,7 +9,7 @@ packages=(
     python3 curl
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic
     unicode-data gettext locales-all nlohmann-json3-dev
-    libsqlite3-dev libssl-dev libsecret-1-dev firefox-esr chromium
+    libsqlite3-dev libssl-dev libsecret-1-dev gnome-keyring libsecret-tools dbus firefox-esr chromium
     mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb openbox xdotool imagemagick
     qt6-translations-l10n desktop-file-utils appstream man-db groff-base dpkg-dev file lintian
     clang libclang-rt-dev

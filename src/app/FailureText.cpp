@@ -55,6 +55,7 @@ std::string InField(const CookieDetails& details) {
 
 std::string ProblemText(Problem problem, const CookieDetails& d) {
     const std::string number = std::to_string(d.number);
+    const std::string browser = d.name.empty() ? std::string("Chromium") : d.name;
     const std::string limit = std::to_string(d.limit);
     switch (problem) {
         case Problem::kNone:
@@ -211,8 +212,21 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
             return "Chromium が別のコンピューター（" + d.name +
                    "）で起動中です。Chromium を終了してからやり直してください";
         case Problem::kChromiumRunning:
-            return "Chromium が起動中です（プロセス " + number +
-                   "）。Chromium を終了してからやり直してください";
+            return browser + " が起動中です（プロセス " + number + "）。" + browser +
+                   " を終了してからやり直してください";
+        case Problem::kFlatpakRunning:
+            return browser + " が flatpak で起動中です（プロセス " + number + "）。" + browser +
+                   " を終了してからやり直してください";
+        case Problem::kFlatpakUnsure:
+            return browser + " の SingletonLock は flatpak の中のプロセス（" + number +
+                   "）を指していて、起動中かどうか確かめられません。" + browser +
+                   " を終了してからやり直してください（終了しているなら SingletonLock "
+                   "を消してください）";
+        case Problem::kKeyringKeysMisfit:
+            return "キーリングにあるどのブラウザーの鍵でも復号できません";
+        case Problem::kPortalKey:
+            return "flatpak のポータルが持つ鍵で暗号化されていて、その鍵はこのプログラムには"
+                   "渡されません";
         case Problem::kNoHomeForJar:
             return "保存先のフォルダーが分かりません（HOME が設定されていません）";
         case Problem::kFolderNotWritable:

@@ -14,8 +14,8 @@ namespace tessel {
 // they stand on the command line, each as "--option value" or "--option=value":
 //   --board-list FILE        the board list instead of the one the start-up search finds
 //   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
-//                            chromium[:USER_DATA_DIR]; when absent, the platform
-//                            chooses
+//                            chrome|chromium|brave|edge|vivaldi|opera[:USER_DATA_DIR];
+//                            when absent, the platform chooses
 //   --cookie-charset NAME    "cp932" or "utf-8"; by default the store's own (UTF-8 for Firefox,
 //                            which carries nothing else, cp932 for the others)
 struct SharedOptions {

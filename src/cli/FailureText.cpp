@@ -54,6 +54,7 @@ std::string InField(const CookieDetails& details) {
 
 std::string ProblemText(Problem problem, const CookieDetails& d) {
     const std::string number = std::to_string(d.number);
+    const std::string browser = d.name.empty() ? std::string("Chromium") : d.name;
     const std::string limit = std::to_string(d.limit);
     switch (problem) {
         case Problem::kNone:
@@ -235,8 +236,22 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
                 Tr("Chromium is running on another computer (%s): quit Chromium and try again"),
                 {d.name});
         case Problem::kChromiumRunning:
-            return Fill(Tr("Chromium is running (process %s): quit Chromium and try again"),
-                        {number});
+            return Fill(Tr("%s is running (process %s): quit %s and try again"),
+                        {browser, number, browser});
+        case Problem::kFlatpakRunning:
+            return Fill(Tr("%s is running as a flatpak (process %s): quit %s and try again"),
+                        {browser, number, browser});
+        case Problem::kFlatpakUnsure:
+            return Fill(Tr("%s's SingletonLock names process %s inside its flatpak, which cannot "
+                           "be checked: quit %s and try again (if it has quit, delete "
+                           "SingletonLock)"),
+                        {browser, number, browser});
+        case Problem::kKeyringKeysMisfit:
+            return Tr("no browser's password in the keyring decrypts it");
+        case Problem::kPortalKey:
+            return Tr(
+                "it is encrypted with the flatpak portal's key, which this program is not "
+                "given");
         case Problem::kNoHomeForJar:
             return Tr("no folder for the cookie file (HOME is not set)");
         case Problem::kFolderNotWritable:

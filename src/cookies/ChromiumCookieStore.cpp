@@ -59,8 +59,6 @@ constexpr std::int64_t kSameSiteUnspecified = -1;
 constexpr std::int64_t kSchemeNonSecure = 1;
 constexpr std::int64_t kSchemeSecure = 2;
 
-constexpr std::string_view kVersionTags[] = {"v11", "v10"};
-
 // The first character of text (a whole UTF-8 sequence) that codec cannot encode.
 std::string FirstUnencodable(CookieCodec& codec, std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
@@ -104,7 +102,6 @@ bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::str
             "is_secure, is_httponly, creation_utc FROM cookies WHERE top_frame_site_key = ''",
             "host_key", domains));
     BindDomains(query, domains);
-    std::string seen;
     while (query.Step()) {
         StoredCookie cookie;
         const std::string hostKey = query.Text(0);
@@ -118,8 +115,6 @@ bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::str
             const std::optional<std::string> value = cipher_.Decrypt(BoundHost(hostKey), encrypted);
             cookie.readable = value.has_value();
             cookie.value = value.value_or(std::string());
-            if (seen != "v11")
-                seen = encrypted.substr(0, 3);
         }
         cookie.path = query.Text(4);
         if (query.Int(6) != 0)
@@ -129,10 +124,9 @@ bool ChromiumCookieStore::Load(SqlDatabase& database, const std::vector<std::str
         cookie.creation = Since1970(query.Int(9));
         snapshot.Put(std::move(cookie));
     }
-    if (domains == nullptr) {
-        const bool known = seen == kVersionTags[0] || seen == kVersionTags[1];
-        version_ = known ? seen : cipher_.PreferredVersion();
-    }
+    // Every value has been offered to the cipher, so its keys have proven themselves or not.
+    if (domains == nullptr)
+        version_ = cipher_.PreferredVersion();
     return database.Ok();
 }
 

@@ -26,7 +26,8 @@ class CookieCipher {
     virtual std::optional<std::string> Decrypt(std::optional<std::string_view> hostKey,
                                                std::string_view encrypted) = 0;
 
-    // The version a profile gets while none of its cookies shows which one the browser uses.
+    // The version values are written in: one whose key has proven itself by decrypting a value
+    // of the profile, or the one every browser of the family reads.
     virtual std::string PreferredVersion() = 0;
 
     // Why the last Encrypt or Decrypt failed.

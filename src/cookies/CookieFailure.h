@@ -96,7 +96,11 @@ enum class CookieProblem {
     kCannotDecrypt,
     kFirefoxRunning,     // number (process)
     kChromiumElsewhere,  // name (host)
-    kChromiumRunning,    // number (process)
+    kChromiumRunning,    // number (process), name (browser)
+    kFlatpakRunning,     // name (browser), number (process)
+    kFlatpakUnsure,      // name (browser), number (the process inside the sandbox)
+    kKeyringKeysMisfit,
+    kPortalKey,
     kNoHomeForJar,
     kFolderNotWritable,  // path
     // The undo journal.

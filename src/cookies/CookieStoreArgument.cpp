@@ -6,13 +6,27 @@ namespace tessel {
 
 namespace {
 
-constexpr std::pair<std::string_view, CookieStoreLocation::Kind> kKinds[] = {
-    {"jar", CookieStoreLocation::Kind::kJar},
-    {"firefox", CookieStoreLocation::Kind::kFirefox},
-    {"chromium", CookieStoreLocation::Kind::kChromium},
+using Kind = CookieStoreLocation::Kind;
+
+constexpr std::pair<std::string_view, Kind> kKinds[] = {
+    {"jar", Kind::kJar},         {"firefox", Kind::kFirefox}, {"chromium", Kind::kChromium},
+    {"chrome", Kind::kChrome},   {"brave", Kind::kBrave},     {"edge", Kind::kEdge},
+    {"vivaldi", Kind::kVivaldi}, {"opera", Kind::kOpera},
 };
 
 }  // namespace
+
+bool IsChromiumFamily(Kind kind) {
+    return kind != Kind::kJar && kind != Kind::kFirefox;
+}
+
+std::string_view CookieStoreKindName(Kind kind) {
+    for (const auto& [name, known] : kKinds) {
+        if (known == kind)
+            return name;
+    }
+    return {};
+}
 
 CookieStoreChoice ParseCookieStoreArgument(std::string_view text) {
     const std::size_t colon = text.find(':');
@@ -29,16 +43,12 @@ CookieStoreChoice ParseCookieStoreArgument(std::string_view text) {
         return {CookieStoreLocation{known, path}, {}};
     }
     return {std::nullopt, "unknown cookie store \"" + std::string(text) +
-                              "\": use jar[:PATH], firefox[:PROFILE_DIR] or "
-                              "chromium[:USER_DATA_DIR]"};
+                              "\": use jar[:PATH], firefox[:PROFILE_DIR], or chrome, chromium, "
+                              "brave, edge, vivaldi or opera[:USER_DATA_DIR]"};
 }
 
 std::string FormatCookieStoreArgument(const CookieStoreLocation& location) {
-    std::string text;
-    for (const auto& [name, known] : kKinds) {
-        if (known == location.kind)
-            text = name;
-    }
+    const std::string text(CookieStoreKindName(location.kind));
     return location.path.empty() ? text : text + ":" + location.path;
 }
 

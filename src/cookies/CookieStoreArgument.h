@@ -7,16 +7,23 @@
 namespace tessel {
 
 // Where the cookies go, as named on the command line: "jar[:PATH]" for a Netscape cookies.txt
-// jar, "firefox[:PROFILE_DIR]" for a Firefox profile, "chromium[:USER_DATA_DIR]" for a Chromium
-// one (a profile folder inside it, such as "Profile 1", also serves). Without a path: the
-// default jar, or the reader's default profile of the browser.
+// jar, "firefox[:PROFILE_DIR]" for a Firefox profile, and for the browsers built on Chromium
+// ("chrome", "chromium", "brave", "edge", "vivaldi", "opera") "KIND[:DIR]", DIR being the
+// browser's user-data folder or one of its profile folders, such as "Profile 1". Without a
+// path: the default jar, or the reader's default profile of the browser.
 struct CookieStoreLocation {
-    enum class Kind { kJar, kFirefox, kChromium };
+    enum class Kind { kJar, kFirefox, kChromium, kChrome, kBrave, kEdge, kVivaldi, kOpera };
     Kind kind = Kind::kJar;
     std::string path;  // empty for the default
 
     friend bool operator==(const CookieStoreLocation&, const CookieStoreLocation&) = default;
 };
+
+// Whether kind keeps its cookies as Chromium does (one database format, one encryption).
+bool IsChromiumFamily(CookieStoreLocation::Kind kind);
+
+// The word that names kind on the command line ("chrome").
+std::string_view CookieStoreKindName(CookieStoreLocation::Kind kind);
 
 // The text that names location on the command line, which ParseCookieStoreArgument reads back.
 std::string FormatCookieStoreArgument(const CookieStoreLocation& location);

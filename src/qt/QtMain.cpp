@@ -34,7 +34,8 @@ namespace {
 
 constexpr const char* kUsage =
     "使い方: TesselCustom [--board-list FILE] "
-    "[--cookie-store jar[:PATH]|firefox[:PROFILE_DIR]|chromium[:USER_DATA_DIR]] "
+    "[--cookie-store jar[:PATH]|firefox[:PROFILE_DIR]|chrome|chromium|brave|edge|vivaldi|"
+    "opera[:USER_DATA_DIR]] "
     "[--cookie-charset cp932|utf-8] [--help] [--version]\n";
 
 bool Set(const char* name) {
@@ -134,8 +135,7 @@ std::string StoreNotice(const tessel::StartingStore& starting) {
 }
 
 QString MenuText(const tessel::FoundStore& found) {
-    constexpr const char* kKinds[] = {"cookies.txt", "Firefox", "Chromium"};
-    QString text = QString::fromUtf8(kKinds[static_cast<int>(found.location.kind)]);
+    QString text = QString::fromStdString(found.browser.empty() ? "cookies.txt" : found.browser);
     if (!found.name.empty())
         text += QStringLiteral("（%1）").arg(QString::fromStdString(found.name));
     text += QStringLiteral("  ") + QString::fromStdString(found.location.path);

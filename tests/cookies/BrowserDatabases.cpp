@@ -1,6 +1,8 @@
 #include "BrowserDatabases.h"
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/sha.h>
 
 namespace tessel::testing {
 
@@ -77,6 +79,47 @@ std::vector<std::vector<std::string>> TestDatabase::Rows(const std::string& sql)
     }
     sqlite3_finalize(statement);
     return rows;
+}
+
+}  // namespace tessel::testing
+
+namespace tessel::testing {
+
+std::string EncryptChromiumValue(const std::string& version, const std::string& password,
+                                 const std::string& hostKey, const std::string& value) {
+    unsigned char key[16];
+    const std::string salt = "saltysalt";
+    PKCS5_PBKDF2_HMAC_SHA1(password.data(), static_cast<int>(password.size()),
+                           reinterpret_cast<const unsigned char*>(salt.data()),
+                           static_cast<int>(salt.size()), 1, sizeof key, key);
+    std::string plain(SHA256_DIGEST_LENGTH, '\0');
+    SHA256(reinterpret_cast<const unsigned char*>(hostKey.data()), hostKey.size(),
+           reinterpret_cast<unsigned char*>(plain.data()));
+    plain += value;
+    const unsigned char iv[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                  ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    std::string out(plain.size() + 16, '\0');
+    int written = 0;
+    int last = 0;
+    EVP_CIPHER_CTX* context = EVP_CIPHER_CTX_new();
+    EVP_EncryptInit_ex(context, EVP_aes_128_cbc(), nullptr, key, iv);
+    EVP_EncryptUpdate(context, reinterpret_cast<unsigned char*>(out.data()), &written,
+                      reinterpret_cast<const unsigned char*>(plain.data()),
+                      static_cast<int>(plain.size()));
+    EVP_EncryptFinal_ex(context, reinterpret_cast<unsigned char*>(out.data()) + written, &last);
+    EVP_CIPHER_CTX_free(context);
+    out.resize(static_cast<std::size_t>(written + last));
+    return version + out;
+}
+
+void SeedChromiumValue(const std::string& path, const std::string& host, const std::string& version,
+                       const std::string& password) {
+    std::string hex;
+    for (const unsigned char byte : EncryptChromiumValue(version, password, host, "old"))
+        hex += std::string(1, "0123456789abcdef"[byte >> 4]) + "0123456789abcdef"[byte & 15];
+    TestDatabase(path).Exec("INSERT INTO cookies VALUES (13400000000000000, '" + host +
+                            "', '', 's', '', x'" + hex +
+                            "', '/', 13451303223000000, 0, 0, 0, 1, 1, 1, -1, 1, 80, 0, 1, 0)");
 }
 
 }  // namespace tessel::testing

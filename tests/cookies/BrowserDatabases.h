@@ -31,3 +31,16 @@ class TestDatabase {
 };
 
 }  // namespace tessel::testing
+
+namespace tessel::testing {
+
+// A value as a browser of the Chromium family stores it on Linux under version ("v10", "v11",
+// "v12") with the key derived from password, made independently of the program's cipher.
+std::string EncryptChromiumValue(const std::string& version, const std::string& password,
+                                 const std::string& hostKey, const std::string& value);
+
+// Adds the cookie "s=old" of host to a Chromium database, encrypted as EncryptChromiumValue does.
+void SeedChromiumValue(const std::string& path, const std::string& host, const std::string& version,
+                       const std::string& password);
+
+}  // namespace tessel::testing

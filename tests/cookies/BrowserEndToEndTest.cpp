@@ -83,6 +83,7 @@ class Site {
 struct BrowserCase {
     const char* name;
     const char* program;
+    const char* folder;  // the profile or user-data folder, laid out as the store kind keeps it
     CookieStoreLocation::Kind kind;
     CookieCharset charset;
     const char* charsetName;
@@ -158,7 +159,7 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
 
     testing::TempDir dir;
     Site site{dir};
-    std::string profile = dir.File("profile");
+    std::string profile = dir.File(GetParam().folder);
 };
 
 TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns) {
@@ -233,16 +234,22 @@ TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns
 INSTANTIATE_TEST_SUITE_P(
     Browsers, BrowserEndToEndTest,
     ::testing::Values(
-        BrowserCase{"Firefox", "firefox-esr", CookieStoreLocation::Kind::kFirefox,
+        BrowserCase{"Firefox", "firefox-esr", "profile", CookieStoreLocation::Kind::kFirefox,
                     CookieCharset::kUtf8, "utf-8", "名無し"},
-        BrowserCase{"FirefoxFromSchema15", "firefox-esr", CookieStoreLocation::Kind::kFirefox,
-                    CookieCharset::kUtf8, "utf-8", "名無し", 15},
-        BrowserCase{"FirefoxFromSchema12", "firefox-esr", CookieStoreLocation::Kind::kFirefox,
-                    CookieCharset::kUtf8, "utf-8", "名無し", 12},
-        BrowserCase{"Chromium", "chromium", CookieStoreLocation::Kind::kChromium,
+        BrowserCase{"FirefoxFromSchema15", "firefox-esr", "profile",
+                    CookieStoreLocation::Kind::kFirefox, CookieCharset::kUtf8, "utf-8", "名無し",
+                    15},
+        BrowserCase{"FirefoxFromSchema12", "firefox-esr", "profile",
+                    CookieStoreLocation::Kind::kFirefox, CookieCharset::kUtf8, "utf-8", "名無し",
+                    12},
+        BrowserCase{"Chromium", "chromium", "profile", CookieStoreLocation::Kind::kChromium,
                     CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5"},
-        BrowserCase{"ChromiumFromVersion23", "chromium", CookieStoreLocation::Kind::kChromium,
-                    CookieCharset::kCp932, "cp932", "\x96\xBC\x96\xB3\x82\xB5", 23}),
+        BrowserCase{"ChromiumFromVersion23", "chromium", "profile",
+                    CookieStoreLocation::Kind::kChromium, CookieCharset::kCp932, "cp932",
+                    "\x96\xBC\x96\xB3\x82\xB5", 23},
+        // Brave's folder, which Chromium reads as Brave does.
+        BrowserCase{"BraveFolder", "chromium", ".config/BraveSoftware/Brave-Browser",
+                    CookieStoreLocation::Kind::kBrave, CookieCharset::kUtf8, "utf-8", "名無し"}),
     [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace

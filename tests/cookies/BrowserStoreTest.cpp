@@ -90,7 +90,7 @@ class BrowserStoreTest : public ::testing::TestWithParam<Browser> {
     testing::TempDir dir;
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
     FakeLock lock;
-    ChromiumCipher cipher{[] { return std::nullopt; }};
+    ChromiumCipher cipher{{}, nullptr};
     std::unique_ptr<CharsetCookieCodec> codec;
     std::string path;
     std::unique_ptr<BrowserCookieStore> store;
@@ -256,7 +256,7 @@ INSTANTIATE_TEST_SUITE_P(Only, ChromiumStoreTest, ::testing::Values(Browser::kCh
 // Encrypts as the real cipher does but cannot decrypt: what a key mismatch looks like.
 class OneWayCipher : public ChromiumCipher {
   public:
-    OneWayCipher() : ChromiumCipher([] { return std::nullopt; }) {}
+    OneWayCipher() : ChromiumCipher({}, nullptr) {}
     std::optional<std::string> Decrypt(std::optional<std::string_view>, std::string_view) override {
         return std::nullopt;
     }
@@ -315,27 +315,57 @@ TEST_P(ChromiumStoreTest, TimesAtTheEndsOfTheIntegerRangeReadAsTheEarliestAndLat
     EXPECT_TRUE(store->InternetSetCookie(kUrl, "new", "3" + kExpires));
 }
 
-TEST_P(ChromiumStoreTest, KeyringKeyIsUsedWhereTheProfileUsesIt) {
-    ChromiumCipher keyring([] { return std::optional<std::string>("secret"); });
-    {
-        ChromiumCookieStore withKey(path, clock, lock, keyring, *codec);
-        ASSERT_TRUE(withKey.InternetSetCookie(kUrl, "n", "v" + kExpires));
-        EXPECT_EQ(withKey.InternetGetCookie(kUrl, "n"), "n=v");
+// A keyring password is used only once it has decrypted a value of the profile; otherwise values
+// go as v10, which every browser of the family reads. A value no key reads is never replaced.
+TEST_P(ChromiumStoreTest, WritesWithTheKeyThatProvedItselfOrV10) {
+    const std::map<std::string, std::string> keyring = {{"chromium", "mium"}, {"chrome", "chro"}};
+    const struct {
+        std::string seedVersion, seedPassword;  // of the value already in the profile
+        std::vector<std::string> applications;  // the keyring is asked under, in order
+        std::string writtenWith;   // the password the new value is under (v10's: "peanuts")
+        CookieProblem unreadable;  // why the seeded value cannot be read; kNone: it can
+    } cases[] = {
+        {"v11",
+         "chro",
+         {"chromium", "chrome"},
+         "chro",
+         CookieProblem::kNone},  // Chrome's profile as Chromium's
+        {"v11", "chro", {"chromium"}, "peanuts", CookieProblem::kKeyringKeysMisfit},
+        {"v11", "chro", {}, "peanuts", CookieProblem::kKeyringNeeded},  // no Secret Service
+        {"",
+         "",
+         {"chromium", "chrome"},
+         "peanuts",
+         CookieProblem::kNone},  // nothing to prove a password on
+        {"v10", "peanuts", {"chromium", "chrome"}, "peanuts", CookieProblem::kNone},
+        {"v12", "portal", {"chromium", "chrome"}, "peanuts", CookieProblem::kPortalKey},
+    };
+    const std::string seedUrl = "http://seed.example.jp/";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seedVersion + " " + std::to_string(c.applications.size()));
+        TestDatabase(path).Exec("DELETE FROM cookies");
+        if (!c.seedVersion.empty())
+            testing::SeedChromiumValue(path, "seed.example.jp", c.seedVersion, c.seedPassword);
+        ChromiumCipher keyed(c.applications, [&](const std::string& application) {
+            const auto found = keyring.find(application);
+            return found == keyring.end() ? std::nullopt
+                                          : std::optional<std::string>(found->second);
+        });
+        ChromiumCookieStore chromium(path, clock, lock, keyed, *codec);
+        ASSERT_TRUE(chromium.InternetSetCookie(kUrl, "n", "v" + kExpires))
+            << static_cast<int>(chromium.LastFailure().problem);
+        const std::string version = c.writtenWith == "peanuts" ? "v10" : "v11";
+        EXPECT_EQ(TestDatabase(path).Rows("SELECT encrypted_value FROM cookies WHERE name = 'n'"),
+                  (std::vector<std::vector<std::string>>{{testing::EncryptChromiumValue(
+                      version, c.writtenWith, "bbs.example.jp", "v")}}));
+        EXPECT_EQ(keyed.FellBack(), c.seedVersion == "v11" && version == "v10");
+        if (c.unreadable == CookieProblem::kNone)
+            continue;
+        EXPECT_EQ(chromium.InternetGetCookie(seedUrl, "s"), "");
+        EXPECT_EQ(chromium.LastFailure().details.cause, c.unreadable);
+        EXPECT_FALSE(chromium.InternetSetCookie(seedUrl, "s", "new" + kExpires));
+        EXPECT_EQ(chromium.LastFailure().kind, CookieFailureKind::kUnreadable);
     }
-    const std::string encrypted =
-        TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0];
-    EXPECT_EQ(encrypted.substr(0, 3), "v11");
-    store = Open(CookieCharset::kCp932);  // without the keyring's key
-    EXPECT_EQ(store->InternetGetCookie(kUrl, "n"), "");
-    EXPECT_EQ(store->LastFailure().kind, CookieFailureKind::kUnreadable);
-    EXPECT_EQ(store->LastFailure().details.cause, CookieProblem::kKeyringNeeded);
-    EXPECT_FALSE(store->InternetSetCookie(kUrl, "n", "w" + kExpires));
-    EXPECT_EQ(store->LastFailure().details.cause, CookieProblem::kKeyringNeeded);
-    EXPECT_EQ(keyring.Decrypt("bbs.example.jp",
-                              TestDatabase(path).Rows("SELECT encrypted_value FROM cookies")[0][0]),
-              "v");
-    // A value moved to another host does not decrypt there.
-    EXPECT_FALSE(keyring.Decrypt("evil.example.jp", encrypted));
 }
 
 }  // namespace

@@ -126,6 +126,11 @@ TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
         {"chromium:/c", CookieStoreLocation{Kind::kChromium, "/c"}, ""},
         {"jar:", std::nullopt, "needs a path after the colon"},
         {"/home/taro/cookies.txt", std::nullopt, "jar[:PATH]"},
+        {"Brave:/b/Default", CookieStoreLocation{Kind::kBrave, "/b/Default"}, ""},
+        {"chrome", CookieStoreLocation{Kind::kChrome, ""}, ""},
+        {"edge:/e", CookieStoreLocation{Kind::kEdge, "/e"}, ""},
+        {"opera:/o", CookieStoreLocation{Kind::kOpera, "/o"}, ""},
+        {"safari:x", std::nullopt, "unknown cookie store"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -13,6 +13,7 @@
 #include "TesselProcess.h"
 #include "posix/browsers/BrowserProfileLocks.h"
 #include "posix/browsers/BrowserProfiles.h"
+#include "posix/browsers/ChromiumCipher.h"
 #include "posix/browsers/LinuxBrowserStores.h"
 #include "posix/stores/CookieStoreChooser.h"
 #include "posix/stores/RememberedCookieStore.h"
@@ -91,7 +92,10 @@ TEST(StoreChoiceTest, WithoutAChoiceTheDefaultBrowsersStoreIsInUse) {
     } cases[] = {
         {"firefox-esr.desktop", "firefox:" + root + "/.mozilla/firefox/p.default-esr"},
         {"chromium.desktop", "chromium:" + root + "/.config/chromium/Default"},
+        {"google-chrome.desktop", "chrome:" + root + "/.config/google-chrome/Default"},
     };
+    std::filesystem::create_directories(home.dir.File(".config/google-chrome/Default"));
+    testing::CreateChromiumDatabase(home.dir.File(".config/google-chrome/Default/Cookies"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.handler);
         home.dir.Write(".config/mimeapps.list",
@@ -193,6 +197,43 @@ TEST(StoreChoiceTest, TheChromiumBackupIsBornPrivate) {
         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
+// A keyring holding both Chrome's and Chromium's passwords, in a private session bus: a Chrome
+// profile named as Chromium's gets its value under Chrome's password, the one its values prove.
+TEST(StoreChoiceTest, ValueWrittenIntoChromeProfileDecryptsWithChromesKeyringPassword) {
+    for (const char* tool : {"dbus-run-session", "gnome-keyring-daemon", "secret-tool"}) {
+        if (access(("/usr/bin/" + std::string(tool)).c_str(), X_OK) != 0)
+            GTEST_SKIP() << tool << " is not installed (scripts/setup.sh installs it)";
+    }
+    Home home;
+    const std::string profile = home.dir.File(".config/google-chrome/Default");
+    std::filesystem::create_directories(profile);
+    testing::CreateChromiumDatabase(profile + "/Cookies");
+    testing::SeedChromiumValue(profile + "/Cookies", "seed.example.jp", "v11", "chrome-secret");
+    const std::string boards = home.dir.Write(
+        "boards.ini",
+        "[z]\nname=雑談\nnickname=z\nurl=http://bbs.example.jp/z/bbs.cgi\nmode=Ferno-BBS\n");
+    std::filesystem::create_directories(home.dir.File("run"));
+    std::filesystem::permissions(home.dir.File("run"), std::filesystem::perms::owner_all);
+    const std::string keyring =
+        "printf pw | gnome-keyring-daemon --unlock --components=secrets >/dev/null && "
+        "printf chromium-secret | secret-tool store --label=s application chromium && "
+        "printf chrome-secret | secret-tool store --label=s application chrome && exec \"$@\"";
+    const testing::ProcessResult result = testing::RunProgram(
+        "/usr/bin/dbus-run-session",
+        {"--", "sh", "-c", keyring, "sh", testing::BuiltProgram("tessel"), "--board-list", boards,
+         "--cookie-store", "chromium:" + profile, "apply", "z", "--name", "taro"},
+        "", home.dir.Path().string(),
+        {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "DBUS_SESSION_BUS_ADDRESS",
+         "HOME=" + home.dir.Path().string(), "XDG_RUNTIME_DIR=" + home.dir.File("run")});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const auto rows = testing::TestDatabase(profile + "/Cookies")
+                          .Rows("SELECT encrypted_value FROM cookies WHERE name <> 's'");
+    ASSERT_EQ(rows.size(), 1u);
+    // Under Chrome's password, or v10, which needs none.
+    ChromiumCipher chrome({"chrome"}, [](const std::string&) { return "chrome-secret"; });
+    EXPECT_TRUE(chrome.Decrypt("bbs.example.jp", rows[0][0]));
+}
+
 TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {
     testing::TempDir dir;
     const std::string lockFile = dir.Write(".parentlock", "");
@@ -223,20 +264,39 @@ TEST(BrowserLockTest, FirefoxLockIsTheFcntlLockOfARunningProcess) {
 }
 
 TEST(BrowserLockTest, ChromiumSingletonLockCountsOnlyALivingProcess) {
+    const std::string flatpak = ".var/app/org.chromium.Chromium/config/chromium";
     const struct {
-        std::string target;
-        bool inUse;
+        std::string folder, target;
+        pid_t instance;  // a running flatpak instance's process; 0: none, -1: no runtime folder
+        CookieProblem reason;  // kNone: not in use
     } cases[] = {
-        {LockTarget(getpid()), true},
-        {LockTarget(999999999), false},  // stale: the process is gone
-        {"elsewhere.example-1", true},   // another host cannot be checked
+        {"chromium", LockTarget(getpid()), 0, CookieProblem::kChromiumRunning},
+        {"chromium", LockTarget(999999999), 0, CookieProblem::kNone},  // stale: the process is gone
+        {"chromium", "elsewhere.example-1", 0, CookieProblem::kChromiumElsewhere},
+        {"snap/chromium/common/chromium", LockTarget(999999999), 0,
+         CookieProblem::kNone},  // the host's numbers
+        // A flatpak's numbers are its sandbox's: its instances tell whether it runs.
+        {flatpak, LockTarget(2), 0, CookieProblem::kNone},
+        {flatpak, LockTarget(2), getpid(), CookieProblem::kFlatpakRunning},
+        {flatpak, LockTarget(2), 999999999, CookieProblem::kNone},
+        {flatpak, LockTarget(2), -1, CookieProblem::kFlatpakUnsure},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.target);
+        SCOPED_TRACE(c.folder + " " + c.target + " " + std::to_string(c.instance));
         testing::TempDir dir;
-        std::filesystem::create_symlink(c.target, dir.File("SingletonLock"));
-        EXPECT_EQ(ChromiumProfileLock(dir.Path().string()).InUseReason().kind,
-                  c.inUse ? CookieFailureKind::kStoreBusy : CookieFailureKind::kNone);
+        std::filesystem::create_directories(dir.File(c.folder));
+        std::filesystem::create_symlink(c.target, dir.File(c.folder + "/SingletonLock"));
+        if (c.instance > 0) {
+            std::filesystem::create_directories(dir.File("run/.flatpak/123"));
+            dir.Write("run/.flatpak/123/info", "[Application]\nname=org.chromium.Chromium\n");
+            dir.Write("run/.flatpak/123/bwrapinfo.json",
+                      "{\"child-pid\": " + std::to_string(c.instance) + "}");
+        }
+        EXPECT_EQ(ChromiumProfileLock(dir.File(c.folder), "Chromium",
+                                      c.instance < 0 ? "" : dir.File("run"))
+                      .InUseReason()
+                      .problem,
+                  c.reason);
     }
 }
 
@@ -248,7 +308,8 @@ TEST(BrowserProfilesTest, FirefoxDefaultIsTheInstallationsProfile) {
                    "[General]\nStartWithLastProfile=1\n");
     std::filesystem::remove(home.dir.File(".mozilla/firefox/installs.ini"));
     const auto defaultName = [&] {
-        for (const BrowserProfile& profile : FindFirefoxProfiles(home.Variables())) {
+        for (const BrowserProfile& profile :
+             FindBrowserProfiles(CookieStoreLocation::Kind::kFirefox, home.Variables())) {
             if (profile.isDefault)
                 return profile.name;
         }
@@ -257,8 +318,92 @@ TEST(BrowserProfilesTest, FirefoxDefaultIsTheInstallationsProfile) {
     EXPECT_EQ(defaultName(), "old");  // no installation names one
     home.dir.Write(".mozilla/firefox/installs.ini", "[4F96D1932A9F858E]\nDefault=p.default-esr\n");
     EXPECT_EQ(defaultName(), "default-esr");
-    EXPECT_EQ(FindFirefoxProfiles(home.Variables())[1].location.path,
-              home.dir.File(".mozilla/firefox/p.default-esr"));
+    EXPECT_EQ(
+        FindBrowserProfiles(CookieStoreLocation::Kind::kFirefox, home.Variables())[1].location.path,
+        home.dir.File(".mozilla/firefox/p.default-esr"));
+}
+
+// Every place a browser keeps its profiles: each found as its kind under its browser's name, the
+// first installation of a kind giving its default, and the form stores prints opening it again.
+TEST(BrowserProfilesTest, EveryInstallationIsFoundAndNamedAsItOpens) {
+    using Kind = CookieStoreLocation::Kind;
+    const struct {
+        std::string root;  // a Firefox root, or a user-data folder
+        Kind kind;
+        std::string browser;
+    } cases[] = {
+        {".mozilla/firefox", Kind::kFirefox, "Firefox"},
+        {".config/mozilla/firefox", Kind::kFirefox, "Firefox"},
+        {"snap/firefox/common/.mozilla/firefox", Kind::kFirefox, "Firefox (snap)"},
+        {".var/app/org.mozilla.firefox/.mozilla/firefox", Kind::kFirefox, "Firefox (flatpak)"},
+        {".var/app/org.mozilla.firefox/config/mozilla/firefox", Kind::kFirefox,
+         "Firefox (flatpak)"},
+        {".config/chromium", Kind::kChromium, "Chromium"},
+        {"snap/chromium/common/chromium", Kind::kChromium, "Chromium (snap)"},
+        {".var/app/org.chromium.Chromium/config/chromium", Kind::kChromium, "Chromium (flatpak)"},
+        {".config/google-chrome", Kind::kChrome, "Google Chrome"},
+        {".config/google-chrome-beta", Kind::kChrome, "Google Chrome Beta"},
+        {".config/google-chrome-unstable", Kind::kChrome, "Google Chrome Dev"},
+        {".var/app/com.google.Chrome/config/google-chrome", Kind::kChrome,
+         "Google Chrome (flatpak)"},
+        {".config/BraveSoftware/Brave-Browser", Kind::kBrave, "Brave"},
+        {".config/microsoft-edge", Kind::kEdge, "Microsoft Edge"},
+        {".config/vivaldi", Kind::kVivaldi, "Vivaldi"},
+        {".config/opera", Kind::kOpera, "Opera"},
+        {".var/app/com.opera.Opera/config/opera", Kind::kOpera, "Opera (flatpak)"},
+    };
+    Home home;  // with a Firefox profile where the first case puts its own
+    std::filesystem::remove_all(home.dir.File(".config/chromium"));
+    // Local State names a profile and says it was used last, which the browser opens next.
+    const std::string state = R"({"profile": {"last_used": "Profile 1", "info_cache":
+                                 {"Profile 1": {"name": "仕事", "active_time": 1800000000.5}}}})";
+    for (const auto& c : cases) {
+        // Opera keeps its one profile in the user-data folder itself.
+        const std::string folder =
+            home.dir.File(c.root + (c.kind == Kind::kFirefox ? "/p"
+                                    : c.kind == Kind::kOpera ? ""
+                                                             : "/Profile 1"));
+        std::filesystem::create_directories(folder);
+        if (c.kind == Kind::kFirefox) {
+            home.dir.Write(c.root + "/profiles.ini",
+                           "[Profile0]\nName=p\nIsRelative=1\nPath=p\nDefault=1\n");
+            testing::CreateFirefoxDatabase(folder + "/cookies.sqlite");
+        } else {
+            home.dir.Write(c.root + "/Local State", state);
+            testing::CreateChromiumDatabase(folder + "/Cookies");
+        }
+    }
+    std::filesystem::remove(home.dir.File(".mozilla/firefox/installs.ini"));
+    const std::vector<BrowserProfile> found = FindBrowserProfiles(home.Variables());
+    ASSERT_EQ(found.size(), std::size(cases));
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.root);
+        EXPECT_EQ(std::tie(found[i].location.kind, found[i].browser), std::tie(c.kind, c.browser));
+        EXPECT_EQ(found[i].isDefault, i == 0 || cases[i - 1].kind != c.kind);
+        const bool named = c.kind != Kind::kFirefox && c.kind != Kind::kOpera;
+        EXPECT_EQ(found[i].name, named ? "仕事" : c.kind == Kind::kOpera ? "Default" : "p");
+        EXPECT_EQ(found[i].lastUsed, named ? 1800000000 : 0);
+        // The form stores prints opens the profile; the kind alone opens the default.
+        std::string error;
+        const auto opened = ResolveBrowserPaths(
+            *ParseCookieStoreArgument(FormatCookieStoreArgument(found[i].location)).location,
+            home.Variables(), error);
+        ASSERT_TRUE(opened) << error;
+        EXPECT_EQ(opened->database.rfind(home.dir.File(c.root), 0), 0u) << opened->database;
+        if (found[i].isDefault) {
+            EXPECT_EQ(ResolveBrowserPaths({c.kind, ""}, home.Variables(), error)->database,
+                      opened->database);
+            // A user-data folder names the profile the browser opens in it.
+            if (c.kind != Kind::kFirefox) {
+                EXPECT_EQ(
+                    ResolveBrowserPaths({c.kind, home.dir.File(c.root)}, home.Variables(), error)
+                        .value_or(BrowserPaths{})
+                        .database,
+                    opened->database);
+            }
+        }
+    }
 }
 
 }  // namespace

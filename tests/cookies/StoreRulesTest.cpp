@@ -116,7 +116,7 @@ class StoreRulesTest : public ::testing::TestWithParam<Kind> {
     testing::TempDir dir;
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
     NoLock lock;
-    ChromiumCipher cipher{[] { return std::nullopt; }};
+    ChromiumCipher cipher{{}, nullptr};
     CharsetCookieCodec codec{CookieCharset::kCp932};
     std::string path;
     std::unique_ptr<CookieStore> store;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <istream>
 #include <optional>
@@ -39,14 +40,16 @@ struct CommandContext {
 
 // One cookie store found on the computer, as the platform describes it.
 struct StoreListing {
-    std::string store;       // the --cookie-store text that names it
-    std::string kind;        // "jar", "firefox", "chromium"
-    std::string name;        // the profile's name; empty for the jar
-    std::string path;        // the jar or the database
-    bool isDefault = false;  // the browser's default profile
-    bool inUse = false;      // the store the options name
-    std::string chosenBy;    // for the one in use: "--cookie-store", "remembered", "default
-                             // browser", "most recently used" or "no browser found"
+    std::string store;          // the --cookie-store text that names it
+    std::string kind;           // "jar", "firefox", "chrome", "chromium", "brave", ...
+    std::string browser;        // the browser as its maker names it; empty for the jar
+    std::string name;           // the profile's name; empty for the jar
+    std::string path;           // the jar or the database
+    bool isDefault = false;     // the browser's default profile
+    std::int64_t lastUsed = 0;  // when the browser last used the profile (seconds since 1970)
+    bool inUse = false;         // the store the options name
+    std::string chosenBy;       // for the one in use: "--cookie-store", "remembered", "default
+                                // browser", "most recently used" or "no browser found"
     bool writable = false;
     std::string reason;  // why not writable
 };

@@ -27,8 +27,9 @@ Options, before or after the command:
                          beside the program, $XDG_CONFIG_HOME/TesselCustom/TesselCustom.ini,
                          and TesselCustom/TesselCustom.ini under each of $XDG_CONFIG_DIRS
   --cookie-store STORE   where the cookies are: jar[:PATH] for a cookies.txt file,
-                         firefox[:PROFILE_DIR] or chromium[:USER_DATA_DIR] for a browser's
-                         profile (without a folder: the browser's default profile);
+                         firefox[:PROFILE_DIR], or chrome, chromium, brave, edge, vivaldi or
+                         opera[:USER_DATA_DIR] for a browser's profile (without a folder: the
+                         browser's default profile), as 'tessel stores' names them;
                          when not given, the store chosen in the window, else the jar
   --cookie-charset NAME  cp932 or utf-8; by default utf-8 for Firefox (it keeps no other),
                          cp932 for the others
@@ -100,7 +101,7 @@ written: malformed JSON, an unknown board or field, a value of the wrong type or
 
 constexpr const char* kStores = TrLater(R"(Usage: tessel stores [--json]
 
-Lists the cookie stores found: the cookies.txt jar and each Firefox and Chromium profile, with
+Lists the cookie stores found: the cookies.txt jar and each browser's profiles, with
 the --cookie-store text that names it, whether it can be written now and, when not, why (the
 browser is running, its database is of an unknown version). The store in use is marked "*".
 )");

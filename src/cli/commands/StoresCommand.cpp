@@ -10,10 +10,14 @@ namespace tessel::cli {
 namespace {
 
 Json ToJson(const StoreListing& listing) {
-    return {
-        {"store", listing.store},       {"kind", listing.kind},         {"name", listing.name},
-        {"path", listing.path},         {"default", listing.isDefault}, {"inUse", listing.inUse},
-        {"chosenBy", listing.chosenBy}, {"writable", listing.writable}, {"reason", listing.reason}};
+    Json json = {
+        {"store", listing.store},       {"kind", listing.kind},    {"browser", listing.browser},
+        {"name", listing.name},         {"path", listing.path},    {"default", listing.isDefault},
+        {"lastUsed", nullptr},          {"inUse", listing.inUse},  {"chosenBy", listing.chosenBy},
+        {"writable", listing.writable}, {"reason", listing.reason}};
+    if (listing.lastUsed != 0)
+        json["lastUsed"] = listing.lastUsed;
+    return json;
 }
 
 std::string State(const StoreListing& listing) {
@@ -43,6 +47,8 @@ int RunStores(const Invocation& invocation, PlatformContext& context) {
             << State(listing);
         if (listing.inUse)
             out << Fill(Tr(" (in use: %s)"), {Tr(listing.chosenBy.c_str())});
+        if (!listing.browser.empty())
+            out << "  (" << listing.browser << ": " << listing.name << ')';
         out << '\n';
     }
     return kExitOk;

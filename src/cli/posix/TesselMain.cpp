@@ -20,6 +20,7 @@
 #include "cli/posix/TerminalPassword.h"
 #include "cli/terminal/ProgressBar.h"
 #include "cli/terminal/TerminalSafeText.h"
+#include "posix/browsers/LinuxBrowserStores.h"
 #include "posix/desktop/PosixAppPlaces.h"
 #include "posix/desktop/ProcExecutable.h"
 #include "posix/desktop/SystemClock.h"
@@ -59,12 +60,13 @@ std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found :
          FindCookieStores(clock, ChosenCharset(options), GetEnvironment)) {
-        constexpr const char* kKinds[] = {"jar", "firefox", "chromium"};
         listings.push_back({FormatCookieStoreArgument(found.location),
-                            kKinds[static_cast<int>(found.location.kind)],
+                            std::string(CookieStoreKindName(found.location.kind)),
+                            found.browser,
                             found.name,
                             found.path,
                             found.isDefault,
+                            found.lastUsed,
                             IsChosenStore(found, options.cookieStore),
                             {},
                             found.writable,
@@ -143,7 +145,13 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
                                 [] { return cli::PromptPassword(std::cin, std::cerr); },
                                 NameCookieStore(options, *store),
                                 &journal};
-    return cli::RunCommand(invocation, context);
+    const int exitCode = cli::RunCommand(invocation, context);
+    if (WroteWithoutKeyring(*store)) {
+        cli::Diagnose(std::cerr, cli::Tr("no keyring password proved itself on this profile: the "
+                                         "values were written as v10, which every Chromium-family "
+                                         "browser reads"));
+    }
+    return exitCode;
 }
 
 int Main(int argc, char** argv, std::ostream& rawErr) {

@@ -3,6 +3,7 @@
 #include <openssl/evp.h>
 #include <openssl/sha.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "posix/browsers/RuntimeLibrary.h"
@@ -91,42 +92,83 @@ std::optional<std::string> Aes(const Crypto& crypto, const std::string& key, std
 
 }  // namespace
 
-ChromiumCipher::ChromiumCipher(KeyringPassword keyring) : keyring_(std::move(keyring)) {}
+ChromiumCipher::ChromiumCipher(std::vector<std::string> applications, KeyringLookup keyring)
+    : applications_(std::move(applications)), keyring_(std::move(keyring)) {}
 
-const std::string* ChromiumCipher::Key(std::string_view version) {
+const std::string* ChromiumCipher::BasicKey() {
     const Crypto* crypto = Crypto::Load();
     if (crypto == nullptr) {
         reason_ = MakeFailure(CookieProblem::kNoCryptoLibrary);
         return nullptr;
     }
-    if (version == "v10") {
-        if (basicKey_.empty())
-            basicKey_ = DeriveKey(*crypto, "peanuts");
-        return &basicKey_;
-    }
-    if (version != "v11") {
-        reason_ =
-            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
-        return nullptr;
+    if (basicKey_.empty())
+        basicKey_ = DeriveKey(*crypto, "peanuts");
+    return &basicKey_;
+}
+
+std::optional<std::string> ChromiumCipher::DecryptWith(const std::string& key,
+                                                       std::optional<std::string_view> hostKey,
+                                                       std::string_view encrypted) {
+    const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
+    std::optional<std::string> plain = Aes(crypto, key, encrypted.substr(3), false);
+    const std::string hash = HostHash(crypto, hostKey);
+    if (!plain || !plain->starts_with(hash))
+        return std::nullopt;
+    return plain->substr(hash.size());
+}
+
+std::optional<std::string> ChromiumCipher::DecryptKeyring(std::optional<std::string_view> hostKey,
+                                                          std::string_view encrypted) {
+    keyringValueSeen_ = true;
+    if (BasicKey() == nullptr)
+        return std::nullopt;
+    if (proven_) {
+        if (std::optional<std::string> plain = DecryptWith(proven_->key, hostKey, encrypted))
+            return plain;
+        reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
+        return std::nullopt;
     }
     if (!keyringAsked_) {
         keyringAsked_ = true;
-        if (const std::optional<std::string> password = keyring_ ? keyring_() : std::nullopt)
-            keyringKey_ = DeriveKey(*crypto, *password);
+        for (const std::string& application : applications_) {
+            if (const std::optional<std::string> password =
+                    keyring_ ? keyring_(application) : std::nullopt)
+                candidates_.push_back({application, DeriveKey(*Crypto::Load(), *password)});
+        }
     }
-    if (!keyringKey_) {
-        reason_ = MakeFailure(CookieProblem::kKeyringNeeded);
-        return nullptr;
+    for (const Candidate& candidate : candidates_) {
+        std::optional<std::string> plain = DecryptWith(candidate.key, hostKey, encrypted);
+        // Without a host hash, a wrong key still gives valid padding now and then, and garbage.
+        if (plain && (hostKey || std::none_of(plain->begin(), plain->end(), [](char c) {
+                          return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+                      }))) {
+            proven_ = candidate;
+            return plain;
+        }
     }
-    return &*keyringKey_;
+    reason_ = MakeFailure(candidates_.empty() ? CookieProblem::kKeyringNeeded
+                                              : CookieProblem::kKeyringKeysMisfit);
+    return std::nullopt;
 }
 
 std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
                                                    std::optional<std::string_view> hostKey,
                                                    std::string_view value) {
-    const std::string* key = Key(version);
+    const std::string* key = BasicKey();
     if (key == nullptr)
         return std::nullopt;
+    if (version == "v11") {
+        if (!proven_) {
+            reason_ = MakeFailure(CookieProblem::kKeyringNeeded);
+            return std::nullopt;
+        }
+        key = &proven_->key;
+    } else if (version != "v10") {
+        reason_ =
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
+        return std::nullopt;
+    }
+    fellBack_ = fellBack_ || (version == "v10" && keyringValueSeen_ && !proven_);
     const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
     std::optional<std::string> encrypted =
         Aes(crypto, *key, HostHash(crypto, hostKey) + std::string(value), true);
@@ -139,21 +181,26 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
 
 std::optional<std::string> ChromiumCipher::Decrypt(std::optional<std::string_view> hostKey,
                                                    std::string_view encrypted) {
-    const std::string* key = Key(encrypted.substr(0, 3));
-    if (key == nullptr)
-        return std::nullopt;
-    const Crypto& crypto = *Crypto::Load();  // loaded, since there is a key
-    std::optional<std::string> plain = Aes(crypto, *key, encrypted.substr(3), false);
-    const std::string hash = HostHash(crypto, hostKey);
-    if (!plain || !plain->starts_with(hash)) {
-        reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
-        return std::nullopt;
+    const std::string_view version = encrypted.substr(0, 3);
+    std::optional<std::string> plain;
+    if (version == "v11") {
+        plain = DecryptKeyring(hostKey, encrypted);
+    } else if (version == "v10") {
+        const std::string* key = BasicKey();
+        plain = key == nullptr ? std::nullopt : DecryptWith(*key, hostKey, encrypted);
+        if (key != nullptr && !plain)
+            reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
+    } else if (version == "v12") {
+        reason_ = MakeFailure(CookieProblem::kPortalKey);
+    } else {
+        reason_ =
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
     }
-    return plain->substr(hash.size());
+    return plain;
 }
 
 std::string ChromiumCipher::PreferredVersion() {
-    return Key("v11") != nullptr ? "v11" : "v10";
+    return proven_ ? "v11" : "v10";
 }
 
 }  // namespace tessel

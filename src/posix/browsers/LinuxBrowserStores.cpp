@@ -27,8 +27,15 @@ class LinuxFirefoxStore : private FirefoxParts, public FirefoxCookieStore {
 };
 
 struct ChromiumParts {
-    ChromiumParts(const std::string& userData, CookieCharset charset)
-        : lock(userData), cipher(ChromiumKeyringPassword), codec(charset) {}
+    ChromiumParts(const CookieStoreLocation& location, const std::string& userData,
+                  CookieCharset charset, const Environment& environment)
+        : lock(userData, BrowserDisplayName(location.kind), RuntimeDirectory(environment)),
+          cipher(KeyringApplications(location.kind), KeyringPassword),
+          codec(charset) {}
+    static std::string RuntimeDirectory(const Environment& environment) {
+        const char* runtime = environment("XDG_RUNTIME_DIR");
+        return runtime != nullptr && runtime[0] == '/' ? runtime : "";
+    }
     ChromiumProfileLock lock;
     ChromiumCipher cipher;
     CharsetCookieCodec codec;
@@ -36,9 +43,12 @@ struct ChromiumParts {
 
 class LinuxChromiumStore : private ChromiumParts, public ChromiumCookieStore {
   public:
-    LinuxChromiumStore(const BrowserPaths& paths, Clock& clock, CookieCharset charset)
-        : ChromiumParts(paths.lockDirectory, charset),
+    LinuxChromiumStore(const CookieStoreLocation& location, const BrowserPaths& paths, Clock& clock,
+                       CookieCharset charset, const Environment& environment)
+        : ChromiumParts(location, paths.lockDirectory, charset, environment),
           ChromiumCookieStore(paths.database, clock, lock, cipher, codec) {}
+
+    bool FellBack() const { return cipher.FellBack(); }
 
   protected:
     bool CreatePrivateFile(const std::string& path) override {
@@ -59,7 +69,12 @@ std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& 
         return nullptr;
     if (location.kind == CookieStoreLocation::Kind::kFirefox)
         return std::make_unique<LinuxFirefoxStore>(*paths, clock, charset);
-    return std::make_unique<LinuxChromiumStore>(*paths, clock, charset);
+    return std::make_unique<LinuxChromiumStore>(location, *paths, clock, charset, environment);
+}
+
+bool WroteWithoutKeyring(const CookieStore& store) {
+    const auto* chromium = dynamic_cast<const LinuxChromiumStore*>(&store);
+    return chromium != nullptr && chromium->FellBack();
 }
 
 }  // namespace tessel

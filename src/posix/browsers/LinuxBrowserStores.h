@@ -17,4 +17,9 @@ std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& 
                                                      const Environment& environment,
                                                      std::string& error);
 
+// Whether store, a Chromium profile holding values under a keyring password, got values in the
+// form every browser of the family reads, since no keyring password proved itself on it: the
+// reader should be told.
+bool WroteWithoutKeyring(const CookieStore& store);
+
 }  // namespace tessel

@@ -2,6 +2,7 @@
 
 #include <libsecret/secret.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "posix/browsers/RuntimeLibrary.h"
@@ -29,9 +30,35 @@ struct SecretLibrary {
     }
 };
 
+using Kind = CookieStoreLocation::Kind;
+
+constexpr struct {
+    Kind kind;
+    const char* names[3];
+} kOwnNames[] = {
+    {Kind::kChrome, {"chrome"}},   {Kind::kChromium, {"chromium"}},
+    {Kind::kBrave, {"brave"}},     {Kind::kEdge, {"microsoft-edge", "msedge", "edge"}},
+    {Kind::kVivaldi, {"vivaldi"}}, {Kind::kOpera, {"opera"}},
+};
+
 }  // namespace
 
-std::optional<std::string> ChromiumKeyringPassword() {
+std::vector<std::string> KeyringApplications(Kind kind) {
+    std::vector<std::string> names;
+    for (const auto& own : kOwnNames) {
+        for (const char* name : own.names) {
+            if (own.kind == kind && name != nullptr)
+                names.emplace_back(name);
+        }
+    }
+    for (const char* other : {"chrome", "chromium", "brave"}) {
+        if (std::find(names.begin(), names.end(), other) == names.end())
+            names.emplace_back(other);
+    }
+    return names;
+}
+
+std::optional<std::string> KeyringPassword(const std::string& application) {
     // Without a session bus, GLib would try to start one: there is no keyring to ask then.
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
     if (bus == nullptr || bus[0] == '\0')
@@ -53,7 +80,7 @@ std::optional<std::string> ChromiumKeyringPassword() {
                                          nullptr};
     GError* error = nullptr;
     gchar* password =
-        library->lookup(&kSchema, nullptr, &error, "application", "chromium", nullptr);
+        library->lookup(&kSchema, nullptr, &error, "application", application.c_str(), nullptr);
     if (error != nullptr)
         library->freeError(error);
     if (password == nullptr)

@@ -36,7 +36,12 @@ FoundStore Jar(const Environment& environment) {
 
 FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset charset,
                    const Environment& environment) {
-    FoundStore found{profile.location, profile.name, {}, profile.isDefault, false, {}, {}};
+    FoundStore found;
+    found.location = profile.location;
+    found.browser = profile.browser;
+    found.name = profile.name;
+    found.isDefault = profile.isDefault;
+    found.lastUsed = profile.lastUsed;
     std::string error;
     const std::unique_ptr<BrowserCookieStore> store =
         OpenBrowserStore(profile.location, clock, charset, environment, error);
@@ -55,9 +60,7 @@ FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset ch
 std::vector<FoundStore> FindCookieStores(Clock& clock, CookieCharset charset,
                                          const Environment& environment) {
     std::vector<FoundStore> stores{Jar(environment)};
-    for (const BrowserProfile& profile : FindFirefoxProfiles(environment))
-        stores.push_back(Browser(profile, clock, charset, environment));
-    for (const BrowserProfile& profile : FindChromiumProfiles(environment))
+    for (const BrowserProfile& profile : FindBrowserProfiles(environment))
         stores.push_back(Browser(profile, clock, charset, environment));
     return stores;
 }
@@ -69,11 +72,17 @@ bool IsChosenStore(const FoundStore& found, const std::optional<CookieStoreLocat
     if (wanted.path.empty())
         return found.isDefault;
     std::error_code error;
-    return fs::weakly_canonical(wanted.path, error) ==
-               fs::weakly_canonical(found.location.path, error) ||
-           (wanted.kind == CookieStoreLocation::Kind::kChromium && found.isDefault &&
-            fs::weakly_canonical(fs::path(wanted.path) / "Default", error) ==
-                fs::weakly_canonical(found.location.path, error));
+    if (fs::weakly_canonical(wanted.path, error) ==
+        fs::weakly_canonical(found.location.path, error))
+        return true;
+    if (wanted.kind == CookieStoreLocation::Kind::kJar || found.path.empty())
+        return false;
+    // A user-data folder names the profile the browser opens in it.
+    std::string unknown;
+    const std::optional<BrowserPaths> paths = ResolveBrowserPaths(
+        wanted, [](const char*) -> const char* { return nullptr; }, unknown);
+    return paths &&
+           fs::weakly_canonical(paths->database, error) == fs::weakly_canonical(found.path, error);
 }
 
 }  // namespace tessel

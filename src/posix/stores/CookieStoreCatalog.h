@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,15 +15,17 @@ namespace tessel {
 // A cookie store found on this computer and whether it could be written now.
 struct FoundStore {
     CookieStoreLocation location;  // with its folder or file filled in
+    std::string browser;           // as BrowserProfile names it; empty for the jar
     std::string name;              // the profile's name; empty for the jar
     std::string path;              // the jar or the database
     bool isDefault = false;        // the browser's default profile
+    std::int64_t lastUsed = 0;     // as BrowserProfile has it; 0 for the jar
     bool writable = false;
     CookieFailure failure;  // why not writable
     std::string error;      // or why the store could not be opened at all
 };
 
-// The default jar, then each Firefox and each Chromium profile.
+// The default jar, then each browser profile FindBrowserProfiles finds.
 std::vector<FoundStore> FindCookieStores(Clock& clock, CookieCharset charset,
                                          const Environment& environment);
 

@@ -55,7 +55,7 @@ std::string DescribeCookieStore(const SharedOptions& options) {
     if (!options.cookieStore || options.cookieStore->kind == CookieStoreLocation::Kind::kJar)
         return "cookies.txt: " + JarPath(options) + charset;
     const std::string& path = options.cookieStore->path;
-    return std::string(IsFirefox(options) ? "Firefox: " : "Chromium: ") +
+    return BrowserDisplayName(options.cookieStore->kind) + ": " +
            (path.empty() ? std::string("既定のプロファイル") : path) + charset;
 }
 
@@ -66,6 +66,7 @@ std::string IdentifyCookieStore(const SharedOptions& options, const CookieStore&
         return full.empty() ? path : full.lexically_normal().string();
     };
     if (const auto* browser = dynamic_cast<const BrowserCookieStore*>(&store))
+        // The undo journal knows a database by its format, whichever browser's name chose it.
         return (IsFirefox(options) ? "Firefox " : "Chromium ") + absolute(browser->DatabasePath());
     return "cookies.txt " + absolute(JarPath(options));
 }
@@ -73,7 +74,8 @@ std::string IdentifyCookieStore(const SharedOptions& options, const CookieStore&
 std::string NameCookieStore(const SharedOptions& options, const CookieStore& store) {
     const std::string charset = std::string(" (") + CharsetName(ChosenCharset(options)) + ")";
     if (const auto* browser = dynamic_cast<const BrowserCookieStore*>(&store))
-        return (IsFirefox(options) ? "Firefox " : "Chromium ") + browser->DatabasePath() + charset;
+        return BrowserDisplayName(options.cookieStore->kind) + " " + browser->DatabasePath() +
+               charset;
     return "cookies.txt " + JarPath(options) + charset;
 }
 

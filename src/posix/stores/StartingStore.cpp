@@ -30,26 +30,28 @@ std::string BrowserOf(const CookieStoreLocation& location) {
     return argument.substr(0, argument.find(':'));
 }
 
+// In seconds since 1970, as the browsers' own times of use are.
 std::int64_t LastChange(const std::string& path) {
     std::error_code error;
     const auto time = fs::last_write_time(path, error);
-    return error
-               ? 0
-               : std::chrono::duration_cast<std::chrono::seconds>(time.time_since_epoch()).count();
+    if (error)
+        return 0;
+    const auto system = std::chrono::file_clock::to_sys(time);
+    return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
 }
 
 std::vector<BrowserCandidate> FindCandidates(const Environment& environment) {
-    std::vector<BrowserProfile> profiles = FindFirefoxProfiles(environment);
-    for (auto& profile : FindChromiumProfiles(environment))
-        profiles.push_back(std::move(profile));
     std::vector<BrowserCandidate> candidates;
-    for (const BrowserProfile& profile : profiles) {
+    for (const BrowserProfile& profile : FindBrowserProfiles(environment)) {
         std::string error;
         const auto paths = ResolveBrowserPaths(profile.location, environment, error);
         if (!paths)
             continue;
-        candidates.push_back({profile.location, BrowserOf(profile.location), profile.location.path,
-                              profile.isDefault, LastChange(paths->database)});
+        // When the browser itself does not say, its cookies' last change does.
+        candidates.push_back(
+            {profile.location, BrowserOf(profile.location), profile.location.path,
+             profile.isDefault,
+             profile.lastUsed != 0 ? profile.lastUsed : LastChange(paths->database)});
     }
     return candidates;
 }
