@@ -57,7 +57,7 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
                         boardList);
     if (!application.LoadBBSList()) {
         cli::Diagnose(console.err, cli::Tr("the board list could not be loaded."),
-                      application.LoadFailure());
+                      cli::BoardListFailureText(application.LoadFailure()));
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
