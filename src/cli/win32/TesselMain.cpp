@@ -12,6 +12,7 @@
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/HeadlessStartup.h"
 #include "cli/Translate.h"
 #include "cli/commands/CommandTable.h"
