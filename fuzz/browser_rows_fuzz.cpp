@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::FixedClock clock;
     FreeLock lock;
-    ChromiumCipher cipher{[] { return std::nullopt; }};
+    ChromiumCipher cipher{{}, nullptr};
     CharsetCookieCodec codec(utf8 ? CookieCharset::kUtf8 : CookieCharset::kCp932);
     const auto open = [&]() -> std::unique_ptr<BrowserCookieStore> {
         if (firefox)

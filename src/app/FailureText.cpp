@@ -3,16 +3,16 @@
 #include <cerrno>
 
 #include "app/Messages.h"
+#include "board/BoardMode.h"
 
 namespace tessel {
 namespace {
 
 using Problem = CookieProblem;
 
-std::string ErrorWords(const CookieDetails& details) {
-    if (!details.system.empty())
-        return details.system;
-    const std::error_code error = details.error;
+std::string ErrorWords(const std::string& system, std::error_code error) {
+    if (!system.empty())
+        return system;
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
         return "権限がありません";
     if (error == std::errc::read_only_file_system)
@@ -40,6 +40,10 @@ std::string ErrorWords(const CookieDetails& details) {
     if (error == std::errc::io_error)
         return "読み書きの途中でエラーが起きました";
     return error.message();
+}
+
+std::string ErrorWords(const CookieDetails& details) {
+    return ErrorWords(details.system, details.error);
 }
 
 // "保存されている同じ名前のクッキー（where）は": where is left out when the store cannot tell it.
@@ -241,7 +245,81 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
     return {};
 }
 
+// The board kinds a mode names, for a reason about a mode: "（Ferno-BBS、... のどれかです）".
+std::string KnownModes() {
+    std::string known;
+    for (std::string_view name : kModeKeywords)
+        known += (known.empty() ? "" : "、") + std::string(name);
+    return "（" + known + " のどれかです）";
+}
+
+std::string ProfileText(ProfileProblem problem, const ProfileFailure& f) {
+    const auto under = [&] {
+        return f.cause == ProfileProblem::kNone ? ErrorWords(f.system, f.error)
+                                                : ProfileText(f.cause, f);
+    };
+    constexpr const char* kSaveAs = "のファイルは読めません。UTF-8 か Shift_JIS で保存してください";
+    switch (problem) {
+        case ProfileProblem::kNone:
+            return {};
+        case ProfileProblem::kNotFound:
+            return "見つかりません";
+        case ProfileProblem::kUnreadable:
+            return "読めません: " + ErrorWords(f.system, f.error);
+        case ProfileProblem::kUnwritable:
+            return "書き込めません: " + ErrorWords(f.system, f.error);
+        case ProfileProblem::kFolder:
+            return "フォルダです";
+        case ProfileProblem::kNotRegularFile:
+            return "普通のファイルではありません";
+        case ProfileProblem::kTooLarge:
+            return "大きすぎます (" + std::to_string(f.limit) + " MiB まで)";
+        case ProfileProblem::kUtf32:
+            return std::string("UTF-32 ") + kSaveAs;
+        case ProfileProblem::kUtf16BigEndian:
+            return std::string("UTF-16 (ビッグエンディアン) ") + kSaveAs;
+        case ProfileProblem::kUtf16WithoutMark:
+            return std::string("バイト順マーク (BOM) のない UTF-16 ") + kSaveAs;
+        case ProfileProblem::kNulInLine:
+            return std::to_string(f.number) + " 行目に NUL 文字があり、その行の残りを読めません";
+        case ProfileProblem::kNotReadBack:
+            return "セクション名か行に、読み戻せない文字があります";
+        case ProfileProblem::kUnencodable:
+            return "ファイルの文字コードで書けない文字があります";
+        case ProfileProblem::kCannotOpen:
+            return f.path + " を開けません: " + under();
+        case ProfileProblem::kNamedFolder:
+            return f.path + " はフォルダです";
+        case ProfileProblem::kCannotRead:
+            return f.path + " を読めません: " + under();
+        case ProfileProblem::kCannotWrite:
+            return f.path + " に書けません: " + under();
+        case ProfileProblem::kNotUtf8Text:
+            return FailureText(MakeFailure(CookieProblem::kNotUtf8Text));
+        case ProfileProblem::kNotInCodePage:
+            return FailureText(
+                MakeFailure(CookieProblem::kNotInCodePage,
+                            CookieDetails().Character(f.character).Number(f.number)));
+        case ProfileProblem::kSameSectionNames:
+            return "セクション [" + f.section + "] と [" + f.text +
+                   "] の名前が、大文字と小文字の違いを除いて同じです";
+        case ProfileProblem::kNoMode:
+            return "セクション [" + f.section + "] に mode がありません" + KnownModes();
+        case ProfileProblem::kUnknownMode:
+            return "セクション [" + f.section + "] の mode「" + f.text +
+                   "」は知らない掲示板の種類です" + KnownModes();
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string BoardListFailureText(const ProfileFailure& failure) {
+    const std::string words = ProfileText(failure.problem, failure);
+    if (failure.path.empty() || words.empty())
+        return failure.path + words;
+    return failure.path + ": " + words;
+}
 
 std::string FieldText(CookieField field) {
     switch (field) {

@@ -33,6 +33,14 @@ inline constexpr const char* kNoBoards =
     "メニューの「掲示板一覧を編集(E)...」で一覧を作って"
     "編集し、「掲示板一覧を読み直す(R)」(F5) で読み込んでください。";
 inline constexpr const char* kUnknownBoard = "そんな掲示板知らない。";
+// The store menu: a store chosen that the next start cannot find, and a browser's own profile.
+inline constexpr const char* kStoreNotRemembered = "選んだ保存先を次回のために記録できませんでした";
+inline constexpr const char* kDefaultProfile = "既定のプロファイル";
+
+// An aside after a name: "（Shift_JIS）".
+inline std::string InParentheses(const std::string& text) {
+    return "（" + text + "）";
+}
 
 // A message followed by its reason on a second line; the message alone when there is no reason.
 inline std::string WithReason(const std::string& message, const std::string& reason) {

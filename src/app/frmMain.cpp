@@ -61,7 +61,8 @@ void frmMain::ShowListNotice() {
 
 void frmMain::ReloadBoardList() {
     if (!application_.ReloadBBSList()) {
-        ShowMessage(messages::WithReason(messages::kLoadFailed, application_.LoadFailure()));
+        ShowMessage(messages::WithReason(messages::kLoadFailed,
+                                         BoardListFailureText(application_.LoadFailure())));
         return;
     }
     FillBBSList();

@@ -1,8 +1,10 @@
 #include "app/mdlMain.h"
 
 #include <exception>
+#include <utility>
 
 #include "app/BoardListSearch.h"
+#include "app/FailureText.h"
 #include "app/Messages.h"
 #include "app/mdlApp.h"
 #include "board/BoardMode.h"
@@ -17,9 +19,9 @@ bool mdlMain::Main() {
         services_.windows.OpenMainWindow(*this);
         return true;
     }
-    services_.messages.ShowMessage(messages::WithReason(messages::kLoadFailed, loadFailure_),
-                                   mdlApp::GetMessageCaption(services_.executable),
-                                   MessageIcon::kStop);
+    services_.messages.ShowMessage(
+        messages::WithReason(messages::kLoadFailed, BoardListFailureText(loadFailure_)),
+        mdlApp::GetMessageCaption(services_.executable), MessageIcon::kStop);
     return false;
 }
 
@@ -50,7 +52,7 @@ bool mdlMain::ReloadBBSList() {
 bool mdlMain::LoadBBSList() {
     if (!m_BBSList)
         m_BBSList = std::make_unique<BoardList>();
-    loadFailure_.clear();
+    loadFailure_ = {};
     boardListMissing_ = false;
     const std::string path = BoardListPath();
     looked_ = PlacesToLook();
@@ -61,8 +63,8 @@ bool mdlMain::LoadBBSList() {
         // rather than leaving the reader with no boards and no word of why.
         boardListMissing_ = services_.profile.LastFileMissing();
         if (boardListMissing_ && boardListOverride_)
-            return Failed(path, "見つかりません");
-        if (!services_.profile.LastFailure().empty())
+            return Failed(path, ProfileProblem::kNotFound);
+        if (services_.profile.LastFailure())
             return Failed(path, services_.profile.LastFailure());
         for (const std::string& section : ini.Sections()) {
             ini.NowSection(section);
@@ -74,37 +76,31 @@ bool mdlMain::LoadBBSList() {
             const std::string keyword = ini.Data("mode");
             const std::optional<BoardMode> mode = ModeFromKeyword(keyword);
             if (!mode) {
-                loadFailure_ = UnknownModeReason(section, keyword);
+                loadFailure_ =
+                    keyword.empty() ? ProfileProblem::kNoMode : ProfileProblem::kUnknownMode;
+                loadFailure_.section = section;
+                loadFailure_.text = keyword;
                 throw RuntimeError(kErrUnknownBoard, messages::kUnknownBoard);
             }
             board->Mode(*mode);
             m_BBSList->Add(std::move(board));
         }
         return true;
-    } catch (const RuntimeError& error) {
+    } catch (const RepeatedSectionError& error) {
         // The error's own text never reaches the user; the reason says what is wrong in the file.
-        if (error.Number() == kErrKeyAlreadyExists)
-            loadFailure_ = "セクション " + error.Description() +
-                           " の名前が、大文字と小文字の違いを除いて同じです";
+        loadFailure_ = ProfileProblem::kSameSectionNames;
+        loadFailure_.section = error.Earlier();
+        loadFailure_.text = error.Later();
         return Failed(path, loadFailure_);
     } catch (const std::exception&) {
         return Failed(path, loadFailure_);
     }
 }
 
-bool mdlMain::Failed(const std::string& path, const std::string& cause) {
-    loadFailure_ = cause.empty() ? path : path + ": " + cause;
+bool mdlMain::Failed(const std::string& path, ProfileFailure cause) {
+    loadFailure_ = std::move(cause);
+    loadFailure_.path = path;
     return false;
-}
-
-std::string mdlMain::UnknownModeReason(const std::string& section, const std::string& keyword) {
-    std::string known;
-    for (std::string_view name : kModeKeywords)
-        known += (known.empty() ? "" : "、") + std::string(name);
-    const std::string what = keyword.empty()
-                                 ? "に mode がありません"
-                                 : "の mode「" + keyword + "」は知らない掲示板の種類です";
-    return "セクション [" + section + "] " + what + "（" + known + " のどれかです）";
 }
 
 std::string mdlMain::LoadNote() const {

@@ -63,8 +63,9 @@ class mdlMain {
     // boards loaded before the failure stay. A missing or empty list is no failure.
     bool LoadBBSList();
 
-    // Why the last LoadBBSList failed: the board list's path and what is wrong with it, one line.
-    const std::string& LoadFailure() const { return loadFailure_; }
+    // Why the last LoadBBSList failed: the board list's path (in path) and what is wrong with it
+    // (no problem when nothing more is known).
+    const ProfileFailure& LoadFailure() const { return loadFailure_; }
 
     // Whether the last LoadBBSList found no board list (an empty list, not a failure), and a note
     // naming every place it looked; empty when the list was there.
@@ -94,11 +95,10 @@ class mdlMain {
     UndoJournal* journal_ = nullptr;
     std::vector<std::string> looked_;
     std::vector<std::string> PlacesToLook() const;
-    bool Failed(const std::string& path, const std::string& cause);
-    static std::string UnknownModeReason(const std::string& section, const std::string& keyword);
+    bool Failed(const std::string& path, ProfileFailure cause);
 
     std::unique_ptr<BoardList> m_BBSList;
-    std::string loadFailure_;
+    ProfileFailure loadFailure_;
     bool boardListMissing_ = false;
 };
 

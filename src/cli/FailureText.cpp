@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "board/BoardMode.h"
 #include "cli/Translate.h"
 
 namespace tessel::cli {
@@ -9,10 +10,9 @@ namespace {
 
 using Problem = CookieProblem;
 
-std::string ErrorWords(const CookieDetails& details) {
-    if (!details.system.empty())
-        return details.system;
-    const std::error_code error = details.error;
+std::string ErrorWords(const std::string& system, std::error_code error) {
+    if (!system.empty())
+        return system;
     if (error == std::errc::permission_denied || error == std::errc::operation_not_permitted)
         return Tr("permission denied");
     if (error == std::errc::read_only_file_system)
@@ -40,6 +40,10 @@ std::string ErrorWords(const CookieDetails& details) {
     if (error == std::errc::io_error)
         return Tr("input/output error");
     return error.message();
+}
+
+std::string ErrorWords(const CookieDetails& details) {
+    return ErrorWords(details.system, details.error);
 }
 
 // Where the stored cookie is, " (.example.com/)", or nothing when the store cannot tell.
@@ -266,7 +270,84 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
     return {};
 }
 
+// The board kinds a mode names, for a reason about a mode.
+std::string KnownModes() {
+    std::string known;
+    for (std::string_view name : kModeKeywords)
+        known += (known.empty() ? "" : Tr(", ")) + std::string(name);
+    return Fill(Tr(" (it is one of %s)"), {known});
+}
+
+std::string ProfileText(ProfileProblem problem, const ProfileFailure& f) {
+    const auto under = [&] {
+        return f.cause == ProfileProblem::kNone ? ErrorWords(f.system, f.error)
+                                                : ProfileText(f.cause, f);
+    };
+    switch (problem) {
+        case ProfileProblem::kNone:
+            return {};
+        case ProfileProblem::kNotFound:
+            return Tr("not found");
+        case ProfileProblem::kUnreadable:
+            return Fill(Tr("cannot read: %s"), {ErrorWords(f.system, f.error)});
+        case ProfileProblem::kUnwritable:
+            return Fill(Tr("cannot write: %s"), {ErrorWords(f.system, f.error)});
+        case ProfileProblem::kFolder:
+            return Tr("is a folder");
+        case ProfileProblem::kNotRegularFile:
+            return Tr("not a regular file");
+        case ProfileProblem::kTooLarge:
+            return Fill(Tr("too large (up to %s MiB)"), {std::to_string(f.limit)});
+        case ProfileProblem::kUtf32:
+            return Tr("UTF-32 files cannot be read: save it as UTF-8 or Shift_JIS");
+        case ProfileProblem::kUtf16BigEndian:
+            return Tr("UTF-16 (big-endian) files cannot be read: save it as UTF-8 or Shift_JIS");
+        case ProfileProblem::kUtf16WithoutMark:
+            return Tr(
+                "UTF-16 files without a byte order mark (BOM) cannot be read: save it as UTF-8 or "
+                "Shift_JIS");
+        case ProfileProblem::kNulInLine:
+            return Fill(Tr("line %s holds a NUL character, so the rest of the line cannot be read"),
+                        {std::to_string(f.number)});
+        case ProfileProblem::kNotReadBack:
+            return Tr("a section name or line holds characters that would not read back");
+        case ProfileProblem::kUnencodable:
+            return Tr("some characters cannot be written in the file's character set");
+        case ProfileProblem::kCannotOpen:
+            return Fill(Tr("cannot open %s: %s"), {f.path, under()});
+        case ProfileProblem::kNamedFolder:
+            return Fill(Tr("%s is a folder"), {f.path});
+        case ProfileProblem::kCannotRead:
+            return Fill(Tr("cannot read %s: %s"), {f.path, under()});
+        case ProfileProblem::kCannotWrite:
+            return Fill(Tr("cannot write %s: %s"), {f.path, under()});
+        case ProfileProblem::kNotUtf8Text:
+            return FailureText(MakeFailure(CookieProblem::kNotUtf8Text));
+        case ProfileProblem::kNotInCodePage:
+            return FailureText(
+                MakeFailure(CookieProblem::kNotInCodePage,
+                            CookieDetails().Character(f.character).Number(f.number)));
+        case ProfileProblem::kSameSectionNames:
+            return Fill(Tr("the sections [%s] and [%s] have the same name but for letter case"),
+                        {f.section, f.text});
+        case ProfileProblem::kNoMode:
+            return Fill(Tr("the section [%s] has no mode"), {f.section}) + KnownModes();
+        case ProfileProblem::kUnknownMode:
+            return Fill(Tr("the section [%s] has the mode \"%s\", which is no known kind of board"),
+                        {f.section, f.text}) +
+                   KnownModes();
+    }
+    return {};
+}
+
 }  // namespace
+
+std::string BoardListFailureText(const ProfileFailure& failure) {
+    const std::string words = ProfileText(failure.problem, failure);
+    if (failure.path.empty() || words.empty())
+        return failure.path + words;
+    return Fill(Tr("%s: %s"), {failure.path, words});
+}
 
 std::string FieldText(CookieField field) {
     switch (field) {

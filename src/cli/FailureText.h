@@ -4,11 +4,15 @@
 
 #include "app/BoardWriteBatch.h"
 #include "cookies/CookieFailure.h"
+#include "settings/ProfileFailure.h"
 
 namespace tessel::cli {
 
 // tessel's words for why a cookie or its store failed, in the user's language.
 std::string FailureText(const CookieFailure& failure);
+
+// tessel's words for why the board list failed: its path, then what is wrong with it.
+std::string BoardListFailureText(const ProfileFailure& failure);
 
 // tessel's name of a board's text.
 std::string FieldText(CookieField field);

@@ -98,7 +98,7 @@ bool CIniFile::Load(const std::string& IniFileName) {
             const std::string* earlier = m_SectionNames.Find(name);
             if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
                 throw;
-            throw RuntimeError(kErrKeyAlreadyExists, "[" + *earlier + "] と [" + name + "]");
+            throw RepeatedSectionError(*earlier, name);
         }
         m_SectionEntries.emplace_back();
         ReadSection(name, m_SectionEntries.back());

@@ -4,14 +4,32 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "settings/Collection.h"
 #include "settings/ProfileFile.h"
+#include "settings/RuntimeError.h"
 #include "settings/SectionEntries.h"
 #include "settings/Variant.h"
 
 namespace tessel {
+
+// What CIniFile::Load throws for two section names equal but for letter case.
+class RepeatedSectionError : public RuntimeError {
+  public:
+    RepeatedSectionError(std::string earlier, std::string later)
+        : RuntimeError(kErrKeyAlreadyExists, "[" + earlier + "] [" + later + "]"),
+          earlier_(std::move(earlier)),
+          later_(std::move(later)) {}
+
+    const std::string& Earlier() const { return earlier_; }
+    const std::string& Later() const { return later_; }
+
+  private:
+    std::string earlier_;
+    std::string later_;
+};
 
 // A whole sectioned settings file held in memory: an ordered list of named sections, each an
 // ordered list of key/value entries. The file is read and written only through the injected
@@ -33,7 +51,7 @@ class CIniFile {
     explicit CIniFile(ProfileFile& profile) : profile_(profile) {}
 
     // Reads every section of the file. Returns false only when the name list is exactly one empty
-    // name; a missing file gives true and no sections. Throws RuntimeError kErrKeyAlreadyExists
+    // name; a missing file gives true and no sections. Throws RepeatedSectionError
     // when two section names are equal without regard to case (the earlier sections stay loaded).
     bool Load(const std::string& IniFileName);
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "settings/ProfileFailure.h"
+
 namespace tessel {
 
 // The three profile-file operations a settings file is read and written through. They follow the
@@ -42,20 +44,20 @@ class ProfileFile {
     virtual void BeginSnapshot() {}
     virtual void EndSnapshot() {}
 
-    // Why the file of the last call could not be used (a few words of Japanese naming the cause),
-    // or empty when it could, or when it simply does not exist. Every call sets it.
-    const std::string& LastFailure() const { return lastFailure_; }
+    // Why the file of the last call could not be used, or none when it could, or when it simply
+    // does not exist. Every call sets it.
+    const ProfileFailure& LastFailure() const { return lastFailure_; }
     // Whether the file of the last call does not exist. Every call sets it.
     bool LastFileMissing() const { return lastFileMissing_; }
 
   protected:
-    void SetLastFailure(std::string reason, bool missing = false) {
+    void SetLastFailure(ProfileFailure reason = {}, bool missing = false) {
         lastFailure_ = std::move(reason);
         lastFileMissing_ = missing;
     }
 
   private:
-    std::string lastFailure_;
+    ProfileFailure lastFailure_;
     bool lastFileMissing_ = false;
 };
 

@@ -58,14 +58,35 @@ FileState StateOf(const std::wstring& path) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileState::kFolder : FileState::kFile;
 }
 
+// The text in the ANSI code page, or nullopt with why naming the character it cannot carry.
+std::optional<std::string> ToAnsi(std::string_view utf8, ProfileFailure& why) {
+    CookieFailure failure;
+    std::optional<std::string> ansi = win32::ToAnsi(utf8, failure);
+    if (!ansi) {
+        why = failure.problem == CookieProblem::kNotInCodePage ? ProfileProblem::kNotInCodePage
+                                                               : ProfileProblem::kNotUtf8Text;
+        why.character = failure.details.character;
+        why.number = failure.details.number;
+    }
+    return ansi;
+}
+
+// problem with fileName, under what lay beneath it (a character or the system's words).
+ProfileFailure Named(ProfileProblem problem, const std::string& fileName, ProfileFailure cause) {
+    cause.cause = cause.problem;
+    cause.problem = problem;
+    cause.path = fileName;
+    return cause;
+}
+
 }  // namespace
 
 std::uint32_t Win32ProfileFile::GetPrivateProfileSectionNames(char* buffer, std::uint32_t size,
                                                               const std::string& fileName) {
-    std::string reason;
-    const std::optional<std::string> file = win32::ToAnsi(fileName, reason);
+    ProfileFailure why;
+    const std::optional<std::string> file = ToAnsi(fileName, why);
     if (!file) {
-        SetLastFailure(fileName + " を開けません: " + reason);
+        SetLastFailure(Named(ProfileProblem::kCannotOpen, fileName, std::move(why)));
         return PlaceProfileList({}, buffer, size);
     }
     switch (StateOf(win32::Widen(fileName))) {
@@ -73,10 +94,10 @@ std::uint32_t Win32ProfileFile::GetPrivateProfileSectionNames(char* buffer, std:
             SetLastFailure({}, true);
             return PlaceProfileList({}, buffer, size);
         case FileState::kFolder:
-            SetLastFailure(fileName + " はフォルダです");
+            SetLastFailure(Named(ProfileProblem::kNamedFolder, fileName, {}));
             return PlaceProfileList({}, buffer, size);
         case FileState::kFile:
-            SetLastFailure({});
+            SetLastFailure();
             break;
     }
     const std::string names = ReadList([&](char* out, DWORD outSize) {
@@ -88,11 +109,11 @@ std::uint32_t Win32ProfileFile::GetPrivateProfileSectionNames(char* buffer, std:
 std::uint32_t Win32ProfileFile::GetPrivateProfileSection(const std::string& section, char* buffer,
                                                          std::uint32_t size,
                                                          const std::string& fileName) {
-    std::string reason;
-    const std::optional<std::string> file = win32::ToAnsi(fileName, reason);
-    const std::optional<std::string> name = win32::ToAnsi(section, reason);
+    ProfileFailure why;
+    const std::optional<std::string> file = ToAnsi(fileName, why);
+    const std::optional<std::string> name = ToAnsi(section, why);
     if (!file || !name) {
-        SetLastFailure(fileName + " を読めません: " + reason);
+        SetLastFailure(Named(ProfileProblem::kCannotRead, fileName, std::move(why)));
         return PlaceProfileList({}, buffer, size);
     }
     SetLastFailure({}, StateOf(win32::Widen(fileName)) == FileState::kMissing);
@@ -105,19 +126,21 @@ std::uint32_t Win32ProfileFile::GetPrivateProfileSection(const std::string& sect
 bool Win32ProfileFile::WritePrivateProfileSection(const std::string& section,
                                                   const std::string& block,
                                                   const std::string& fileName) {
-    std::string reason;
-    const std::optional<std::string> file = win32::ToAnsi(fileName, reason);
-    const std::optional<std::string> name = file ? win32::ToAnsi(section, reason) : std::nullopt;
-    const std::optional<std::string> lines = name ? win32::ToAnsi(block, reason) : std::nullopt;
+    ProfileFailure why;
+    const std::optional<std::string> file = ToAnsi(fileName, why);
+    const std::optional<std::string> name = file ? ToAnsi(section, why) : std::nullopt;
+    const std::optional<std::string> lines = name ? ToAnsi(block, why) : std::nullopt;
     if (!lines) {
-        SetLastFailure(fileName + " に書けません: " + reason);
+        SetLastFailure(Named(ProfileProblem::kCannotWrite, fileName, std::move(why)));
         return false;
     }
     if (!WritePrivateProfileSectionA(name->c_str(), lines->c_str(), file->c_str())) {
-        SetLastFailure(fileName + " に書けません: " + win32::ErrorText(GetLastError()));
+        ProfileFailure system;
+        system.system = win32::ErrorText(GetLastError());
+        SetLastFailure(Named(ProfileProblem::kCannotWrite, fileName, std::move(system)));
         return false;
     }
-    SetLastFailure({});
+    SetLastFailure();
     return true;
 }
 

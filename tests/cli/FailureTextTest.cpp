@@ -150,6 +150,95 @@ std::vector<std::string> Expected(const std::string& letters, bool window) {
     return parts;
 }
 
+// Runs check with tessel's Japanese catalog bound, as tessel finds it beside itself in the build.
+template <typename Check>
+void UnderJapanese(Check check) {
+#ifndef _WIN32
+    const std::string built =
+        std::filesystem::path(testing::BuiltProgram("tessel")).parent_path().string();
+    setenv("LC_ALL", "ja_JP.UTF-8", 1);
+    cli::InitTranslations(built);
+    check();
+    setenv("LC_ALL", "C.UTF-8", 1);
+    cli::InitTranslations(built);
+#else
+    (void)check;
+#endif
+}
+
+// Which details each board-list problem's words name: s(ection), t(ext), c(haracter),
+// y (system words), #(number), l(imit), u(nderlying cause: its character).
+const std::map<ProfileProblem, std::string> kProfileNamed = {
+    {ProfileProblem::kNotFound, ""},
+    {ProfileProblem::kUnreadable, "y"},
+    {ProfileProblem::kUnwritable, "y"},
+    {ProfileProblem::kFolder, ""},
+    {ProfileProblem::kNotRegularFile, ""},
+    {ProfileProblem::kTooLarge, "l"},
+    {ProfileProblem::kUtf32, ""},
+    {ProfileProblem::kUtf16BigEndian, ""},
+    {ProfileProblem::kUtf16WithoutMark, ""},
+    {ProfileProblem::kNulInLine, "#"},
+    {ProfileProblem::kNotReadBack, ""},
+    {ProfileProblem::kUnencodable, ""},
+    {ProfileProblem::kCannotOpen, "u"},
+    {ProfileProblem::kNamedFolder, ""},
+    {ProfileProblem::kCannotRead, "u"},
+    {ProfileProblem::kCannotWrite, "u"},
+    {ProfileProblem::kNotUtf8Text, ""},
+    {ProfileProblem::kNotInCodePage, "c#"},
+    {ProfileProblem::kSameSectionNames, "st"},
+    {ProfileProblem::kNoMode, "s"},
+    {ProfileProblem::kUnknownMode, "st"},
+};
+
+// Each detail's letter, and how the words show it.
+const std::map<char, std::string> kProfileParts = {
+    {'s', "Sec"},  {'t', "Txt"},  {'c', "§"}, {'y', "sys-words"},
+    {'#', "7001"}, {'l', "7002"}, {'u', "§"},
+};
+
+ProfileFailure WithEveryDetail(ProfileProblem problem) {
+    ProfileFailure failure(problem);
+    failure.path = "/p/ath";
+    failure.section = "Sec";
+    failure.text = "Txt";
+    failure.character = "§";
+    failure.system = "sys-words";
+    failure.number = 7001;
+    failure.limit = 7002;
+    if (kProfileNamed.at(problem).find('u') != std::string::npos)
+        failure.cause = ProfileProblem::kNotInCodePage;
+    return failure;
+}
+
+// Each board-list problem has words in both catalogs, after the list's path and naming its
+// details; under a Japanese locale tessel's words are the window's, to the letter.
+TEST(FailureTextTest, EveryBoardListProblemIsWordedInBothCatalogsWithItsDetails) {
+    const auto all = [](auto each) {
+        for (int value = 1; value <= static_cast<int>(kLastProfileProblem); ++value) {
+            SCOPED_TRACE(value);
+            each(WithEveryDetail(static_cast<ProfileProblem>(value)));
+        }
+    };
+    all([](const ProfileFailure& failure) {
+        for (const std::string& text :
+             {BoardListFailureText(failure), cli::BoardListFailureText(failure)}) {
+            EXPECT_EQ(text.rfind("/p/ath: ", 0), 0u) << text;
+            EXPECT_GT(text.size(), 8u);
+            for (const char letter : kProfileNamed.at(failure.problem)) {
+                const std::string& part = kProfileParts.at(letter);
+                EXPECT_NE(text.find(part), std::string::npos) << text << " lacks " << part;
+            }
+        }
+    });
+    UnderJapanese([&] {
+        all([](const ProfileFailure& failure) {
+            EXPECT_EQ(cli::BoardListFailureText(failure), BoardListFailureText(failure));
+        });
+    });
+}
+
 // Each problem has a kind and words in the window's catalog and in tessel's, both naming its
 // details; under a Japanese locale tessel's words are the window's, to the letter.
 TEST(FailureTextTest, EveryProblemIsWordedInBothCatalogsWithItsDetails) {
@@ -165,20 +254,13 @@ TEST(FailureTextTest, EveryProblemIsWordedInBothCatalogsWithItsDetails) {
                 EXPECT_NE(text.find(part), std::string::npos) << text << " lacks " << part;
         }
     }
-#ifndef _WIN32
-    // The build's catalog, as tessel finds it beside itself.
-    const std::string built =
-        std::filesystem::path(testing::BuiltProgram("tessel")).parent_path().string();
-    setenv("LC_ALL", "ja_JP.UTF-8", 1);
-    cli::InitTranslations(built);
-    for (const CookieProblem problem : AllCookieProblems()) {
-        SCOPED_TRACE(static_cast<int>(problem));
-        EXPECT_EQ(cli::FailureText(WithEveryDetail(problem)),
-                  FailureText(WithEveryDetail(problem)));
-    }
-    setenv("LC_ALL", "C.UTF-8", 1);
-    cli::InitTranslations(built);
-#endif
+    UnderJapanese([] {
+        for (const CookieProblem problem : AllCookieProblems()) {
+            SCOPED_TRACE(static_cast<int>(problem));
+            EXPECT_EQ(cli::FailureText(WithEveryDetail(problem)),
+                      FailureText(WithEveryDetail(problem)));
+        }
+    });
 }
 
 }  // namespace

@@ -236,7 +236,6 @@ TEST_F(TesselEndToEndTest, AFailedWriteToStandardOutputFails) {
 TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
     SeedAll();
     const std::string before = ReadBytes(jarPath);
-    const std::string badList = dir.Write("bad.ini", "[a]\nname=A\nmode=Ferno\n");
     std::string array = "[";
     for (int i = 0; i < 100000; ++i)
         array += "0,";
@@ -251,9 +250,6 @@ TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
         {{"apply", "nosuch", "--name", "x"}, "no board is called \"nosuch\""},
         {{"import", dir.Write("array.json", array + "0]")},
          "more values than the document can hold"},
-        {{"list", "--board-list", badList},
-         "tessel: the board list could not be loaded.\ntessel: " + badList +
-             ": セクション [a] の mode「Ferno」は知らない掲示板の種類です"},
         {{"list", "--cookie-store", "tin:x"}, "unknown cookie store \"tin:x\""},
     };
     for (const auto& c : cases) {
@@ -312,6 +308,7 @@ TEST_F(TesselEndToEndTest, AnImportTheStoreCannotTakeIsAFailureNotAUsageError) {
 TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay) {
     const std::string tessel = testing::BuiltProgram("tessel"),
                       window = testing::BuiltProgram("TesselCustom");
+    const std::string badList = dir.Write("bad.ini", "[a]\nname=A\nmode=Ferno\n");
     const struct {
         std::string program, lang;
         std::vector<std::string> args;
@@ -354,6 +351,20 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
          "元に戻す書き込みがない。\n",
          "tessel: クッキーの保存先: "},
         {tessel, "C.UTF-8", {"undo"}, 1, "there is no write to undo.\n", "tessel: cookie store: "},
+        {tessel,
+         "ja_JP.UTF-8",
+         {"list", "--board-list", badList},
+         2,
+         "",
+         "tessel: 設定ファイルをロードできませんでした。\ntessel: " + badList +
+             ": セクション [a] の mode「Ferno」は知らない掲示板の種類です（Ferno-BBS、"},
+        {tessel,
+         "C.UTF-8",
+         {"list", "--board-list", badList},
+         2,
+         "",
+         "tessel: the board list could not be loaded.\ntessel: " + badList +
+             ": the section [a] has the mode \"Ferno\", which is no known kind of board"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lang + " " + c.args[0]);

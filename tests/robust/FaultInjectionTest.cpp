@@ -121,7 +121,7 @@ TEST_F(FaultInjectionTest, TheBoardListLosesNothingWhereverAWriteFails) {
         PosixProfileFile profile;
         const bool written = profile.WritePrivateProfileSection(
             "zatsudan", std::string("URL=http://b.jp/\0Mode=1\0", 24), file);
-        reason = profile.LastFailure();
+        reason = BoardListFailureText(profile.LastFailure());
         return written;
     });
 }

@@ -27,12 +27,12 @@ std::string BoardListOutcome(const std::string& path) {
     CIniFile ini(profile);
     try {
         if (!ini.Load(path))
-            return "refused: " + profile.LastFailure();
+            return "refused: " + BoardListFailureText(profile.LastFailure());
     } catch (const RuntimeError& error) {
         return std::string("refused: ") + error.what();
     }
-    if (!profile.LastFailure().empty())
-        return "refused: " + profile.LastFailure();
+    if (profile.LastFailure())
+        return "refused: " + BoardListFailureText(profile.LastFailure());
     std::string outcome;
     const std::size_t sections = ini.Sections().Count();
     for (std::size_t i = 1; i <= std::min<std::size_t>(sections, 3); ++i) {

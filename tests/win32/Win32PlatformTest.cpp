@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FailureText.h"
 #include "app/mdlApp.h"
 #include "app/mdlExecuteLite.h"
 #include "board/CBBSData.h"
@@ -147,7 +148,7 @@ TEST(Win32ProfileFileTest, ShiftJisRoundTripsAndUnencodableTextIsRefused) {
         ini.Load(file);
         ini.NowSection("雑談");
         ini.Data("name", "雑談掲示板");
-        ASSERT_TRUE(ini.Save()) << profile.LastFailure();
+        ASSERT_TRUE(ini.Save()) << BoardListFailureText(profile.LastFailure());
     }
     std::ifstream written(std::filesystem::path(win32::Widen(file)), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(written), {}};
@@ -160,7 +161,8 @@ TEST(Win32ProfileFileTest, ShiftJisRoundTripsAndUnencodableTextIsRefused) {
     EXPECT_EQ(ini.Data("name"), "雑談掲示板");
     ini.Data("name", "\xF0\x9F\x99\x82");
     EXPECT_FALSE(ini.Save());
-    EXPECT_NE(profile.LastFailure().find("932"), std::string::npos) << profile.LastFailure();
+    EXPECT_EQ(profile.LastFailure().cause, ProfileProblem::kNotInCodePage);
+    EXPECT_EQ(profile.LastFailure().number, 932);
 }
 
 // The undo journal's folder holds each batch whole, knows no other file, and never takes a batch

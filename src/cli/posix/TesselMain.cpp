@@ -120,7 +120,7 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
     application.SearchBoardList(places);
     if (!application.LoadBBSList()) {
         cli::Diagnose(std::cerr, cli::Tr("the board list could not be loaded."),
-                      application.LoadFailure());
+                      cli::BoardListFailureText(application.LoadFailure()));
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {

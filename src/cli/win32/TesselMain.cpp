@@ -12,6 +12,7 @@
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/HeadlessStartup.h"
 #include "cli/Translate.h"
 #include "cli/commands/CommandTable.h"
@@ -57,7 +58,7 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
                         boardList);
     if (!application.LoadBBSList()) {
         cli::Diagnose(console.err, cli::Tr("the board list could not be loaded."),
-                      application.LoadFailure());
+                      cli::BoardListFailureText(application.LoadFailure()));
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {

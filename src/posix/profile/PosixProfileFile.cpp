@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "posix/files/AtomicFile.h"
-#include "posix/files/ErrorText.h"
 #include "posix/files/FileStamp.h"
 #include "posix/files/ReadFile.h"
 #include "posix/profile/ProfileDocument.h"
@@ -26,9 +25,9 @@ namespace tessel {
 // What the read operations hand out, built once per version of a file.
 struct CachedSections {
     FileStamp stamp;
-    std::string problem;  // why the file cannot be used as it is, or empty
-    std::string names;    // each listed section name followed by a NUL
-    std::string text;     // the file's lines in UTF-8 (see ProfileText)
+    ProfileFailure problem;  // why the file cannot be used as it is, or none
+    std::string names;       // each listed section name followed by a NUL
+    std::string text;        // the file's lines in UTF-8 (see ProfileText)
     std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's lines in text
     std::string folded;  // each section's name, case-folded, one after another
     std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
@@ -98,6 +97,12 @@ std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
     sections->IndexNames();
     sections->text = std::move(indexed.text);
     return sections;
+}
+
+ProfileFailure Unusable(ProfileProblem problem, std::error_code error) {
+    ProfileFailure failure(problem);
+    failure.error = error;
+    return failure;
 }
 
 // Whether a line written into a section is read back as a line of that section: a line break
@@ -179,12 +184,13 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
         if (errno == ENOENT)
             SetLastFailure({}, true);
         else
-            SetLastFailure("読めません: " + ErrorText({errno, std::generic_category()}));
+            SetLastFailure(Unusable(ProfileProblem::kUnreadable, {errno, std::generic_category()}));
         return nullptr;
     }
     if (!S_ISREG(status.st_mode)) {
         Forget(fileName);
-        SetLastFailure(S_ISDIR(status.st_mode) ? "フォルダです" : "普通のファイルではありません");
+        SetLastFailure(S_ISDIR(status.st_mode) ? ProfileProblem::kFolder
+                                               : ProfileProblem::kNotRegularFile);
         return nullptr;
     }
     const FileStamp now = FileStamp::Of(status);
@@ -199,12 +205,15 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
     FileStamp stamp;
     if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, &stamp)) {
         Forget(fileName);
-        SetLastFailure(error == std::errc::file_too_large
-                           ? "大きすぎます (" + std::to_string(kMaxFileSize >> 20) + " MiB まで)"
-                           : "読めません: " + ErrorText(error));
+        ProfileFailure failure = Unusable(ProfileProblem::kUnreadable, error);
+        if (error == std::errc::file_too_large) {
+            failure = ProfileProblem::kTooLarge;
+            failure.limit = kMaxFileSize >> 20;
+        }
+        SetLastFailure(std::move(failure));
         return nullptr;
     }
-    std::string problem = ProfileFileProblem(bytes);
+    ProfileFailure problem = ProfileFileProblem(bytes);
     std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
     sections->stamp = stamp;
     sections->problem = std::move(problem);
@@ -259,28 +268,28 @@ bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
     std::lock_guard lock(mutex_);
     const std::optional<std::vector<std::string>> lines = SplitBlock(block);
     if (!IsSectionName(section) || !lines) {
-        SetLastFailure("セクション名か行に、読み戻せない文字があります");
+        SetLastFailure(ProfileProblem::kNotReadBack);
         return false;
     }
     std::string bytes;
     if (const std::error_code error = ReadWholeFile(fileName, kMaxFileSize, &bytes, nullptr);
         error && error != std::errc::no_such_file_or_directory) {
-        SetLastFailure("読めません: " + ErrorText(error));
+        SetLastFailure(Unusable(ProfileProblem::kUnreadable, error));
         return false;
     }
     const std::optional<std::string> updated =
         ProfileDocument(std::move(bytes)).WithSection(section, *lines);
     if (!updated) {
-        SetLastFailure("ファイルの文字コードで書けない文字があります");
+        SetLastFailure(ProfileProblem::kUnencodable);
         return false;
     }
     // The cached sections are of the old file whatever happens; the next read parses it anew.
     Forget(fileName);
     if (const std::error_code error = WriteFileAtomically(fileName, *updated)) {
-        SetLastFailure("書き込めません: " + ErrorText(error));
+        SetLastFailure(Unusable(ProfileProblem::kUnwritable, error));
         return false;
     }
-    SetLastFailure({});
+    SetLastFailure();
     return true;
 }
 

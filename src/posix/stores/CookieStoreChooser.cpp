@@ -1,5 +1,6 @@
 #include "posix/stores/CookieStoreChooser.h"
 
+#include "app/Messages.h"
 #include "posix/stores/RememberedCookieStore.h"
 
 namespace tessel {
@@ -47,7 +48,7 @@ bool CookieStoreChooser::Use(SharedOptions chosen, std::string& error) {
     options_ = std::move(chosen);
     const CookieStoreLocation location = options_.cookieStore.value_or(CookieStoreLocation{});
     if (!RememberCookieStore(location, environment_, options_.charset))
-        error = "選んだ保存先を次回のために記録できませんでした";
+        error = messages::kStoreNotRemembered;
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/Messages.h"
 #include "posix/browsers/LinuxBrowserStores.h"
 #include "posix/desktop/PosixAppPlaces.h"
 #include "posix/stores/NetscapeCookieJar.h"
@@ -51,12 +52,12 @@ std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock
 }
 
 std::string DescribeCookieStore(const SharedOptions& options) {
-    const std::string charset = std::string("（") + CharsetName(ChosenCharset(options)) + "）";
+    const std::string charset = messages::InParentheses(CharsetName(ChosenCharset(options)));
     if (!options.cookieStore || options.cookieStore->kind == CookieStoreLocation::Kind::kJar)
         return "cookies.txt: " + JarPath(options) + charset;
     const std::string& path = options.cookieStore->path;
     return BrowserDisplayName(options.cookieStore->kind) + ": " +
-           (path.empty() ? std::string("既定のプロファイル") : path) + charset;
+           (path.empty() ? std::string(messages::kDefaultProfile) : path) + charset;
 }
 
 std::string IdentifyCookieStore(const SharedOptions& options, const CookieStore& store) {
