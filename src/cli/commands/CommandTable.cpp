@@ -30,7 +30,8 @@ Options, before or after the command:
                          firefox[:PROFILE_DIR], or chrome, chromium, brave, edge, vivaldi or
                          opera[:USER_DATA_DIR] for a browser's profile (without a folder: the
                          browser's default profile), as 'tessel stores' names them;
-                         when not given, the store chosen in the window, else the jar
+                         when not given, the store chosen in the window, else the default
+                         browser's, else the latest used browser's, else the jar
   --cookie-charset NAME  cp932 or utf-8; by default utf-8 for Firefox (it keeps no other),
                          cp932 for the others
   -h, --help             this help; 'tessel COMMAND --help' tells about a command
