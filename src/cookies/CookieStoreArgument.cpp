@@ -10,6 +10,10 @@ constexpr std::pair<std::string_view, CookieStoreLocation::Kind> kKinds[] = {
     {"jar", CookieStoreLocation::Kind::kJar},
     {"firefox", CookieStoreLocation::Kind::kFirefox},
     {"chromium", CookieStoreLocation::Kind::kChromium},
+    {"chrome", CookieStoreLocation::Kind::kChrome},
+    {"edge", CookieStoreLocation::Kind::kEdge},
+    {"brave", CookieStoreLocation::Kind::kBrave},
+    {"wininet", CookieStoreLocation::Kind::kWinInet},
 };
 
 }  // namespace
@@ -29,8 +33,8 @@ CookieStoreChoice ParseCookieStoreArgument(std::string_view text) {
         return {CookieStoreLocation{known, path}, {}};
     }
     return {std::nullopt, "unknown cookie store \"" + std::string(text) +
-                              "\": use jar[:PATH], firefox[:PROFILE_DIR] or "
-                              "chromium[:USER_DATA_DIR]"};
+                              "\": use jar[:PATH], firefox[:PROFILE_DIR], "
+                              "chromium|chrome|edge|brave[:USER_DATA_DIR] or wininet"};
 }
 
 std::string FormatCookieStoreArgument(const CookieStoreLocation& location) {

@@ -131,7 +131,9 @@ TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
         {"jar:", std::nullopt, "needs a path after the colon"},
         {"chromium:", std::nullopt, "needs a path after the colon"},
         {"/home/taro/cookies.txt", std::nullopt, "jar[:PATH]"},
-        {"edge:x", std::nullopt, "unknown cookie store"},
+        {"Edge:x", CookieStoreLocation{Kind::kEdge, "x"}, ""},
+        {"wininet", CookieStoreLocation{Kind::kWinInet, ""}, ""},
+        {"safari:x", std::nullopt, "unknown cookie store"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

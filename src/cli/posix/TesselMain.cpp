@@ -52,10 +52,9 @@ std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found :
          FindCookieStores(clock, ChosenCharset(options), GetEnvironment)) {
-        constexpr const char* kKinds[] = {"jar", "firefox", "chromium"};
         listings.push_back({FormatCookieStoreArgument(found.location),
-                            kKinds[static_cast<int>(found.location.kind)], found.name, found.path,
-                            found.isDefault, IsChosenStore(found, options.cookieStore),
+                            FormatCookieStoreArgument({found.location.kind, {}}), found.name,
+                            found.path, found.isDefault, IsChosenStore(found, options.cookieStore),
                             found.writable, found.reason});
     }
     return listings;

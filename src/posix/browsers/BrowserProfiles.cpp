@@ -3,46 +3,20 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
-#include "text/TextCase.h"
+#include "cookies/FirefoxProfilesIni.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
 
-using Keys = std::vector<std::pair<std::string, std::string>>;
-using Sections = std::vector<std::pair<std::string, Keys>>;
-
-// The sections of a Mozilla INI file; a missing file has none.
-Sections ReadIni(const fs::path& path) {
-    Sections sections;
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
-            sections.emplace_back(line.substr(1, line.size() - 2), Keys{});
-        } else if (const std::size_t equals = line.find('=');
-                   equals != std::string::npos && !sections.empty()) {
-            sections.back().second.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-        }
-    }
-    return sections;
-}
-
-std::string Value(const Keys& keys, std::string_view name) {
-    for (const auto& [key, value] : keys) {
-        if (EqualsIgnoreCase(key, name))
-            return value;
-    }
-    return {};
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
+// A whole file's text; a missing file has none.
+std::string ReadText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string ConfigHome(const Environment& environment) {
@@ -64,34 +38,17 @@ std::vector<fs::path> FirefoxRoots(const Environment& environment) {
     return roots;
 }
 
-// The Default= of the first installation section, as a relative or absolute profile path.
-std::string InstallDefault(const fs::path& root, const Sections& profiles) {
-    for (const auto& [name, keys] : ReadIni(root / "installs.ini")) {
-        if (const std::string value = Value(keys, "Default"); !value.empty())
-            return value;
-    }
-    for (const auto& [name, keys] : profiles) {
-        if (StartsWith(name, "Install") && !Value(keys, "Default").empty())
-            return Value(keys, "Default");
-    }
-    return {};
-}
-
 void AddFirefoxRoot(const fs::path& root, std::vector<BrowserProfile>& found) {
-    const Sections sections = ReadIni(root / "profiles.ini");
-    const std::string installed = InstallDefault(root, sections);
     const std::size_t first = found.size();
     bool anyDefault = false;
-    for (const auto& [name, keys] : sections) {
-        const std::string path = Value(keys, "Path");
-        if (!StartsWith(name, "Profile") || path.empty())
-            continue;
-        const fs::path folder = Value(keys, "IsRelative") == "1" ? root / path : fs::path(path);
+    for (const FirefoxProfileEntry& entry :
+         ParseFirefoxProfiles(ReadText(root / "profiles.ini"), ReadText(root / "installs.ini"))) {
+        const fs::path folder = entry.isRelative ? root / entry.path : fs::path(entry.path);
         BrowserProfile profile;
         profile.location.kind = CookieStoreLocation::Kind::kFirefox;
         profile.location.path = folder.lexically_normal().string();
-        profile.name = Value(keys, "Name");
-        profile.isDefault = installed.empty() ? Value(keys, "Default") == "1" : path == installed;
+        profile.name = entry.name;
+        profile.isDefault = entry.isDefault;
         anyDefault = anyDefault || profile.isDefault;
         found.push_back(std::move(profile));
     }
