@@ -13,18 +13,18 @@ namespace tessel {
 // The options TesselCustom's programs share (the window and tessel, on every platform), wherever
 // they stand on the command line, each as "--option value" or "--option=value":
 //   --board-list FILE        the board list instead of the one the start-up search finds
-//   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
-//                            chromium[:USER_DATA_DIR]; the default jar when absent
+//   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR],
+//                            chromium|chrome|edge|brave[:USER_DATA_DIR] or wininet, as the
+//                            platform has them; the default jar (WinINet on Windows) when absent
 //   --cookie-charset NAME    "cp932" or "utf-8"; by default the store's own (UTF-8 for Firefox,
 //                            which carries nothing else, cp932 for the others)
 struct SharedOptions {
     std::optional<std::string> boardList;
-    std::optional<CookieStoreLocation> cookieStore;  // none: the default jar
+    std::optional<CookieStoreLocation> cookieStore;  // none: the platform's default
     std::optional<CookieCharset> charset;            // none: the store's own default
 };
 
-// Which of them a program takes: one whose platform has a single cookie store (WinINet) takes
-// only the board list.
+// Which of them a program takes: one that chooses no cookie store takes only the board list.
 enum SharedOption : unsigned {
     kBoardListOption = 1u << 0,
     kCookieStoreOption = 1u << 1,
