@@ -24,7 +24,8 @@ done
 user=$(ls "$prefix/drive_c/users" | grep -vx Public | head -1)
 roaming="$prefix/drive_c/users/$user/AppData/Roaming"
 local="$prefix/drive_c/users/$user/AppData/Local"
-rm -rf "$roaming/Mozilla" "$roaming/TesselCustom" "$local/Google" "$local/Microsoft/Edge" "$local/BraveSoftware"
+rm -rf "$roaming/Mozilla" "$roaming/TesselCustom" "$local/Google" "$local/Microsoft/Edge" \
+    "$local/BraveSoftware" "$local/読者"
 firefox="$roaming/Mozilla/Firefox"
 mkdir -p "$firefox/Profiles/other.default" "$firefox/Profiles/main.default-release"
 printf '[Profile1]\r\nName=other\r\nIsRelative=1\r\nPath=Profiles/other.default\r\nDefault=1\r\n\r\n[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/main.default-release\r\n' \
@@ -42,6 +43,7 @@ lay_chromium() {  # USER-DATA DATABASE-INSIDE-IT
 lay_chromium "$local/Google/Chrome/User Data" "Default/Network/Cookies"
 lay_chromium "$local/Microsoft/Edge/User Data" "Default/Cookies"  # before Network\Cookies
 lay_chromium "$local/BraveSoftware/Brave-Browser/User Data" "Default/Network/Cookies"
+lay_chromium "$local/読者/User Data" "Profile 1/Network/Cookies"
 [ "$("${wine_run[@]}" "$probe" unprotect "Z:$local/Google/Chrome/User Data/Local State" | tr -d '\r')" = "$key" ] ||
     { echo "DPAPI does not give the key back"; exit 1; }
 
@@ -73,7 +75,7 @@ failures=0
 check() {  # STORE OPTIONS EXPECTED-STATUS EXPECTED-OUTPUT-PART DATABASE CHARSET EXPECTED-VALUE
     local store=$1 status=0 output value
     # shellcheck disable=SC2086
-    output=$("${wine_run[@]}" "$tessel" --board-list "$boards" --cookie-store $store $2 \
+    output=$("${wine_run[@]}" "$tessel" --board-list "$boards" --cookie-store "$store" $2 \
         apply --name "名無し$$" --view-count 33 zatsudan 2>&1) || status=$?
     value=$(value_of "${store%%:*}" "$5" "$6" 2>&1 || true)
     if [ "$status" != "$3" ] || ! grep -qF "$4" <<<"$output" || [ "$value" != "$7" ]; then
@@ -89,6 +91,11 @@ chrome="$local/Google/Chrome/User Data/Default/Network/Cookies"
 check firefox  ""                        0  "main.default-release"   "$firefox/Profiles/main.default-release/cookies.sqlite" utf-8 "$written"
 check chrome   ""                        0  "Google Chrome"          "$chrome"                                       cp932    "$written"
 check edge     "--cookie-charset utf-8"  0  "Microsoft Edge"         "$local/Microsoft/Edge/User Data/Default/Cookies" utf-8 "$written"
+# A folder of Japanese name given as a profile, written in two sessions (each backs it up anew).
+own="chromium:C:\\users\\$user\\AppData\\Local\\読者\\User Data\\Profile 1"
+for _ in 1 2; do
+check "$own"   ""                        0  "読者"                   "$local/読者/User Data/Profile 1/Network/Cookies" cp932  "$written"
+done
 # A v20 row is unreadable: refused, and left as it was.
 check brave    ""                        1  "(v20)"                  "$brave"                                        cp932    7632300102030405060708090a0b0c0d0e0f
 

@@ -84,8 +84,10 @@ class WindowsChromiumStore : private ChromiumParts, public ChromiumCookieStore {
   protected:
     std::string BrowserName() const override { return title; }
 
-    // A file whose access list grants the user alone, and nobody inherits from the folder.
+    // A file whose access list grants the user alone, and nobody inherits from the folder. The
+    // backup of an earlier session goes first, by its UTF-16 name.
     bool CreatePrivateFile(const std::string& path) override {
+        DeleteFileW(win32::Widen(path).c_str());
         const std::wstring sid = UserSid();
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         if (sid.empty() ||
