@@ -15,8 +15,12 @@ trap 'exec 8>&- 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/firefox"
 HOME=$work timeout 60 firefox-esr --headless --no-remote --profile "$work/firefox" \
     --screenshot "$work/shot.png" about:blank >/dev/null 2>&1 || true
-HOME=$work timeout 60 chromium --headless --no-sandbox --user-data-dir="$work/chromium" \
-    --dump-dom about:blank >/dev/null 2>&1 || true
+# Chromium makes its database as its network service starts, which a quick exit can cut short.
+for _ in 1 2 3; do
+    [ -f "$work/chromium/Default/Cookies" ] && break
+    HOME=$work timeout 60 chromium --headless --no-sandbox --user-data-dir="$work/chromium" \
+        --dump-dom about:blank >/dev/null 2>&1 || true
+done
 for made in "$work/firefox/cookies.sqlite" "$work/chromium/Default/Cookies"; do
     [ -f "$made" ] || { echo "the browser made no $made"; exit 1; }
 done
@@ -24,8 +28,13 @@ done
 user=$(ls "$prefix/drive_c/users" | grep -vx Public | head -1)
 roaming="$prefix/drive_c/users/$user/AppData/Roaming"
 local="$prefix/drive_c/users/$user/AppData/Local"
-rm -rf "$roaming/Mozilla" "$roaming/TesselCustom" "$local/Google" "$local/Microsoft/Edge" \
-    "$local/BraveSoftware" "$local/読者"
+# The prefix's other tests find no profiles and no remembered store: what this one lays out goes.
+clear_profiles() {
+    rm -rf "$roaming/Mozilla" "$roaming/TesselCustom" "$local/Google" "$local/Microsoft/Edge" \
+        "$local/BraveSoftware" "$local/読者"
+}
+clear_profiles
+trap 'exec 8>&- 2>/dev/null || true; clear_profiles; rm -rf "$work"' EXIT
 firefox="$roaming/Mozilla/Firefox"
 mkdir -p "$firefox/Profiles/other.default" "$firefox/Profiles/main.default-release"
 printf '[Profile1]\r\nName=other\r\nIsRelative=1\r\nPath=Profiles/other.default\r\nDefault=1\r\n\r\n[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/main.default-release\r\n' \

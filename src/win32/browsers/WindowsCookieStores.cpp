@@ -146,6 +146,8 @@ std::string SharingLock::InUseReason() {
 }
 
 CookieCharset ChosenCharset(const SharedOptions& options) {
+    if (!IsBrowser(options))
+        return CookieCharset::kCp932;  // WinINet speaks the system's code page
     const bool firefox = options.cookieStore && options.cookieStore->kind == Kind::kFirefox;
     return options.charset.value_or(firefox ? CookieCharset::kUtf8 : CookieCharset::kCp932);
 }

@@ -25,8 +25,9 @@ class SharingLock : public BrowserLock {
     std::string browser_;
 };
 
-// The character set of the chosen store: UTF-8 for Firefox, which keeps nothing else, unless the
-// reader chose one; otherwise Windows-31J, as WinINet's boards read it.
+// The character set of the chosen store: the system's code page for WinINet; UTF-8 for Firefox,
+// which keeps nothing else, unless the reader chose one; otherwise Windows-31J, as the boards
+// read it.
 CookieCharset ChosenCharset(const SharedOptions& options);
 
 // The store the options name: WinINet when none, else the browser profile. Null with error set

@@ -12,8 +12,9 @@ bool WindowsStoreChooser::Choose(const FoundStore& found, std::string& error) {
 }
 
 bool WindowsStoreChooser::CharsetChoosable() const {
-    return !options_.cookieStore ||
-           options_.cookieStore->kind != CookieStoreLocation::Kind::kFirefox;
+    using Kind = CookieStoreLocation::Kind;
+    return options_.cookieStore && options_.cookieStore->kind != Kind::kFirefox &&
+           options_.cookieStore->kind != Kind::kWinInet;
 }
 
 bool WindowsStoreChooser::ChooseCharset(CookieCharset charset, std::string& error) {

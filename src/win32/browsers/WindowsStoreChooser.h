@@ -26,7 +26,7 @@ class WindowsStoreChooser {
     bool Choose(const FoundStore& found, std::string& error);
 
     // The character set the store in use is written in, and whether the reader may choose it:
-    // Firefox keeps nothing but UTF-8.
+    // Firefox keeps nothing but UTF-8, WinINet the system's code page.
     CookieCharset Charset() const { return ChosenCharset(options_); }
     bool CharsetChoosable() const;
     // Opens the store in use anew with charset and remembers both; as Choose otherwise.
