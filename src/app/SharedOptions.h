@@ -15,12 +15,12 @@ namespace tessel {
 //   --board-list FILE        the board list instead of the one the start-up search finds
 //   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR],
 //                            chromium|chrome|edge|brave[:USER_DATA_DIR] or wininet, as the
-//                            platform has them; the default jar (WinINet on Windows) when absent
+//                            platform has them; when absent, the platform chooses
 //   --cookie-charset NAME    "cp932" or "utf-8"; by default the store's own (UTF-8 for Firefox,
 //                            which carries nothing else, cp932 for the others)
 struct SharedOptions {
     std::optional<std::string> boardList;
-    std::optional<CookieStoreLocation> cookieStore;  // none: the platform's default
+    std::optional<CookieStoreLocation> cookieStore;  // none: the platform's choice
     std::optional<CookieCharset> charset;            // none: the store's own default
 };
 

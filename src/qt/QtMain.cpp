@@ -24,7 +24,7 @@
 #include "posix/profile/PosixProfileFile.h"
 #include "posix/stores/CookieStoreChooser.h"
 #include "posix/stores/PlatformOptions.h"
-#include "posix/stores/RememberedCookieStore.h"
+#include "posix/stores/StartingStore.h"
 #include "qt/DesktopIntegration.h"
 #include "qt/QtMessageBox.h"
 #include "qt/QtWindowFactory.h"
@@ -108,21 +108,28 @@ const char* GetEnvironment(const char* name) {
     return std::getenv(name);
 }
 
-// The store named on the command line, else the one chosen in an earlier run, else the jar. A
-// remembered store that is gone gives way to the jar; a named one that cannot be opened is an
-// error.
-std::unique_ptr<tessel::CookieStore> OpenChosenStore(tessel::SharedOptions& options,
+// The store ChooseStartingStore picks. A remembered store that is gone gives way to the jar; a
+// named one that cannot be opened is an error.
+std::unique_ptr<tessel::CookieStore> OpenChosenStore(const tessel::SharedOptions& given,
+                                                     tessel::StartingStore& starting,
                                                      tessel::Clock& clock, std::string& error) {
-    if (!options.cookieStore) {
-        const tessel::SharedOptions given = options;
-        options.cookieStore = tessel::LoadRememberedCookieStore(GetEnvironment);
-        if (!options.charset)
-            options.charset = tessel::LoadRememberedCookieCharset(GetEnvironment);
-        if (auto store = tessel::OpenCookieStore(options, clock, error))
-            return store;
-        options = given;
-    }
-    return tessel::OpenCookieStore(options, clock, error);
+    if (auto store = tessel::OpenCookieStore(starting.options, clock, error))
+        return store;
+    if (starting.reason != tessel::StoreChoiceReason::kRemembered)
+        return nullptr;
+    starting = {given, tessel::StoreChoiceReason::kNoBrowser};
+    return tessel::OpenCookieStore(starting.options, clock, error);
+}
+
+// The one-line notice of the store the program chose by itself, at the first window that uses it.
+std::string StoreNotice(const tessel::StartingStore& starting) {
+    const char* why = starting.reason == tessel::StoreChoiceReason::kDefaultBrowser
+                          ? "既定のブラウザーのクッキーに書き込みます"
+                      : starting.reason == tessel::StoreChoiceReason::kRecentBrowser
+                          ? "最近使ったブラウザーのクッキーに書き込みます"
+                          : "ブラウザーが見つからないため cookies.txt に書き込みます";
+    return std::string(why) + "（" + tessel::DescribeCookieStore(starting.options) +
+           "）。保存先は「クッキーの保存先」メニューで変えられます。";
 }
 
 QString MenuText(const tessel::FoundStore& found) {
@@ -200,8 +207,11 @@ int main(int argc, char** argv) {
         return ExitCode(parsed);
 
     tessel::SystemClock clock;
+    tessel::StartingStore starting = tessel::ChooseStartingStore(
+        options, GetEnvironment, tessel::OpenableBrowserStore(clock, GetEnvironment));
     std::string error;
-    std::unique_ptr<tessel::CookieStore> opened = OpenChosenStore(options, clock, error);
+    std::unique_ptr<tessel::CookieStore> opened = OpenChosenStore(options, starting, clock, error);
+    options = starting.options;
     if (!opened) {
         std::fprintf(stderr, "TesselCustom: %s\n", error.c_str());
         return 2;
@@ -227,8 +237,11 @@ int main(int argc, char** argv) {
     application.KeepUndoJournal(journal);
     if (!application.Main())
         return 0;
-    if (windows.Window() != nullptr)
+    if (windows.Window() != nullptr) {
         ConnectStoreMenu(*windows.Window(), chooser, journal);
+        if (tessel::FirstTimeChosen(starting, GetEnvironment))
+            windows.Window()->SetStatusText(StoreNotice(starting));
+    }
     ReportStartupWhenPainted(windows.Window());
     return QApplication::exec();
 }

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 
 #include "BrowserDatabases.h"
 #include "TesselProcess.h"
@@ -77,6 +79,35 @@ TEST(StoreChoiceTest, StoresCommandSaysWhichCanBeWrittenAndWhy) {
         const std::string rest = listed.out.substr(at, listed.out.find('\n', at) - at);
         EXPECT_NE(rest.find(line.state), std::string::npos) << rest;
     }
+}
+
+// Without a store given or remembered, the desktop's default browser decides, even when it is
+// running (the write then says so); it is never remembered.
+TEST(StoreChoiceTest, WithoutAChoiceTheDefaultBrowsersStoreIsInUse) {
+    Home home;
+    const std::string root = home.dir.Path().string();
+    const struct {
+        std::string handler, inUse;
+    } cases[] = {
+        {"firefox-esr.desktop", "firefox:" + root + "/.mozilla/firefox/p.default-esr"},
+        {"chromium.desktop", "chromium:" + root + "/.config/chromium/Default"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.handler);
+        home.dir.Write(".config/mimeapps.list",
+                       "[Default Applications]\nx-scheme-handler/http=" + c.handler + "\n");
+        const testing::ProcessResult listed = testing::RunProgram(
+            testing::BuiltProgram("tessel"), {"stores", "--json"}, "", root,
+            {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "HOME=" + root});
+        ASSERT_EQ(listed.exitCode, 0) << listed.err;
+        const auto stores = nlohmann::json::parse(listed.out);
+        const auto used = std::find_if(stores.begin(), stores.end(),
+                                       [](const auto& store) { return store["inUse"] == true; });
+        ASSERT_NE(used, stores.end()) << listed.out;
+        EXPECT_EQ((*used)["store"], c.inUse);
+        EXPECT_EQ((*used)["chosenBy"], "default browser");
+    }
+    EXPECT_FALSE(LoadRememberedCookieStore(home.Variables()));
 }
 
 TEST(StoreChoiceTest, ChooserSwitchesTheStoreAndRemembersIt) {

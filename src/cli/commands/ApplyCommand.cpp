@@ -1,6 +1,6 @@
+#include "app/BoardWriteBatch.h"
 #include "cli/Diagnostic.h"
 #include "cli/commands/BoardIndex.h"
-#include "app/BoardWriteBatch.h"
 #include "cli/commands/CommandTable.h"
 #include "cli/commands/WriteReport.h"
 #include "cli/terminal/PasswordLine.h"

@@ -45,6 +45,8 @@ struct StoreListing {
     std::string path;        // the jar or the database
     bool isDefault = false;  // the browser's default profile
     bool inUse = false;      // the store the options name
+    std::string chosenBy;    // for the one in use: "--cookie-store", "remembered", "default
+                             // browser", "most recently used" or "no browser found"
     bool writable = false;
     std::string reason;  // why not writable
 };

@@ -3,10 +3,10 @@
 #include <optional>
 #include <sstream>
 
+#include "app/BoardWriteBatch.h"
 #include "app/Messages.h"
 #include "cli/Diagnostic.h"
 #include "cli/Translate.h"
-#include "app/BoardWriteBatch.h"
 #include "cli/commands/CommandTable.h"
 #include "cli/commands/WriteReport.h"
 #include "cli/json/ImportDocument.h"

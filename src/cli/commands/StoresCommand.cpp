@@ -10,10 +10,10 @@ namespace tessel::cli {
 namespace {
 
 Json ToJson(const StoreListing& listing) {
-    return {{"store", listing.store},       {"kind", listing.kind},
-            {"name", listing.name},         {"path", listing.path},
-            {"default", listing.isDefault}, {"inUse", listing.inUse},
-            {"writable", listing.writable}, {"reason", listing.reason}};
+    return {
+        {"store", listing.store},       {"kind", listing.kind},         {"name", listing.name},
+        {"path", listing.path},         {"default", listing.isDefault}, {"inUse", listing.inUse},
+        {"chosenBy", listing.chosenBy}, {"writable", listing.writable}, {"reason", listing.reason}};
 }
 
 std::string State(const StoreListing& listing) {
@@ -40,7 +40,10 @@ int RunStores(const Invocation& invocation, PlatformContext& context) {
         width = std::max(width, DisplayWidth(listing.store));
     for (const StoreListing& listing : stores) {
         out << (listing.inUse ? "* " : "  ") << PadToWidth(listing.store, width) << "  "
-            << State(listing) << '\n';
+            << State(listing);
+        if (listing.inUse)
+            out << Fill(Tr(" (in use: %s)"), {Tr(listing.chosenBy.c_str())});
+        out << '\n';
     }
     return kExitOk;
 }

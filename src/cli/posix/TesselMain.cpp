@@ -26,7 +26,7 @@
 #include "posix/profile/PosixProfileFile.h"
 #include "posix/stores/CookieStoreCatalog.h"
 #include "posix/stores/PlatformOptions.h"
-#include "posix/stores/RememberedCookieStore.h"
+#include "posix/stores/StartingStore.h"
 
 namespace tessel {
 namespace {
@@ -36,26 +36,39 @@ const char* GetEnvironment(const char* name) {
 }
 
 // Without --cookie-store, the store (and character set) chosen in the window, so that both work
-// on the same cookies.
-SharedOptions WithRememberedStore(SharedOptions options) {
-    if (!options.cookieStore) {
-        options.cookieStore = LoadRememberedCookieStore(GetEnvironment);
-        if (!options.charset)
-            options.charset = LoadRememberedCookieCharset(GetEnvironment);
-    }
-    return options;
+// on the same cookies; without either, the default browser's, as the window starts with.
+StartingStore StartWith(const SharedOptions& given, Clock& clock) {
+    return ChooseStartingStore(given, GetEnvironment, OpenableBrowserStore(clock, GetEnvironment));
+}
+
+// How tessel stores names the reason; English for --json, translated for the text.
+const char* ChosenBy(StoreChoiceReason reason) {
+    constexpr const char* kReasons[] = {
+        cli::TrLater("--cookie-store"),   cli::TrLater("remembered"),
+        cli::TrLater("default browser"),  cli::TrLater("most recently used"),
+        cli::TrLater("no browser found"),
+    };
+    return kReasons[static_cast<int>(reason)];
 }
 
 std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
-    const SharedOptions options = WithRememberedStore(given);
     SystemClock clock;
+    const StartingStore starting = StartWith(given, clock);
+    const SharedOptions& options = starting.options;
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found :
          FindCookieStores(clock, ChosenCharset(options), GetEnvironment)) {
         listings.push_back({FormatCookieStoreArgument(found.location),
-                            FormatCookieStoreArgument({found.location.kind, {}}), found.name,
-                            found.path, found.isDefault, IsChosenStore(found, options.cookieStore),
-                            found.writable, found.reason});
+                            FormatCookieStoreArgument({found.location.kind, {}}),
+                            found.name,
+                            found.path,
+                            found.isDefault,
+                            IsChosenStore(found, options.cookieStore),
+                            {},
+                            found.writable,
+                            found.reason});
+        if (listings.back().inUse)
+            listings.back().chosenBy = ChosenBy(starting.reason);
     }
     return listings;
 }
@@ -70,9 +83,10 @@ int RunAlone(const cli::Invocation& invocation, const SharedOptions& options) {
 }
 
 int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostream& rawErr) {
-    const bool remembered = !given.cookieStore;
-    const SharedOptions options = WithRememberedStore(given);
     SystemClock clock;
+    const StartingStore starting = StartWith(given, clock);
+    const bool remembered = starting.reason == StoreChoiceReason::kRemembered;
+    const SharedOptions& options = starting.options;
     std::string error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
         if (isatty(STDERR_FILENO) == 1) {

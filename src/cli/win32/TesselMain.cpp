@@ -57,12 +57,17 @@ SharedOptions WithRememberedStore(SharedOptions options) {
 
 std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
     const SharedOptions options = WithRememberedStore(given);
+    // WinINet is the store when none was chosen, as the program has always written.
+    const char* chosenBy = given.cookieStore     ? "--cookie-store"
+                           : options.cookieStore ? "remembered"
+                                                 : "default";
     Win32Clock clock;
     std::vector<cli::StoreListing> listings;
     for (const FoundStore& found : FindCookieStores(clock, ChosenCharset(options))) {
+        const bool inUse = IsChosenStore(found, options.cookieStore);
         listings.push_back({FormatCookieStoreArgument(found.location),
                             FormatCookieStoreArgument({found.location.kind, {}}), found.name,
-                            found.path, found.isDefault, IsChosenStore(found, options.cookieStore),
+                            found.path, found.isDefault, inUse, inUse ? chosenBy : "",
                             found.writable, found.reason});
     }
     return listings;
