@@ -214,8 +214,9 @@ bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
             ignored);
         return true;
     }
-    return Fail(CookieFailureKind::kStoreUnusable,
-                "Chromium のクッキーの控えを作れないため、書き込みません: " + database.Message());
+    return Fail(
+        CookieFailureKind::kStoreUnusable,
+        BrowserName() + " のクッキーの控えを作れないため、書き込みません: " + database.Message());
 }
 
 void ChromiumCookieStore::BatchStarted(SqlDatabase&) {
@@ -234,9 +235,9 @@ bool ChromiumCookieStore::BeforeCommit(SqlDatabase& database) {
         read.Reset();
         if (value != cookie.value) {
             written_.clear();
-            return Fail(
-                CookieFailureKind::kStoreUnusable,
-                "Chromium が読めない形で保存されるおそれがあるため、書き込みを取り消しました");
+            return Fail(CookieFailureKind::kStoreUnusable,
+                        BrowserName() +
+                            " が読めない形で保存されるおそれがあるため、書き込みを取り消しました");
         }
     }
     written_.clear();
