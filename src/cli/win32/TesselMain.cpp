@@ -21,6 +21,7 @@
 #include "cli/win32/ConsoleStream.h"
 #include "win32/CommandLine.h"
 #include "win32/ModuleExecutable.h"
+#include "win32/Win32AppPlaces.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32JournalFile.h"
 #include "win32/Win32ProfileFile.h"
@@ -138,8 +139,13 @@ int Main(Console& console) {
         return cli::kExitOk;
     }
     if (parsed.invocation.command->runAlone != nullptr) {
-        // No user's board list to create here.
-        cli::PlatformContext context{nullptr, parsed.shared.boardList,
+        // The reader's own board list is the one beside the programs, which the package ships
+        // from the sample; init makes another only where --board-list says.
+        ModuleExecutable self;
+        cli::CompanionExecutable executable(self);
+        const std::string shipped = mdlApp::GetAppPath(executable) + executable.BaseName() + ".ini";
+        Win32AppPlaces places(shipped);
+        cli::PlatformContext context{&places, parsed.shared.boardList.value_or(shipped),
                                      [&] { return FindStores(parsed.shared); }, console.out,
                                      console.err};
         return parsed.invocation.command->runAlone(parsed.invocation, context);
