@@ -31,7 +31,8 @@ local="$prefix/drive_c/users/$user/AppData/Local"
 # The prefix's other tests find no profiles and no remembered store: what this one lays out goes.
 clear_profiles() {
     rm -rf "$roaming/Mozilla" "$roaming/TesselCustom" "$local/Google" "$local/Microsoft/Edge" \
-        "$local/BraveSoftware" "$local/読者"
+        "$local/BraveSoftware" "$local/読者" "$local/Packages/Mozilla.Firefox_n80bbvh6b1yt2"
+    rmdir "$local/Packages" 2>/dev/null || true
 }
 clear_profiles
 trap 'exec 8>&- 2>/dev/null || true; clear_profiles; rm -rf "$work"' EXIT
@@ -42,6 +43,11 @@ printf '[Profile1]\r\nName=other\r\nIsRelative=1\r\nPath=Profiles/other.default\
 printf '[308046B0AF4A39CB]\r\nDefault=Profiles/main.default-release\r\n' >"$firefox/installs.ini"
 cp "$work/firefox/cookies.sqlite" "$firefox/Profiles/main.default-release/"
 cp "$work/firefox/cookies.sqlite" "$firefox/Profiles/other.default/"
+# The Microsoft Store build keeps its profiles in its package's folder.
+store="$local/Packages/Mozilla.Firefox_n80bbvh6b1yt2/LocalCache/Roaming/Mozilla/Firefox"
+mkdir -p "$store/Profiles/s.default-release"
+printf '[Profile0]\r\nName=from-store\r\nIsRelative=1\r\nPath=Profiles/s.default-release\r\n' >"$store/profiles.ini"
+cp "$work/firefox/cookies.sqlite" "$store/Profiles/s.default-release/"
 
 key=000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f
 lay_chromium() {  # USER-DATA DATABASE-INSIDE-IT
@@ -121,7 +127,7 @@ wait
 # Every store found, with the fields tessel gives on Linux.
 listed=$("${wine_run[@]}" "$tessel" stores --json)
 for part in '"store": "wininet"' '"kind": "edge"' '"name": "default-release"' '"default": true' \
-    '"inUse": true' '"writable": true' '"reason": ""' 'Network\\Cookies'; do
+    '"inUse": true' '"writable": true' '"reason": ""' 'Network\\Cookies' '"name": "from-store"'; do
     grep -qF "$part" <<<"$listed" || { echo "FAILED: stores --json lacks $part:"; echo "$listed"; failures=$((failures + 1)); }
 done
 exit $((failures > 0))
