@@ -42,10 +42,11 @@ SharedOptions WindowOptions(const std::vector<std::string>& args) {
 }
 
 // The store named on the command line, else the one chosen in an earlier run, else WinINet. A
-// store that cannot be opened (a profile since removed) gives way to WinINet, as the window has
-// always written.
+// remembered store that cannot be opened (a profile since removed) gives way to WinINet, as the
+// window has always written; a named one is refused with the reason (null).
 std::unique_ptr<CookieStore> OpenChosenStore(SharedOptions& options, Clock& clock) {
-    if (!options.cookieStore) {
+    const bool named = options.cookieStore.has_value();
+    if (!named) {
         options.cookieStore = LoadRememberedCookieStore();
         if (!options.charset)
             options.charset = LoadRememberedCookieCharset();
@@ -53,6 +54,11 @@ std::unique_ptr<CookieStore> OpenChosenStore(SharedOptions& options, Clock& cloc
     std::string error;
     if (auto store = OpenCookieStore(options, clock, error))
         return store;
+    if (named) {
+        ShowMessageBox(nullptr, "クッキーの保存先を開けません: " + error, "TesselCustom",
+                       MessageIcon::kStop);
+        return nullptr;
+    }
     options = {options.boardList, std::nullopt, std::nullopt};
     return OpenCookieStore(options, clock, error);
 }
@@ -141,7 +147,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     tessel::Win32Clock clock;
     tessel::SharedOptions options = tessel::WindowOptions(tessel::win32::CommandLineArguments());
-    tessel::ChosenCookieStore store(tessel::OpenChosenStore(options, clock));
+    std::unique_ptr<tessel::CookieStore> opened = tessel::OpenChosenStore(options, clock);
+    if (!opened)
+        return 2;
+    tessel::ChosenCookieStore store(std::move(opened));
     tessel::WindowsStoreChooser chooser(store, clock, options);
     tessel::Win32ProfileFile profile;
     tessel::ModuleExecutable executable;
