@@ -30,8 +30,8 @@ add_custom_command(OUTPUT ${sqlite_amalgamation}
 
 add_library(tessel_sqlite STATIC ${sqlite_build}/sqlite3.c)
 target_include_directories(tessel_sqlite SYSTEM INTERFACE ${sqlite_build})
-# Only what the cookie databases need: no extensions loaded from files, no shared cache.
-target_compile_definitions(tessel_sqlite PRIVATE SQLITE_THREADSAFE=1 SQLITE_OMIT_LOAD_EXTENSION
-                                                 SQLITE_OMIT_SHARED_CACHE SQLITE_DQS=0
-                                                 SQLITE_DEFAULT_FOREIGN_KEYS=0 SQLITE_WIN32_MALLOC)
+# Only what the cookie databases need: no extensions loaded from files, no shared cache, no
+# double-quoted strings taken for text.
+target_compile_definitions(tessel_sqlite PRIVATE SQLITE_OMIT_LOAD_EXTENSION SQLITE_OMIT_SHARED_CACHE
+                                                 SQLITE_DQS=0)
 add_library(SQLite::SQLite3 ALIAS tessel_sqlite)
