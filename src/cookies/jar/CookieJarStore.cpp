@@ -1,0 +1,534 @@
+#include "cookies/jar/CookieJarStore.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "cookies/CookieDate.h"
+#include "cookies/CookieRecord.h"
+#include "cookies/CookieText.h"
+#include "cookies/CookieUrl.h"
+#include "cookies/CookieVisibility.h"
+#include "cookies/CookieWritePlan.h"
+#include "cookies/SetCookieData.h"
+#include "text/TextCase.h"
+#include "text/Utf8.h"
+
+namespace tessel {
+namespace {
+
+// The first line curl and the browsers' exporters check for.
+constexpr std::string_view kHeader = "# Netscape HTTP Cookie File\n";
+
+// Characters that would end or split a field of a jar line.
+bool BreaksJarLine(std::string_view text) {
+    return text.find_first_of(std::string_view("\t\r\n\0", 4)) != std::string_view::npos;
+}
+
+// The high bit of each byte of word that is zero (exactly: no borrow runs between bytes).
+constexpr std::uint64_t ZeroBytes(std::uint64_t word) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    return ~(((word & kLow7) + kLow7) | word | kLow7);
+}
+
+// Whether bytes hold a control character other than tab, line feed and carriage return. Eight
+// bytes are looked at a time: every line of a jar has tabs, so a byte-wise scan with an exit per
+// byte was most of the time of reading a large jar.
+bool HasControlBytes(std::string_view bytes) {
+    constexpr std::uint64_t kEach = 0x0101010101010101ull;
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        const std::uint64_t control = ZeroBytes(word & (0xE0 * kEach));  // below 0x20
+        const std::uint64_t allowed = ZeroBytes(word ^ ('\t' * kEach)) |
+                                      ZeroBytes(word ^ ('\n' * kEach)) |
+                                      ZeroBytes(word ^ ('\r' * kEach));
+        if ((control & ~allowed) != 0)
+            return true;
+    }
+    for (; at < bytes.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
+            return true;
+    }
+    return false;
+}
+
+// Whether bytes can be a cookies.txt jar that we may rewrite: text without control characters
+// other than tabs and line ends (a database or any binary file has them), that has the header
+// the jar writers put first or at least one line in the jar's form. An empty file is a new jar.
+bool LooksLikeJar(std::string_view bytes) {
+    if (bytes.empty())
+        return true;
+    if (HasControlBytes(bytes))
+        return false;
+    if (bytes.rfind("# Netscape HTTP Cookie File", 0) == 0 ||
+        bytes.rfind("# HTTP Cookie File", 0) == 0)
+        return true;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
+        if (ParseCookieJarLine(bytes.substr(start, end - start)))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// The length of the UTF-8 sequence that starts with lead (1 for a stray byte).
+std::size_t SequenceLength(char lead) {
+    const auto byte = static_cast<unsigned char>(lead);
+    return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+}
+
+// The paths a cookie must have to path-match requestPath: "/" and every prefix of it that ends
+// before or at a "/", and the whole path.
+std::vector<std::string_view> CandidatePaths(std::string_view requestPath) {
+    std::vector<std::string_view> paths;
+    for (std::size_t slash = requestPath.find('/'); slash != std::string_view::npos;
+         slash = requestPath.find('/', slash + 1)) {
+        if (slash > 0)
+            paths.push_back(requestPath.substr(0, slash));
+        paths.push_back(requestPath.substr(0, slash + 1));
+    }
+    if (paths.empty() || paths.back().size() != requestPath.size())
+        paths.push_back(requestPath);
+    return paths;
+}
+
+}  // namespace
+
+CookieJarStore::CookieJarStore(std::string path, Clock& clock, std::unique_ptr<CookieCodec> codec)
+    : path_(std::move(path)), clock_(clock), codec_(std::move(codec)) {}
+
+std::int64_t CookieJarStore::Now() {
+    return ToUnixSeconds(clock_.GetSystemTime());
+}
+
+bool CookieJarStore::TakeFileBytes(std::string bytes) {
+    document_.reset();
+    if (!LooksLikeJar(bytes)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    path_ + " はクッキーファイル (cookies.txt) ではないため、読み書きしません");
+    }
+    if (bytes.empty())
+        bytes = kHeader;
+    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
+    return true;
+}
+
+void CookieJarStore::TakeWrittenBytes(std::string bytes) {
+    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
+}
+
+std::string CookieJarStore::CharsetName() const {
+    return codec_->IsUtf8() ? "UTF-8" : "Shift_JIS";
+}
+
+// The text in the jar's character set; on failure LastFailure names the first character that
+// cannot be carried.
+std::optional<std::string> CookieJarStore::Encode(std::string_view text) {
+    if (std::optional<std::string> encoded = codec_->Encode(text))
+        return encoded;
+    const std::string hint =
+        codec_->IsUtf8() ? "" : "（--cookie-charset utf-8 を指定すると UTF-8 で保存できます）";
+    for (std::size_t at = 0; at < text.size();) {
+        const std::string_view character = text.substr(at, SequenceLength(text[at]));
+        if (!IsValidUtf8(character)) {
+            Fail(CookieFailureKind::kUnencodable, "文字として正しくないバイトがあります");
+            return std::nullopt;
+        }
+        if (!codec_->Encode(character)) {
+            Fail(CookieFailureKind::kUnencodable,
+                 "「" + std::string(character) + "」は " + CharsetName() + " で送れません" + hint,
+                 std::string(character));
+            return std::nullopt;
+        }
+        at += character.size();
+    }
+    Fail(CookieFailureKind::kUnencodable, CharsetName() + " で送れない文字があります");
+    return std::nullopt;
+}
+
+std::vector<StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
+                                                     std::string_view name) {
+    std::vector<CookieJarDocument::LineIndex> lines;
+    for (const std::string_view domain : DomainsAbove(address.host)) {
+        if (name.empty()) {
+            for (const CookieJarDocument::LineIndex line : document_->CookiesOf(domain))
+                lines.push_back(line);
+            continue;
+        }
+        // A read that names its cookie looks up only that cookie's lines, so that it costs what
+        // its own cookies cost however many others the host has.
+        for (const std::string_view path : CandidatePaths(address.path)) {
+            for (const CookieJarDocument::LineIndex line :
+                 document_->LinesWithKey(domain, path, name)) {
+                lines.push_back(line);
+            }
+        }
+    }
+    std::vector<StoredCookie> cookies;
+    cookies.reserve(lines.size());
+    for (const CookieJarDocument::LineIndex line : lines) {
+        const std::optional<CookieJarEntry> entry = document_->Cookie(line);
+        StoredCookie cookie;
+        cookie.name = entry->name;
+        cookie.value = entry->value;
+        cookie.domain = FoldCase(entry->domain);
+        cookie.hostOnly = !entry->includeSubdomains;
+        cookie.path = entry->path;
+        cookie.secure = entry->secure;
+        cookie.httpOnly = entry->httpOnly;
+        if (entry->expires != 0)
+            cookie.expires = entry->expires;
+        cookie.creation = line;  // file order stands for the order of creation
+        cookie.readable = name.empty() || codec_->Decode(cookie.value).has_value();
+        cookies.push_back(std::move(cookie));
+    }
+    return cookies;
+}
+
+std::string CookieJarStore::UndecodableReason() const {
+    return " " + CharsetName() +
+           " ではない文字コードで書かれているため読めません（--cookie-charset を変えると読めるかも"
+           "しれません）";
+}
+
+CookieWritePlan CookieJarStore::Plan(const CookieUrl& address, std::string_view name,
+                                     const std::vector<StoredCookie>& cookies) {
+    std::vector<const StoredCookie*> named;
+    for (const StoredCookie& cookie : cookies) {
+        if (cookie.name == name)
+            named.push_back(&cookie);
+    }
+    return PlanCookieWrite(address, named, Now(), UndecodableReason());
+}
+
+std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& url,
+                                                             const std::string& wanted) {
+    // A batch holds the jar locked and its pending cookies in memory: reads see those.
+    const bool batchHoldsJar = inBatch_ && Locked() && document_;
+    if (!batchHoldsJar && !Load())
+        return std::nullopt;
+    Succeed();
+    const std::optional<CookieUrl> address = ParseCookieUrl(url);
+    if (!address)
+        return std::string();
+    const std::string wantedBytes = codec_->Encode(wanted).value_or(std::string());
+    const std::vector<StoredCookie> cookies = Candidates(*address, wantedBytes);
+
+    // The cookie asked for may be there but not be one a write could replace (another character
+    // set, a Secure cookie on http, HttpOnly): then it is left out and LastFailure says why, so
+    // that it does not look absent.
+    const CookieFailure refusal =
+        wantedBytes.empty() ? CookieFailure{} : Plan(*address, wantedBytes, cookies).refusal;
+    const bool hidden = static_cast<bool>(refusal);
+    if (hidden)
+        Fail(refusal.kind, refusal.reason);
+    std::string text;
+    for (const StoredCookie* cookie : CookiesFor(*address, cookies, Now())) {
+        if (hidden && cookie->name == wantedBytes)
+            continue;
+        const std::optional<std::string> name = codec_->Decode(cookie->name);
+        const std::optional<std::string> value = codec_->Decode(cookie->value);
+        if (!name || !value)
+            continue;
+        if (!text.empty())
+            text += "; ";
+        text += *name + "=" + *value;
+    }
+    return text;
+}
+
+std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string& url,
+                                                              const std::string& name,
+                                                              const std::string& data) {
+    const std::optional<CookieUrl> address = ParseCookieUrl(url);
+    if (!address) {
+        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        return std::nullopt;
+    }
+    const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
+    if (!parsed) {
+        Fail(CookieFailureKind::kBadCharacter, "クッキーの有効期限または属性を読めません");
+        return std::nullopt;
+    }
+    if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value)) {
+        Fail(CookieFailureKind::kBadCharacter,
+             name.empty() ? "クッキーの名前が空です"
+                          : "クッキーにタブ・改行・NUL 文字は入れられません");
+        return std::nullopt;
+    }
+    std::optional<std::string> encodedName = Encode(name);
+    if (!encodedName)
+        return std::nullopt;
+    std::optional<std::string> encodedValue = Encode(parsed->value);
+    if (!encodedValue)
+        return std::nullopt;
+    const std::size_t size = encodedName->size() + encodedValue->size();
+    if (size > kMaxCookieBytes) {
+        Fail(CookieFailureKind::kTooLong,
+             "クッキーが " + std::to_string(size) + " バイトになり、ブラウザが保存できる " +
+                 std::to_string(kMaxCookieBytes) + " バイトを超えます");
+        return std::nullopt;
+    }
+
+    Change change;
+    change.address = *address;
+    change.name = std::move(*encodedName);
+    change.value = std::move(*encodedValue);
+    change.expires = parsed->expires.value_or(0);
+    change.remove = parsed->expires && *parsed->expires <= Now();
+    return change;
+}
+
+bool CookieJarStore::Apply(const Change& change) {
+    const std::vector<StoredCookie> cookies = Candidates(change.address, change.name);
+    const CookieWritePlan plan = Plan(change.address, change.name, cookies);
+    if (plan.refusal)
+        return Fail(plan.refusal.kind, plan.refusal.reason);
+    if (plan.target == nullptr) {
+        // A new cookie takes the place of expired lines of its key, which no read sees.
+        const std::string path = DefaultCookiePath(change.address.path);
+        const std::string line = FormatCookieJarLine(change.address.host, path, change.name,
+                                                     change.value, change.expires);
+        std::vector<CookieJarDocument::LineIndex> dead =
+            document_->LinesWithKey(change.address.host, path, change.name);
+        std::erase_if(dead, [&](CookieJarDocument::LineIndex at) {
+            return document_->Cookie(at)->includeSubdomains;
+        });
+        if (!change.remove && dead.empty())
+            document_->Append(line);
+        else if (!change.remove)
+            document_->Replace(dead.front(), line);
+        for (std::size_t i = change.remove ? 0 : 1; i < dead.size(); ++i)
+            document_->Remove(dead[i]);
+        Succeed();
+        return true;
+    }
+    // The cookie the address reads first takes the value and keeps everything else; copies of
+    // it further down (left by another tool) would only confuse the next reader, and go.
+    const auto line = static_cast<CookieJarDocument::LineIndex>(plan.target->creation);
+    const std::optional<CookieJarEntry> entry = document_->Cookie(line);
+    for (const CookieJarDocument::LineIndex copy :
+         document_->LinesWithKey(plan.target->domain, entry->path, entry->name)) {
+        const std::optional<CookieJarEntry> other = document_->Cookie(copy);
+        const bool seen = !other->httpOnly && (!other->secure || change.address.secure) &&
+                          codec_->Decode(other->value).has_value();
+        if (copy != line && other->includeSubdomains == entry->includeSubdomains && seen)
+            document_->Remove(copy);
+    }
+    if (change.remove)
+        document_->Remove(line);
+    else
+        document_->Replace(line,
+                           WithCookieJarValue(document_->Text(line), change.value, change.expires));
+    Succeed();
+    return true;
+}
+
+bool CookieJarStore::Store() {
+    if (!document_->Changed())
+        return true;
+    return Write(document_->Serialize());
+}
+
+bool CookieJarStore::InternetSetCookie(const std::string& url, const std::string& name,
+                                       const std::string& data) {
+    const std::optional<Change> change = Prepare(url, name, data);
+    if (!change)
+        return false;
+    if (inBatch_) {
+        if (!Locked() || !document_)
+            return FailBatch();
+        return Apply(*change);
+    }
+
+    if (!LockAndLoad())
+        return false;
+    const bool stored = Apply(*change) && Store();
+    Unlock();
+    if (stored)
+        Succeed();
+    return stored;
+}
+
+bool CookieJarStore::FailBatch() {
+    if (!batchFailure_)
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "クッキーファイル " + path_ + " を開けません");
+    return Fail(batchFailure_.kind, batchFailure_.reason);
+}
+
+void CookieJarStore::BeginWrites() {
+    if (inBatch_)
+        return;
+    inBatch_ = true;
+    batchFailure_ = {};
+    if (!LockAndLoad()) {
+        batchFailure_ = LastFailure();
+        document_.reset();
+    }
+}
+
+void CookieJarStore::CancelWrites() {
+    if (!inBatch_)
+        return;
+    inBatch_ = false;
+    document_.reset();  // holds changes the file does not; the next read parses the file anew
+    Unlock();
+}
+
+bool CookieJarStore::CommitWrites() {
+    if (!inBatch_)
+        return true;
+    inBatch_ = false;
+    if (!Locked() || !document_) {
+        Unlock();
+        return FailBatch();
+    }
+    const bool stored = Store();
+    Unlock();
+    if (stored)
+        Succeed();
+    return stored;
+}
+
+std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string& url,
+                                                               const std::string& name) {
+    const std::optional<CookieUrl> address = ParseCookieUrl(url);
+    if (!address) {
+        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        return std::nullopt;
+    }
+    const std::optional<std::string> encoded = Encode(name);
+    if (!encoded)
+        return std::nullopt;
+    std::vector<CookieJarDocument::LineIndex> lines;
+    for (const StoredCookie& cookie : Candidates(*address, *encoded))
+        lines.push_back(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
+    std::sort(lines.begin(), lines.end());
+    const std::vector<std::size_t> positions = document_->Positions(lines);
+    std::vector<std::string> fields{document_->EndsWithLineFeed() ? "lf" : "nolf"};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        fields.push_back(std::to_string(positions[i]));
+        fields.emplace_back(document_->Raw(lines[i]));
+    }
+    Succeed();
+    return fields;
+}
+
+std::optional<std::string> CookieJarStore::RecordCookie(const std::string& url,
+                                                        const std::string& name) {
+    const bool batchHoldsJar = inBatch_ && Locked() && document_;
+    if (!batchHoldsJar && !Load())
+        return std::nullopt;
+    const std::optional<std::vector<std::string>> fields = Record(url, name);
+    if (!fields)
+        return std::nullopt;
+    return JoinRecord("jar", *fields);
+}
+
+namespace {
+
+std::string_view WithoutLineEnding(std::string_view raw) {
+    while (!raw.empty() && (raw.back() == '\n' || raw.back() == '\r'))
+        raw.remove_suffix(1);
+    return raw;
+}
+
+// Whether two records hold the same cookie lines, wherever they stand and however they end.
+bool SameLines(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 2; i < a.size(); i += 2) {
+        if (WithoutLineEnding(a[i]) != WithoutLineEnding(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The file's bytes as lines with their endings.
+std::vector<std::string> SplitLines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+        lines.emplace_back(bytes.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+bool ValidRecord(const std::vector<std::string>& fields) {
+    if (fields.empty() || fields.size() % 2 == 0)
+        return false;
+    for (std::size_t i = 1; i < fields.size(); i += 2) {
+        if (fields[i].empty() || fields[i].find_first_not_of("0123456789") != std::string::npos ||
+            fields[i].size() > 9)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CookieJarStore::Restore(const std::string& url, const std::string& name,
+                             const std::vector<std::string>& before,
+                             const std::vector<std::string>& written) {
+    const std::optional<std::vector<std::string>> current = Record(url, name);
+    if (!current)
+        return false;
+    if (SameLines(*current, before))
+        return true;
+    if (!SameLines(*current, written)) {
+        return Fail(CookieFailureKind::kChanged,
+                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+    }
+    std::vector<std::string> lines = SplitLines(document_->Serialize());
+    for (std::size_t i = current->size(); i > 1; i -= 2) {
+        const std::size_t at = std::stoul((*current)[i - 2]);
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    for (std::size_t i = 1; i < before.size(); i += 2) {
+        const std::size_t at = std::min<std::size_t>(std::stoul(before[i]), lines.size());
+        if (at == lines.size() && at > 0 && !lines.back().ends_with('\n'))
+            lines.back() += '\n';
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), before[i + 1]);
+    }
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line;
+    if (before[0] == "nolf")
+        bytes.erase(WithoutLineEnding(bytes).size());
+    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
+    document_->MarkChanged();
+    Succeed();
+    return true;
+}
+
+bool CookieJarStore::RestoreCookie(const std::string& url, const std::string& name,
+                                   const std::string& before, const std::string& written) {
+    const auto beforeFields = SplitRecord("jar", before);
+    const auto writtenFields = SplitRecord("jar", written);
+    if (!beforeFields || !writtenFields || !ValidRecord(*beforeFields) ||
+        !ValidRecord(*writtenFields)) {
+        return Fail(CookieFailureKind::kStoreUnusable,
+                    "元に戻す記録がクッキーファイルのものではありません");
+    }
+    if (inBatch_) {
+        if (!Locked() || !document_)
+            return FailBatch();
+        return Restore(url, name, *beforeFields, *writtenFields);
+    }
+    if (!LockAndLoad())
+        return false;
+    const bool restored = Restore(url, name, *beforeFields, *writtenFields) && Store();
+    Unlock();
+    if (restored)
+        Succeed();
+    return restored;
+}
+
+}  // namespace tessel

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cookies/Clock.h"
+#include "cookies/CookieCodec.h"
+#include "cookies/CookieStore.h"
+#include "cookies/CookieUrl.h"
+#include "cookies/CookieWritePlan.h"
+#include "cookies/StoredCookie.h"
+#include "cookies/jar/CookieJarDocument.h"
+
+namespace tessel {
+
+// The cookie store of curl, wget and the browser export tools, a Netscape cookies.txt file, as
+// every platform keeps it: the jar's lines in memory and what they mean.
+//
+// Reads give what a browser would send (RFC 6265 §5.4). Writes set host-only cookies for the
+// address's directory and change only the lines of the cookies written; names and values are
+// kept in the codec's character set. Which stored cookie a write changes, and which it refuses to
+// replace, is PlanCookieWrite's rule. A file that does not look like a cookies.txt jar (a
+// database, a binary file, a text without a single jar line or the Netscape header) is neither
+// read nor written.
+//
+// The file is the platform's part: a subclass loads it, keeps other writers out with a lock, and
+// replaces it in one step. Every write applies to a document loaded under that lock.
+class CookieJarStore : public CookieStore {
+  public:
+    const std::string& Path() const { return path_; }
+
+    std::optional<std::string> InternetGetCookie(const std::string& url,
+                                                 const std::string& name) final;
+    bool InternetSetCookie(const std::string& url, const std::string& name,
+                           const std::string& data) final;
+
+    // BeginWrites locks and reads the jar once; the cookies set until CommitWrites are checked
+    // and applied in memory, and CommitWrites writes them in one replacement of the file.
+    void BeginWrites() final;
+    bool CommitWrites() final;
+    void CancelWrites() final;
+
+    // A record holds every line of a cookie of the name that reaches the address over http or
+    // https, byte for byte, with its place in the file. Restoring puts those lines back in their
+    // places, so that a file nothing else changed meanwhile is again byte for byte as recorded.
+    std::optional<std::string> RecordCookie(const std::string& url, const std::string& name) final;
+    bool RestoreCookie(const std::string& url, const std::string& name, const std::string& before,
+                       const std::string& written) final;
+
+  protected:
+    CookieJarStore(std::string path, Clock& clock, std::unique_ptr<CookieCodec> codec);
+
+    // The file. Load brings the document up to date with it (a missing file is an empty jar);
+    // LockAndLoad first takes the lock that keeps other writers out until Unlock; Write replaces
+    // the file with bytes in one step and then takes them, or forgets the document. Failures
+    // leave their reason in LastFailure.
+    virtual bool Load() = 0;
+    virtual bool LockAndLoad() = 0;
+    virtual bool Locked() const = 0;
+    virtual void Unlock() = 0;
+    virtual bool Write(std::string bytes) = 0;
+
+    bool HasDocument() const { return document_ != nullptr; }
+    void ForgetDocument() { document_.reset(); }
+    // The bytes read from the file become the document, unless they do not look like a jar that
+    // may be rewritten. Empty bytes are a new jar.
+    bool TakeFileBytes(std::string bytes);
+    // The bytes just written become the document.
+    void TakeWrittenBytes(std::string bytes);
+
+  private:
+    struct Change {
+        CookieUrl address;
+        std::string name, value;  // in the jar's character set
+        std::int64_t expires = 0;
+        bool remove = false;
+    };
+
+    std::optional<Change> Prepare(const std::string& url, const std::string& name,
+                                  const std::string& data);
+    bool Apply(const Change& change);
+    bool Store();
+    std::optional<std::vector<std::string>> Record(const std::string& url, const std::string& name);
+    bool Restore(const std::string& url, const std::string& name,
+                 const std::vector<std::string>& before, const std::vector<std::string>& written);
+    bool FailBatch();  // a write in a batch that could not begin
+    // The cookies stored for address's host and the domains above it; only those called name
+    // when a name is given (in the jar's character set).
+    std::vector<StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
+    std::string UndecodableReason() const;
+    // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
+    CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
+                         const std::vector<StoredCookie>& cookies);
+    std::optional<std::string> Encode(std::string_view text);
+    std::string CharsetName() const;
+    std::int64_t Now();
+
+    std::string path_;
+    Clock& clock_;
+    std::unique_ptr<CookieCodec> codec_;
+    std::unique_ptr<CookieJarDocument> document_;
+    bool inBatch_ = false;
+    CookieFailure batchFailure_;  // why the batch could not begin
+};
+
+}  // namespace tessel
