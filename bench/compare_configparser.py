@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Times Python's configparser and our reader on the same board list and prints the ratio.
+"""Times Python's configparser and our reader on the same board list and prints the ratio, for the
+settings_bench of the users' build flags (preset bench-linux) and of the bench preset, or for each
+binary given.
 
 Both read the file and then every section's four board keys, as start-up does.
-Usage: compare_configparser.py BENCH_BINARY [SECTIONS]
+Usage: compare_configparser.py [--sections N] [SETTINGS_BENCH_BINARY...]
 """
+import argparse
 import configparser
 import json
 import os
@@ -14,6 +17,7 @@ import tempfile
 import time
 
 from board_list import write_board_list
+from builds import builds
 
 
 def time_configparser(path, repeats=5):
@@ -43,19 +47,20 @@ def time_ours(binary, path):
 
 
 def main():
-    if len(sys.argv) < 2:
-        raise SystemExit(__doc__)
-    binary = sys.argv[1]
-    sections = int(sys.argv[2]) if len(sys.argv) > 2 else 32767
+    arguments = argparse.ArgumentParser(description=__doc__)
+    arguments.add_argument("--sections", type=int, default=32767)
+    arguments.add_argument("binaries", nargs="*")
+    options = arguments.parse_args()
+    runs = builds("settings_bench", options.binaries, users_preset="bench-linux")
     with tempfile.TemporaryDirectory() as directory:
         path = os.path.join(directory, "boards.ini")
-        write_board_list(path, sections)
+        write_board_list(path, options.sections)
         python_ms = time_configparser(path)
-        ours_ms = time_ours(binary, path)
-    print(f"sections: {sections}")
-    print(f"configparser: {python_ms:.1f} ms")
-    print(f"TesselCustom: {ours_ms:.1f} ms")
-    print(f"ratio: {python_ms / ours_ms:.1f}x faster")
+        print(f"sections: {options.sections}")
+        print(f"configparser: {python_ms:.1f} ms")
+        for label, binary in runs:
+            ours_ms = time_ours(binary, path)
+            print(f"{label}: {ours_ms:.1f} ms, {python_ms / ours_ms:.1f}x faster")
 
 
 if __name__ == "__main__":

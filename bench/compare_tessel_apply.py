@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
 """Times whole tessel processes on a cookies.txt jar against Python's http.cookiejar doing the same
-work in the same run, for each tessel binary given (the build users run, and the benchmark build):
+work in the same run, for the linux preset's tessel (the build users run) and the bench preset's,
+or for each tessel binary given:
 
 - apply --all: 1,000 boards (each read first, then one durable write) into a jar of 10,000
   cookies of other sites, against MozillaCookieJar's load, 1,000 set_cookie and one save (which
-  does not fsync);
+  does not fsync), timed as a whole Python process as tessel is (and, for reference, inside this
+  one, without the interpreter's start);
 - show: one board read from the same jar;
 - --version: start-up alone.
 
-Usage: compare_tessel_apply.py TESSEL_BINARY [TESSEL_BINARY...]
+Usage: compare_tessel_apply.py [TESSEL_BINARY...]
 """
 import http.cookiejar
 import os
+import resource
 import shutil
 import statistics
 import subprocess
@@ -20,6 +23,7 @@ import tempfile
 import time
 
 from board_list import write_board_list
+from builds import builds
 
 BOARDS = 1000
 OTHER_COOKIES = 10000
@@ -45,20 +49,34 @@ def python_apply(jar_path):
     jar.save(ignore_discard=True, ignore_expires=True)
 
 
-def timed(run, prepare):
-    """Median wall time in milliseconds over RUNS runs, prepare() done before each, untimed."""
-    times = []
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
+def paired(runs, prepare):
+    """Median wall time and median processor time (user and system), in milliseconds, of each of
+    runs, taken in turn RUNS times with prepare() done before each, untimed, so that another load
+    on the machine weighs on each alike. A run's processor time is its child processes' when it
+    starts any, else this process's own."""
+    times = [([], []) for _ in runs]
     for _ in range(RUNS):
-        prepare()
-        start = time.perf_counter()
-        run()
-        times.append((time.perf_counter() - start) * 1000.0)
-    return statistics.median(times)
+        for run, (walls, cpus) in zip(runs, times):
+            prepare()
+            children, own = children_cpu(), time.process_time()
+            start = time.perf_counter()
+            run()
+            walls.append((time.perf_counter() - start) * 1000.0)
+            children, own = children_cpu() - children, time.process_time() - own
+            cpus.append((children if children > 0 else own) * 1000.0)
+    return [(statistics.median(walls), statistics.median(cpus)) for walls, cpus in times]
 
 
 def main():
-    if len(sys.argv) < 2:
-        raise SystemExit(__doc__)
+    if len(sys.argv) == 3 and sys.argv[1] == "--python-apply":
+        python_apply(sys.argv[2])
+        return
+    runs = builds("tessel", sys.argv[1:])
     with tempfile.TemporaryDirectory() as directory:
         boards = os.path.join(directory, "boards.ini")
         write_board_list(boards, BOARDS, modes=["Ferno-BBS", "Ferno-BBS Quill"])
@@ -70,24 +88,40 @@ def main():
             shutil.copyfile(template, jar)
             os.chmod(jar, 0o600)
 
-        python_ms = timed(lambda: python_apply(jar), fresh_jar)
-        print(f"python MozillaCookieJar, {BOARDS} cookies into {OTHER_COOKIES}: {python_ms:.1f} ms")
-        for binary in sys.argv[1:]:
+        def tessel(number, binary, *args):
             # A private undo journal, which the repeated runs fill as a user's would (10 batches).
-            state = os.path.join(directory, "state-" + str(sys.argv.index(binary)))
-            env = dict(os.environ, XDG_STATE_HOME=state)
+            env = dict(os.environ, XDG_STATE_HOME=os.path.join(directory, f"state-{number}"))
+            subprocess.run([binary, "--board-list", boards, "--cookie-store", "jar:" + jar, *args],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           env=env)
 
-            def tessel(*args):
-                subprocess.run([binary, "--board-list", boards, "--cookie-store", "jar:" + jar,
-                                *args], check=True, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL, env=env)
+        def python_process():
+            subprocess.run([sys.executable, os.path.abspath(__file__), "--python-apply", jar],
+                           check=True)
 
-            apply_ms = timed(lambda: tessel("apply", "--all", "--name", "太郎",
-                                            "--view-count", "30"), fresh_jar)
-            show_ms = timed(lambda: tessel("show", "1"), lambda: None)
-            version_ms = timed(lambda: tessel("--version"), lambda: None)
-            print(f"{binary}: apply --all {apply_ms:.1f} ms ({python_ms / apply_ms:.1f}x python), "
-                  f"show {show_ms:.1f} ms, --version {version_ms:.1f} ms")
+        def applies(number, binary):
+            return lambda: tessel(number, binary, "apply", "--all", "--name", "太郎",
+                                  "--view-count", "30")
+
+        applied = paired([python_process, lambda: python_apply(jar)] +
+                         [applies(number, binary) for number, (_, binary) in enumerate(runs)],
+                         fresh_jar)
+        (python_ms, python_cpu), (inside_ms, inside_cpu) = applied[0], applied[1]
+        print(f"python MozillaCookieJar, {BOARDS} cookies into {OTHER_COOKIES}: {python_ms:.1f} ms "
+              f"as a whole process, {inside_ms:.1f} ms inside one already started (processor "
+              f"time {python_cpu:.1f} ms, {inside_cpu:.1f} ms)")
+        shown = paired([lambda b=binary, n=number: tessel(n, b, "show", "1")
+                        for number, (_, binary) in enumerate(runs)], lambda: None)
+        started = paired([lambda b=binary, n=number: tessel(n, b, "--version")
+                          for number, (_, binary) in enumerate(runs)], lambda: None)
+        for (label, _), (apply_ms, apply_cpu), show, version in zip(runs, applied[2:], shown,
+                                                                     started):
+            print(f"{label}:\n"
+                  f"  apply --all {apply_ms:.1f} ms ({python_ms / apply_ms:.1f}x python's process, "
+                  f"{inside_ms / apply_ms:.1f}x its work alone); processor time {apply_cpu:.1f} ms "
+                  f"({python_cpu / apply_cpu:.1f}x, {inside_cpu / apply_cpu:.1f}x)\n"
+                  f"  show {show[0]:.1f} ms (processor {show[1]:.1f} ms), --version {version[0]:.1f} "
+                  f"ms (processor {version[1]:.1f} ms)")
 
 
 if __name__ == "__main__":

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Times the whole `tessel list` process against Python's configparser reading the same board list
-in the same run, and compares the peak memory of `tessel list` and `tessel list --json`.
+in the same run, and compares the peak memory of `tessel list` and `tessel list --json`, for the
+linux preset's tessel and the bench preset's, or for each binary given.
 
-Usage: compare_tessel_list.py TESSEL_BINARY [SECTIONS]
+Usage: compare_tessel_list.py [--sections N] [TESSEL_BINARY...]
 """
+import argparse
 import os
 import statistics
 import subprocess
@@ -12,6 +14,7 @@ import tempfile
 import time
 
 from board_list import write_board_list
+from builds import builds
 from compare_configparser import time_configparser
 
 
@@ -35,22 +38,24 @@ def peak_memory(binary, path, *extra):
 
 
 def main():
-    if len(sys.argv) < 2:
-        raise SystemExit(__doc__)
-    binary = sys.argv[1]
-    sections = int(sys.argv[2]) if len(sys.argv) > 2 else 32767
+    arguments = argparse.ArgumentParser(description=__doc__)
+    arguments.add_argument("--sections", type=int, default=32767)
+    arguments.add_argument("binaries", nargs="*")
+    options = arguments.parse_args()
+    runs = builds("tessel", options.binaries)
     with tempfile.TemporaryDirectory() as directory:
         path = os.path.join(directory, "boards.ini")
-        write_board_list(path, sections)
+        write_board_list(path, options.sections)
         python_ms = time_configparser(path)
-        tessel_ms = statistics.median(time_tessel(binary, path) for _ in range(7))
-        text_peak = max(peak_memory(binary, path) for _ in range(2))
-        json_peak = max(peak_memory(binary, path, "--json") for _ in range(2))
-    print(f"sections: {sections}")
-    print(f"configparser: {python_ms:.1f} ms")
-    print(f"tessel list (whole process): {tessel_ms:.1f} ms")
-    print(f"ratio: {python_ms / tessel_ms:.1f}x faster")
-    print(f"peak memory: list {text_peak:.1f} MiB, list --json {json_peak:.1f} MiB")
+        print(f"sections: {options.sections}")
+        print(f"configparser: {python_ms:.1f} ms")
+        for label, binary in runs:
+            tessel_ms = statistics.median(time_tessel(binary, path) for _ in range(9))
+            text_peak = max(peak_memory(binary, path) for _ in range(2))
+            json_peak = max(peak_memory(binary, path, "--json") for _ in range(2))
+            print(f"{label}: tessel list {tessel_ms:.1f} ms (whole process), "
+                  f"{python_ms / tessel_ms:.1f}x faster; peak memory: list {text_peak:.1f} MiB, "
+                  f"list --json {json_peak:.1f} MiB")
 
 
 if __name__ == "__main__":

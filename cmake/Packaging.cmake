@@ -20,9 +20,9 @@ from a shell.")
 # The libraries linked come from dpkg-shlibdeps; what is loaded at run time is named here:
 # Qt's platform plugins, a Japanese font for the window, xdg-utils for opening files, and the
 # keyring library for Chromium's keyring key. libcrypto, opened when a Chromium profile is, is
-# needed for those profiles.
+# needed for those profiles; SQLite, opened when a browser's cookie database is, for every browser.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3, libsqlite3-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk, \
 xdg-utils, qt6-translations-l10n, libsecret-1-0")
 set(CPACK_TESSEL_PRODUCT_NAME ${TESSEL_PRODUCT_NAME})

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "cookies/CookieFailure.h"
+
 namespace tessel {
 
 // Where the application's files are: what finding and creating the board list and finding the
@@ -20,8 +22,8 @@ class AppPlaces {
     // The installed help document; empty when none is installed.
     virtual std::string InstalledHelp() = 0;
     // Copies from to a new file at to, creating its folders. Never replaces a file that is there.
-    // Returns an empty text on success, otherwise why it failed (a few words of Japanese).
-    virtual std::string CopyToNewFile(const std::string& from, const std::string& to) = 0;
+    // Returns no failure on success, otherwise why it failed.
+    virtual CookieFailure CopyToNewFile(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace tessel

@@ -13,24 +13,21 @@ std::size_t UndoResult::Count(UndoOutcome::Result result) const {
 }
 
 bool UndoResult::Succeeded() const {
-    return refusal.empty() && !nothingToUndo &&
+    return !refusal && otherStore.empty() && !nothingToUndo &&
            Count(UndoOutcome::Result::kRestored) == outcomes.size();
 }
 
 UndoResult UndoLastBatch(UndoJournal& journal, CookieStore& store) {
     using Result = UndoOutcome::Result;
     UndoResult result;
-    std::optional<std::vector<JournalBatch>> batches = journal.Load(result.refusal);
-    if (!batches)
-        return result;
-    if (batches->empty()) {
-        result.nothingToUndo = true;
+    const std::optional<KeptBatch> last = journal.Last(result.refusal);
+    if (!last) {
+        result.nothingToUndo = !result.refusal;
         return result;
     }
-    const JournalBatch& batch = batches->back();
+    const JournalBatch& batch = last->batch;
     if (batch.store != journal.store) {
-        result.refusal = "最後の書き込みは保存先「" + batch.store +
-                         "」へのもので、いま使っている保存先ではないため、元に戻せない。";
+        result.otherStore = batch.store;
         return result;
     }
     for (const JournalCookie& cookie : batch.cookies)
@@ -66,50 +63,49 @@ UndoResult UndoLastBatch(UndoJournal& journal, CookieStore& store) {
         }
         return result;
     }
-    if (result.Count(Result::kFailed) == 0) {
-        batches->pop_back();
-        journal.Save(*batches, result.journalFailure);
-    }
+    if (result.Count(Result::kFailed) == 0)
+        journal.Remove(last->number, result.journalFailure);
     return result;
 }
 
-std::vector<BatchMessage> DescribeUndo(const UndoResult& result) {
+std::vector<BatchMessage> DescribeUndo(const UndoResult& result, const BatchWords& words) {
     using Kind = BatchMessage::Kind;
     using Result = UndoOutcome::Result;
     std::vector<BatchMessage> lines;
-    if (result.nothingToUndo || !result.refusal.empty()) {
-        lines.push_back(
-            {Kind::kClosing, result.nothingToUndo ? messages::kNothingToUndo : result.refusal, {}});
+    if (result.nothingToUndo || result.refusal || !result.otherStore.empty()) {
+        lines.push_back({Kind::kClosing,
+                         result.nothingToUndo         ? words.nothingToUndo
+                         : !result.otherStore.empty() ? words.otherStore(result.otherStore)
+                                                      : words.failure(result.refusal),
+                         {}});
         return lines;
     }
     for (const UndoOutcome& outcome : result.outcomes) {
         if (outcome.result == Result::kRestored) {
             lines.push_back({Kind::kWritten, outcome.board, {}});
         } else if (outcome.result != Result::kNotRestored) {
-            const char* predicate = outcome.result == Result::kChanged
-                                        ? messages::kCookieChanged
-                                        : messages::kCookieRestoreFailed;
-            lines.push_back(
-                {Kind::kBoardFailed,
-                 messages::WithReason(outcome.board + predicate, outcome.failure.reason),
-                 {}});
+            const std::string message = outcome.result == Result::kChanged
+                                            ? words.changed(outcome.board)
+                                            : words.notRestored(outcome.board);
+            lines.push_back({Kind::kBoardFailed,
+                             messages::WithReason(message, words.failure(outcome.failure)),
+                             {}});
         }
     }
     if (result.storeFailure) {
         lines.push_back(
             {Kind::kStoreFailed,
-             messages::WithReason(messages::kUndoStoreFailed, result.storeFailure.reason),
+             messages::WithReason(words.undoStoreFailed, words.failure(result.storeFailure)),
              {}});
     }
     const std::size_t restored = result.Count(Result::kRestored);
-    std::string closing = messages::kSettingsDone;
-    if (restored != result.outcomes.size()) {
-        closing = std::to_string(restored) + " 個の掲示板を元に戻し、" +
-                  std::to_string(result.outcomes.size() - restored) + " 個は元に戻さなかった。";
-    }
-    if (!result.journalFailure.empty())
+    std::string closing = words.done;
+    if (restored != result.outcomes.size())
+        closing = words.restoredCounts(restored, result.outcomes.size() - restored);
+    if (result.journalFailure) {
         closing = messages::WithReason(
-            closing, "元に戻した書き込みを記録から消せない: " + result.journalFailure);
+            closing, words.journalNotCleared(words.failure(result.journalFailure)));
+    }
     lines.push_back({Kind::kClosing, std::move(closing), {}});
     return lines;
 }

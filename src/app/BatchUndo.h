@@ -25,11 +25,13 @@ struct UndoResult {
     bool nothingToUndo = false;
     // Why the last batch cannot be undone here (the journal unreadable, another store); empty
     // when it was tried.
-    std::string refusal;
+    CookieFailure refusal;
+    // The store the last batch was written to, when it is not the one in use (and is refused).
+    std::string otherStore;
     std::vector<UndoOutcome> outcomes;  // in the order the batch wrote them
     CookieFailure storeFailure;
     // Put back, but the journal still holds the batch (undoing it again changes nothing).
-    std::string journalFailure;
+    CookieFailure journalFailure;
 
     std::size_t Count(UndoOutcome::Result result) const;
     bool Succeeded() const;
@@ -42,8 +44,8 @@ struct UndoResult {
 UndoResult UndoLastBatch(UndoJournal& journal, CookieStore& store);
 
 // What the user is told of an undo, in the style of a batch: a line per board (its name when
-// put back, else why not), the store's failure once, then "設定完了。" only when every cookie was
+// put back, else why not), the store's failure once, then words.done only when every cookie was
 // put back, otherwise the counts.
-std::vector<BatchMessage> DescribeUndo(const UndoResult& result);
+std::vector<BatchMessage> DescribeUndo(const UndoResult& result, const BatchWords& words);
 
 }  // namespace tessel

@@ -1,6 +1,7 @@
 #include "app/BoardListEditing.h"
 
 #include "app/BoardListSearch.h"
+#include "app/FailureText.h"
 #include "app/mdlExecuteLite.h"
 
 namespace tessel {
@@ -15,7 +16,7 @@ std::string CreationFailure(const CreatedBoardList& created) {
         case Outcome::kNoPlace:
             return "XDG_CONFIG_HOME も HOME も、掲示板一覧を置くフォルダーを指していません";
         case Outcome::kCopyFailed:
-            return created.path + ": " + created.reason;
+            return created.path + ": " + FailureText(created.failure);
         case Outcome::kCreated:
         case Outcome::kAlreadyThere:
             break;

@@ -72,7 +72,7 @@ CreatedBoardList CreateBoardList(AppPlaces& places, const std::optional<std::str
         created.outcome = Outcome::kAlreadyThere;
     else if (sample.empty())
         created.outcome = Outcome::kNoSample;
-    else if (created.reason = places.CopyToNewFile(sample, created.path); !created.reason.empty())
+    else if (created.failure = places.CopyToNewFile(sample, created.path); created.failure)
         created.outcome = Outcome::kCopyFailed;
     return created;
 }

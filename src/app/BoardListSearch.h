@@ -31,8 +31,8 @@ BoardListSearch FindBoardList(ExecutableInfo& executable, AppPlaces& places);
 struct CreatedBoardList {
     enum class Outcome { kCreated, kAlreadyThere, kNoSample, kNoPlace, kCopyFailed };
     Outcome outcome = Outcome::kCreated;
-    std::string path;    // the list made, or where it would have been
-    std::string reason;  // why the copy failed (kCopyFailed)
+    std::string path;       // the list made, or where it would have been
+    CookieFailure failure;  // why the copy failed (kCopyFailed)
 };
 CreatedBoardList CreateBoardList(AppPlaces& places,
                                  const std::optional<std::string>& target = std::nullopt);

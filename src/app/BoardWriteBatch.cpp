@@ -58,15 +58,13 @@ class JournalRecorder {
   public:
     explicit JournalRecorder(UndoJournal* journal) : journal_(journal) {}
 
-    // Reads the journal and writes it back as it is, so that a journal that cannot be kept stops
-    // the batch before anything is written.
-    bool Open(std::string& error) {
+    // Makes sure a batch can be added, so that a journal that cannot be kept stops the batch
+    // before anything is written.
+    bool Open(CookieFailure& error) {
         if (journal_ == nullptr)
             return true;
-        std::optional<std::vector<JournalBatch>> batches = journal_->Load(error);
-        if (!batches || !journal_->Save(*batches, error))
+        if (!journal_->Prepare(error))
             return false;
-        kept_ = std::move(*batches);
         batch_ = {journal_->clock.GetSystemTime(), journal_->store, {}};
         return true;
     }
@@ -91,13 +89,17 @@ class JournalRecorder {
     }
 
     // Adds the batch to the journal, before the store keeps it.
-    bool Save(std::string& error) {
+    bool Save(CookieFailure& error) {
         if (journal_ == nullptr || batch_.cookies.empty())
             return true;
-        std::vector<JournalBatch> batches = kept_;
-        batches.push_back(batch_);
-        saved_ = journal_->Save(batches, error);
-        return saved_;
+        saved_ = journal_->Add(batch_, error);
+        return saved_.has_value();
+    }
+
+    // The batch was stored: the oldest batches beyond those kept go.
+    void Stored() {
+        if (saved_)
+            journal_->DropOldest();
     }
 
     // The batch was not stored after all: takes it out of the journal, and puts back what a store
@@ -105,25 +107,19 @@ class JournalRecorder {
     void Withdraw(CookieStore& store) {
         if (journal_ == nullptr)
             return;
-        std::string error;
+        CookieFailure error;
         if (saved_)
-            journal_->Save(kept_, error);
+            journal_->Remove(*saved_, error);
         for (auto cookie = batch_.cookies.rbegin(); cookie != batch_.cookies.rend(); ++cookie)
             store.RestoreCookie(cookie->url, cookie->name, cookie->before, cookie->written);
     }
 
   private:
     UndoJournal* journal_;
-    std::vector<JournalBatch> kept_;
     JournalBatch batch_;
     std::string before_;
-    bool saved_ = false;
+    std::optional<std::uint64_t> saved_;
 };
-
-std::string NotWrittenSummary(std::size_t written, std::size_t notWritten) {
-    return std::to_string(written) + " 個の掲示板に設定し、" + std::to_string(notWritten) +
-           " 個は設定できなかった。";
-}
 
 }  // namespace
 
@@ -217,13 +213,16 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
     bool keep = !unrecorded && !(rules.allOrNothing && (anyFailed || result.storeFailure));
     if (keep && !recorder.Save(result.journalFailure))
         keep = false;
-    if (!EndBatch(store, keep, result))
+    if (EndBatch(store, keep, result))
+        recorder.Stored();
+    else
         recorder.Withdraw(store);
     progress.Finish();
     return result;
 }
 
-std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result) {
+std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result,
+                                        const BatchWords& words) {
     using Kind = BatchMessage::Kind;
     std::vector<BatchMessage> lines;
     for (const BoardOutcome& outcome : result.outcomes) {
@@ -231,30 +230,32 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
         if (outcome.result == BoardResult::kWritten) {
             lines.push_back({Kind::kWritten, name, {}});
         } else if (outcome.result == BoardResult::kSkipped) {
-            lines.push_back({Kind::kSkipped, name, outcome.failure.reason});
+            lines.push_back({Kind::kSkipped, name, words.failure(outcome.failure)});
         } else if (outcome.result == BoardResult::kFailed) {
             lines.push_back(
                 {Kind::kBoardFailed,
-                 messages::WithReason(name + messages::kCookieWriteFailed, outcome.failure.reason),
+                 messages::WithReason(words.notWritten(name), words.failure(outcome.failure)),
                  {}});
         }
     }
-    if (!result.journalFailure.empty()) {
-        lines.push_back({Kind::kStoreFailed,
-                         messages::WithReason(messages::kJournalFailed, result.journalFailure),
-                         {}});
+    if (result.journalFailure) {
+        lines.push_back(
+            {Kind::kStoreFailed,
+             messages::WithReason(words.journalFailed, words.failure(result.journalFailure)),
+             {}});
     } else if (result.storeFailure) {
-        lines.push_back({Kind::kStoreFailed,
-                         messages::WithReason(messages::kStoreFailed, result.storeFailure.reason),
-                         {}});
+        lines.push_back(
+            {Kind::kStoreFailed,
+             messages::WithReason(words.storeFailed, words.failure(result.storeFailure)),
+             {}});
     }
     const std::size_t attempted = result.Attempted();
     const std::size_t written = result.Count(BoardResult::kWritten);
-    std::string closing = messages::kSettingsDone;
+    std::string closing = words.done;
     if (attempted == 0)
-        closing = boards.Count() == 0 ? messages::kNoBoardsToWrite : messages::kNoBoardChosen;
+        closing = boards.Count() == 0 ? words.noBoards : words.noBoardChosen;
     else if (written != attempted)
-        closing = NotWrittenSummary(written, attempted - written);
+        closing = words.writtenCounts(written, attempted - written);
     lines.push_back({Kind::kClosing, std::move(closing), {}});
     return lines;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,7 +86,7 @@ struct BatchResult {
     // stopped there. kNone when the store did its part.
     CookieFailure storeFailure;
     // The journal that lets the batch be undone could not be kept: nothing was stored.
-    std::string journalFailure;
+    CookieFailure journalFailure;
 
     std::size_t Count(BoardResult result) const;
     // Boards the batch was to write: all but the skipped ones.
@@ -109,9 +110,28 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
                         const std::vector<BoardUpdate>& updates, const BatchRules& rules,
                         Progress& progress, UndoJournal* journal = nullptr);
 
+// The words the messages of a batch and of its undo are made of: each front end gives its own.
+struct BatchWords {
+    std::function<std::string(const CookieFailure&)> failure;
+    std::function<std::string(const std::string& board)> notWritten;   // its cookie was not set
+    std::function<std::string(const std::string& board)> changed;      // left alone by an undo
+    std::function<std::string(const std::string& board)> notRestored;  // an undo failed
+    std::string storeFailed;      // a batch stopped by its store; the reason follows
+    std::string journalFailed;    // a batch refused as its undo cannot be kept; the reason follows
+    std::string undoStoreFailed;  // an undo stopped by its store; the reason follows
+    std::string done;
+    std::string noBoards;
+    std::string noBoardChosen;
+    std::string nothingToUndo;
+    std::function<std::string(std::size_t written, std::size_t notWritten)> writtenCounts;
+    std::function<std::string(std::size_t restored, std::size_t notRestored)> restoredCounts;
+    std::function<std::string(const std::string& store)> otherStore;  // the last batch's store
+    std::function<std::string(const std::string& why)> journalNotCleared;
+};
+
 // What the user is told of a batch, in order: a line per board (written, skipped or its failure:
 // the board's name first, the predicate after, the reason on a second line), then the store's
-// failure once, then the closing message: "設定完了。" only when every board was written.
+// failure once, then the closing message: words.done only when every board was written.
 struct BatchMessage {
     enum class Kind { kWritten, kSkipped, kBoardFailed, kStoreFailed, kClosing };
     // kWritten of an undo: the board put back.
@@ -119,6 +139,7 @@ struct BatchMessage {
     std::string text;    // kWritten, kSkipped: the board's name
     std::string reason;  // kSkipped: why
 };
-std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result);
+std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result,
+                                        const BatchWords& words);
 
 }  // namespace tessel

@@ -1,5 +1,6 @@
 #include "app/UndoJournal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -8,22 +9,28 @@ namespace {
 
 constexpr std::string_view kHeader = "TesselCustom undo journal 1";
 
-// Spaces part the words and newlines the lines; '%' starts an escape.
-std::string Escape(std::string_view text) {
+// Spaces part the words and newlines the lines; '%' starts an escape. A word is added to out,
+// after a space unless it is the line's first.
+void AppendWord(std::string& out, std::string_view text) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7f || c == '%') {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xf];
-        } else {
-            out += c;
-        }
+    if (!out.empty() && out.back() != '\n')
+        out += ' ';
+    if (text.empty()) {
+        out += '%';  // a lone '%' is the empty word
+        return;
     }
-    return out.empty() ? "%" : out;  // a lone '%' is the empty word
+    std::size_t plain = 0;  // where the bytes not yet added start
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte > 0x20 && byte != 0x7f && byte != '%')
+            continue;
+        out.append(text, plain, i - plain);
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0xf];
+        plain = i + 1;
+    }
+    out.append(text, plain);
 }
 
 std::optional<std::string> Unescape(std::string_view word) {
@@ -81,14 +88,29 @@ std::optional<SystemTime> ParseTime(std::string_view text) {
 }  // namespace
 
 std::string FormatJournal(const std::vector<JournalBatch>& batches) {
-    std::string text(kHeader);
+    std::size_t size = kHeader.size() + 1;
+    for (const JournalBatch& batch : batches) {
+        size += 40 + batch.store.size();
+        for (const JournalCookie& cookie : batch.cookies) {
+            size += 16 + cookie.board.size() + cookie.url.size() + cookie.name.size() +
+                    cookie.before.size() + cookie.written.size();
+        }
+    }
+    std::string text;
+    text.reserve(size + size / 8);
+    text += kHeader;
     text += '\n';
     for (const JournalBatch& batch : batches) {
-        text += "batch " + FormatTime(batch.time) + ' ' + Escape(batch.store) + '\n';
+        text += "batch ";
+        text += FormatTime(batch.time);
+        AppendWord(text, batch.store);
+        text += '\n';
         for (const JournalCookie& cookie : batch.cookies) {
-            text += "cookie " + Escape(cookie.board) + ' ' + Escape(cookie.url) + ' ' +
-                    Escape(cookie.name) + ' ' + Escape(cookie.before) + ' ' +
-                    Escape(cookie.written) + '\n';
+            text += "cookie";
+            for (const std::string* field :
+                 {&cookie.board, &cookie.url, &cookie.name, &cookie.before, &cookie.written})
+                AppendWord(text, *field);
+            text += '\n';
         }
     }
     return text;
@@ -136,26 +158,60 @@ std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
     return batches;
 }
 
-std::optional<std::vector<JournalBatch>> UndoJournal::Load(std::string& error) {
-    const std::optional<std::string> text = file.Read(error);
+bool UndoJournal::Prepare(CookieFailure& error) {
+    if (file.Prepare(error) && file.Numbers(error))
+        return true;
+    error.details.path = file.Where();
+    return false;
+}
+
+std::optional<KeptBatch> UndoJournal::Last(CookieFailure& error) {
+    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+    if (numbers && numbers->empty())
+        return std::nullopt;
+    std::optional<std::string> text;
+    if (numbers)
+        text = file.Read(*std::max_element(numbers->begin(), numbers->end()), error);
     if (!text) {
-        error = file.Where() + ": " + error;
+        error.details.path = file.Where();
         return std::nullopt;
     }
     std::optional<std::vector<JournalBatch>> batches = ParseJournal(*text);
-    if (!batches)
-        error = file.Where() + ": 元に戻すための記録ではありません";
-    return batches;
+    if (!batches || batches->size() != 1) {
+        error = MakeFailure(CookieProblem::kNotAJournal, CookieDetails().Path(file.Where()));
+        return std::nullopt;
+    }
+    return KeptBatch{*std::max_element(numbers->begin(), numbers->end()),
+                     std::move(batches->front())};
 }
 
-bool UndoJournal::Save(const std::vector<JournalBatch>& batches, std::string& error) {
-    const std::size_t drop =
-        batches.size() > kJournalBatches ? batches.size() - kJournalBatches : 0;
-    const std::vector<JournalBatch> kept(batches.begin() + static_cast<std::ptrdiff_t>(drop),
-                                         batches.end());
-    if (file.Replace(FormatJournal(kept), error))
+std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieFailure& error) {
+    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+    if (numbers) {
+        std::sort(numbers->begin(), numbers->end());
+        const std::uint64_t number = numbers->empty() ? 1 : numbers->back() + 1;
+        if (file.Add(number, FormatJournal({batch}), error))
+            return number;
+    }
+    error.details.path = file.Where();
+    return std::nullopt;
+}
+
+void UndoJournal::DropOldest() {
+    CookieFailure error;
+    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+    if (!numbers || numbers->size() <= kJournalBatches)
+        return;
+    std::sort(numbers->begin(), numbers->end());
+    // One that cannot be removed now goes at a later batch.
+    for (std::size_t i = 0; i + kJournalBatches < numbers->size(); ++i)
+        file.Remove((*numbers)[i], error);
+}
+
+bool UndoJournal::Remove(std::uint64_t number, CookieFailure& error) {
+    if (file.Remove(number, error))
         return true;
-    error = file.Where() + ": " + error;
+    error.details.path = file.Where();
     return false;
 }
 

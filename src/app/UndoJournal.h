@@ -1,26 +1,34 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cookies/Clock.h"
+#include "cookies/CookieFailure.h"
 
 namespace tessel {
 
-// The file the undo journal lives in; the platform decides where.
+// The folder the undo journal lives in, a file per batch named by a number that grows with each
+// batch; the platform decides where. A batch is added or removed whole, so that a crash leaves
+// the journal with or without it, never with part of it.
 class JournalFile {
   public:
     virtual ~JournalFile() = default;
-    // The whole file; an empty text when there is none yet. nullopt when it cannot be read, with
-    // error saying why.
-    virtual std::optional<std::string> Read(std::string& error) = 0;
-    // Replaces the whole file in one step, readable by its owner only from its first byte, making
-    // its folders as needed. False with error saying why.
-    virtual bool Replace(const std::string& text, std::string& error) = 0;
-    // Where the file is, for messages.
+    // Makes the folder as needed; false with error saying why when no batch could be added.
+    virtual bool Prepare(CookieFailure& error) = 0;
+    // The numbers of the batches kept, in no order; none when there is no folder yet. nullopt
+    // when the folder cannot be read, with error saying why.
+    virtual std::optional<std::vector<std::uint64_t>> Numbers(CookieFailure& error) = 0;
+    // One batch's text; nullopt with error saying why.
+    virtual std::optional<std::string> Read(std::uint64_t number, CookieFailure& error) = 0;
+    // Adds a batch in one step, readable by its owner only from its first byte. False with error.
+    virtual bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) = 0;
+    virtual bool Remove(std::uint64_t number, CookieFailure& error) = 0;
+    // Where the folder is, for messages.
     virtual std::string Where() const = 0;
 };
 
@@ -42,22 +50,35 @@ struct JournalBatch {
 // How many batches the journal keeps; the oldest goes first.
 inline constexpr std::size_t kJournalBatches = 10;
 
-// The journal as text, one field per word and every byte a word cannot hold escaped, and back.
+// Batches as text, one field per word and every byte a word cannot hold escaped, and back.
 // nullopt for a text that is not a journal of this version.
 std::string FormatJournal(const std::vector<JournalBatch>& batches);
 std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text);
 
-// Where a batch keeps what it needs to be undone: the journal's file, the identity of the store in
-// use (the same text for the same store from either front end), and the clock for the time.
+// A batch as the journal keeps it.
+struct KeptBatch {
+    std::uint64_t number;
+    JournalBatch batch;
+};
+
+// Where a batch keeps what it needs to be undone: the journal's folder, the identity of the store
+// in use (the same text for the same store from either front end), and the clock for the time.
+// Each batch is a file of its own, so that adding one never reads or rewrites the others.
 struct UndoJournal {
     JournalFile& file;
     std::string store;
     Clock& clock;
 
-    // The batches kept, oldest first; nullopt with error when the file cannot be read or is not a
-    // journal (it is then never written over).
-    std::optional<std::vector<JournalBatch>> Load(std::string& error);
-    bool Save(const std::vector<JournalBatch>& batches, std::string& error);
+    // Whether a batch can be added; false with error saying why.
+    bool Prepare(CookieFailure& error);
+    // The last batch kept. nullopt with no error when none is; nullopt with error when the
+    // folder or the batch cannot be read or is not a journal (it is then never written over).
+    std::optional<KeptBatch> Last(CookieFailure& error);
+    // Adds batch after every one kept; its number, or nullopt with error.
+    std::optional<std::uint64_t> Add(const JournalBatch& batch, CookieFailure& error);
+    // Lets the oldest batches go beyond kJournalBatches, once a new one was stored.
+    void DropOldest();
+    bool Remove(std::uint64_t number, CookieFailure& error);
 };
 
 }  // namespace tessel

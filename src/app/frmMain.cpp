@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/BatchUndo.h"
+#include "app/FailureText.h"
 #include "app/HelpDocument.h"
 #include "app/Messages.h"
 #include "app/mdlApp.h"
@@ -89,7 +90,7 @@ void frmMain::LoadSettings(std::int32_t position) {
         return;
     if (!board->GetCookie()) {
         ShowMessage(messages::WithReason(board->Name() + messages::kCookieReadFailed,
-                                         board->LastFailure().reason));
+                                         FailureText(board->LastFailure())));
         return;
     }
     view_.SetFrameCaption(board->Name() + messages::kSettingsOf);
@@ -127,7 +128,7 @@ void frmMain::UpdateSettings() {
     const BatchResult result = WriteBoards(*boards, application_.Services().store, updates,
                                            BatchRules{}, progress, application_.Journal());
     // The window tells failures and the closing message; a board written needs no box of its own.
-    for (const BatchMessage& message : DescribeBatch(*boards, result)) {
+    for (const BatchMessage& message : DescribeBatch(*boards, result, WindowBatchWords())) {
         if (message.kind != BatchMessage::Kind::kWritten)
             ShowMessage(message.text);
     }
@@ -154,7 +155,7 @@ void frmMain::mnuFileUndo_Click() {
     }
     // As after a write, a box for what was not put back and the closing message.
     for (const BatchMessage& message :
-         DescribeUndo(UndoLastBatch(*journal, application_.Services().store))) {
+         DescribeUndo(UndoLastBatch(*journal, application_.Services().store), WindowBatchWords())) {
         if (message.kind != BatchMessage::Kind::kWritten)
             ShowMessage(message.text);
     }

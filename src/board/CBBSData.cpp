@@ -27,20 +27,14 @@ std::vector<std::string> SplitFields(const std::string& value) {
     return fields;
 }
 
-CookieFailure Failure(CookieFailureKind kind, std::string reason) {
-    return {kind, std::move(reason), {}};
-}
-
 }  // namespace
 
 bool CBBSData::GetCookie() {
     State().lastFailure = {};
     std::string value;
-    CookieFailure missing =
-        Failure(CookieFailureKind::kNoCookie, "この保存先にはまだこの掲示板のクッキーがありません");
+    CookieFailure missing = MakeFailure(CookieProblem::kNoCookieYet);
     if (!IsCookieAddress(m_URL)) {
-        missing = Failure(CookieFailureKind::kBadAddress,
-                          "アドレス「" + m_URL + "」は http または https のアドレスではありません");
+        missing = MakeFailure(CookieProblem::kNotHttpAddress, CookieDetails().Address(m_URL));
     } else if (const std::optional<std::string> text = store_.InternetGetCookie(m_URL, m_URL)) {
         if (std::optional<std::string> found = FindCookieValue(*text, m_URL))
             value = std::move(*found);
@@ -62,10 +56,9 @@ bool CBBSData::ParseCookie(const std::string& value) {
         return true;  // no layout: nothing to read, nothing failed
     const std::size_t count = layout->fieldCount;
     if (fields.size() != count) {
-        State().lastFailure =
-            Failure(CookieFailureKind::kUnreadable,
-                    "保存されているクッキーの項目が " + std::to_string(fields.size()) +
-                        " 個で、この種類の掲示板の " + std::to_string(count) + " 個と合いません");
+        State().lastFailure = MakeFailure(
+            CookieProblem::kFieldCountMismatch,
+            CookieDetails().Number(static_cast<std::int64_t>(fields.size())).Limit(count));
         return false;
     }
 
@@ -75,8 +68,7 @@ bool CBBSData::ParseCookie(const std::string& value) {
             fields[i] = layout->integerDefaults[i - kFirstIntegerField];
         if (!mdlIsType::IsInteger(fields[i])) {
             State().lastFailure =
-                Failure(CookieFailureKind::kUnreadable,
-                        "保存されているクッキーの数の項目「" + fields[i] + "」を読めません");
+                MakeFailure(CookieProblem::kNumberUnreadable, CookieDetails().Item(fields[i]));
             return false;
         }
     }
@@ -96,19 +88,19 @@ bool CBBSData::ParseCookie(const std::string& value) {
     return true;
 }
 
-std::string CBBSData::FieldHolding(std::string_view text) const {
+CookieField CBBSData::FieldHolding(std::string_view text) const {
     const CookieState& state = State();
-    const std::pair<const std::string*, const char*> fields[] = {
-        {&state.m_PostName, "名前"},
-        {&state.m_Mail, "メール"},
-        {&state.m_HomePage, "自分のホームページ"},
-        {&state.m_Password, "パスワード"},
+    const std::pair<const std::string*, CookieField> fields[] = {
+        {&state.m_PostName, CookieField::kPostName},
+        {&state.m_Mail, CookieField::kMail},
+        {&state.m_HomePage, CookieField::kHomePage},
+        {&state.m_Password, CookieField::kPassword},
     };
     for (const auto& [field, label] : fields) {
         if (field->find(text) != std::string::npos)
             return label;
     }
-    return "アドレス";
+    return CookieField::kAddress;
 }
 
 bool CBBSData::SetCookie() {
@@ -118,16 +110,11 @@ bool CBBSData::SetCookie() {
     // Harbor boards have no cookie layout: writing would replace the board's own cookie with an
     // empty value.
     if (LayoutOf(m_Mode) == nullptr) {
-        failure = Failure(CookieFailureKind::kNoLayout,
-                          "この種類の掲示板は設定を掲示板自身に保存するため、クッキーでは"
-                          "設定できません");
+        failure = MakeFailure(CookieProblem::kBoardKeepsSettings);
         return false;
     }
     if (!IsCookieAddress(m_URL)) {
-        failure = Failure(CookieFailureKind::kBadAddress,
-                          "アドレス「" + m_URL +
-                              "」は http または https のアドレスではないか、ブラウザが別の"
-                              "ホストに送るアドレスです");
+        failure = MakeFailure(CookieProblem::kAddressNotSent, CookieDetails().Address(m_URL));
         return false;
     }
 
@@ -135,18 +122,18 @@ bool CBBSData::SetCookie() {
     for (const std::string* text :
          {&state.m_PostName, &state.m_Mail, &state.m_HomePage, &state.m_Password}) {
         if (HasControlCharacter(*text)) {
-            failure = Failure(CookieFailureKind::kBadCharacter,
-                              FieldHolding(*text) + "に制御文字 (タブや改行) があります");
+            failure = MakeFailure(CookieProblem::kControlInField,
+                                  CookieDetails().Field(FieldHolding(*text)));
             return false;
         }
     }
     if (store_.InternetSetCookie(m_URL, m_URL, value + "; expires=" + GetExpiresText()))
         return true;
     failure = store_.LastFailure();
-    if (failure.kind == CookieFailureKind::kUnencodable && !failure.character.empty())
-        failure.reason = FieldHolding(failure.character) + "の" + failure.reason;
+    if (failure.kind == CookieFailureKind::kUnencodable && !failure.details.character.empty())
+        failure.details.field = FieldHolding(failure.details.character);
     if (!failure)
-        failure = Failure(CookieFailureKind::kStoreUnusable, "保存先が書き込みを断りました");
+        failure = MakeFailure(CookieProblem::kStoreRefused);
     return false;
 }
 

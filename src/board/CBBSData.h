@@ -79,8 +79,8 @@ class CBBSData {
     bool ParseCookie(const std::string& value);
     std::string MakeCookie() const;
     std::string GetExpiresText();
-    // The label of the first text preference holding text ("アドレス" when none does).
-    std::string FieldHolding(std::string_view text) const;
+    // The first text preference holding text (the address when none does).
+    CookieField FieldHolding(std::string_view text) const;
 
     // The text preferences and the last failure, made the first time one is set: a registry of
     // tens of thousands of boards mostly never touches a cookie, and these would double the size

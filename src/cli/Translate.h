@@ -6,14 +6,14 @@
 
 namespace tessel::cli {
 
-// tessel's own English text (its help and its diagnostics) in the user's language, or english
-// itself when there is no translation. The messages that the window shows too are Japanese
-// already and are never passed here. Each platform supplies the implementation.
+// tessel's own English text (its help, its diagnostics and its words for failures) in the user's
+// language, or english itself when there is no translation. Each platform supplies the
+// implementation.
 const char* Tr(const char* english);
 
 // Takes the user's language from the locale and finds tessel's message catalog: in "locale"
-// beside the executable (a build) or else in the installed locale folder. Where there is no
-// catalog (Windows, so far), does nothing.
+// beside the executable (a build) or else in the installed locale folder. On Windows the
+// catalog is built in, and the user's interface language chooses it.
 void InitTranslations(const std::string& executableDirectory);
 
 // Marks a constant's English text for the catalog; Tr translates it where it is used.

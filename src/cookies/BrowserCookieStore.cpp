@@ -5,8 +5,8 @@
 
 #include "cookies/BrowserSchema.h"
 #include "cookies/CookieDate.h"
-#include "cookies/CookieText.h"
 #include "cookies/CookieRecord.h"
+#include "cookies/CookieText.h"
 #include "cookies/CookieVisibility.h"
 #include "cookies/SetCookieData.h"
 
@@ -60,16 +60,15 @@ bool BrowserCookieStore::CheckSchemaIs(SqlDatabase& database, std::string_view v
     if (!database.Ok())
         return FailFromDatabase(database);
     if (found != version) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "この " + BrowserName() + " のクッキーの形式（版 " +
-                        std::to_string(found.value_or(0)) + "）には対応していません");
+        return Fail(CookieProblem::kUnknownStoreVersion,
+                    CookieDetails().Name(BrowserName()).Number(found.value_or(0)));
     }
     const std::optional<std::string> missing = MissingColumn(database, table, columns);
     if (!database.Ok())
         return FailFromDatabase(database);
     if (missing) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    BrowserName() + " のクッキーの表に列 " + *missing + " がありません");
+        return Fail(CookieProblem::kMissingColumn,
+                    CookieDetails().Name(BrowserName()).Item(*missing));
     }
     return true;
 }
@@ -97,23 +96,22 @@ void BrowserCookieStore::BindDomains(SqlStatement& query,
 bool BrowserCookieStore::FailFromDatabase(const SqlDatabase& database) {
     if (database.Status() == SqlStatus::kBusy) {
         // The browser, when it runs, says so itself; otherwise another program holds the database.
-        const std::string running = lock_.InUseReason();
+        const CookieFailure running = lock_.InUseReason();
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(busyWait_).count();
-        return Fail(CookieFailureKind::kStoreBusy,
-                    !running.empty() ? running
-                                     : "ほかのプログラムが " + BrowserName() +
-                                           " のクッキーのデータベースを使っています（" +
-                                           std::to_string(seconds) + " 秒待ちました）");
+        if (running)
+            return Fail(running);
+        return Fail(CookieProblem::kDatabaseBusy,
+                    CookieDetails().Name(BrowserName()).Number(seconds));
     }
-    return Fail(CookieFailureKind::kStoreUnusable,
-                BrowserName() + " のクッキーのデータベースを使えません: " + database.Message());
+    return Fail(CookieProblem::kDatabaseUnusable,
+                CookieDetails().Name(BrowserName()).System(database.Message()));
 }
 
 std::unique_ptr<BrowserCookieStore::Session> BrowserCookieStore::Open(bool forWriting) {
     if (forWriting) {
-        const std::string reason = lock_.InUseReason();
-        if (!reason.empty()) {
-            Fail(CookieFailureKind::kStoreBusy, reason);
+        const CookieFailure inUse = lock_.InUseReason();
+        if (inUse) {
+            Fail(inUse);
             return nullptr;
         }
     }
@@ -179,7 +177,7 @@ std::optional<std::string> BrowserCookieStore::Text(const CookieSnapshot& snapsh
         text += *name + "=" + *value;
     }
     if (refusal)
-        Fail(refusal.kind, refusal.reason);
+        Fail(refusal);
     else
         Succeed();
     return text;
@@ -212,21 +210,20 @@ std::optional<CookieChange> BrowserCookieStore::Prepare(const std::string& url,
                                                         const std::string& data) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address || name.empty()) {
-        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません");
+        Fail(CookieProblem::kNotCookieAddress);
         return std::nullopt;
     }
     const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
     if (!parsed || !parsed->expires) {
-        Fail(CookieFailureKind::kStoreUnusable,
-             BrowserName() + " に保存できる形のクッキーではありません（有効期限が必要です）");
+        Fail(CookieProblem::kNeedsExpiry, CookieDetails().Name(BrowserName()));
         return std::nullopt;
     }
     if (HasControlCharacter(name) || HasControlCharacter(parsed->value)) {
-        Fail(CookieFailureKind::kBadCharacter, "クッキーに制御文字は書き込めません");
+        Fail(CookieProblem::kControlCharacter);
         return std::nullopt;
     }
     if (name.size() + parsed->value.size() > kMaxCookieBytes) {
-        Fail(CookieFailureKind::kTooLong, "クッキーが長すぎます（名前と値で 4096 バイトまで）");
+        Fail(CookieProblem::kTooLong, CookieDetails().Limit(kMaxCookieBytes));
         return std::nullopt;
     }
     CookieChange change;
@@ -249,7 +246,7 @@ bool BrowserCookieStore::Apply(CookieChange change) {
     const CookieWritePlan plan = Plan(batch_->snapshot, change.address,
                                       [&](const StoredCookie& c) { return c.name == cookie.name; });
     if (plan.refusal)
-        return Fail(plan.refusal.kind, plan.refusal.reason);
+        return Fail(plan.refusal);
     const StoredCookie* replaced = plan.target;
     if (replaced != nullptr) {
         cookie.domain = replaced->domain;
@@ -279,7 +276,7 @@ bool BrowserCookieStore::InternetSetCookie(const std::string& url, const std::st
     if (inBatch_) {
         if (!batch_) {
             const CookieFailure failure = batchFailure_;
-            return Fail(failure.kind, failure.reason, failure.character);
+            return Fail(failure);
         }
         return Apply(*change);
     }
@@ -291,7 +288,7 @@ bool BrowserCookieStore::InternetSetCookie(const std::string& url, const std::st
     if (!Apply(*change)) {
         const CookieFailure failure = LastFailure();
         CancelWrites();
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     return CommitWrites();
 }
@@ -334,12 +331,12 @@ bool BrowserCookieStore::CommitWrites() {
     const std::unique_ptr<Session> session = std::move(batch_);
     if (!session) {
         const CookieFailure failure = batchFailure_;
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     if (!BeforeCommit(session->database)) {
         const CookieFailure failure = LastFailure();
         session->database.Exec("ROLLBACK");
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     // Closing the connection rolls back a transaction that did not commit.
     if (!session->database.Exec("COMMIT"))
@@ -354,7 +351,7 @@ std::optional<std::vector<std::string>> BrowserCookieStore::Record(SqlDatabase& 
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     StoredCookie encoded;
     if (!address) {
-        Fail(CookieFailureKind::kBadAddress, "クッキーを設定できるアドレスではありません");
+        Fail(CookieProblem::kNotCookieAddress);
         return std::nullopt;
     }
     if (!Encode(name, std::string(), encoded))
@@ -398,7 +395,7 @@ std::optional<std::string> BrowserCookieStore::RecordCookie(const std::string& u
                                      : (session ? &session->database : nullptr);
     if (database == nullptr) {
         if (inBatch_)
-            Fail(batchFailure_.kind, batchFailure_.reason);
+            Fail(batchFailure_);
         return std::nullopt;
     }
     std::optional<std::vector<std::string>> fields = Record(*database, url, name);
@@ -460,8 +457,7 @@ bool BrowserCookieStore::Restore(const std::string& url, const std::string& name
     if (same(*current, before))
         return true;
     if (!same(*current, written)) {
-        return Fail(CookieFailureKind::kChanged,
-                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+        return Fail(CookieProblem::kChangedSinceWrite);
     }
     SqlStatement remove(database, "DELETE FROM " + std::string(Table()) + " WHERE rowid = ?1");
     for (const std::vector<std::string>& row : Rows(*current))
@@ -512,12 +508,11 @@ bool BrowserCookieStore::RestoreCookie(const std::string& url, const std::string
     if (!beforeFields || !writtenFields || !plain(*beforeFields) || !plain(*writtenFields) ||
         (columnsOf(*beforeFields) != 0 && columnsOf(*writtenFields) != 0 &&
          (*beforeFields)[0] != (*writtenFields)[0])) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "元に戻す記録が " + BrowserName() + " のものではありません");
+        return Fail(CookieProblem::kRecordNotStores, CookieDetails().Name(BrowserName()));
     }
     if (inBatch_) {
         if (!batch_)
-            return Fail(batchFailure_.kind, batchFailure_.reason, batchFailure_.character);
+            return Fail(batchFailure_);
         return Restore(url, name, *beforeFields, *writtenFields);
     }
     BeginWrites();
@@ -528,7 +523,7 @@ bool BrowserCookieStore::RestoreCookie(const std::string& url, const std::string
     if (!Restore(url, name, *beforeFields, *writtenFields)) {
         const CookieFailure failure = LastFailure();
         CancelWrites();
-        return Fail(failure.kind, failure.reason, failure.character);
+        return Fail(failure);
     }
     return CommitWrites();
 }

@@ -65,7 +65,7 @@ class BrowserCookieStore : public CookieStore {
   protected:
     BrowserCookieStore(std::string databasePath, Clock& clock, BrowserLock& lock);
 
-    // The browser's name, for reasons ("Firefox").
+    // The browser's name, for the details of its failures ("Firefox").
     virtual std::string BrowserName() const = 0;
     // The table of cookies; its host column; the condition that keeps to the ordinary browsing
     // context; the column of the time a cookie was last sent.
@@ -87,9 +87,10 @@ class BrowserCookieStore : public CookieStore {
     // Stores the change; replaced is the stored cookie it updates in place (none: a new cookie).
     virtual bool Write(SqlDatabase& database, const CookieChange& change,
                        const StoredCookie* replaced) = 0;
-    // Why a stored value could not be given back, as the end of a sentence about the cookie.
-    virtual std::string UnreadableReason() {
-        return " " + BrowserName() + " が読めない文字を置き換えた値のため読めません";
+    // Why a stored value could not be given back.
+    virtual CookieFailure UnreadableReason() {
+        return MakeFailure(CookieProblem::kStoredReplacedByBrowser,
+                           CookieDetails().Name(BrowserName()));
     }
     // Runs once before the first write of this store's life, in no transaction.
     virtual bool BeforeFirstWrite(SqlDatabase&) { return true; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include "cookies/CookieFailure.h"
 
 namespace tessel {
 
@@ -10,9 +10,8 @@ class BrowserLock {
   public:
     virtual ~BrowserLock() = default;
 
-    // Empty when the profile is free; otherwise why it cannot be written now (one line of
-    // Japanese).
-    virtual std::string InUseReason() = 0;
+    // No failure when the profile is free; otherwise why it cannot be written now.
+    virtual CookieFailure InUseReason() = 0;
 };
 
 }  // namespace tessel

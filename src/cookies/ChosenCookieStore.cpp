@@ -5,7 +5,7 @@ namespace tessel {
 void ChosenCookieStore::Relay() {
     const CookieFailure& failure = store_->LastFailure();
     if (failure)
-        Fail(failure.kind, failure.reason, failure.character);
+        Fail(failure);
     else
         Succeed();
 }

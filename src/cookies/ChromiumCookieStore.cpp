@@ -131,10 +131,8 @@ bool ChromiumCookieStore::Encode(const std::string& name, const std::string& val
     std::optional<std::string> encodedValue = codec_.Encode(value);
     if (!encodedName || !encodedValue) {
         const std::string character = FirstUnencodable(codec_, name + value);
-        return Fail(
-            CookieFailureKind::kUnencodable,
-            "「" + character + "」は " + (codec_.IsUtf8() ? "UTF-8" : "CP932") + " で送れません",
-            character);
+        return Fail(CookieProblem::kCannotSend,
+                    CookieDetails().Character(character).Name(codec_.IsUtf8() ? "UTF-8" : "CP932"));
     }
     cookie.name = std::move(*encodedName);
     cookie.value = std::move(*encodedValue);
@@ -150,7 +148,7 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
     if (!change.remove) {
         encrypted = cipher_.Encrypt(version_, hostKey, cookie.value);
         if (!encrypted)
-            return Fail(CookieFailureKind::kStoreUnusable, cipher_.Reason());
+            return Fail(cipher_.Reason());
     }
     // A new cookie takes the place of expired copies of its key, whose flags it must not inherit.
     if (change.remove || replaced == nullptr) {
@@ -195,12 +193,15 @@ bool ChromiumCookieStore::Write(SqlDatabase& database, const CookieChange& chang
     return true;
 }
 
-std::string ChromiumCookieStore::UnreadableReason() {
+CookieFailure ChromiumCookieStore::UnreadableReason() {
     // The cipher says why when the value could not be decrypted (the keyring, say).
-    const std::string reason = cipher_.Reason();
-    return reason.empty() ? std::string(" ") + (codec_.IsUtf8() ? "UTF-8" : "CP932") +
-                                " ではない文字コードで書かれているため読めません"
-                          : "暗号を解けないため読めません（" + reason + "）";
+    const CookieFailure reason = cipher_.Reason();
+    if (!reason) {
+        return MakeFailure(CookieProblem::kStoredInOtherCharset,
+                           CookieDetails().Name(codec_.IsUtf8() ? "UTF-8" : "CP932"));
+    }
+    CookieDetails details = reason.details;
+    return MakeFailure(CookieProblem::kStoredUndecryptable, details.Cause(reason.problem));
 }
 
 bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
@@ -214,9 +215,8 @@ bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
             ignored);
         return true;
     }
-    return Fail(
-        CookieFailureKind::kStoreUnusable,
-        BrowserName() + " のクッキーの控えを作れないため、書き込みません: " + database.Message());
+    return Fail(CookieProblem::kBackupFailed,
+                CookieDetails().Name(BrowserName()).System(database.Message()));
 }
 
 void ChromiumCookieStore::BatchStarted(SqlDatabase&) {
@@ -235,9 +235,7 @@ bool ChromiumCookieStore::BeforeCommit(SqlDatabase& database) {
         read.Reset();
         if (value != cookie.value) {
             written_.clear();
-            return Fail(CookieFailureKind::kStoreUnusable,
-                        BrowserName() +
-                            " が読めない形で保存されるおそれがあるため、書き込みを取り消しました");
+            return Fail(CookieProblem::kUnsafeToWrite, CookieDetails().Name(BrowserName()));
         }
     }
     written_.clear();

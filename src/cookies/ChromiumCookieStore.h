@@ -38,7 +38,7 @@ class ChromiumCookieStore : public BrowserCookieStore {
     bool Encode(const std::string& name, const std::string& value, StoredCookie& cookie) override;
     bool Write(SqlDatabase& database, const CookieChange& change,
                const StoredCookie* replaced) override;
-    std::string UnreadableReason() override;
+    CookieFailure UnreadableReason() override;
     bool BeforeFirstWrite(SqlDatabase& database) override;
     void BatchStarted(SqlDatabase& database) override;
     bool BeforeCommit(SqlDatabase& database) override;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "cookies/CookieFailure.h"
+
 namespace tessel {
 
 // The encryption of cookie values in a Chromium profile. A value is stored as a version tag
@@ -24,8 +26,8 @@ class CookieCipher {
     // The version a profile gets while none of its cookies shows which one the browser uses.
     virtual std::string PreferredVersion() = 0;
 
-    // Why the last Encrypt or Decrypt failed (one line of Japanese).
-    virtual std::string Reason() const = 0;
+    // Why the last Encrypt or Decrypt failed.
+    virtual CookieFailure Reason() const = 0;
 };
 
 }  // namespace tessel

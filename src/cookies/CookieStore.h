@@ -49,7 +49,7 @@ class CookieStore {
     virtual std::optional<std::string> RecordCookie(const std::string& url,
                                                     const std::string& name) {
         (void)url, (void)name;
-        Fail(CookieFailureKind::kStoreUnusable, "この保存先では書き込みを元に戻せません");
+        Fail(CookieProblem::kNoUndo);
         return std::nullopt;
     }
 
@@ -63,7 +63,7 @@ class CookieStore {
     virtual bool RestoreCookie(const std::string& url, const std::string& name,
                                const std::string& before, const std::string& written) {
         (void)url, (void)name, (void)before, (void)written;
-        return Fail(CookieFailureKind::kStoreUnusable, "この保存先では書き込みを元に戻せません");
+        return Fail(CookieProblem::kNoUndo);
     }
 
     // Why the last call failed; kNone after a call that succeeded. Every call sets it.
@@ -71,8 +71,12 @@ class CookieStore {
 
   protected:
     // Records the outcome of a call and returns whether it succeeded, for "return Fail(...)".
-    bool Fail(CookieFailureKind kind, std::string reason, std::string character = {}) {
-        lastFailure_ = {kind, std::move(reason), std::move(character)};
+    bool Fail(CookieProblem problem, CookieDetails details = {}) {
+        lastFailure_ = MakeFailure(problem, std::move(details));
+        return false;
+    }
+    bool Fail(CookieFailure failure) {
+        lastFailure_ = std::move(failure);
         return false;
     }
     void Succeed() { lastFailure_ = {}; }

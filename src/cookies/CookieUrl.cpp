@@ -64,10 +64,12 @@ std::optional<std::uint64_t> Ipv4Number(std::string_view part) {
 }
 
 bool EndsInNumber(std::string_view host) {
-    std::vector<std::string_view> labels = Split(host, '.');
-    if (labels.size() > 1 && labels.back().empty())
-        labels.pop_back();
-    const std::string_view last = labels.back();
+    // The last label, a trailing dot aside.
+    std::string_view last = host;
+    if (last.size() > 1 && last.back() == '.')
+        last.remove_suffix(1);
+    if (const std::size_t dot = last.rfind('.'); dot != std::string_view::npos)
+        last.remove_prefix(dot + 1);
     if (!last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos)
         return true;
     return last.size() >= 2 && last[0] == '0' && (last[1] == 'x' || last[1] == 'X') &&
@@ -232,6 +234,9 @@ bool IsPort(std::string_view port) {
 }
 
 bool IsDotSegment(std::string_view segment, int dots) {
+    // Most segments are names: "." and "%2e" are the only ways a dot segment can start.
+    if (segment.empty() || segment.size() > 6 || (segment[0] != '.' && segment[0] != '%'))
+        return false;
     std::string folded = FoldCase(segment);
     for (std::size_t at; (at = folded.find("%2e")) != std::string::npos;)
         folded.replace(at, 3, ".");
@@ -271,9 +276,8 @@ std::string NormalizePath(std::string_view path) {
     return result.empty() ? "/" : result;
 }
 
-}  // namespace
-
-std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+// The address read afresh; ParseCookieUrl keeps the last one.
+std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
     for (char c : url) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte == 0x7F)
@@ -336,6 +340,22 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
 
     result.path = NormalizePath(rest.substr(0, rest.find_first_of("?#")));
     return result;
+}
+
+}  // namespace
+
+std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+    // A write reads each board's address several times in a row (read, record, write, record
+    // again): the last address read is kept, for each thread.
+    thread_local std::string lastUrl;
+    thread_local std::optional<CookieUrl> last;
+    thread_local bool any = false;
+    if (!any || url != lastUrl) {
+        last = ReadCookieUrl(url);
+        lastUrl.assign(url);
+        any = true;
+    }
+    return last;
 }
 
 std::string DefaultCookiePath(std::string_view requestPath) {

@@ -14,30 +14,27 @@ std::string Where(const StoredCookie& cookie) {
     return (cookie.hostOnly ? "" : ".") + cookie.domain + cookie.path;
 }
 
-CookieFailure Unreadable(std::string reason) {
-    return {CookieFailureKind::kUnreadable, std::move(reason), {}};
-}
-
 // Why a write must not replace cookie, or kNone when it may.
 CookieFailure Refusal(const CookieUrl& address, const StoredCookie& cookie,
-                      std::string_view undecodable) {
-    const std::string stored = "保存されている同じ名前のクッキー（" + Where(cookie) + "）は";
+                      const CookieFailure& undecodable) {
+    CookieFailure refusal;
     if (cookie.httpOnly)
-        return Unreadable(stored + " HttpOnly のため、読むことも置き換えることもできません");
-    if (cookie.secure && !address.secure) {
-        return Unreadable(
-            stored + " https 専用 (Secure) のため、この http のアドレスでは読めず、置き換えません");
-    }
-    if (!cookie.readable)
-        return Unreadable(stored + std::string(undecodable));
-    return {};
+        refusal = MakeFailure(CookieProblem::kStoredHttpOnly);
+    else if (cookie.secure && !address.secure)
+        refusal = MakeFailure(CookieProblem::kStoredSecureOnHttp);
+    else if (!cookie.readable)
+        refusal = undecodable;
+    else
+        return {};
+    refusal.details.address = Where(cookie);
+    return refusal;
 }
 
 }  // namespace
 
 CookieWritePlan PlanCookieWrite(const CookieUrl& address,
                                 std::span<const StoredCookie* const> named, std::int64_t now,
-                                std::string_view undecodable) {
+                                const CookieFailure& undecodable) {
     // What a new cookie would replace: the one with its key, even where the address's requests
     // do not carry it (a Secure one over http).
     const std::string path = DefaultCookiePath(address.path);

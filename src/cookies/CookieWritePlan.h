@@ -25,10 +25,10 @@ struct CookieWritePlan {
 
 // named: the stored cookies of the written name for the address's host and the domains above it
 // (others are ignored), with readable false for those whose value the store cannot decode, and
-// creation telling their order. undecodable says why such a value cannot be read, as the end of a
-// sentence about the cookie ("… で書かれているため読めません").
+// creation telling their order. undecodable says why such a value cannot be read; the refusal
+// adds where the cookie is.
 CookieWritePlan PlanCookieWrite(const CookieUrl& address,
                                 std::span<const StoredCookie* const> named, std::int64_t now,
-                                std::string_view undecodable);
+                                const CookieFailure& undecodable);
 
 }  // namespace tessel

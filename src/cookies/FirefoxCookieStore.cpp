@@ -79,11 +79,7 @@ bool FirefoxCookieStore::Encode(const std::string& name, const std::string& valu
     if (!utf8_) {
         const std::string character = FirstNonAscii(name + value);
         if (!character.empty()) {
-            return Fail(CookieFailureKind::kUnencodable,
-                        "「" + character +
-                            "」は CP932 のままでは Firefox に保存できません（Firefox は UTF-8 "
-                            "だけを扱います。--cookie-charset utf-8 を指定してください）",
-                        character);
+            return Fail(CookieProblem::kFirefoxNeedsUtf8, CookieDetails().Character(character));
         }
     }
     cookie.name = name;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FailureText.h"
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cookies/ChosenCookieStore.h"
@@ -139,7 +140,9 @@ QString MenuText(const tessel::FoundStore& found) {
         text += QStringLiteral("（%1）").arg(QString::fromStdString(found.name));
     text += QStringLiteral("  ") + QString::fromStdString(found.location.path);
     if (!found.writable)
-        text += QStringLiteral(" — 書き込み不可: ") + QString::fromStdString(found.reason);
+        text += QStringLiteral(" — 書き込み不可: ") +
+                QString::fromStdString(found.failure ? tessel::FailureText(found.failure)
+                                                     : found.error);
     return text;
 }
 

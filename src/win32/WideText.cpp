@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "app/FailureText.h"
+
 namespace tessel::win32 {
 namespace {
 
@@ -53,25 +55,34 @@ std::string Narrow(std::wstring_view wide) {
     return text;
 }
 
-std::optional<std::string> ToAnsi(std::string_view utf8, std::string& reason) {
+std::optional<std::string> ToAnsi(std::string_view utf8, CookieFailure& why) {
     if (utf8.empty())
         return std::string();
     const std::wstring wide = ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8);
     if (wide.empty()) {
-        reason = "文字列が UTF-8 として正しくありません。";
+        why = MakeFailure(CookieProblem::kNotUtf8Text);
         return std::nullopt;
     }
     BOOL usedDefault = FALSE;
     const int count = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
                                           Length(wide.size()), nullptr, 0, nullptr, &usedDefault);
     if (usedDefault || count == 0) {
-        reason = "「" + FirstUnmappable(wide) + "」はこのシステムの文字コード（コードページ " +
-                 std::to_string(GetACP()) + "）で表せません。";
+        const std::string character = FirstUnmappable(wide);
+        why = MakeFailure(CookieProblem::kNotInCodePage,
+                          CookieDetails().Character(character).Number(GetACP()));
         return std::nullopt;
     }
     std::string ansi(static_cast<std::size_t>(count), '\0');
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), Length(wide.size()), ansi.data(),
                         count, nullptr, nullptr);
+    return ansi;
+}
+
+std::optional<std::string> ToAnsi(std::string_view utf8, std::string& reason) {
+    CookieFailure why;
+    std::optional<std::string> ansi = ToAnsi(utf8, why);
+    if (!ansi)
+        reason = FailureText(why);
     return ansi;
 }
 

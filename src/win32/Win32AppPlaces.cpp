@@ -26,15 +26,17 @@ std::string Win32AppPlaces::SampleBoardList() {
     return Exists(shippedBoardList_) ? shippedBoardList_ : std::string();
 }
 
-std::string Win32AppPlaces::CopyToNewFile(const std::string& from, const std::string& to) {
+CookieFailure Win32AppPlaces::CopyToNewFile(const std::string& from, const std::string& to) {
     const std::filesystem::path target(win32::Widen(to));
     std::error_code error;
     std::filesystem::create_directories(target.parent_path(), error);
     if (error)
-        return error.message();
+        return MakeFailure(CookieProblem::kFileFailed, CookieDetails().Path(to).Error(error));
     // Fails rather than replaces a file that is there.
-    if (!CopyFileW(win32::Widen(from).c_str(), target.c_str(), TRUE))
-        return win32::ErrorText(GetLastError());
+    if (!CopyFileW(win32::Widen(from).c_str(), target.c_str(), TRUE)) {
+        return MakeFailure(CookieProblem::kFileFailed,
+                           CookieDetails().Path(to).System(win32::ErrorText(GetLastError())));
+    }
     return {};
 }
 

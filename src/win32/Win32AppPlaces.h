@@ -17,7 +17,7 @@ class Win32AppPlaces : public AppPlaces {
     bool Exists(const std::string& path) override;
     std::string SampleBoardList() override;
     std::string InstalledHelp() override { return {}; }
-    std::string CopyToNewFile(const std::string& from, const std::string& to) override;
+    CookieFailure CopyToNewFile(const std::string& from, const std::string& to) override;
 
   private:
     std::string shippedBoardList_;

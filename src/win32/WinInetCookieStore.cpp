@@ -10,16 +10,17 @@
 #include <algorithm>
 
 #include "cookies/CookieDate.h"
-#include "cookies/CookieText.h"
 #include "cookies/CookieRecord.h"
+#include "cookies/CookieText.h"
 #include "cookies/SetCookieData.h"
 #include "win32/WideText.h"
 
 namespace tessel {
 namespace {
 
-std::string StoreError(const char* what) {
-    return std::string("WinINet の") + what + "に失敗しました: " + win32::ErrorText(GetLastError());
+// The system's words for why the last WinINet call failed.
+CookieDetails StoreError() {
+    return CookieDetails().System(win32::ErrorText(GetLastError()));
 }
 
 // The values of every entry called name in a cookie text, in the order they are sent.
@@ -48,12 +49,12 @@ SystemTime Now() {
 
 std::optional<std::string> WinInetCookieStore::Read(const std::string& url, const std::string& name,
                                                     unsigned long flags) {
-    std::string reason;
+    CookieFailure reason;
     const std::optional<std::string> address = win32::ToAnsi(url, reason);
     const std::optional<std::string> cookieName =
         address ? win32::ToAnsi(name, reason) : std::nullopt;
     if (!cookieName) {
-        Fail(CookieFailureKind::kUnencodable, reason);
+        Fail(reason);
         return std::nullopt;
     }
     DWORD size = 0;
@@ -64,13 +65,13 @@ std::optional<std::string> WinInetCookieStore::Read(const std::string& url, cons
             Succeed();
             return std::string();
         }
-        Fail(CookieFailureKind::kStoreUnusable, StoreError("クッキー読み出し"));
+        Fail(CookieProblem::kSystemReadFailed, StoreError());
         return std::nullopt;
     }
     std::string text(size + 1, '\0');
     if (!InternetGetCookieExA(address->c_str(), cookieName->c_str(), text.data(), &size, flags,
                               nullptr)) {
-        Fail(CookieFailureKind::kStoreUnusable, StoreError("クッキー読み出し"));
+        Fail(CookieProblem::kSystemReadFailed, StoreError());
         return std::nullopt;
     }
     text.resize(text.find('\0'));
@@ -88,20 +89,15 @@ std::optional<std::string> WinInetCookieStore::InternetGetCookie(const std::stri
     // WinINet does not tell, so the name is left out altogether.
     const std::size_t seen = ValuesOf(*text, name).size();
     const std::optional<std::string> withHttpOnly = Read(url, name, INTERNET_COOKIE_HTTPONLY);
-    const char* hidden = nullptr;
+    CookieProblem hidden = CookieProblem::kNone;
     if (withHttpOnly && ValuesOf(*withHttpOnly, name).size() > seen) {
-        hidden =
-            "保存されている同じ名前のクッキーは HttpOnly のため、読むことも置き換えることも"
-            "できません";
+        hidden = CookieProblem::kStoredHttpOnly;
     } else if (url.starts_with("http://")) {
         const std::optional<std::string> overHttps = Read("https://" + url.substr(7), name, 0);
-        if (overHttps && ValuesOf(*overHttps, name).size() > seen) {
-            hidden =
-                "保存されている同じ名前のクッキーは https 専用 (Secure) のため、この http の"
-                "アドレスでは読めず、置き換えません";
-        }
+        if (overHttps && ValuesOf(*overHttps, name).size() > seen)
+            hidden = CookieProblem::kStoredSecureOnHttp;
     }
-    if (hidden == nullptr) {
+    if (hidden == CookieProblem::kNone) {
         Succeed();
         return text;
     }
@@ -113,21 +109,21 @@ std::optional<std::string> WinInetCookieStore::InternetGetCookie(const std::stri
             kept += (kept.empty() ? "" : "; ") + std::string(entry);
         start = end + 2;
     }
-    Fail(CookieFailureKind::kUnreadable, hidden);
+    Fail(hidden);
     return kept;
 }
 
 bool WinInetCookieStore::Set(const std::string& url, const std::string& name,
                              const std::string& data) {
-    std::string reason;
+    CookieFailure reason;
     const std::optional<std::string> address = win32::ToAnsi(url, reason);
     const std::optional<std::string> cookieName =
         address ? win32::ToAnsi(name, reason) : std::nullopt;
     const std::optional<std::string> text = cookieName ? win32::ToAnsi(data, reason) : std::nullopt;
     if (!text)
-        return Fail(CookieFailureKind::kUnencodable, reason);
+        return Fail(reason);
     if (!InternetSetCookieA(address->c_str(), cookieName->c_str(), text->c_str()))
-        return Fail(CookieFailureKind::kStoreUnusable, StoreError("クッキー書き込み"));
+        return Fail(CookieProblem::kSystemWriteFailed, StoreError());
     Succeed();
     return true;
 }
@@ -164,9 +160,7 @@ bool WinInetCookieStore::InternetSetCookie(const std::string& url, const std::st
             }
         }
     }
-    return Fail(CookieFailureKind::kUnreadable,
-                "同じ名前のクッキーがほかのドメインまたはパスにあり、先に送られるため、書き込んでも"
-                "効きません");
+    return Fail(CookieProblem::kShadowedElsewhere);
 }
 
 std::optional<std::string> WinInetCookieStore::RecordCookie(const std::string& url,
@@ -182,16 +176,14 @@ bool WinInetCookieStore::RestoreCookie(const std::string& url, const std::string
                                        const std::string& before, const std::string& written) {
     const auto fields = SplitRecord("WinINet", before);
     if (!fields || fields->size() > 1 || !SplitRecord("WinINet", written))
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "元に戻す記録が WinINet のものではありません");
+        return Fail(CookieProblem::kRecordNotStores, CookieDetails().Name("WinINet"));
     const std::optional<std::string> current = RecordCookie(url, name);
     if (!current)
         return false;
     if (*current == before)
         return true;
     if (*current != written) {
-        return Fail(CookieFailureKind::kChanged,
-                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+        return Fail(CookieProblem::kChangedSinceWrite);
     }
     return Set(url, name,
                fields->empty()

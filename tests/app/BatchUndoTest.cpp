@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/BatchUndo.h"
+#include "app/FailureText.h"
 #include "support/MemoryJournalFile.h"
 #include "support/TestBoards.h"
 
@@ -34,7 +35,7 @@ class BatchUndoTest : public ::testing::Test {
         return texts;
     }
 
-    std::size_t Batches() { return ParseJournal(file.text).value().size(); }
+    std::size_t Batches() const { return file.batches.size(); }
 
     TestBoards test;
     NoProgress progress;
@@ -65,7 +66,8 @@ TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {
     ASSERT_TRUE(Write("two", {1}).Succeeded());
     EXPECT_EQ(Batches(), 2u);
     UndoResult undone = UndoLastBatch(journal, test.store);
-    EXPECT_EQ(Texts(DescribeUndo(undone)), (std::vector<std::string>{"aの掲示板", "設定完了。"}));
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
+              (std::vector<std::string>{"aの掲示板", "設定完了。"}));
     EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
     EXPECT_EQ(Batches(), 1u);
     EXPECT_TRUE(UndoLastBatch(journal, test.store).Succeeded());
@@ -73,15 +75,16 @@ TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {
     EXPECT_EQ(test.Value("b"), std::nullopt);  // it had no cookie: removed
     undone = UndoLastBatch(journal, test.store);
     EXPECT_TRUE(undone.nothingToUndo);
-    EXPECT_EQ(Texts(DescribeUndo(undone)), std::vector<std::string>{"元に戻す書き込みがない。"});
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
+              std::vector<std::string>{"元に戻す書き込みがない。"});
 }
 
 TEST_F(BatchUndoTest, TheJournalKeepsTheLastTenBatches) {
     for (int i = 0; i < 12; ++i)
         Write("n" + std::to_string(i), {2});
     EXPECT_EQ(Batches(), kJournalBatches);
-    EXPECT_NE(file.text.find("n11,"), std::string::npos);
-    EXPECT_EQ(file.text.find("n0,"), std::string::npos);  // the oldest went first
+    EXPECT_NE(file.Text().find("n11,"), std::string::npos);
+    EXPECT_EQ(file.Text().find("n0,"), std::string::npos);  // the oldest went first
 }
 
 TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
@@ -91,10 +94,9 @@ TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
         const BatchResult result = Write("lost");
         EXPECT_EQ(result.Count(BoardResult::kNotWritten), 2u);
         EXPECT_TRUE(test.store.writes.empty());
-        EXPECT_EQ(
-            Texts(DescribeBatch(test.boards, result))[0],
-            "元に戻すための記録を保存できないため、書き込みを中止した。\n/state/undo-journal: " +
-                std::string(failRead ? "unreadable" : "read-only"));
+        EXPECT_EQ(Texts(DescribeBatch(test.boards, result, WindowBatchWords()))[0],
+                  "元に戻すための記録を保存できないため、書き込みを中止した。\n/state/undo: " +
+                      std::string(failRead ? "unreadable" : "read-only"));
     }
 }
 
@@ -105,12 +107,12 @@ TEST_F(BatchUndoTest, ACookieChangedSinceIsLeftAloneAndCounted) {
     EXPECT_FALSE(undone.Succeeded());
     EXPECT_EQ(test.Value("a"), "Taro,,,,20,0,1,0,30");
     EXPECT_EQ(test.Value("b"), "Other,,,,20,0,1,0,30");
-    EXPECT_EQ(
-        Texts(DescribeUndo(undone)),
-        (std::vector<std::string>{
-            "aの掲示板",
-            "bの掲示板のクッキーは書き込みの後に変更されていたため、元に戻さなかった。\nchanged",
-            "1 個の掲示板を元に戻し、1 個は元に戻さなかった。"}));
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
+              (std::vector<std::string>{
+                  "aの掲示板",
+                  "bの掲示板のクッキーは書き込みの後に変更されていたため、元に戻さなかった。\n"
+                  "クッキーが書き込みの後にほかから変えられているため、元に戻しません",
+                  "1 個の掲示板を元に戻し、1 個は元に戻さなかった。"}));
     EXPECT_EQ(Batches(), 0u);  // done with: what is left was someone else's
 }
 
@@ -118,11 +120,22 @@ TEST_F(BatchUndoTest, ABatchOfAnotherStoreIsRefusedAndKept) {
     ASSERT_TRUE(Write("one").Succeeded());
     journal.store = "Firefox /p/cookies.sqlite";
     const UndoResult undone = UndoLastBatch(journal, test.store);
-    EXPECT_EQ(Texts(DescribeUndo(undone)),
+    EXPECT_EQ(Texts(DescribeUndo(undone, WindowBatchWords())),
               std::vector<std::string>{"最後の書き込みは保存先「cookies.txt /jar」へのもので、"
                                        "いま使っている保存先ではないため、元に戻せない。"});
     EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
     EXPECT_EQ(Batches(), 1u);
+}
+
+TEST_F(BatchUndoTest, ALastBatchThatIsNotAJournalIsRefusedAndNeverWrittenOver) {
+    ASSERT_TRUE(Write("one").Succeeded());
+    file.batches[2] = "TesselCustom undo journal 1\nbatch 2026-12-07T00:00:00Z %4\n";
+    const UndoResult undone = UndoLastBatch(journal, test.store);
+    EXPECT_EQ(undone.refusal.problem, CookieProblem::kNotAJournal);
+    EXPECT_EQ(undone.refusal.details.path, "/state/undo");
+    EXPECT_EQ(test.Value("a"), "one,,,,20,0,1,0,30");
+    ASSERT_TRUE(Write("two").Succeeded());
+    EXPECT_EQ(Batches(), 3u);
 }
 
 }  // namespace

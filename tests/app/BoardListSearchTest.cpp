@@ -23,7 +23,7 @@ class FakePlaces : public AppPlaces {
     std::set<std::string> files;
     std::string sample = "/usr/share/tesselcustom/TesselCustom.ini";
     std::string help;
-    std::string copyFailure;
+    CookieFailure copyFailure;
     std::vector<std::pair<std::string, std::string>> copies;
 
     std::string Environment(const std::string& name) override {
@@ -35,9 +35,9 @@ class FakePlaces : public AppPlaces {
     }
     std::string SampleBoardList() override { return sample; }
     std::string InstalledHelp() override { return help; }
-    std::string CopyToNewFile(const std::string& from, const std::string& to) override {
+    CookieFailure CopyToNewFile(const std::string& from, const std::string& to) override {
         copies.emplace_back(from, to);
-        if (copyFailure.empty())
+        if (!copyFailure)
             files.insert(to);
         return copyFailure;
     }
@@ -98,7 +98,8 @@ TEST(BoardListSearchTest, CreatingNeverReplacesAndSaysWhyItFailed) {
         {"already there", [&](FakePlaces& p) { p.files.insert(user); }, Outcome::kAlreadyThere, 0},
         {"no sample", [](FakePlaces& p) { p.sample.clear(); }, Outcome::kNoSample, 0},
         {"no home", [](FakePlaces& p) { p.environment.clear(); }, Outcome::kNoPlace, 0},
-        {"copy failed", [](FakePlaces& p) { p.copyFailure = "権限がありません"; },
+        {"copy failed",
+         [](FakePlaces& p) { p.copyFailure = MakeFailure(CookieProblem::kFileFailed); },
          Outcome::kCopyFailed, 1},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/BoardWriteBatch.h"
+#include "app/FailureText.h"
 #include "support/TestBoards.h"
 
 namespace tessel {
@@ -79,7 +80,7 @@ TEST_F(BoardWriteBatchTest, OneBatchWithEachBoardsOwnResultAndOnlyEveryBoardSkip
     test.store.RefuseWritesFor(TestBoards::UrlOf("refused"));
     const BatchResult named = Write({1, 2, 3, 4}, {});
     EXPECT_EQ(Results(named), (std::vector<R>{R::kWritten, R::kFailed, R::kFailed, R::kWritten}));
-    EXPECT_EQ(named.outcomes[2].failure.reason, "refused");
+    EXPECT_EQ(named.outcomes[2].failure.problem, CookieProblem::kTooLong);
     EXPECT_EQ(test.store.batches, 1);
     EXPECT_EQ(progress.events, "start 4;1;2;3;4;finish");
     BatchRules every;
@@ -88,17 +89,17 @@ TEST_F(BoardWriteBatchTest, OneBatchWithEachBoardsOwnResultAndOnlyEveryBoardSkip
     // Skipped boards leave nothing to write: not a success. (The window's tests check the rest.)
     const BatchResult skipped = Write({2}, {}, every);
     EXPECT_FALSE(skipped.Succeeded());
-    EXPECT_EQ(DescribeBatch(test.boards, skipped).back().text,
+    EXPECT_EQ(DescribeBatch(test.boards, skipped, WindowBatchWords()).back().text,
               "設定できる掲示板が選ばれていない。");
 }
 
 TEST_F(BoardWriteBatchTest, AFailingStoreStopsTheBatchAndKeepsOnlyWhatItStored) {
     for (const char* id : {"a", "b", "c"})
         test.Add(id, kModeFernoBBS);
-    test.store.RefuseWritesFor(TestBoards::UrlOf("b"), {CookieFailureKind::kStoreBusy, "busy", {}});
+    test.store.RefuseWritesFor(TestBoards::UrlOf("b"), MakeFailure(CookieProblem::kJarBusy));
     BatchResult result = Write({1, 2, 3}, {});
     EXPECT_EQ(Results(result), (std::vector<R>{R::kWritten, R::kNotWritten, R::kNotWritten}));
-    EXPECT_EQ(result.storeFailure.reason, "busy");
+    EXPECT_EQ(result.storeFailure.problem, CookieProblem::kJarBusy);
     EXPECT_EQ(test.store.writes.size(), 2u);  // c is never tried
     BatchRules whole;
     whole.allOrNothing = true;
@@ -113,10 +114,10 @@ TEST_F(BoardWriteBatchTest, AFailingStoreStopsTheBatchAndKeepsOnlyWhatItStored) 
     test.store.FailCommit();
     result = Write({1, 3}, {});
     EXPECT_EQ(result.Count(R::kNotWritten), 2u);
-    EXPECT_EQ(result.storeFailure.reason, "read-only");
+    EXPECT_EQ(result.storeFailure.problem, CookieProblem::kStoreRefused);
     test.store.FailReads();
     const int reads = test.store.reads;
-    EXPECT_EQ(Write({1, 3}, {}).storeFailure.reason, "cannot read");
+    EXPECT_EQ(Write({1, 3}, {}).storeFailure.kind, CookieFailureKind::kStoreUnusable);
     EXPECT_EQ(test.store.reads, reads + 1);
 }
 

@@ -150,11 +150,13 @@ TEST_F(frmMainTest, UpdateNamesEachBoardsFailureAndCountsWhatWasNotWritten) {
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
     window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"Board3のクッキーが設定できない。\nこの種類の掲示板は設定を"
-                                        "掲示板自身に保存するため、クッキーでは設定できません",
-                                        "Board4のクッキーが設定できない。\nrefused",
-                                        "1 個の掲示板に設定し、2 個は設定できなかった。"}));
+    EXPECT_EQ(
+        view.MessageTexts(),
+        (std::vector<std::string>{
+            "Board3のクッキーが設定できない。\nこの種類の掲示板は設定を"
+            "掲示板自身に保存するため、クッキーでは設定できません",
+            "Board4のクッキーが設定できない。\nクッキーが長すぎます（名前と値で 4096 バイトまで）",
+            "1 個の掲示板に設定し、2 個は設定できなかった。"}));
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
@@ -167,7 +169,7 @@ TEST_F(frmMainTest, AFailingStoreIsOneMessageForTheWholeUpdate) {
     window.cmdUpdate_Click();
     EXPECT_EQ(view.MessageTexts(),
               (std::vector<std::string>{"クッキーの保存先が使えないため、書き込みを中止した。\n"
-                                        "read-only",
+                                        "保存先が書き込みを断りました",
                                         "0 個の掲示板に設定し、3 個は設定できなかった。"}));
 }
 
@@ -216,8 +218,10 @@ TEST_F(frmMainTest, UnreadMarkersComeFromEachBoardsOwnCookieOrElseTheLastRead) {
     EXPECT_EQ(store.ValueOf(UrlOf(2), UrlOf(2)), "a,,,,20,0,1,77,30,88");
     EXPECT_FALSE(store.ValueOf(UrlOf(4), UrlOf(4)).has_value());
     EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"Board4のクッキーが設定できない。\nunreadable",
-                                        "2 個の掲示板に設定し、1 個は設定できなかった。"}));
+              (std::vector<std::string>{
+                  "Board4のクッキーが設定できない。\n保存されている同じ名前のクッキーは HttpOnly "
+                  "のため、読むことも置き換えることもできません",
+                  "2 個の掲示板に設定し、1 個は設定できなかった。"}));
 }
 
 TEST_F(frmMainTest, MenusOpenTheHelpAndShowTheVersion) {

@@ -218,31 +218,31 @@ TEST_F(CBBSDataWriteTest, CookiesAStoreWouldMisreadAreNeverWrittenAndSayWhy) {
         board.PostName(c.postName);
         EXPECT_FALSE(board.SetCookie());
         EXPECT_EQ(board.LastFailure().kind, c.kind);
-        EXPECT_FALSE(board.LastFailure().reason.empty());
         EXPECT_TRUE(store.writes.empty());
     }
 }
 
 TEST_F(CBBSDataWriteTest, AStoreRefusalKeepsItsReasonAndNamesTheField) {
-    store.RefuseWritesFor(kUrl,
-                          {CookieFailureKind::kUnencodable, "「ë」は Shift_JIS で送れません", "ë"});
+    store.RefuseWritesFor(kUrl, MakeFailure(CookieProblem::kCannotSend,
+                                            CookieDetails().Character("ë").Name("Shift_JIS")));
     const struct {
         const char* mail;
         const char* password;
-        std::string reason;
+        CookieField field;
     } cases[] = {
-        {"Zoë@example.jp", "", "メールの「ë」は Shift_JIS で送れません"},
-        {"", "zoë", "パスワードの「ë」は Shift_JIS で送れません"},
+        {"Zoë@example.jp", "", CookieField::kMail},
+        {"", "zoë", CookieField::kPassword},
     };
     for (const auto& c : cases) {
         board.Mail(c.mail);
         board.Password(c.password);
         EXPECT_FALSE(board.SetCookie());
-        EXPECT_EQ(board.LastFailure().reason, c.reason);
+        EXPECT_EQ(board.LastFailure().problem, CookieProblem::kCannotSend);
+        EXPECT_EQ(board.LastFailure().details.field, c.field);
     }
-    store.RefuseWritesFor(kUrl, {CookieFailureKind::kStoreBusy, "busy", {}});
+    store.RefuseWritesFor(kUrl, MakeFailure(CookieProblem::kJarBusy));
     EXPECT_FALSE(board.SetCookie());
-    EXPECT_EQ(board.LastFailure().reason, "busy");
+    EXPECT_EQ(board.LastFailure().problem, CookieProblem::kJarBusy);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -95,7 +96,7 @@ TEST_F(TesselEndToEndTest, WithoutABoardListOptionTheWindowsListIsRead) {
 TEST_F(TesselEndToEndTest, ApplyWritesTheGivenFieldsAndShowReadsThemBack) {
     SeedAll();
     const ProcessResult applied = Run({"apply", "--view-count", "10", "1"});
-    EXPECT_EQ(applied.out, "雑談掲示板\n設定完了。\n");
+    EXPECT_EQ(applied.out, "雑談掲示板\nDone.\n");
     EXPECT_EQ(applied.err, "tessel: cookie store: cookies.txt " + jarPath + " (Shift_JIS)\n");
     const ProcessResult shown = Run({"show", "雑談"});
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
@@ -132,49 +133,48 @@ TEST_F(TesselEndToEndTest, EveryFailureSaysWhyOnItsSecondLineAndWritesNothing) {
          {"apply", "--all", "--name", "全員"},
          "",
          0,
-         "趣味の部屋\n質問掲示板 (skipped: この種類の掲示板は設定を掲示板自身に保存するため、"
-         "クッキーでは設定できません)\n海外掲示板\n設定完了。\n"},
+         "趣味の部屋\n質問掲示板 (skipped: this kind of board keeps its preferences in the board "
+         "itself, so a cookie cannot set them)\n海外掲示板\nDone.\n"},
         {"a character Shift_JIS lacks",
          {"apply", "1", "--mail", "zoë@example.jp"},
          "",
          1,
-         "雑談掲示板のクッキーが設定できない。\nメールの「ë」は Shift_JIS で送れません（--cookie-"
-         "charset utf-8 を指定すると UTF-8 で保存できます）\n"},
+         "cannot set the cookie of 雑談掲示板.\nmail: \"ë\" cannot be sent in Shift_JIS "
+         "(--cookie-charset utf-8 stores it as UTF-8)\n"},
         {"too long in the bytes stored",
          {"apply", "1", "--name", tooLong},
          "",
          1,
-         "バイトになり、ブラウザが保存できる 4096 バイトを超えます\n"},
+         " bytes, more than the 4096 bytes browsers keep\n"},
         {"an unreadable cookie is not written over",
          {"apply", "--view-count", "10", "zatsudan"},
          foreign,
          1,
-         "雑談掲示板のクッキーが設定できない。\n保存されているクッキーの項目が 3 "
-         "個で、この種類の掲示板の 9 個と合いません\n0 個の掲示板に設定し、1 個は設定できなかった。"
-         "\n"},
+         "cannot set the cookie of 雑談掲示板.\nthe stored cookie has 3 fields, where this kind of "
+         "board has 9\nset 0 boards; 1 could not be set.\n"},
         {"a board named that keeps no cookie",
          {"apply", "shitsumon", "--name", "x"},
          "",
          1,
-         "質問掲示板のクッキーが設定できない。\nこの種類の掲示板は設定を掲示板自身に保存するため、"
-         "クッキーでは設定できません\n0 個の掲示板に設定し、1 個は設定できなかった。\n"},
+         "cannot set the cookie of 質問掲示板.\nthis kind of board keeps its preferences in the "
+         "board itself, so a cookie cannot set them\nset 0 boards; 1 could not be set.\n"},
         {"no board at all",
          {"apply", "--all", "--name", "x", "--board-list", dir.Write("empty.ini", "")},
          "",
          1,
-         "掲示板一覧に掲示板がない。\n"},
+         "the board list has no boards.\n"},
         {"the store is a directory",
          {"apply", "1", "--name", "x"},
          dir.Path().string(),
          1,
-         dir.Path().string() + " はフォルダです。"},
+         dir.Path().string() + " is a folder: "},
         {"the store's folder is a file: one message, for import too",
          {"import", dir.Write("one.json", R"({"zatsudan": {}, "kaigai": {}})")},
          blocked,
          1,
-         "クッキーの保存先が使えないため、書き込みを中止した。\nクッキーファイル " + blocked +
-             " を読めません: 途中にフォルダでないものがあります\n0 個の掲示板に設定し、2 "
-             "個は設定できなかった。\n"},
+         "the cookie store cannot be used, so the write was stopped.\ncannot read the cookie "
+         "file " +
+             blocked + ": a part of the path is not a folder\nset 0 boards; 2 could not be set.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -201,12 +201,12 @@ TEST_F(TesselEndToEndTest, ReadsSayWhetherACookieIsMissingOrUnreadable) {
     const ProcessResult shown = Run({"--cookie-charset", "utf-8", "show", "zatsudan"});
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_NE(
-        shown.err.find("\ntessel: 雑談掲示板のクッキーが取得できない。\ntessel: 保存されている"),
+        shown.err.find("\ntessel: cannot get the cookie of 雑談掲示板.\ntessel: the stored cookie"),
         std::string::npos)
         << shown.err;
     const ProcessResult applied = Run({"--cookie-charset", "utf-8", "apply", "1", "--name", "x"});
     EXPECT_EQ(applied.exitCode, 1);
-    EXPECT_NE(applied.out.find("書かれているため読めません"), std::string::npos) << applied.out;
+    EXPECT_NE(applied.out.find("it is not written in UTF-8"), std::string::npos) << applied.out;
     EXPECT_EQ(ReadBytes(jarPath), before);
     const ProcessResult exported = Run({"export"});
     EXPECT_EQ(exported.exitCode, 0) << "boards without a cookie have nothing to export";
@@ -252,7 +252,7 @@ TEST_F(TesselEndToEndTest, UsageErrorsExitWithTwoAndWriteNothing) {
         {{"import", dir.Write("array.json", array + "0]")},
          "more values than the document can hold"},
         {{"list", "--board-list", badList},
-         "tessel: 設定ファイルをロードできませんでした。\ntessel: " + badList +
+         "tessel: the board list could not be loaded.\ntessel: " + badList +
              ": セクション [a] の mode「Ferno」は知らない掲示板の種類です"},
         {{"list", "--cookie-store", "tin:x"}, "unknown cookie store \"tin:x\""},
     };
@@ -273,7 +273,7 @@ TEST_F(TesselEndToEndTest, ExportThenImportIntoAFreshJarGivesTheSameCookies) {
     const std::string freshJar = dir.File("fresh.txt");
     const ProcessResult imported = Run({"import", "-"}, exported.out, freshJar);
     EXPECT_EQ(imported.exitCode, 0) << imported.err;
-    EXPECT_EQ(imported.out, "雑談掲示板\n趣味の部屋\n海外掲示板\n設定完了。\n");
+    EXPECT_EQ(imported.out, "雑談掲示板\n趣味の部屋\n海外掲示板\nDone.\n");
     EXPECT_EQ(Cookies(freshJar), Cookies(jarPath));
     EXPECT_NE(Cookies(jarPath)[1].find("30,1,1,0,50,0"), std::string::npos) << Cookies(jarPath)[1];
 }
@@ -334,6 +334,26 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
          0,
          "掲示板:             1 ",
          "tessel: クッキーの保存先: cookies.txt /"},
+        {tessel, "C.UTF-8", {"show", "1"}, 0, "board:           1 ", "tessel: cookie store: "},
+        {tessel,
+         "ja_JP.UTF-8",
+         {"apply", "1", "--mail", "zoë"},
+         1,
+         "雑談掲示板のクッキーが設定できない。\nメールの「ë」は Shift_JIS で送れません",
+         "tessel: クッキーの保存先: "},
+        {tessel,
+         "C.UTF-8",
+         {"apply", "1", "--mail", "zoë"},
+         1,
+         "cannot set the cookie of 雑談掲示板.\nmail: \"ë\" cannot be sent in Shift_JIS",
+         "tessel: cookie store: "},
+        {tessel,
+         "ja_JP.UTF-8",
+         {"undo"},
+         1,
+         "元に戻す書き込みがない。\n",
+         "tessel: クッキーの保存先: "},
+        {tessel, "C.UTF-8", {"undo"}, 1, "there is no write to undo.\n", "tessel: cookie store: "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lang + " " + c.args[0]);
@@ -350,6 +370,16 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         EXPECT_EQ(result.err.rfind(c.err, 0), 0u) << result.err;
         if (c.err.empty()) {
             EXPECT_EQ(result.err, "");
+        }
+        // Under C, tessel's own words are all ASCII: only board names and the user's text are not.
+        if (c.program == tessel && c.lang == "C.UTF-8") {
+            std::string own = result.out + result.err;
+            for (const std::string mine : {"雑談掲示板", "雑談", "ë"}) {
+                for (std::size_t at; (at = own.find(mine)) != std::string::npos;)
+                    own.erase(at, mine.size());
+            }
+            EXPECT_TRUE(std::all_of(own.begin(), own.end(), [](char byte) { return byte >= 0; }))
+                << own;
         }
     }
 }
@@ -370,11 +400,10 @@ TEST_F(TesselEndToEndTest, UndoPutsTheJarBackByteForByteAndLeavesAChangedCookieA
     const ProcessResult undone = Run({"undo"});
     EXPECT_EQ(undone.exitCode, 1);
     EXPECT_EQ(undone.out.substr(0, undone.out.find('\n') + 1), "雑談掲示板\n");
-    EXPECT_NE(undone.out.find("趣味の部屋のクッキーは書き込みの後に変更されていたため"),
+    EXPECT_NE(undone.out.find("the cookie of 趣味の部屋 was changed after the write"),
               std::string::npos)
         << undone.out;
-    EXPECT_NE(undone.out.find("1 個の掲示板を元に戻し、1 個は元に戻さなかった。\n"),
-              std::string::npos);
+    EXPECT_NE(undone.out.find("put back 1 boards; 1 were not put back.\n"), std::string::npos);
     EXPECT_EQ(Cookies(jarPath)[1], kUrls[1] + "=mine");
 }
 

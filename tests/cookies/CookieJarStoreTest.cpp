@@ -233,7 +233,7 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
             EXPECT_EQ(store.LastFailure().kind, c.kind);
         }
         // Only a refused file is named.
-        EXPECT_EQ(store.LastFailure().reason.find("jar-in-memory") != std::string::npos,
+        EXPECT_EQ(store.LastFailure().details.path == "jar-in-memory",
                   c.kind == CookieFailureKind::kStoreUnusable);
     }
 }

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "posix/files/AtomicFile.h"
+#include "posix/files/PosixJournalFile.h"
 #include "support/TempDir.h"
 
 namespace tessel {
@@ -73,6 +77,30 @@ TEST(AtomicFileTest, AFailedWriteLeavesNothingBehind) {
     TempDir dir;
     EXPECT_TRUE(WriteFileAtomically(dir.File("absent/file.txt"), "x"));
     EXPECT_TRUE(fs::is_empty(dir.Path()));
+}
+
+// The undo journal's folder holds each batch whole and private, and knows no other file.
+TEST(AtomicFileTest, TheJournalFolderKeepsEachBatchAsAPrivateFile) {
+    TempDir dir;
+    PosixJournalFile journal(dir.File("state/undo"));
+    std::string error;
+    ASSERT_TRUE(journal.Prepare(error)) << error;
+    EXPECT_EQ(Mode(dir.File("state/undo")), 0700u);
+    ASSERT_TRUE(journal.Add(1, "one", error) && journal.Add(12, "twelve", error)) << error;
+    dir.Write("state/undo/.batch-5.tmp", "x");
+    dir.Write("state/undo/batch-", "x");
+    dir.Write("state/undo/batch-7x", "x");
+    std::vector<std::uint64_t> numbers = journal.Numbers(error).value();
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (std::vector<std::uint64_t>{1, 12}));
+    EXPECT_EQ(journal.Read(12, error), "twelve");
+    EXPECT_EQ(Mode(dir.File("state/undo/batch-12")), 0600u);
+    EXPECT_TRUE(journal.Remove(12, error) && journal.Remove(12, error));
+    EXPECT_EQ(journal.Numbers(error).value(), std::vector<std::uint64_t>{1});
+    EXPECT_FALSE(journal.Read(12, error));
+
+    PosixJournalFile blocked(dir.Write("file", "") + "/undo");
+    EXPECT_FALSE(blocked.Prepare(error));
 }
 
 }  // namespace

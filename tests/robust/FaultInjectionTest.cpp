@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "app/FailureText.h"
 #include "posix/files/FileWriteCalls.h"
 #include "posix/profile/PosixProfileFile.h"
 #include "posix/stores/NetscapeCookieJar.h"
@@ -106,7 +107,7 @@ TEST_F(FaultInjectionTest, TheJarLosesNothingWhereverAWriteFails) {
             EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "n",
                                               "v; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
             const bool written = jar.CommitWrites();
-            reason = jar.LastFailure().reason;
+            reason = FailureText(jar.LastFailure());
             // Nothing of a failed batch lingers in what the jar reads afterwards.
             EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/b/", ""),
                       written ? "keep=1; n=v" : "keep=1");

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/FailureText.h"
 #include "posix/ChildProcess.h"
 #include "posix/profile/PosixProfileFile.h"
 #include "posix/stores/NetscapeCookieJar.h"
@@ -48,7 +49,7 @@ std::string JarOutcome(const std::string& path) {
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
     NetscapeCookieJar jar(path, clock);
     const auto text = jar.InternetGetCookie("http://bbs.example.jp/", "n");
-    return text ? *text : "refused: " + jar.LastFailure().reason;
+    return text ? *text : "refused: " + FailureText(jar.LastFailure());
 }
 
 // The fixtures, then files too large to keep in the repository and files that kernel32 (under

@@ -19,12 +19,12 @@ std::optional<std::string> FakeCookieStore::InternetGetCookie(const std::string&
                                                               const std::string&) {
     ++reads;
     if (failReads_) {
-        Fail(CookieFailureKind::kStoreUnusable, "cannot read");
+        Fail(CookieProblem::kStoreRefused);
         return std::nullopt;
     }
     Succeed();
     if (unreadable_.count(url) != 0)
-        Fail(CookieFailureKind::kUnreadable, "unreadable");
+        Fail(CookieProblem::kStoredHttpOnly);
     if (auto text = texts_.find(url); text != texts_.end())
         return text->second;
     std::string joined;
@@ -42,7 +42,7 @@ bool FakeCookieStore::InternetSetCookie(const std::string& url, const std::strin
                                         const std::string& data) {
     writes.push_back({url, name, data});
     if (const auto refused = refused_.find(url); refused != refused_.end())
-        return Fail(refused->second.kind, refused->second.reason, refused->second.character);
+        return Fail(refused->second);
     cookies_[url][name] = data;
     Succeed();
     return true;
@@ -63,7 +63,7 @@ bool FakeCookieStore::RestoreCookie(const std::string& url, const std::string& n
     if (now == before)
         return true;
     if (now != written)
-        return Fail(CookieFailureKind::kChanged, "changed");
+        return Fail(CookieProblem::kChangedSinceWrite);
     if (const auto data = SplitRecord("set", before))
         cookies_[url][name] = data->at(0);
     else

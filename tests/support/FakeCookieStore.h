@@ -21,9 +21,10 @@ class FakeCookieStore : public CookieStore {
 
     // Makes reads of url return exactly text, whatever was set.
     void SetText(const std::string& url, const std::string& text) { texts_[url] = text; }
-    // Refuses writes for url with the reason given.
+    // Refuses writes for url with the failure given.
     void RefuseWritesFor(const std::string& url,
-                         CookieFailure why = {CookieFailureKind::kTooLong, "refused", {}}) {
+                         CookieFailure why = MakeFailure(CookieProblem::kTooLong,
+                                                         CookieDetails().Limit(4096))) {
         refused_[url] = std::move(why);
     }
     // Makes reads of url say that the cookie asked for is stored but cannot be read.
@@ -39,9 +40,7 @@ class FakeCookieStore : public CookieStore {
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) override;
     void BeginWrites() override { ++batches; }
-    bool CommitWrites() override {
-        return !failCommit_ || Fail(CookieFailureKind::kStoreUnusable, "read-only");
-    }
+    bool CommitWrites() override { return !failCommit_ || Fail(CookieProblem::kStoreRefused); }
     void CancelWrites() override { ++cancels; }
     // Records are "absent", or "set" and the data the cookie was set with.
     std::optional<std::string> RecordCookie(const std::string& url,

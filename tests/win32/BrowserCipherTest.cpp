@@ -54,24 +54,27 @@ TEST(DpapiCookieCipherTest, ReadsOnlyWhatItsKeyMadeForTheHost) {
         const char* what;
         std::string localState, hostKey, encrypted;
         std::optional<std::string> value;
-        const char* reasonPart;
+        CookieProblem problem;
     } cases[] = {
-        {"its own value", state, ".example.jp", sealed, "名無し", ""},
-        {"another host's", state, "example.jp", sealed, std::nullopt, "復号できません"},
-        {"a changed tag", state, ".example.jp", tampered, std::nullopt, "復号できません"},
+        {"its own value", state, ".example.jp", sealed, "名無し", CookieProblem::kNone},
+        {"another host's", state, "example.jp", sealed, std::nullopt,
+         CookieProblem::kCannotDecrypt},
+        {"a changed tag", state, ".example.jp", tampered, std::nullopt,
+         CookieProblem::kCannotDecrypt},
         {"the browser's own", state, ".example.jp", "v20" + sealed.substr(3), std::nullopt,
-         "(v20)"},
-        {"no Local State", dir.File("none"), ".example.jp", sealed, std::nullopt, "開けません"},
+         CookieProblem::kAppBoundCipher},
+        {"no Local State", dir.File("none"), ".example.jp", sealed, std::nullopt,
+         CookieProblem::kBrowserKeyUnusable},
         {"a key not DPAPI's", dir.Write("plain", LocalState("RAW" + key)), ".example.jp", sealed,
-         std::nullopt, "DPAPI の形式ではありません"},
+         std::nullopt, CookieProblem::kBrowserKeyUnusable},
         {"a key of 16 bytes", dir.Write("short", LocalState(Protected(key.substr(16)))),
-         ".example.jp", sealed, std::nullopt, "鍵を解けません"},
+         ".example.jp", sealed, std::nullopt, CookieProblem::kBrowserKeyUnusable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DpapiCookieCipher reader(c.localState, "Chrome");
         EXPECT_EQ(reader.Decrypt(c.hostKey, c.encrypted), c.value);
-        EXPECT_NE(reader.Reason().find(c.reasonPart), std::string::npos) << reader.Reason();
+        EXPECT_EQ(reader.Reason().problem, c.problem);
     }
 }
 

@@ -1,6 +1,8 @@
 // The Windows platform layer against the real system functions (under wine in CI).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include "win32/ShellExecuteShell.h"
 #include "win32/WideText.h"
 #include "win32/Win32Clock.h"
+#include "win32/Win32JournalFile.h"
 #include "win32/Win32ProfileFile.h"
 #include "win32/WinInetCookieStore.h"
 
@@ -66,7 +69,7 @@ TEST(WinInetCookieStoreTest, ABoardCookieRoundTripsAndAnotherProcessReadsIt) {
 
     board.PostName("雑談好き");
     board.ViewCount(25);
-    ASSERT_TRUE(board.SetCookie()) << store.LastFailure().reason;
+    ASSERT_TRUE(board.SetCookie());
     CBBSData again(store, clock);
     again.URL(url);
     ASSERT_TRUE(again.GetCookie());
@@ -89,7 +92,7 @@ TEST(WinInetCookieStoreTest, AnExpiryInThePastDeletesAndUnencodableTextIsRefused
     // A character Shift-JIS cannot carry is refused, never stored as "?".
     EXPECT_FALSE(store.InternetSetCookie(url, url, "caf\xC3\xA9\xF0\x9F\x99\x82,x"));
     EXPECT_EQ(store.LastFailure().kind, CookieFailureKind::kUnencodable);
-    EXPECT_NE(store.LastFailure().reason.find("932"), std::string::npos);
+    EXPECT_EQ(store.LastFailure().details.number, 932);
     EXPECT_EQ(store.InternetGetCookie(url, url), std::optional<std::string>(""));
 }
 
@@ -158,6 +161,29 @@ TEST(Win32ProfileFileTest, ShiftJisRoundTripsAndUnencodableTextIsRefused) {
     ini.Data("name", "\xF0\x9F\x99\x82");
     EXPECT_FALSE(ini.Save());
     EXPECT_NE(profile.LastFailure().find("932"), std::string::npos) << profile.LastFailure();
+}
+
+// The undo journal's folder holds each batch whole, knows no other file, and never takes a batch
+// over one already there.
+TEST(Win32JournalFileTest, TheJournalFolderKeepsEachBatchAsAFile) {
+    testing::TempDir dir;
+    const std::wstring local = win32::Widen(dir.Path().string());
+    ASSERT_TRUE(SetEnvironmentVariableW(L"LOCALAPPDATA", local.c_str()));
+    Win32JournalFile journal;
+    CookieFailure error;
+    ASSERT_TRUE(journal.Prepare(error)) << error.details.system;
+    ASSERT_TRUE(journal.Add(1, "one", error) && journal.Add(12, "twelve", error))
+        << error.details.system;
+    EXPECT_FALSE(journal.Add(12, "again", error));
+    dir.Write("TesselCustom/undo/batch-5.tmp", "x");
+    dir.Write("TesselCustom/undo/batch-", "x");
+    std::vector<std::uint64_t> numbers = journal.Numbers(error).value();
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (std::vector<std::uint64_t>{1, 12}));
+    EXPECT_EQ(journal.Read(12, error), "twelve");
+    EXPECT_TRUE(journal.Remove(12, error) && journal.Remove(12, error));
+    EXPECT_EQ(journal.Numbers(error).value(), std::vector<std::uint64_t>{1});
+    EXPECT_FALSE(journal.Read(12, error));
 }
 
 TEST(ShellExecuteShellTest, AnExistingFileIsAcceptedAndAMissingOneRefusedWithoutADialog) {

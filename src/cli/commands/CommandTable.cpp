@@ -59,7 +59,7 @@ constexpr const char* kApply = TrLater(R"(Usage: tessel apply [preferences] (BOA
 
 Writes the given preferences to each board's cookie; every other preference keeps the value read
 from the board's cookie. Prints a line per board in board-list order (its name, or why its cookie
-could not be set), then a closing line: "設定完了。" only when every board was written, else how
+could not be set), then a closing line: "Done." only when every board was written, else how
 many were and were not. A store that cannot be used stops the run, with one message. Ferno-BBS
 Harbor boards keep no preferences cookie: naming one fails; --all passes over them.
 
@@ -117,10 +117,10 @@ constexpr const char* kUndo = TrLater(R"(Usage: tessel undo
 
 Puts the cookies of the last write (apply, import or the window's update) back as they were
 before it: a cookie that did not exist is removed. A cookie changed by someone else since is left
-alone and reported. Prints a line per board, then "設定完了。" only when every cookie was put back,
+alone and reported. Prints a line per board, then "Done." only when every cookie was put back,
 else how many were and were not, and exits with 1 unless every one was. The last 10 writes are
-kept, in $XDG_STATE_HOME/TesselCustom/undo-journal (by default
-~/.local/state/TesselCustom/undo-journal); a write that cannot be kept there is not made.
+kept, a file each, in $XDG_STATE_HOME/TesselCustom/undo (by default
+~/.local/state/TesselCustom/undo); a write that cannot be kept there is not made.
 A write to another cookie store than the one in use is not undone.
 )");
 

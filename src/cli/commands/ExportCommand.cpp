@@ -1,5 +1,6 @@
 #include "app/Messages.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/commands/BoardIndex.h"
 #include "cli/commands/CommandTable.h"
 #include "cli/commands/Preferences.h"
@@ -23,8 +24,7 @@ int RunExport(const Invocation& invocation, CommandContext& context) {
             // A board with nothing stored yet has nothing to export; that is no failure.
             if (board.LastFailure().kind == CookieFailureKind::kNoCookie)
                 continue;
-            Diagnose(context.err, board.Name() + messages::kCookieReadFailed,
-                     board.LastFailure().reason);
+            Diagnose(context.err, CookieReadFailed(board.Name()), FailureText(board.LastFailure()));
             status = kExitSomeFailed;
             continue;
         }

@@ -6,6 +6,7 @@
 #include "app/BoardWriteBatch.h"
 #include "app/Messages.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/Translate.h"
 #include "cli/commands/CommandTable.h"
 #include "cli/commands/WriteReport.h"
@@ -85,8 +86,8 @@ int RunImport(const Invocation& invocation, CommandContext& context) {
     for (const BoardOutcome& outcome : result.outcomes) {
         if (outcome.result == BoardResult::kFailed) {
             Diagnose(context.err,
-                     context.boards.Item(outcome.position)->Name() + messages::kCookieWriteFailed,
-                     outcome.failure.reason);
+                     TesselBatchWords().notWritten(context.boards.Item(outcome.position)->Name()),
+                     FailureText(outcome.failure));
         }
     }
     return UsageError(context.err,

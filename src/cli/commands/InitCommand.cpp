@@ -1,5 +1,6 @@
 #include "app/BoardListSearch.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/Translate.h"
 #include "cli/commands/CommandTable.h"
 
@@ -28,7 +29,8 @@ int RunInit(const Invocation& invocation, PlatformContext& context) {
             Diagnose(err, Tr("neither XDG_CONFIG_HOME nor HOME names a folder for the board list"));
             break;
         case Outcome::kCopyFailed:
-            Diagnose(err, Fill(Tr("cannot create %s"), {created.path}), created.reason);
+            Diagnose(err, Fill(Tr("cannot create %s"), {created.path}),
+                     FailureText(created.failure));
             break;
     }
     return kExitSomeFailed;

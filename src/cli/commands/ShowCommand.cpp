@@ -4,6 +4,7 @@
 #include "app/Messages.h"
 #include "board/BoardMode.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/Translate.h"
 #include "cli/commands/BoardIndex.h"
 #include "cli/commands/CommandTable.h"
@@ -134,8 +135,7 @@ int RunShow(const Invocation& invocation, CommandContext& context) {
     bool stored = true;
     if (HasPreferencesCookie(board) && !board.GetCookie()) {
         if (board.LastFailure().kind != CookieFailureKind::kNoCookie) {
-            Diagnose(context.err, board.Name() + messages::kCookieReadFailed,
-                     board.LastFailure().reason);
+            Diagnose(context.err, CookieReadFailed(board.Name()), FailureText(board.LastFailure()));
             return kExitSomeFailed;
         }
         stored = false;  // nothing set for this board yet: not a fault

@@ -13,6 +13,7 @@
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/HeadlessStartup.h"
 #include "cli/Translate.h"
 #include "cli/commands/CommandTable.h"
@@ -66,7 +67,7 @@ std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
                             IsChosenStore(found, options.cookieStore),
                             {},
                             found.writable,
-                            found.reason});
+                            found.failure ? cli::FailureText(found.failure) : found.error});
         if (listings.back().inUse)
             listings.back().chosenBy = ChosenBy(starting.reason);
     }
@@ -115,7 +116,8 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
     PosixAppPlaces places(self.Directory());
     application.SearchBoardList(places);
     if (!application.LoadBBSList()) {
-        cli::Diagnose(std::cerr, messages::kLoadFailed, application.LoadFailure());
+        cli::Diagnose(std::cerr, cli::Tr("the board list could not be loaded."),
+                      application.LoadFailure());
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {

@@ -12,6 +12,7 @@
 #include "app/mdlApp.h"
 #include "app/mdlMain.h"
 #include "cli/Diagnostic.h"
+#include "cli/FailureText.h"
 #include "cli/HeadlessStartup.h"
 #include "cli/Translate.h"
 #include "cli/commands/CommandTable.h"
@@ -69,7 +70,8 @@ std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
         listings.push_back({FormatCookieStoreArgument(found.location),
                             FormatCookieStoreArgument({found.location.kind, {}}), found.name,
                             found.path, found.isDefault, inUse, inUse ? chosenBy : "",
-                            found.writable, found.reason});
+                            found.writable,
+                            found.failure ? cli::FailureText(found.failure) : found.error});
     }
     return listings;
 }
@@ -98,7 +100,8 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, Console& 
     mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
                         options.boardList);
     if (!application.LoadBBSList()) {
-        cli::Diagnose(console.err, messages::kLoadFailed, application.LoadFailure());
+        cli::Diagnose(console.err, cli::Tr("the board list could not be loaded."),
+                      application.LoadFailure());
         return cli::kExitUsage;
     }
     if (application.BoardListMissing()) {
@@ -157,6 +160,7 @@ int Main(Console& console) {
 }  // namespace tessel
 
 int wmain(int, wchar_t**) {
+    tessel::cli::InitTranslations({});
     tessel::Console console;
     int status;
     try {

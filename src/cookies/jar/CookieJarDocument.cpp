@@ -145,9 +145,13 @@ std::vector<CookieJarDocument::LineIndex> CookieJarDocument::CookiesOf(
 std::vector<CookieJarDocument::LineIndex> CookieJarDocument::LinesWithKey(std::string_view domain,
                                                                           std::string_view path,
                                                                           std::string_view name) {
-    IndexKeysOf(DomainHash(domain));
+    const std::uint64_t domainHash = DomainHash(domain);
+    // No line names the domain, so none holds the key: most domains above a host are such.
+    if (!domainHeads_.contains(domainHash))
+        return {};
+    IndexKeysOf(domainHash);
     std::vector<LineIndex> found;
-    const auto head = keyHeads_.find(KeyHash(domain, path, name));
+    const auto head = keyHeads_.find(Combine(Combine(domainHash, path), name));
     if (head == keyHeads_.end())
         return found;
     for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameKey) {

@@ -109,8 +109,7 @@ std::int64_t CookieJarStore::Now() {
 bool CookieJarStore::TakeFileBytes(std::string bytes) {
     document_.reset();
     if (!LooksLikeJar(bytes)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    path_ + " はクッキーファイル (cookies.txt) ではないため、読み書きしません");
+        return Fail(CookieProblem::kNotAJar, CookieDetails().Path(path_));
     }
     if (bytes.empty())
         bytes = kHeader;
@@ -131,29 +130,29 @@ std::string CookieJarStore::CharsetName() const {
 std::optional<std::string> CookieJarStore::Encode(std::string_view text) {
     if (std::optional<std::string> encoded = codec_->Encode(text))
         return encoded;
-    const std::string hint =
-        codec_->IsUtf8() ? "" : "（--cookie-charset utf-8 を指定すると UTF-8 で保存できます）";
+    const CookieProblem unsendable =
+        codec_->IsUtf8() ? CookieProblem::kCannotSend : CookieProblem::kCannotSendUseUtf8;
     for (std::size_t at = 0; at < text.size();) {
         const std::string_view character = text.substr(at, SequenceLength(text[at]));
         if (!IsValidUtf8(character)) {
-            Fail(CookieFailureKind::kUnencodable, "文字として正しくないバイトがあります");
+            Fail(CookieProblem::kInvalidBytes);
             return std::nullopt;
         }
         if (!codec_->Encode(character)) {
-            Fail(CookieFailureKind::kUnencodable,
-                 "「" + std::string(character) + "」は " + CharsetName() + " で送れません" + hint,
-                 std::string(character));
+            Fail(unsendable, CookieDetails().Character(std::string(character)).Name(CharsetName()));
             return std::nullopt;
         }
         at += character.size();
     }
-    Fail(CookieFailureKind::kUnencodable, CharsetName() + " で送れない文字があります");
+    Fail(CookieProblem::kCannotSendSome, CookieDetails().Name(CharsetName()));
     return std::nullopt;
 }
 
 std::vector<StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
                                                      std::string_view name) {
     std::vector<CookieJarDocument::LineIndex> lines;
+    const std::vector<std::string_view> paths =
+        name.empty() ? std::vector<std::string_view>() : CandidatePaths(address.path);
     for (const std::string_view domain : DomainsAbove(address.host)) {
         if (name.empty()) {
             for (const CookieJarDocument::LineIndex line : document_->CookiesOf(domain))
@@ -162,7 +161,7 @@ std::vector<StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
         }
         // A read that names its cookie looks up only that cookie's lines, so that it costs what
         // its own cookies cost however many others the host has.
-        for (const std::string_view path : CandidatePaths(address.path)) {
+        for (const std::string_view path : paths) {
             for (const CookieJarDocument::LineIndex line :
                  document_->LinesWithKey(domain, path, name)) {
                 lines.push_back(line);
@@ -190,10 +189,9 @@ std::vector<StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
     return cookies;
 }
 
-std::string CookieJarStore::UndecodableReason() const {
-    return " " + CharsetName() +
-           " ではない文字コードで書かれているため読めません（--cookie-charset を変えると読めるかも"
-           "しれません）";
+CookieFailure CookieJarStore::UndecodableReason() const {
+    return MakeFailure(CookieProblem::kStoredInOtherJarCharset,
+                       CookieDetails().Name(CharsetName()));
 }
 
 CookieWritePlan CookieJarStore::Plan(const CookieUrl& address, std::string_view name,
@@ -226,7 +224,7 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
         wantedBytes.empty() ? CookieFailure{} : Plan(*address, wantedBytes, cookies).refusal;
     const bool hidden = static_cast<bool>(refusal);
     if (hidden)
-        Fail(refusal.kind, refusal.reason);
+        Fail(refusal);
     std::string text;
     for (const StoredCookie* cookie : CookiesFor(*address, cookies, Now())) {
         if (hidden && cookie->name == wantedBytes)
@@ -247,18 +245,16 @@ std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string&
                                                               const std::string& data) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address) {
-        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;
     }
     const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
     if (!parsed) {
-        Fail(CookieFailureKind::kBadCharacter, "クッキーの有効期限または属性を読めません");
+        Fail(CookieProblem::kBadExpiryOrAttribute);
         return std::nullopt;
     }
     if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value)) {
-        Fail(CookieFailureKind::kBadCharacter,
-             name.empty() ? "クッキーの名前が空です"
-                          : "クッキーにタブ・改行・NUL 文字は入れられません");
+        Fail(name.empty() ? CookieProblem::kEmptyName : CookieProblem::kTabOrNewline);
         return std::nullopt;
     }
     std::optional<std::string> encodedName = Encode(name);
@@ -269,9 +265,8 @@ std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string&
         return std::nullopt;
     const std::size_t size = encodedName->size() + encodedValue->size();
     if (size > kMaxCookieBytes) {
-        Fail(CookieFailureKind::kTooLong,
-             "クッキーが " + std::to_string(size) + " バイトになり、ブラウザが保存できる " +
-                 std::to_string(kMaxCookieBytes) + " バイトを超えます");
+        Fail(CookieProblem::kTooManyBytes,
+             CookieDetails().Number(static_cast<std::int64_t>(size)).Limit(kMaxCookieBytes));
         return std::nullopt;
     }
 
@@ -288,7 +283,7 @@ bool CookieJarStore::Apply(const Change& change) {
     const std::vector<StoredCookie> cookies = Candidates(change.address, change.name);
     const CookieWritePlan plan = Plan(change.address, change.name, cookies);
     if (plan.refusal)
-        return Fail(plan.refusal.kind, plan.refusal.reason);
+        return Fail(plan.refusal);
     if (plan.target == nullptr) {
         // A new cookie takes the place of expired lines of its key, which no read sees.
         const std::string path = DefaultCookiePath(change.address.path);
@@ -357,9 +352,8 @@ bool CookieJarStore::InternetSetCookie(const std::string& url, const std::string
 
 bool CookieJarStore::FailBatch() {
     if (!batchFailure_)
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + path_ + " を開けません");
-    return Fail(batchFailure_.kind, batchFailure_.reason);
+        return Fail(CookieProblem::kJarGone, CookieDetails().Path(path_));
+    return Fail(batchFailure_);
 }
 
 void CookieJarStore::BeginWrites() {
@@ -400,7 +394,7 @@ std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string
                                                                const std::string& name) {
     const std::optional<CookieUrl> address = ParseCookieUrl(url);
     if (!address) {
-        Fail(CookieFailureKind::kBadAddress, "アドレス「" + url + "」にはクッキーを設定できません");
+        Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;
     }
     const std::optional<std::string> encoded = Encode(name);
@@ -483,8 +477,7 @@ bool CookieJarStore::Restore(const std::string& url, const std::string& name,
     if (SameLines(*current, before))
         return true;
     if (!SameLines(*current, written)) {
-        return Fail(CookieFailureKind::kChanged,
-                    "クッキーが書き込みの後にほかから変えられているため、元に戻しません");
+        return Fail(CookieProblem::kChangedSinceWrite);
     }
     std::vector<std::string> lines = SplitLines(document_->Serialize());
     for (std::size_t i = current->size(); i > 1; i -= 2) {
@@ -514,8 +507,7 @@ bool CookieJarStore::RestoreCookie(const std::string& url, const std::string& na
     const auto writtenFields = SplitRecord("jar", written);
     if (!beforeFields || !writtenFields || !ValidRecord(*beforeFields) ||
         !ValidRecord(*writtenFields)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "元に戻す記録がクッキーファイルのものではありません");
+        return Fail(CookieProblem::kRecordNotJars);
     }
     if (inBatch_) {
         if (!Locked() || !document_)

@@ -91,7 +91,7 @@ class CookieJarStore : public CookieStore {
     // The cookies stored for address's host and the domains above it; only those called name
     // when a name is given (in the jar's character set).
     std::vector<StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
-    std::string UndecodableReason() const;
+    CookieFailure UndecodableReason() const;
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
     CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
                          const std::vector<StoredCookie>& cookies);

@@ -33,18 +33,17 @@ std::string HostName() {
 FirefoxProfileLock::FirefoxProfileLock(std::string profileDirectory)
     : lockPath_(std::move(profileDirectory) + "/.parentlock") {}
 
-std::string FirefoxProfileLock::InUseReason() {
+CookieFailure FirefoxProfileLock::InUseReason() {
     const pid_t holder = WriteLockHolder(lockPath_);
     if (holder == 0)
         return {};
-    return "Firefox が起動中です（プロセス " + std::to_string(holder) +
-           "）。Firefox を終了してからやり直してください";
+    return MakeFailure(CookieProblem::kFirefoxRunning, CookieDetails().Number(holder));
 }
 
 ChromiumProfileLock::ChromiumProfileLock(std::string userDataDirectory)
     : linkPath_(std::move(userDataDirectory) + "/SingletonLock") {}
 
-std::string ChromiumProfileLock::InUseReason() {
+CookieFailure ChromiumProfileLock::InUseReason() {
     char target[512] = {};
     const ssize_t size = readlink(linkPath_.c_str(), target, sizeof target - 1);
     if (size <= 0)
@@ -56,13 +55,12 @@ std::string ChromiumProfileLock::InUseReason() {
     if (dash != std::string_view::npos)
         std::from_chars(text.data() + dash + 1, text.data() + text.size(), pid);
     if (host != HostName()) {
-        return "Chromium が別のコンピューター（" + std::string(host) +
-               "）で起動中です。Chromium を終了してからやり直してください";
+        return MakeFailure(CookieProblem::kChromiumElsewhere,
+                           CookieDetails().Name(std::string(host)));
     }
     if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM))
         return {};
-    return "Chromium が起動中です（プロセス " + std::to_string(pid) +
-           "）。Chromium を終了してからやり直してください";
+    return MakeFailure(CookieProblem::kChromiumRunning, CookieDetails().Number(pid));
 }
 
 }  // namespace tessel

@@ -11,7 +11,7 @@ namespace tessel {
 class FirefoxProfileLock : public BrowserLock {
   public:
     explicit FirefoxProfileLock(std::string profileDirectory);
-    std::string InUseReason() override;
+    CookieFailure InUseReason() override;
 
   private:
     std::string lockPath_;
@@ -23,7 +23,7 @@ class FirefoxProfileLock : public BrowserLock {
 class ChromiumProfileLock : public BrowserLock {
   public:
     explicit ChromiumProfileLock(std::string userDataDirectory);
-    std::string InUseReason() override;
+    CookieFailure InUseReason() override;
 
   private:
     std::string linkPath_;

@@ -93,8 +93,7 @@ ChromiumCipher::ChromiumCipher(KeyringPassword keyring) : keyring_(std::move(key
 const std::string* ChromiumCipher::Key(std::string_view version) {
     const Crypto* crypto = Crypto::Load();
     if (crypto == nullptr) {
-        reason_ =
-            "Chromium のクッキーの暗号に要る OpenSSL のライブラリ (libcrypto.so.3) がありません";
+        reason_ = MakeFailure(CookieProblem::kNoCryptoLibrary);
         return nullptr;
     }
     if (version == "v10") {
@@ -103,7 +102,8 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
         return &basicKey_;
     }
     if (version != "v11") {
-        reason_ = "Chromium のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
+        reason_ =
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
         return nullptr;
     }
     if (!keyringAsked_) {
@@ -112,9 +112,7 @@ const std::string* ChromiumCipher::Key(std::string_view version) {
             keyringKey_ = DeriveKey(*crypto, *password);
     }
     if (!keyringKey_) {
-        reason_ =
-            "Chromium のクッキーの鍵はキーリングにあります。キーリングの使えるデスクトップで"
-            "実行してください";
+        reason_ = MakeFailure(CookieProblem::kKeyringNeeded);
         return nullptr;
     }
     return &*keyringKey_;
@@ -130,7 +128,7 @@ std::optional<std::string> ChromiumCipher::Encrypt(std::string_view version,
     std::optional<std::string> encrypted =
         Aes(crypto, *key, HostHash(crypto, hostKey) + std::string(value), true);
     if (!encrypted) {
-        reason_ = "Chromium のクッキーを暗号化できません";
+        reason_ = MakeFailure(CookieProblem::kCannotEncrypt);
         return std::nullopt;
     }
     return std::string(version) + *encrypted;
@@ -145,7 +143,7 @@ std::optional<std::string> ChromiumCipher::Decrypt(std::string_view hostKey,
     std::optional<std::string> plain = Aes(crypto, *key, encrypted.substr(3), false);
     if (!plain || plain->size() < kHashSize ||
         plain->compare(0, kHashSize, HostHash(crypto, hostKey)) != 0) {
-        reason_ = "Chromium のクッキーを復号できません";
+        reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
         return std::nullopt;
     }
     return plain->substr(kHashSize);

@@ -24,7 +24,7 @@ class ChromiumCipher : public CookieCipher {
     std::optional<std::string> Decrypt(std::string_view hostKey,
                                        std::string_view encrypted) override;
     std::string PreferredVersion() override;
-    std::string Reason() const override { return reason_; }
+    CookieFailure Reason() const override { return reason_; }
 
   private:
     const std::string* Key(std::string_view version);
@@ -33,7 +33,7 @@ class ChromiumCipher : public CookieCipher {
     std::string basicKey_;  // derived on first use
     std::optional<std::string> keyringKey_;
     bool keyringAsked_ = false;
-    std::string reason_;
+    CookieFailure reason_;
 };
 
 }  // namespace tessel

@@ -10,7 +10,6 @@
 #include <string_view>
 
 #include "ProductIdentity.h"
-#include "posix/files/ErrorText.h"
 #include "posix/files/ReadFile.h"
 
 namespace tessel {
@@ -73,15 +72,16 @@ std::string PosixAppPlaces::InstalledHelp() {
     return FirstThere(TESSEL_HELP_FROM_BINDIR "/ReadMe.txt", TESSEL_HELP_DIR "/ReadMe.txt");
 }
 
-std::string PosixAppPlaces::CopyToNewFile(const std::string& from, const std::string& to) {
+CookieFailure PosixAppPlaces::CopyToNewFile(const std::string& from, const std::string& to) {
     std::string bytes;
     if (const std::error_code error = ReadWholeFile(from, kLargestSample, &bytes, nullptr))
-        return from + ": " + ErrorText(error);
+        return MakeFailure(CookieProblem::kFileFailed, CookieDetails().Path(from).Error(error));
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(to).parent_path(), error);
     if (!error)
         error = WriteNewFile(to, bytes);
-    return error ? ErrorText(error) : std::string();
+    return error ? MakeFailure(CookieProblem::kFileFailed, CookieDetails().Error(error))
+                 : CookieFailure{};
 }
 
 std::string XdgProgramPath(const Environment& environment, const char* variable,

@@ -34,7 +34,7 @@ class PosixAppPlaces : public AppPlaces {
     bool Exists(const std::string& path) override;
     std::string SampleBoardList() override;
     std::string InstalledHelp() override;
-    std::string CopyToNewFile(const std::string& from, const std::string& to) override;
+    CookieFailure CopyToNewFile(const std::string& from, const std::string& to) override;
 
   private:
     std::string FirstThere(const std::string& relative, const std::string& absolute);

@@ -1,48 +1,121 @@
 #include "posix/files/PosixJournalFile.h"
 
-#include <filesystem>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
 #include <system_error>
 
 #include "posix/files/AtomicFile.h"
-#include "posix/files/ErrorText.h"
 #include "posix/files/PrivateDirectory.h"
 #include "posix/files/ReadFile.h"
 
 namespace tessel {
+namespace {
 
-std::string UndoJournalPath(const Environment& environment) {
-    return XdgProgramPath(environment, "XDG_STATE_HOME", ".local/state", "undo-journal");
+constexpr std::string_view kPrefix = "batch-";
+
+std::error_code LastError() {
+    return {errno, std::generic_category()};
 }
 
-std::optional<std::string> PosixJournalFile::Read(std::string& error) {
+CookieFailure NoPlace() {
+    return MakeFailure(CookieProblem::kNoJournalPlace, CookieDetails().Name("HOME"));
+}
+
+CookieFailure Failed(std::error_code error) {
+    return MakeFailure(CookieProblem::kFileFailed, CookieDetails().Error(error));
+}
+
+// The batch's number from its file's name; nullopt for any other file (a temporary, say).
+std::optional<std::uint64_t> NumberOf(std::string_view name) {
+    if (name.substr(0, kPrefix.size()) != kPrefix || name.size() == kPrefix.size())
+        return std::nullopt;
+    std::uint64_t number = 0;
+    const char* end = name.data() + name.size();
+    const auto [stop, error] = std::from_chars(name.data() + kPrefix.size(), end, number);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return number;
+}
+
+}  // namespace
+
+std::string UndoJournalPath(const Environment& environment) {
+    return XdgProgramPath(environment, "XDG_STATE_HOME", ".local/state", "undo");
+}
+
+std::string PosixJournalFile::PathOf(std::uint64_t number) const {
+    return path_ + '/' + std::string(kPrefix) + std::to_string(number);
+}
+
+bool PosixJournalFile::Prepare(CookieFailure& error) {
+    std::error_code failed;
+    if (path_.empty())
+        error = NoPlace();
+    else if ((failed = MakePrivateDirectories(path_)))
+        error = Failed(failed);
+    else if (faccessat(AT_FDCWD, path_.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+        error = Failed(LastError());
+    else
+        return true;
+    return false;
+}
+
+std::optional<std::vector<std::uint64_t>> PosixJournalFile::Numbers(CookieFailure& error) {
     if (path_.empty()) {
-        error = "記録の置き場所が分かりません（HOME が設定されていません）";
+        error = NoPlace();
         return std::nullopt;
     }
+    std::vector<std::uint64_t> numbers;
+    DIR* folder = opendir(path_.c_str());
+    if (folder == nullptr) {
+        if (errno == ENOENT)
+            return numbers;
+        error = Failed(LastError());
+        return std::nullopt;
+    }
+    while (const dirent* entry = readdir(folder)) {
+        if (const std::optional<std::uint64_t> number = NumberOf(entry->d_name))
+            numbers.push_back(*number);
+    }
+    closedir(folder);
+    return numbers;
+}
+
+std::optional<std::string> PosixJournalFile::Read(std::uint64_t number, CookieFailure& error) {
     std::string bytes;
-    // Ten batches of every board of a large list stay far below this.
-    const std::error_code failed = ReadWholeFile(path_, std::int64_t{256} << 20, &bytes, nullptr);
-    if (failed == std::errc::no_such_file_or_directory)
-        return std::string();
+    // A batch of every board of a large list stays far below this.
+    const std::error_code failed =
+        ReadWholeFile(PathOf(number), std::int64_t{64} << 20, &bytes, nullptr);
     if (failed) {
-        error = ErrorText(failed);
+        error = Failed(failed);
         return std::nullopt;
     }
     return bytes;
 }
 
-bool PosixJournalFile::Replace(const std::string& text, std::string& error) {
-    if (path_.empty()) {
-        error = "記録の置き場所が分かりません（HOME が設定されていません）";
+bool PosixJournalFile::Add(std::uint64_t number, const std::string& text, CookieFailure& error) {
+    const std::error_code failed = WritePrivateFileAtomically(PathOf(number), text);
+    if (failed)
+        error = Failed(failed);
+    return !failed;
+}
+
+bool PosixJournalFile::Remove(std::uint64_t number, CookieFailure& error) {
+    if (unlink(PathOf(number).c_str()) != 0 && errno != ENOENT) {
+        error = Failed(LastError());
         return false;
     }
-    std::error_code failed =
-        MakePrivateDirectories(std::filesystem::path(path_).parent_path().string());
-    if (!failed)
-        failed = WritePrivateFileAtomically(path_, text);
-    if (failed)
-        error = ErrorText(failed);
-    return !failed;
+    // The removal lasts through a crash, so that an undone batch is never undone again.
+    const int folder = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
 }
 
 }  // namespace tessel

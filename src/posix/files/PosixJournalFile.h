@@ -1,28 +1,36 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/UndoJournal.h"
 #include "posix/desktop/PosixAppPlaces.h"
 
 namespace tessel {
 
-// The undo journal in the user's state folder: $XDG_STATE_HOME/TesselCustom/undo-journal, or
-// ~/.local/state/TesselCustom/undo-journal. Empty when neither variable gives a place.
+// The undo journal's folder in the user's state folder: $XDG_STATE_HOME/TesselCustom/undo, or
+// ~/.local/state/TesselCustom/undo. Empty when neither variable gives a place.
 std::string UndoJournalPath(const Environment& environment);
 
-// The journal as a private file: its folders are made 0700, and it is replaced through a
-// temporary file that is 0600 from its first byte, so that no other user ever reads a record.
+// The journal as a private folder, a file "batch-<number>" per batch: the folders are made 0700,
+// and each batch is written through a temporary file that is 0600 from its first byte, so that no
+// other user ever reads a record.
 class PosixJournalFile : public JournalFile {
   public:
     explicit PosixJournalFile(std::string path) : path_(std::move(path)) {}
 
-    std::optional<std::string> Read(std::string& error) override;
-    bool Replace(const std::string& text, std::string& error) override;
+    bool Prepare(CookieFailure& error) override;
+    std::optional<std::vector<std::uint64_t>> Numbers(CookieFailure& error) override;
+    std::optional<std::string> Read(std::uint64_t number, CookieFailure& error) override;
+    bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) override;
+    bool Remove(std::uint64_t number, CookieFailure& error) override;
     std::string Where() const override { return path_; }
 
   private:
+    std::string PathOf(std::uint64_t number) const;
+
     std::string path_;
 };
 

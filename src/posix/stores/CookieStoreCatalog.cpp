@@ -18,7 +18,7 @@ FoundStore Jar(const Environment& environment) {
     jar.path = jar.location.path;
     jar.isDefault = true;
     if (jar.path.empty()) {
-        jar.reason = "保存先のフォルダーが分かりません（HOME が設定されていません）";
+        jar.failure = MakeFailure(CookieProblem::kNoHomeForJar);
         return jar;
     }
     fs::path existing = jar.path;
@@ -29,23 +29,24 @@ FoundStore Jar(const Environment& environment) {
     }
     jar.writable = access(existing.c_str(), W_OK) == 0;
     if (!jar.writable)
-        jar.reason = existing.string() + " に書き込む権限がありません";
+        jar.failure =
+            MakeFailure(CookieProblem::kFolderNotWritable, CookieDetails().Path(existing.string()));
     return jar;
 }
 
 FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset charset,
                    const Environment& environment) {
-    FoundStore found{profile.location, profile.name, {}, profile.isDefault, false, {}};
+    FoundStore found{profile.location, profile.name, {}, profile.isDefault, false, {}, {}};
     std::string error;
     const std::unique_ptr<BrowserCookieStore> store =
         OpenBrowserStore(profile.location, clock, charset, environment, error);
     if (!store) {
-        found.reason = error;
+        found.error = error;
         return found;
     }
     found.path = store->DatabasePath();
     found.writable = store->CheckWritable();
-    found.reason = store->LastFailure().reason;
+    found.failure = store->LastFailure();
     return found;
 }
 

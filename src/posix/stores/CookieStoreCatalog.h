@@ -6,6 +6,7 @@
 
 #include "cookies/Clock.h"
 #include "cookies/CookieCharset.h"
+#include "cookies/CookieFailure.h"
 #include "posix/browsers/BrowserProfiles.h"
 
 namespace tessel {
@@ -17,7 +18,8 @@ struct FoundStore {
     std::string path;              // the jar or the database
     bool isDefault = false;        // the browser's default profile
     bool writable = false;
-    std::string reason;  // why not writable (one line of Japanese)
+    CookieFailure failure;  // why not writable
+    std::string error;      // or why the store could not be opened at all
 };
 
 // The default jar, then each Firefox and each Chromium profile.

@@ -9,7 +9,6 @@
 
 #include "posix/charset/CharsetCookieCodec.h"
 #include "posix/files/AtomicFile.h"
-#include "posix/files/ErrorText.h"
 #include "posix/files/PrivateDirectory.h"
 #include "posix/files/ReadFile.h"
 
@@ -26,10 +25,7 @@ NetscapeCookieJar::NetscapeCookieJar(std::string path, Clock& clock, CookieChars
 
 bool NetscapeCookieJar::RefuseDescriptorPath() {
     ForgetDocument();
-    return Fail(CookieFailureKind::kStoreUnusable,
-                Path() +
-                    " は開いているファイル記述子を通した名前です。クッキーファイルそのものの"
-                    "パスを指定してください");
+    return Fail(CookieProblem::kDescriptorPath, CookieDetails().Path(Path()));
 }
 
 bool NetscapeCookieJar::Load() {
@@ -39,9 +35,8 @@ bool NetscapeCookieJar::Load() {
     if (stat(Path().c_str(), &status) != 0) {
         if (errno != ENOENT) {
             ForgetDocument();
-            return Fail(CookieFailureKind::kStoreUnusable,
-                        "クッキーファイル " + Path() +
-                            " を読めません: " + ErrorText({errno, std::generic_category()}));
+            return Fail(CookieProblem::kJarUnreadable,
+                        CookieDetails().Path(Path()).Error({errno, std::generic_category()}));
         }
         if (!HasDocument() || stamp_) {
             TakeFileBytes({});  // a new jar
@@ -54,14 +49,12 @@ bool NetscapeCookieJar::Load() {
 
     ForgetDocument();
     if (S_ISDIR(status.st_mode)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    Path() + " はフォルダです。クッキーファイル (cookies.txt) を指定してください");
+        return Fail(CookieProblem::kJarIsFolder, CookieDetails().Path(Path()));
     }
     FileStamp stamp;
     std::string bytes;
     if (const std::error_code error = ReadWholeFile(Path(), kMaxJarSize, &bytes, &stamp)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + Path() + " を読めません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarUnreadable, CookieDetails().Path(Path()).Error(error));
     }
     if (!TakeFileBytes(std::move(bytes)))
         return false;
@@ -74,25 +67,23 @@ bool NetscapeCookieJar::LockAndLoad() {
         return RefuseDescriptorPath();
     std::string target;
     if (const std::error_code error = ResolveWriteTarget(Path(), &target)) {
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + Path() + " を開けません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarUnopenable, CookieDetails().Path(Path()).Error(error));
     }
     const std::filesystem::path targetPath(target);
     const std::string directory =
         targetPath.has_parent_path() ? targetPath.parent_path().string() : std::string(".");
     if (const std::error_code error = MakePrivateDirectories(directory)) {
-        return Fail(CookieFailureKind::kStoreUnusable, "クッキーファイルのフォルダ " + directory +
-                                                           " を作れません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarFolderUncreatable,
+                    CookieDetails().Path(directory).Error(error));
     }
     if (const std::error_code error = lock_.Acquire(directory, lockWait_, lockNotice_)) {
         if (error == std::errc::resource_unavailable_try_again) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(lockWait_);
-            return Fail(CookieFailureKind::kStoreBusy,
-                        "ほかのプログラムがクッキーファイル " + Path() + " を使っています（" +
-                            std::to_string(seconds.count()) + " 秒待ちました）");
+            return Fail(CookieProblem::kJarBusy,
+                        CookieDetails().Path(Path()).Number(seconds.count()));
         }
-        return Fail(CookieFailureKind::kStoreUnusable, "クッキーファイルのフォルダ " + directory +
-                                                           " を開けません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarFolderUnopenable,
+                    CookieDetails().Path(directory).Error(error));
     }
     if (Load())
         return true;
@@ -105,8 +96,7 @@ bool NetscapeCookieJar::Write(std::string bytes) {
     if (const std::error_code error = WriteLockedPrivateFileAtomically(Path(), bytes)) {
         ForgetDocument();  // holds changes the file does not
         stamp_.reset();
-        return Fail(CookieFailureKind::kStoreUnusable,
-                    "クッキーファイル " + Path() + " に書き込めません: " + ErrorText(error));
+        return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(Path()).Error(error));
     }
 
     struct stat status {};

@@ -123,23 +123,17 @@ std::optional<std::string> Unprotect(std::string_view blob) {
     return key;
 }
 
-// The text of os_crypt.encrypted_key, or empty with reason set.
-std::optional<std::string> EncryptedKeyText(const std::string& localState, std::string& reason) {
+// The text of os_crypt.encrypted_key, or empty when there is none.
+std::optional<std::string> EncryptedKeyText(const std::string& localState) {
     std::ifstream file(std::filesystem::path(win32::Widen(localState)), std::ios::binary);
-    if (!file) {
-        reason = localState + " を開けません";
-        return std::nullopt;
-    }
     const nlohmann::json state = nlohmann::json::parse(file, nullptr, false);
     const auto* key = state.is_object() && state.contains("os_crypt") &&
                               state["os_crypt"].is_object() &&
                               state["os_crypt"].contains("encrypted_key")
                           ? &state["os_crypt"]["encrypted_key"]
                           : nullptr;
-    if (key == nullptr || !key->is_string()) {
-        reason = localState + " にクッキーの鍵 (os_crypt.encrypted_key) がありません";
+    if (key == nullptr || !key->is_string())
         return std::nullopt;
-    }
     return key->get<std::string>();
 }
 
@@ -150,34 +144,26 @@ DpapiCookieCipher::DpapiCookieCipher(std::string localState, std::string browser
 
 const std::string* DpapiCookieCipher::Key(std::string_view version) {
     if (version == "v20") {
-        reason_ =
-            browser_ +
-            " 自身にしか解けない暗号 (v20) で保存されているため、ほかのプログラムは読めません";
+        reason_ = MakeFailure(CookieProblem::kAppBoundCipher, CookieDetails().Name(browser_));
         return nullptr;
     }
     if (version != "v10") {
         reason_ =
-            browser_ + " のクッキーの暗号の形式（" + std::string(version) + "）が分かりません";
+            MakeFailure(CookieProblem::kUnknownCipher, CookieDetails().Name(std::string(version)));
         return nullptr;
     }
     if (!keyRead_) {
         keyRead_ = true;
-        const std::optional<std::string> text = EncryptedKeyText(localState_, keyReason_);
+        const std::optional<std::string> text = EncryptedKeyText(localState_);
         const std::optional<std::string> stored = text ? FromBase64(*text) : std::nullopt;
-        if (text && (!stored || !stored->starts_with(kDpapiPrefix))) {
-            keyReason_ = localState_ + " のクッキーの鍵が DPAPI の形式ではありません";
-        } else if (stored) {
+        if (stored && stored->starts_with(kDpapiPrefix))
             key_ = Unprotect(std::string_view(*stored).substr(kDpapiPrefix.size()));
-            if (!key_ || key_->size() != kKeySize) {
-                key_.reset();
-                keyReason_ = browser_ +
-                             " のクッキーの鍵を解けません（別のユーザーか別の"
-                             "コンピューターのプロファイルです）";
-            }
-        }
+        if (key_ && key_->size() != kKeySize)
+            key_.reset();
     }
     if (!key_) {
-        reason_ = keyReason_;
+        reason_ = MakeFailure(CookieProblem::kBrowserKeyUnusable,
+                              CookieDetails().Name(browser_).Path(localState_));
         return nullptr;
     }
     return &*key_;
@@ -198,7 +184,7 @@ std::optional<std::string> DpapiCookieCipher::Encrypt(std::string_view version,
             ? Gcm(*key, nonce, *hash + std::string(value), tag, true)
             : std::nullopt;
     if (!sealed) {
-        reason_ = browser_ + " のクッキーを暗号化できません";
+        reason_ = MakeFailure(CookieProblem::kCannotEncrypt);
         return std::nullopt;
     }
     return std::string(version) + nonce + *sealed + tag;
@@ -218,7 +204,7 @@ std::optional<std::string> DpapiCookieCipher::Decrypt(std::string_view hostKey,
     }
     const std::optional<std::string> hash = Sha256(hostKey);
     if (!plain || !hash || plain->size() < kHashSize || plain->compare(0, kHashSize, *hash) != 0) {
-        reason_ = browser_ + " のクッキーを復号できません";
+        reason_ = MakeFailure(CookieProblem::kCannotDecrypt);
         return std::nullopt;
     }
     return plain->substr(kHashSize);

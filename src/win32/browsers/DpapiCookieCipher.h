@@ -22,7 +22,7 @@ class DpapiCookieCipher : public CookieCipher {
     std::optional<std::string> Decrypt(std::string_view hostKey,
                                        std::string_view encrypted) override;
     std::string PreferredVersion() override { return "v10"; }
-    std::string Reason() const override { return reason_; }
+    CookieFailure Reason() const override { return reason_; }
 
   private:
     const std::string* Key(std::string_view version);
@@ -31,8 +31,7 @@ class DpapiCookieCipher : public CookieCipher {
     std::string browser_;
     std::optional<std::string> key_;
     bool keyRead_ = false;
-    std::string keyReason_;  // why the key could not be read
-    std::string reason_;
+    CookieFailure reason_;
 };
 
 }  // namespace tessel

@@ -129,7 +129,7 @@ std::vector<std::string> RememberedLines() {
 SharingLock::SharingLock(std::vector<std::string> files, std::string browser)
     : files_(std::move(files)), browser_(std::move(browser)) {}
 
-std::string SharingLock::InUseReason() {
+CookieFailure SharingLock::InUseReason() {
     for (const std::string& path : files_) {
         const HANDLE file = CreateFileW(win32::Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -138,8 +138,8 @@ std::string SharingLock::InUseReason() {
             CloseHandle(file);
         } else if (GetLastError() == ERROR_SHARING_VIOLATION ||
                    GetLastError() == ERROR_LOCK_VIOLATION) {
-            return browser_ + " が起動中です（" + path + " を開いています）。" + browser_ +
-                   " を終了してからやり直してください";
+            return MakeFailure(CookieProblem::kBrowserRunning,
+                               CookieDetails().Name(browser_).Path(path));
         }
     }
     return {};
@@ -200,7 +200,7 @@ std::string IdentifyCookieStore(const SharedOptions& options, const CookieStore&
 
 std::vector<FoundStore> FindCookieStores(Clock& clock, CookieCharset charset,
                                          const UserFolders& folders) {
-    std::vector<FoundStore> stores{{{Kind::kWinInet, {}}, {}, {}, true, true, {}}};
+    std::vector<FoundStore> stores{{{Kind::kWinInet, {}}, {}, {}, true, true, {}, {}}};
     std::vector<BrowserProfile> profiles = FindFirefoxProfiles(folders);
     for (const Kind kind : {Kind::kChrome, Kind::kEdge, Kind::kBrave, Kind::kChromium}) {
         for (BrowserProfile& profile : FindChromiumProfiles(kind, folders))
@@ -215,11 +215,11 @@ std::vector<FoundStore> FindCookieStores(Clock& clock, CookieCharset charset,
         options.cookieStore = profile.location;
         options.charset = charset;
         const std::unique_ptr<CookieStore> store =
-            OpenCookieStore(options, clock, found.reason, folders);
+            OpenCookieStore(options, clock, found.error, folders);
         if (auto* browser = dynamic_cast<BrowserCookieStore*>(store.get())) {
             found.path = browser->DatabasePath();
             found.writable = browser->CheckWritable();
-            found.reason = browser->LastFailure().reason;
+            found.failure = browser->LastFailure();
         }
     }
     return stores;

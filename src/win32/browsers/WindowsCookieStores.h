@@ -18,7 +18,7 @@ namespace tessel {
 class SharingLock : public BrowserLock {
   public:
     SharingLock(std::vector<std::string> files, std::string browser);
-    std::string InUseReason() override;
+    CookieFailure InUseReason() override;
 
   private:
     std::vector<std::string> files_;
@@ -49,7 +49,8 @@ struct FoundStore {
     std::string path;              // the database; empty for WinINet
     bool isDefault = false;        // the browser's default profile
     bool writable = false;
-    std::string reason;  // why not writable (one line of Japanese)
+    CookieFailure failure;  // why not writable
+    std::string error;      // or why the store could not be opened at all
 };
 
 // WinINet, then each Firefox, Chrome, Edge, Brave and Chromium profile.

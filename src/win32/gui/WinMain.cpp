@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/FailureText.h"
 #include "app/SharedOptions.h"
 #include "app/mdlMain.h"
 #include "cookies/ChosenCookieStore.h"
@@ -70,7 +71,7 @@ std::string MenuText(const FoundStore& found) {
     if (!found.location.path.empty())
         text += "  " + found.location.path;
     if (!found.writable)
-        text += " — 書き込み不可: " + found.reason;
+        text += " — 書き込み不可: " + (found.failure ? FailureText(found.failure) : found.error);
     return text;
 }
 
