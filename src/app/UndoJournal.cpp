@@ -186,11 +186,16 @@ std::optional<KeptBatch> UndoJournal::Last(CookieFailure& error) {
 }
 
 std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieFailure& error) {
-    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
-    if (numbers) {
-        std::sort(numbers->begin(), numbers->end());
-        const std::uint64_t number = numbers->empty() ? 1 : numbers->back() + 1;
-        if (file.Add(number, FormatJournal({batch}), error))
+    const std::string text = FormatJournal({batch});
+    // Another writer may take the next number first; the file never gives a batch's place to
+    // another, so the next try takes the number after it.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
+        if (!numbers)
+            break;
+        const std::uint64_t number =
+            numbers->empty() ? 1 : *std::max_element(numbers->begin(), numbers->end()) + 1;
+        if (file.Add(number, text, error))
             return number;
     }
     error.details.path = file.Where();

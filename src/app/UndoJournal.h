@@ -25,7 +25,8 @@ class JournalFile {
     virtual std::optional<std::vector<std::uint64_t>> Numbers(CookieFailure& error) = 0;
     // One batch's text; nullopt with error saying why.
     virtual std::optional<std::string> Read(std::uint64_t number, CookieFailure& error) = 0;
-    // Adds a batch in one step, readable by its owner only from its first byte. False with error.
+    // Adds a batch in one step, readable by its owner only from its first byte. False with error,
+    // also when a batch of that number is there: one batch never takes another's place.
     virtual bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) = 0;
     virtual bool Remove(std::uint64_t number, CookieFailure& error) = 0;
     // Where the folder is, for messages.

@@ -83,10 +83,12 @@ TEST(AtomicFileTest, AFailedWriteLeavesNothingBehind) {
 TEST(AtomicFileTest, TheJournalFolderKeepsEachBatchAsAPrivateFile) {
     TempDir dir;
     PosixJournalFile journal(dir.File("state/undo"));
-    std::string error;
-    ASSERT_TRUE(journal.Prepare(error)) << error;
+    CookieFailure error;
+    ASSERT_TRUE(journal.Prepare(error));
     EXPECT_EQ(Mode(dir.File("state/undo")), 0700u);
-    ASSERT_TRUE(journal.Add(1, "one", error) && journal.Add(12, "twelve", error)) << error;
+    ASSERT_TRUE(journal.Add(1, "one", error) && journal.Add(12, "twelve", error));
+    // A writer that took a number another already has leaves that batch as it is.
+    EXPECT_FALSE(journal.Add(12, "other", error));
     dir.Write("state/undo/.batch-5.tmp", "x");
     dir.Write("state/undo/batch-", "x");
     dir.Write("state/undo/batch-7x", "x");

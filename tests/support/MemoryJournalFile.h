@@ -30,8 +30,7 @@ class MemoryJournalFile : public JournalFile {
     bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) override {
         if (!Writable(error))
             return false;
-        batches[number] = text;
-        return true;
+        return batches.emplace(number, text).second;
     }
     bool Remove(std::uint64_t number, CookieFailure& error) override {
         if (!Writable(error))

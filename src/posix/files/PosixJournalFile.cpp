@@ -6,9 +6,9 @@
 
 #include <cerrno>
 #include <charconv>
+#include <string_view>
 #include <system_error>
 
-#include "posix/files/AtomicFile.h"
 #include "posix/files/PrivateDirectory.h"
 #include "posix/files/ReadFile.h"
 
@@ -97,11 +97,42 @@ std::optional<std::string> PosixJournalFile::Read(std::uint64_t number, CookieFa
     return bytes;
 }
 
+// The batch goes to a private temporary first and is then linked to its name, which fails when
+// another writer took that number meanwhile: a batch is never written over.
 bool PosixJournalFile::Add(std::uint64_t number, const std::string& text, CookieFailure& error) {
-    const std::error_code failed = WritePrivateFileAtomically(PathOf(number), text);
-    if (failed)
+    std::string temporary = path_ + "/.adding-XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
+    if (fd < 0) {
+        error = Failed(LastError());
+        return false;
+    }
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const ssize_t put = write(fd, rest.data(), rest.size());
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            break;
+        rest.remove_prefix(static_cast<std::size_t>(put));
+    }
+    std::error_code failed;
+    if (!rest.empty() || fsync(fd) != 0)
+        failed = LastError();
+    if (close(fd) != 0 && !failed)
+        failed = LastError();
+    if (!failed && link(temporary.c_str(), PathOf(number).c_str()) != 0)
+        failed = LastError();
+    unlink(temporary.c_str());
+    if (failed) {
         error = Failed(failed);
-    return !failed;
+        return false;
+    }
+    const int folder = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
+    return true;
 }
 
 bool PosixJournalFile::Remove(std::uint64_t number, CookieFailure& error) {
