@@ -231,6 +231,16 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
         case Problem::kPortalKey:
             return "flatpak のポータルが持つ鍵で暗号化されていて、その鍵はこのプログラムには"
                    "渡されません";
+        case Problem::kBrowserRunning:
+            return d.name + " が起動中です（" + d.path +
+                   " を開いています）。終了してからやり直してください";
+        case Problem::kAppBoundCipher:
+            return d.name +
+                   " 自身にしか解けない暗号 (v20) で保存されているため、ほかのプログラムは"
+                   "読めません";
+        case Problem::kBrowserKeyUnusable:
+            return d.name + " のクッキーの鍵を " + d.path +
+                   " から読めません（ないか、別のユーザーか別のコンピューターのものです）";
         case Problem::kNoHomeForJar:
             return "保存先のフォルダーが分かりません（HOME が設定されていません）";
         case Problem::kFolderNotWritable:

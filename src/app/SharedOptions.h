@@ -13,9 +13,10 @@ namespace tessel {
 // The options TesselCustom's programs share (the window and tessel, on every platform), wherever
 // they stand on the command line, each as "--option value" or "--option=value":
 //   --board-list FILE        the board list instead of the one the start-up search finds
-//   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR] or
-//                            chrome|chromium|brave|edge|vivaldi|opera[:USER_DATA_DIR];
-//                            when absent, the platform chooses
+//   --cookie-store WHERE     where cookies go: jar[:PATH], firefox[:PROFILE_DIR],
+//                            chrome|chromium|brave|edge|vivaldi|opera[:USER_DATA_DIR] or
+//                            wininet, as the platform has them; when absent, the platform
+//                            chooses
 //   --cookie-charset NAME    "cp932" or "utf-8"; by default the store's own (UTF-8 for Firefox,
 //                            which carries nothing else, cp932 for the others)
 struct SharedOptions {
@@ -24,8 +25,7 @@ struct SharedOptions {
     std::optional<CookieCharset> charset;            // none: the store's own default
 };
 
-// Which of them a program takes: one whose platform has a single cookie store (WinINet) takes
-// only the board list.
+// Which of them a program takes: one that chooses no cookie store takes only the board list.
 enum SharedOption : unsigned {
     kBoardListOption = 1u << 0,
     kCookieStoreOption = 1u << 1,

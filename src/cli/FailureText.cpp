@@ -256,6 +256,17 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
             return Tr(
                 "it is encrypted with the flatpak portal's key, which this program is not "
                 "given");
+        case Problem::kBrowserRunning:
+            return Fill(Tr("%s is running (it holds %s open): quit it and try again"),
+                        {d.name, d.path});
+        case Problem::kAppBoundCipher:
+            return Fill(Tr("%s encrypted the cookie for itself alone (v20): no other program can "
+                           "read it"),
+                        {d.name});
+        case Problem::kBrowserKeyUnusable:
+            return Fill(Tr("the key of %s's cookies cannot be read from %s (missing, or another "
+                           "user's or computer's)"),
+                        {d.name, d.path});
         case Problem::kNoHomeForJar:
             return Tr("no folder for the cookie file (HOME is not set)");
         case Problem::kFolderNotWritable:

@@ -219,7 +219,7 @@ bool ChromiumCookieStore::BeforeFirstWrite(SqlDatabase& database) {
         return true;
     }
     return Fail(CookieProblem::kBackupFailed,
-                CookieDetails().Name("Chromium").System(database.Message()));
+                CookieDetails().Name(BrowserName()).System(database.Message()));
 }
 
 void ChromiumCookieStore::BatchStarted(SqlDatabase&) {
@@ -238,7 +238,7 @@ bool ChromiumCookieStore::BeforeCommit(SqlDatabase& database) {
         read.Reset();
         if (value != cookie.value) {
             written_.clear();
-            return Fail(CookieProblem::kUnsafeToWrite, CookieDetails().Name("Chromium"));
+            return Fail(CookieProblem::kUnsafeToWrite, CookieDetails().Name(BrowserName()));
         }
     }
     written_.clear();

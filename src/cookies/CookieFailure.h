@@ -101,6 +101,9 @@ enum class CookieProblem {
     kFlatpakUnsure,      // name (browser), number (the process inside the sandbox)
     kKeyringKeysMisfit,
     kPortalKey,
+    kBrowserRunning,      // name (browser), path (the file it holds)
+    kAppBoundCipher,      // name (browser)
+    kBrowserKeyUnusable,  // name (browser), path (the Local State)
     kNoHomeForJar,
     kFolderNotWritable,  // path
     // The undo journal.

@@ -11,13 +11,13 @@ using Kind = CookieStoreLocation::Kind;
 constexpr std::pair<std::string_view, Kind> kKinds[] = {
     {"jar", Kind::kJar},         {"firefox", Kind::kFirefox}, {"chromium", Kind::kChromium},
     {"chrome", Kind::kChrome},   {"brave", Kind::kBrave},     {"edge", Kind::kEdge},
-    {"vivaldi", Kind::kVivaldi}, {"opera", Kind::kOpera},
+    {"vivaldi", Kind::kVivaldi}, {"opera", Kind::kOpera},     {"wininet", Kind::kWinInet},
 };
 
 }  // namespace
 
 bool IsChromiumFamily(Kind kind) {
-    return kind != Kind::kJar && kind != Kind::kFirefox;
+    return kind != Kind::kJar && kind != Kind::kFirefox && kind != Kind::kWinInet;
 }
 
 std::string_view CookieStoreKindName(Kind kind) {
@@ -43,8 +43,8 @@ CookieStoreChoice ParseCookieStoreArgument(std::string_view text) {
         return {CookieStoreLocation{known, path}, {}};
     }
     return {std::nullopt, "unknown cookie store \"" + std::string(text) +
-                              "\": use jar[:PATH], firefox[:PROFILE_DIR], or chrome, chromium, "
-                              "brave, edge, vivaldi or opera[:USER_DATA_DIR]"};
+                              "\": use jar[:PATH], firefox[:PROFILE_DIR], chrome, chromium, "
+                              "brave, edge, vivaldi or opera[:USER_DATA_DIR], or wininet"};
 }
 
 std::string FormatCookieStoreArgument(const CookieStoreLocation& location) {

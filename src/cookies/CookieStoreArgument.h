@@ -9,10 +9,21 @@ namespace tessel {
 // Where the cookies go, as named on the command line: "jar[:PATH]" for a Netscape cookies.txt
 // jar, "firefox[:PROFILE_DIR]" for a Firefox profile, and for the browsers built on Chromium
 // ("chrome", "chromium", "brave", "edge", "vivaldi", "opera") "KIND[:DIR]", DIR being the
-// browser's user-data folder or one of its profile folders, such as "Profile 1". Without a
-// path: the default jar, or the reader's default profile of the browser.
+// browser's user-data folder or one of its profile folders, such as "Profile 1"; "wininet" for
+// the store of Windows itself. Without a path: the default jar, or the reader's default profile
+// of the browser. Each platform opens the kinds it has.
 struct CookieStoreLocation {
-    enum class Kind { kJar, kFirefox, kChromium, kChrome, kBrave, kEdge, kVivaldi, kOpera };
+    enum class Kind {
+        kJar,
+        kFirefox,
+        kChromium,
+        kChrome,
+        kBrave,
+        kEdge,
+        kVivaldi,
+        kOpera,
+        kWinInet
+    };
     Kind kind = Kind::kJar;
     std::string path;  // empty for the default
 

@@ -130,6 +130,7 @@ TEST(CookieStoreArgumentTest, NamesAStoreOrSaysWhatIsWrong) {
         {"chrome", CookieStoreLocation{Kind::kChrome, ""}, ""},
         {"edge:/e", CookieStoreLocation{Kind::kEdge, "/e"}, ""},
         {"opera:/o", CookieStoreLocation{Kind::kOpera, "/o"}, ""},
+        {"wininet", CookieStoreLocation{Kind::kWinInet, ""}, ""},
         {"safari:x", std::nullopt, "unknown cookie store"},
     };
     for (const auto& c : cases) {

@@ -55,8 +55,7 @@ struct StoreListing {
 };
 
 // What a command that needs no board list and no store is given: the platform's places and the
-// stores it finds, each absent where the platform has none (Windows: no user's board list to
-// create, WinINet alone).
+// stores it finds, each absent where the platform has none.
 struct PlatformContext {
     AppPlaces* places;
     std::optional<std::string> boardList;  // --board-list

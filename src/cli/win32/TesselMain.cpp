@@ -1,5 +1,5 @@
 // tessel.exe: the command-line companion of the TesselCustom window on Windows. The commands are
-// portable; this file joins them to WinINet, kernel32's profile files and the console.
+// portable; this file joins them to the cookie stores, kernel32's profile files and the console.
 #include <windows.h>
 
 #include <exception>
@@ -22,10 +22,11 @@
 #include "cli/win32/ConsoleStream.h"
 #include "win32/CommandLine.h"
 #include "win32/ModuleExecutable.h"
+#include "win32/Win32AppPlaces.h"
 #include "win32/Win32Clock.h"
 #include "win32/Win32JournalFile.h"
 #include "win32/Win32ProfileFile.h"
-#include "win32/WinInetCookieStore.h"
+#include "win32/browsers/WindowsCookieStores.h"
 
 namespace tessel {
 namespace {
@@ -45,17 +46,68 @@ struct Console {
     std::ostream rawErr{&errBuffer};
 };
 
-int Run(const cli::Invocation& invocation, const std::optional<std::string>& boardList,
-        Console& console) {
+// Without --cookie-store, the store (and character set) chosen in the window, so that both work
+// on the same cookies.
+SharedOptions WithRememberedStore(SharedOptions options) {
+    if (!options.cookieStore) {
+        options.cookieStore = LoadRememberedCookieStore();
+        if (!options.charset)
+            options.charset = LoadRememberedCookieCharset();
+    }
+    return options;
+}
+
+std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
+    const SharedOptions options = WithRememberedStore(given);
+    // WinINet is the store when none was chosen, as the program has always written.
+    const char* chosenBy = given.cookieStore     ? "--cookie-store"
+                           : options.cookieStore ? "remembered"
+                                                 : "default";
     Win32Clock clock;
-    WinInetCookieStore store;
+    std::vector<cli::StoreListing> listings;
+    for (const FoundStore& found : FindCookieStores(clock, ChosenCharset(options))) {
+        const bool inUse = IsChosenStore(found, options.cookieStore);
+        cli::StoreListing listing;
+        listing.store = FormatCookieStoreArgument(found.location);
+        listing.kind = std::string(CookieStoreKindName(found.location.kind));
+        listing.browser = found.location.kind == CookieStoreLocation::Kind::kWinInet
+                              ? std::string()
+                              : BrowserTitle(found.location.kind);
+        listing.name = found.name;
+        listing.path = found.path;
+        listing.isDefault = found.isDefault;
+        listing.inUse = inUse;
+        listing.chosenBy = inUse ? chosenBy : "";
+        listing.writable = found.writable;
+        listing.reason = found.failure ? cli::FailureText(found.failure) : found.error;
+        listings.push_back(std::move(listing));
+    }
+    return listings;
+}
+
+int Run(const cli::Invocation& invocation, const SharedOptions& given, Console& console) {
+    const bool remembered = !given.cookieStore;
+    const SharedOptions options = WithRememberedStore(given);
+    Win32Clock clock;
+    std::string error;
+    const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error);
+    if (!store) {
+        cli::Diagnose(console.err, error);
+        if (remembered && options.cookieStore) {
+            cli::Diagnose(console.err,
+                          cli::Fill(cli::Tr("the store chosen in the window, %s, cannot be used: "
+                                            "give --cookie-store"),
+                                    {FormatCookieStoreArgument(*options.cookieStore)}));
+        }
+        return cli::kExitUsage;
+    }
     Win32ProfileFile profile;
     ModuleExecutable self;
     cli::CompanionExecutable executable(self);
     cli::NoMessages messages;
     cli::NoWindow window;
-    mdlMain application(StartupServices{profile, store, clock, executable, messages, window},
-                        boardList);
+    mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
+                        options.boardList);
     if (!application.LoadBBSList()) {
         cli::Diagnose(console.err, cli::Tr("the board list could not be loaded."),
                       cli::BoardListFailureText(application.LoadFailure()));
@@ -67,24 +119,23 @@ int Run(const cli::Invocation& invocation, const std::optional<std::string>& boa
     }
     cli::ProgressBar progress(clock, console.rawErr, console.errBuffer.IsConsole());
     Win32JournalFile journalFile;
-    UndoJournal journal{journalFile, kStoreIdentity, clock};
+    UndoJournal journal{journalFile, IdentifyCookieStore(options, *store), clock};
     cli::CommandContext context{
         *application.BBSList(),
-        store,
+        *store,
         console.in,
         console.out,
         console.err,
         progress,
         [&] { return cli::PromptPassword(console.inBuffer, console.in, console.err); },
-        "WinINet",
+        NameCookieStore(options, *store),
         &journal};
     return cli::RunCommand(invocation, context);
 }
 
 int Main(Console& console) {
-    // WinINet is the only cookie store, so there is none to choose.
     const cli::ParsedCommandLine parsed =
-        cli::ParseCommandLine(win32::CommandLineArguments(), kBoardListOption);
+        cli::ParseCommandLine(win32::CommandLineArguments(), kEverySharedOption);
     if (!parsed.error.empty())
         return cli::UsageError(console.err, parsed.error);
     if (parsed.invocation.help) {
@@ -100,12 +151,18 @@ int Main(Console& console) {
         return cli::kExitOk;
     }
     if (parsed.invocation.command->runAlone != nullptr) {
-        // No user's board list to create here, and WinINet is the only store.
-        cli::PlatformContext context{
-            nullptr, parsed.shared.boardList, {}, console.out, console.err};
+        // The reader's own board list is the one beside the programs, which the package ships
+        // from the sample; init makes another only where --board-list says.
+        ModuleExecutable self;
+        cli::CompanionExecutable executable(self);
+        const std::string shipped = mdlApp::GetAppPath(executable) + executable.BaseName() + ".ini";
+        Win32AppPlaces places(shipped);
+        cli::PlatformContext context{&places, parsed.shared.boardList.value_or(shipped),
+                                     [&] { return FindStores(parsed.shared); }, console.out,
+                                     console.err};
         return parsed.invocation.command->runAlone(parsed.invocation, context);
     }
-    return Run(parsed.invocation, parsed.shared.boardList, console);
+    return Run(parsed.invocation, parsed.shared, console);
 }
 
 }  // namespace

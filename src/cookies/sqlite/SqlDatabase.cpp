@@ -1,7 +1,9 @@
 #include "cookies/sqlite/SqlDatabase.h"
 
-#include <dlfcn.h>
 #include <sqlite3.h>
+#ifndef _WIN32
+#include <dlfcn.h>
+#endif
 
 #include <charconv>
 #include <cstdio>
@@ -31,6 +33,14 @@ struct SqliteLibrary {
 const SqliteLibrary& Sqlite() {
     static const SqliteLibrary library = [] {
         SqliteLibrary found;
+#ifdef _WIN32
+        // The Windows programs carry SQLite within them.
+#define TESSEL_SQLITE_LINKED(name) found.name = &sqlite3_##name;
+        TESSEL_SQLITE_CALLS(TESSEL_SQLITE_LINKED)
+#undef TESSEL_SQLITE_LINKED
+        found.loaded = true;
+        return found;
+#else
         // Kept open for the life of the process.
         void* handle = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr)
@@ -43,6 +53,7 @@ const SqliteLibrary& Sqlite() {
 #undef TESSEL_SQLITE_FIND
         found.loaded = all;
         return found;
+#endif
     }();
     return library;
 }

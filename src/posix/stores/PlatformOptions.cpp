@@ -38,7 +38,13 @@ CookieCharset ChosenCharset(const SharedOptions& options) {
 
 std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock& clock,
                                              std::string& error, std::function<void()> lockNotice) {
-    if (options.cookieStore && options.cookieStore->kind != CookieStoreLocation::Kind::kJar)
+    using Kind = CookieStoreLocation::Kind;
+    if (options.cookieStore && options.cookieStore->kind == Kind::kWinInet) {
+        error = "cookie store " + FormatCookieStoreArgument({options.cookieStore->kind, {}}) +
+                " is not available on this system";
+        return nullptr;
+    }
+    if (options.cookieStore && options.cookieStore->kind != Kind::kJar)
         return OpenBrowserStore(*options.cookieStore, clock, ChosenCharset(options), GetEnvironment,
                                 error);
     const std::string path = JarPath(options);

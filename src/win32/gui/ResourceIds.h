@@ -13,3 +13,7 @@
 #define IDM_FILE_UNMARK_ALL 206
 #define IDM_UPDATE 207
 #define IDM_FILE_UNDO 208
+#define IDM_STORE_MENU 209
+// The store menu's items, filled in when it opens.
+#define IDM_STORE_FIRST 300
+#define IDM_STORE_LAST 399

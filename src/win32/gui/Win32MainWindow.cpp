@@ -453,6 +453,9 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NEXTDLGCTL:
             MoveFocus(wParam, lParam);
             return 0;
+        case WM_INITMENUPOPUP:
+            FillStoreMenu(reinterpret_cast<HMENU>(wParam));
+            return 0;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -547,12 +550,44 @@ void Win32MainWindow::OnCommand(WPARAM wParam, LPARAM) {
         case IDM_UPDATE:
             logic_->cmdUpdate_Click();
             break;
+
         case kUpdate:
             if (HIWORD(wParam) == BN_CLICKED)
                 logic_->cmdUpdate_Click();
             break;
         default:
+            if (LOWORD(wParam) >= IDM_STORE_FIRST && LOWORD(wParam) <= IDM_STORE_LAST &&
+                chooseStore_)
+                chooseStore_(LOWORD(wParam) - IDM_STORE_FIRST);
             break;
+    }
+}
+
+void Win32MainWindow::SetStoreMenu(StoreMenuSource source,
+                                   std::function<void(std::size_t)> choose) {
+    storeSource_ = std::move(source);
+    chooseStore_ = std::move(choose);
+}
+
+void Win32MainWindow::SetStoreDescription(const std::string& text) {
+    storeDescription_ = win32::Widen(text);
+    ShowStatus();
+}
+
+// The store menu, the second of the menu bar, is made anew each time it opens: the stores found
+// and whether each can be written change while the program runs.
+void Win32MainWindow::FillStoreMenu(HMENU menu) {
+    if (!storeSource_ || menu != GetSubMenu(GetMenu(window_), 1))
+        return;
+    while (GetMenuItemCount(menu) > 0)
+        DeleteMenu(menu, 0, MF_BYPOSITION);
+    const std::vector<StoreMenuItem> items = storeSource_();
+    for (std::size_t i = 0; i < items.size() && IDM_STORE_FIRST + i <= IDM_STORE_LAST; ++i) {
+        if (items[i].separatorBefore)
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const UINT flags = MF_STRING | (items[i].checked ? MF_CHECKED : MF_UNCHECKED) |
+                           (items[i].enabled ? MF_ENABLED : MF_GRAYED);
+        AppendMenuW(menu, flags, IDM_STORE_FIRST + i, win32::Widen(items[i].text).c_str());
     }
 }
 

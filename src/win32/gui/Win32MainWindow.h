@@ -36,6 +36,19 @@ class Win32MainWindow : public MainWindowView {
     // The file menu's command that opens the board list for editing.
     void SetEditBoardList(std::function<void()> edit) { editBoardList_ = std::move(edit); }
     HWND Window() const { return window_; }
+
+    // The store menu's items, asked for each time the menu opens, and what choosing the item at
+    // an index does.
+    struct StoreMenuItem {
+        std::string text;
+        bool checked = false;
+        bool enabled = true;
+        bool separatorBefore = false;
+    };
+    using StoreMenuSource = std::function<std::vector<StoreMenuItem>()>;
+    void SetStoreMenu(StoreMenuSource source, std::function<void(std::size_t)> choose);
+    // The store in use, for the status bar.
+    void SetStoreDescription(const std::string& text);
     // For the message loop: the accelerator table (F1).
     HACCEL Accelerators() const { return accelerators_; }
 
@@ -92,6 +105,7 @@ class Win32MainWindow : public MainWindowView {
     void MarkAllRows(bool marked);
     void ShowStatus();
     void PaintListNotice();
+    void FillStoreMenu(HMENU menu);
 
     HWND window_ = nullptr;
     HACCEL accelerators_ = nullptr;
@@ -104,6 +118,8 @@ class Win32MainWindow : public MainWindowView {
     std::wstring statusText_;
     std::wstring listNotice_;
     std::function<void()> editBoardList_;
+    StoreMenuSource storeSource_;
+    std::function<void(std::size_t)> chooseStore_;
     HWND list_ = nullptr;
     HWND frame_ = nullptr;
     HWND status_ = nullptr;
