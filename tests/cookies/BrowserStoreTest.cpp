@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <limits>
@@ -282,7 +283,10 @@ TEST_P(FirefoxStoreTest, BusyDatabaseAndUnreadableTextHaveTheirReasons) {
 }
 
 TEST_P(ChromiumStoreTest, KeepsABackupAndNeverCommitsWhatItCannotDecrypt) {
-    ASSERT_TRUE(store->InternetSetCookie(kUrl, "first", "1" + kExpires));
+    const mode_t umaskWas = umask(0);  // SQLite would make the backup readable by all
+    const bool written = store->InternetSetCookie(kUrl, "first", "1" + kExpires);
+    umask(umaskWas);
+    ASSERT_TRUE(written);
     ASSERT_TRUE(store->InternetSetCookie(kUrl, "second", "2" + kExpires));
     // The backup is of the database before the first write of the store's life.
     const std::string backup = static_cast<ChromiumCookieStore&>(*store).BackupPath();
