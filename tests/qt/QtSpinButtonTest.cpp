@@ -76,9 +76,6 @@ TEST_F(QtSpinButtonTest, TypingTakesDigitsEmptiedTextShowsTheMinimumAndANonNumbe
     QTest::keyClicks(spin.TextPart(), "1a .+2");
     EXPECT_EQ(spin.TextPart()->text(), "12");
     EXPECT_EQ(spin.Logic().Value(), 12);
-    QTest::keyClicks(spin.TextPart(), "9");  // 129 is beyond 50: put back
-    EXPECT_EQ(spin.TextPart()->text(), "12");
-    EXPECT_EQ(spin.Logic().Value(), 12);
     spin.Logic().Value(25);
     spin.TextPart()->selectAll();
     QTest::keyClick(spin.TextPart(), Qt::Key_Backspace);
