@@ -133,14 +133,7 @@ TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo
     }
 }
 
-TEST_F(frmMainTest, UpdateWithNoMarkedRowSaysSoAndWritesNothing) {
-    Open(2);
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定できる掲示板が選ばれていない。"});
-    EXPECT_TRUE(store.writes.empty());
-}
-
-TEST_F(frmMainTest, UpdateNamesEachBoardsFailureAndCountsWhatWasNotWritten) {
+TEST_F(frmMainTest, UpdateNamesEachBoardsFailureOrTheStoresAndCountsWhatWasNotWritten) {
     Open(4);
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
@@ -155,21 +148,22 @@ TEST_F(frmMainTest, UpdateNamesEachBoardsFailureAndCountsWhatWasNotWritten) {
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
-}
-
-TEST_F(frmMainTest, AFailingStoreIsOneMessageForTheWholeUpdate) {
-    Open(4);
-    view.marked = {0, 1, 3};
+    // A failing store is one message for the whole update.
+    view.messages.shown.clear();
+    view.marked = {0, 1};
     store.FailCommit();
     window.cmdUpdate_Click();
     EXPECT_EQ(view.MessageTexts(),
               (std::vector<std::string>{"クッキーの保存先が使えないため、書き込みを中止した。\n"
                                         "保存先が書き込みを断りました",
-                                        "0 個の掲示板に設定し、3 個は設定できなかった。"}));
+                                        "0 個の掲示板に設定し、2 個は設定できなかった。"}));
 }
 
-TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
+TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtonsOfTheMarkedBoardsOnly) {
     Open(2);
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定できる掲示板が選ばれていない。"});
+    EXPECT_TRUE(store.writes.empty());
     view.marked = {0, 1};  // an update before any read is the Qt window test's
     view.SetText(Field::kPostName, "太郎");
     view.selected[OptionGroup::kViewOrder] = 1;

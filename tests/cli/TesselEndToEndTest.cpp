@@ -1,7 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -160,6 +157,7 @@ TEST_F(TesselEndToEndTest, EveryFailureSaysWhyOnItsSecondLineAndWritesNothing) {
          dir.Path().string(),
          1,
          dir.Path().string() + " is a folder: "},
+        // An import the store cannot take is a failure, not a usage error.
         {"the store's folder is a file: one message, for import too",
          {"import", dir.Write("one.json", R"({"zatsudan": {}, "kaigai": {}})")},
          blocked,
@@ -282,17 +280,6 @@ TEST_F(TesselEndToEndTest, AFaultyImportFileChangesNothing) {
         EXPECT_NE(result.err.find("(nothing written)"), std::string::npos) << result.err;
         EXPECT_EQ(ReadBytes(jarPath), before);
     }
-}
-
-TEST_F(TesselEndToEndTest, AnImportTheStoreCannotTakeIsAFailureNotAUsageError) {
-    SeedAll();
-    const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);  // the jar's lock, held
-    ASSERT_EQ(flock(fd, LOCK_EX), 0);
-    const ProcessResult result =
-        Run({"import", dir.Write("prefs.json", R"({"zatsudan": {"viewCount": 40}})")});
-    close(fd);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err.find("--help"), std::string::npos) << result.err;
 }
 
 // Both programs answer --help and --version without a display, the window's before it opens one;
