@@ -181,12 +181,10 @@ TEST_F(frmMainTest, UndoPutsTheLastUpdateBack) {
     app.KeepUndoJournal(journal);
     Open(2);
     view.marked = {0};
-    window.mnuFileUndo_Click();
     view.SetText(Field::kPostName, "太郎");
     window.cmdUpdate_Click();
     window.mnuFileUndo_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"元に戻す書き込みがない。", "設定完了。", "設定完了。"}));
+    EXPECT_EQ(view.MessageTexts(), (std::vector<std::string>{"設定完了。", "設定完了。"}));
     EXPECT_FALSE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
 }
 

@@ -186,18 +186,14 @@ TEST_F(TesselEndToEndTest, ReadsSayWhetherACookieIsMissingOrUnreadable) {
               std::string::npos)
         << fresh.out;
     ASSERT_EQ(Run({"apply", "--name", "太郎", "1"}, "", "").exitCode, 0);
-    // Read as UTF-8, the Shift_JIS cookie is there but unreadable: told, and never written over.
-    const std::string before = ReadBytes(jarPath);
+    // Read as UTF-8, the Shift_JIS cookie is there but unreadable (that it is never written over
+    // is the failure table's case).
     const ProcessResult shown = Run({"--cookie-charset", "utf-8", "show", "zatsudan"});
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_NE(
         shown.err.find("\ntessel: cannot get the cookie of 雑談掲示板.\ntessel: the stored cookie"),
         std::string::npos)
         << shown.err;
-    const ProcessResult applied = Run({"--cookie-charset", "utf-8", "apply", "1", "--name", "x"});
-    EXPECT_EQ(applied.exitCode, 1);
-    EXPECT_NE(applied.out.find("it is not written in UTF-8"), std::string::npos) << applied.out;
-    EXPECT_EQ(ReadBytes(jarPath), before);
     const ProcessResult exported = Run({"export"});
     EXPECT_EQ(exported.exitCode, 0) << "boards without a cookie have nothing to export";
     EXPECT_NE(exported.out.find("\"zatsudan\": {"), std::string::npos);

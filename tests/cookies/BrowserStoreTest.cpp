@@ -329,18 +329,12 @@ TEST_P(ChromiumStoreTest, WritesWithTheKeyThatProvedItselfOrV10) {
         std::string writtenWith;   // the password the new value is under (v10's: "peanuts")
         CookieProblem unreadable;  // why the seeded value cannot be read; kNone: it can
     } cases[] = {
-        {"v11",
-         "chro",
-         {"chromium", "chrome"},
-         "chro",
-         CookieProblem::kNone},  // Chrome's profile as Chromium's
+        // Chrome's profile as Chromium's.
+        {"v11", "chro", {"chromium", "chrome"}, "chro", CookieProblem::kNone},
         {"v11", "chro", {"chromium"}, "peanuts", CookieProblem::kKeyringKeysMisfit},
         {"v11", "chro", {}, "peanuts", CookieProblem::kKeyringNeeded},  // no Secret Service
-        {"",
-         "",
-         {"chromium", "chrome"},
-         "peanuts",
-         CookieProblem::kNone},  // nothing to prove a password on
+        // Nothing to prove a password on.
+        {"", "", {"chromium", "chrome"}, "peanuts", CookieProblem::kNone},
         {"v10", "peanuts", {"chromium", "chrome"}, "peanuts", CookieProblem::kNone},
         {"v12", "portal", {"chromium", "chrome"}, "peanuts", CookieProblem::kPortalKey},
     };

@@ -224,8 +224,8 @@ TEST(BrowserLockTest, ChromiumSingletonLockCountsOnlyALivingProcess) {
         {"chromium", LockTarget(getpid()), 0, CookieProblem::kChromiumRunning},
         {"chromium", LockTarget(999999999), 0, CookieProblem::kNone},  // stale: the process is gone
         {"chromium", "elsewhere.example-1", 0, CookieProblem::kChromiumElsewhere},
-        {"snap/chromium/common/chromium", LockTarget(999999999), 0,
-         CookieProblem::kNone},  // the host's numbers
+        // A snap's numbers are the host's.
+        {"snap/chromium/common/chromium", LockTarget(999999999), 0, CookieProblem::kNone},
         // A flatpak's numbers are its sandbox's: its instances tell whether it runs.
         {flatpak, LockTarget(2), 0, CookieProblem::kNone},
         {flatpak, LockTarget(2), getpid(), CookieProblem::kFlatpakRunning},
