@@ -76,9 +76,14 @@ TEST_F(frmMainTest, LoadShowsTheBoardsAndADoubleClickFillsTheFieldsFromTheCookie
     EXPECT_TRUE(view.IsOptionSelected(OptionGroup::kNoReadView, 1));
 }
 
-TEST_F(frmMainTest, AnEmptyListSaysHowToGetOneAndReloadReadsTheListAgain) {
+TEST_F(frmMainTest, AnEmptyListSaysHowToGetOneRefusesUpdateAndReloadReadsTheListAgain) {
     Open(0);
     EXPECT_NE(view.notice.find("「掲示板一覧を読み直す(R)」"), std::string::npos) << view.notice;
+    DoubleClick(-1);  // no row: ignored
+    EXPECT_EQ(store.reads, 0);
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"掲示板一覧に掲示板がない。"});
+    view.messages.shown.clear();
     WriteList(2);
     window.ReloadBoardList();
     EXPECT_EQ(view.rows, (std::vector<std::string>{"B1", "B2"}));
@@ -128,24 +133,7 @@ TEST_F(frmMainTest, ACountOutsideTheSpinBoundsShowsTheNearestBoundAndIsWrittenSo
     }
 }
 
-TEST_F(frmMainTest, UpdateWithAnEmptyListSaysSo) {
-    Open(0);
-    EXPECT_TRUE(view.rows.empty());
-    DoubleClick(-1);  // no row: ignored
-    EXPECT_TRUE(view.messages.shown.empty());
-    EXPECT_EQ(store.reads, 0);
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"掲示板一覧に掲示板がない。"});
-}
-
-TEST_F(frmMainTest, UpdateWithNoMarkedRowSaysSoAndWritesNothing) {
-    Open(2);
-    window.cmdUpdate_Click();
-    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定できる掲示板が選ばれていない。"});
-    EXPECT_TRUE(store.writes.empty());
-}
-
-TEST_F(frmMainTest, UpdateNamesEachBoardsFailureAndCountsWhatWasNotWritten) {
+TEST_F(frmMainTest, UpdateNamesEachBoardsFailureOrTheStoresAndCountsWhatWasNotWritten) {
     Open(4);
     view.marked = {0, 2, 3};  // board 3 is a Harbor board and cannot be written
     store.RefuseWritesFor(UrlOf(4));
@@ -160,21 +148,22 @@ TEST_F(frmMainTest, UpdateNamesEachBoardsFailureAndCountsWhatWasNotWritten) {
     EXPECT_TRUE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
     EXPECT_FALSE(store.ValueOf(UrlOf(2), UrlOf(2)).has_value());
     EXPECT_EQ(store.batches, 1);
-}
-
-TEST_F(frmMainTest, AFailingStoreIsOneMessageForTheWholeUpdate) {
-    Open(4);
-    view.marked = {0, 1, 3};
+    // A failing store is one message for the whole update.
+    view.messages.shown.clear();
+    view.marked = {0, 1};
     store.FailCommit();
     window.cmdUpdate_Click();
     EXPECT_EQ(view.MessageTexts(),
               (std::vector<std::string>{"クッキーの保存先が使えないため、書き込みを中止した。\n"
                                         "保存先が書き込みを断りました",
-                                        "0 個の掲示板に設定し、3 個は設定できなかった。"}));
+                                        "0 個の掲示板に設定し、2 個は設定できなかった。"}));
 }
 
-TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtons) {
+TEST_F(frmMainTest, UpdateWritesTheFieldsAndTheSelectedOptionButtonsOfTheMarkedBoardsOnly) {
     Open(2);
+    window.cmdUpdate_Click();
+    EXPECT_EQ(view.MessageTexts(), std::vector<std::string>{"設定できる掲示板が選ばれていない。"});
+    EXPECT_TRUE(store.writes.empty());
     view.marked = {0, 1};  // an update before any read is the Qt window test's
     view.SetText(Field::kPostName, "太郎");
     view.selected[OptionGroup::kViewOrder] = 1;
@@ -192,12 +181,10 @@ TEST_F(frmMainTest, UndoPutsTheLastUpdateBack) {
     app.KeepUndoJournal(journal);
     Open(2);
     view.marked = {0};
-    window.mnuFileUndo_Click();
     view.SetText(Field::kPostName, "太郎");
     window.cmdUpdate_Click();
     window.mnuFileUndo_Click();
-    EXPECT_EQ(view.MessageTexts(),
-              (std::vector<std::string>{"元に戻す書き込みがない。", "設定完了。", "設定完了。"}));
+    EXPECT_EQ(view.MessageTexts(), (std::vector<std::string>{"設定完了。", "設定完了。"}));
     EXPECT_FALSE(store.ValueOf(UrlOf(1), UrlOf(1)).has_value());
 }
 

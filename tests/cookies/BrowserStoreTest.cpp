@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <limits>
@@ -282,7 +283,10 @@ TEST_P(FirefoxStoreTest, BusyDatabaseAndUnreadableTextHaveTheirReasons) {
 }
 
 TEST_P(ChromiumStoreTest, KeepsABackupAndNeverCommitsWhatItCannotDecrypt) {
-    ASSERT_TRUE(store->InternetSetCookie(kUrl, "first", "1" + kExpires));
+    const mode_t umaskWas = umask(0);  // SQLite would make the backup readable by all
+    const bool written = store->InternetSetCookie(kUrl, "first", "1" + kExpires);
+    umask(umaskWas);
+    ASSERT_TRUE(written);
     ASSERT_TRUE(store->InternetSetCookie(kUrl, "second", "2" + kExpires));
     // The backup is of the database before the first write of the store's life.
     const std::string backup = static_cast<ChromiumCookieStore&>(*store).BackupPath();
@@ -325,18 +329,12 @@ TEST_P(ChromiumStoreTest, WritesWithTheKeyThatProvedItselfOrV10) {
         std::string writtenWith;   // the password the new value is under (v10's: "peanuts")
         CookieProblem unreadable;  // why the seeded value cannot be read; kNone: it can
     } cases[] = {
-        {"v11",
-         "chro",
-         {"chromium", "chrome"},
-         "chro",
-         CookieProblem::kNone},  // Chrome's profile as Chromium's
+        // Chrome's profile as Chromium's.
+        {"v11", "chro", {"chromium", "chrome"}, "chro", CookieProblem::kNone},
         {"v11", "chro", {"chromium"}, "peanuts", CookieProblem::kKeyringKeysMisfit},
         {"v11", "chro", {}, "peanuts", CookieProblem::kKeyringNeeded},  // no Secret Service
-        {"",
-         "",
-         {"chromium", "chrome"},
-         "peanuts",
-         CookieProblem::kNone},  // nothing to prove a password on
+        // Nothing to prove a password on.
+        {"", "", {"chromium", "chrome"}, "peanuts", CookieProblem::kNone},
         {"v10", "peanuts", {"chromium", "chrome"}, "peanuts", CookieProblem::kNone},
         {"v12", "portal", {"chromium", "chrome"}, "peanuts", CookieProblem::kPortalKey},
     };
