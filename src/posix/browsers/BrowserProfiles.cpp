@@ -4,19 +4,17 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "text/TextCase.h"
+#include "cookies/FirefoxProfilesIni.h"
 
 namespace tessel {
 namespace {
 
 namespace fs = std::filesystem;
 using Kind = CookieStoreLocation::Kind;
-
-using Keys = std::vector<std::pair<std::string, std::string>>;
-using Sections = std::vector<std::pair<std::string, Keys>>;
 
 // Where an installation keeps its profiles: under the configuration folder or the home folder.
 enum class Base { kConfig, kHome };
@@ -77,34 +75,10 @@ constexpr std::pair<Kind, const char*> kBrowserNames[] = {
     {Kind::kOpera, "Opera"},
 };
 
-// The sections of a Mozilla INI file; a missing file has none.
-Sections ReadIni(const fs::path& path) {
-    Sections sections;
-    std::ifstream file(path);
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.size() > 1 && line.front() == '[' && line.back() == ']') {
-            sections.emplace_back(line.substr(1, line.size() - 2), Keys{});
-        } else if (const std::size_t equals = line.find('=');
-                   equals != std::string::npos && !sections.empty()) {
-            sections.back().second.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-        }
-    }
-    return sections;
-}
-
-std::string Value(const Keys& keys, std::string_view name) {
-    for (const auto& [key, value] : keys) {
-        if (EqualsIgnoreCase(key, name))
-            return value;
-    }
-    return {};
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
+// A whole file's text; a missing file has none.
+std::string ReadText(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::string ConfigHome(const Environment& environment) {
@@ -140,19 +114,6 @@ std::int64_t ModifiedAt(const fs::path& path) {
     return std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
 }
 
-// The Default= of the first installation section, as a relative or absolute profile path.
-std::string InstallDefault(const fs::path& root, const Sections& profiles) {
-    for (const auto& [name, keys] : ReadIni(root / "installs.ini")) {
-        if (const std::string value = Value(keys, "Default"); !value.empty())
-            return value;
-    }
-    for (const auto& [name, keys] : profiles) {
-        if (StartsWith(name, "Install") && !Value(keys, "Default").empty())
-            return Value(keys, "Default");
-    }
-    return {};
-}
-
 // The installation's part of a profile found in it.
 BrowserProfile Found(Kind kind, const fs::path& folder, const Installation& installation) {
     BrowserProfile profile;
@@ -163,16 +124,12 @@ BrowserProfile Found(Kind kind, const fs::path& folder, const Installation& inst
 
 void AddFirefoxRoot(const fs::path& root, const Installation& installation,
                     std::vector<BrowserProfile>& found) {
-    const Sections sections = ReadIni(root / "profiles.ini");
-    const std::string installed = InstallDefault(root, sections);
-    for (const auto& [name, keys] : sections) {
-        const std::string path = Value(keys, "Path");
-        if (!StartsWith(name, "Profile") || path.empty())
-            continue;
-        const fs::path folder = Value(keys, "IsRelative") == "1" ? root / path : fs::path(path);
+    for (const FirefoxProfileEntry& entry :
+         ParseFirefoxProfiles(ReadText(root / "profiles.ini"), ReadText(root / "installs.ini"))) {
+        const fs::path folder = entry.isRelative ? root / entry.path : fs::path(entry.path);
         BrowserProfile profile = Found(Kind::kFirefox, folder, installation);
-        profile.name = Value(keys, "Name");
-        profile.isDefault = installed.empty() ? Value(keys, "Default") == "1" : path == installed;
+        profile.name = entry.name;
+        profile.isDefault = entry.isDefault;
         // Firefox rewrites its preferences as it runs and when it quits; nothing else does.
         profile.lastUsed = ModifiedAt(folder / "prefs.js");
         found.push_back(std::move(profile));
