@@ -243,6 +243,14 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
                    " から読めません（ないか、別のユーザーか別のコンピューターのものです）";
         case Problem::kNoHomeForJar:
             return "保存先のフォルダーが分かりません（HOME が設定されていません）";
+        case Problem::kStoreKindUnavailable:
+            return "クッキーの保存先 " + d.name + " はこのシステムにはありません";
+        case Problem::kNoBrowserProfile:
+            return d.name + " のプロファイルが見つかりません。" + d.name + " を一度起動するか、" +
+                   d.item + " で指定してください";
+        case Problem::kNoCookieDatabase:
+            return d.name + " のクッキーのデータベース（" + d.item + "）が " + d.path +
+                   " にありません";
         case Problem::kFolderNotWritable:
             return d.path + " に書き込む権限がありません";
         case Problem::kNoJournalPlace:

@@ -269,6 +269,13 @@ std::string ProblemText(Problem problem, const CookieDetails& d) {
                         {d.name, d.path});
         case Problem::kNoHomeForJar:
             return Tr("no folder for the cookie file (HOME is not set)");
+        case Problem::kStoreKindUnavailable:
+            return Fill(Tr("cookie store %s is not available on this system"), {d.name});
+        case Problem::kNoBrowserProfile:
+            return Fill(Tr("no %s profile found: start %s once, or give %s"),
+                        {d.name, d.name, d.item});
+        case Problem::kNoCookieDatabase:
+            return Fill(Tr("no %s cookie database (%s) in %s"), {d.name, d.item, d.path});
         case Problem::kFolderNotWritable:
             return Fill(Tr("no permission to write in %s"), {d.path});
         case Problem::kNoJournalPlace:

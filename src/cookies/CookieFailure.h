@@ -105,7 +105,10 @@ enum class CookieProblem {
     kAppBoundCipher,      // name (browser)
     kBrowserKeyUnusable,  // name (browser), path (the Local State)
     kNoHomeForJar,
-    kFolderNotWritable,  // path
+    kStoreKindUnavailable,  // name (the kind)
+    kNoBrowserProfile,      // name (browser), item (how --cookie-store names a folder)
+    kNoCookieDatabase,      // name (browser), item (the database's file name), path (the folder)
+    kFolderNotWritable,     // path
     // The undo journal.
     kNoJournalPlace,  // path (where the journal would be), name (the variable not set)
     kFileFailed,      // path (when known), system or error: a file of the program's own

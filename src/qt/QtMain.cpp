@@ -114,7 +114,8 @@ const char* GetEnvironment(const char* name) {
 // named one that cannot be opened is an error.
 std::unique_ptr<tessel::CookieStore> OpenChosenStore(const tessel::SharedOptions& given,
                                                      tessel::StartingStore& starting,
-                                                     tessel::Clock& clock, std::string& error) {
+                                                     tessel::Clock& clock,
+                                                     tessel::CookieFailure& error) {
     if (auto store = tessel::OpenCookieStore(starting.options, clock, error))
         return store;
     if (starting.reason != tessel::StoreChoiceReason::kRemembered)
@@ -212,11 +213,11 @@ int main(int argc, char** argv) {
     tessel::SystemClock clock;
     tessel::StartingStore starting = tessel::ChooseStartingStore(
         options, GetEnvironment, tessel::OpenableBrowserStore(clock, GetEnvironment));
-    std::string error;
+    tessel::CookieFailure error;
     std::unique_ptr<tessel::CookieStore> opened = OpenChosenStore(options, starting, clock, error);
     options = starting.options;
     if (!opened) {
-        std::fprintf(stderr, "TesselCustom: %s\n", error.c_str());
+        std::fprintf(stderr, "TesselCustom: %s\n", tessel::FailureText(error).c_str());
         return 2;
     }
     tessel::ChosenCookieStore store(std::move(opened));

@@ -155,7 +155,7 @@ class BrowserEndToEndTest : public ::testing::TestWithParam<BrowserCase> {
     }
 
     SystemClock clock;
-    std::string error;
+    CookieFailure error;
 
     testing::TempDir dir;
     Site site{dir};
@@ -173,7 +173,7 @@ TEST_P(BrowserEndToEndTest, CookiesReachTheSiteAndBackAndWaitWhileTheBrowserRuns
         Visit("/set");  // the browser makes its database and keeps the site's own cookie
     }
     const std::unique_ptr<BrowserCookieStore> store = OpenStore();
-    ASSERT_TRUE(store) << error;
+    ASSERT_TRUE(store) << error.details.path;
     const std::string expires = "; expires=Sun, 04-Apr-2027 09:07:03 GMT";
     const std::string page = site.Url("/board/index.html");
     store->BeginWrites();

@@ -336,11 +336,11 @@ TEST(BrowserProfilesTest, EveryInstallationIsFoundAndNamedAsItOpens) {
         EXPECT_EQ(found[i].name, named ? "仕事" : c.kind == Kind::kOpera ? "Default" : "p");
         EXPECT_EQ(found[i].lastUsed, named ? 1800000000 : 0);
         // The form stores prints opens the profile; the kind alone opens the default.
-        std::string error;
+        CookieFailure error;
         const auto opened = ResolveBrowserPaths(
             *ParseCookieStoreArgument(FormatCookieStoreArgument(found[i].location)).location,
             home.Variables(), error);
-        ASSERT_TRUE(opened) << error;
+        ASSERT_TRUE(opened) << error.details.path;
         EXPECT_EQ(opened->database.rfind(home.dir.File(c.root), 0), 0u) << opened->database;
         if (found[i].isDefault) {
             EXPECT_EQ(ResolveBrowserPaths({c.kind, ""}, home.Variables(), error)->database,

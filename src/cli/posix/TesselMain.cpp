@@ -91,7 +91,7 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
     const StartingStore starting = StartWith(given, clock);
     const bool remembered = starting.reason == StoreChoiceReason::kRemembered;
     const SharedOptions& options = starting.options;
-    std::string error;
+    CookieFailure error;
     const std::unique_ptr<CookieStore> store = OpenCookieStore(options, clock, error, [] {
         if (isatty(STDERR_FILENO) == 1) {
             cli::Diagnose(std::cerr,
@@ -100,7 +100,7 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
         }
     });
     if (!store) {
-        cli::Diagnose(std::cerr, error);
+        cli::Diagnose(std::cerr, cli::FailureText(error));
         if (remembered && options.cookieStore) {
             cli::Diagnose(std::cerr,
                           cli::Fill(cli::Tr("the store chosen in the window, %s, cannot be used: "

@@ -250,7 +250,7 @@ std::vector<BrowserProfile> FindBrowserProfiles(Kind kind, const Environment& en
 
 std::optional<BrowserPaths> ResolveBrowserPaths(const CookieStoreLocation& location,
                                                 const Environment& environment,
-                                                std::string& error) {
+                                                CookieFailure& error) {
     const bool firefox = location.kind == Kind::kFirefox;
     const std::string browser = BrowserDisplayName(location.kind);
     fs::path folder = fs::path(location.path).lexically_normal();
@@ -262,15 +262,18 @@ std::optional<BrowserPaths> ResolveBrowserPaths(const CookieStoreLocation& locat
                 folder = profile.location.path;
         }
         if (folder.empty()) {
-            error = "no " + browser + " profile found: start " + browser + " once, or give " +
-                    std::string(CookieStoreKindName(location.kind)) +
-                    (firefox ? ":PROFILE_DIR" : ":USER_DATA_DIR");
+            error = MakeFailure(
+                CookieProblem::kNoBrowserProfile,
+                CookieDetails().Name(browser).Item(std::string(CookieStoreKindName(location.kind)) +
+                                                   (firefox ? ":PROFILE_DIR" : ":USER_DATA_DIR")));
             return std::nullopt;
         }
     }
     if (firefox) {
         if (!IsFile(folder / "cookies.sqlite")) {
-            error = "no cookies.sqlite in Firefox profile " + folder.string();
+            error = MakeFailure(
+                CookieProblem::kNoCookieDatabase,
+                CookieDetails().Name(browser).Item("cookies.sqlite").Path(folder.string()));
             return std::nullopt;
         }
         return BrowserPaths{(folder / "cookies.sqlite").string(), folder.string()};
@@ -280,7 +283,9 @@ std::optional<BrowserPaths> ResolveBrowserPaths(const CookieStoreLocation& locat
     if (!IsFile(folder / "Cookies"))
         folder = DefaultProfileOf(folder);
     if (!IsFile(folder / "Cookies")) {
-        error = "no " + browser + " Cookies database in " + fs::path(location.path).string();
+        error = MakeFailure(
+            CookieProblem::kNoCookieDatabase,
+            CookieDetails().Name(browser).Item("Cookies").Path(fs::path(location.path).string()));
         return std::nullopt;
     }
     const bool userData = IsFile(folder / "Local State");

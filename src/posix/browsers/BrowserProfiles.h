@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cookies/CookieFailure.h"
 #include "cookies/CookieStoreArgument.h"
 #include "posix/desktop/PosixAppPlaces.h"
 
@@ -51,6 +52,7 @@ struct BrowserPaths {
 // The paths for location (an empty path is the default profile), or empty with error set when
 // there is no such profile or it has no cookie database yet.
 std::optional<BrowserPaths> ResolveBrowserPaths(const CookieStoreLocation& location,
-                                                const Environment& environment, std::string& error);
+                                                const Environment& environment,
+                                                CookieFailure& error);
 
 }  // namespace tessel

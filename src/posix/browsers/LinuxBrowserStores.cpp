@@ -63,7 +63,7 @@ class LinuxChromiumStore : private ChromiumParts, public ChromiumCookieStore {
 std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& location,
                                                      Clock& clock, CookieCharset charset,
                                                      const Environment& environment,
-                                                     std::string& error) {
+                                                     CookieFailure& error) {
     const std::optional<BrowserPaths> paths = ResolveBrowserPaths(location, environment, error);
     if (!paths)
         return nullptr;

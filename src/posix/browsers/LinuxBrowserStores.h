@@ -15,7 +15,7 @@ namespace tessel {
 std::unique_ptr<BrowserCookieStore> OpenBrowserStore(const CookieStoreLocation& location,
                                                      Clock& clock, CookieCharset charset,
                                                      const Environment& environment,
-                                                     std::string& error);
+                                                     CookieFailure& error);
 
 // Whether store, a Chromium profile holding values under a keyring password, got values in the
 // form every browser of the family reads, since no keyring password proved itself on it: the

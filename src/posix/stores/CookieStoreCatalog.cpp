@@ -42,11 +42,11 @@ FoundStore Browser(const BrowserProfile& profile, Clock& clock, CookieCharset ch
     found.name = profile.name;
     found.isDefault = profile.isDefault;
     found.lastUsed = profile.lastUsed;
-    std::string error;
+    CookieFailure error;
     const std::unique_ptr<BrowserCookieStore> store =
         OpenBrowserStore(profile.location, clock, charset, environment, error);
     if (!store) {
-        found.error = error;
+        found.failure = error;
         return found;
     }
     found.path = store->DatabasePath();
@@ -78,7 +78,7 @@ bool IsChosenStore(const FoundStore& found, const std::optional<CookieStoreLocat
     if (wanted.kind == CookieStoreLocation::Kind::kJar || found.path.empty())
         return false;
     // A user-data folder names the profile the browser opens in it.
-    std::string unknown;
+    CookieFailure unknown;
     const std::optional<BrowserPaths> paths = ResolveBrowserPaths(
         wanted, [](const char*) -> const char* { return nullptr; }, unknown);
     return paths &&

@@ -1,5 +1,6 @@
 #include "posix/stores/CookieStoreChooser.h"
 
+#include "app/FailureText.h"
 #include "app/Messages.h"
 #include "posix/stores/RememberedCookieStore.h"
 
@@ -41,7 +42,9 @@ bool CookieStoreChooser::ChooseCharset(CookieCharset charset, std::string& error
 }
 
 bool CookieStoreChooser::Use(SharedOptions chosen, std::string& error) {
-    std::unique_ptr<CookieStore> store = OpenCookieStore(chosen, clock_, error);
+    CookieFailure failure;
+    std::unique_ptr<CookieStore> store = OpenCookieStore(chosen, clock_, failure);
+    error = failure ? FailureText(failure) : std::string();
     if (!store)
         return false;
     store_.Replace(std::move(store));

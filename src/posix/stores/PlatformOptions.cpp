@@ -37,11 +37,13 @@ CookieCharset ChosenCharset(const SharedOptions& options) {
 }
 
 std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock& clock,
-                                             std::string& error, std::function<void()> lockNotice) {
+                                             CookieFailure& error,
+                                             std::function<void()> lockNotice) {
     using Kind = CookieStoreLocation::Kind;
     if (options.cookieStore && options.cookieStore->kind == Kind::kWinInet) {
-        error = "cookie store " + FormatCookieStoreArgument({options.cookieStore->kind, {}}) +
-                " is not available on this system";
+        error = MakeFailure(
+            CookieProblem::kStoreKindUnavailable,
+            CookieDetails().Name(FormatCookieStoreArgument({options.cookieStore->kind, {}})));
         return nullptr;
     }
     if (options.cookieStore && options.cookieStore->kind != Kind::kJar)
@@ -49,7 +51,7 @@ std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock
                                 error);
     const std::string path = JarPath(options);
     if (path.empty()) {
-        error = "no place for the cookie jar: set HOME or XDG_DATA_HOME, or give --cookie-store";
+        error = MakeFailure(CookieProblem::kNoHomeForJar);
         return nullptr;
     }
     auto jar = std::make_unique<NetscapeCookieJar>(path, clock, ChosenCharset(options));

@@ -17,7 +17,7 @@ CookieCharset ChosenCharset(const SharedOptions& options);
 // The cookie store the options name, or null with error set when it cannot be opened. lockNotice,
 // when given, is called when a write starts waiting for another program's lock on the store.
 std::unique_ptr<CookieStore> OpenCookieStore(const SharedOptions& options, Clock& clock,
-                                             std::string& error,
+                                             CookieFailure& error,
                                              std::function<void()> lockNotice = {});
 
 // The store as the undo journal names it: its kind and the absolute path of its file, the same

@@ -43,7 +43,7 @@ std::int64_t LastChange(const std::string& path) {
 std::vector<BrowserCandidate> FindCandidates(const Environment& environment) {
     std::vector<BrowserCandidate> candidates;
     for (const BrowserProfile& profile : FindBrowserProfiles(environment)) {
-        std::string error;
+        CookieFailure error;
         const auto paths = ResolveBrowserPaths(profile.location, environment, error);
         if (!paths)
             continue;
@@ -129,7 +129,7 @@ CandidateCheck OpenableBrowserStore(Clock& clock, const Environment& environment
     return [&clock, environment](const BrowserCandidate& candidate) {
         SharedOptions options;
         options.cookieStore = candidate.location;
-        std::string error;
+        CookieFailure error;
         const auto store =
             OpenBrowserStore(candidate.location, clock, ChosenCharset(options), environment, error);
         return store && (store->CheckWritable() ||
