@@ -21,6 +21,15 @@ std::error_code LastError() {
     return {errno, std::generic_category()};
 }
 
+// Makes a file's addition or removal in folder last through a crash.
+void SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
 CookieFailure NoPlace() {
     return MakeFailure(CookieProblem::kNoJournalPlace, CookieDetails().Name("HOME"));
 }
@@ -127,11 +136,7 @@ bool PosixJournalFile::Add(std::uint64_t number, const std::string& text, Cookie
         error = Failed(failed);
         return false;
     }
-    const int folder = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
+    SyncFolder(path_);
     return true;
 }
 
@@ -141,11 +146,7 @@ bool PosixJournalFile::Remove(std::uint64_t number, CookieFailure& error) {
         return false;
     }
     // The removal lasts through a crash, so that an undone batch is never undone again.
-    const int folder = open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
+    SyncFolder(path_);
     return true;
 }
 
