@@ -64,10 +64,17 @@ TEST(StartingStoreTest, TheGivenStoreComesFirstThenTheRememberedOneThenTheJar) {
     auto chosen = ChooseStartingStore({}, environment, never);
     EXPECT_EQ(chosen.reason, Reason::kNoBrowser);
     EXPECT_FALSE(chosen.options.cookieStore);
+    // The window tells a choice it made by itself once for each store.
+    EXPECT_TRUE(FirstTimeChosen(chosen, environment));
+    EXPECT_FALSE(FirstTimeChosen(chosen, environment));
+    StartingStore other = {chosen.options, Reason::kDefaultBrowser};
+    other.options.cookieStore = CookieStoreLocation{Kind::kFirefox, "/p"};
+    EXPECT_TRUE(FirstTimeChosen(other, environment));
 
     ASSERT_TRUE(RememberCookieStore({Kind::kFirefox, "/p"}, environment, CookieCharset::kUtf8));
     chosen = ChooseStartingStore({}, environment, never);
     EXPECT_EQ(chosen.reason, Reason::kRemembered);
+    EXPECT_FALSE(FirstTimeChosen(chosen, environment));
     EXPECT_EQ(chosen.options.cookieStore, (CookieStoreLocation{Kind::kFirefox, "/p"}));
     EXPECT_EQ(chosen.options.charset, CookieCharset::kUtf8);
 
