@@ -1,5 +1,7 @@
 #include "win32/browsers/WindowsStoreChooser.h"
 
+#include "app/Messages.h"
+
 namespace tessel {
 
 bool WindowsStoreChooser::Choose(const FoundStore& found, std::string& error) {
@@ -32,7 +34,7 @@ bool WindowsStoreChooser::Use(SharedOptions chosen, std::string& error) {
     const CookieStoreLocation location =
         options_.cookieStore.value_or(CookieStoreLocation{CookieStoreLocation::Kind::kWinInet, {}});
     if (!RememberCookieStore(location, options_.charset))
-        error = "選んだ保存先を次回のために記録できませんでした";
+        error = messages::kStoreNotRemembered;
     return true;
 }
 
