@@ -54,9 +54,28 @@ std::string FormatCookieDate(const SystemTime& time) {
     const unsigned weekday = chrono::weekday{Date(time)}.c_encoding();
     const std::size_t month =
         static_cast<std::size_t>(time.month >= 1 && time.month <= 12 ? time.month - 1 : 0);
-    char text[64];
-    std::snprintf(text, sizeof text, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", kWeekdays[weekday],
-                  time.day, kMonths[month], time.year, time.hour, time.minute, time.second);
+    const bool usual = time.day >= 0 && time.day <= 99 && time.year >= 0 && time.year <= 9999 &&
+                       time.hour >= 0 && time.hour <= 99 && time.minute >= 0 && time.minute <= 99 &&
+                       time.second >= 0 && time.second <= 99;
+    if (!usual) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", kWeekdays[weekday],
+                      time.day, kMonths[month], time.year, time.hour, time.minute, time.second);
+        return text;
+    }
+    // Every board written in a batch formats its expiry: digits by hand cost a tenth of printf.
+    std::string text = "Sun, 00-Jan-0000 00:00:00 GMT";
+    const auto put = [&text](std::size_t at, int value, int digits) {
+        for (std::size_t i = at + static_cast<std::size_t>(digits); i-- > at; value /= 10)
+            text[i] = static_cast<char>('0' + value % 10);
+    };
+    text.replace(0, 3, kWeekdays[weekday]);
+    put(5, time.day, 2);
+    text.replace(8, 3, kMonths[month]);
+    put(12, time.year, 4);
+    put(17, time.hour, 2);
+    put(20, time.minute, 2);
+    put(23, time.second, 2);
     return text;
 }
 

@@ -79,7 +79,12 @@ class CookieStore {
         lastFailure_ = std::move(failure);
         return false;
     }
-    void Succeed() { lastFailure_ = {}; }
+    void Succeed() {
+        // Every call of a batch succeeds this way: clearing a failure that is not there would
+        // rebuild all its details each time.
+        if (lastFailure_ || lastFailure_.problem != CookieProblem::kNone)
+            lastFailure_ = {};
+    }
 
   private:
     CookieFailure lastFailure_;

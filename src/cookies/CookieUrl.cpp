@@ -32,6 +32,25 @@ int HexValue(char c) {
     return (c | 0x20) - 'a' + 10;
 }
 
+// Where the first character of text that meets test stands, npos for none. Addresses are read
+// for every board a batch writes; the library's find_first_of makes a call per character.
+template <typename Test>
+std::size_t FindIf(std::string_view text, Test test) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (test(text[i]))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool IsSlash(char c) {
+    return c == '/' || c == '\\';
+}
+
+bool AllDigits(std::string_view text) {
+    return FindIf(text, [](char c) { return !IsDigit(c); }) == std::string_view::npos;
+}
+
 std::vector<std::string_view> Split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
@@ -70,10 +89,10 @@ bool EndsInNumber(std::string_view host) {
         last.remove_suffix(1);
     if (const std::size_t dot = last.rfind('.'); dot != std::string_view::npos)
         last.remove_prefix(dot + 1);
-    if (!last.empty() && last.find_first_not_of("0123456789") == std::string_view::npos)
+    if (!last.empty() && AllDigits(last))
         return true;
     return last.size() >= 2 && last[0] == '0' && (last[1] == 'x' || last[1] == 'X') &&
-           last.substr(2).find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
+           FindIf(last.substr(2), [](char c) { return !IsHexDigit(c); }) == std::string_view::npos;
 }
 
 std::optional<std::string> ParseIpv4(std::string_view host) {
@@ -228,7 +247,7 @@ bool IsHostName(std::string_view host) {
 }
 
 bool IsPort(std::string_view port) {
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos)
+    if (port.size() > 5 || !AllDigits(port))
         return false;
     return port.empty() || std::stoul(std::string(port)) <= 65535;
 }
@@ -245,6 +264,11 @@ bool IsDotSegment(std::string_view segment, int dots) {
 
 // The path with "\" read as "/" and dot segments resolved, as a browser requests it.
 std::string NormalizePath(std::string_view path) {
+    // Most paths have nothing to resolve: no "\\" and no segment that starts as a dot segment.
+    if (path.starts_with('/') && path.find('\\') == std::string_view::npos &&
+        path.find("/.") == std::string_view::npos && path.find("/%") == std::string_view::npos) {
+        return std::string(path);
+    }
     std::string slashes(path);
     for (char& c : slashes) {
         if (c == '\\')
@@ -287,19 +311,20 @@ std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;
-    const std::string scheme = FoldCase(url.substr(0, colon));
-    if (scheme != "http" && scheme != "https")
+    const std::string_view scheme = url.substr(0, colon);
+    result.secure = EqualsIgnoreCase(scheme, "https");
+    if (!result.secure && !EqualsIgnoreCase(scheme, "http"))
         return std::nullopt;
-    result.secure = scheme == "https";
 
     url.remove_prefix(colon + 1);
-    const std::size_t hostStart = url.find_first_not_of("/\\");
+    const std::size_t hostStart = FindIf(url, [](char c) { return !IsSlash(c); });
     // Browsers skip any number of slashes here; an address that does not have exactly two is
     // refused, as the host it goes to is not the one it seems to name.
     if (hostStart != 2)
         return std::nullopt;
     url.remove_prefix(hostStart);
-    const std::size_t authorityEnd = url.find_first_of("/\\?#");
+    const std::size_t authorityEnd =
+        FindIf(url, [](char c) { return IsSlash(c) || c == '?' || c == '#'; });
     std::string_view authority = url.substr(0, authorityEnd);
     const std::string_view rest =
         authorityEnd == std::string_view::npos ? std::string_view() : url.substr(authorityEnd);
@@ -338,7 +363,8 @@ std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
     if (!IsPort(port))
         return std::nullopt;
 
-    result.path = NormalizePath(rest.substr(0, rest.find_first_of("?#")));
+    result.path =
+        NormalizePath(rest.substr(0, FindIf(rest, [](char c) { return c == '?' || c == '#'; })));
     return result;
 }
 

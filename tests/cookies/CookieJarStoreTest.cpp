@@ -94,7 +94,7 @@ class MemoryJar : public CookieJarStore {
     bool Write(std::string bytes) override {
         file = loaded_ = bytes;
         ++writes;
-        TakeWrittenBytes(std::move(bytes));
+        KeepWrittenDocument();
         return true;
     }
 
@@ -219,6 +219,8 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
         {"# ~/.profile\nexport PATH=$HOME/bin:$PATH\n", kUrl, "v",
          CookieFailureKind::kStoreUnusable},
         {ReadBytes(DataFile("jar_nul_bytes.txt")), kUrl, "v", CookieFailureKind::kStoreUnusable},
+        {kHeader + BoardLine("a\x1F") + "\n" + BoardLine("b"), kUrl, "v",
+         CookieFailureKind::kStoreUnusable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 20) + " " + c.name + " " + c.data);
@@ -268,6 +270,48 @@ TEST_F(CookieJarStoreTest, BatchAnswersEachCookieAndWritesOnceUnderTheLockOrNotA
     EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kStoreUnusable);
     EXPECT_FALSE(jar.CommitWrites());
     EXPECT_EQ(jar.writes, 1);
+}
+
+// A store keeps its answer about a cookie while the jar is unchanged and brings it up to date
+// after its own write: it must read, record and write what a store asking afresh each time does.
+TEST_F(CookieJarStoreTest, AnAnswerKeptAcrossWritesIsTheFreshOne) {
+    const std::string deep = "http://bbs.example.jp/cgi-bin//x/bbs.cgi";
+    const std::string line = "\tFALSE\t1806829623\t" + kUrl + "\t";
+    const std::string files[] = {
+        "",
+        ReadBytes(DataFile("jar_other_tools.txt")),
+        kHeader + BoardLine("A", "9") + "\n.bbs.example.jp\tTRUE\t/cgi-bin/" + line + "D\n" +
+            BoardLine("B", "9") + "\n",
+        kHeader + ".bbs.example.jp\tTRUE\t/cgi-bin/" + line + "Dom\n" + BoardLine("Own") + "\n",
+        kHeader + "bbs.example.jp\tFALSE\t/cgi-bin/bbs.cgi" + line + "Long\n" + BoardLine("1") +
+            "\n" + BoardLine("2") + "\nbbs.example.jp\tFALSE\t/" + line + "Root\n",
+    };
+    for (const std::string& file : files) {
+        for (const std::string& url : {kUrl, deep}) {
+            SCOPED_TRACE(url + "\n" + file);
+            MemoryJar kept(clock), fresh(clock);
+            kept.file = fresh.file = file;
+            kept.BeginWrites();
+            fresh.BeginWrites();
+            // Asking about another cookie in between makes the fresh store look again.
+            const auto again = [&] { fresh.RecordCookie("http://other.example.jp/", "o"); };
+            for (const std::string& data :
+                 {"One" + kExpires, std::string("Two"), "x" + kPast, std::string("Three")}) {
+                again();
+                EXPECT_EQ(kept.RecordCookie(url, url), fresh.RecordCookie(url, url));
+                again();
+                EXPECT_EQ(kept.InternetGetCookie(url, url), fresh.InternetGetCookie(url, url));
+                again();
+                EXPECT_EQ(kept.InternetSetCookie(url, url, data),
+                          fresh.InternetSetCookie(url, url, data));
+            }
+            again();
+            EXPECT_EQ(kept.RecordCookie(url, url), fresh.RecordCookie(url, url));
+            ASSERT_TRUE(kept.CommitWrites());
+            ASSERT_TRUE(fresh.CommitWrites());
+            EXPECT_EQ(kept.file, fresh.file);
+        }
+    }
 }
 
 TEST_F(CookieJarStoreTest, UndoGivesBackTheFileByteForByte) {

@@ -1,6 +1,7 @@
 #include "cookies/jar/CookieJarDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 
 #include "text/TextCase.h"
@@ -19,13 +20,21 @@ std::uint64_t DomainHash(std::string_view domain) {
     return hash;
 }
 
-std::uint64_t Combine(std::uint64_t hash, std::string_view text) {
-    const std::uint64_t part = std::hash<std::string_view>()(text);
+std::uint64_t TextHash(std::string_view text) {
+    return std::hash<std::string_view>()(text);
+}
+
+std::uint64_t Combine(std::uint64_t hash, std::uint64_t part) {
     return hash ^ (part + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2));
 }
 
 std::uint64_t KeyHash(std::string_view domain, std::string_view path, std::string_view name) {
-    return Combine(Combine(DomainHash(domain), path), name);
+    return Combine(Combine(DomainHash(domain), TextHash(path)), TextHash(name));
+}
+
+std::uint64_t NextRevision() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
 }
 
 // The domain field of a line that may hold a cookie, as ParseCookieJarLine reads it; empty for
@@ -45,8 +54,11 @@ std::string_view DomainField(std::string_view line) {
 
 }  // namespace
 
-CookieJarDocument::CookieJarDocument(std::string bytes) : base_(std::move(bytes)) {
-    // Counting the lines first to size the table cost more than the table's few regrowths.
+CookieJarDocument::CookieJarDocument(std::string bytes)
+    : base_(std::move(bytes)), revision_(NextRevision()) {
+    // Counting the lines first to size the table cost more than a guess and the table's few
+    // regrowths: a browser's exported line is rarely shorter than this.
+    lines_.reserve(base_.size() / 64 + 1);
     for (std::size_t start = 0; start < base_.size();) {
         const std::size_t feed = base_.find('\n', start);
         const std::size_t end = feed == std::string::npos ? base_.size() : feed + 1;
@@ -98,7 +110,7 @@ void CookieJarDocument::Index(LineIndex line) {
         lines_[line].nextSameDomain = head->second;
         head->second = line;
     }
-    if (keyedDomains_.contains(hash)) {
+    if (!keyedDomains_.empty() && keyedDomains_.contains(hash)) {
         if (const std::optional<CookieJarEntry> entry = Cookie(line))
             IndexKey(line, *entry);
     }
@@ -145,27 +157,38 @@ std::vector<CookieJarDocument::LineIndex> CookieJarDocument::CookiesOf(
 std::vector<CookieJarDocument::LineIndex> CookieJarDocument::LinesWithKey(std::string_view domain,
                                                                           std::string_view path,
                                                                           std::string_view name) {
-    const std::uint64_t domainHash = DomainHash(domain);
-    // No line names the domain, so none holds the key: most domains above a host are such.
-    if (!domainHeads_.contains(domainHash))
-        return {};
-    IndexKeysOf(domainHash);
     std::vector<LineIndex> found;
-    const auto head = keyHeads_.find(Combine(Combine(domainHash, path), name));
-    if (head == keyHeads_.end())
-        return found;
-    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameKey) {
-        const std::optional<CookieJarEntry> entry = Cookie(line);
-        if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
-            entry->name == name) {
-            found.push_back(line);
-        }
-    }
-    std::sort(found.begin(), found.end());
+    AppendLinesWithKey(domain, {path}, name, found);
     return found;
 }
 
+void CookieJarDocument::AppendLinesWithKey(std::string_view domain,
+                                           const std::vector<std::string_view>& paths,
+                                           std::string_view name, std::vector<LineIndex>& found) {
+    const std::uint64_t domainHash = DomainHash(domain);
+    // No line names the domain, so none holds the key: most domains above a host are such.
+    if (!domainHeads_.contains(domainHash))
+        return;
+    IndexKeysOf(domainHash);
+    const std::uint64_t nameHash = TextHash(name);
+    for (const std::string_view path : paths) {
+        const auto head = keyHeads_.find(Combine(Combine(domainHash, TextHash(path)), nameHash));
+        if (head == keyHeads_.end())
+            continue;
+        const std::size_t first = found.size();
+        for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameKey) {
+            const std::optional<CookieJarEntry> entry = Cookie(line);
+            if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
+                entry->name == name) {
+                found.push_back(line);
+            }
+        }
+        std::sort(found.begin() + static_cast<std::ptrdiff_t>(first), found.end());
+    }
+}
+
 void CookieJarDocument::Replace(LineIndex line, std::string_view text) {
+    revision_ = NextRevision();
     Line& target = lines_[line];
     const std::string_view raw = Raw(target);
     const std::string_view ending = raw.ends_with("\r\n") ? "\r\n"
@@ -181,17 +204,21 @@ void CookieJarDocument::Replace(LineIndex line, std::string_view text) {
 void CookieJarDocument::Remove(LineIndex line) {
     if (lines_[line].removed)
         return;
+    revision_ = NextRevision();
     lines_[line].removed = true;
     removedLines_.insert(std::upper_bound(removedLines_.begin(), removedLines_.end(), line), line);
     changed_ = true;
 }
 
-void CookieJarDocument::Append(std::string_view text) {
+CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text) {
+    revision_ = NextRevision();
     lines_.push_back(Line{added_.size(), text.size() + lineEnding_.size()});
     lines_.back().added = true;
     added_.append(text).append(lineEnding_);
-    Index(static_cast<LineIndex>(lines_.size() - 1));
+    const auto line = static_cast<LineIndex>(lines_.size() - 1);
+    Index(line);
     changed_ = true;
+    return line;
 }
 
 // A line's place is its index less the removed lines before it: few lines are ever removed, so

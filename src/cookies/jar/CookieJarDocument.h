@@ -44,15 +44,23 @@ class CookieJarDocument {
     // The lines holding the cookie called name for domain and path, first line first.
     std::vector<LineIndex> LinesWithKey(std::string_view domain, std::string_view path,
                                         std::string_view name);
+    // The same for each of paths, appended to found, each path's lines first line first.
+    void AppendLinesWithKey(std::string_view domain, const std::vector<std::string_view>& paths,
+                            std::string_view name, std::vector<LineIndex>& found);
 
     // Edits. Replace keeps the line's place and its line ending; appended lines go at the end,
     // after a line feed added to a last line that had none.
     void Replace(LineIndex line, std::string_view text);
     void Remove(LineIndex line);
-    void Append(std::string_view text);
+    LineIndex Append(std::string_view text);
 
     bool Changed() const { return changed_; }
     void MarkChanged() { changed_ = true; }
+    // The document was written: what it holds is the file's.
+    void MarkStored() { changed_ = false; }
+    // A number no other document or edit has had: what was read from the document still holds
+    // while its revision is the same.
+    std::uint64_t Revision() const { return revision_; }
     std::string Serialize() const;
 
   private:
@@ -89,6 +97,7 @@ class CookieJarDocument {
     Heads keyHeads_;  // of the keyed domains only; reads never need it
     std::unordered_set<std::uint64_t> keyedDomains_;
     bool changed_ = false;
+    std::uint64_t revision_;
 };
 
 }  // namespace tessel

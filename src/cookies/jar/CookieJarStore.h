@@ -69,8 +69,8 @@ class CookieJarStore : public CookieStore {
     // The bytes read from the file become the document, unless they do not look like a jar that
     // may be rewritten. Empty bytes are a new jar.
     bool TakeFileBytes(std::string bytes);
-    // The bytes just written become the document.
-    void TakeWrittenBytes(std::string bytes);
+    // The bytes just written are the document's: it stays, with nothing left to write.
+    void KeepWrittenDocument();
 
   private:
     struct Change {
@@ -89,9 +89,15 @@ class CookieJarStore : public CookieStore {
                  const std::vector<std::string>& before, const std::vector<std::string>& written);
     bool FailBatch();  // a write in a batch that could not begin
     // The cookies stored for address's host and the domains above it; only those called name
-    // when a name is given (in the jar's character set).
-    std::vector<StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
-    CookieFailure UndecodableReason() const;
+    // when a name is given (in the jar's character set). The answer stands until the next call.
+    const std::vector<StoredCookie>& Candidates(const CookieUrl& address, std::string_view name);
+    StoredCookie ReadCookie(CookieJarDocument::LineIndex line, bool named) const;
+    // Brings Candidates' answer for a write just applied up to date with the document: the lines
+    // it had, less those removed, re-read, with the line appended (if any) in its place.
+    void KeepCandidatesAfterWrite(const Change& change,
+                                  std::optional<CookieJarDocument::LineIndex> appended);
+    // The address url names, nullopt for one no cookie is set at. Stands until the next call.
+    const std::optional<CookieUrl>& Address(const std::string& url);
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
     CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
                          const std::vector<StoredCookie>& cookies);
@@ -103,8 +109,20 @@ class CookieJarStore : public CookieStore {
     Clock& clock_;
     std::unique_ptr<CookieCodec> codec_;
     std::unique_ptr<CookieJarDocument> document_;
+    CookieFailure undecodable_;  // why a value in another character set is not replaced
     bool inBatch_ = false;
     CookieFailure batchFailure_;  // why the batch could not begin
+
+    // A board's read, both its undo records and its write ask about the same cookie in turn: the
+    // last answer is kept while the document is unchanged, and the last address read.
+    struct CandidatesAnswer {
+        std::uint64_t revision = 0;  // of the document asked; 0 for none
+        std::string host, path, name;
+        std::vector<StoredCookie> cookies;
+    };
+    CandidatesAnswer candidates_;
+    std::string lastUrl_;
+    std::optional<CookieUrl> lastAddress_;
 };
 
 }  // namespace tessel

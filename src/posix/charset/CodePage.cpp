@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace tessel {
@@ -221,6 +222,24 @@ DetectedEncoding DetectEncoding(std::string_view bytes) {
     return {Encoding::kCp932, 0};
 }
 
+// Only texts that needed iconv are kept, so an empty entry never matches one.
+template <typename Result>
+const Result* CodePageConverter::Recent<Result>::Find(std::string_view text) const {
+    for (const Entry& entry : entries) {
+        if (!entry.text.empty() && entry.text == text)
+            return &entry.result;
+    }
+    return nullptr;
+}
+
+template <typename Result>
+void CodePageConverter::Recent<Result>::Keep(std::string_view text, const Result& result) {
+    Entry& entry = entries[next];
+    entry.text = text;
+    entry.result = result;
+    next = (next + 1) % std::size(entries);
+}
+
 CodePageConverter::CodePageConverter(Encoding encoding, Undecodable undecodable)
     : encoding_(encoding), undecodable_(undecodable) {}
 
@@ -260,6 +279,8 @@ std::optional<std::string> CodePageConverter::FromUtf8(std::string_view text) {
 std::string CodePageConverter::Cp932ToUtf8(std::string_view bytes) {
     if (IsAscii(bytes))
         return std::string(bytes);
+    if (const std::string* known = decoded_.Find(bytes))
+        return *known;
     if (toUtf8_ == nullptr)
         toUtf8_ = OpenIconv("UTF-8", "CP932", &toUtf8Failed_);
     std::string out;
@@ -277,24 +298,26 @@ std::string CodePageConverter::Cp932ToUtf8(std::string_view bytes) {
     out.reserve(bytes.size() * 3 / 2);
     RunIconv(AsIconv(toUtf8_), bytes, out,
              undecodable_ == Undecodable::kAsWindows ? Cp932Undecodable : Cp932Replaced);
+    decoded_.Keep(bytes, out);
     return out;
 }
 
 std::optional<std::string> CodePageConverter::Utf8ToCp932(std::string_view input) {
     if (IsAscii(input))
         return std::string(input);
+    if (const std::optional<std::string>* known = encoded_.Find(input))
+        return *known;
     const std::string text = WithWindowsForms(input);
     if (fromUtf8_ == nullptr)
         fromUtf8_ = OpenIconv("CP932", "UTF-8", &fromUtf8Failed_);
     if (fromUtf8_ == nullptr)
         return std::nullopt;
-    std::string out;
-    if (!RunIconv(AsIconv(fromUtf8_), text, out, nullptr))
-        return std::nullopt;
+    std::optional<std::string> out(std::in_place);
     // iconv maps a few characters (the yen sign, the overline) onto codes that read back as
     // something else; only an exact round trip keeps what the caller wrote.
-    if (Cp932ToUtf8(out) != text)
-        return std::nullopt;
+    if (!RunIconv(AsIconv(fromUtf8_), text, *out, nullptr) || Cp932ToUtf8(*out) != text)
+        out.reset();
+    encoded_.Keep(input, out);
     return out;
 }
 

@@ -57,6 +57,23 @@ class CodePageConverter {
     void* fromUtf8_ = nullptr;  // iconv_t, opened on first use
     bool toUtf8Failed_ = false;
     bool fromUtf8Failed_ = false;
+    // The last few texts that needed iconv each way and what they became: a batch gives its
+    // boards the same preferences and reads back the same bytes, so most conversions repeat one
+    // made just before.
+    template <typename Result>
+    struct Recent {
+        struct Entry {
+            std::string text;
+            Result result;
+        };
+        Entry entries[4];
+        std::size_t next = 0;
+
+        const Result* Find(std::string_view text) const;
+        void Keep(std::string_view text, const Result& result);
+    };
+    Recent<std::string> decoded_;
+    Recent<std::optional<std::string>> encoded_;
 };
 
 }  // namespace tessel

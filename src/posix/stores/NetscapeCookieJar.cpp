@@ -101,7 +101,7 @@ bool NetscapeCookieJar::Write(std::string bytes) {
 
     struct stat status {};
     if (stat(Path().c_str(), &status) == 0) {
-        TakeWrittenBytes(std::move(bytes));
+        KeepWrittenDocument();
         stamp_ = FileStamp::Of(status);
     } else {
         ForgetDocument();
