@@ -31,7 +31,7 @@ bool HasControlCharacter(std::string_view text) {
 }
 
 bool IsCookieAddress(std::string_view url) {
-    return url.find(';') == std::string_view::npos && ParseCookieUrl(url).has_value();
+    return url.find(';') == std::string_view::npos && LastCookieUrl(url).has_value();
 }
 
 }  // namespace tessel

@@ -370,7 +370,7 @@ std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
 
 }  // namespace
 
-std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+const std::optional<CookieUrl>& LastCookieUrl(std::string_view url) {
     // A write reads each board's address several times in a row (read, record, write, record
     // again): the last address read is kept, for each thread.
     thread_local std::string lastUrl;
@@ -382,6 +382,10 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
         any = true;
     }
     return last;
+}
+
+std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
+    return LastCookieUrl(url);
 }
 
 std::string DefaultCookiePath(std::string_view requestPath) {

@@ -18,6 +18,8 @@ struct CookieUrl {
 // text seems to name (a bracketed host that is not an IPv6 address, text after "]", a host name
 // with characters no host name has, spaces or control characters anywhere).
 std::optional<CookieUrl> ParseCookieUrl(std::string_view url);
+// The same answer, kept by the thread until its next call, for callers that only look at it.
+const std::optional<CookieUrl>& LastCookieUrl(std::string_view url);
 
 // The path a cookie set without a Path attribute gets: RFC 6265 §5.1.4 default-path, but keeping
 // the trailing "/" so that "/cgi-bin/" does not also reach "/cgi-binx".

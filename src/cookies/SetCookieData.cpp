@@ -14,6 +14,17 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+// A batch gives every cookie the same expiry text: the last one read is kept, for each thread.
+std::optional<std::int64_t> ReadDate(std::string_view text) {
+    thread_local std::string lastText;
+    thread_local std::optional<std::int64_t> last;
+    if (lastText.empty() || text != lastText) {
+        last = ParseCookieDate(text);
+        lastText.assign(text);
+    }
+    return last;
+}
+
 }  // namespace
 
 std::optional<SetCookieData> ParseSetCookieData(std::string_view data) {
@@ -33,7 +44,7 @@ std::optional<SetCookieData> ParseSetCookieData(std::string_view data) {
                 !EqualsIgnoreCase(TrimBlanks(attribute.substr(0, equals)), "expires")) {
                 return std::nullopt;
             }
-            result.expires = ParseCookieDate(TrimBlanks(attribute.substr(equals + 1)));
+            result.expires = ReadDate(TrimBlanks(attribute.substr(equals + 1)));
             if (!result.expires)
                 return std::nullopt;
         }

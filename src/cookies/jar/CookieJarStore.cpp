@@ -153,9 +153,21 @@ std::optional<std::string> CookieJarStore::Encode(std::string_view text) {
     return std::nullopt;
 }
 
+const std::string* CookieJarStore::EncodeName(const std::string& name) {
+    if (lastName_.empty() || name != lastName_) {
+        lastEncodedName_ = Encode(name);
+        lastName_ = name;
+        if (!lastEncodedName_) {
+            lastName_.clear();  // so that the next call says again why
+            return nullptr;
+        }
+    }
+    return &*lastEncodedName_;
+}
+
 const std::optional<CookieUrl>& CookieJarStore::Address(const std::string& url) {
     if (lastUrl_.empty() || url != lastUrl_) {
-        lastAddress_ = ParseCookieUrl(url);
+        lastAddress_ = LastCookieUrl(url);
         lastUrl_ = url;
     }
     return lastAddress_;
@@ -255,7 +267,9 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
     const std::optional<CookieUrl>& address = Address(url);
     if (!address)
         return std::string();
-    const std::string wantedBytes = codec_->Encode(wanted).value_or(std::string());
+    const std::string* encodedWanted = wanted.empty() ? nullptr : EncodeName(wanted);
+    Succeed();  // a name that cannot be encoded is a cookie that is not there
+    const std::string_view wantedBytes = encodedWanted ? *encodedWanted : std::string_view();
     const std::vector<StoredCookie>& cookies = Candidates(*address, wantedBytes);
 
     // The cookie asked for may be there but not be one a write could replace (another character
@@ -298,7 +312,7 @@ std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string&
         Fail(name.empty() ? CookieProblem::kEmptyName : CookieProblem::kTabOrNewline);
         return std::nullopt;
     }
-    std::optional<std::string> encodedName = Encode(name);
+    const std::string* encodedName = EncodeName(name);
     if (!encodedName)
         return std::nullopt;
     std::optional<std::string> encodedValue = Encode(parsed->value);
@@ -313,7 +327,7 @@ std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string&
 
     Change change;
     change.address = *address;
-    change.name = std::move(*encodedName);
+    change.name = *encodedName;
     change.value = std::move(*encodedValue);
     change.expires = parsed->expires.value_or(0);
     change.remove = parsed->expires && *parsed->expires <= Now();
@@ -441,7 +455,7 @@ std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string
         Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;
     }
-    const std::optional<std::string> encoded = Encode(name);
+    const std::string* encoded = EncodeName(name);
     if (!encoded)
         return std::nullopt;
     std::vector<CookieJarDocument::LineIndex> lines;

@@ -96,6 +96,9 @@ class CookieJarStore : public CookieStore {
     // it had, less those removed, re-read, with the line appended (if any) in its place.
     void KeepCandidatesAfterWrite(const Change& change,
                                   std::optional<CookieJarDocument::LineIndex> appended);
+    // Encode for the name of a cookie, kept for the next call: a board's read, records and write
+    // all name the same cookie. Null when it cannot be encoded (LastFailure says why).
+    const std::string* EncodeName(const std::string& name);
     // The address url names, nullopt for one no cookie is set at. Stands until the next call.
     const std::optional<CookieUrl>& Address(const std::string& url);
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
@@ -122,6 +125,8 @@ class CookieJarStore : public CookieStore {
     };
     CandidatesAnswer candidates_;
     std::string lastUrl_;
+    std::string lastName_;
+    std::optional<std::string> lastEncodedName_;
     std::optional<CookieUrl> lastAddress_;
 };
 
