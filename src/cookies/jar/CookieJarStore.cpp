@@ -230,11 +230,14 @@ StoredCookie CookieJarStore::ReadCookie(CookieJarDocument::LineIndex line, bool 
 void CookieJarStore::KeepCandidatesAfterWrite(
     const Change& change, std::optional<CookieJarDocument::LineIndex> appended) {
     std::vector<StoredCookie>& cookies = candidates_.cookies;
-    std::erase_if(cookies, [&](const StoredCookie& cookie) {
-        return !document_->Cookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
-    });
-    for (StoredCookie& cookie : cookies)
-        cookie = ReadCookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation), true);
+    // A write that appends changes no other line.
+    if (!appended) {
+        std::erase_if(cookies, [&](const StoredCookie& cookie) {
+            return !document_->Cookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
+        });
+        for (StoredCookie& cookie : cookies)
+            cookie = ReadCookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation), true);
+    }
     if (appended) {
         StoredCookie cookie = ReadCookie(*appended, true);
         const auto place =
@@ -344,11 +347,12 @@ bool CookieJarStore::Apply(const Change& change) {
         const std::string path = DefaultCookiePath(change.address.path);
         const std::string line = FormatCookieJarLine(change.address.host, path, change.name,
                                                      change.value, change.expires);
-        std::vector<CookieJarDocument::LineIndex> dead =
-            document_->LinesWithKey(change.address.host, path, change.name);
-        std::erase_if(dead, [&](CookieJarDocument::LineIndex at) {
-            return document_->Cookie(at)->includeSubdomains;
-        });
+        // They are among the answer's, in file order: its lines of one domain and path are.
+        std::vector<CookieJarDocument::LineIndex> dead;
+        for (const StoredCookie& cookie : cookies) {
+            if (cookie.hostOnly && cookie.domain == change.address.host && cookie.path == path)
+                dead.push_back(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
+        }
         std::optional<CookieJarDocument::LineIndex> appended;
         if (!change.remove && dead.empty())
             appended = document_->Append(line);
