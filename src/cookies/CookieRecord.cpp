@@ -15,6 +15,25 @@ int HexValue(char c) {
 
 }  // namespace
 
+void AppendRecordField(std::string& record, std::string_view field) {
+    record += ' ';
+    if (field.empty())
+        record += '%';  // a lone "%" stands for an empty field
+    // Runs of bytes that need no escape go in whole.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(field[i]);
+        if (byte > 0x20 && byte < 0x7F && byte != '%')
+            continue;
+        record.append(field, plain, i - plain);
+        record += '%';
+        record += kHex[byte >> 4];
+        record += kHex[byte & 0xF];
+        plain = i + 1;
+    }
+    record.append(field, plain);
+}
+
 std::string JoinRecord(std::string_view tag, const std::vector<std::string>& fields) {
     std::size_t size = tag.size();
     for (const std::string& field : fields)
@@ -22,24 +41,8 @@ std::string JoinRecord(std::string_view tag, const std::vector<std::string>& fie
     std::string record;
     record.reserve(size + size / 4);
     record += tag;
-    for (const std::string& field : fields) {
-        record += ' ';
-        if (field.empty())
-            record += '%';  // a lone "%" stands for an empty field
-        // Runs of bytes that need no escape go in whole.
-        std::size_t plain = 0;
-        for (std::size_t i = 0; i < field.size(); ++i) {
-            const auto byte = static_cast<unsigned char>(field[i]);
-            if (byte > 0x20 && byte < 0x7F && byte != '%')
-                continue;
-            record.append(field, plain, i - plain);
-            record += '%';
-            record += kHex[byte >> 4];
-            record += kHex[byte & 0xF];
-            plain = i + 1;
-        }
-        record.append(field, plain);
-    }
+    for (const std::string& field : fields)
+        AppendRecordField(record, field);
     return record;
 }
 

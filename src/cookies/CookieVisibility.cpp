@@ -37,7 +37,9 @@ std::vector<const StoredCookie*> CookiesFor(const CookieUrl& address,
 }
 
 std::vector<std::string_view> DomainsAbove(std::string_view host) {
-    std::vector<std::string_view> domains{host};
+    std::vector<std::string_view> domains;
+    domains.reserve(8);
+    domains.push_back(host);
     if (IsIpAddress(host))
         return domains;
     for (std::size_t dot = host.find('.'); dot != std::string_view::npos;

@@ -38,12 +38,12 @@ CookieWritePlan PlanCookieWrite(const CookieUrl& address,
     // What a new cookie would replace: the one with its key, even where the address's requests
     // do not carry it (a Secure one over http).
     const std::string path = DefaultCookiePath(address.path);
-    CookieUrl overHttps = address;
-    overHttps.secure = true;
     const StoredCookie* own = nullptr;
     for (const StoredCookie* cookie : named) {
+        // Whether a request over https would carry it: the host and path already match.
         if (cookie->hostOnly && cookie->domain == address.host && cookie->path == path &&
-            CookieReaches(overHttps, *cookie, now)) {
+            PathMatches(address.path, cookie->path) &&
+            (!cookie->expires || *cookie->expires > now)) {
             own = cookie;
             break;
         }

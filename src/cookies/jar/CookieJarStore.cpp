@@ -82,6 +82,7 @@ std::size_t SequenceLength(char lead) {
 // Each once, shortest first ("//" in a path would give one twice).
 std::vector<std::string_view> CandidatePaths(std::string_view requestPath) {
     std::vector<std::string_view> paths;
+    paths.reserve(8);
     const auto add = [&](std::size_t length) {
         if (paths.empty() || paths.back().size() < length)
             paths.push_back(requestPath.substr(0, length));
@@ -452,8 +453,8 @@ bool CookieJarStore::CommitWrites() {
     return stored;
 }
 
-std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string& url,
-                                                               const std::string& name) {
+std::optional<std::vector<CookieJarDocument::LineIndex>> CookieJarStore::RecordedLines(
+    const std::string& url, const std::string& name) {
     const std::optional<CookieUrl>& address = Address(url);
     if (!address) {
         Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
@@ -466,13 +467,21 @@ std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string
     for (const StoredCookie& cookie : Candidates(*address, *encoded))
         lines.push_back(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
     std::sort(lines.begin(), lines.end());
-    const std::vector<std::size_t> positions = document_->Positions(lines);
-    std::vector<std::string> fields{document_->EndsWithLineFeed() ? "lf" : "nolf"};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        fields.push_back(std::to_string(positions[i]));
-        fields.emplace_back(document_->Raw(lines[i]));
-    }
     Succeed();
+    return lines;
+}
+
+std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string& url,
+                                                               const std::string& name) {
+    const auto lines = RecordedLines(url, name);
+    if (!lines)
+        return std::nullopt;
+    const std::vector<std::size_t> positions = document_->Positions(*lines);
+    std::vector<std::string> fields{document_->EndsWithLineFeed() ? "lf" : "nolf"};
+    for (std::size_t i = 0; i < lines->size(); ++i) {
+        fields.push_back(std::to_string(positions[i]));
+        fields.emplace_back(document_->Raw((*lines)[i]));
+    }
     return fields;
 }
 
@@ -481,10 +490,18 @@ std::optional<std::string> CookieJarStore::RecordCookie(const std::string& url,
     const bool batchHoldsJar = inBatch_ && Locked() && document_;
     if (!batchHoldsJar && !Load())
         return std::nullopt;
-    const std::optional<std::vector<std::string>> fields = Record(url, name);
-    if (!fields)
+    // The record is written straight from the document: what Record gives, joined.
+    const auto lines = RecordedLines(url, name);
+    if (!lines)
         return std::nullopt;
-    return JoinRecord("jar", *fields);
+    const std::vector<std::size_t> positions = document_->Positions(*lines);
+    std::string record = "jar";
+    AppendRecordField(record, document_->EndsWithLineFeed() ? "lf" : "nolf");
+    for (std::size_t i = 0; i < lines->size(); ++i) {
+        AppendRecordField(record, std::to_string(positions[i]));
+        AppendRecordField(record, document_->Raw((*lines)[i]));
+    }
+    return record;
 }
 
 namespace {

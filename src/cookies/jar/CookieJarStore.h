@@ -84,6 +84,9 @@ class CookieJarStore : public CookieStore {
                                   const std::string& data);
     bool Apply(const Change& change);
     bool Store();
+    // The lines of the cookie a record holds, in file order.
+    std::optional<std::vector<CookieJarDocument::LineIndex>> RecordedLines(const std::string& url,
+                                                                           const std::string& name);
     std::optional<std::vector<std::string>> Record(const std::string& url, const std::string& name);
     bool Restore(const std::string& url, const std::string& name,
                  const std::vector<std::string>& before, const std::vector<std::string>& written);
