@@ -211,6 +211,13 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
         progress.Advance(result.outcomes.size());
     }
     bool keep = !unrecorded && !(rules.allOrNothing && (anyFailed || result.storeFailure));
+    // The store writes the batch aside first, so that the disk takes it while the journal makes
+    // its own record durable; the store puts it in place only once the journal has it.
+    if (keep && !store.StageWrites()) {
+        if (!result.storeFailure)
+            result.storeFailure = store.LastFailure();
+        keep = false;
+    }
     if (keep && !recorder.Save(result.journalFailure))
         keep = false;
     if (EndBatch(store, keep, result))

@@ -34,6 +34,13 @@ class CookieStore {
     virtual void BeginWrites() {}
     virtual bool CommitWrites() { return true; }
 
+    // Gets the grouped writes ready to be stored without storing them yet, so that CommitWrites
+    // only has to put them in place: a store that can writes them aside now and starts putting
+    // them on disk, while the caller makes its own records durable. False when they could not be
+    // written aside (LastFailure says why); the caller then cancels. Nothing is stored until
+    // CommitWrites either way. Stores that write in one step keep this default.
+    virtual bool StageWrites() { return true; }
+
     // Drops the writes made since BeginWrites and ends the group, storing none of them. A store
     // that writes each cookie at once cannot take them back and keeps this default.
     virtual void CancelWrites() {}

@@ -100,6 +100,29 @@ TEST_F(BatchUndoTest, AJournalThatCannotBeKeptStopsTheBatchBeforeAnyWrite) {
     }
 }
 
+// The store writes its batch aside before the journal adds it, and puts it in place only after:
+// a batch the journal cannot add, or the store cannot write aside, is dropped with nothing kept.
+TEST_F(BatchUndoTest, TheStoreStagesBeforeTheJournalAddsAndStoresAfter) {
+    file.store = &test.store;
+    Write("kept");
+    EXPECT_EQ(file.addedWhenStoreStaged, 1);
+    EXPECT_EQ(test.store.commits, 1);
+
+    file.failAdd = true;
+    EXPECT_EQ(Write("lost").Count(BoardResult::kNotWritten), 2u);
+    EXPECT_EQ(test.store.commits, 1);
+    EXPECT_EQ(test.store.cancels, 1);
+
+    file.failAdd = false;
+    test.store.FailStage();
+    const BatchResult result = Write("lost");
+    EXPECT_EQ(result.Count(BoardResult::kNotWritten), 2u);
+    EXPECT_TRUE(result.storeFailure);
+    EXPECT_EQ(Batches(), 1u);
+    EXPECT_EQ(test.store.commits, 1);
+    EXPECT_EQ(test.store.cancels, 2);
+}
+
 TEST_F(BatchUndoTest, ACookieChangedSinceIsLeftAloneAndCounted) {
     ASSERT_TRUE(Write("one").Succeeded());
     test.Seed("b", "Other,,,,20,0,1,0,30");

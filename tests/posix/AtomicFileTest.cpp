@@ -79,6 +79,29 @@ TEST(AtomicFileTest, AFailedWriteLeavesNothingBehind) {
     EXPECT_TRUE(fs::is_empty(dir.Path()));
 }
 
+// A staged replacement leaves the file alone until it is published, then replaces it private;
+// one dropped, or never published, leaves nothing behind.
+TEST(AtomicFileTest, AStagedReplacementTouchesNothingUntilPublished) {
+    TempDir dir;
+    const std::string target = dir.Write("cookies.txt", "old");
+    ASSERT_EQ(chmod(target.c_str(), 0644), 0);
+    const auto before = Listing(dir.Path());
+    {
+        StagedReplacement dropped;
+        ASSERT_FALSE(dropped.StageLockedPrivate(target, "dropped"));
+        EXPECT_TRUE(dropped.Staged());
+    }
+    EXPECT_EQ(Listing(dir.Path()), before);
+    StagedReplacement staged;
+    ASSERT_FALSE(staged.StageLockedPrivate(target, "new"));
+    EXPECT_EQ(ReadBytes(target), "old");
+    ASSERT_FALSE(staged.Publish());
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(Mode(target), 0600u);
+    EXPECT_EQ(Listing(dir.Path()), before);
+    EXPECT_TRUE(staged.Publish());  // nothing left to publish
+}
+
 // The undo journal's folder holds each batch whole and private, and knows no other file.
 TEST(AtomicFileTest, TheJournalFolderKeepsEachBatchAsAPrivateFile) {
     TempDir dir;

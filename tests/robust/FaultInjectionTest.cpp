@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/FailureText.h"
+#include "posix/files/AtomicFile.h"
 #include "posix/files/FileWriteCalls.h"
 #include "posix/profile/PosixProfileFile.h"
 #include "posix/stores/NetscapeCookieJar.h"
@@ -99,20 +100,33 @@ TEST_F(FaultInjectionTest, TheJarLosesNothingWhereverAWriteFails) {
                                        "# Netscape HTTP Cookie File\n"
                                        "bbs.example.jp\tFALSE\t/b/\tFALSE\t0\tkeep\t1\n");
     testing::FixedClock clock{SystemTime{2026, 12, 5, 9, 7, 3, 0}};
-    FailEveryStep(
-        file, ReadBytes(file) + "bbs.example.jp\tFALSE\t/b/\tFALSE\t1806829623\tn\tv\n",
-        [&](std::string& reason) {
-            NetscapeCookieJar jar(file, clock);
-            jar.BeginWrites();
-            EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "n",
-                                              "v; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
-            const bool written = jar.CommitWrites();
-            reason = FailureText(jar.LastFailure());
-            // Nothing of a failed batch lingers in what the jar reads afterwards.
-            EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/b/", ""),
-                      written ? "keep=1; n=v" : "keep=1");
-            return written;
-        });
+    // A batch is stored in one step, or written aside first and put in place after.
+    for (const bool staged : {false, true}) {
+        SCOPED_TRACE(staged ? "staged" : "in one step");
+        FailEveryStep(
+            file, ReadBytes(file) + "bbs.example.jp\tFALSE\t/b/\tFALSE\t1806829623\tn\tv\n",
+            [&](std::string& reason) {
+                NetscapeCookieJar jar(file, clock);
+                jar.BeginWrites();
+                EXPECT_TRUE(jar.InternetSetCookie("http://bbs.example.jp/b/bbs.cgi", "n",
+                                                  "v; expires=Sun, 04-Apr-2027 09:07:03 GMT"));
+                bool written = !staged || jar.StageWrites();
+                if (written)
+                    written = jar.CommitWrites();
+                else
+                    jar.CancelWrites();
+                reason = FailureText(jar.LastFailure());
+                // Nothing of a failed batch lingers in what the jar reads afterwards.
+                EXPECT_EQ(jar.InternetGetCookie("http://bbs.example.jp/b/", ""),
+                          written ? "keep=1; n=v" : "keep=1");
+                return written;
+            });
+        // Leaves the file as it was for the next round.
+        Injector::countdown = 0;
+        ASSERT_FALSE(WriteFileAtomically(file,
+                                         "# Netscape HTTP Cookie File\n"
+                                         "bbs.example.jp\tFALSE\t/b/\tFALSE\t0\tkeep\t1\n"));
+    }
 }
 
 TEST_F(FaultInjectionTest, TheBoardListLosesNothingWhereverAWriteFails) {

@@ -31,6 +31,7 @@ class FakeCookieStore : public CookieStore {
     void HideUnreadableCookie(const std::string& url) { unreadable_.insert(url); }
     void FailReads() { failReads_ = true; }
     void FailCommit() { failCommit_ = true; }
+    void FailStage() { failStage_ = true; }
 
     // The value part (before "; expires=") of the cookie name set for url, if any.
     std::optional<std::string> ValueOf(const std::string& url, const std::string& name) const;
@@ -40,7 +41,14 @@ class FakeCookieStore : public CookieStore {
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) override;
     void BeginWrites() override { ++batches; }
-    bool CommitWrites() override { return !failCommit_ || Fail(CookieProblem::kStoreRefused); }
+    bool StageWrites() override {
+        ++stages;
+        return !failStage_ || Fail(CookieProblem::kStoreRefused);
+    }
+    bool CommitWrites() override {
+        ++commits;
+        return !failCommit_ || Fail(CookieProblem::kStoreRefused);
+    }
     void CancelWrites() override { ++cancels; }
     // Records are "absent", or "set" and the data the cookie was set with.
     std::optional<std::string> RecordCookie(const std::string& url,
@@ -51,6 +59,8 @@ class FakeCookieStore : public CookieStore {
     std::vector<Write> writes;
     int reads = 0;
     int batches = 0;
+    int stages = 0;
+    int commits = 0;
     int cancels = 0;
 
   private:
@@ -58,6 +68,7 @@ class FakeCookieStore : public CookieStore {
     std::map<std::string, std::map<std::string, std::string>> cookies_;
     std::map<std::string, CookieFailure> refused_;
     std::set<std::string> unreadable_;
+    bool failStage_ = false;
     bool failReads_ = false;
     bool failCommit_ = false;
 };

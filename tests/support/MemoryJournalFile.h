@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/UndoJournal.h"
+#include "support/FakeCookieStore.h"
 
 namespace tessel::testing {
 
@@ -28,7 +29,8 @@ class MemoryJournalFile : public JournalFile {
         return batches.at(number);
     }
     bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) override {
-        if (!Writable(error))
+        addedWhenStoreStaged = store != nullptr ? store->stages : -1;
+        if (!Writable(error) || failAdd)
             return false;
         return batches.emplace(number, text).second;
     }
@@ -51,6 +53,10 @@ class MemoryJournalFile : public JournalFile {
     std::map<std::uint64_t, std::string> batches;
     bool failRead = false;
     bool failWrite = false;
+    bool failAdd = false;  // only adding a batch fails
+    // The store, if given, whose staged batches a batch added is counted against.
+    const FakeCookieStore* store = nullptr;
+    int addedWhenStoreStaged = -1;
 
   private:
     bool Readable(CookieFailure& error) const {

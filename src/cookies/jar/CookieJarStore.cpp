@@ -388,6 +388,10 @@ bool CookieJarStore::Apply(const Change& change) {
 }
 
 bool CookieJarStore::Store() {
+    if (batchStaged_) {
+        batchStaged_ = false;
+        return Publish();
+    }
     if (!document_->Changed())
         return true;
     return Write(document_->Serialize());
@@ -430,10 +434,24 @@ void CookieJarStore::BeginWrites() {
     }
 }
 
+bool CookieJarStore::StageWrites() {
+    // A batch that could not begin, or has nothing to write, is left for CommitWrites to say so.
+    if (!inBatch_ || batchStaged_ || !Locked() || !document_ || !document_->Changed())
+        return true;
+    if (!Stage(document_->Serialize()))
+        return false;
+    batchStaged_ = true;
+    return true;
+}
+
 void CookieJarStore::CancelWrites() {
     if (!inBatch_)
         return;
     inBatch_ = false;
+    if (batchStaged_) {
+        batchStaged_ = false;
+        Discard();
+    }
     document_.reset();  // holds changes the file does not; the next read parses the file anew
     Unlock();
 }
@@ -443,6 +461,10 @@ bool CookieJarStore::CommitWrites() {
         return true;
     inBatch_ = false;
     if (!Locked() || !document_) {
+        if (batchStaged_) {
+            batchStaged_ = false;
+            Discard();
+        }
         Unlock();
         return FailBatch();
     }

@@ -41,6 +41,7 @@ class CookieJarStore : public CookieStore {
     // BeginWrites locks and reads the jar once; the cookies set until CommitWrites are checked
     // and applied in memory, and CommitWrites writes them in one replacement of the file.
     void BeginWrites() final;
+    bool StageWrites() final;
     bool CommitWrites() final;
     void CancelWrites() final;
 
@@ -63,6 +64,15 @@ class CookieJarStore : public CookieStore {
     virtual bool Locked() const = 0;
     virtual void Unlock() = 0;
     virtual bool Write(std::string bytes) = 0;
+    // The same in two steps: Stage writes the bytes aside, Publish puts them in place as Write
+    // does, Discard drops them. A file that cannot be written aside keeps these defaults, which
+    // keep the bytes until Publish writes them.
+    virtual bool Stage(std::string bytes) {
+        staged_ = std::move(bytes);
+        return true;
+    }
+    virtual bool Publish() { return Write(std::move(staged_)); }
+    virtual void Discard() { staged_.clear(); }
 
     bool HasDocument() const { return document_ != nullptr; }
     void ForgetDocument() { document_.reset(); }
@@ -117,6 +127,8 @@ class CookieJarStore : public CookieStore {
     std::unique_ptr<CookieJarDocument> document_;
     CookieFailure undecodable_;  // why a value in another character set is not replaced
     bool inBatch_ = false;
+    bool batchStaged_ = false;  // the batch's bytes are written aside, to be published
+    std::string staged_;
     CookieFailure batchFailure_;  // why the batch could not begin
 
     // A board's read, both its undo records and its write ask about the same cookie in turn: the

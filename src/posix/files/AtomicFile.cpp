@@ -210,10 +210,19 @@ void SyncDirectory(const fs::path& directory) {
     close(fd);
 }
 
+// A temporary beside its target with the whole content written, not yet flushed or in place.
+struct Temporary {
+    int fd = -1;
+    std::string path;
+    std::string target;
+    fs::path directory;
+};
+
 // Writes through a temporary that is private from the start and takes its final mode only once
 // its content is complete: mode when forced, else the existing file's mode, else newFileMode.
-std::error_code WriteAtomically(const std::string& path, std::string_view contents,
-                                mode_t newFileMode, bool forceMode, bool targetLocked = false) {
+std::error_code WriteTemporary(const std::string& path, std::string_view contents,
+                               mode_t newFileMode, bool forceMode, bool targetLocked,
+                               Temporary* written) {
     std::string target;
     if (std::error_code error = ResolveWriteTarget(path, &target))
         return error;
@@ -237,13 +246,12 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
     RemoveStaleTemporaries(directory, targetPath.filename().string(), targetLocked);
     std::string temp;
     // The copy starts private, so its content is never readable by more people than the file's.
-    int fd = CreateTemporary(directory, targetPath.filename().string(), 0600, &temp);
+    const int fd = CreateTemporary(directory, targetPath.filename().string(), 0600, &temp);
     if (fd < 0)
         return LastError();
 
     auto fail = [&](std::error_code error) {
-        if (fd >= 0)
-            Calls().close(fd);
+        Calls().close(fd);
         unlink(temp.c_str());
         return error;
     };
@@ -263,16 +271,38 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
     }
     if (mode != 0600 && Calls().fchmod(fd, mode) != 0)
         return fail(LastError());
-    if (Calls().fsync(fd) != 0)
+    *written = {fd, std::move(temp), std::move(target), directory};
+    return {};
+}
+
+// Flushes the temporary and renames it over its target; on failure removes it.
+std::error_code PutInPlace(Temporary& temporary) {
+    auto fail = [&](std::error_code error) {
+        if (temporary.fd >= 0)
+            Calls().close(temporary.fd);
+        temporary.fd = -1;
+        unlink(temporary.path.c_str());
+        return error;
+    };
+    if (Calls().fsync(temporary.fd) != 0)
         return fail(LastError());
-    const int closed = Calls().close(fd);
-    fd = -1;
+    const int closed = Calls().close(temporary.fd);
+    temporary.fd = -1;
     if (closed != 0)
         return fail(LastError());
-    if (Calls().rename(temp.c_str(), target.c_str()) != 0)
+    if (Calls().rename(temporary.path.c_str(), temporary.target.c_str()) != 0)
         return fail(LastError());
-    SyncDirectory(directory);
+    SyncDirectory(temporary.directory);
     return {};
+}
+
+std::error_code WriteAtomically(const std::string& path, std::string_view contents,
+                                mode_t newFileMode, bool forceMode, bool targetLocked = false) {
+    Temporary temporary;
+    if (std::error_code error =
+            WriteTemporary(path, contents, newFileMode, forceMode, targetLocked, &temporary))
+        return error;
+    return PutInPlace(temporary);
 }
 
 }  // namespace
@@ -293,6 +323,44 @@ std::error_code WritePrivateFileAtomically(const std::string& path, std::string_
 std::error_code WriteLockedPrivateFileAtomically(const std::string& path,
                                                  std::string_view contents) {
     return WriteAtomically(path, contents, 0600, true, true);
+}
+
+struct StagedReplacement::Pending : Temporary {};
+
+StagedReplacement::StagedReplacement() = default;
+
+StagedReplacement::~StagedReplacement() {
+    Discard();
+}
+
+std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
+                                                      std::string_view contents) {
+    Discard();
+    Temporary temporary;
+    if (std::error_code error = WriteTemporary(path, contents, 0600, true, true, &temporary))
+        return error;
+#ifdef __linux__
+    // The disk can take the bytes while the caller makes its other writes durable: one flush of
+    // the file system then carries both, and Publish's own flush finds little left to do.
+    sync_file_range(temporary.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    staged_ = std::make_unique<Pending>(Pending{std::move(temporary)});
+    return {};
+}
+
+std::error_code StagedReplacement::Publish() {
+    if (!staged_)
+        return std::make_error_code(std::errc::invalid_argument);
+    const std::unique_ptr<Pending> staged = std::move(staged_);
+    return PutInPlace(*staged);
+}
+
+void StagedReplacement::Discard() {
+    if (!staged_)
+        return;
+    Calls().close(staged_->fd);
+    unlink(staged_->path.c_str());
+    staged_.reset();
 }
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -31,6 +32,27 @@ std::error_code WritePrivateFileAtomically(const std::string& path, std::string_
 // mid-write, so every temporary that a killed writer of path left is removed, however recent.
 std::error_code WriteLockedPrivateFileAtomically(const std::string& path,
                                                  std::string_view contents);
+
+// A replacement made in two steps, so that other writes can be made durable in between: Stage
+// writes the new bytes aside (as WriteLockedPrivateFileAtomically would) and starts putting them
+// on disk, with the target untouched; Publish flushes them and puts them in place; Discard, or
+// the end of the object, removes what was staged.
+class StagedReplacement {
+  public:
+    StagedReplacement();
+    ~StagedReplacement();
+    StagedReplacement(const StagedReplacement&) = delete;
+    StagedReplacement& operator=(const StagedReplacement&) = delete;
+
+    std::error_code StageLockedPrivate(const std::string& path, std::string_view contents);
+    std::error_code Publish();
+    void Discard();
+    bool Staged() const { return staged_ != nullptr; }
+
+  private:
+    struct Pending;
+    std::unique_ptr<Pending> staged_;
+};
 
 // The file that a write to path lands in: path itself, or whatever its chain of symbolic links
 // finally names (which need not exist yet). A path that reaches its file through an open

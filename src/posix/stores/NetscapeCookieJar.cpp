@@ -91,14 +91,34 @@ bool NetscapeCookieJar::LockAndLoad() {
     return false;
 }
 
+// The jar holds passwords: it is private to its owner, whatever mode it had.
 bool NetscapeCookieJar::Write(std::string bytes) {
-    // The jar holds passwords: it is private to its owner, whatever mode it had.
     if (const std::error_code error = WriteLockedPrivateFileAtomically(Path(), bytes)) {
         ForgetDocument();  // holds changes the file does not
         stamp_.reset();
         return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(Path()).Error(error));
     }
+    Written();
+    return true;
+}
 
+bool NetscapeCookieJar::Stage(std::string bytes) {
+    if (const std::error_code error = staged_.StageLockedPrivate(Path(), bytes))
+        return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(Path()).Error(error));
+    return true;
+}
+
+bool NetscapeCookieJar::Publish() {
+    if (const std::error_code error = staged_.Publish()) {
+        ForgetDocument();
+        stamp_.reset();
+        return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(Path()).Error(error));
+    }
+    Written();
+    return true;
+}
+
+void NetscapeCookieJar::Written() {
     struct stat status {};
     if (stat(Path().c_str(), &status) == 0) {
         KeepWrittenDocument();
@@ -107,7 +127,6 @@ bool NetscapeCookieJar::Write(std::string bytes) {
         ForgetDocument();
         stamp_.reset();
     }
-    return true;
 }
 
 }  // namespace tessel

@@ -8,6 +8,7 @@
 #include "cookies/Clock.h"
 #include "cookies/CookieCharset.h"
 #include "cookies/jar/CookieJarStore.h"
+#include "posix/files/AtomicFile.h"
 #include "posix/files/FileLock.h"
 #include "posix/files/FileStamp.h"
 
@@ -39,12 +40,18 @@ class NetscapeCookieJar : public CookieJarStore {
     bool Locked() const override { return lock_.Held(); }
     void Unlock() override { lock_.Release(); }
     bool Write(std::string bytes) override;
+    bool Stage(std::string bytes) override;
+    bool Publish() override;
+    void Discard() override { staged_.Discard(); }
     bool RefuseDescriptorPath();
+    // After a write: the document is the file's, or forgotten if the file cannot be seen.
+    void Written();
 
     std::optional<FileStamp> stamp_;  // of the file the document was read from; empty if missing
     FileLock lock_;
     std::chrono::milliseconds lockWait_ = std::chrono::seconds(5);
     std::function<void()> lockNotice_;
+    StagedReplacement staged_;
 };
 
 }  // namespace tessel
