@@ -25,13 +25,11 @@ void AppendRecordField(std::string& record, std::string_view field) {
         const auto byte = static_cast<unsigned char>(field[i]);
         if (byte > 0x20 && byte < 0x7F && byte != '%')
             continue;
-        record.append(field, plain, i - plain);
-        record += '%';
-        record += kHex[byte >> 4];
-        record += kHex[byte & 0xF];
+        const char escape[] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+        record.append(field.data() + plain, i - plain).append(escape, sizeof escape);
         plain = i + 1;
     }
-    record.append(field, plain);
+    record.append(field.data() + plain, field.size() - plain);
 }
 
 std::string JoinRecord(std::string_view tag, const std::vector<std::string>& fields) {

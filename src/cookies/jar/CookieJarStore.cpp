@@ -240,7 +240,16 @@ void CookieJarStore::KeepCandidatesAfterWrite(
             cookie = ReadCookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation), true);
     }
     if (appended) {
-        StoredCookie cookie = ReadCookie(*appended, true);
+        // The line is the one FormatCookieJarLine made of the change: read without parsing it.
+        StoredCookie cookie;
+        cookie.name = change.name;
+        cookie.value = change.value;
+        cookie.domain = change.address.host;
+        cookie.path = DefaultCookiePath(change.address.path);
+        if (change.expires != 0)
+            cookie.expires = change.expires;
+        cookie.creation = *appended;
+        cookie.readable = codec_->Decode(cookie.value).has_value();
         const auto place =
             std::find_if(cookies.begin(), cookies.end(), [&](const StoredCookie& other) {
                 return other.domain != change.address.host ||
