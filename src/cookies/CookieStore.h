@@ -28,6 +28,13 @@ class CookieStore {
     virtual bool InternetSetCookie(const std::string& url, const std::string& name,
                                    const std::string& data) = 0;
 
+    // Reads ahead what the first calls will need (a store kept in a file reads and indexes the
+    // file), so that the reading can be done on another thread while the caller gets ready.
+    // Nothing else may use the store until it returns. What it read is checked against the store
+    // again before it is used, so a store that changed meanwhile is read anew. Failures are left
+    // for the calls that follow to meet and report.
+    virtual void Prefetch() {}
+
     // Groups the following writes so that a store can make them in one go, and makes them.
     // CommitWrites returns false when the grouped writes could not be stored, and then none of
     // them is. A store that writes each cookie at once keeps the defaults.

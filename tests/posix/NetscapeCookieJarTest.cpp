@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "posix/ChildProcess.h"
@@ -79,6 +80,15 @@ TEST_F(NetscapeCookieJarTest, ReadsFollowOtherWritersWhoWaitForTheLockABoundedTi
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=two");
     dir.Write("cookies.txt", kHeader + BoardLine("three", "0") + "\n");  // an editor, in place
     EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=three");
+    // So does a batch whose jar was read ahead, on another thread, before another writer.
+    NetscapeCookieJar ahead(path, clock);
+    std::thread([&] { ahead.Prefetch(); }).join();
+    ASSERT_TRUE(other.InternetSetCookie("http://other.example.jp/", "o", "1"));
+    ahead.BeginWrites();
+    ASSERT_TRUE(ahead.InternetSetCookie(kUrl, kUrl, "four"));
+    ASSERT_TRUE(ahead.CommitWrites());
+    EXPECT_EQ(jar.InternetGetCookie("http://other.example.jp/", ""), "o=1");
+    EXPECT_EQ(jar.InternetGetCookie(kUrl, ""), kUrl + "=four");
 
     // A lock another writer holds is waited for a bounded time, with a notice.
     const int fd = open(dir.Path().c_str(), O_RDONLY | O_CLOEXEC);

@@ -106,6 +106,13 @@ CookieJarStore::CookieJarStore(std::string path, Clock& clock, std::unique_ptr<C
       undecodable_(MakeFailure(CookieProblem::kStoredInOtherJarCharset,
                                CookieDetails().Name(CharsetName()))) {}
 
+// A read loads without the lock, as every read does; a batch's LockAndLoad keeps what was read
+// only if the file is still the one it was read from.
+void CookieJarStore::Prefetch() {
+    if (!document_)
+        Load();
+}
+
 std::int64_t CookieJarStore::Now() {
     return ToUnixSeconds(clock_.GetSystemTime());
 }

@@ -38,6 +38,8 @@ class CookieJarStore : public CookieStore {
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) final;
 
+    void Prefetch() final;
+
     // BeginWrites locks and reads the jar once; the cookies set until CommitWrites are checked
     // and applied in memory, and CommitWrites writes them in one replacement of the file.
     void BeginWrites() final;
