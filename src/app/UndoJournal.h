@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,7 +54,7 @@ inline constexpr std::size_t kJournalBatches = 10;
 
 // Batches as text, one field per word and every byte a word cannot hold escaped, and back.
 // nullopt for a text that is not a journal of this version.
-std::string FormatJournal(const std::vector<JournalBatch>& batches);
+std::string FormatJournal(std::span<const JournalBatch> batches);
 std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text);
 
 // A batch as the journal keeps it.
