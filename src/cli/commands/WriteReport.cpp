@@ -8,12 +8,16 @@
 namespace tessel::cli {
 
 int ReportWrites(const BoardList& boards, const BatchResult& result, std::ostream& out) {
+    // Written at once: each write to the stream is a pass through the terminal filter.
+    std::string report;
     for (const BatchMessage& message : DescribeBatch(boards, result, TesselBatchWords())) {
         if (message.kind == BatchMessage::Kind::kSkipped)
-            out << Fill(Tr("%s (skipped: %s)"), {message.text, message.reason}) << '\n';
+            report += Fill(Tr("%s (skipped: %s)"), {message.text, message.reason});
         else
-            out << message.text << '\n';
+            report += message.text;
+        report += '\n';
     }
+    out << report;
     return result.Succeeded() ? kExitOk : kExitSomeFailed;
 }
 
