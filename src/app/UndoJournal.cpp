@@ -275,22 +275,29 @@ std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieF
             break;
         const std::uint64_t number =
             numbers->empty() ? 1 : *std::max_element(numbers->begin(), numbers->end()) + 1;
-        if (file.Add(number, text, error))
+        if (file.Add(number, text, error)) {
+            added_ = std::move(*numbers);
+            added_.push_back(number);
             return number;
+        }
     }
     error.details.path = file.Where();
     return std::nullopt;
 }
 
 void UndoJournal::DropOldest() {
-    CookieFailure error;
-    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
-    if (!numbers || numbers->size() <= kJournalBatches)
+    // Batches another writer added since are dropped at its own batch or the next.
+    std::vector<std::uint64_t> numbers = std::exchange(added_, {});
+    if (numbers.empty()) {
+        CookieFailure error;
+        numbers = file.Numbers(error).value_or(std::vector<std::uint64_t>());
+    }
+    if (numbers.size() <= kJournalBatches)
         return;
-    std::sort(numbers->begin(), numbers->end());
+    std::sort(numbers.begin(), numbers.end());
     // One that cannot be removed now goes at a later batch.
-    for (std::size_t i = 0; i + kJournalBatches < numbers->size(); ++i)
-        file.Remove((*numbers)[i], error);
+    for (std::size_t i = 0; i + kJournalBatches < numbers.size(); ++i)
+        file.Forget(numbers[i]);
 }
 
 bool UndoJournal::Remove(std::uint64_t number, CookieFailure& error) {
