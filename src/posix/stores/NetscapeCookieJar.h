@@ -39,6 +39,7 @@ class NetscapeCookieJar : public CookieJarStore {
     bool Locked() const override { return lock_.Held(); }
     void Unlock() override { lock_.Release(); }
     bool Write(std::string bytes) override;
+    bool LoadFile();  // Load, once the path is known not to go through a descriptor
     bool RefuseDescriptorPath();
 
     std::optional<FileStamp> stamp_;  // of the file the document was read from; empty if missing
