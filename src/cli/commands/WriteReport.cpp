@@ -9,8 +9,13 @@ namespace tessel::cli {
 
 int ReportWrites(const BoardList& boards, const BatchResult& result, std::ostream& out) {
     // Written at once: each write to the stream is a pass through the terminal filter.
+    const std::vector<BatchMessage> messages = DescribeBatch(boards, result, TesselBatchWords());
+    std::size_t size = 0;
+    for (const BatchMessage& message : messages)
+        size += message.text.size() + message.reason.size() + 1;
     std::string report;
-    for (const BatchMessage& message : DescribeBatch(boards, result, TesselBatchWords())) {
+    report.reserve(size + size / 8);
+    for (const BatchMessage& message : messages) {
         if (message.kind == BatchMessage::Kind::kSkipped)
             report += Fill(Tr("%s (skipped: %s)"), {message.text, message.reason});
         else

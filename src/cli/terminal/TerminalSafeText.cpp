@@ -58,7 +58,16 @@ TerminalSafeBuffer::int_type TerminalSafeBuffer::overflow(int_type c) {
 }
 
 std::streamsize TerminalSafeBuffer::xsputn(const char* text, std::streamsize count) {
-    pending_.append(text, static_cast<std::size_t>(count));
+    const std::string_view given(text, static_cast<std::size_t>(count));
+    if (const std::size_t newline = given.rfind('\n');
+        pending_.empty() && newline != std::string_view::npos) {
+        // Whole lines with nothing held before them go straight through, without a copy.
+        if (!Pass(given.substr(0, newline + 1)))
+            return 0;
+        pending_.assign(given.substr(newline + 1));
+        return count;
+    }
+    pending_.append(given);
     if ((pending_.find('\n') != std::string::npos || pending_.size() >= kMaxPending) &&
         !Emit(false)) {
         return 0;
@@ -90,9 +99,14 @@ bool TerminalSafeBuffer::Emit(bool all) {
                 end = lead - 1;
         }
     }
-    safe_.clear();
-    AppendTerminalSafe(std::string_view(pending_).substr(0, end), safe_);
+    const bool passed = Pass(std::string_view(pending_).substr(0, end));
     pending_.erase(0, end);
+    return passed;
+}
+
+bool TerminalSafeBuffer::Pass(std::string_view text) {
+    safe_.clear();
+    AppendTerminalSafe(text, safe_);
     const auto size = static_cast<std::streamsize>(safe_.size());
     failed_ = failed_ || target_->sputn(safe_.data(), size) != size;
     return !failed_;
