@@ -1,5 +1,11 @@
 #include "cli/terminal/TerminalSafeText.h"
 
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "text/Utf8.h"
 
 namespace tessel::cli {
@@ -24,14 +30,32 @@ void AppendTerminalSafe(std::string_view text, std::string& safe) {
     std::size_t copied = 0;  // text before this is in safe already
     for (std::size_t at = 0; at < text.size();) {
         // Printable ASCII is checked without decoding: it is nearly all of what is written.
+#if defined(__SSE2__)
+        if (at + 16 <= text.size()) {
+            const __m128i block =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+            // As signed bytes, all but 0x20 to 0x7E are below 0x20 or 0x7F.
+            const unsigned others = static_cast<unsigned>(
+                _mm_movemask_epi8(_mm_or_si128(_mm_cmplt_epi8(block, _mm_set1_epi8(0x20)),
+                                               _mm_cmpeq_epi8(block, _mm_set1_epi8(0x7f)))));
+            if (others == 0) {
+                at += 16;
+                continue;
+            }
+            at += static_cast<std::size_t>(std::countr_zero(others));
+        }
+#endif
         if (const auto byte = static_cast<unsigned char>(text[at]); byte >= 0x20 && byte < 0x7F) {
             ++at;
             continue;
         }
-        // So are kana and kanji; of the three-byte characters, only the bidi controls (lead E2)
-        // act on a terminal.
+        // So are kana and kanji, which come in runs; of the three-byte characters, only the bidi
+        // controls (lead E2) act on a terminal.
         if (text[at] != '\xE2' && CommonThreeByteAt(text, at) != kNotUtf8) {
-            at += 3;
+            do
+                at += 3;
+            while (at < text.size() && text[at] != '\xE2' &&
+                   CommonThreeByteAt(text, at) != kNotUtf8);
             continue;
         }
         const std::size_t start = at;
