@@ -1,6 +1,8 @@
 #include "cli/terminal/TerminalSafeText.h"
 
 #include <bit>
+#include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,6 +17,23 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 // Past this much text without a line end, what is whole is passed on anyway.
 constexpr std::size_t kMaxPending = 4096;
+
+// Where the run of three-byte characters at text[at] ends (at itself when none starts there),
+// counting only those that never act on a terminal and whose bytes need no range check beyond the
+// continuation marks: every lead from E1 to EF but E2 (the bidi controls, among others) and ED
+// (surrogates). Kana and kanji are all of them.
+std::size_t AfterCommonThreeByteRun(std::string_view text, std::size_t at) {
+    constexpr unsigned kLeads = 0xDFFA;  // a bit per lead from E0, set for the leads above
+    while (at + 3 <= text.size()) {
+        const unsigned lead = static_cast<unsigned char>(text[at]) - 0xE0u;
+        std::uint16_t trail;
+        std::memcpy(&trail, text.data() + at + 1, sizeof trail);
+        if (lead > 0xF || ((kLeads >> lead) & 1) == 0 || (trail & 0xC0C0) != 0x8080)
+            break;
+        at += 3;
+    }
+    return at;
+}
 
 }  // namespace
 
@@ -49,13 +68,9 @@ void AppendTerminalSafe(std::string_view text, std::string& safe) {
             ++at;
             continue;
         }
-        // So are kana and kanji, which come in runs; of the three-byte characters, only the bidi
-        // controls (lead E2) act on a terminal.
-        if (text[at] != '\xE2' && CommonThreeByteAt(text, at) != kNotUtf8) {
-            do
-                at += 3;
-            while (at < text.size() && text[at] != '\xE2' &&
-                   CommonThreeByteAt(text, at) != kNotUtf8);
+        // So are kana and kanji, which come in runs.
+        if (const std::size_t after = AfterCommonThreeByteRun(text, at); after != at) {
+            at = after;
             continue;
         }
         const std::size_t start = at;
