@@ -27,12 +27,34 @@ constexpr std::string_view kCookieWord = "cookie";
 #if defined(__SSE2__)
 constexpr std::size_t kBlock = 16;
 
-unsigned Marks(const char* block) {
+// All ones in each marked byte.
+__m128i MarkedBytes(const char* block) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
     const __m128i belowBang = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
     const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f)),
                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('%')));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(belowBang, other)));
+    return _mm_or_si128(belowBang, other);
+}
+
+unsigned Marks(const char* block) {
+    return static_cast<unsigned>(_mm_movemask_epi8(MarkedBytes(block)));
+}
+
+// The marks of blocks whole blocks from the one at from: counted in each byte's place (a marked
+// byte is minus one), summed across at most 255 blocks at a time so that no count overflows.
+std::size_t MarkCountOfBlocks(const char* from, std::size_t blocks) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i total = zero;
+    while (blocks > 0) {
+        const std::size_t round = blocks < 255 ? blocks : 255;
+        __m128i counts = zero;
+        for (std::size_t i = 0; i < round; ++i, from += kBlock)
+            counts = _mm_sub_epi8(counts, MarkedBytes(from));
+        total = _mm_add_epi64(total, _mm_sad_epu8(counts, zero));
+        blocks -= round;
+    }
+    return static_cast<std::size_t>(_mm_cvtsi128_si64(total)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
 }
 
 int MarkCount(unsigned marks) {
@@ -93,6 +115,13 @@ std::uint64_t WithoutFirstMark(std::uint64_t marks) {
 void CopyBlock(char* out, const char* block) {
     std::memcpy(out, block, kBlock);
 }
+
+std::size_t MarkCountOfBlocks(const char* from, std::size_t blocks) {
+    std::size_t count = 0;
+    for (; blocks > 0; --blocks, from += kBlock)
+        count += static_cast<std::size_t>(MarkCount(Marks(from)));
+    return count;
+}
 #endif
 
 // The marks of the last bytes of a word, fewer than a block, padded with plain ones.
@@ -107,10 +136,8 @@ auto TailMarks(const char* tail, std::size_t size) {
 std::size_t WordSize(std::string_view text) {
     if (text.empty())
         return 1;
-    std::size_t escapes = 0;
-    std::size_t at = 0;
-    for (; at + kBlock <= text.size(); at += kBlock)
-        escapes += static_cast<std::size_t>(MarkCount(Marks(text.data() + at)));
+    const std::size_t at = text.size() - text.size() % kBlock;
+    std::size_t escapes = MarkCountOfBlocks(text.data(), at / kBlock);
     if (at < text.size())
         escapes +=
             static_cast<std::size_t>(MarkCount(TailMarks(text.data() + at, text.size() - at)));
