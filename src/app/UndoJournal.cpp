@@ -1,57 +1,213 @@
 #include "app/UndoJournal.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessel {
 namespace {
 
 constexpr std::string_view kHeader = "TesselCustom undo journal 1";
+constexpr std::string_view kBatchWord = "batch";
+constexpr std::string_view kCookieWord = "cookie";
 
-// Spaces part the words and newlines the lines; '%' starts an escape. A word is added to out,
-// after a space unless it is the line's first.
-void AppendWord(std::string& out, std::string_view text) {
+// Spaces part the words and newlines the lines; '%' starts an escape. A byte a word cannot hold as
+// it is (a control, a space, DEL or '%') becomes '%' and two hex digits; a lone '%' is the empty
+// word.
+//
+// Those bytes are found a block at a time, as journals are mostly long runs of other bytes: Marks
+// holds a mark per such byte of the block, MarkCount counts them, FirstMark gives the first one's
+// place in the block and WithoutFirstMark drops it.
+#if defined(__SSE2__)
+constexpr std::size_t kBlock = 16;
+
+// All ones in each marked byte.
+__m128i MarkedBytes(const char* block) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+    const __m128i belowBang = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
+    const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f)),
+                                       _mm_cmpeq_epi8(bytes, _mm_set1_epi8('%')));
+    return _mm_or_si128(belowBang, other);
+}
+
+unsigned Marks(const char* block) {
+    return static_cast<unsigned>(_mm_movemask_epi8(MarkedBytes(block)));
+}
+
+// The marks of blocks whole blocks from the one at from: counted in each byte's place (a marked
+// byte is minus one), summed across at most 255 blocks at a time so that no count overflows.
+std::size_t MarkCountOfBlocks(const char* from, std::size_t blocks) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i total = zero;
+    while (blocks > 0) {
+        const std::size_t round = blocks < 255 ? blocks : 255;
+        __m128i counts = zero;
+        for (std::size_t i = 0; i < round; ++i, from += kBlock)
+            counts = _mm_sub_epi8(counts, MarkedBytes(from));
+        total = _mm_add_epi64(total, _mm_sad_epu8(counts, zero));
+        blocks -= round;
+    }
+    return static_cast<std::size_t>(_mm_cvtsi128_si64(total)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
+}
+
+int MarkCount(unsigned marks) {
+    // Sixteen bits, counted without a call: no popcnt instruction is assumed.
+    marks -= (marks >> 1) & 0x5555;
+    marks = (marks & 0x3333) + ((marks >> 2) & 0x3333);
+    marks = (marks + (marks >> 4)) & 0x0f0f;
+    return static_cast<int>((marks + (marks >> 8)) & 0x1f);
+}
+
+int FirstMark(unsigned marks) {
+    return std::countr_zero(marks);
+}
+
+unsigned WithoutFirstMark(unsigned marks) {
+    return marks & (marks - 1);
+}
+
+void CopyBlock(char* out, const char* block) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(block)));
+}
+#else
+// Eight bytes in a word: the top bit of each marked byte, and no other bit.
+constexpr std::size_t kBlock = 8;
+constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7f;
+constexpr std::uint64_t kEachByte = 0x0101010101010101;
+
+constexpr std::uint64_t ZeroBytes(std::uint64_t eight) {
+    return ~(((eight & kLow7) + kLow7) | eight) & ~kLow7;
+}
+
+std::uint64_t Marks(const char* block) {
+    std::uint64_t eight;
+    std::memcpy(&eight, block, sizeof eight);
+    const std::uint64_t belowBang = ~(((eight & kLow7) + 0x5f * kEachByte) | eight) & ~kLow7;
+    return belowBang | ZeroBytes(eight ^ (0x7f * kEachByte)) | ZeroBytes(eight ^ ('%' * kEachByte));
+}
+
+int MarkCount(std::uint64_t marks) {
+    return static_cast<int>(((marks >> 7) * kEachByte) >> 56);  // summed into the top byte
+}
+
+int FirstMark(std::uint64_t marks) {
+    if constexpr (std::endian::native == std::endian::little)
+        return std::countr_zero(marks) / 8;
+    else
+        return std::countl_zero(marks) / 8;
+}
+
+std::uint64_t WithoutFirstMark(std::uint64_t marks) {
+    if constexpr (std::endian::native == std::endian::little)
+        return marks & (marks - 1);
+    else
+        return marks & ~(std::uint64_t{1} << (63 - std::countl_zero(marks)));
+}
+
+void CopyBlock(char* out, const char* block) {
+    std::memcpy(out, block, kBlock);
+}
+
+std::size_t MarkCountOfBlocks(const char* from, std::size_t blocks) {
+    std::size_t count = 0;
+    for (; blocks > 0; --blocks, from += kBlock)
+        count += static_cast<std::size_t>(MarkCount(Marks(from)));
+    return count;
+}
+#endif
+
+// The marks of the last bytes of a word, fewer than a block, padded with plain ones.
+auto TailMarks(const char* tail, std::size_t size) {
+    char block[kBlock];
+    std::memset(block, 'x', kBlock);
+    std::memcpy(block, tail, size);
+    return Marks(block);
+}
+
+// The size of text as a word.
+std::size_t WordSize(std::string_view text) {
+    if (text.empty())
+        return 1;
+    const std::size_t at = text.size() - text.size() % kBlock;
+    std::size_t escapes = MarkCountOfBlocks(text.data(), at / kBlock);
+    if (at < text.size())
+        escapes +=
+            static_cast<std::size_t>(MarkCount(TailMarks(text.data() + at, text.size() - at)));
+    return text.size() + 2 * escapes;
+}
+
+char* Put(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+char* PutEscape(char* out, unsigned char byte) {
     static constexpr char kHex[] = "0123456789ABCDEF";
-    if (!out.empty() && out.back() != '\n')
-        out += ' ';
+    out[0] = '%';
+    out[1] = kHex[byte >> 4];
+    out[2] = kHex[byte & 0xf];
+    return out + 3;
+}
+
+// Writes text as a word at out, which has room for WordSize(text); returns its end.
+char* PutWord(char* out, std::string_view text) {
     if (text.empty()) {
-        out += '%';  // a lone '%' is the empty word
-        return;
+        *out = '%';
+        return out + 1;
     }
-    std::size_t plain = 0;  // where the bytes not yet added start
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte > 0x20 && byte != 0x7f && byte != '%')
+    const char* from = text.data();
+    const char* const end = from + text.size();
+    while (static_cast<std::size_t>(end - from) >= kBlock) {
+        // The whole block fits: what is left of the word takes at least as many bytes.
+        CopyBlock(out, from);
+        const auto marks = Marks(from);
+        if (marks == 0) {
+            out += kBlock;
+            from += kBlock;
             continue;
-        out.append(text, plain, i - plain);
-        out += '%';
-        out += kHex[byte >> 4];
-        out += kHex[byte & 0xf];
-        plain = i + 1;
+        }
+        const int plain = FirstMark(marks);
+        out = PutEscape(out + plain, static_cast<unsigned char>(from[plain]));
+        from += plain + 1;
     }
-    out.append(text, plain);
+    const char* const tail = from;
+    for (auto marks = TailMarks(tail, static_cast<std::size_t>(end - tail)); marks != 0;
+         marks = WithoutFirstMark(marks)) {
+        const char* const escaped = tail + FirstMark(marks);
+        out = PutEscape(Put(out, std::string_view(from, escaped)),
+                        static_cast<unsigned char>(*escaped));
+        from = escaped + 1;
+    }
+    return Put(out, std::string_view(from, end));
 }
 
 std::optional<std::string> Unescape(std::string_view word) {
     if (word == "%")
         return std::string();
     std::string out;
-    for (std::size_t i = 0; i < word.size(); ++i) {
-        if (word[i] != '%') {
-            out += word[i];
-            continue;
-        }
+    out.reserve(word.size());
+    std::size_t plain = 0;  // where the bytes not yet added start
+    for (std::size_t percent; (percent = word.find('%', plain)) != std::string_view::npos;) {
+        if (word.size() - percent < 3)
+            return std::nullopt;
+        const char* const digits = word.data() + percent + 1;
         unsigned value = 0;
-        if (i + 2 >= word.size())
+        const auto [end, error] = std::from_chars(digits, digits + 2, value, 16);
+        if (error != std::errc() || end != digits + 2)
             return std::nullopt;
-        const auto [end, error] =
-            std::from_chars(word.data() + i + 1, word.data() + i + 3, value, 16);
-        if (error != std::errc() || end != word.data() + i + 3)
-            return std::nullopt;
+        out.append(word, plain, percent - plain);
         out += static_cast<char>(value);
-        i += 2;
+        plain = percent + 3;
     }
+    out.append(word, plain);
     return out;
 }
 
@@ -87,30 +243,37 @@ std::optional<SystemTime> ParseTime(std::string_view text) {
 
 }  // namespace
 
-std::string FormatJournal(const std::vector<JournalBatch>& batches) {
+std::string FormatJournal(std::span<const JournalBatch> batches) {
+    // Sized exactly first, then written in place: a large batch is one allocation and no copy.
+    std::vector<std::string> times;
+    times.reserve(batches.size());
     std::size_t size = kHeader.size() + 1;
     for (const JournalBatch& batch : batches) {
-        size += 40 + batch.store.size();
+        times.push_back(FormatTime(batch.time));
+        size += kBatchWord.size() + 1 + times.back().size() + 1 + WordSize(batch.store) + 1;
         for (const JournalCookie& cookie : batch.cookies) {
-            size += 16 + cookie.board.size() + cookie.url.size() + cookie.name.size() +
-                    cookie.before.size() + cookie.written.size();
+            size += kCookieWord.size() + 5 + WordSize(cookie.board) + WordSize(cookie.url) +
+                    WordSize(cookie.name) + WordSize(cookie.before) + WordSize(cookie.written) + 1;
         }
     }
-    std::string text;
-    text.reserve(size + size / 8);
-    text += kHeader;
-    text += '\n';
-    for (const JournalBatch& batch : batches) {
-        text += "batch ";
-        text += FormatTime(batch.time);
-        AppendWord(text, batch.store);
-        text += '\n';
-        for (const JournalCookie& cookie : batch.cookies) {
-            text += "cookie";
+    std::string text(size, '\0');
+    char* out = Put(text.data(), kHeader);
+    *out++ = '\n';
+    for (std::size_t i = 0; i < batches.size(); ++i) {
+        out = Put(out, kBatchWord);
+        *out++ = ' ';
+        out = Put(out, times[i]);
+        *out++ = ' ';
+        out = PutWord(out, batches[i].store);
+        *out++ = '\n';
+        for (const JournalCookie& cookie : batches[i].cookies) {
+            out = Put(out, kCookieWord);
             for (const std::string* field :
-                 {&cookie.board, &cookie.url, &cookie.name, &cookie.before, &cookie.written})
-                AppendWord(text, *field);
-            text += '\n';
+                 {&cookie.board, &cookie.url, &cookie.name, &cookie.before, &cookie.written}) {
+                *out++ = ' ';
+                out = PutWord(out, *field);
+            }
+            *out++ = '\n';
         }
     }
     return text;
@@ -135,13 +298,13 @@ std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
             continue;
         }
         const std::vector<std::string_view> words = Words(line);
-        if (words[0] == "batch" && words.size() == 3) {
+        if (words[0] == kBatchWord && words.size() == 3) {
             const std::optional<SystemTime> time = ParseTime(words[1]);
             std::optional<std::string> store = Unescape(words[2]);
             if (!time || !store)
                 return std::nullopt;
             batches.push_back({*time, std::move(*store), {}});
-        } else if (words[0] == "cookie" && words.size() == 6 && !batches.empty()) {
+        } else if (words[0] == kCookieWord && words.size() == 6 && !batches.empty()) {
             std::optional<std::string> fields[5];
             for (std::size_t i = 0; i < 5; ++i) {
                 fields[i] = Unescape(words[i + 1]);
@@ -186,7 +349,7 @@ std::optional<KeptBatch> UndoJournal::Last(CookieFailure& error) {
 }
 
 std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieFailure& error) {
-    const std::string text = FormatJournal({batch});
+    const std::string text = FormatJournal(std::span(&batch, 1));
     // Another writer may take the next number first; the file never gives a batch's place to
     // another, so the next try takes the number after it.
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -195,22 +358,29 @@ std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieF
             break;
         const std::uint64_t number =
             numbers->empty() ? 1 : *std::max_element(numbers->begin(), numbers->end()) + 1;
-        if (file.Add(number, text, error))
+        if (file.Add(number, text, error)) {
+            added_ = std::move(*numbers);
+            added_.push_back(number);
             return number;
+        }
     }
     error.details.path = file.Where();
     return std::nullopt;
 }
 
 void UndoJournal::DropOldest() {
-    CookieFailure error;
-    std::optional<std::vector<std::uint64_t>> numbers = file.Numbers(error);
-    if (!numbers || numbers->size() <= kJournalBatches)
+    // Batches another writer added since are dropped at its own batch or the next.
+    std::vector<std::uint64_t> numbers = std::exchange(added_, {});
+    if (numbers.empty()) {
+        CookieFailure error;
+        numbers = file.Numbers(error).value_or(std::vector<std::uint64_t>());
+    }
+    if (numbers.size() <= kJournalBatches)
         return;
-    std::sort(numbers->begin(), numbers->end());
+    std::sort(numbers.begin(), numbers.end());
     // One that cannot be removed now goes at a later batch.
-    for (std::size_t i = 0; i + kJournalBatches < numbers->size(); ++i)
-        file.Remove((*numbers)[i], error);
+    for (std::size_t i = 0; i + kJournalBatches < numbers.size(); ++i)
+        file.Forget(numbers[i]);
 }
 
 bool UndoJournal::Remove(std::uint64_t number, CookieFailure& error) {

@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cookies/Clock.h"
@@ -29,6 +31,12 @@ class JournalFile {
     // also when a batch of that number is there: one batch never takes another's place.
     virtual bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) = 0;
     virtual bool Remove(std::uint64_t number, CookieFailure& error) = 0;
+    // Lets an old batch go. Unlike Remove, its going need not last through a crash: a batch that
+    // comes back is only one more old batch kept, and goes with the next.
+    virtual void Forget(std::uint64_t number) {
+        CookieFailure ignored;
+        Remove(number, ignored);
+    }
     // Where the folder is, for messages.
     virtual std::string Where() const = 0;
 };
@@ -53,7 +61,7 @@ inline constexpr std::size_t kJournalBatches = 10;
 
 // Batches as text, one field per word and every byte a word cannot hold escaped, and back.
 // nullopt for a text that is not a journal of this version.
-std::string FormatJournal(const std::vector<JournalBatch>& batches);
+std::string FormatJournal(std::span<const JournalBatch> batches);
 std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text);
 
 // A batch as the journal keeps it.
@@ -66,6 +74,9 @@ struct KeptBatch {
 // in use (the same text for the same store from either front end), and the clock for the time.
 // Each batch is a file of its own, so that adding one never reads or rewrites the others.
 struct UndoJournal {
+    UndoJournal(JournalFile& journalFile, std::string storeIdentity, Clock& timeSource)
+        : file(journalFile), store(std::move(storeIdentity)), clock(timeSource) {}
+
     JournalFile& file;
     std::string store;
     Clock& clock;
@@ -80,6 +91,11 @@ struct UndoJournal {
     // Lets the oldest batches go beyond kJournalBatches, once a new one was stored.
     void DropOldest();
     bool Remove(std::uint64_t number, CookieFailure& error);
+
+  private:
+    // The batches there when the last one was added, that one among them: what DropOldest goes
+    // by, so that the folder is not listed again. Empty when unknown.
+    std::vector<std::uint64_t> added_;
 };
 
 }  // namespace tessel

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace tessel {
 namespace {
@@ -12,6 +13,12 @@ namespace chrono = std::chrono;
 chrono::sys_days Date(const SystemTime& time) {
     return chrono::year{time.year} / chrono::month{static_cast<unsigned>(time.month)} /
            chrono::day{static_cast<unsigned>(time.day)};
+}
+
+// Writes value's last digits, as many as there are places, zeros first.
+void PutDigits(char* places, std::int32_t value, int count) {
+    for (int i = count - 1; i >= 0; --i, value /= 10)
+        places[i] = static_cast<char>('0' + value % 10);
 }
 
 void SetDate(SystemTime& time, chrono::sys_days days) {
@@ -54,28 +61,26 @@ std::string FormatCookieDate(const SystemTime& time) {
     const unsigned weekday = chrono::weekday{Date(time)}.c_encoding();
     const std::size_t month =
         static_cast<std::size_t>(time.month >= 1 && time.month <= 12 ? time.month - 1 : 0);
-    const bool usual = time.day >= 0 && time.day <= 99 && time.year >= 0 && time.year <= 9999 &&
-                       time.hour >= 0 && time.hour <= 99 && time.minute >= 0 && time.minute <= 99 &&
-                       time.second >= 0 && time.second <= 99;
-    if (!usual) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", kWeekdays[weekday],
-                      time.day, kMonths[month], time.year, time.hour, time.minute, time.second);
+    const auto within = [](std::int32_t value, std::int32_t most) {
+        return value >= 0 && value <= most;
+    };
+    if (within(time.day, 99) && within(time.year, 9999) && within(time.hour, 99) &&
+        within(time.minute, 99) && within(time.second, 99)) {
+        // Filled in place: every cookie written has its date, and printf costs more than the rest
+        // of the cookie's text.
+        std::string text = "Www, 00-Mmm-0000 00:00:00 GMT";
+        std::memcpy(&text[0], kWeekdays[weekday], 3);
+        std::memcpy(&text[8], kMonths[month], 3);
+        PutDigits(&text[5], time.day, 2);
+        PutDigits(&text[12], time.year, 4);
+        PutDigits(&text[17], time.hour, 2);
+        PutDigits(&text[20], time.minute, 2);
+        PutDigits(&text[23], time.second, 2);
         return text;
     }
-    // Every board written in a batch formats its expiry: digits by hand cost a tenth of printf.
-    std::string text = "Sun, 00-Jan-0000 00:00:00 GMT";
-    const auto put = [&text](std::size_t at, int value, int digits) {
-        for (std::size_t i = at + static_cast<std::size_t>(digits); i-- > at; value /= 10)
-            text[i] = static_cast<char>('0' + value % 10);
-    };
-    text.replace(0, 3, kWeekdays[weekday]);
-    put(5, time.day, 2);
-    text.replace(8, 3, kMonths[month]);
-    put(12, time.year, 4);
-    put(17, time.hour, 2);
-    put(20, time.minute, 2);
-    put(23, time.second, 2);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s, %02d-%s-%04d %02d:%02d:%02d GMT", kWeekdays[weekday],
+                  time.day, kMonths[month], time.year, time.hour, time.minute, time.second);
     return text;
 }
 

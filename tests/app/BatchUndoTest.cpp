@@ -3,12 +3,15 @@
 #include "app/BatchUndo.h"
 #include "app/FailureText.h"
 #include "support/MemoryJournalFile.h"
+#include "support/TempDir.h"
 #include "support/TestBoards.h"
 
 namespace tessel {
 namespace {
 
+using testing::DataFile;
 using testing::MemoryJournalFile;
+using testing::ReadBytes;
 using testing::TestBoards;
 
 class BatchUndoTest : public ::testing::Test {
@@ -59,6 +62,17 @@ TEST_F(BatchUndoTest, TheJournalTextKeepsEveryField) {
           "TesselCustom undo journal 1\nbatch x s\n",
           "TesselCustom undo journal 1\nbatch 2026-12-07T00:00:00Z %4\n"})
         EXPECT_FALSE(ParseJournal(bad)) << bad;
+}
+
+// A journal written before keeps being read, and the same batch is written as it was, byte for
+// byte: every byte value, escapes at each place of a long word, empty words and lone '%'.
+TEST_F(BatchUndoTest, AKeptJournalReadsAndIsWrittenAgainByteForByte) {
+    const std::string kept = ReadBytes(DataFile("journal_v1_batch.txt"));
+    const auto batches = ParseJournal(kept);
+    ASSERT_TRUE(batches);
+    ASSERT_EQ(batches->size(), 1u);
+    EXPECT_EQ(batches->at(0).cookies.at(1).board.size(), 256u);
+    EXPECT_EQ(FormatJournal(*batches), kept);
 }
 
 TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {

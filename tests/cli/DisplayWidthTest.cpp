@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/terminal/DisplayWidth.h"
+#include "cli/terminal/TerminalSafeText.h"
 
 namespace tessel::cli {
 namespace {
@@ -22,6 +23,27 @@ TEST(DisplayWidthTest, CountsTheColumnsATerminalGives) {
         EXPECT_EQ(DisplayWidth(c.text), c.width);
     }
     EXPECT_EQ(PadToWidth("雑", 4), "雑  ");
+}
+
+// What would act on a terminal is replaced wherever it stands: in long plain runs, which are
+// passed over a block at a time, at their ends, and after runs of kanji.
+TEST(DisplayWidthTest, TextMadeSafeForATerminalKeepsOnlyWhatIsShown) {
+    const std::string plain = "http://bbs.example.jp/cgi-bin/";  // longer than a block
+    const std::string bad = "\xEF\xBF\xBD";
+    const struct {
+        std::string text, safe;
+    } cases[] = {
+        {plain + "\x1b[2J" + plain, plain + bad + "[2J" + plain},
+        {plain + "\x7f", plain + bad},
+        {"雑談掲示板\xE2\x80\xAE" + plain + "\t\n", "雑談掲示板" + bad + plain + "\t\n"},
+        {"雑談\xE2\x80\xA6\xC2\x85\xFF" + plain, "雑談\xE2\x80\xA6" + bad + bad + plain},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string safe = "kept:";
+        AppendTerminalSafe(c.text, safe);
+        EXPECT_EQ(safe, "kept:" + c.safe);
+    }
 }
 
 }  // namespace

@@ -148,6 +148,7 @@ TEST(CookieDateTest, AddsWholeDaysAcrossMonthsYearsAndLeapDaysAndConvertsUnixSec
         {{2100, 2, 28, 12, 0, 0, 0}, 1, "Mon, 01-Mar-2100 12:00:00 GMT"},  // century, no leap
         {{2026, 3, 1, 1, 2, 3, 0}, -1, "Sat, 28-Feb-2026 01:02:03 GMT"},
         {{9999, 12, 31, 0, 0, 0, 0}, 0, "Fri, 31-Dec-9999 00:00:00 GMT"},
+        {{9999, 12, 31, 0, 0, 0, 0}, 1, "Sat, 01-Jan-10000 00:00:00 GMT"},  // wider than its place
     };
     for (const ExpiryCase& c : cases) {
         SCOPED_TRACE(c.expected);

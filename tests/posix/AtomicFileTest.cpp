@@ -123,6 +123,8 @@ TEST(AtomicFileTest, TheJournalFolderKeepsEachBatchAsAPrivateFile) {
     EXPECT_TRUE(journal.Remove(12, error) && journal.Remove(12, error));
     EXPECT_EQ(journal.Numbers(error).value(), std::vector<std::uint64_t>{1});
     EXPECT_FALSE(journal.Read(12, error));
+    journal.Forget(1);
+    EXPECT_TRUE(journal.Numbers(error).value().empty());
 
     PosixJournalFile blocked(dir.Write("file", "") + "/undo");
     EXPECT_FALSE(blocked.Prepare(error));

@@ -24,9 +24,12 @@ std::string Quoted(std::string_view text) {
 
 }  // namespace
 
-BoardIndex::BoardIndex(const BoardList& boards) : count_(boards.Count()) {
+void BoardIndex::Build() const {
+    if (built_)
+        return;
+    built_ = true;
     std::size_t position = 0;
-    for (const auto& board : boards) {
+    for (const auto& board : boards_) {
         ++position;
         ids_.emplace(FoldNameCase(board->ID()), position);
         nicknames_[board->NickName()].push_back(position);
@@ -34,16 +37,18 @@ BoardIndex::BoardIndex(const BoardList& boards) : count_(boards.Count()) {
 }
 
 std::optional<std::size_t> BoardIndex::FindId(std::string_view id) const {
+    Build();
     const auto found = ids_.find(FoldNameCase(id));
     return found == ids_.end() ? std::nullopt : std::optional<std::size_t>(found->second);
 }
 
 std::vector<std::size_t> BoardIndex::Candidates(std::string_view argument) const {
     std::vector<std::size_t> found;
-    if (const auto position = PositionIn(argument, count_))
+    if (const auto position = PositionIn(argument, Count()))
         found.push_back(*position);
     if (const auto position = FindId(argument))
         found.push_back(*position);
+    Build();
     if (const auto named = nicknames_.find(std::string(argument)); named != nicknames_.end())
         found.insert(found.end(), named->second.begin(), named->second.end());
     std::sort(found.begin(), found.end());

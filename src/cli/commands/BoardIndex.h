@@ -12,13 +12,13 @@
 namespace tessel::cli {
 
 // Finds boards of the board list by what a user calls them: a position from 1, a section name in
-// any letter case, or a nickname (exactly). Built once, so that naming many boards of a long list
-// stays cheap.
+// any letter case, or a nickname (exactly). Built at the first lookup, so that naming many boards
+// of a long list stays cheap and choosing every board costs nothing.
 class BoardIndex {
   public:
-    explicit BoardIndex(const BoardList& boards);
+    explicit BoardIndex(const BoardList& boards) : boards_(boards) {}
 
-    std::size_t Count() const { return count_; }
+    std::size_t Count() const { return boards_.Count(); }
 
     // The position of the board with this section name, in any letter case.
     std::optional<std::size_t> FindId(std::string_view id) const;
@@ -29,10 +29,12 @@ class BoardIndex {
 
   private:
     std::vector<std::size_t> Candidates(std::string_view argument) const;
+    void Build() const;
 
-    std::size_t count_ = 0;
-    std::unordered_map<std::string, std::size_t> ids_;
-    std::unordered_map<std::string, std::vector<std::size_t>> nicknames_;
+    const BoardList& boards_;
+    mutable bool built_ = false;
+    mutable std::unordered_map<std::string, std::size_t> ids_;
+    mutable std::unordered_map<std::string, std::vector<std::size_t>> nicknames_;
 };
 
 struct BoardSelection {

@@ -8,12 +8,21 @@
 namespace tessel::cli {
 
 int ReportWrites(const BoardList& boards, const BatchResult& result, std::ostream& out) {
-    for (const BatchMessage& message : DescribeBatch(boards, result, TesselBatchWords())) {
+    // Written at once: each write to the stream is a pass through the terminal filter.
+    const std::vector<BatchMessage> messages = DescribeBatch(boards, result, TesselBatchWords());
+    std::size_t size = 0;
+    for (const BatchMessage& message : messages)
+        size += message.text.size() + message.reason.size() + 1;
+    std::string report;
+    report.reserve(size + size / 8);
+    for (const BatchMessage& message : messages) {
         if (message.kind == BatchMessage::Kind::kSkipped)
-            out << Fill(Tr("%s (skipped: %s)"), {message.text, message.reason}) << '\n';
+            report += Fill(Tr("%s (skipped: %s)"), {message.text, message.reason});
         else
-            out << message.text << '\n';
+            report += message.text;
+        report += '\n';
     }
+    out << report;
     return result.Succeeded() ? kExitOk : kExitSomeFailed;
 }
 

@@ -32,6 +32,11 @@
 #include "posix/stores/StartingStore.h"
 
 namespace tessel {
+
+// The board list of the command run, left for the process's exit to take back. Outside the
+// unnamed namespace so that the write to it stays and leak checkers find the list reachable.
+mdlMain* boardsAtExit = nullptr;
+
 namespace {
 
 const char* GetEnvironment(const char* name) {
@@ -79,15 +84,16 @@ std::vector<cli::StoreListing> FindStores(const SharedOptions& given) {
 }
 
 // The commands that need neither the board list nor a store run before either is loaded.
-int RunAlone(const cli::Invocation& invocation, const SharedOptions& options) {
-    ProcExecutable self;
+int RunAlone(const cli::Invocation& invocation, const SharedOptions& options,
+             ProcExecutable& self) {
     PosixAppPlaces places(self.Directory());
     cli::PlatformContext context{&places, options.boardList, [&] { return FindStores(options); },
                                  std::cout, std::cerr};
     return invocation.command->runAlone(invocation, context);
 }
 
-int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostream& rawErr) {
+int Run(const cli::Invocation& invocation, const SharedOptions& given, ProcExecutable& self,
+        std::ostream& rawErr) {
     SystemClock clock;
     const StartingStore starting = StartWith(given, clock);
     const bool remembered = starting.reason == StoreChoiceReason::kRemembered;
@@ -111,14 +117,13 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
         return cli::kExitUsage;
     }
     PosixProfileFile profile;
-    ProcExecutable self;
     cli::CompanionExecutable executable(self);
     cli::NoMessages messages;
     cli::NoWindow window;
-    mdlMain application(StartupServices{profile, *store, clock, executable, messages, window},
-                        options.boardList);
+    auto application = std::make_unique<mdlMain>(
+        StartupServices{profile, *store, clock, executable, messages, window}, options.boardList);
     PosixAppPlaces places(self.Directory());
-    application.SearchBoardList(places);
+    application->SearchBoardList(places);
     bool loaded;
     {
         // A command that reads cookies has its store read on the other processor while the
@@ -134,16 +139,16 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
                 }
             });
         }
-        loaded = application.LoadBBSList();
+        loaded = application->LoadBBSList();
     }
     if (!loaded) {
         cli::Diagnose(std::cerr, cli::Tr("the board list could not be loaded."),
-                      cli::BoardListFailureText(application.LoadFailure()));
+                      cli::BoardListFailureText(application->LoadFailure()));
         return cli::kExitUsage;
     }
-    if (application.BoardListMissing()) {
+    if (application->BoardListMissing()) {
         std::string looked;
-        for (const std::string& place : application.PlacesLooked())
+        for (const std::string& place : application->PlacesLooked())
             looked += (looked.empty() ? "" : ", ") + place;
         cli::Diagnose(std::cerr,
                       cli::Fill(cli::Tr("no board list in %s; the list is empty ('tessel init' "
@@ -154,7 +159,7 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
     PosixJournalFile journalFile(UndoJournalPath(GetEnvironment));
     UndoJournal journal{journalFile, IdentifyCookieStore(options, *store), clock};
-    cli::CommandContext context{*application.BBSList(),
+    cli::CommandContext context{*application->BBSList(),
                                 *store,
                                 std::cin,
                                 std::cout,
@@ -169,14 +174,15 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, std::ostr
                                          "values were written as v10, which every Chromium-family "
                                          "browser reads"));
     }
+    // The board list ends with the process: freeing a long list board by board costs more than
+    // anything tessel does after the command, and the exit takes its memory back anyway.
+    boardsAtExit = application.release();
     return exitCode;
 }
 
 int Main(int argc, char** argv, std::ostream& rawErr) {
-    {
-        ProcExecutable self;
-        cli::InitTranslations(self.Directory());
-    }
+    ProcExecutable self;
+    cli::InitTranslations(self.Directory());
     const cli::ParsedCommandLine parsed =
         cli::ParseCommandLine({argv, argv + argc}, kEverySharedOption);
     if (!parsed.error.empty())
@@ -186,16 +192,15 @@ int Main(int argc, char** argv, std::ostream& rawErr) {
         return cli::kExitOk;
     }
     if (parsed.invocation.version) {
-        ProcExecutable self;  // the window's identity: tessel ships with it
-        const VersionResource version = self.Version();
+        const VersionResource version = self.Version();  // the window's: tessel ships with it
         std::cout << "tessel (" << version.productName << ") "
                   << mdlApp::GetVersionString(self, true) << '\n'
                   << version.legalCopyright << '\n';
         return cli::kExitOk;
     }
     if (parsed.invocation.command->runAlone != nullptr)
-        return RunAlone(parsed.invocation, parsed.shared);
-    return Run(parsed.invocation, parsed.shared, rawErr);
+        return RunAlone(parsed.invocation, parsed.shared, self);
+    return Run(parsed.invocation, parsed.shared, self, rawErr);
 }
 
 // Runs tessel with everything it prints made safe for a terminal (text from a board list, a

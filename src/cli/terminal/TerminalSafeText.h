@@ -30,6 +30,7 @@ class TerminalSafeBuffer : public std::streambuf {
 
   private:
     bool Emit(bool all);
+    bool Pass(std::string_view text);  // to target, made safe
 
     std::streambuf* target_;
     std::string pending_;

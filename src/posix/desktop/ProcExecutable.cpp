@@ -12,7 +12,9 @@ std::string ProcExecutable::ExePath() {
         return exePath_;
     std::error_code error;
     const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
+    if (!error)
+        exePath_ = path.string();  // read once: the process keeps its executable
+    return exePath_;
 }
 
 std::string ProcExecutable::Directory() {

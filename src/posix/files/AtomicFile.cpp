@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,6 +32,9 @@ FileWriteCalls& Calls() {
 
 // The kernel's own limit on symbolic links followed while resolving one path.
 constexpr int kMaxLinkDepth = 40;
+
+// statfs's f_type for /proc.
+constexpr decltype(statfs::f_type) kProcFileSystem = 0x9fa0;
 
 std::error_code LastError() {
     return {errno, std::generic_category()};
@@ -70,12 +74,17 @@ bool NamesThroughDescriptor(const std::string& path) {
     std::string current = path;
     for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
         std::error_code ignored;
-        const fs::path folder =
-            fs::canonical(fs::absolute(fs::path(current), ignored).parent_path(), ignored);
-        const auto parts = std::vector<fs::path>(folder.begin(), folder.end());
-        if (parts.size() >= 4 && parts[1] == "proc" &&
-            (folder.filename() == "fd" || folder.filename() == "map_files"))
-            return true;
+        const fs::path folder = fs::absolute(fs::path(current), ignored).parent_path();
+        // Only a folder of the proc file system can be one; one statfs spares resolving every
+        // folder of the path.
+        struct statfs system {};
+        if (statfs(folder.c_str(), &system) == 0 && system.f_type == kProcFileSystem) {
+            const fs::path real = fs::canonical(folder, ignored);
+            const auto parts = std::vector<fs::path>(real.begin(), real.end());
+            if (parts.size() >= 4 && parts[1] == "proc" &&
+                (real.filename() == "fd" || real.filename() == "map_files"))
+                return true;
+        }
         struct stat status {};
         std::string link;
         if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode) ||

@@ -150,4 +150,8 @@ bool PosixJournalFile::Remove(std::uint64_t number, CookieFailure& error) {
     return true;
 }
 
+void PosixJournalFile::Forget(std::uint64_t number) {
+    unlink(PathOf(number).c_str());
+}
+
 }  // namespace tessel

@@ -26,6 +26,7 @@ class PosixJournalFile : public JournalFile {
     std::optional<std::string> Read(std::uint64_t number, CookieFailure& error) override;
     bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) override;
     bool Remove(std::uint64_t number, CookieFailure& error) override;
+    void Forget(std::uint64_t number) override;
     std::string Where() const override { return path_; }
 
   private:

@@ -31,6 +31,10 @@ bool NetscapeCookieJar::RefuseDescriptorPath() {
 bool NetscapeCookieJar::Load() {
     if (NamesThroughDescriptor(Path()))
         return RefuseDescriptorPath();
+    return LoadFile();
+}
+
+bool NetscapeCookieJar::LoadFile() {
     struct stat status {};
     if (stat(Path().c_str(), &status) != 0) {
         if (errno != ENOENT) {
@@ -63,10 +67,10 @@ bool NetscapeCookieJar::Load() {
 }
 
 bool NetscapeCookieJar::LockAndLoad() {
-    if (NamesThroughDescriptor(Path()))
-        return RefuseDescriptorPath();
     std::string target;
     if (const std::error_code error = ResolveWriteTarget(Path(), &target)) {
+        if (error == std::errc::bad_file_descriptor)
+            return RefuseDescriptorPath();
         return Fail(CookieProblem::kJarUnopenable, CookieDetails().Path(Path()).Error(error));
     }
     const std::filesystem::path targetPath(target);
@@ -85,7 +89,7 @@ bool NetscapeCookieJar::LockAndLoad() {
         return Fail(CookieProblem::kJarFolderUnopenable,
                     CookieDetails().Path(directory).Error(error));
     }
-    if (Load())
+    if (LoadFile())  // the path was looked through above
         return true;
     lock_.Release();
     return false;

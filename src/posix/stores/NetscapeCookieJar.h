@@ -43,6 +43,7 @@ class NetscapeCookieJar : public CookieJarStore {
     bool Stage(std::string bytes) override;
     bool Publish() override;
     void Discard() override { staged_.Discard(); }
+    bool LoadFile();  // Load, once the path is known not to go through a descriptor
     bool RefuseDescriptorPath();
     // After a write: the document is the file's, or forgotten if the file cannot be seen.
     void Written();
