@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "settings/NumericText.h"
+#include "settings/ProfileList.h"
 #include "settings/RuntimeError.h"
 #include "settings/mdlIsType.h"
 
@@ -12,42 +13,8 @@ namespace {
 
 constexpr char kNul = '\0';
 
-// Calls read(buffer, size), growing the buffer while the result says it was too small (size - 2),
-// and returns the first result-many bytes. The buffer doubles on each retry so that a large file
-// is read in a logarithmic number of calls. Only the bytes the result counts are ever looked at, so
-// one scratch buffer serves every call; the view returned is valid until the buffer's next use.
-template <typename ReadFn>
-std::string_view ReadGrowing(std::vector<char>& buffer, std::uint32_t size, ReadFn read) {
-    std::uint32_t result = 0;
-    for (;;) {
-        if (buffer.size() < size)
-            buffer.assign(size, ' ');
-        result = read(buffer.data(), size);
-        if (result != size - 2 || size >= UINT32_MAX / 2)
-            break;
-        size *= 2;
-    }
-    if (result > size)
-        result = size;
-    return std::string_view(buffer.data(), result);
-}
-
 bool IsBlank(std::string_view piece) {
     return piece.find_first_not_of(' ') == std::string_view::npos;
-}
-
-// Calls fn for each piece of a NUL-separated list that is neither empty nor only spaces, in order.
-template <typename Fn>
-void ForEachNonBlankPiece(std::string_view list, Fn fn) {
-    while (!list.empty()) {
-        const std::size_t end = list.find(kNul);
-        const std::string_view piece = list.substr(0, end);
-        if (!IsBlank(piece))
-            fn(piece);
-        if (end == std::string_view::npos)
-            break;
-        list.remove_prefix(end + 1);
-    }
 }
 
 // At least as many as the pieces of a NUL-separated list: room to reserve for them.
@@ -81,15 +48,18 @@ bool CIniFile::Load(const std::string& IniFileName) {
     // The file is checked once for the whole load, not once for every section read.
     const ProfileSnapshot snapshot(profile_);
     // A copy: reading the sections reuses the buffer.
-    const std::string list(ReadGrowing(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
+    const std::string list(ReadProfileList(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
         return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);
     }));
     if (list.size() == 1)
         return false;
 
-    m_SectionNames.Reserve(PieceBound(list));
-    m_SectionEntries.reserve(PieceBound(list));
-    ForEachNonBlankPiece(list, [&](std::string_view piece) {
+    const std::size_t bound = PieceBound(list);
+    m_SectionNames.Reserve(bound);
+    m_SectionEntries.reserve(bound);
+    profile_.ReadSections(m_FileName, list, [&](std::string_view piece, std::string_view lines) {
+        if (IsBlank(piece))
+            return;
         const std::string name(piece);
         try {
             m_SectionNames.Add(name, name);
@@ -100,33 +70,26 @@ bool CIniFile::Load(const std::string& IniFileName) {
                 throw;
             throw RepeatedSectionError(*earlier, name);
         }
-        m_SectionEntries.emplace_back();
-        ReadSection(name, m_SectionEntries.back());
+        // When a key stands on several lines the last one wins, at the last one's place.
+        m_SectionEntries.emplace_back().AddLines(lines);
     });
     m_SectionExists = false;
     return true;
-}
-
-void CIniFile::ReadSection(const std::string& name, Entries& entries) {
-    const std::string_view lines =
-        ReadGrowing(scratch_, 4096, [&](char* buffer, std::uint32_t size) {
-            return profile_.GetPrivateProfileSection(name, buffer, size, m_FileName);
-        });
-    if (lines.size() <= 1)
-        return;
-
-    entries.Reserve(lines.size() + 8 * PieceBound(lines));
-    // When a key stands on several lines the last one wins, at the last one's place.
-    ForEachNonBlankPiece(lines, [&](std::string_view line) { entries.AddLine(line); });
 }
 
 void CIniFile::NowSection(const std::string& NewSection) {
     if (NewSection == m_CurrentSection)
         return;
 
-    // Sections are mostly visited in file order: the one after the current one is tried first.
-    if (const std::optional<std::size_t> position =
-            m_SectionNames.PositionOf(NewSection, currentPosition_.value_or(0))) {
+    // Sections are mostly visited in file order, by the names Sections gives: the one after the
+    // current one is tried first, as it is spelt (names are unique without regard to case).
+    const std::size_t next = currentPosition_.value_or(0) + 1;
+    std::optional<std::size_t> position;
+    if (next <= m_SectionNames.Count() && m_SectionNames.Item(next) == NewSection)
+        position = next;
+    else
+        position = m_SectionNames.PositionOf(NewSection, next - 1);
+    if (position) {
         m_CurrentSection = m_SectionNames.Item(*position);
         m_SectionExists = true;
         currentPosition_ = position;

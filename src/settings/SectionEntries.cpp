@@ -1,5 +1,7 @@
 #include "settings/SectionEntries.h"
 
+#include <algorithm>
+
 #include "text/TextCase.h"
 
 namespace tessel {
@@ -11,6 +13,13 @@ void SectionEntries::BuildIndex() const {
         index_->emplace(FoldNameCase(KeyOf(EntryAt(at))), at);  // keys are unique
 }
 
+bool SectionEntries::IsAscii(std::string_view text) {
+    unsigned char bits = 0;
+    for (const char c : text)
+        bits |= static_cast<unsigned char>(c);
+    return bits < 0x80;
+}
+
 std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const {
     if (count_ >= kIndexedFrom) {
         if (!index_)
@@ -18,11 +27,14 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
         const auto found = index_->find(FoldNameCase(key));
         return found == index_->end() ? std::nullopt : std::optional<std::size_t>(found->second);
     }
+    const bool asciiKey = IsAscii(key);
     for (std::size_t at = 0; at < packed_.size(); at = Next(at)) {
         const Header header = HeaderAt(at);
-        // No size test first: a folded letter may take more or fewer bytes than the letter.
         const std::string_view entryKey(packed_.data() + at + sizeof(Header), header.keySize);
-        if (NamesEqualIgnoreCase(entryKey, key))
+        // Otherwise no size test first: a folded letter may take more or fewer bytes than the
+        // letter.
+        if (asciiKey && header.asciiKey ? EqualsIgnoreCase(entryKey, key)
+                                        : NamesEqualIgnoreCase(entryKey, key))
             return at;
     }
     return std::nullopt;
@@ -60,20 +72,87 @@ void SectionEntries::AddSplitAt(std::string_view text, char separator) {
         Add(text.substr(0, at), text.substr(at + 1));
 }
 
-void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {
-    Remove(key);
-    const std::size_t size = key.size() + (value ? 1 + value->size() : 0);
-    const Header header{static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(key.size())};
+void SectionEntries::AppendKey(std::size_t size, std::string_view key, bool ascii) {
+    Header header{};
+    header.size = static_cast<std::uint32_t>(size);
+    header.keySize = static_cast<std::uint32_t>(key.size());
+    header.asciiKey = ascii ? 1 : 0;
     const std::size_t at = packed_.size();
     packed_.append(reinterpret_cast<const char*>(&header), sizeof header);
     packed_.append(key);
+    ++count_;
+    if (index_)
+        index_->emplace(FoldNameCase(key), at);
+}
+
+void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {
+    Remove(key);
+    AppendKey(key.size() + (value ? 1 + value->size() : 0), key, IsAscii(key));
     if (value) {
         packed_ += '\0';
         packed_.append(*value);
     }
-    ++count_;
-    if (index_)
-        index_->emplace(FoldNameCase(key), at);
+}
+
+void SectionEntries::AddLines(std::string_view lines) {
+    if (!packed_.empty() || !AddDistinctLines(lines)) {
+        while (!lines.empty()) {
+            const std::size_t end = std::min(lines.find('\0'), lines.size());
+            const std::string_view line = lines.substr(0, end);
+            lines.remove_prefix(std::min(end + 1, lines.size()));
+            if (line.find_first_not_of(' ') != std::string_view::npos)
+                AddLine(line);
+        }
+    }
+}
+
+bool SectionEntries::AddDistinctLines(std::string_view lines) {
+    // Filled in place, with room for the lines and the headers of a handful of keys: one
+    // allocation for a board's section.
+    packed_.resize(lines.size() + 8 * sizeof(Header));
+    std::size_t used = 0;
+    // Two keys all of ASCII are equal only with the same size and first and last letters: one
+    // bit for each of those seen tells a key that cannot have come before, as no key of a
+    // well-formed section has. Other letters may fold to ASCII ones.
+    std::uint64_t seen = 0;
+    while (!lines.empty()) {
+        const std::size_t end = std::min(lines.find('\0'), lines.size());
+        const std::string_view line = lines.substr(0, end);
+        lines.remove_prefix(std::min(end + 1, lines.size()));
+        if (line.find_first_not_of(' ') == std::string_view::npos)
+            continue;
+        // A line without "=" is a key of its own.
+        std::size_t keySize = 0;
+        unsigned char bits = 0;
+        for (; keySize < line.size() && line[keySize] != '='; ++keySize)
+            bits |= static_cast<unsigned char>(line[keySize]);
+        const std::uint64_t bit =
+            keySize == 0
+                ? 1
+                : std::uint64_t{1}
+                      << ((FoldChar(line.front()) + 3 * FoldChar(line[keySize - 1]) + 7 * keySize) %
+                          64);
+        if (bits >= 0x80 || (seen & bit) != 0) {
+            Clear();
+            return false;
+        }
+        seen |= bit;
+        Header header{};
+        header.size = static_cast<std::uint32_t>(line.size());
+        header.keySize = static_cast<std::uint32_t>(keySize);
+        header.asciiKey = 1;
+        if (packed_.size() - used < sizeof header + line.size())
+            packed_.resize(2 * packed_.size() + sizeof header + line.size());
+        char* out = packed_.data() + used;
+        std::memcpy(out, &header, sizeof header);
+        std::memcpy(out + sizeof header, line.data(), line.size());
+        if (keySize < line.size())
+            out[sizeof header + keySize] = '\0';  // the "=" becomes the NUL after the key
+        used += sizeof header + line.size();
+        ++count_;
+    }
+    packed_.resize(used);
+    return true;
 }
 
 bool SectionEntries::Remove(std::string_view key) {

@@ -40,6 +40,10 @@ class SectionEntries {
     // its own key.
     void AddLine(std::string_view line);
 
+    // AddLine for each line of a section as read (each followed by a NUL), leaving out lines that
+    // are empty or only spaces.
+    void AddLines(std::string_view lines);
+
     // Removes the entry under key; returns whether there was one.
     bool Remove(std::string_view key);
 
@@ -54,7 +58,9 @@ class SectionEntries {
     // Each entry is stored as a header (its size and its key's size) followed by its bytes.
     struct Header {
         std::uint32_t size;
-        std::uint32_t keySize;
+        std::uint32_t keySize : 31;
+        // Two keys all of ASCII are equal only when their sizes are: most are told apart by that.
+        std::uint32_t asciiKey : 1;
     };
 
     Header HeaderAt(std::size_t at) const {
@@ -66,11 +72,22 @@ class SectionEntries {
         return std::string_view(packed_).substr(at + sizeof(Header), HeaderAt(at).size);
     }
     std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
+    static bool IsAscii(std::string_view text);
     std::optional<std::size_t> OffsetOf(std::string_view key) const;
     void BuildIndex() const;
     // Adds text as a key, and the value after the first separator if there is one.
     void AddSplitAt(std::string_view text, char separator);
     void Add(std::string_view key, std::optional<std::string_view> value);
+    // AddLines into empty entries when no two lines have the same key, as in a well-formed
+    // section; otherwise returns false with the entries left empty.
+    bool AddDistinctLines(std::string_view lines);
+    void Clear() {
+        packed_.clear();
+        count_ = 0;
+    }
+    // Appends the header of an entry of size bytes under key, and then key; the key is not in
+    // the entries.
+    void AppendKey(std::size_t size, std::string_view key, bool ascii);
 
     // A section of a few keys is searched by walking it; past kIndexedFrom keys an index of the
     // folded keys keeps adding and finding a key constant-time, so a section of many keys loads in

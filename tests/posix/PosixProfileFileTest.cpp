@@ -89,6 +89,22 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
             SCOPED_TRACE("[" + name + "]");
             EXPECT_EQ(ReadSection(profile_, name, file), lines);
         }
+        // A whole load gets for each name what a read of that name gives, whether the names are
+        // the file's own list or others.
+        for (const Lines& names : {c.names, Lines{"other", "Sec", "ゾーン", "absent"}}) {
+            std::string list;
+            for (const std::string& name : names)
+                list += name + '\0';
+            Lines seen;
+            profile_.ReadSections(file, list, [&](std::string_view name, std::string_view lines) {
+                seen.emplace_back(name);
+                Lines read;
+                for (std::size_t pos = 0; pos < lines.size(); pos = lines.find('\0', pos) + 1)
+                    read.emplace_back(lines.substr(pos, lines.find('\0', pos) - pos));
+                EXPECT_EQ(read, ReadSection(profile_, seen.back(), file)) << seen.back();
+            });
+            EXPECT_EQ(seen, names);
+        }
     }
 }
 

@@ -25,14 +25,20 @@ namespace tessel {
 // What the read operations hand out, built once per version of a file.
 struct CachedSections {
     FileStamp stamp;
-    ProfileFailure problem;  // why the file cannot be used as it is, or none
-    std::string names;       // each listed section name followed by a NUL
-    std::string text;        // the file's lines in UTF-8 (see ProfileText)
-    std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's lines in text
-    std::string folded;  // each section's name, case-folded, one after another
+    ProfileFailure problem;           // why the file cannot be used as it is, or none
+    std::string names;                // each listed section name followed by a NUL
+    std::string texts;                // what a read of each section returns, one after another
+    std::vector<std::size_t> begins;  // where each section's part of texts begins
+    std::string folded;               // each section's name, case-folded, one after another
     std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
     NameIndex firstByName;            // folded name -> the first section of that name
     std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
+
+    // What a read of the section returns, each line followed by a NUL.
+    std::string_view Lines(std::uint32_t section) const {
+        const std::size_t end = section + 1 < begins.size() ? begins[section + 1] : texts.size();
+        return std::string_view(texts).substr(begins[section], end - begins[section]);
+    }
 
     std::string_view FoldedName(std::uint32_t section) const {
         const auto [begin, size] = foldedSpans[section];
@@ -40,6 +46,10 @@ struct CachedSections {
     }
     auto KeyAt() const {
         return [this](std::uint32_t section) { return FoldedName(section); };
+    }
+    // The section a read of the name of section gives: the first of that name.
+    std::uint32_t FirstOfName(std::uint32_t section) const {
+        return isFirstOfName[section] ? section : *firstByName.Find(FoldedName(section), KeyAt());
     }
     void AddSection(std::string_view name) {
         const std::size_t begin = folded.size();
@@ -77,25 +87,21 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 // Files a program works with at once; more only happens when it is pointed at many in turn.
 constexpr std::size_t kMaxCachedFiles = 8;
 
-std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
+std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
     auto sections = std::make_shared<CachedSections>();
     // The lines before the first header form the section "", which is never listed.
-    sections->spans.emplace_back(0, 0);
+    sections->begins.push_back(0);
     sections->AddSection("");
-    ProfileText indexed = ProfileDocument::IndexSections(
-        std::move(bytes), [&](std::string_view name, std::size_t begin, std::size_t linesBegin) {
-            sections->spans.back().second = begin;
-            sections->spans.emplace_back(linesBegin, linesBegin);
+    sections->texts =
+        ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
+            sections->begins.push_back(at);
             sections->AddSection(name);
             if (!name.empty()) {
                 sections->names += name;
                 sections->names += '\0';
             }
         });
-    sections->spans.front().first = indexed.start;
-    sections->spans.back().second = indexed.text.size();
     sections->IndexNames();
-    sections->text = std::move(indexed.text);
     return sections;
 }
 
@@ -214,7 +220,7 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
         return nullptr;
     }
     ProfileFailure problem = ProfileFileProblem(bytes);
-    std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
+    std::shared_ptr<CachedSections> sections = MakeSections(bytes);
     sections->stamp = stamp;
     sections->problem = std::move(problem);
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
@@ -249,17 +255,39 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
                                                          const std::string& fileName) {
     std::lock_guard lock(mutex_);
     const CachedSections* sections = Load(fileName);
-    sectionLines_.clear();
+    std::string_view lines;
     if (sections) {
         if (const std::optional<std::uint32_t> found =
                 sections->SectionNamed(section, nextSection_)) {
             nextSection_ = *found + 1;
-            const auto [begin, end] = sections->spans[*found];
-            ProfileDocument::AppendTexts(
-                std::string_view(sections->text).substr(begin, end - begin), sectionLines_);
+            lines = sections->Lines(*found);
         }
     }
-    return PlaceProfileList(sectionLines_, buffer, size);
+    return PlaceProfileList(lines, buffer, size);
+}
+
+void PosixProfileFile::ReadSections(
+    const std::string& fileName, std::string_view names,
+    const std::function<void(std::string_view, std::string_view)>& section) {
+    std::unique_lock lock(mutex_);
+    // The sections stay alive while they are handed out without the lock held.
+    const std::shared_ptr<const CachedSections> sections = Load(fileName) ? last_ : nullptr;
+    lock.unlock();
+    // A list of other names than the file's, as it is now, is read name by name.
+    if (!sections || sections->names != names) {
+        ProfileFile::ReadSections(fileName, names, section);
+        return;
+    }
+    // The listed names are those of the sections after the first, in order, but for empty ones.
+    std::uint32_t at = 0;
+    for (std::size_t pos = 0; pos < names.size();) {
+        do
+            ++at;
+        while (sections->FoldedName(at).empty());
+        const std::size_t end = names.find('\0', pos);
+        section(names.substr(pos, end - pos), sections->Lines(sections->FirstOfName(at)));
+        pos = end + 1;
+    }
 }
 
 bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,
