@@ -28,14 +28,31 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
         return found == index_->end() ? std::nullopt : std::optional<std::size_t>(found->second);
     }
     const bool asciiKey = IsAscii(key);
-    for (std::size_t at = 0; at < packed_.size(); at = Next(at)) {
+    const auto matches = [&](std::size_t at) {
         const Header header = HeaderAt(at);
         const std::string_view entryKey(packed_.data() + at + sizeof(Header), header.keySize);
         // Otherwise no size test first: a folded letter may take more or fewer bytes than the
         // letter.
-        if (asciiKey && header.asciiKey ? EqualsIgnoreCase(entryKey, key)
-                                        : NamesEqualIgnoreCase(entryKey, key))
+        // Keys are mostly asked for as they are spelt: an exact match is tried first.
+        if (asciiKey && header.asciiKey)
+            return entryKey.size() == key.size() &&
+                   (entryKey == key || EqualsIgnoreCase(entryKey, key));
+        return NamesEqualIgnoreCase(entryKey, key);
+    };
+    // Keys are mostly asked for in the order of their entries: the walk starts after the entry
+    // found last, and goes round.
+    const std::size_t start = next_ < packed_.size() ? next_ : 0;
+    for (std::size_t at = start; at < packed_.size(); at = Next(at)) {
+        if (matches(at)) {
+            next_ = Next(at);
             return at;
+        }
+    }
+    for (std::size_t at = 0; at < start; at = Next(at)) {
+        if (matches(at)) {
+            next_ = Next(at);
+            return at;
+        }
     }
     return std::nullopt;
 }
@@ -161,6 +178,7 @@ bool SectionEntries::Remove(std::string_view key) {
         return false;
     packed_.erase(*at, sizeof(Header) + HeaderAt(*at).size);
     --count_;
+    next_ = 0;
     index_.reset();
     return true;
 }

@@ -84,6 +84,7 @@ class SectionEntries {
     void Clear() {
         packed_.clear();
         count_ = 0;
+        next_ = 0;
     }
     // Appends the header of an entry of size bytes under key, and then key; the key is not in
     // the entries.
@@ -96,6 +97,7 @@ class SectionEntries {
 
     std::string packed_;
     std::size_t count_ = 0;
+    mutable std::size_t next_ = 0;  // where the entry after the one found last begins
     // folded key -> offset; null until built. Behind a pointer because most sections never build
     // one, and a board list holds tens of thousands of sections.
     mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> index_;
