@@ -97,6 +97,20 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch, std::
     return out.empty() ? ProfileLine::Kind::kBlank : ProfileLine::Kind::kText;
 }
 
+// Whether a line without NULs is a text line that a section read returns as it stands, as most
+// lines are: nothing to trim at either end or around its first "=", and no header or comment.
+// Classify gives the same for such a line; this only spares its work.
+inline bool ReadsAsItStands(std::string_view line) {
+    if (line.empty() || IsBlank(line.front()) || IsBlank(line.back()) || line.front() == '[' ||
+        line.front() == ';') {
+        return false;
+    }
+    const std::size_t equals = line.find('=');
+    return equals == std::string_view::npos ||
+           ((equals == 0 || !IsBlank(line[equals - 1])) &&
+            (equals + 1 == line.size() || !IsBlank(line[equals + 1])));
+}
+
 // Whether a file's bytes can be read as they are: UTF-8 without a byte-order mark (whose bytes
 // were found valid when the encoding was detected), or with one and valid throughout.
 bool IsPlainUtf8(std::string_view bytes, const DetectedEncoding& detected) {
@@ -218,6 +232,16 @@ std::string ProfileDocument::SectionTexts(
             line = converted;
         }
         std::string_view text;
+        if (!mayHaveNul && ReadsAsItStands(line)) {
+            // The byte after the line (its line end) is copied with it and becomes its NUL.
+            const bool followed = line.data() + line.size() < bytes.data() + bytes.size();
+            texts.append(line.data(), line.size() + (followed ? 1 : 0));
+            if (followed)
+                texts.back() = '\0';
+            else
+                texts += '\0';
+            return;
+        }
         switch (Classify(line, scratch, text, mayHaveNul)) {
             case ProfileLine::Kind::kHeader:
                 header(text, texts.size());
