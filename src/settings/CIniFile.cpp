@@ -17,6 +17,9 @@ bool IsBlank(std::string_view piece) {
     return piece.find_first_not_of(' ') == std::string_view::npos;
 }
 
+// The most room reserved at once for the sections of a load from the size of the first.
+constexpr std::size_t kSharedEstimateLimit = 16 << 20;
+
 // At least as many as the pieces of a NUL-separated list: room to reserve for them.
 std::size_t PieceBound(std::string_view list) {
     return static_cast<std::size_t>(std::count(list.begin(), list.end(), kNul)) + 1;
@@ -47,32 +50,64 @@ bool CIniFile::Load(const std::string& IniFileName) {
 
     // The file is checked once for the whole load, not once for every section read.
     const ProfileSnapshot snapshot(profile_);
-    // A copy: reading the sections reuses the buffer.
-    const std::string list(ReadProfileList(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
-        return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);
-    }));
+    const std::string_view list =
+        ReadProfileList(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
+            return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);
+        });
     if (list.size() == 1)
         return false;
 
     const std::size_t bound = PieceBound(list);
     m_SectionNames.Reserve(bound);
     m_SectionEntries.reserve(bound);
-    profile_.ReadSections(m_FileName, list, [&](std::string_view piece, std::string_view lines) {
-        if (IsBlank(piece))
+    // Well-formed sections are stored one after another in one buffer they share: one allocation
+    // for a whole board list rather than one per board.
+    std::string shared;
+    struct Part {
+        std::size_t section, begin, size, count;
+    };
+    std::vector<Part> parts;
+    parts.reserve(bound);
+    const auto share = [&] {
+        if (parts.empty())
             return;
-        const std::string name(piece);
-        try {
-            m_SectionNames.Add(name, name);
-        } catch (const RuntimeError& error) {
-            // A repeated name fails the load; the description names both spellings.
-            const std::string* earlier = m_SectionNames.Find(name);
-            if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
-                throw;
-            throw RepeatedSectionError(*earlier, name);
-        }
-        // When a key stands on several lines the last one wins, at the last one's place.
-        m_SectionEntries.emplace_back().AddLines(lines);
-    });
+        const auto bytes = std::make_shared<const std::string>(std::move(shared));
+        for (const Part& part : parts)
+            m_SectionEntries[part.section].Share(bytes, part.begin, part.size, part.count);
+    };
+    try {
+        profile_.ReadSections(
+            m_FileName, list, [&](std::string_view piece, std::string_view lines) {
+                if (IsBlank(piece))
+                    return;
+                const std::string name(piece);
+                try {
+                    m_SectionNames.Add(name, name);
+                } catch (const RuntimeError& error) {
+                    // A repeated name fails the load; the description names both spellings.
+                    const std::string* earlier = m_SectionNames.Find(name);
+                    if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
+                        throw;
+                    throw RepeatedSectionError(*earlier, name);
+                }
+                SectionEntries& entries = m_SectionEntries.emplace_back();
+                // Sections of a board list are much alike: room for as many as the first, within
+                // reason, spares growing the buffer over and over.
+                if (m_SectionEntries.size() == 1)
+                    shared.reserve(std::min(kSharedEstimateLimit, (lines.size() + 64) * bound));
+                const std::size_t begin = shared.size();
+                std::size_t count = 0;
+                if (SectionEntries::AppendDistinctLines(shared, lines, count))
+                    parts.push_back(
+                        {m_SectionEntries.size() - 1, begin, shared.size() - begin, count});
+                else
+                    entries.AddLines(lines);  // the last of a repeated key wins, at its place
+            });
+    } catch (...) {
+        share();  // the sections read before the failure stay loaded
+        throw;
+    }
+    share();
     m_SectionExists = false;
     return true;
 }

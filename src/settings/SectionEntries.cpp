@@ -9,7 +9,7 @@ namespace tessel {
 void SectionEntries::BuildIndex() const {
     index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
     index_->reserve(count_ * 2);
-    for (std::size_t at = 0; at < packed_.size(); at = Next(at))
+    for (std::size_t at = 0; at < Bytes().size(); at = Next(at))
         index_->emplace(FoldNameCase(KeyOf(EntryAt(at))), at);  // keys are unique
 }
 
@@ -30,7 +30,7 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
     const bool asciiKey = IsAscii(key);
     const auto matches = [&](std::size_t at) {
         const Header header = HeaderAt(at);
-        const std::string_view entryKey(packed_.data() + at + sizeof(Header), header.keySize);
+        const std::string_view entryKey(Bytes().data() + at + sizeof(Header), header.keySize);
         // Otherwise no size test first: a folded letter may take more or fewer bytes than the
         // letter.
         // Keys are mostly asked for as they are spelt: an exact match is tried first.
@@ -41,8 +41,9 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
     };
     // Keys are mostly asked for in the order of their entries: the walk starts after the entry
     // found last, and goes round.
-    const std::size_t start = next_ < packed_.size() ? next_ : 0;
-    for (std::size_t at = start; at < packed_.size(); at = Next(at)) {
+    const std::size_t size = Bytes().size();
+    const std::size_t start = next_ < size ? next_ : 0;
+    for (std::size_t at = start; at < size; at = Next(at)) {
         if (matches(at)) {
             next_ = Next(at);
             return at;
@@ -104,6 +105,7 @@ void SectionEntries::AppendKey(std::size_t size, std::string_view key, bool asci
 
 void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {
     Remove(key);
+    Own();
     AppendKey(key.size() + (value ? 1 + value->size() : 0), key, IsAscii(key));
     if (value) {
         packed_ += '\0';
@@ -112,22 +114,24 @@ void SectionEntries::Add(std::string_view key, std::optional<std::string_view> v
 }
 
 void SectionEntries::AddLines(std::string_view lines) {
-    if (!packed_.empty() || !AddDistinctLines(lines)) {
-        while (!lines.empty()) {
-            const std::size_t end = std::min(lines.find('\0'), lines.size());
-            const std::string_view line = lines.substr(0, end);
-            lines.remove_prefix(std::min(end + 1, lines.size()));
-            if (line.find_first_not_of(' ') != std::string_view::npos)
-                AddLine(line);
-        }
+    if (count_ == 0 && !shared_ && AppendDistinctLines(packed_, lines, count_))
+        return;
+    while (!lines.empty()) {
+        const std::size_t end = std::min(lines.find('\0'), lines.size());
+        const std::string_view line = lines.substr(0, end);
+        lines.remove_prefix(std::min(end + 1, lines.size()));
+        if (line.find_first_not_of(' ') != std::string_view::npos)
+            AddLine(line);
     }
 }
 
-bool SectionEntries::AddDistinctLines(std::string_view lines) {
-    // Filled in place, with room for the lines and the headers of a handful of keys: one
-    // allocation for a board's section.
-    packed_.resize(lines.size() + 8 * sizeof(Header));
-    std::size_t used = 0;
+bool SectionEntries::AppendDistinctLines(std::string& packed, std::string_view lines,
+                                         std::size_t& count) {
+    // Filled in place, with room for the lines and the headers of a handful of keys.
+    const std::size_t begin = packed.size();
+    std::size_t used = begin;
+    std::size_t added = 0;
+    packed.resize(begin + lines.size() + 8 * sizeof(Header));
     // Two keys all of ASCII are equal only with the same size and first and last letters: one
     // bit for each of those seen tells a key that cannot have come before, as no key of a
     // well-formed section has. Other letters may fold to ASCII ones.
@@ -150,7 +154,7 @@ bool SectionEntries::AddDistinctLines(std::string_view lines) {
                       << ((FoldChar(line.front()) + 3 * FoldChar(line[keySize - 1]) + 7 * keySize) %
                           64);
         if (bits >= 0x80 || (seen & bit) != 0) {
-            Clear();
+            packed.resize(begin);
             return false;
         }
         seen |= bit;
@@ -158,24 +162,44 @@ bool SectionEntries::AddDistinctLines(std::string_view lines) {
         header.size = static_cast<std::uint32_t>(line.size());
         header.keySize = static_cast<std::uint32_t>(keySize);
         header.asciiKey = 1;
-        if (packed_.size() - used < sizeof header + line.size())
-            packed_.resize(2 * packed_.size() + sizeof header + line.size());
-        char* out = packed_.data() + used;
+        if (packed.size() - used < sizeof header + line.size())
+            packed.resize(used + sizeof header + line.size() + 8 * sizeof(Header));
+        char* out = packed.data() + used;
         std::memcpy(out, &header, sizeof header);
         std::memcpy(out + sizeof header, line.data(), line.size());
         if (keySize < line.size())
             out[sizeof header + keySize] = '\0';  // the "=" becomes the NUL after the key
         used += sizeof header + line.size();
-        ++count_;
+        ++added;
     }
-    packed_.resize(used);
+    packed.resize(used);
+    count += added;
     return true;
+}
+
+void SectionEntries::Share(std::shared_ptr<const std::string> bytes, std::size_t begin,
+                           std::size_t size, std::size_t count) {
+    borrowed_ = std::string_view(*bytes).substr(begin, size);
+    shared_ = std::move(bytes);
+    packed_.clear();
+    count_ = count;
+    next_ = 0;
+    index_.reset();
+}
+
+void SectionEntries::Own() {
+    if (!shared_)
+        return;
+    packed_.assign(borrowed_);
+    shared_.reset();
+    borrowed_ = {};
 }
 
 bool SectionEntries::Remove(std::string_view key) {
     const std::optional<std::size_t> at = OffsetOf(key);
     if (!at)
         return false;
+    Own();
     packed_.erase(*at, sizeof(Header) + HeaderAt(*at).size);
     --count_;
     next_ = 0;

@@ -16,7 +16,9 @@ namespace tessel {
 // entry per key.
 //
 // One buffer per section keeps a board list of tens of thousands of sections compact: a lookup
-// walks a few adjacent bytes instead of chasing an allocation per entry.
+// walks a few adjacent bytes instead of chasing an allocation per entry. The sections of a whole
+// load may share one buffer (see AppendDistinctLines and Share); a section copies its part out
+// only when it changes.
 class SectionEntries {
   public:
     // The key of an entry.
@@ -25,8 +27,6 @@ class SectionEntries {
     }
 
     std::size_t Count() const { return count_; }
-
-    void Reserve(std::size_t bytes) { packed_.reserve(bytes); }
 
     // The entry under key, if any. The view is valid until the entries change.
     std::optional<std::string_view> Find(std::string_view key) const;
@@ -44,13 +44,24 @@ class SectionEntries {
     // are empty or only spaces.
     void AddLines(std::string_view lines);
 
+    // Appends to packed the entries of the lines of a section as read (each followed by a NUL),
+    // as AddLines would store them, and adds their number to count, when no two of its lines
+    // could have the same key, as in a well-formed section; otherwise returns false and leaves
+    // both as they were.
+    static bool AppendDistinctLines(std::string& packed, std::string_view lines,
+                                    std::size_t& count);
+    // Makes these empty entries the count entries that AppendDistinctLines placed in
+    // bytes->substr(begin, size).
+    void Share(std::shared_ptr<const std::string> bytes, std::size_t begin, std::size_t size,
+               std::size_t count);
+
     // Removes the entry under key; returns whether there was one.
     bool Remove(std::string_view key);
 
     // Calls fn(entry) for each entry, in order.
     template <typename Fn>
     void ForEach(Fn fn) const {
-        for (std::size_t at = 0; at < packed_.size(); at = Next(at))
+        for (std::size_t at = 0; at < Bytes().size(); at = Next(at))
             fn(EntryAt(at));
     }
 
@@ -65,11 +76,11 @@ class SectionEntries {
 
     Header HeaderAt(std::size_t at) const {
         Header header;
-        std::memcpy(&header, packed_.data() + at, sizeof header);
+        std::memcpy(&header, Bytes().data() + at, sizeof header);
         return header;
     }
     std::string_view EntryAt(std::size_t at) const {
-        return std::string_view(packed_).substr(at + sizeof(Header), HeaderAt(at).size);
+        return Bytes().substr(at + sizeof(Header), HeaderAt(at).size);
     }
     std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
     static bool IsAscii(std::string_view text);
@@ -78,14 +89,10 @@ class SectionEntries {
     // Adds text as a key, and the value after the first separator if there is one.
     void AddSplitAt(std::string_view text, char separator);
     void Add(std::string_view key, std::optional<std::string_view> value);
-    // AddLines into empty entries when no two lines have the same key, as in a well-formed
-    // section; otherwise returns false with the entries left empty.
-    bool AddDistinctLines(std::string_view lines);
-    void Clear() {
-        packed_.clear();
-        count_ = 0;
-        next_ = 0;
-    }
+    // The entries' bytes: their own, or their part of a shared buffer.
+    std::string_view Bytes() const { return shared_ ? borrowed_ : std::string_view(packed_); }
+    // Takes the entries' bytes into their own buffer before they change.
+    void Own();
     // Appends the header of an entry of size bytes under key, and then key; the key is not in
     // the entries.
     void AppendKey(std::size_t size, std::string_view key, bool ascii);
@@ -96,6 +103,8 @@ class SectionEntries {
     static constexpr std::size_t kIndexedFrom = 16;
 
     std::string packed_;
+    std::shared_ptr<const std::string> shared_;  // the buffer borrowed_ is part of, if any
+    std::string_view borrowed_;
     std::size_t count_ = 0;
     mutable std::size_t next_ = 0;  // where the entry after the one found last begins
     // folded key -> offset; null until built. Behind a pointer because most sections never build

@@ -95,7 +95,7 @@ TEST_F(CIniFileTest, AMissingFileSavesAsFalseAndANewSectionIsSavedAsAnEmptyBlock
 }
 
 TEST_F(CIniFileTest, AssigningNeedsASectionAndMovesTheKeyToTheEndUnderItsNewSpelling) {
-    Given({{"S", {"a=1", "b=2", "c=3"}}});
+    Given({{"S", {"a=1", "b=2", "c=3"}}, {"T", {"a=5"}}});
     EXPECT_EQ(testing::ErrorNumberOf([&] { ini.Data("k", "v"); }), kErrInvalidArgument);
     EXPECT_EQ(ini.Data("k"), "");
     ini.NowSection("S");
@@ -107,6 +107,8 @@ TEST_F(CIniFileTest, AssigningNeedsASectionAndMovesTheKeyToTheEndUnderItsNewSpel
     ini.DeleteData("a");
     EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(ini.Data("A"), "");
+    ini.NowSection("T");  // the other section is as read
+    EXPECT_EQ(ini.Data("a"), "5");
 }
 
 TEST_F(CIniFileTest, LongListsAreReadWholeWithFewCalls) {
