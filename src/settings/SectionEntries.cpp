@@ -27,13 +27,17 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
         const auto found = index_->find(FoldNameCase(key));
         return found == index_->end() ? std::nullopt : std::optional<std::size_t>(found->second);
     }
+    const std::string_view bytes = Bytes();
     const bool asciiKey = IsAscii(key);
-    const auto matches = [&](std::size_t at) {
-        const Header header = HeaderAt(at);
-        const std::string_view entryKey(Bytes().data() + at + sizeof(Header), header.keySize);
-        // Otherwise no size test first: a folded letter may take more or fewer bytes than the
-        // letter.
-        // Keys are mostly asked for as they are spelt: an exact match is tried first.
+    // Whether the entry at at is under key, and where the entry after it begins.
+    const auto matches = [&](std::size_t at, std::size_t& next) {
+        Header header;
+        std::memcpy(&header, bytes.data() + at, sizeof header);
+        next = at + sizeof header + header.size;
+        const std::string_view entryKey(bytes.data() + at + sizeof header, header.keySize);
+        // Keys all of ASCII are equal only at equal sizes, and are mostly asked for as they are
+        // spelt. Other keys get no size test: a folded letter may take more or fewer bytes than
+        // the letter.
         if (asciiKey && header.asciiKey)
             return entryKey.size() == key.size() &&
                    (entryKey == key || EqualsIgnoreCase(entryKey, key));
@@ -41,17 +45,17 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
     };
     // Keys are mostly asked for in the order of their entries: the walk starts after the entry
     // found last, and goes round.
-    const std::size_t size = Bytes().size();
-    const std::size_t start = next_ < size ? next_ : 0;
-    for (std::size_t at = start; at < size; at = Next(at)) {
-        if (matches(at)) {
-            next_ = Next(at);
+    const std::size_t start = next_ < bytes.size() ? next_ : 0;
+    std::size_t next = 0;
+    for (std::size_t at = start; at < bytes.size(); at = next) {
+        if (matches(at, next)) {
+            next_ = next;
             return at;
         }
     }
-    for (std::size_t at = 0; at < start; at = Next(at)) {
-        if (matches(at)) {
-            next_ = Next(at);
+    for (std::size_t at = 0; at < start; at = next) {
+        if (matches(at, next)) {
+            next_ = next;
             return at;
         }
     }
@@ -70,8 +74,10 @@ std::optional<std::string_view> SectionEntries::FindValue(std::string_view key) 
     if (!at)
         return std::nullopt;
     const Header header = HeaderAt(*at);
-    const std::string_view entry = EntryAt(*at);
-    return header.keySize < header.size ? entry.substr(header.keySize + 1) : entry;
+    const char* entry = Bytes().data() + *at + sizeof header;
+    return header.keySize < header.size
+               ? std::string_view(entry + header.keySize + 1, header.size - header.keySize - 1)
+               : std::string_view(entry, header.size);
 }
 
 void SectionEntries::AddReplacing(std::string_view entry) {

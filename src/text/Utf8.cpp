@@ -27,7 +27,21 @@ bool IsValidUtf8(std::string_view bytes) {
                 ++i;
             continue;
         }
-        // Kana and most kanji: a three-byte sequence with no special range for its second byte.
+        // Kana and most kanji: a three-byte sequence with no special range for its second byte
+        // (a lead other than 0xE0 and 0xED); Japanese text runs of them, taken two at a time.
+        if constexpr (std::endian::native == std::endian::little) {
+            std::uint64_t word = 0;
+            if (i + sizeof word <= size) {
+                std::memcpy(&word, bytes.data() + i, sizeof word);
+                const auto first = static_cast<unsigned char>(word);
+                const auto second = static_cast<unsigned char>(word >> 24);
+                if ((word & 0x0000C0C0F0C0C0F0ull) == 0x00008080E08080E0ull && first != 0xE0 &&
+                    first != 0xED && second != 0xE0 && second != 0xED) {
+                    i += 6;
+                    continue;
+                }
+            }
+        }
         if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < size &&
             (Utf8Byte(bytes, i + 1) & 0xC0) == 0x80 && (Utf8Byte(bytes, i + 2) & 0xC0) == 0x80) {
             i += 3;
