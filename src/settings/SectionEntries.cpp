@@ -28,19 +28,24 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
         return found == index_->end() ? std::nullopt : std::optional<std::size_t>(found->second);
     }
     const std::string_view bytes = Bytes();
-    const bool asciiKey = IsAscii(key);
+    int asciiKey = -1;  // whether key is all ASCII, once that is needed
     // Whether the entry at at is under key, and where the entry after it begins.
     const auto matches = [&](std::size_t at, std::size_t& next) {
         Header header;
         std::memcpy(&header, bytes.data() + at, sizeof header);
         next = at + sizeof header + header.size;
         const std::string_view entryKey(bytes.data() + at + sizeof header, header.keySize);
-        // Keys all of ASCII are equal only at equal sizes, and are mostly asked for as they are
-        // spelt. Other keys get no size test: a folded letter may take more or fewer bytes than
-        // the letter.
-        if (asciiKey && header.asciiKey)
-            return entryKey.size() == key.size() &&
-                   (entryKey == key || EqualsIgnoreCase(entryKey, key));
+        // Keys are mostly asked for as they are spelt.
+        if (entryKey == key)
+            return true;
+        // Keys all of ASCII are equal only at equal sizes. Other keys get no size test: a folded
+        // letter may take more or fewer bytes than the letter.
+        if (header.asciiKey) {
+            if (asciiKey < 0)
+                asciiKey = IsAscii(key) ? 1 : 0;
+            if (asciiKey == 1)
+                return entryKey.size() == key.size() && EqualsIgnoreCase(entryKey, key);
+        }
         return NamesEqualIgnoreCase(entryKey, key);
     };
     // Keys are mostly asked for in the order of their entries: the walk starts after the entry
