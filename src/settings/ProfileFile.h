@@ -35,9 +35,11 @@ class ProfileFile {
     // Reads the sections of a whole load: calls section(name, lines) for each name of names, a
     // list as GetPrivateProfileSectionNames gave it for the file (each name followed by a NUL), in
     // order, where lines is what GetPrivateProfileSection gives for that name, without its last
-    // NUL. The views are valid during the call only. By default a GetPrivateProfileSection for
-    // each name; an implementation that holds the file parsed hands its own lines out instead,
-    // sparing a copy and a search per section.
+    // NUL; for a name that repeats an earlier one (without regard to letter case) it may instead
+    // be the repeated section's own lines, so a caller that accepts repeated names reads them
+    // itself. The views are valid during the call only. By default a GetPrivateProfileSection
+    // for each name; an implementation that holds the file parsed hands its own lines out
+    // instead, sparing a copy and a search per section.
     virtual void ReadSections(
         const std::string& fileName, std::string_view names,
         const std::function<void(std::string_view, std::string_view)>& section);

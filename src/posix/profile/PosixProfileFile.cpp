@@ -25,14 +25,18 @@ namespace tessel {
 // What the read operations hand out, built once per version of a file.
 struct CachedSections {
     FileStamp stamp;
-    ProfileFailure problem;           // why the file cannot be used as it is, or none
-    std::string names;                // each listed section name followed by a NUL
-    std::string texts;                // what a read of each section returns, one after another
-    std::vector<std::size_t> begins;  // where each section's part of texts begins
-    std::string folded;               // each section's name, case-folded, one after another
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
-    NameIndex firstByName;            // folded name -> the first section of that name
-    std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
+    ProfileFailure problem;             // why the file cannot be used as it is, or none
+    std::string names;                  // each listed section name followed by a NUL
+    std::vector<std::uint32_t> listed;  // the section of each listed name
+    std::string texts;                  // what a read of each section returns, one after another
+    std::vector<std::size_t> begins;    // where each section's part of texts begins
+    // The index of the names, built at the first read of a section by its name: a whole load
+    // (ReadSections) needs none. Built under the file's mutex, and read by nothing else.
+    mutable bool indexed = false;
+    mutable std::string folded;  // each section's name, case-folded, one after another
+    mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's
+    mutable NameIndex firstByName;            // folded name -> the first section of that name
+    mutable std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
 
     // What a read of the section returns, each line followed by a NUL.
     std::string_view Lines(std::uint32_t section) const {
@@ -47,19 +51,28 @@ struct CachedSections {
     auto KeyAt() const {
         return [this](std::uint32_t section) { return FoldedName(section); };
     }
-    // The section a read of the name of section gives: the first of that name.
-    std::uint32_t FirstOfName(std::uint32_t section) const {
-        return isFirstOfName[section] ? section : *firstByName.Find(FoldedName(section), KeyAt());
-    }
-    void AddSection(std::string_view name) {
+    void AddFolded(std::string_view name) const {
         const std::size_t begin = folded.size();
         AppendFoldedName(name, folded);
         foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
                                  static_cast<std::uint32_t>(folded.size() - begin));
     }
-    // Indexes the names once all are known, so that the index is sized once.
-    void IndexNames() {
-        const auto count = static_cast<std::uint32_t>(foldedSpans.size());
+    // Indexes every section's name; a section that is not listed has the empty name.
+    void Index() const {
+        indexed = true;
+        const auto count = static_cast<std::uint32_t>(begins.size());
+        std::size_t pos = 0;
+        std::size_t next = 0;  // the next listed name
+        for (std::uint32_t section = 0; section < count; ++section) {
+            if (next < listed.size() && listed[next] == section) {
+                const std::size_t end = names.find('\0', pos);
+                AddFolded(std::string_view(names).substr(pos, end - pos));
+                pos = end + 1;
+                ++next;
+            } else {
+                AddFolded("");
+            }
+        }
         firstByName.Reserve(count);
         isFirstOfName.reserve(count);
         // A repeated name keeps pointing at its first section.
@@ -71,6 +84,8 @@ struct CachedSections {
     // order, and comparing the next one's name spares a hash lookup (a cache miss in a large
     // file) per section.
     std::optional<std::uint32_t> SectionNamed(std::string_view name, std::uint32_t guess) const {
+        if (!indexed)
+            Index();
         const std::string key = FoldNameCase(name);
         if (guess < isFirstOfName.size() && isFirstOfName[guess] && FoldedName(guess) == key)
             return guess;
@@ -91,17 +106,15 @@ std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
     auto sections = std::make_shared<CachedSections>();
     // The lines before the first header form the section "", which is never listed.
     sections->begins.push_back(0);
-    sections->AddSection("");
     sections->texts =
         ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
-            sections->begins.push_back(at);
-            sections->AddSection(name);
             if (!name.empty()) {
+                sections->listed.push_back(static_cast<std::uint32_t>(sections->begins.size()));
                 sections->names += name;
                 sections->names += '\0';
             }
+            sections->begins.push_back(at);
         });
-    sections->IndexNames();
     return sections;
 }
 
@@ -278,14 +291,11 @@ void PosixProfileFile::ReadSections(
         ProfileFile::ReadSections(fileName, names, section);
         return;
     }
-    // The listed names are those of the sections after the first, in order, but for empty ones.
-    std::uint32_t at = 0;
-    for (std::size_t pos = 0; pos < names.size();) {
-        do
-            ++at;
-        while (sections->FoldedName(at).empty());
+    // Each listed section's own lines, a repeated name's too (see ProfileFile).
+    std::size_t pos = 0;
+    for (const std::uint32_t at : sections->listed) {
         const std::size_t end = names.find('\0', pos);
-        section(names.substr(pos, end - pos), sections->Lines(sections->FirstOfName(at)));
+        section(names.substr(pos, end - pos), sections->Lines(at));
         pos = end + 1;
     }
 }
