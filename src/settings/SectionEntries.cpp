@@ -50,19 +50,16 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
     };
     // Keys are mostly asked for in the order of their entries: the walk starts after the entry
     // found last, and goes round.
-    const std::size_t start = next_ < bytes.size() ? next_ : 0;
-    std::size_t next = 0;
-    for (std::size_t at = start; at < bytes.size(); at = next) {
+    std::size_t at = next_;
+    for (std::size_t visited = 0; visited < count_; ++visited) {
+        if (at >= bytes.size())
+            at = 0;
+        std::size_t next = 0;
         if (matches(at, next)) {
             next_ = next;
             return at;
         }
-    }
-    for (std::size_t at = 0; at < start; at = next) {
-        if (matches(at, next)) {
-            next_ = next;
-            return at;
-        }
+        at = next;
     }
     return std::nullopt;
 }
