@@ -122,8 +122,6 @@ void SectionEntries::Add(std::string_view key, std::optional<std::string_view> v
 }
 
 void SectionEntries::AddLines(std::string_view lines) {
-    if (count_ == 0 && !shared_ && AppendDistinctLines(packed_, lines, count_))
-        return;
     while (!lines.empty()) {
         const std::size_t end = std::min(lines.find('\0'), lines.size());
         const std::string_view line = lines.substr(0, end);
@@ -131,6 +129,18 @@ void SectionEntries::AddLines(std::string_view lines) {
         if (line.find_first_not_of(' ') != std::string_view::npos)
             AddLine(line);
     }
+}
+
+bool SectionEntries::HasAsciiKey(std::string_view packed, std::string_view key) {
+    for (std::size_t at = 0; at < packed.size();) {
+        Header header;
+        std::memcpy(&header, packed.data() + at, sizeof header);
+        if (header.keySize == key.size() &&
+            EqualsIgnoreCase(packed.substr(at + sizeof header, header.keySize), key))
+            return true;
+        at += sizeof header + header.size;
+    }
+    return false;
 }
 
 bool SectionEntries::AppendDistinctLines(std::string& packed, std::string_view lines,
@@ -141,8 +151,8 @@ bool SectionEntries::AppendDistinctLines(std::string& packed, std::string_view l
     std::size_t added = 0;
     packed.resize(begin + lines.size() + 8 * sizeof(Header));
     // Two keys all of ASCII are equal only with the same size and first and last letters: one
-    // bit for each of those seen tells a key that cannot have come before, as no key of a
-    // well-formed section has. Other letters may fold to ASCII ones.
+    // bit for each of those seen tells most keys that cannot have come before without looking.
+    // Other letters may fold to ASCII ones.
     std::uint64_t seen = 0;
     while (!lines.empty()) {
         const std::size_t end = std::min(lines.find('\0'), lines.size());
@@ -161,7 +171,11 @@ bool SectionEntries::AppendDistinctLines(std::string& packed, std::string_view l
                 : std::uint64_t{1}
                       << ((FoldChar(line.front()) + 3 * FoldChar(line[keySize - 1]) + 7 * keySize) %
                           64);
-        if (bits >= 0x80 || (seen & bit) != 0) {
+        // Past a few keys looking costs more than the entries' own index.
+        if (bits >= 0x80 ||
+            ((seen & bit) != 0 && (added >= kIndexedFrom ||
+                                   HasAsciiKey(std::string_view(packed).substr(begin, used - begin),
+                                               line.substr(0, keySize))))) {
             packed.resize(begin);
             return false;
         }

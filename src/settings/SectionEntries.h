@@ -41,7 +41,7 @@ class SectionEntries {
     void AddLine(std::string_view line);
 
     // AddLine for each line of a section as read (each followed by a NUL), leaving out lines that
-    // are empty or only spaces.
+    // are empty or only spaces. AppendDistinctLines is the quicker way for a well-formed section.
     void AddLines(std::string_view lines);
 
     // Appends to packed the entries of the lines of a section as read (each followed by a NUL),
@@ -89,6 +89,8 @@ class SectionEntries {
     // Adds text as a key, and the value after the first separator if there is one.
     void AddSplitAt(std::string_view text, char separator);
     void Add(std::string_view key, std::optional<std::string_view> value);
+    // Whether entries of keys all of ASCII, packed, hold key, itself all ASCII.
+    static bool HasAsciiKey(std::string_view packed, std::string_view key);
     // The entries' bytes: their own, or their part of a shared buffer.
     std::string_view Bytes() const { return shared_ ? borrowed_ : std::string_view(packed_); }
     // Takes the entries' bytes into their own buffer before they change.
