@@ -1,9 +1,12 @@
 #include "settings/CIniFile.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <vector>
 
 #include "settings/NumericText.h"
+#include "settings/ProfileList.h"
 #include "settings/RuntimeError.h"
 #include "settings/mdlIsType.h"
 
@@ -12,47 +15,26 @@ namespace {
 
 constexpr char kNul = '\0';
 
-// Calls read(buffer, size), growing the buffer while the result says it was too small (size - 2),
-// and returns the first result-many bytes. The buffer doubles on each retry so that a large file
-// is read in a logarithmic number of calls. Only the bytes the result counts are ever looked at, so
-// one scratch buffer serves every call; the view returned is valid until the buffer's next use.
-template <typename ReadFn>
-std::string_view ReadGrowing(std::vector<char>& buffer, std::uint32_t size, ReadFn read) {
-    std::uint32_t result = 0;
-    for (;;) {
-        if (buffer.size() < size)
-            buffer.assign(size, ' ');
-        result = read(buffer.data(), size);
-        if (result != size - 2 || size >= UINT32_MAX / 2)
-            break;
-        size *= 2;
-    }
-    if (result > size)
-        result = size;
-    return std::string_view(buffer.data(), result);
-}
-
 bool IsBlank(std::string_view piece) {
     return piece.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// Calls fn for each piece of a NUL-separated list that is neither empty nor only spaces, in order.
-template <typename Fn>
-void ForEachNonBlankPiece(std::string_view list, Fn fn) {
-    while (!list.empty()) {
-        const std::size_t end = list.find(kNul);
-        const std::string_view piece = list.substr(0, end);
-        if (!IsBlank(piece))
-            fn(piece);
-        if (end == std::string_view::npos)
-            break;
-        list.remove_prefix(end + 1);
-    }
-}
+// The most room reserved at once for the sections of a load from the size of the first.
+constexpr std::size_t kSharedEstimateLimit = 16 << 20;
 
 // At least as many as the pieces of a NUL-separated list: room to reserve for them.
 std::size_t PieceBound(std::string_view list) {
-    return static_cast<std::size_t>(std::count(list.begin(), list.end(), kNul)) + 1;
+    // Eight bytes at a time: every NUL sets the top bit of its byte in the mask, and only a byte
+    // above a NUL may set one wrongly, which merely counts too many.
+    std::size_t bound = 1;
+    std::size_t at = 0;
+    for (; at + sizeof(std::uint64_t) <= list.size(); at += sizeof(std::uint64_t)) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, list.data() + at, sizeof word);
+        bound += static_cast<std::size_t>(
+            std::popcount((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull));
+    }
+    return bound + static_cast<std::size_t>(std::count(list.begin() + at, list.end(), kNul));
 }
 
 template <typename Convert>
@@ -80,53 +62,81 @@ bool CIniFile::Load(const std::string& IniFileName) {
 
     // The file is checked once for the whole load, not once for every section read.
     const ProfileSnapshot snapshot(profile_);
-    // A copy: reading the sections reuses the buffer.
-    const std::string list(ReadGrowing(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
-        return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);
-    }));
+    const std::string_view list =
+        ReadProfileList(scratch_, 1024, [&](char* buffer, std::uint32_t size) {
+            return profile_.GetPrivateProfileSectionNames(buffer, size, m_FileName);
+        });
     if (list.size() == 1)
         return false;
 
-    m_SectionNames.Reserve(PieceBound(list));
-    m_SectionEntries.reserve(PieceBound(list));
-    ForEachNonBlankPiece(list, [&](std::string_view piece) {
-        const std::string name(piece);
-        try {
-            m_SectionNames.Add(name, name);
-        } catch (const RuntimeError& error) {
-            // A repeated name fails the load; the description names both spellings.
-            const std::string* earlier = m_SectionNames.Find(name);
-            if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
-                throw;
-            throw RepeatedSectionError(*earlier, name);
-        }
-        m_SectionEntries.emplace_back();
-        ReadSection(name, m_SectionEntries.back());
-    });
+    const std::size_t bound = PieceBound(list);
+    m_SectionNames.Reserve(bound);
+    m_SectionEntries.reserve(bound);
+    // Well-formed sections are stored one after another in one buffer they share: one allocation
+    // for a whole board list rather than one per board.
+    std::string shared;
+    struct Part {
+        std::size_t section, begin, size, count;
+    };
+    std::vector<Part> parts;
+    parts.reserve(bound);
+    const auto share = [&] {
+        if (parts.empty())
+            return;
+        const auto bytes = std::make_shared<const std::string>(std::move(shared));
+        for (const Part& part : parts)
+            m_SectionEntries[part.section].Share(bytes, part.begin, part.size, part.count);
+    };
+    try {
+        profile_.ReadSections(
+            m_FileName, list, [&](std::string_view piece, std::string_view lines) {
+                if (IsBlank(piece))
+                    return;
+                const std::string name(piece);
+                try {
+                    m_SectionNames.Add(name, name);
+                } catch (const RuntimeError& error) {
+                    // A repeated name fails the load; the description names both spellings.
+                    const std::string* earlier = m_SectionNames.Find(name);
+                    if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
+                        throw;
+                    throw RepeatedSectionError(*earlier, name);
+                }
+                SectionEntries& entries = m_SectionEntries.emplace_back();
+                // Sections of a board list are much alike: room for as many as the first, within
+                // reason, spares growing the buffer over and over.
+                if (m_SectionEntries.size() == 1)
+                    shared.reserve(std::min(kSharedEstimateLimit, (lines.size() + 64) * bound));
+                const std::size_t begin = shared.size();
+                std::size_t count = 0;
+                if (SectionEntries::AppendDistinctLines(shared, lines, count))
+                    parts.push_back(
+                        {m_SectionEntries.size() - 1, begin, shared.size() - begin, count});
+                else
+                    entries.AddLines(lines);  // the last of a repeated key wins, at its place
+            });
+    } catch (...) {
+        share();  // the sections read before the failure stay loaded
+        throw;
+    }
+    share();
     m_SectionExists = false;
     return true;
-}
-
-void CIniFile::ReadSection(const std::string& name, Entries& entries) {
-    const std::string_view lines =
-        ReadGrowing(scratch_, 4096, [&](char* buffer, std::uint32_t size) {
-            return profile_.GetPrivateProfileSection(name, buffer, size, m_FileName);
-        });
-    if (lines.size() <= 1)
-        return;
-
-    entries.Reserve(lines.size() + 8 * PieceBound(lines));
-    // When a key stands on several lines the last one wins, at the last one's place.
-    ForEachNonBlankPiece(lines, [&](std::string_view line) { entries.AddLine(line); });
 }
 
 void CIniFile::NowSection(const std::string& NewSection) {
     if (NewSection == m_CurrentSection)
         return;
 
-    // Sections are mostly visited in file order: the one after the current one is tried first.
-    if (const std::optional<std::size_t> position =
-            m_SectionNames.PositionOf(NewSection, currentPosition_.value_or(0))) {
+    // Sections are mostly visited in file order, by the names Sections gives: the one after the
+    // current one is tried first, as it is spelt (names are unique without regard to case).
+    const std::size_t next = currentPosition_.value_or(0) + 1;
+    std::optional<std::size_t> position;
+    if (next <= m_SectionNames.Count() && m_SectionNames.Item(next) == NewSection)
+        position = next;
+    else
+        position = m_SectionNames.PositionOf(NewSection, next - 1);
+    if (position) {
         m_CurrentSection = m_SectionNames.Item(*position);
         m_SectionExists = true;
         currentPosition_ = position;

@@ -93,7 +93,6 @@ class CIniFile {
 
     bool WriteSection(const std::string& Section);
     void ReadSectionNames();
-    void ReadSection(const std::string& name, Entries& entries);
     // The key names are listed again only when they are asked for after a change of section.
     const Collection<std::string>& KeyNames() const;
     Collection<std::string>& KeyNames();
@@ -103,7 +102,7 @@ class CIniFile {
     const Entries* CurrentEntries() const;
 
     ProfileFile& profile_;
-    std::vector<char> scratch_;  // the read buffer, kept between reads
+    std::vector<char> scratch_;  // the buffer the section names are read into
     // The current section's position in m_SectionNames, looked up once per change of section
     // (Load and NowSection reset it), so that reading keys costs no search of the section list.
     mutable std::optional<std::size_t> currentPosition_;

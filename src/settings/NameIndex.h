@@ -37,25 +37,19 @@ class NameIndex {
 
     template <typename KeyAt>
     std::optional<std::uint32_t> Find(std::string_view name, KeyAt keyAt) const {
-        if (slots_.empty())
-            return std::nullopt;
-        const std::uint32_t hash = Hash(name);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const Slot& slot = slots_[i];
-            if (slot.position == kEmpty)
-                return std::nullopt;
-            if (slot.hash == hash && keyAt(slot.position) == name)
-                return slot.position;
-        }
+        return FindHashed(name, Hash(name), keyAt);
     }
 
     // Adds name at position unless the name is present; returns whether it was added.
     template <typename KeyAt>
     bool Insert(std::string_view name, std::uint32_t position, KeyAt keyAt) {
-        if (Find(name, keyAt))
+        const std::uint32_t hash = Hash(name);
+        if (FindHashed(name, hash, keyAt))
             return false;
-        InsertAbsent(name, position);
+        if ((count_ + 1) * 2 > slots_.size())
+            Rehash(count_ + 1);
+        Place(hash, position);
+        ++count_;
         return true;
     }
 
@@ -81,6 +75,21 @@ class NameIndex {
     }
 
   private:
+    template <typename KeyAt>
+    std::optional<std::uint32_t> FindHashed(std::string_view name, std::uint32_t hash,
+                                            KeyAt keyAt) const {
+        if (slots_.empty())
+            return std::nullopt;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots_[i];
+            if (slot.position == kEmpty)
+                return std::nullopt;
+            if (slot.hash == hash && keyAt(slot.position) == name)
+                return slot.position;
+        }
+    }
+
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
     struct Slot {

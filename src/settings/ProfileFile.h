@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "settings/ProfileFailure.h"
@@ -29,6 +31,18 @@ class ProfileFile {
     virtual std::uint32_t GetPrivateProfileSection(const std::string& section, char* buffer,
                                                    std::uint32_t size,
                                                    const std::string& fileName) = 0;
+
+    // Reads the sections of a whole load: calls section(name, lines) for each name of names, a
+    // list as GetPrivateProfileSectionNames gave it for the file (each name followed by a NUL), in
+    // order, where lines is what GetPrivateProfileSection gives for that name, without its last
+    // NUL; for a name that repeats an earlier one (without regard to letter case) it may instead
+    // be the repeated section's own lines, so a caller that accepts repeated names reads them
+    // itself. The views are valid during the call only. By default a GetPrivateProfileSection
+    // for each name; an implementation that holds the file parsed hands its own lines out
+    // instead, sparing a copy and a search per section.
+    virtual void ReadSections(
+        const std::string& fileName, std::string_view names,
+        const std::function<void(std::string_view, std::string_view)>& section);
 
     // block is a sequence of lines, each followed by a NUL, ended by one more NUL. Replaces every
     // line of the section with the block's lines; a section not in the file is appended at its end;

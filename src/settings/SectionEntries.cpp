@@ -1,5 +1,7 @@
 #include "settings/SectionEntries.h"
 
+#include <algorithm>
+
 #include "text/TextCase.h"
 
 namespace tessel {
@@ -7,8 +9,15 @@ namespace tessel {
 void SectionEntries::BuildIndex() const {
     index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
     index_->reserve(count_ * 2);
-    for (std::size_t at = 0; at < packed_.size(); at = Next(at))
+    for (std::size_t at = 0; at < Bytes().size(); at = Next(at))
         index_->emplace(FoldNameCase(KeyOf(EntryAt(at))), at);  // keys are unique
+}
+
+bool SectionEntries::IsAscii(std::string_view text) {
+    unsigned char bits = 0;
+    for (const char c : text)
+        bits |= static_cast<unsigned char>(c);
+    return bits < 0x80;
 }
 
 std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const {
@@ -18,12 +27,39 @@ std::optional<std::size_t> SectionEntries::OffsetOf(std::string_view key) const 
         const auto found = index_->find(FoldNameCase(key));
         return found == index_->end() ? std::nullopt : std::optional<std::size_t>(found->second);
     }
-    for (std::size_t at = 0; at < packed_.size(); at = Next(at)) {
-        const Header header = HeaderAt(at);
-        // No size test first: a folded letter may take more or fewer bytes than the letter.
-        const std::string_view entryKey(packed_.data() + at + sizeof(Header), header.keySize);
-        if (NamesEqualIgnoreCase(entryKey, key))
+    const std::string_view bytes = Bytes();
+    int asciiKey = -1;  // whether key is all ASCII, once that is needed
+    // Whether the entry at at is under key, and where the entry after it begins.
+    const auto matches = [&](std::size_t at, std::size_t& next) {
+        Header header;
+        std::memcpy(&header, bytes.data() + at, sizeof header);
+        next = at + sizeof header + header.size;
+        const std::string_view entryKey(bytes.data() + at + sizeof header, header.keySize);
+        // Keys are mostly asked for as they are spelt.
+        if (entryKey == key)
+            return true;
+        // Keys all of ASCII are equal only at equal sizes. Other keys get no size test: a folded
+        // letter may take more or fewer bytes than the letter.
+        if (header.asciiKey) {
+            if (asciiKey < 0)
+                asciiKey = IsAscii(key) ? 1 : 0;
+            if (asciiKey == 1)
+                return entryKey.size() == key.size() && EqualsIgnoreCase(entryKey, key);
+        }
+        return NamesEqualIgnoreCase(entryKey, key);
+    };
+    // Keys are mostly asked for in the order of their entries: the walk starts after the entry
+    // found last, and goes round.
+    std::size_t at = next_;
+    for (std::size_t visited = 0; visited < count_; ++visited) {
+        if (at >= bytes.size())
+            at = 0;
+        std::size_t next = 0;
+        if (matches(at, next)) {
+            next_ = next;
             return at;
+        }
+        at = next;
     }
     return std::nullopt;
 }
@@ -40,8 +76,10 @@ std::optional<std::string_view> SectionEntries::FindValue(std::string_view key) 
     if (!at)
         return std::nullopt;
     const Header header = HeaderAt(*at);
-    const std::string_view entry = EntryAt(*at);
-    return header.keySize < header.size ? entry.substr(header.keySize + 1) : entry;
+    const char* entry = Bytes().data() + *at + sizeof header;
+    return header.keySize < header.size
+               ? std::string_view(entry + header.keySize + 1, header.size - header.keySize - 1)
+               : std::string_view(entry, header.size);
 }
 
 void SectionEntries::AddReplacing(std::string_view entry) {
@@ -60,28 +98,133 @@ void SectionEntries::AddSplitAt(std::string_view text, char separator) {
         Add(text.substr(0, at), text.substr(at + 1));
 }
 
-void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {
-    Remove(key);
-    const std::size_t size = key.size() + (value ? 1 + value->size() : 0);
-    const Header header{static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(key.size())};
+void SectionEntries::AppendKey(std::size_t size, std::string_view key, bool ascii) {
+    Header header{};
+    header.size = static_cast<std::uint32_t>(size);
+    header.keySize = static_cast<std::uint32_t>(key.size());
+    header.asciiKey = ascii ? 1 : 0;
     const std::size_t at = packed_.size();
     packed_.append(reinterpret_cast<const char*>(&header), sizeof header);
     packed_.append(key);
+    ++count_;
+    if (index_)
+        index_->emplace(FoldNameCase(key), at);
+}
+
+void SectionEntries::Add(std::string_view key, std::optional<std::string_view> value) {
+    Remove(key);
+    Own();
+    AppendKey(key.size() + (value ? 1 + value->size() : 0), key, IsAscii(key));
     if (value) {
         packed_ += '\0';
         packed_.append(*value);
     }
-    ++count_;
-    if (index_)
-        index_->emplace(FoldNameCase(key), at);
+}
+
+void SectionEntries::AddLines(std::string_view lines) {
+    while (!lines.empty()) {
+        const std::size_t end = std::min(lines.find('\0'), lines.size());
+        const std::string_view line = lines.substr(0, end);
+        lines.remove_prefix(std::min(end + 1, lines.size()));
+        if (line.find_first_not_of(' ') != std::string_view::npos)
+            AddLine(line);
+    }
+}
+
+bool SectionEntries::HasAsciiKey(std::string_view packed, std::string_view key) {
+    for (std::size_t at = 0; at < packed.size();) {
+        Header header;
+        std::memcpy(&header, packed.data() + at, sizeof header);
+        if (header.keySize == key.size() &&
+            EqualsIgnoreCase(packed.substr(at + sizeof header, header.keySize), key))
+            return true;
+        at += sizeof header + header.size;
+    }
+    return false;
+}
+
+bool SectionEntries::AppendDistinctLines(std::string& packed, std::string_view lines,
+                                         std::size_t& count) {
+    // Filled in place, with room for the lines and the headers of a handful of keys.
+    const std::size_t begin = packed.size();
+    std::size_t used = begin;
+    std::size_t added = 0;
+    packed.resize(begin + lines.size() + 8 * sizeof(Header));
+    // Two keys all of ASCII are equal only with the same size and first and last letters: one
+    // bit for each of those seen tells most keys that cannot have come before without looking.
+    // Other letters may fold to ASCII ones.
+    std::uint64_t seen = 0;
+    while (!lines.empty()) {
+        const std::size_t end = std::min(lines.find('\0'), lines.size());
+        const std::string_view line = lines.substr(0, end);
+        lines.remove_prefix(std::min(end + 1, lines.size()));
+        if (line.find_first_not_of(' ') == std::string_view::npos)
+            continue;
+        // A line without "=" is a key of its own.
+        std::size_t keySize = 0;
+        unsigned char bits = 0;
+        for (; keySize < line.size() && line[keySize] != '='; ++keySize)
+            bits |= static_cast<unsigned char>(line[keySize]);
+        const std::uint64_t bit =
+            keySize == 0
+                ? 1
+                : std::uint64_t{1}
+                      << ((FoldChar(line.front()) + 3 * FoldChar(line[keySize - 1]) + 7 * keySize) %
+                          64);
+        // Past a few keys looking costs more than the entries' own index.
+        if (bits >= 0x80 ||
+            ((seen & bit) != 0 && (added >= kIndexedFrom ||
+                                   HasAsciiKey(std::string_view(packed).substr(begin, used - begin),
+                                               line.substr(0, keySize))))) {
+            packed.resize(begin);
+            return false;
+        }
+        seen |= bit;
+        Header header{};
+        header.size = static_cast<std::uint32_t>(line.size());
+        header.keySize = static_cast<std::uint32_t>(keySize);
+        header.asciiKey = 1;
+        if (packed.size() - used < sizeof header + line.size())
+            packed.resize(used + sizeof header + line.size() + 8 * sizeof(Header));
+        char* out = packed.data() + used;
+        std::memcpy(out, &header, sizeof header);
+        std::memcpy(out + sizeof header, line.data(), line.size());
+        if (keySize < line.size())
+            out[sizeof header + keySize] = '\0';  // the "=" becomes the NUL after the key
+        used += sizeof header + line.size();
+        ++added;
+    }
+    packed.resize(used);
+    count += added;
+    return true;
+}
+
+void SectionEntries::Share(std::shared_ptr<const std::string> bytes, std::size_t begin,
+                           std::size_t size, std::size_t count) {
+    borrowed_ = std::string_view(*bytes).substr(begin, size);
+    shared_ = std::move(bytes);
+    packed_.clear();
+    count_ = count;
+    next_ = 0;
+    index_.reset();
+}
+
+void SectionEntries::Own() {
+    if (!shared_)
+        return;
+    packed_.assign(borrowed_);
+    shared_.reset();
+    borrowed_ = {};
 }
 
 bool SectionEntries::Remove(std::string_view key) {
     const std::optional<std::size_t> at = OffsetOf(key);
     if (!at)
         return false;
+    Own();
     packed_.erase(*at, sizeof(Header) + HeaderAt(*at).size);
     --count_;
+    next_ = 0;
     index_.reset();
     return true;
 }

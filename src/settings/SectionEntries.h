@@ -16,7 +16,9 @@ namespace tessel {
 // entry per key.
 //
 // One buffer per section keeps a board list of tens of thousands of sections compact: a lookup
-// walks a few adjacent bytes instead of chasing an allocation per entry.
+// walks a few adjacent bytes instead of chasing an allocation per entry. The sections of a whole
+// load may share one buffer (see AppendDistinctLines and Share); a section copies its part out
+// only when it changes.
 class SectionEntries {
   public:
     // The key of an entry.
@@ -25,8 +27,6 @@ class SectionEntries {
     }
 
     std::size_t Count() const { return count_; }
-
-    void Reserve(std::size_t bytes) { packed_.reserve(bytes); }
 
     // The entry under key, if any. The view is valid until the entries change.
     std::optional<std::string_view> Find(std::string_view key) const;
@@ -40,13 +40,28 @@ class SectionEntries {
     // its own key.
     void AddLine(std::string_view line);
 
+    // AddLine for each line of a section as read (each followed by a NUL), leaving out lines that
+    // are empty or only spaces. AppendDistinctLines is the quicker way for a well-formed section.
+    void AddLines(std::string_view lines);
+
+    // Appends to packed the entries of the lines of a section as read (each followed by a NUL),
+    // as AddLines would store them, and adds their number to count, when no two of its lines
+    // could have the same key, as in a well-formed section; otherwise returns false and leaves
+    // both as they were.
+    static bool AppendDistinctLines(std::string& packed, std::string_view lines,
+                                    std::size_t& count);
+    // Makes these empty entries the count entries that AppendDistinctLines placed in
+    // bytes->substr(begin, size).
+    void Share(std::shared_ptr<const std::string> bytes, std::size_t begin, std::size_t size,
+               std::size_t count);
+
     // Removes the entry under key; returns whether there was one.
     bool Remove(std::string_view key);
 
     // Calls fn(entry) for each entry, in order.
     template <typename Fn>
     void ForEach(Fn fn) const {
-        for (std::size_t at = 0; at < packed_.size(); at = Next(at))
+        for (std::size_t at = 0; at < Bytes().size(); at = Next(at))
             fn(EntryAt(at));
     }
 
@@ -54,23 +69,35 @@ class SectionEntries {
     // Each entry is stored as a header (its size and its key's size) followed by its bytes.
     struct Header {
         std::uint32_t size;
-        std::uint32_t keySize;
+        std::uint32_t keySize : 31;
+        // Two keys all of ASCII are equal only when their sizes are: most are told apart by that.
+        std::uint32_t asciiKey : 1;
     };
 
     Header HeaderAt(std::size_t at) const {
         Header header;
-        std::memcpy(&header, packed_.data() + at, sizeof header);
+        std::memcpy(&header, Bytes().data() + at, sizeof header);
         return header;
     }
     std::string_view EntryAt(std::size_t at) const {
-        return std::string_view(packed_).substr(at + sizeof(Header), HeaderAt(at).size);
+        return Bytes().substr(at + sizeof(Header), HeaderAt(at).size);
     }
     std::size_t Next(std::size_t at) const { return at + sizeof(Header) + HeaderAt(at).size; }
+    static bool IsAscii(std::string_view text);
     std::optional<std::size_t> OffsetOf(std::string_view key) const;
     void BuildIndex() const;
     // Adds text as a key, and the value after the first separator if there is one.
     void AddSplitAt(std::string_view text, char separator);
     void Add(std::string_view key, std::optional<std::string_view> value);
+    // Whether entries of keys all of ASCII, packed, hold key, itself all ASCII.
+    static bool HasAsciiKey(std::string_view packed, std::string_view key);
+    // The entries' bytes: their own, or their part of a shared buffer.
+    std::string_view Bytes() const { return shared_ ? borrowed_ : std::string_view(packed_); }
+    // Takes the entries' bytes into their own buffer before they change.
+    void Own();
+    // Appends the header of an entry of size bytes under key, and then key; the key is not in
+    // the entries.
+    void AppendKey(std::size_t size, std::string_view key, bool ascii);
 
     // A section of a few keys is searched by walking it; past kIndexedFrom keys an index of the
     // folded keys keeps adding and finding a key constant-time, so a section of many keys loads in
@@ -78,7 +105,10 @@ class SectionEntries {
     static constexpr std::size_t kIndexedFrom = 16;
 
     std::string packed_;
+    std::shared_ptr<const std::string> shared_;  // the buffer borrowed_ is part of, if any
+    std::string_view borrowed_;
     std::size_t count_ = 0;
+    mutable std::size_t next_ = 0;  // where the entry after the one found last begins
     // folded key -> offset; null until built. Behind a pointer because most sections never build
     // one, and a board list holds tens of thousands of sections.
     mutable std::unique_ptr<std::unordered_map<std::string, std::size_t>> index_;

@@ -25,6 +25,12 @@ TEST(CodePageTest, DetectsEncodingFromBytesAndReplacesEachBadPartOfUtf8) {
         {"k=\xC0\xAF", Encoding::kCp932, 0},             // overlong UTF-8
         {"k=\xED\xA0\x80", Encoding::kCp932, 0},         // UTF-8 of a surrogate
         {"k=\xF4\x90\x80\x80", Encoding::kCp932, 0},     // past U+10FFFF
+        // Runs of ASCII and of three-byte characters, each of which is stepped over in bulk.
+        {"name=\u65E5\u672C\u8A9E\u306E\u677F, long enough", Encoding::kUtf8, 0},
+        {"name=long enough\x93\xFA\x96\x7B", Encoding::kCp932, 0},
+        {"\u3042\xED\xA0\x80 and more", Encoding::kCp932, 0},  // a surrogate after a kana
+        {"\u3042\xE0\x80\x80 and more", Encoding::kCp932, 0},  // an overlong form after one
+        {"\u3042\xE3\x81\x41 and more", Encoding::kCp932, 0},  // a cut-off character after one
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);

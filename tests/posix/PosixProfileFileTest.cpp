@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -16,6 +17,7 @@
 #include "posix/charset/CodePage.h"
 #include "posix/profile/PosixProfileFile.h"
 #include "support/TempDir.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -88,6 +90,25 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
         for (const auto& [name, lines] : c.sections) {
             SCOPED_TRACE("[" + name + "]");
             EXPECT_EQ(ReadSection(profile_, name, file), lines);
+        }
+        // A whole load gets for each name what a read of that name gives, whether the names are
+        // the file's own list or others; a repeated name may give its own section instead.
+        for (const Lines& names : {c.names, Lines{"other", "Sec", "ゾーン", "absent"}}) {
+            std::string list;
+            for (const std::string& name : names)
+                list += name + '\0';
+            Lines seen;
+            std::set<std::string> folded;
+            profile_.ReadSections(file, list, [&](std::string_view name, std::string_view lines) {
+                seen.emplace_back(name);
+                if (!folded.insert(FoldNameCase(name)).second)
+                    return;
+                Lines read;
+                for (std::size_t pos = 0; pos < lines.size(); pos = lines.find('\0', pos) + 1)
+                    read.emplace_back(lines.substr(pos, lines.find('\0', pos) - pos));
+                EXPECT_EQ(read, ReadSection(profile_, seen.back(), file)) << seen.back();
+            });
+            EXPECT_EQ(seen, names);
         }
     }
 }

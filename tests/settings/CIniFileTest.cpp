@@ -69,6 +69,15 @@ TEST_F(CIniFileTest, EntryLinesAreTakenAsWrittenAndTheLastOfARepeatedKeyWinsAtIt
     EXPECT_EQ(profile.blocks.back(), "\0"s);
 }
 
+TEST_F(CIniFileTest, KeysEqualByUnicodeFoldingAreOneKey) {
+    // The Kelvin sign folds to an ASCII "k".
+    Given({{"S", {"\u00E9=1", "k=2", "\u212A=3", "\u00C9=4"}}});
+    ini.NowSection("S");
+    EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"\u212A", "\u00C9"}));
+    EXPECT_EQ(ini.Data("\u00E9"), "4");
+    EXPECT_EQ(ini.Data("K"), "3");
+}
+
 TEST_F(CIniFileTest, AMissingFileSavesAsFalseAndANewSectionIsSavedAsAnEmptyBlock) {
     EXPECT_TRUE(ini.Load("absent.ini"));
     EXPECT_TRUE(ini.Sections().Empty());
@@ -86,7 +95,7 @@ TEST_F(CIniFileTest, AMissingFileSavesAsFalseAndANewSectionIsSavedAsAnEmptyBlock
 }
 
 TEST_F(CIniFileTest, AssigningNeedsASectionAndMovesTheKeyToTheEndUnderItsNewSpelling) {
-    Given({{"S", {"a=1", "b=2", "c=3"}}});
+    Given({{"S", {"a=1", "b=2", "c=3"}}, {"T", {"a=5"}}});
     EXPECT_EQ(testing::ErrorNumberOf([&] { ini.Data("k", "v"); }), kErrInvalidArgument);
     EXPECT_EQ(ini.Data("k"), "");
     ini.NowSection("S");
@@ -98,6 +107,8 @@ TEST_F(CIniFileTest, AssigningNeedsASectionAndMovesTheKeyToTheEndUnderItsNewSpel
     ini.DeleteData("a");
     EXPECT_EQ(Items(ini.Keys()), (std::vector<std::string>{"b", "c"}));
     EXPECT_EQ(ini.Data("A"), "");
+    ini.NowSection("T");  // the other section is as read
+    EXPECT_EQ(ini.Data("a"), "5");
 }
 
 TEST_F(CIniFileTest, LongListsAreReadWholeWithFewCalls) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "posix/profile/ProfileDocument.h"
@@ -76,26 +77,22 @@ std::string ThroughAnsi(std::string_view utf8) {
 // section of each name (names compared without regard to ASCII letter case).
 Sections FromLinuxReader(const std::string& bytes) {
     Sections sections;
-    // Each header's name and its lines' place in the text, as the reader indexes them.
-    std::vector<std::pair<std::string, std::pair<std::size_t, std::size_t>>> all{{"", {}}};
-    const ProfileText indexed = ProfileDocument::IndexSections(
-        bytes, [&](std::string_view name, std::size_t begin, std::size_t linesBegin) {
-            all.back().second.second = begin;
-            all.emplace_back(ThroughAnsi(name), std::pair(linesBegin, linesBegin));
+    // Each header's name and where its section's texts begin, as the reader indexes them.
+    std::vector<std::pair<std::string, std::size_t>> all{{"", 0}};
+    const std::string texts =
+        ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
+            all.emplace_back(ThroughAnsi(name), at);
             if (!name.empty())
                 sections.names.push_back(ThroughAnsi(name));
         });
-    all.front().second.first = indexed.start;
-    all.back().second.second = indexed.text.size();
     for (const std::string& name : sections.names) {
-        for (const auto& [header, span] : all) {
-            if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, header.c_str(), -1, name.c_str(),
-                               -1) == CSTR_EQUAL) {
-                std::string list;
-                ProfileDocument::AppendTexts(
-                    std::string_view(indexed.text).substr(span.first, span.second - span.first),
-                    list);
-                sections.lines[name] = SplitList(list, ThroughAnsi);
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, all[i].first.c_str(), -1,
+                               name.c_str(), -1) == CSTR_EQUAL) {
+                const std::size_t end = i + 1 < all.size() ? all[i + 1].second : texts.size();
+                sections.lines[name] =
+                    SplitList(std::string_view(texts).substr(all[i].second, end - all[i].second),
+                              ThroughAnsi);
                 break;
             }
         }

@@ -25,14 +25,24 @@ namespace tessel {
 // What the read operations hand out, built once per version of a file.
 struct CachedSections {
     FileStamp stamp;
-    ProfileFailure problem;  // why the file cannot be used as it is, or none
-    std::string names;       // each listed section name followed by a NUL
-    std::string text;        // the file's lines in UTF-8 (see ProfileText)
-    std::vector<std::pair<std::size_t, std::size_t>> spans;  // each section's lines in text
-    std::string folded;  // each section's name, case-folded, one after another
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's part of it
-    NameIndex firstByName;            // folded name -> the first section of that name
-    std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
+    ProfileFailure problem;             // why the file cannot be used as it is, or none
+    std::string names;                  // each listed section name followed by a NUL
+    std::vector<std::uint32_t> listed;  // the section of each listed name
+    std::string texts;                  // what a read of each section returns, one after another
+    std::vector<std::size_t> begins;    // where each section's part of texts begins
+    // The index of the names, built at the first read of a section by its name: a whole load
+    // (ReadSections) needs none. Built under the file's mutex, and read by nothing else.
+    mutable bool indexed = false;
+    mutable std::string folded;  // each section's name, case-folded, one after another
+    mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's
+    mutable NameIndex firstByName;            // folded name -> the first section of that name
+    mutable std::vector<bool> isFirstOfName;  // whether firstByName leads to each section
+
+    // What a read of the section returns, each line followed by a NUL.
+    std::string_view Lines(std::uint32_t section) const {
+        const std::size_t end = section + 1 < begins.size() ? begins[section + 1] : texts.size();
+        return std::string_view(texts).substr(begins[section], end - begins[section]);
+    }
 
     std::string_view FoldedName(std::uint32_t section) const {
         const auto [begin, size] = foldedSpans[section];
@@ -41,15 +51,28 @@ struct CachedSections {
     auto KeyAt() const {
         return [this](std::uint32_t section) { return FoldedName(section); };
     }
-    void AddSection(std::string_view name) {
+    void AddFolded(std::string_view name) const {
         const std::size_t begin = folded.size();
         AppendFoldedName(name, folded);
         foldedSpans.emplace_back(static_cast<std::uint32_t>(begin),
                                  static_cast<std::uint32_t>(folded.size() - begin));
     }
-    // Indexes the names once all are known, so that the index is sized once.
-    void IndexNames() {
-        const auto count = static_cast<std::uint32_t>(foldedSpans.size());
+    // Indexes every section's name; a section that is not listed has the empty name.
+    void Index() const {
+        indexed = true;
+        const auto count = static_cast<std::uint32_t>(begins.size());
+        std::size_t pos = 0;
+        std::size_t next = 0;  // the next listed name
+        for (std::uint32_t section = 0; section < count; ++section) {
+            if (next < listed.size() && listed[next] == section) {
+                const std::size_t end = names.find('\0', pos);
+                AddFolded(std::string_view(names).substr(pos, end - pos));
+                pos = end + 1;
+                ++next;
+            } else {
+                AddFolded("");
+            }
+        }
         firstByName.Reserve(count);
         isFirstOfName.reserve(count);
         // A repeated name keeps pointing at its first section.
@@ -61,6 +84,8 @@ struct CachedSections {
     // order, and comparing the next one's name spares a hash lookup (a cache miss in a large
     // file) per section.
     std::optional<std::uint32_t> SectionNamed(std::string_view name, std::uint32_t guess) const {
+        if (!indexed)
+            Index();
         const std::string key = FoldNameCase(name);
         if (guess < isFirstOfName.size() && isFirstOfName[guess] && FoldedName(guess) == key)
             return guess;
@@ -77,25 +102,19 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 // Files a program works with at once; more only happens when it is pointed at many in turn.
 constexpr std::size_t kMaxCachedFiles = 8;
 
-std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
+std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
     auto sections = std::make_shared<CachedSections>();
     // The lines before the first header form the section "", which is never listed.
-    sections->spans.emplace_back(0, 0);
-    sections->AddSection("");
-    ProfileText indexed = ProfileDocument::IndexSections(
-        std::move(bytes), [&](std::string_view name, std::size_t begin, std::size_t linesBegin) {
-            sections->spans.back().second = begin;
-            sections->spans.emplace_back(linesBegin, linesBegin);
-            sections->AddSection(name);
+    sections->begins.push_back(0);
+    sections->texts =
+        ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
             if (!name.empty()) {
+                sections->listed.push_back(static_cast<std::uint32_t>(sections->begins.size()));
                 sections->names += name;
                 sections->names += '\0';
             }
+            sections->begins.push_back(at);
         });
-    sections->spans.front().first = indexed.start;
-    sections->spans.back().second = indexed.text.size();
-    sections->IndexNames();
-    sections->text = std::move(indexed.text);
     return sections;
 }
 
@@ -214,7 +233,7 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
         return nullptr;
     }
     ProfileFailure problem = ProfileFileProblem(bytes);
-    std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
+    std::shared_ptr<CachedSections> sections = MakeSections(bytes);
     sections->stamp = stamp;
     sections->problem = std::move(problem);
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
@@ -249,17 +268,36 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
                                                          const std::string& fileName) {
     std::lock_guard lock(mutex_);
     const CachedSections* sections = Load(fileName);
-    sectionLines_.clear();
+    std::string_view lines;
     if (sections) {
         if (const std::optional<std::uint32_t> found =
                 sections->SectionNamed(section, nextSection_)) {
             nextSection_ = *found + 1;
-            const auto [begin, end] = sections->spans[*found];
-            ProfileDocument::AppendTexts(
-                std::string_view(sections->text).substr(begin, end - begin), sectionLines_);
+            lines = sections->Lines(*found);
         }
     }
-    return PlaceProfileList(sectionLines_, buffer, size);
+    return PlaceProfileList(lines, buffer, size);
+}
+
+void PosixProfileFile::ReadSections(
+    const std::string& fileName, std::string_view names,
+    const std::function<void(std::string_view, std::string_view)>& section) {
+    std::unique_lock lock(mutex_);
+    // The sections stay alive while they are handed out without the lock held.
+    const std::shared_ptr<const CachedSections> sections = Load(fileName) ? last_ : nullptr;
+    lock.unlock();
+    // A list of other names than the file's, as it is now, is read name by name.
+    if (!sections || sections->names != names) {
+        ProfileFile::ReadSections(fileName, names, section);
+        return;
+    }
+    // Each listed section's own lines, a repeated name's too (see ProfileFile).
+    std::size_t pos = 0;
+    for (const std::uint32_t at : sections->listed) {
+        const std::size_t end = names.find('\0', pos);
+        section(names.substr(pos, end - pos), sections->Lines(at));
+        pos = end + 1;
+    }
 }
 
 bool PosixProfileFile::WritePrivateProfileSection(const std::string& section,

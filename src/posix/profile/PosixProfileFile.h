@@ -28,6 +28,9 @@ class PosixProfileFile : public ProfileFile {
     std::uint32_t GetPrivateProfileSection(const std::string& section, char* buffer,
                                            std::uint32_t size,
                                            const std::string& fileName) override;
+    void ReadSections(
+        const std::string& fileName, std::string_view names,
+        const std::function<void(std::string_view, std::string_view)>& section) override;
     bool WritePrivateProfileSection(const std::string& section, const std::string& block,
                                     const std::string& fileName) override;
     void BeginSnapshot() override;
@@ -49,7 +52,6 @@ class PosixProfileFile : public ProfileFile {
     std::shared_ptr<const CachedSections> last_;
     int snapshots_ = 0;              // open snapshot scopes
     std::string checkedName_;        // the file a snapshot has checked: read from last_ unchecked
-    std::string sectionLines_;       // what the last section read placed; kept for its storage
     std::uint32_t nextSection_ = 0;  // the section after the one read last, of whichever file
 };
 

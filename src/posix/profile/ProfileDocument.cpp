@@ -97,6 +97,20 @@ ProfileLine::Kind Classify(std::string_view decoded, std::string& scratch, std::
     return out.empty() ? ProfileLine::Kind::kBlank : ProfileLine::Kind::kText;
 }
 
+// Whether a line without NULs is a text line that a section read returns as it stands, as most
+// lines are: nothing to trim at either end or around its first "=", and no header or comment.
+// Classify gives the same for such a line; this only spares its work.
+inline bool ReadsAsItStands(std::string_view line) {
+    if (line.empty() || IsBlank(line.front()) || IsBlank(line.back()) || line.front() == '[' ||
+        line.front() == ';') {
+        return false;
+    }
+    const std::size_t equals = line.find('=');
+    return equals == std::string_view::npos ||
+           ((equals == 0 || !IsBlank(line[equals - 1])) &&
+            (equals + 1 == line.size() || !IsBlank(line[equals + 1])));
+}
+
 // Whether a file's bytes can be read as they are: UTF-8 without a byte-order mark (whose bytes
 // were found valid when the encoding was detected), or with one and valid throughout.
 bool IsPlainUtf8(std::string_view bytes, const DetectedEncoding& detected) {
@@ -173,11 +187,6 @@ void ScanLines(std::string_view bytes, const DetectedEncoding& detected, Fn fn) 
     });
 }
 
-// Whether a line could be a header; cheaper than classifying it, which most lines never need.
-bool MayBeHeader(std::string_view line) {
-    return !line.empty() && TrimStart(line).starts_with('[');
-}
-
 }  // namespace
 
 ProfileDocument::ProfileDocument(std::string bytes)
@@ -205,47 +214,47 @@ void ProfileDocument::Split() {
         lineEnd_ = *CodePageConverter(detected_.encoding).FromUtf8("\n");
 }
 
-ProfileText ProfileDocument::IndexSections(
-    std::string bytes,
-    const std::function<void(std::string_view, std::size_t, std::size_t)>& header) {
-    ProfileText indexed;
+std::string ProfileDocument::SectionTexts(
+    std::string_view bytes, const std::function<void(std::string_view, std::size_t)>& header) {
     const DetectedEncoding detected = DetectEncoding(bytes);
     const bool plainUtf8 = IsPlainUtf8(bytes, detected);
+    // Lines almost never hold a NUL: one look at the whole file spares one per line.
+    const bool mayHaveNul = !plainUtf8 || bytes.find('\0') != std::string_view::npos;
     CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
+    std::string texts;
+    texts.reserve(bytes.size());
     std::string converted;
     std::string scratch;
-    indexed.start = plainUtf8 ? detected.bomSize : 0;
-    SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t end) {
-        const std::string_view raw = std::string_view(bytes).substr(begin, contentEnd - begin);
-        std::string_view line = raw;
-        std::size_t lineAt = begin;
+    SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
+        std::string_view line = bytes.substr(begin, contentEnd - begin);
         if (!plainUtf8) {
-            lineAt = converted.size();
-            converted += converter.ToUtf8(raw);
-            converted += '\n';
-            end = converted.size();
-            line = std::string_view(converted).substr(lineAt, end - 1 - lineAt);
+            converted = converter.ToUtf8(line);
+            line = converted;
         }
-        std::string_view name;
-        if (MayBeHeader(line) && Classify(line, scratch, name) == ProfileLine::Kind::kHeader)
-            header(name, lineAt, end);
+        std::string_view text;
+        if (!mayHaveNul && ReadsAsItStands(line)) {
+            // The byte after the line (its line end) is copied with it and becomes its NUL.
+            const bool followed = line.data() + line.size() < bytes.data() + bytes.size();
+            texts.append(line.data(), line.size() + (followed ? 1 : 0));
+            if (followed)
+                texts.back() = '\0';
+            else
+                texts += '\0';
+            return;
+        }
+        switch (Classify(line, scratch, text, mayHaveNul)) {
+            case ProfileLine::Kind::kHeader:
+                header(text, texts.size());
+                break;
+            case ProfileLine::Kind::kText:
+                texts += text;
+                texts += '\0';
+                break;
+            default:
+                break;
+        }
     });
-    indexed.text = plainUtf8 ? std::move(bytes) : std::move(converted);
-    return indexed;
-}
-
-void ProfileDocument::AppendTexts(std::string_view lines, std::string& list) {
-    std::string scratch;
-    const bool mayHaveNul = lines.find('\0') != std::string_view::npos;
-    SplitLines(
-        lines, {Encoding::kUtf8, 0}, [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
-            std::string_view text;
-            if (Classify(lines.substr(begin, contentEnd - begin), scratch, text, mayHaveNul) ==
-                ProfileLine::Kind::kText) {
-                list += text;
-                list += '\0';
-            }
-        });
+    return texts;
 }
 
 std::optional<std::string> ProfileDocument::WithSection(

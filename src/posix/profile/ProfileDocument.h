@@ -30,14 +30,6 @@ struct ProfileLine {
     std::size_t textSize = 0;
 };
 
-// A file's lines in UTF-8, which with the place of every header is all a reader needs to keep:
-// the lines of a section are classified only when the section is read.
-struct ProfileText {
-    // A UTF-8 file's own bytes; for other encodings, each line converted and followed by "\n".
-    std::string text;
-    std::size_t start = 0;  // where the lines before the first header begin
-};
-
 // A profile file's bytes taken apart into lines the way the Windows profile functions read them,
 // keeping every line's place so that one section can be replaced with all other bytes untouched.
 class ProfileDocument {
@@ -51,15 +43,13 @@ class ProfileDocument {
         return std::string_view(texts_).substr(line.textOffset, line.textSize);
     }
 
-    // A whole file's text for section reads (see ProfileText), calling header(name, begin,
-    // linesBegin) for each header line, in order: its name, where the line begins in the text
-    // and where the lines of its section begin.
-    static ProfileText IndexSections(
-        std::string bytes,
-        const std::function<void(std::string_view, std::size_t, std::size_t)>& header);
-    // Appends to list, each followed by a NUL, the texts that a section read returns for lines
-    // (a section's part of a ProfileText's text).
-    static void AppendTexts(std::string_view lines, std::string& list);
+    // What section reads return for every line of a whole file: each text line's text followed
+    // by a NUL, in file order. header(name, at) is called for each header line, in order, with
+    // its name and the size of the result so far, where its section's texts begin; the lines
+    // before the first header begin at 0. Every line is classified once, here, so that reading a
+    // section costs no more than handing out its part.
+    static std::string SectionTexts(
+        std::string_view bytes, const std::function<void(std::string_view, std::size_t)>& header);
 
     // The file's bytes with the lines of the first section named section (without regard to
     // letter case; "" is the part before the first header) replaced by lines, or with the section

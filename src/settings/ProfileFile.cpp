@@ -1,0 +1,27 @@
+#include "settings/ProfileFile.h"
+
+#include <vector>
+
+#include "settings/ProfileList.h"
+
+namespace tessel {
+
+void ProfileFile::ReadSections(
+    const std::string& fileName, std::string_view names,
+    const std::function<void(std::string_view, std::string_view)>& section) {
+    std::vector<char> buffer;
+    while (!names.empty()) {
+        const std::size_t end = names.find('\0');
+        const std::string name(names.substr(0, end));
+        if (!name.empty()) {
+            section(name, ReadProfileList(buffer, 4096, [&](char* data, std::uint32_t size) {
+                        return GetPrivateProfileSection(name, data, size, fileName);
+                    }));
+        }
+        if (end == std::string_view::npos)
+            break;
+        names.remove_prefix(end + 1);
+    }
+}
+
+}  // namespace tessel
