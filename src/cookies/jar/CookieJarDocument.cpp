@@ -69,6 +69,52 @@ std::string_view DomainField(std::string_view line) {
 
 }  // namespace
 
+std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
+    std::uint64_t key, LineIndex line) {
+    if (2 * (used_ + 1) > slots_.size())
+        Grow();
+    key = Stored(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = key & mask;; at = (at + 1) & mask) {
+        Slot& slot = slots_[at];
+        if (slot.key == key)
+            return {&slot.line, false};
+        if (slot.key == 0) {
+            slot = {key, line};
+            ++used_;
+            return {&slot.line, true};
+        }
+    }
+}
+
+const CookieJarDocument::LineIndex* CookieJarDocument::Heads::Find(std::uint64_t key) const {
+    if (slots_.empty())
+        return nullptr;
+    key = Stored(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = key & mask;; at = (at + 1) & mask) {
+        const Slot& slot = slots_[at];
+        if (slot.key == key)
+            return &slot.line;
+        if (slot.key == 0)
+            return nullptr;
+    }
+}
+
+void CookieJarDocument::Heads::Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 64 : 2 * old.size(), Slot{});
+    const std::size_t mask = slots_.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.key == 0)
+            continue;
+        std::size_t at = slot.key & mask;
+        while (slots_[at].key != 0)
+            at = (at + 1) & mask;
+        slots_[at] = slot;
+    }
+}
+
 CookieJarDocument::CookieJarDocument(std::string bytes)
     : base_(std::move(bytes)), revision_(NextRevision()) {
     // Counting the lines first to size the table cost more than a guess and the table's few
@@ -120,10 +166,10 @@ void CookieJarDocument::Index(LineIndex line) {
     if (domain.empty())
         return;
     const std::uint64_t hash = DomainHash(domain);
-    auto [head, inserted] = domainHeads_.try_emplace(hash, line);
+    auto [head, inserted] = domainHeads_.TryEmplace(hash, line);
     if (!inserted) {
-        lines_[line].nextSameDomain = head->second;
-        head->second = line;
+        lines_[line].nextSameDomain = *head;
+        *head = line;
     }
     if (!keyedDomains_.empty() && keyedDomains_.contains(hash)) {
         if (const std::optional<CookieJarEntry> entry = Cookie(line))
@@ -133,10 +179,10 @@ void CookieJarDocument::Index(LineIndex line) {
 
 void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
     auto [head, inserted] =
-        keyHeads_.try_emplace(KeyHash(entry.domain, entry.path, entry.name), line);
+        keyHeads_.TryEmplace(KeyHash(entry.domain, entry.path, entry.name), line);
     if (!inserted) {
-        lines_[line].nextSameKey = head->second;
-        head->second = line;
+        lines_[line].nextSameKey = *head;
+        *head = line;
     }
 }
 
@@ -146,10 +192,10 @@ void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
 void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
     if (!keyedDomains_.insert(domainHash).second)
         return;
-    const auto head = domainHeads_.find(domainHash);
-    if (head == domainHeads_.end())
+    const LineIndex* head = domainHeads_.Find(domainHash);
+    if (head == nullptr)
         return;
-    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameDomain) {
+    for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameDomain) {
         if (const std::optional<CookieJarEntry> entry = Cookie(line))
             IndexKey(line, *entry);
     }
@@ -158,10 +204,10 @@ void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
 std::vector<CookieJarDocument::LineIndex> CookieJarDocument::CookiesOf(
     std::string_view domain) const {
     std::vector<LineIndex> found;
-    const auto head = domainHeads_.find(DomainHash(domain));
-    if (head == domainHeads_.end())
+    const LineIndex* head = domainHeads_.Find(DomainHash(domain));
+    if (head == nullptr)
         return found;
-    for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameDomain) {
+    for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameDomain) {
         const std::optional<CookieJarEntry> entry = Cookie(line);
         if (entry && EqualsIgnoreCase(entry->domain, domain))
             found.push_back(line);
@@ -182,16 +228,17 @@ void CookieJarDocument::AppendLinesWithKey(std::string_view domain,
                                            std::string_view name, std::vector<LineIndex>& found) {
     const std::uint64_t domainHash = DomainHash(domain);
     // No line names the domain, so none holds the key: most domains above a host are such.
-    if (!domainHeads_.contains(domainHash))
+    if (domainHeads_.Find(domainHash) == nullptr)
         return;
     IndexKeysOf(domainHash);
     const std::uint64_t nameHash = TextHash(name);
     for (const std::string_view path : paths) {
-        const auto head = keyHeads_.find(Combine(Combine(domainHash, TextHash(path)), nameHash));
-        if (head == keyHeads_.end())
+        const LineIndex* head =
+            keyHeads_.Find(Combine(Combine(domainHash, TextHash(path)), nameHash));
+        if (head == nullptr)
             continue;
         const std::size_t first = found.size();
-        for (LineIndex line = head->second; line != kNoLine; line = lines_[line].nextSameKey) {
+        for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameKey) {
             const std::optional<CookieJarEntry> entry = Cookie(line);
             if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
                 entry->name == name) {

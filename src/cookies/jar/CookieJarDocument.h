@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "cookies/jar/CookieJarLine.h"
@@ -75,11 +75,26 @@ class CookieJarDocument {
         bool removed = false;
     };
 
-    // The keys are already hashes.
-    struct Identity {
-        std::size_t operator()(std::uint64_t hash) const { return static_cast<std::size_t>(hash); }
+    // The first line of each chain, by the chain's hash: a table of its own, open addressing in
+    // one array, as a jar of many domains adds an entry for nearly every line it loads. Two
+    // hashes may share a chain (0 is kept as 1), which every walk checks anyway.
+    class Heads {
+      public:
+        // The head for key, and whether it was just added with line.
+        std::pair<LineIndex*, bool> TryEmplace(std::uint64_t key, LineIndex line);
+        const LineIndex* Find(std::uint64_t key) const;
+
+      private:
+        struct Slot {
+            std::uint64_t key = 0;  // 0: empty
+            LineIndex line = 0;
+        };
+        static std::uint64_t Stored(std::uint64_t key) { return key == 0 ? 1 : key; }
+        void Grow();
+
+        std::vector<Slot> slots_;
+        std::size_t used_ = 0;
     };
-    using Heads = std::unordered_map<std::uint64_t, LineIndex, Identity>;
 
     std::string_view Raw(const Line& line) const;   // with the line ending
     std::string_view Text(const Line& line) const;  // without the line feed

@@ -113,7 +113,11 @@ void CookieJarStore::Prefetch() {
         Load();
 }
 
+// A batch decides what has expired by the time it began: its cookies are judged alike, and the
+// clock is not asked again for each.
 std::int64_t CookieJarStore::Now() {
+    if (inBatch_ && batchNow_)
+        return *batchNow_;
     return ToUnixSeconds(clock_.GetSystemTime());
 }
 
@@ -443,6 +447,7 @@ void CookieJarStore::BeginWrites() {
     if (inBatch_)
         return;
     inBatch_ = true;
+    batchNow_ = ToUnixSeconds(clock_.GetSystemTime());
     batchFailure_ = {};
     if (!LockAndLoad()) {
         batchFailure_ = LastFailure();

@@ -129,7 +129,8 @@ class CookieJarStore : public CookieStore {
     std::unique_ptr<CookieJarDocument> document_;
     CookieFailure undecodable_;  // why a value in another character set is not replaced
     bool inBatch_ = false;
-    bool batchStaged_ = false;  // the batch's bytes are written aside, to be published
+    std::optional<std::int64_t> batchNow_;  // when the batch began
+    bool batchStaged_ = false;              // the batch's bytes are written aside, to be published
     std::string staged_;
     CookieFailure batchFailure_;  // why the batch could not begin
 
