@@ -161,7 +161,7 @@ std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
 
 // A damaged line whose domain field reads like a domain joins that domain's chain too; every
 // lookup parses the lines it walks and passes over those that are not cookies.
-void CookieJarDocument::Index(LineIndex line) {
+void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
     const std::string_view domain = DomainField(Text(lines_[line]));
     if (domain.empty())
         return;
@@ -172,7 +172,9 @@ void CookieJarDocument::Index(LineIndex line) {
         *head = line;
     }
     if (!keyedDomains_.empty() && keyedDomains_.contains(hash)) {
-        if (const std::optional<CookieJarEntry> entry = Cookie(line))
+        if (known != nullptr)
+            IndexKey(line, *known);
+        else if (const std::optional<CookieJarEntry> entry = Cookie(line))
             IndexKey(line, *entry);
     }
 }
@@ -272,13 +274,14 @@ void CookieJarDocument::Remove(LineIndex line) {
     changed_ = true;
 }
 
-CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text) {
+CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text,
+                                                       const CookieJarEntry& entry) {
     revision_ = NextRevision();
     lines_.push_back(Line{added_.size(), text.size() + lineEnding_.size()});
     lines_.back().added = true;
     added_.append(text).append(lineEnding_);
     const auto line = static_cast<LineIndex>(lines_.size() - 1);
-    Index(line);
+    Index(line, &entry);
     changed_ = true;
     return line;
 }

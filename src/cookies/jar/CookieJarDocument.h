@@ -52,7 +52,9 @@ class CookieJarDocument {
     // after a line feed added to a last line that had none.
     void Replace(LineIndex line, std::string_view text);
     void Remove(LineIndex line);
-    LineIndex Append(std::string_view text);
+    // entry is the cookie text holds, as ParseCookieJarLine reads it: the line is indexed
+    // without being read again.
+    LineIndex Append(std::string_view text, const CookieJarEntry& entry);
 
     bool Changed() const { return changed_; }
     void MarkChanged() { changed_ = true; }
@@ -98,7 +100,7 @@ class CookieJarDocument {
 
     std::string_view Raw(const Line& line) const;   // with the line ending
     std::string_view Text(const Line& line) const;  // without the line feed
-    void Index(LineIndex line);
+    void Index(LineIndex line, const CookieJarEntry* known = nullptr);
     void IndexKey(LineIndex line, const CookieJarEntry& entry);
     void IndexKeysOf(std::uint64_t domainHash);
 

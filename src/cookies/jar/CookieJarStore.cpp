@@ -376,7 +376,11 @@ bool CookieJarStore::Apply(const Change& change) {
         }
         std::optional<CookieJarDocument::LineIndex> appended;
         if (!change.remove && dead.empty())
-            appended = document_->Append(line);
+            appended = document_->Append(line, CookieJarEntry{.domain = change.address.host,
+                                                              .path = path,
+                                                              .expires = change.expires,
+                                                              .name = change.name,
+                                                              .value = change.value});
         else if (!change.remove)
             document_->Replace(dead.front(), line);
         for (std::size_t i = change.remove ? 0 : 1; i < dead.size(); ++i)
