@@ -1,5 +1,6 @@
 // tessel: the command-line companion of the TesselCustom window. The commands themselves are
 // portable; this file only joins them to the Linux platform and the terminal.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -239,5 +240,10 @@ int MainSafely(int argc, char** argv) {
 }  // namespace tessel
 
 int main(int argc, char** argv) {
+    // tessel lives for one command: its large buffers (a jar, the jar rewritten, the journal's
+    // batch) come from the heap and reuse what the one before freed, rather than each being
+    // mapped, faulted in page by page and unmapped again.
+    mallopt(M_MMAP_THRESHOLD, 256 << 20);
+    mallopt(M_TRIM_THRESHOLD, 512 << 20);
     return tessel::MainSafely(argc, argv);
 }
