@@ -171,7 +171,7 @@ void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
         lines_[line].nextSameDomain = *head;
         *head = line;
     }
-    if (!keyedDomains_.empty() && keyedDomains_.contains(hash)) {
+    if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr) {
         if (known != nullptr)
             IndexKey(line, *known);
         else if (const std::optional<CookieJarEntry> entry = Cookie(line))
@@ -192,7 +192,7 @@ void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
 // many boards on one host finds each board's lines without walking the host's chain each time,
 // and the cookies of other sites are never indexed.
 void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
-    if (!keyedDomains_.insert(domainHash).second)
+    if (!keyedDomains_.TryEmplace(domainHash, 0).second)
         return;
     const LineIndex* head = domainHeads_.Find(domainHash);
     if (head == nullptr)

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -48,7 +47,8 @@ class CookieJarDocument {
     void AppendLinesWithKey(std::string_view domain, const std::vector<std::string_view>& paths,
                             std::string_view name, std::vector<LineIndex>& found);
 
-    // Edits. Replace keeps the line's place and its line ending; appended lines go at the end,
+    // Edits. Replace keeps the line's place and its line ending, and its place in the indexes:
+    // the new text holds the same cookie (domain, path and name). Appended lines go at the end,
     // after a line feed added to a last line that had none.
     void Replace(LineIndex line, std::string_view text);
     void Remove(LineIndex line);
@@ -85,6 +85,7 @@ class CookieJarDocument {
         // The head for key, and whether it was just added with line.
         std::pair<LineIndex*, bool> TryEmplace(std::uint64_t key, LineIndex line);
         const LineIndex* Find(std::uint64_t key) const;
+        bool Empty() const { return used_ == 0; }
 
       private:
         struct Slot {
@@ -111,8 +112,8 @@ class CookieJarDocument {
     std::size_t baseLines_ = 0;
     std::string lineEnding_ = "\n";
     Heads domainHeads_;
-    Heads keyHeads_;  // of the keyed domains only; reads never need it
-    std::unordered_set<std::uint64_t> keyedDomains_;
+    Heads keyHeads_;      // of the keyed domains only; reads never need it
+    Heads keyedDomains_;  // the domains whose keys are indexed, by the hash of their chain
     bool changed_ = false;
     std::uint64_t revision_;
 };
