@@ -178,11 +178,7 @@ const std::string* CookieJarStore::EncodeName(const std::string& name) {
 }
 
 const std::optional<CookieUrl>& CookieJarStore::Address(const std::string& url) {
-    if (lastUrl_.empty() || url != lastUrl_) {
-        lastAddress_ = LastCookieUrl(url);
-        lastUrl_ = url;
-    }
-    return lastAddress_;
+    return LastCookieUrl(url);
 }
 
 const std::vector<StoredCookie>& CookieJarStore::Candidates(const CookieUrl& address,

@@ -114,7 +114,8 @@ class CookieJarStore : public CookieStore {
     // Encode for the name of a cookie, kept for the next call: a board's read, records and write
     // all name the same cookie. Null when it cannot be encoded (LastFailure says why).
     const std::string* EncodeName(const std::string& name);
-    // The address url names, nullopt for one no cookie is set at. Stands until the next call.
+    // The address url names, nullopt for one no cookie is set at: the thread's last address read
+    // (LastCookieUrl), which stands until it reads another.
     const std::optional<CookieUrl>& Address(const std::string& url);
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
     CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
@@ -135,17 +136,15 @@ class CookieJarStore : public CookieStore {
     CookieFailure batchFailure_;  // why the batch could not begin
 
     // A board's read, both its undo records and its write ask about the same cookie in turn: the
-    // last answer is kept while the document is unchanged, and the last address read.
+    // last answer is kept while the document is unchanged.
     struct CandidatesAnswer {
         std::uint64_t revision = 0;  // of the document asked; 0 for none
         std::string host, path, name;
         std::vector<StoredCookie> cookies;
     };
     CandidatesAnswer candidates_;
-    std::string lastUrl_;
     std::string lastName_;
     std::optional<std::string> lastEncodedName_;
-    std::optional<CookieUrl> lastAddress_;
 };
 
 }  // namespace tessel
