@@ -538,7 +538,12 @@ std::optional<std::string> CookieJarStore::RecordCookie(const std::string& url,
     if (!lines)
         return std::nullopt;
     const std::vector<std::size_t> positions = document_->Positions(*lines);
-    std::string record = "jar";
+    std::size_t size = 16;
+    for (const CookieJarDocument::LineIndex line : *lines)
+        size += 16 + document_->Raw(line).size() * 5 / 4;  // tabs and other escapes take three
+    std::string record;
+    record.reserve(size);
+    record = "jar";
     AppendRecordField(record, document_->EndsWithLineFeed() ? "lf" : "nolf");
     for (std::size_t i = 0; i < lines->size(); ++i) {
         AppendRecordField(record, std::to_string(positions[i]));
