@@ -1,5 +1,8 @@
 #include "cookies/CookieRecord.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tessel {
 namespace {
 
@@ -13,6 +16,31 @@ int HexValue(char c) {
     return -1;
 }
 
+bool NeedsEscape(unsigned char byte) {
+    return byte <= 0x20 || byte >= 0x7F || byte == '%';
+}
+
+// Where the first byte from `from` on that needs an escape stands, the field's size for none.
+// Sixteen bytes are looked at a time: a record holds whole cookie lines, mostly plain.
+std::size_t NextEscape(std::string_view field, std::size_t from) {
+    using Block = unsigned char __attribute__((vector_size(16)));
+    for (; from + sizeof(Block) <= field.size(); from += sizeof(Block)) {
+        Block block;
+        std::memcpy(&block, field.data() + from, sizeof block);
+        const auto escape = (block <= 0x20) | (block >= 0x7F) | (block == '%');
+        std::uint64_t halves[2];
+        static_assert(sizeof escape == sizeof halves);
+        std::memcpy(halves, &escape, sizeof halves);
+        if ((halves[0] | halves[1]) != 0)
+            break;
+    }
+    for (; from < field.size(); ++from) {
+        if (NeedsEscape(static_cast<unsigned char>(field[from])))
+            return from;
+    }
+    return field.size();
+}
+
 }  // namespace
 
 void AppendRecordField(std::string& record, std::string_view field) {
@@ -21,10 +49,8 @@ void AppendRecordField(std::string& record, std::string_view field) {
         record += '%';  // a lone "%" stands for an empty field
     // Runs of bytes that need no escape go in whole.
     std::size_t plain = 0;
-    for (std::size_t i = 0; i < field.size(); ++i) {
+    for (std::size_t i = NextEscape(field, 0); i < field.size(); i = NextEscape(field, i + 1)) {
         const auto byte = static_cast<unsigned char>(field[i]);
-        if (byte > 0x20 && byte < 0x7F && byte != '%')
-            continue;
         const char escape[] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
         record.append(field.data() + plain, i - plain).append(escape, sizeof escape);
         plain = i + 1;

@@ -6,9 +6,11 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "board/CookieEscaping.h"
 #include "cookies/CookieDate.h"
+#include "cookies/CookieRecord.h"
 #include "cookies/CookieText.h"
 
 namespace tessel {
@@ -130,6 +132,34 @@ TEST(CookieEscapingTest, ReplaceAllDoesNotRescanInsertedText) {
     EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
     EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
     EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
+
+// Undo records carry any bytes as printable words: every field of any length and content comes
+// back as it went in, and only bytes a word cannot hold (and "%") are escaped.
+TEST(CookieRecordTest, FieldsOfAnyBytesComeBackAsTheyWent) {
+    std::minstd_rand random(5);
+    for (int round = 0; round < 500; ++round) {
+        std::vector<std::string> fields(random() % 4);
+        for (std::string& field : fields) {
+            for (std::size_t length = random() % 70; length > 0; --length)
+                field += static_cast<char>(random() % 3 ? 0x21 + random() % 0x5E : random() % 256);
+        }
+        const std::string record = JoinRecord("jar", fields);
+        std::size_t plain = 3;  // the tag
+        for (const std::string& field : fields) {
+            plain += 1 + (field.empty() ? 1 : 0);
+            for (const char c : field) {
+                const auto byte = static_cast<unsigned char>(c);
+                plain += byte > 0x20 && byte < 0x7F && byte != '%' ? 1 : 3;
+            }
+        }
+        ASSERT_EQ(record.size(), plain) << record;
+        ASSERT_EQ(record.find_first_not_of(
+                      " !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`"
+                      "abcdefghijklmnopqrstuvwxyz{|}~"),
+                  std::string::npos);
+        ASSERT_EQ(SplitRecord("jar", record), fields) << record;
+    }
 }
 
 struct ExpiryCase {
