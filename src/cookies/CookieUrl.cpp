@@ -1,5 +1,6 @@
 #include "cookies/CookieUrl.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -409,8 +410,8 @@ bool ReadCookieUrl(std::string_view url, CookieUrl& result) {
     if (!IsPort(port))
         return false;
 
-    NormalizePath(rest.substr(0, FindIf(rest, [](char c) { return c == '?' || c == '#'; })),
-                  result.path);
+    // The path ends at the query or the fragment, whichever comes first.
+    NormalizePath(rest.substr(0, std::min(rest.find('?'), rest.find('#'))), result.path);
     return true;
 }
 
@@ -423,14 +424,11 @@ const std::optional<CookieUrl>& LastCookieUrl(std::string_view url) {
     // allocation once the strings have grown to the addresses' size.
     thread_local std::string lastUrl;
     thread_local std::optional<CookieUrl> last;
-    thread_local CookieUrl spare;
     thread_local bool any = false;
     if (!any || url != lastUrl) {
-        if (last)
-            spare = std::move(*last);
-        if (ReadCookieUrl(url, spare))
-            last = std::move(spare);
-        else
+        if (!last)
+            last.emplace();
+        if (!ReadCookieUrl(url, *last))
             last.reset();
         lastUrl.assign(url);
         any = true;
