@@ -18,6 +18,23 @@ namespace {
 
 constexpr std::size_t kMostFields = 10;
 
+// A number field as the board script writes it: up to four digits, maybe after "-", which is
+// the value ToInteger gives without its checks and exceptions. False for any other form.
+bool ReadPlainNumber(std::string_view text, std::int32_t& number) {
+    const bool negative = text.starts_with('-');
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 4)
+        return false;
+    std::int32_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    number = negative ? -value : value;
+    return true;
+}
+
 // Whether a failure holds nothing: clearing one that does is a move of every detail.
 bool IsBlank(const CookieFailure& failure) {
     const CookieDetails& details = failure.details;
@@ -121,6 +138,8 @@ bool CBBSData::ParseCookie(const std::string& value) {
     for (std::size_t i = kFirstIntegerField; i < count; ++i) {
         if (fields[i].empty())
             fields[i] = layout->integerDefaults[i - kFirstIntegerField];
+        if (ReadPlainNumber(fields[i], numbers[i - kFirstIntegerField]))
+            continue;
         if (!mdlIsType::IsInteger(fields[i])) {
             State().lastFailure = MakeFailure(CookieProblem::kNumberUnreadable,
                                               CookieDetails().Item(std::string(fields[i])));
@@ -182,7 +201,10 @@ bool CBBSData::SetCookie() {
             return false;
         }
     }
-    std::string value = MakeCookie();
+    // Made in the room the last board's value left: a batch writes one per board.
+    thread_local std::string value;
+    value.clear();
+    AppendCookie(value);
     value.append("; expires=").append(ExpiresText(clock_, m_CookieExpirationDate));
     if (store_.InternetSetCookie(m_URL, m_URL, value))
         return true;
@@ -194,9 +216,9 @@ bool CBBSData::SetCookie() {
     return false;
 }
 
-std::string CBBSData::MakeCookie() const {
+void CBBSData::AppendCookie(std::string& value) const {
     if (LayoutOf(m_Mode) == nullptr)
-        return std::string();
+        return;
     const CookieState& state = State();
     const std::string* texts[] = {&state.m_PostName, &state.m_Mail, &state.m_HomePage,
                                   &state.m_Password};
@@ -204,8 +226,7 @@ std::string CBBSData::MakeCookie() const {
     std::size_t room = 128;
     for (const std::string* text : texts)
         room += text->size();
-    std::string value;
-    value.reserve(room);
+    value.reserve(value.size() + room);
     for (const std::string* text : texts) {
         if (text != texts[0])
             value += ',';
@@ -222,11 +243,6 @@ std::string CBBSData::MakeCookie() const {
         end = std::to_chars(end, printed + sizeof printed, numbers[i]).ptr;
     }
     value.append(printed, end);
-    return value;
-}
-
-std::string CBBSData::GetExpiresText() {
-    return ExpiresText(clock_, m_CookieExpirationDate);
 }
 
 }  // namespace tessel
