@@ -236,6 +236,7 @@ std::optional<std::string> ParseIpv6(std::string_view text) {
 enum : std::uint8_t {
     kHostByte = 1,      // a letter, digit, "-", "_" or "." of a host name
     kAuthorityEnd = 2,  // "/", "\\", "?" or "#": the host and port end here
+    kUpperLetter = 4,
 };
 
 constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
@@ -247,6 +248,8 @@ constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
             classes[static_cast<std::size_t>(c)] |= kHostByte;
         if (c == '/' || c == '\\' || c == '?' || c == '#')
             classes[static_cast<std::size_t>(c)] |= kAuthorityEnd;
+        if (c >= 'A' && c <= 'Z')
+            classes[static_cast<std::size_t>(c)] |= kUpperLetter;
     }
     return classes;
 }
@@ -283,16 +286,16 @@ bool HasSpaceOrControl(std::string_view text) {
 // none empty (a leading dot would make it read as a domain cookie). Written to folded in lower
 // case when it is one.
 bool FoldHostName(std::string_view host, std::string& folded) {
-    if (host.empty() || host.front() == '.' || host.back() == '.' ||
-        host.find("..") != std::string_view::npos) {
+    if (host.empty() || host.front() == '.' || host.back() == '.')
         return false;
-    }
     folded.resize(host.size());
+    char previous = 0;
     for (std::size_t i = 0; i < host.size(); ++i) {
         const char c = host[i];
-        if (!IsClass(c, kHostByte))
+        if (!IsClass(c, kHostByte) || (c == '.' && previous == '.'))
             return false;
-        folded[i] = FoldChar(c);
+        folded[i] = static_cast<char>(c | (IsClass(c, kUpperLetter) ? 0x20 : 0));
+        previous = c;
     }
     return true;
 }
