@@ -236,6 +236,7 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
                                         const BatchWords& words) {
     using Kind = BatchMessage::Kind;
     std::vector<BatchMessage> lines;
+    lines.reserve(result.outcomes.size() + 2);  // a line per board, a failure, the closing one
     for (const BoardOutcome& outcome : result.outcomes) {
         const std::string& name = boards.Item(outcome.position)->Name();
         if (outcome.result == BoardResult::kWritten) {
