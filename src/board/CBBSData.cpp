@@ -41,8 +41,9 @@ bool IsBlank(const CookieFailure& failure) {
     return failure.kind == CookieFailureKind::kNone && failure.problem == CookieProblem::kNone &&
            details.character.empty() && details.field == CookieField::kNone &&
            details.path.empty() && details.name.empty() && details.item.empty() &&
-           details.address.empty() && details.system.empty() && !details.error &&
-           details.number == 0 && details.limit == 0 && details.cause == CookieProblem::kNone;
+           details.address.empty() && details.system.empty() &&
+           details.error == std::error_code() && details.number == 0 && details.limit == 0 &&
+           details.cause == CookieProblem::kNone;
 }
 
 void Clear(CookieFailure& failure) {
