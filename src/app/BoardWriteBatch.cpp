@@ -60,12 +60,13 @@ class JournalRecorder {
 
     // Makes sure a batch can be added, so that a journal that cannot be kept stops the batch
     // before anything is written.
-    bool Open(CookieFailure& error) {
+    bool Open(CookieFailure& error, std::size_t boards) {
         if (journal_ == nullptr)
             return true;
         if (!journal_->Prepare(error))
             return false;
         batch_ = {journal_->clock.GetSystemTime(), journal_->store, {}};
+        batch_.cookies.reserve(boards);
         return true;
     }
 
@@ -163,7 +164,7 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
     BatchResult result;
     result.outcomes.reserve(updates.size());
     JournalRecorder recorder(journal);
-    if (!updates.empty() && !recorder.Open(result.journalFailure)) {
+    if (!updates.empty() && !recorder.Open(result.journalFailure, updates.size())) {
         for (const BoardUpdate& update : updates)
             result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
         return result;
@@ -203,9 +204,12 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
             result.storeFailure = board.LastFailure();
             result.outcomes.push_back({update.position, BoardResult::kNotWritten, {}});
         } else {
-            const bool fine = written == BoardResult::kWritten;
-            result.outcomes.push_back(
-                {update.position, written, fine ? CookieFailure{} : board.LastFailure()});
+            // Made in place: a written board's outcome needs no failure copied or moved.
+            BoardOutcome& outcome = result.outcomes.emplace_back();
+            outcome.position = update.position;
+            outcome.result = written;
+            if (written != BoardResult::kWritten)
+                outcome.failure = board.LastFailure();
             anyFailed = anyFailed || written == BoardResult::kFailed;
         }
         progress.Advance(result.outcomes.size());
@@ -232,6 +236,7 @@ std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResu
                                         const BatchWords& words) {
     using Kind = BatchMessage::Kind;
     std::vector<BatchMessage> lines;
+    lines.reserve(result.outcomes.size() + 2);  // a line per board, a failure, the closing one
     for (const BoardOutcome& outcome : result.outcomes) {
         const std::string& name = boards.Item(outcome.position)->Name();
         if (outcome.result == BoardResult::kWritten) {

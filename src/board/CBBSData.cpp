@@ -1,6 +1,8 @@
 #include "board/CBBSData.h"
 
 #include <array>
+#include <charconv>
+#include <optional>
 #include <string_view>
 
 #include "board/BoardMode.h"
@@ -14,63 +16,137 @@
 namespace tessel {
 namespace {
 
-std::vector<std::string> SplitFields(const std::string& value) {
-    std::vector<std::string> fields;
-    if (value.empty())
-        return fields;  // no fields at all, not one empty field
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = value.find(',', start)) != std::string::npos;
-         start = comma + 1) {
-        fields.push_back(value.substr(start, comma - start));
+constexpr std::size_t kMostFields = 10;
+
+// A number field as the board script writes it: up to four digits, maybe after "-", which is
+// the value ToInteger gives without its checks and exceptions. False for any other form.
+bool ReadPlainNumber(std::string_view text, std::int32_t& number) {
+    const bool negative = text.starts_with('-');
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty() || digits.size() > 4)
+        return false;
+    std::int32_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
     }
-    fields.push_back(value.substr(start));
-    return fields;
+    number = negative ? -value : value;
+    return true;
+}
+
+// Whether a failure holds nothing: clearing one that does is a move of every detail.
+bool IsBlank(const CookieFailure& failure) {
+    const CookieDetails& details = failure.details;
+    return failure.kind == CookieFailureKind::kNone && failure.problem == CookieProblem::kNone &&
+           details.character.empty() && details.field == CookieField::kNone &&
+           details.path.empty() && details.name.empty() && details.item.empty() &&
+           details.address.empty() && details.system.empty() &&
+           details.error == std::error_code() && details.number == 0 && details.limit == 0 &&
+           details.cause == CookieProblem::kNone;
+}
+
+void Clear(CookieFailure& failure) {
+    failure.kind = CookieFailureKind::kNone;
+    failure.problem = CookieProblem::kNone;
+    if (!IsBlank(failure))
+        failure = {};
+}
+
+// MakeFailure(problem) put in a failure just cleared, without moving its details.
+void SetProblem(CookieFailure& cleared, CookieProblem problem) {
+    cleared.kind = KindOf(problem);
+    cleared.problem = problem;
+}
+
+// The expiry text for days from now; the last one is kept, as a batch writes its boards within
+// the same second, mostly with the same number of days.
+const std::string& ExpiresText(Clock& clock, std::int32_t days) {
+    SystemTime now = clock.GetSystemTime();
+    now.milliseconds = 0;
+    thread_local SystemTime lastNow;
+    thread_local std::int32_t lastDays = 0;
+    thread_local std::string lastText;
+    if (lastText.empty() || now != lastNow || days != lastDays) {
+        lastText = FormatCookieDate(AddDays(now, days));
+        lastNow = now;
+        lastDays = days;
+    }
+    return lastText;
 }
 
 }  // namespace
 
 bool CBBSData::GetCookie() {
-    State().lastFailure = {};
-    std::string value;
-    CookieFailure missing = MakeFailure(CookieProblem::kNoCookieYet);
-    if (!IsCookieAddress(m_URL)) {
-        missing = MakeFailure(CookieProblem::kNotHttpAddress, CookieDetails().Address(m_URL));
-    } else if (const std::optional<std::string> text = store_.InternetGetCookie(m_URL, m_URL)) {
-        if (std::optional<std::string> found = FindCookieValue(*text, m_URL))
-            value = std::move(*found);
-        else if (store_.LastFailure().kind == CookieFailureKind::kUnreadable)
-            missing = store_.LastFailure();
-    } else {
-        missing = store_.LastFailure();
+    CookieState& state = State();
+    Clear(state.lastFailure);
+    std::optional<std::string> found;
+    const CookieFailure* storeFailure = nullptr;
+    const bool address = IsCookieAddress(m_URL);
+    if (address) {
+        if (const std::optional<std::string> text = store_.InternetGetCookie(m_URL, m_URL)) {
+            found = FindCookieValue(*text, m_URL);
+            if (!found && store_.LastFailure().kind == CookieFailureKind::kUnreadable)
+                storeFailure = &store_.LastFailure();
+        } else {
+            storeFailure = &store_.LastFailure();
+        }
     }
-    const bool read = ParseCookie(value);
-    if (!read && value.empty())
-        State().lastFailure = std::move(missing);
-    return read;
+    if (found && !found->empty())
+        return ParseCookie(*found);
+    if (LayoutOf(m_Mode) == nullptr)
+        return true;  // no layout: nothing to read, nothing failed
+    // Nothing to read: why is only worded now, as a batch of new boards meets it on every board.
+    if (storeFailure != nullptr)
+        state.lastFailure = *storeFailure;
+    else if (!address)
+        state.lastFailure =
+            MakeFailure(CookieProblem::kNotHttpAddress, CookieDetails().Address(m_URL));
+    else
+        SetProblem(state.lastFailure, CookieProblem::kNoCookieYet);
+    return false;
 }
 
 bool CBBSData::ParseCookie(const std::string& value) {
-    std::vector<std::string> fields = SplitFields(value);
     const CookieLayout* layout = LayoutOf(m_Mode);
     if (layout == nullptr)
         return true;  // no layout: nothing to read, nothing failed
     const std::size_t count = layout->fieldCount;
-    if (fields.size() != count) {
-        State().lastFailure = MakeFailure(
-            CookieProblem::kFieldCountMismatch,
-            CookieDetails().Number(static_cast<std::int64_t>(fields.size())).Limit(count));
+    std::array<std::string_view, kMostFields> fields;
+    std::size_t found = 0;
+    const std::string_view text(value);
+    for (std::size_t start = 0;; ++found) {
+        const std::size_t comma = text.find(',', start);
+        if (found < fields.size())
+            fields[found] = text.substr(start, comma - start);
+        if (comma == std::string_view::npos) {
+            ++found;
+            break;
+        }
+        start = comma + 1;
+    }
+    if (value.empty())
+        found = 0;  // no fields at all, not one empty field
+    if (found != count) {
+        State().lastFailure =
+            MakeFailure(CookieProblem::kFieldCountMismatch,
+                        CookieDetails().Number(static_cast<std::int64_t>(found)).Limit(count));
         return false;
     }
 
     // Every test comes before the first assignment, so a read changes all members or none.
+    std::array<std::int32_t, kMostFields - kFirstIntegerField> numbers{};
     for (std::size_t i = kFirstIntegerField; i < count; ++i) {
         if (fields[i].empty())
             fields[i] = layout->integerDefaults[i - kFirstIntegerField];
+        if (ReadPlainNumber(fields[i], numbers[i - kFirstIntegerField]))
+            continue;
         if (!mdlIsType::IsInteger(fields[i])) {
-            State().lastFailure =
-                MakeFailure(CookieProblem::kNumberUnreadable, CookieDetails().Item(fields[i]));
+            State().lastFailure = MakeFailure(CookieProblem::kNumberUnreadable,
+                                              CookieDetails().Item(std::string(fields[i])));
             return false;
         }
+        numbers[i - kFirstIntegerField] = ToInteger(fields[i]);
     }
 
     CookieState& state = State();
@@ -78,13 +154,13 @@ bool CBBSData::ParseCookie(const std::string& value) {
     state.m_Mail = DecodeValue(fields[1]);
     state.m_HomePage = DecodeValue(fields[2]);
     state.m_Password = DecodeValue(fields[3]);
-    m_ViewCount = ToInteger(fields[4]);
-    m_ViewOrder = ToInteger(fields[5]);
-    m_NoReadView = ToInteger(fields[6]);
-    m_NoReadPoint = ToInteger(fields[7]);
-    m_DownloadCount = ToInteger(fields[8]);
+    m_ViewCount = numbers[0];
+    m_ViewOrder = numbers[1];
+    m_NoReadView = numbers[2];
+    m_NoReadPoint = numbers[3];
+    m_DownloadCount = numbers[4];
     if (m_Mode == kModeQuill)
-        m_NoReadPoint_R = ToInteger(fields[9]);
+        m_NoReadPoint_R = numbers[5];
     return true;
 }
 
@@ -106,11 +182,11 @@ CookieField CBBSData::FieldHolding(std::string_view text) const {
 bool CBBSData::SetCookie() {
     CookieState& state = State();
     CookieFailure& failure = state.lastFailure;
-    failure = {};
+    Clear(failure);
     // Harbor boards have no cookie layout: writing would replace the board's own cookie with an
     // empty value.
     if (LayoutOf(m_Mode) == nullptr) {
-        failure = MakeFailure(CookieProblem::kBoardKeepsSettings);
+        SetProblem(failure, CookieProblem::kBoardKeepsSettings);
         return false;
     }
     if (!IsCookieAddress(m_URL)) {
@@ -118,7 +194,6 @@ bool CBBSData::SetCookie() {
         return false;
     }
 
-    const std::string value = MakeCookie();
     for (const std::string* text :
          {&state.m_PostName, &state.m_Mail, &state.m_HomePage, &state.m_Password}) {
         if (HasControlCharacter(*text)) {
@@ -127,7 +202,12 @@ bool CBBSData::SetCookie() {
             return false;
         }
     }
-    if (store_.InternetSetCookie(m_URL, m_URL, value + "; expires=" + GetExpiresText()))
+    // Made in the room the last board's value left: a batch writes one per board.
+    thread_local std::string value;
+    value.clear();
+    AppendCookie(value);
+    value.append("; expires=").append(ExpiresText(clock_, m_CookieExpirationDate));
+    if (store_.InternetSetCookie(m_URL, m_URL, value))
         return true;
     failure = store_.LastFailure();
     if (failure.kind == CookieFailureKind::kUnencodable && !failure.details.character.empty())
@@ -137,31 +217,33 @@ bool CBBSData::SetCookie() {
     return false;
 }
 
-std::string CBBSData::MakeCookie() const {
+void CBBSData::AppendCookie(std::string& value) const {
     if (LayoutOf(m_Mode) == nullptr)
-        return std::string();
+        return;
     const CookieState& state = State();
-    std::string value = EncodeValue(state.m_PostName);
-    for (const std::string* text : {&state.m_Mail, &state.m_HomePage, &state.m_Password}) {
-        value += ',';
-        value += EncodeValue(*text);
+    const std::string* texts[] = {&state.m_PostName, &state.m_Mail, &state.m_HomePage,
+                                  &state.m_Password};
+    // Room for the texts, the numbers and the expiry the caller adds, so the value grows once.
+    std::size_t room = 128;
+    for (const std::string* text : texts)
+        room += text->size();
+    value.reserve(value.size() + room);
+    for (const std::string* text : texts) {
+        if (text != texts[0])
+            value += ',';
+        AppendEncodedValue(value, *text);
     }
-    for (std::int32_t number :
-         {m_ViewCount, m_ViewOrder, m_NoReadView, m_NoReadPoint, m_DownloadCount}) {
-        value += ',';
-        value += std::to_string(number);
+    // The numbers are printed side by side first and appended as one run.
+    const std::int32_t numbers[] = {m_ViewCount,   m_ViewOrder,     m_NoReadView,
+                                    m_NoReadPoint, m_DownloadCount, m_NoReadPoint_R};
+    const std::size_t count = m_Mode == kModeQuill ? 6 : 5;
+    char printed[6 * 12];
+    char* end = printed;
+    for (std::size_t i = 0; i < count; ++i) {
+        *end++ = ',';
+        end = std::to_chars(end, printed + sizeof printed, numbers[i]).ptr;
     }
-    if (m_Mode == kModeQuill) {
-        value += ',';
-        value += std::to_string(m_NoReadPoint_R);
-    }
-    return value;
-}
-
-std::string CBBSData::GetExpiresText() {
-    SystemTime now = clock_.GetSystemTime();
-    now.milliseconds = 0;
-    return FormatCookieDate(AddDays(now, m_CookieExpirationDate));
+    value.append(printed, end);
 }
 
 }  // namespace tessel

@@ -77,8 +77,8 @@ class CBBSData {
 
   private:
     bool ParseCookie(const std::string& value);
-    std::string MakeCookie() const;
-    std::string GetExpiresText();
+    // The cookie's value, without its expiry, appended to value.
+    void AppendCookie(std::string& value) const;
     // The first text preference holding text (the address when none does).
     CookieField FieldHolding(std::string_view text) const;
 

@@ -53,15 +53,20 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 std::string EncodeValue(std::string_view text) {
     std::string result;
     result.reserve(text.size());
+    AppendEncodedValue(result, text);
+    return result;
+}
+
+void AppendEncodedValue(std::string& out, std::string_view text) {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string_view form = EncodedForm(text[i]);
         if (form.empty())
             continue;
-        result.append(text, plain, i - plain).append(form);
+        out.append(text, plain, i - plain).append(form);
         plain = i + 1;
     }
-    return result.append(text, plain);
+    out.append(text, plain);
 }
 
 std::string DecodeValue(std::string_view text) {

@@ -11,6 +11,8 @@ namespace tessel {
 // every "&" of an encoded text begins an escape the encoder inserted. Decoding undoes them in the
 // reverse order with no step for ";": "$" stays "$", so a ";" comes back as "$".
 std::string EncodeValue(std::string_view text);
+// EncodeValue's result appended to out.
+void AppendEncodedValue(std::string& out, std::string_view text);
 std::string DecodeValue(std::string_view text);
 
 // Replaces every non-overlapping occurrence of from, scanning left to right and never rescanning

@@ -2,13 +2,42 @@
 
 #include "board/BoardMode.h"
 #include "board/CBBSData.h"
-#include "settings/NumericText.h"
 
 namespace tessel {
 namespace {
 
 constexpr CookieLayout kFernoLayout{9, {"20", "0", "1", "0", "30", ""}};
 constexpr CookieLayout kQuillLayout{10, {"30", "0", "1", "0", "50", "0"}};
+
+// The defaults as numbers, read when compiled: a batch gives every fresh board its kind's
+// defaults. Plain digits only, so that this reading is the one ToInteger gives.
+using DefaultNumbers = std::array<std::int16_t, 6>;
+
+constexpr bool AllPlainDigits(const CookieLayout& layout) {
+    for (std::size_t i = 0; i + kFirstIntegerField < layout.fieldCount; ++i) {
+        const std::string_view text = layout.integerDefaults[i];
+        if (text.empty() || text.size() > 4)
+            return false;
+        for (char c : text) {
+            if (c < '0' || c > '9')
+                return false;
+        }
+    }
+    return true;
+}
+
+constexpr DefaultNumbers NumbersOf(const CookieLayout& layout) {
+    DefaultNumbers numbers{};
+    for (std::size_t i = 0; i + kFirstIntegerField < layout.fieldCount; ++i) {
+        for (char c : layout.integerDefaults[i])
+            numbers[i] = static_cast<std::int16_t>(numbers[i] * 10 + (c - '0'));
+    }
+    return numbers;
+}
+
+static_assert(AllPlainDigits(kFernoLayout) && AllPlainDigits(kQuillLayout));
+constexpr DefaultNumbers kFernoNumbers = NumbersOf(kFernoLayout);
+constexpr DefaultNumbers kQuillNumbers = NumbersOf(kQuillLayout);
 
 }  // namespace
 
@@ -24,14 +53,14 @@ bool ApplyLayoutDefaults(CBBSData& board) {
     const CookieLayout* layout = LayoutOf(board.Mode());
     if (layout == nullptr)
         return false;
-    const auto& defaults = layout->integerDefaults;
-    board.ViewCount(ToInteger(defaults[0]));
-    board.ViewOrder(ToInteger(defaults[1]));
-    board.NoReadView(ToInteger(defaults[2]));
-    board.NoReadPoint(ToInteger(defaults[3]));
-    board.DownloadCount(ToInteger(defaults[4]));
+    const DefaultNumbers& defaults = layout == &kQuillLayout ? kQuillNumbers : kFernoNumbers;
+    board.ViewCount(defaults[0]);
+    board.ViewOrder(defaults[1]);
+    board.NoReadView(defaults[2]);
+    board.NoReadPoint(defaults[3]);
+    board.DownloadCount(defaults[4]);
     if (layout->fieldCount > 9)
-        board.NoReadPoint_R(ToInteger(defaults[5]));
+        board.NoReadPoint_R(defaults[5]);
     return true;
 }
 

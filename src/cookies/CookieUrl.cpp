@@ -1,7 +1,9 @@
 #include "cookies/CookieUrl.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "text/TextCase.h"
@@ -230,18 +232,70 @@ std::optional<std::string> ParseIpv6(std::string_view text) {
     return out;
 }
 
-// A host name a cookie can be kept for: dot-separated labels of letters, digits, "-" and "_",
-// none empty (a leading dot would make it read as a domain cookie).
-bool IsHostName(std::string_view host) {
-    if (host.empty() || host.front() == '.' || host.back() == '.' ||
-        host.find("..") != std::string_view::npos) {
-        return false;
-    }
-    for (char c : host) {
+// What each byte may be in an address, for the loops that read every character of one.
+enum : std::uint8_t {
+    kHostByte = 1,      // a letter, digit, "-", "_" or "." of a host name
+    kAuthorityEnd = 2,  // "/", "\\", "?" or "#": the host and port end here
+    kUpperLetter = 4,
+};
+
+constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = 0; c < 256; ++c) {
         const bool letterOrDigit =
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!letterOrDigit && c != '-' && c != '_' && c != '.')
+        if (letterOrDigit || c == '-' || c == '_' || c == '.')
+            classes[static_cast<std::size_t>(c)] |= kHostByte;
+        if (c == '/' || c == '\\' || c == '?' || c == '#')
+            classes[static_cast<std::size_t>(c)] |= kAuthorityEnd;
+        if (c >= 'A' && c <= 'Z')
+            classes[static_cast<std::size_t>(c)] |= kUpperLetter;
+    }
+    return classes;
+}
+
+constexpr std::array<std::uint8_t, 256> kByteClasses = MakeByteClasses();
+
+bool IsClass(char c, std::uint8_t byteClass) {
+    return (kByteClasses[static_cast<unsigned char>(c)] & byteClass) != 0;
+}
+
+// Whether text has a space, a control character or DEL, eight bytes at a time: a byte below
+// 0x21 or equal to 0x7F sets its top bit in one of the two masks.
+bool HasSpaceOrControl(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101;
+    constexpr std::uint64_t kHighs = 0x8080808080808080;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        const std::uint64_t below = (word - kOnes * 0x21) & ~word;
+        const std::uint64_t del = word ^ (kOnes * 0x7F);
+        if (((below | ((del - kOnes) & ~del)) & kHighs) != 0)
+            return true;
+    }
+    for (; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte <= 0x20 || byte == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+// A host name a cookie can be kept for: dot-separated labels of letters, digits, "-" and "_",
+// none empty (a leading dot would make it read as a domain cookie). Written to folded in lower
+// case when it is one.
+bool FoldHostName(std::string_view host, std::string& folded) {
+    if (host.empty() || host.front() == '.' || host.back() == '.')
+        return false;
+    folded.resize(host.size());
+    char previous = 0;
+    for (std::size_t i = 0; i < host.size(); ++i) {
+        const char c = host[i];
+        if (!IsClass(c, kHostByte) || (c == '.' && previous == '.'))
             return false;
+        folded[i] = static_cast<char>(c | (IsClass(c, kUpperLetter) ? 0x20 : 0));
+        previous = c;
     }
     return true;
 }
@@ -263,11 +317,12 @@ bool IsDotSegment(std::string_view segment, int dots) {
 }
 
 // The path with "\" read as "/" and dot segments resolved, as a browser requests it.
-std::string NormalizePath(std::string_view path) {
+void NormalizePath(std::string_view path, std::string& result) {
     // Most paths have nothing to resolve: no "\\" and no segment that starts as a dot segment.
     if (path.starts_with('/') && path.find('\\') == std::string_view::npos &&
         path.find("/.") == std::string_view::npos && path.find("/%") == std::string_view::npos) {
-        return std::string(path);
+        result.assign(path);
+        return;
     }
     std::string slashes(path);
     for (char& c : slashes) {
@@ -292,39 +347,36 @@ std::string NormalizePath(std::string_view path) {
             kept.push_back(segments[i]);
         }
     }
-    std::string result;
+    result.clear();
     for (std::string_view segment : kept) {
         result += '/';
         result += segment;
     }
-    return result.empty() ? "/" : result;
+    if (result.empty())
+        result = "/";
 }
 
-// The address read afresh; ParseCookieUrl keeps the last one.
-std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
-    for (char c : url) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte <= 0x20 || byte == 0x7F)
-            return std::nullopt;  // browsers strip or drop these; the jar's lines cannot hold them
-    }
-    CookieUrl result;
+// The address read afresh into result, whose strings keep their room from the last one; false
+// when it is not one a cookie goes with.
+bool ReadCookieUrl(std::string_view url, CookieUrl& result) {
+    if (HasSpaceOrControl(url))
+        return false;  // browsers strip or drop these; the jar's lines cannot hold them
     const std::size_t colon = url.find(':');
     if (colon == std::string_view::npos)
-        return std::nullopt;
+        return false;
     const std::string_view scheme = url.substr(0, colon);
     result.secure = EqualsIgnoreCase(scheme, "https");
     if (!result.secure && !EqualsIgnoreCase(scheme, "http"))
-        return std::nullopt;
+        return false;
 
     url.remove_prefix(colon + 1);
     const std::size_t hostStart = FindIf(url, [](char c) { return !IsSlash(c); });
     // Browsers skip any number of slashes here; an address that does not have exactly two is
     // refused, as the host it goes to is not the one it seems to name.
     if (hostStart != 2)
-        return std::nullopt;
+        return false;
     url.remove_prefix(hostStart);
-    const std::size_t authorityEnd =
-        FindIf(url, [](char c) { return IsSlash(c) || c == '?' || c == '#'; });
+    const std::size_t authorityEnd = FindIf(url, [](char c) { return IsClass(c, kAuthorityEnd); });
     std::string_view authority = url.substr(0, authorityEnd);
     const std::string_view rest =
         authorityEnd == std::string_view::npos ? std::string_view() : url.substr(authorityEnd);
@@ -335,37 +387,35 @@ std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
     if (!authority.empty() && authority.front() == '[') {
         const std::size_t close = authority.find(']');
         if (close == std::string_view::npos)
-            return std::nullopt;
+            return false;
         const std::string_view after = authority.substr(close + 1);
         if (!after.empty() && after.front() != ':')
-            return std::nullopt;
+            return false;
         port = after.empty() ? after : after.substr(1);
-        const std::optional<std::string> address = ParseIpv6(authority.substr(1, close - 1));
+        std::optional<std::string> address = ParseIpv6(authority.substr(1, close - 1));
         if (!address)
-            return std::nullopt;
-        result.host = *address;
+            return false;
+        result.host = std::move(*address);
     } else {
         const std::size_t portColon = authority.find(':');
         host = authority.substr(0, portColon);
         port = portColon == std::string_view::npos ? std::string_view()
                                                    : authority.substr(portColon + 1);
         if (!host.empty() && EndsInNumber(host)) {
-            const std::optional<std::string> address = ParseIpv4(host);
+            std::optional<std::string> address = ParseIpv4(host);
             if (!address)
-                return std::nullopt;
-            result.host = *address;
-        } else if (IsHostName(host)) {
-            result.host = FoldCase(host);
-        } else {
-            return std::nullopt;
+                return false;
+            result.host = std::move(*address);
+        } else if (!FoldHostName(host, result.host)) {
+            return false;
         }
     }
     if (!IsPort(port))
-        return std::nullopt;
+        return false;
 
-    result.path =
-        NormalizePath(rest.substr(0, FindIf(rest, [](char c) { return c == '?' || c == '#'; })));
-    return result;
+    // The path ends at the query or the fragment, whichever comes first.
+    NormalizePath(rest.substr(0, std::min(rest.find('?'), rest.find('#'))), result.path);
+    return true;
 }
 
 }  // namespace
@@ -373,11 +423,16 @@ std::optional<CookieUrl> ReadCookieUrl(std::string_view url) {
 const std::optional<CookieUrl>& LastCookieUrl(std::string_view url) {
     // A write reads each board's address several times in a row (read, record, write, record
     // again): the last address read is kept, for each thread.
+    // The address is read into the kept one's strings, so that a new address needs no
+    // allocation once the strings have grown to the addresses' size.
     thread_local std::string lastUrl;
     thread_local std::optional<CookieUrl> last;
     thread_local bool any = false;
     if (!any || url != lastUrl) {
-        last = ReadCookieUrl(url);
+        if (!last)
+            last.emplace();
+        if (!ReadCookieUrl(url, *last))
+            last.reset();
         lastUrl.assign(url);
         any = true;
     }

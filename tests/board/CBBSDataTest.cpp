@@ -60,6 +60,7 @@ TEST_F(CBBSDataReadTest, FieldsAreReadInLayoutOrderAndNumbersRoundOrTakeTheKinds
         {kModeFernoBBS, ",,,,,,,,", {20, 0, 1, 0, 30, 0}},
         {kModeQuill, "a,,,,,,,,,", {30, 0, 1, 0, 50, 0}},
         {kModeQuill, "a,b,c,d,2.5, 7 ,2,-32768,32767,3.5", {2, 7, 2, -32768, 32767, 4}},
+        {kModeQuill, "a,,,,-0,0099,-12,9999,-9999,-1", {0, 99, -12, 9999, -9999, -1}},
     };
     board.ID("sec");
     board.Name("名前");
@@ -96,6 +97,8 @@ TEST_F(CBBSDataReadTest, UnusableValuesChangeNothing) {
         {kModeFernoBBS, "a,,,,20,0,1,0,1e3"},
         {kModeQuill, "a,,,,20,0,1,0,30,x"},  // the last field is tested too
         {kModeFernoBBS, "a,,,,20,0,1,0,+-1"},
+        {kModeFernoBBS, "a,,,,-,0,1,0,30"},
+        {kModeFernoBBS, "a,,,,1-2,0,1,0,30"},
         {kModeFernoBBS, std::string(100 * 1024, 'x')},
     };
     for (const Case& c : cases) {
