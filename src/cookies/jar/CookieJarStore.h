@@ -70,11 +70,11 @@ class CookieJarStore : public CookieStore {
     // does, Discard drops them. A file that cannot be written aside keeps these defaults, which
     // keep the bytes until Publish writes them.
     virtual bool Stage(std::string bytes) {
-        staged_ = std::move(bytes);
+        stagedBytes_ = std::move(bytes);
         return true;
     }
-    virtual bool Publish() { return Write(std::move(staged_)); }
-    virtual void Discard() { staged_.clear(); }
+    virtual bool Publish() { return Write(std::move(stagedBytes_)); }
+    virtual void Discard() { stagedBytes_.clear(); }
 
     bool HasDocument() const { return document_ != nullptr; }
     void ForgetDocument() { document_.reset(); }
@@ -132,7 +132,7 @@ class CookieJarStore : public CookieStore {
     bool inBatch_ = false;
     std::optional<std::int64_t> batchNow_;  // when the batch began
     bool batchStaged_ = false;              // the batch's bytes are written aside, to be published
-    std::string staged_;
+    std::string stagedBytes_;
     CookieFailure batchFailure_;  // why the batch could not begin
 
     // A board's read, both its undo records and its write ask about the same cookie in turn: the
