@@ -35,21 +35,6 @@ constexpr std::pair<std::string_view, char> kDecodeSteps[] = {
 
 }  // namespace
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    if (from.empty())
-        return std::string(text);
-    std::string result;
-    result.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(from, start)) != std::string_view::npos;
-         start = at + from.size()) {
-        result.append(text, start, at - start);
-        result.append(to);
-    }
-    result.append(text, start);
-    return result;
-}
-
 std::string EncodeValue(std::string_view text) {
     std::string result;
     result.reserve(text.size());

@@ -15,8 +15,4 @@ std::string EncodeValue(std::string_view text);
 void AppendEncodedValue(std::string& out, std::string_view text);
 std::string DecodeValue(std::string_view text);
 
-// Replaces every non-overlapping occurrence of from, scanning left to right and never rescanning
-// inserted text; the comparison is exact.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
-
 }  // namespace tessel
