@@ -35,24 +35,6 @@ bool ReadPlainNumber(std::string_view text, std::int32_t& number) {
     return true;
 }
 
-// Whether a failure holds nothing: clearing one that does is a move of every detail.
-bool IsBlank(const CookieFailure& failure) {
-    const CookieDetails& details = failure.details;
-    return failure.kind == CookieFailureKind::kNone && failure.problem == CookieProblem::kNone &&
-           details.character.empty() && details.field == CookieField::kNone &&
-           details.path.empty() && details.name.empty() && details.item.empty() &&
-           details.address.empty() && details.system.empty() &&
-           details.error == std::error_code() && details.number == 0 && details.limit == 0 &&
-           details.cause == CookieProblem::kNone;
-}
-
-void Clear(CookieFailure& failure) {
-    failure.kind = CookieFailureKind::kNone;
-    failure.problem = CookieProblem::kNone;
-    if (!IsBlank(failure))
-        failure = {};
-}
-
 // MakeFailure(problem) put in a failure just cleared, without moving its details.
 void SetProblem(CookieFailure& cleared, CookieProblem problem) {
     cleared.kind = KindOf(problem);
@@ -79,7 +61,7 @@ const std::string& ExpiresText(Clock& clock, std::int32_t days) {
 
 bool CBBSData::GetCookie() {
     CookieState& state = State();
-    Clear(state.lastFailure);
+    state.lastFailure.Clear();
     std::optional<std::string> found;
     const CookieFailure* storeFailure = nullptr;
     const bool address = IsCookieAddress(m_URL);
@@ -182,7 +164,7 @@ CookieField CBBSData::FieldHolding(std::string_view text) const {
 bool CBBSData::SetCookie() {
     CookieState& state = State();
     CookieFailure& failure = state.lastFailure;
-    Clear(failure);
+    failure.Clear();
     // Harbor boards have no cookie layout: writing would replace the board's own cookie with an
     // empty value.
     if (LayoutOf(m_Mode) == nullptr) {

@@ -120,4 +120,15 @@ std::span<const CookieProblem> AllCookieProblems() {
     return kProblems;
 }
 
+void CookieFailure::Clear() {
+    const bool blank = kind == CookieFailureKind::kNone && problem == CookieProblem::kNone &&
+                       details.character.empty() && details.field == CookieField::kNone &&
+                       details.path.empty() && details.name.empty() && details.item.empty() &&
+                       details.address.empty() && details.system.empty() &&
+                       details.error == std::error_code() && details.number == 0 &&
+                       details.limit == 0 && details.cause == CookieProblem::kNone;
+    if (!blank)
+        *this = {};
+}
+
 }  // namespace tessel

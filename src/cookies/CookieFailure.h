@@ -158,6 +158,10 @@ struct CookieFailure {
     CookieDetails details;
 
     explicit operator bool() const { return kind != CookieFailureKind::kNone; }
+
+    // Makes the failure blank. One that is blank already is left as it is: most calls succeed,
+    // and rebuilding every detail each time cost more than the call's own work.
+    void Clear();
 };
 
 // The kind each problem is of.

@@ -93,12 +93,7 @@ class CookieStore {
         lastFailure_ = std::move(failure);
         return false;
     }
-    void Succeed() {
-        // Every call of a batch succeeds this way: clearing a failure that is not there would
-        // rebuild all its details each time.
-        if (lastFailure_ || lastFailure_.problem != CookieProblem::kNone)
-            lastFailure_ = {};
-    }
+    void Succeed() { lastFailure_.Clear(); }
 
   private:
     CookieFailure lastFailure_;
