@@ -177,10 +177,6 @@ const std::string* CookieJarStore::EncodeName(const std::string& name) {
     return &*lastEncodedName_;
 }
 
-const std::optional<CookieUrl>& CookieJarStore::Address(const std::string& url) {
-    return LastCookieUrl(url);
-}
-
 const std::vector<StoredCookie>& CookieJarStore::Candidates(const CookieUrl& address,
                                                             std::string_view name) {
     CandidatesAnswer& answer = candidates_;
@@ -284,7 +280,7 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
     if (!batchHoldsJar && !Load())
         return std::nullopt;
     Succeed();
-    const std::optional<CookieUrl>& address = Address(url);
+    const std::optional<CookieUrl>& address = LastCookieUrl(url);
     if (!address)
         return std::string();
     const std::string* encodedWanted = wanted.empty() ? nullptr : EncodeName(wanted);
@@ -318,7 +314,7 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
 std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string& url,
                                                               const std::string& name,
                                                               const std::string& data) {
-    const std::optional<CookieUrl>& address = Address(url);
+    const std::optional<CookieUrl>& address = LastCookieUrl(url);
     if (!address) {
         Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;
@@ -498,7 +494,7 @@ bool CookieJarStore::CommitWrites() {
 
 std::optional<std::vector<CookieJarDocument::LineIndex>> CookieJarStore::RecordedLines(
     const std::string& url, const std::string& name) {
-    const std::optional<CookieUrl>& address = Address(url);
+    const std::optional<CookieUrl>& address = LastCookieUrl(url);
     if (!address) {
         Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
         return std::nullopt;

@@ -114,9 +114,6 @@ class CookieJarStore : public CookieStore {
     // Encode for the name of a cookie, kept for the next call: a board's read, records and write
     // all name the same cookie. Null when it cannot be encoded (LastFailure says why).
     const std::string* EncodeName(const std::string& name);
-    // The address url names, nullopt for one no cookie is set at: the thread's last address read
-    // (LastCookieUrl), which stands until it reads another.
-    const std::optional<CookieUrl>& Address(const std::string& url);
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
     CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
                          const std::vector<StoredCookie>& cookies);
