@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "posix/files/AtomicFile.h"
-#include "posix/files/LateClose.h"
 #include "posix/files/PosixJournalFile.h"
 #include "support/TempDir.h"
 
@@ -101,30 +100,6 @@ TEST(AtomicFileTest, AStagedReplacementTouchesNothingUntilPublished) {
     EXPECT_EQ(Mode(target), 0600u);
     EXPECT_EQ(Listing(dir.Path()), before);
     EXPECT_TRUE(staged.Publish());  // nothing left to publish
-}
-
-std::size_t OpenDescriptors() {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
-}
-
-// The file a write replaces, and a batch the journal lets go, are held open past their rename or
-// removal and closed on another thread: none stays open.
-TEST(AtomicFileTest, WhatIsReplacedOrForgottenIsClosedAfterwards) {
-    TempDir dir;
-    const std::string target = dir.Write("cookies.txt", "0");
-    PosixJournalFile journal(dir.File("undo"));
-    CookieFailure error;
-    ASSERT_TRUE(journal.Prepare(error));
-    const std::size_t before = OpenDescriptors();
-    for (int i = 1; i <= 20; ++i) {
-        ASSERT_FALSE(WriteFileAtomically(target, std::to_string(i)));
-        ASSERT_TRUE(journal.Add(static_cast<std::uint64_t>(i), "batch", error));
-        journal.Forget(static_cast<std::uint64_t>(i));
-    }
-    FinishLateCloses();
-    EXPECT_EQ(OpenDescriptors(), before);
-    EXPECT_EQ(ReadBytes(target), "20");
-    EXPECT_TRUE(journal.Numbers(error).value().empty());
 }
 
 // The undo journal's folder holds each batch whole and private, and knows no other file.

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "posix/files/FileWriteCalls.h"
-#include "posix/files/LateClose.h"
 
 namespace tessel {
 namespace {
@@ -300,17 +299,9 @@ std::error_code PutInPlace(Temporary& temporary) {
     temporary.fd = -1;
     if (closed != 0)
         return fail(LastError());
-    // The file replaced stays open across the rename, so that the rename does not free its blocks
-    // (which can wait for the disk); its last close frees them off this thread.
-    const int replaced =
-        open(temporary.target.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    if (Calls().rename(temporary.path.c_str(), temporary.target.c_str()) != 0) {
-        if (replaced >= 0)
-            close(replaced);
+    if (Calls().rename(temporary.path.c_str(), temporary.target.c_str()) != 0)
         return fail(LastError());
-    }
     SyncDirectory(temporary.directory);
-    CloseLater(replaced);
     return {};
 }
 

@@ -9,7 +9,6 @@
 #include <string_view>
 #include <system_error>
 
-#include "posix/files/LateClose.h"
 #include "posix/files/PrivateDirectory.h"
 #include "posix/files/ReadFile.h"
 
@@ -152,11 +151,7 @@ bool PosixJournalFile::Remove(std::uint64_t number, CookieFailure& error) {
 }
 
 void PosixJournalFile::Forget(std::uint64_t number) {
-    // Held open across the unlink, so that freeing its blocks waits on another thread.
-    const std::string path = PathOf(number);
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
-    unlink(path.c_str());
-    CloseLater(fd);
+    unlink(PathOf(number).c_str());
 }
 
 }  // namespace tessel
