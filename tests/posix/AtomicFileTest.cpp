@@ -100,6 +100,19 @@ TEST(AtomicFileTest, AStagedReplacementTouchesNothingUntilPublished) {
     EXPECT_EQ(Mode(target), 0600u);
     EXPECT_EQ(Listing(dir.Path()), before);
     EXPECT_TRUE(staged.Publish());  // nothing left to publish
+
+    // Given in pieces, more than one system call takes, some empty, they are written in turn.
+    std::vector<std::string> texts;
+    std::string joined;
+    for (int i = 0; i < 2500; ++i) {
+        texts.push_back(i % 7 == 0 ? ""
+                                   : std::string(static_cast<std::size_t>(i % 13), 'a' + i % 26));
+        joined += texts.back();
+    }
+    const std::vector<std::string_view> pieces(texts.begin(), texts.end());
+    ASSERT_FALSE(staged.StageLockedPrivate(target, pieces));
+    ASSERT_FALSE(staged.Publish());
+    EXPECT_EQ(ReadBytes(target), joined);
 }
 
 // The undo journal's folder holds each batch whole and private, and knows no other file.

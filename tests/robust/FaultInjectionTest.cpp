@@ -38,8 +38,8 @@ struct Injector {
     static int Open(const char* path, int flags, mode_t mode) {
         return Due() ? Fail(EIO) : ::open(path, flags, mode);
     }
-    static ssize_t Write(int fd, const void* data, size_t size) {
-        return Due() ? Fail(ENOSPC) : ::write(fd, data, (size + 1) / 2);
+    static ssize_t Writev(int fd, const iovec* pieces, int /*count: half the first one only*/) {
+        return Due() ? Fail(ENOSPC) : ::write(fd, pieces[0].iov_base, (pieces[0].iov_len + 1) / 2);
     }
     static int Fchmod(int fd, mode_t mode) { return Due() ? Fail(EIO) : ::fchmod(fd, mode); }
     static int Fsync(int fd) { return Due() ? Fail(EIO) : ::fsync(fd); }
@@ -56,9 +56,9 @@ struct Injector {
 class FaultInjectionTest : public ::testing::Test {
   protected:
     FaultInjectionTest()
-        : previous_(
-              SetFileWriteCalls({Injector::Open, Injector::Write, Injector::Fchmod, Injector::Fsync,
-                                 Injector::Close, Injector::Rename, std::chrono::hours(1)})) {}
+        : previous_(SetFileWriteCalls({Injector::Open, Injector::Writev, Injector::Fchmod,
+                                       Injector::Fsync, Injector::Close, Injector::Rename,
+                                       std::chrono::hours(1)})) {}
     ~FaultInjectionTest() override {
         SetFileWriteCalls(previous_);
         Injector::countdown = 0;

@@ -306,17 +306,45 @@ bool CookieJarDocument::EndsWithLineFeed() const {
     return true;
 }
 
-std::string CookieJarDocument::Serialize() const {
-    std::string out;
-    out.reserve(base_.size() + added_.size() + lineEnding_.size());
+std::vector<std::string_view> CookieJarDocument::Pieces() const {
+    std::vector<std::string_view> pieces;
+    // Lines that follow each other in the same storage make one run: a jar only appended to is
+    // its file's bytes and the lines added.
+    const char* run = nullptr;
+    std::size_t runLength = 0;
+    auto add = [&](const char* data, std::size_t length) {
+        if (run + runLength == data) {
+            runLength += length;
+            return;
+        }
+        if (runLength != 0)
+            pieces.emplace_back(run, runLength);
+        run = data;
+        runLength = length;
+    };
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
-        if (line.removed)
+        if (line.removed || line.length == 0)
             continue;
-        if (i >= baseLines_ && !out.empty() && out.back() != '\n')
-            out += lineEnding_;
-        out.append(Raw(line));
+        // The first line added after a last line without a line feed starts a line of its own.
+        if (i >= baseLines_ && runLength != 0 && run[runLength - 1] != '\n')
+            add(lineEnding_.data(), lineEnding_.size());
+        add((line.added ? added_ : base_).data() + line.offset, line.length);
     }
+    if (runLength != 0)
+        pieces.emplace_back(run, runLength);
+    return pieces;
+}
+
+std::string CookieJarDocument::Serialize() const {
+    const std::vector<std::string_view> pieces = Pieces();
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces)
+        size += piece.size();
+    std::string out;
+    out.reserve(size);
+    for (const std::string_view piece : pieces)
+        out.append(piece);
     return out;
 }
 

@@ -63,6 +63,9 @@ class CookieJarDocument {
     // A number no other document or edit has had: what was read from the document still holds
     // while its revision is the same.
     std::uint64_t Revision() const { return revision_; }
+    // The bytes the document writes, as runs of its own storage in order (valid until the next
+    // edit), so that a large jar is written without being copied first; Serialize joins them.
+    std::vector<std::string_view> Pieces() const;
     std::string Serialize() const;
 
   private:

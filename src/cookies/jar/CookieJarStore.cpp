@@ -455,7 +455,7 @@ bool CookieJarStore::StageWrites() {
     // A batch that could not begin, or has nothing to write, is left for CommitWrites to say so.
     if (!inBatch_ || batchStaged_ || !Locked() || !document_ || !document_->Changed())
         return true;
-    if (!Stage(document_->Serialize()))
+    if (!Stage(document_->Pieces()))
         return false;
     batchStaged_ = true;
     return true;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,11 +67,13 @@ class CookieJarStore : public CookieStore {
     virtual bool Locked() const = 0;
     virtual void Unlock() = 0;
     virtual bool Write(std::string bytes) = 0;
-    // The same in two steps: Stage writes the bytes aside, Publish puts them in place as Write
-    // does, Discard drops them. A file that cannot be written aside keeps these defaults, which
-    // keep the bytes until Publish writes them.
-    virtual bool Stage(std::string bytes) {
-        stagedBytes_ = std::move(bytes);
+    // The same in two steps: Stage writes the bytes (the pieces in turn) aside, Publish puts
+    // them in place as Write does, Discard drops them. A file that cannot be written aside keeps
+    // these defaults, which keep the bytes until Publish writes them.
+    virtual bool Stage(std::span<const std::string_view> pieces) {
+        stagedBytes_.clear();
+        for (const std::string_view piece : pieces)
+            stagedBytes_.append(piece);
         return true;
     }
     virtual bool Publish() { return Write(std::move(stagedBytes_)); }

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <limits>
 #include <random>
+#include <span>
 #include <vector>
 
 #include "posix/files/FileWriteCalls.h"
@@ -59,7 +60,7 @@ std::error_code ReadLink(const std::string& path, std::string* target) {
 
 FileWriteCalls SystemFileWriteCalls() {
     // A writer that has not finished within an hour is not coming back.
-    return {SystemOpen, ::write, ::fchmod, ::fsync, ::close, ::rename, std::chrono::hours(1)};
+    return {SystemOpen, ::writev, ::fchmod, ::fsync, ::close, ::rename, std::chrono::hours(1)};
 }
 
 FileWriteCalls SetFileWriteCalls(const FileWriteCalls& calls) {
@@ -184,15 +185,40 @@ int CreateTemporary(const fs::path& directory, const std::string& targetName, mo
     return -1;
 }
 
-std::error_code WriteAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        const ssize_t written = Calls().write(fd, contents.data(), contents.size());
+// Writes the pieces in turn, as few at a time as the system takes in one call.
+std::error_code WriteAll(int fd, std::span<const std::string_view> contents) {
+    constexpr std::size_t kPiecesPerCall = 1024;  // IOV_MAX on Linux
+    std::vector<iovec> pieces;
+    pieces.reserve(std::min(contents.size(), kPiecesPerCall));
+    std::size_t next = 0;  // the first piece not yet in pieces
+    std::size_t done = 0;  // pieces written whole
+    while (done < pieces.size() || next < contents.size()) {
+        if (done == pieces.size()) {
+            pieces.clear();
+            done = 0;
+            for (; next < contents.size() && pieces.size() < kPiecesPerCall; ++next) {
+                if (!contents[next].empty())
+                    pieces.push_back(
+                        {const_cast<char*>(contents[next].data()), contents[next].size()});
+            }
+            if (pieces.empty())
+                break;
+        }
+        const ssize_t written =
+            Calls().writev(fd, pieces.data() + done, static_cast<int>(pieces.size() - done));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
             return LastError();
         }
-        contents.remove_prefix(static_cast<std::size_t>(written));
+        // A short write leaves the rest of a piece, and the pieces after it, for the next call.
+        auto left = static_cast<std::size_t>(written);
+        while (done < pieces.size() && left >= pieces[done].iov_len)
+            left -= pieces[done++].iov_len;
+        if (done < pieces.size()) {
+            pieces[done].iov_base = static_cast<char*>(pieces[done].iov_base) + left;
+            pieces[done].iov_len -= left;
+        }
     }
     return {};
 }
@@ -229,7 +255,7 @@ struct Temporary {
 
 // Writes through a temporary that is private from the start and takes its final mode only once
 // its content is complete: mode when forced, else the existing file's mode, else newFileMode.
-std::error_code WriteTemporary(const std::string& path, std::string_view contents,
+std::error_code WriteTemporary(const std::string& path, std::span<const std::string_view> contents,
                                mode_t newFileMode, bool forceMode, bool targetLocked,
                                Temporary* written) {
     std::string target;
@@ -309,7 +335,7 @@ std::error_code WriteAtomically(const std::string& path, std::string_view conten
                                 mode_t newFileMode, bool forceMode, bool targetLocked = false) {
     Temporary temporary;
     if (std::error_code error =
-            WriteTemporary(path, contents, newFileMode, forceMode, targetLocked, &temporary))
+            WriteTemporary(path, {&contents, 1}, newFileMode, forceMode, targetLocked, &temporary))
         return error;
     return PutInPlace(temporary);
 }
@@ -344,6 +370,11 @@ StagedReplacement::~StagedReplacement() {
 
 std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
                                                       std::string_view contents) {
+    return StageLockedPrivate(path, std::span<const std::string_view>(&contents, 1));
+}
+
+std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
+                                                      std::span<const std::string_view> contents) {
     Discard();
     Temporary temporary;
     if (std::error_code error = WriteTemporary(path, contents, 0600, true, true, &temporary))

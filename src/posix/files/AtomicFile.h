@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -45,6 +46,9 @@ class StagedReplacement {
     StagedReplacement& operator=(const StagedReplacement&) = delete;
 
     std::error_code StageLockedPrivate(const std::string& path, std::string_view contents);
+    // The same for contents given in pieces, written in turn.
+    std::error_code StageLockedPrivate(const std::string& path,
+                                       std::span<const std::string_view> contents);
     std::error_code Publish();
     void Discard();
     bool Staged() const { return staged_ != nullptr; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <sys/uio.h>
 
 #include <chrono>
 
@@ -11,7 +12,7 @@ namespace tessel {
 // they are the system's own.
 struct FileWriteCalls {
     int (*open)(const char* path, int flags, mode_t mode);
-    ssize_t (*write)(int fd, const void* data, size_t size);
+    ssize_t (*writev)(int fd, const iovec* pieces, int count);
     int (*fchmod)(int fd, mode_t mode);
     int (*fsync)(int fd);
     int (*close)(int fd);

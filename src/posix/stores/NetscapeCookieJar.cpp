@@ -106,8 +106,8 @@ bool NetscapeCookieJar::Write(std::string bytes) {
     return true;
 }
 
-bool NetscapeCookieJar::Stage(std::string bytes) {
-    if (const std::error_code error = staged_.StageLockedPrivate(Path(), bytes))
+bool NetscapeCookieJar::Stage(std::span<const std::string_view> pieces) {
+    if (const std::error_code error = staged_.StageLockedPrivate(Path(), pieces))
         return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(Path()).Error(error));
     return true;
 }

@@ -40,7 +40,7 @@ class NetscapeCookieJar : public CookieJarStore {
     bool Locked() const override { return lock_.Held(); }
     void Unlock() override { lock_.Release(); }
     bool Write(std::string bytes) override;
-    bool Stage(std::string bytes) override;
+    bool Stage(std::span<const std::string_view> pieces) override;
     bool Publish() override;
     void Discard() override { staged_.Discard(); }
     bool LoadFile();  // Load, once the path is known not to go through a descriptor
