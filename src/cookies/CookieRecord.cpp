@@ -1,5 +1,6 @@
 #include "cookies/CookieRecord.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -20,42 +21,59 @@ bool NeedsEscape(unsigned char byte) {
     return byte <= 0x20 || byte >= 0x7F || byte == '%';
 }
 
-// Where the first byte from `from` on that needs an escape stands, the field's size for none.
-// Sixteen bytes are looked at a time: a record holds whole cookie lines, mostly plain.
-std::size_t NextEscape(std::string_view field, std::size_t from) {
+// The bytes of field that need an escape, sixteen from at, as the top bit of each byte of two
+// words: a record holds whole cookie lines, mostly plain, looked at a block at a time.
+void EscapesOfBlock(std::string_view field, std::size_t at, std::uint64_t (&halves)[2]) {
     using Block = unsigned char __attribute__((vector_size(16)));
-    for (; from + sizeof(Block) <= field.size(); from += sizeof(Block)) {
-        Block block;
-        std::memcpy(&block, field.data() + from, sizeof block);
-        const auto escape = (block <= 0x20) | (block >= 0x7F) | (block == '%');
-        std::uint64_t halves[2];
-        static_assert(sizeof escape == sizeof halves);
-        std::memcpy(halves, &escape, sizeof halves);
-        if ((halves[0] | halves[1]) != 0)
-            break;
-    }
-    for (; from < field.size(); ++from) {
-        if (NeedsEscape(static_cast<unsigned char>(field[from])))
-            return from;
-    }
-    return field.size();
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    Block block;
+    std::memcpy(&block, field.data() + at, sizeof block);
+    const auto escape = (block <= 0x20) | (block >= 0x7F) | (block == '%');
+    static_assert(sizeof escape == sizeof halves);
+    std::memcpy(halves, &escape, sizeof halves);
+    halves[0] &= 0x8080808080808080ull;
+    halves[1] &= 0x8080808080808080ull;
 }
 
 }  // namespace
 
 void AppendRecordField(std::string& record, std::string_view field) {
-    record += ' ';
+    // Written in place into room for the longest it can be, every byte escaped, then cut to
+    // size; runs of bytes that need no escape go in whole.
+    const std::size_t start = record.size();
+    record.resize(start + 2 + 3 * field.size());
+    char* out = record.data() + start;
+    *out++ = ' ';
     if (field.empty())
-        record += '%';  // a lone "%" stands for an empty field
-    // Runs of bytes that need no escape go in whole.
+        *out++ = '%';  // a lone "%" stands for an empty field
     std::size_t plain = 0;
-    for (std::size_t i = NextEscape(field, 0); i < field.size(); i = NextEscape(field, i + 1)) {
-        const auto byte = static_cast<unsigned char>(field[i]);
-        const char escape[] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
-        record.append(field.data() + plain, i - plain).append(escape, sizeof escape);
-        plain = i + 1;
+    const auto escape = [&](std::size_t at) {
+        const auto byte = static_cast<unsigned char>(field[at]);
+        std::memcpy(out, field.data() + plain, at - plain);
+        out += at - plain;
+        *out++ = '%';
+        *out++ = kHex[byte >> 4];
+        *out++ = kHex[byte & 0xF];
+        plain = at + 1;
+    };
+    std::size_t at = 0;
+    for (; at + 16 <= field.size(); at += 16) {
+        std::uint64_t halves[2];
+        EscapesOfBlock(field, at, halves);
+        for (std::size_t half = 0; half < 2; ++half) {
+            for (std::uint64_t bits = halves[half]; bits != 0; bits &= bits - 1)
+                escape(at + 8 * half + static_cast<std::size_t>(std::countr_zero(bits) / 8));
+        }
     }
-    record.append(field.data() + plain, field.size() - plain);
+    for (; at < field.size(); ++at) {
+        if (NeedsEscape(static_cast<unsigned char>(field[at])))
+            escape(at);
+    }
+    if (plain < field.size()) {
+        std::memcpy(out, field.data() + plain, field.size() - plain);
+        out += field.size() - plain;
+    }
+    record.resize(static_cast<std::size_t>(out - record.data()));
 }
 
 std::string JoinRecord(std::string_view tag, const std::vector<std::string>& fields) {

@@ -289,12 +289,15 @@ bool FoldHostName(std::string_view host, std::string& folded) {
     if (host.empty() || host.front() == '.' || host.back() == '.')
         return false;
     folded.resize(host.size());
+    // Written through a pointer of its own: a store through the string would make every byte
+    // read the string's and the host's places again.
+    char* out = folded.data();
     char previous = 0;
-    for (std::size_t i = 0; i < host.size(); ++i) {
-        const char c = host[i];
-        if (!IsClass(c, kHostByte) || (c == '.' && previous == '.'))
+    for (const char c : host) {
+        const std::uint8_t byteClass = kByteClasses[static_cast<unsigned char>(c)];
+        if ((byteClass & kHostByte) == 0 || (c == '.' && previous == '.'))
             return false;
-        folded[i] = static_cast<char>(c | (IsClass(c, kUpperLetter) ? 0x20 : 0));
+        *out++ = static_cast<char>(c | ((byteClass & kUpperLetter) != 0 ? 0x20 : 0));
         previous = c;
     }
     return true;
@@ -319,8 +322,13 @@ bool IsDotSegment(std::string_view segment, int dots) {
 // The path with "\" read as "/" and dot segments resolved, as a browser requests it.
 void NormalizePath(std::string_view path, std::string& result) {
     // Most paths have nothing to resolve: no "\\" and no segment that starts as a dot segment.
-    if (path.starts_with('/') && path.find('\\') == std::string_view::npos &&
-        path.find("/.") == std::string_view::npos && path.find("/%") == std::string_view::npos) {
+    // One pass looks for both: the library's finds would each walk the path again.
+    bool plain = path.starts_with('/');
+    for (std::size_t i = 0; plain && i < path.size(); ++i) {
+        plain = path[i] != '\\' && (path[i] != '/' || i + 1 == path.size() ||
+                                    (path[i + 1] != '.' && path[i + 1] != '%'));
+    }
+    if (plain) {
         result.assign(path);
         return;
     }
@@ -414,7 +422,8 @@ bool ReadCookieUrl(std::string_view url, CookieUrl& result) {
         return false;
 
     // The path ends at the query or the fragment, whichever comes first.
-    NormalizePath(rest.substr(0, std::min(rest.find('?'), rest.find('#'))), result.path);
+    NormalizePath(rest.substr(0, FindIf(rest, [](char c) { return c == '?' || c == '#'; })),
+                  result.path);
     return true;
 }
 
@@ -444,9 +453,13 @@ std::optional<CookieUrl> ParseCookieUrl(std::string_view url) {
 }
 
 std::string DefaultCookiePath(std::string_view requestPath) {
+    return std::string(DefaultCookiePathView(requestPath));
+}
+
+std::string_view DefaultCookiePathView(std::string_view requestPath) {
     if (requestPath.empty() || requestPath.front() != '/')
         return "/";
-    return std::string(requestPath.substr(0, requestPath.rfind('/') + 1));
+    return requestPath.substr(0, requestPath.rfind('/') + 1);
 }
 
 bool IsIpAddress(std::string_view host) {

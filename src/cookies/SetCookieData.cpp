@@ -28,9 +28,16 @@ std::optional<std::int64_t> ReadDate(std::string_view text) {
 }  // namespace
 
 std::optional<SetCookieData> ParseSetCookieData(std::string_view data) {
+    const std::optional<SetCookieFields> fields = ReadSetCookieData(data);
+    if (!fields)
+        return std::nullopt;
+    return SetCookieData{std::string(fields->value), fields->expires};
+}
+
+std::optional<SetCookieFields> ReadSetCookieData(std::string_view data) {
     const std::size_t semicolon = data.find(';');
-    SetCookieData result;
-    result.value = std::string(TrimBlanks(data.substr(0, semicolon)));
+    SetCookieFields result;
+    result.value = TrimBlanks(data.substr(0, semicolon));
     if (semicolon == std::string_view::npos)
         return result;
 

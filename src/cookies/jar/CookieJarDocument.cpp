@@ -3,40 +3,53 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <functional>
 
 #include "text/TextCase.h"
 
 namespace tessel {
 namespace {
 
-// Domains are hashed folded to lower case, so that letter case does not split them, eight bytes
-// at a time: every line of the jar is hashed at load. Setting bit 5 of every byte folds letters
-// and may make other domains meet, which every walk of a chain checks anyway. Paths and names can
-// be long and are hashed as they are, by the library's hash.
-std::uint64_t DomainHash(std::string_view domain) {
-    constexpr std::uint64_t kFold = 0x2020202020202020ull;
+// Texts are hashed eight bytes at a time, the last eight (which may overlap the ones before)
+// standing for the tail: every line of the jar is hashed at load. Domains are hashed folded to
+// lower case, so that letter case does not split them: setting bit 5 of every byte folds letters
+// and may make other domains meet, which every walk of a chain checks anyway.
+template <std::uint64_t kFold>
+std::uint64_t WordHash(std::string_view text) {
     constexpr std::uint64_t kPrime = 0x100000001B3ull;
-    std::uint64_t hash = 14695981039346656037ull ^ domain.size();
-    std::size_t at = 0;
-    for (; at + 8 <= domain.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, domain.data() + at, 8);
+    std::uint64_t hash = 14695981039346656037ull ^ text.size();
+    const auto mix = [&](std::uint64_t word) {
         hash = (hash ^ (word | kFold)) * kPrime;
         hash ^= hash >> 29;
+    };
+    if (text.size() >= 8) {
+        std::size_t at = 0;
+        for (; at + 8 < text.size(); at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at, 8);
+            mix(word);
+        }
+        std::uint64_t last;
+        std::memcpy(&last, text.data() + text.size() - 8, 8);
+        mix(last);
+    } else {
+        std::uint64_t tail = 0;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            tail |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+        mix(tail);
     }
-    std::uint64_t tail = 0;
-    for (std::size_t i = at; i < domain.size(); ++i)
-        tail |= std::uint64_t{static_cast<unsigned char>(domain[i]) | 0x20u} << (8 * (i - at));
-    hash = (hash ^ tail) * kPrime;
     // The tables use the hash as it is: its low bits must depend on every byte.
     hash ^= hash >> 32;
     hash *= 0x9E3779B97F4A7C15ull;
     return hash ^ (hash >> 29);
 }
 
+std::uint64_t DomainHash(std::string_view domain) {
+    return WordHash<0x2020202020202020ull>(domain);
+}
+
+// Paths and names are hashed as they are.
 std::uint64_t TextHash(std::string_view text) {
-    return std::hash<std::string_view>()(text);
+    return WordHash<0>(text);
 }
 
 std::uint64_t Combine(std::uint64_t hash, std::uint64_t part) {
@@ -288,14 +301,9 @@ CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text,
 
 // A line's place is its index less the removed lines before it: few lines are ever removed, so
 // an undo record of a cookie appended to a large jar costs no walk over the whole file.
-std::vector<std::size_t> CookieJarDocument::Positions(const std::vector<LineIndex>& lines) const {
-    std::vector<std::size_t> positions;
-    positions.reserve(lines.size());
-    for (const LineIndex line : lines) {
-        const auto before = std::lower_bound(removedLines_.begin(), removedLines_.end(), line);
-        positions.push_back(line - static_cast<std::size_t>(before - removedLines_.begin()));
-    }
-    return positions;
+std::size_t CookieJarDocument::Position(LineIndex line) const {
+    const auto before = std::lower_bound(removedLines_.begin(), removedLines_.end(), line);
+    return line - static_cast<std::size_t>(before - removedLines_.begin());
 }
 
 bool CookieJarDocument::EndsWithLineFeed() const {

@@ -30,9 +30,8 @@ class CookieJarDocument {
     // The line's text without its line ending, and with it.
     std::string_view Text(LineIndex line) const;
     std::string_view Raw(LineIndex line) const { return Raw(lines_[line]); }
-    // Where each of lines (in ascending order, none removed) stands among the lines the document
-    // now writes, counting from 0.
-    std::vector<std::size_t> Positions(const std::vector<LineIndex>& lines) const;
+    // Where line (not removed) stands among the lines the document now writes, counting from 0.
+    std::size_t Position(LineIndex line) const;
     // Whether the bytes written would end with a line feed (or be empty).
     bool EndsWithLineFeed() const;
 

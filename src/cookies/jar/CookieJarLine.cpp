@@ -1,6 +1,9 @@
 #include "cookies/jar/CookieJarLine.h"
 
 #include <array>
+#include <charconv>
+#include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "text/TextCase.h"
@@ -90,10 +93,30 @@ std::optional<CookieJarEntry> ParseCookieJarLine(std::string_view line) {
 std::string FormatCookieJarLine(std::string_view host, std::string_view path, std::string_view name,
                                 std::string_view value, std::int64_t expires) {
     std::string line;
-    line.reserve(host.size() + path.size() + name.size() + value.size() + 40);
-    line.append(host).append("\tFALSE\t").append(path).append("\tFALSE\t");
-    line.append(std::to_string(expires)).append("\t").append(name).append("\t").append(value);
+    FormatCookieJarLine(line, host, path, name, value, expires);
     return line;
+}
+
+void FormatCookieJarLine(std::string& line, std::string_view host, std::string_view path,
+                         std::string_view name, std::string_view value, std::int64_t expires) {
+    char digits[24];
+    const std::to_chars_result expiry =
+        std::to_chars(std::begin(digits), std::end(digits), expires);
+    const std::string_view fields[] = {
+        host, "\tFALSE\t", path, "\tFALSE\t", std::string_view(digits, expiry.ptr),
+        "\t", name,        "\t", value};
+    std::size_t size = 0;
+    for (const std::string_view field : fields)
+        size += field.size();
+    // Written through a pointer into room made once: appending piece by piece checked the room
+    // for each.
+    line.resize(size);
+    char* out = line.data();
+    for (const std::string_view field : fields) {
+        if (!field.empty())
+            std::memcpy(out, field.data(), field.size());
+        out += field.size();
+    }
 }
 
 std::string WithCookieJarValue(std::string_view line, std::string_view value,
