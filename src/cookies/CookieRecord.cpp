@@ -1,5 +1,6 @@
 #include "cookies/CookieRecord.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -17,17 +18,12 @@ int HexValue(char c) {
     return -1;
 }
 
-bool NeedsEscape(unsigned char byte) {
-    return byte <= 0x20 || byte >= 0x7F || byte == '%';
-}
-
-// The bytes of field that need an escape, sixteen from at, as the top bit of each byte of two
-// words: a record holds whole cookie lines, mostly plain, looked at a block at a time.
-void EscapesOfBlock(std::string_view field, std::size_t at, std::uint64_t (&halves)[2]) {
+// The bytes of the sixteen at bytes that need an escape, as the top bit of each byte of two words.
+void EscapesOfBlock(const char* bytes, std::uint64_t (&halves)[2]) {
     using Block = unsigned char __attribute__((vector_size(16)));
     static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
     Block block;
-    std::memcpy(&block, field.data() + at, sizeof block);
+    std::memcpy(&block, bytes, sizeof block);
     const auto escape = (block <= 0x20) | (block >= 0x7F) | (block == '%');
     static_assert(sizeof escape == sizeof halves);
     std::memcpy(halves, &escape, sizeof halves);
@@ -35,44 +31,68 @@ void EscapesOfBlock(std::string_view field, std::size_t at, std::uint64_t (&halv
     halves[1] &= 0x8080808080808080ull;
 }
 
+// Writes the first valid (at most sixteen) of bytes escaped at out and returns where they end.
+// A record holds whole cookie lines, mostly plain: the block is copied whole, and each escape
+// copies the rest of the block after it again, in copies of a fixed size. bytes must have 32
+// bytes to read and out 64 bytes of room.
+inline __attribute__((always_inline)) char* AppendEscapedBlock(const char* bytes, std::size_t valid,
+                                                               char* out) {
+    std::uint64_t halves[2];
+    EscapesOfBlock(bytes, halves);
+    if (valid < 16) {
+        halves[1] &= valid <= 8 ? 0 : ~0ull >> (8 * (16 - valid));
+        halves[0] &= valid >= 8 ? ~0ull : ~0ull >> (8 * (8 - valid));
+    }
+    std::memcpy(out, bytes, 16);
+    std::size_t shift = 0;
+    for (std::size_t half = 0; half < 2; ++half) {
+        for (std::uint64_t bits = halves[half]; bits != 0; bits &= bits - 1) {
+            const std::size_t at = 8 * half + static_cast<std::size_t>(std::countr_zero(bits) / 8);
+            const auto byte = static_cast<unsigned char>(bytes[at]);
+            char* escape = out + at + shift;
+            escape[0] = '%';
+            escape[1] = kHex[byte >> 4];
+            escape[2] = kHex[byte & 0xF];
+            std::memcpy(escape + 3, bytes + at + 1, 16);
+            shift += 2;
+        }
+    }
+    return out + valid + shift;
+}
+
 }  // namespace
 
 void AppendRecordField(std::string& record, std::string_view field) {
-    // Written in place into room for the longest it can be, every byte escaped, then cut to
-    // size; runs of bytes that need no escape go in whole.
+    if (field.size() < 16) {
+        // A flag or a place, as a rule: byte by byte.
+        record += ' ';
+        if (field.empty())
+            record += '%';  // a lone "%" stands for an empty field
+        for (const char c : field) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte <= 0x20 || byte >= 0x7F || byte == '%')
+                record.append({'%', kHex[byte >> 4], kHex[byte & 0xF]});
+            else
+                record += c;
+        }
+        return;
+    }
+    // Written in place into room for the longest it can be, every byte escaped, with room to
+    // spare for the blocks' copies, then cut to size.
     const std::size_t start = record.size();
-    record.resize(start + 2 + 3 * field.size());
+    record.resize(start + 2 + 3 * field.size() + 64);
     char* out = record.data() + start;
     *out++ = ' ';
-    if (field.empty())
-        *out++ = '%';  // a lone "%" stands for an empty field
-    std::size_t plain = 0;
-    const auto escape = [&](std::size_t at) {
-        const auto byte = static_cast<unsigned char>(field[at]);
-        std::memcpy(out, field.data() + plain, at - plain);
-        out += at - plain;
-        *out++ = '%';
-        *out++ = kHex[byte >> 4];
-        *out++ = kHex[byte & 0xF];
-        plain = at + 1;
-    };
     std::size_t at = 0;
-    for (; at + 16 <= field.size(); at += 16) {
-        std::uint64_t halves[2];
-        EscapesOfBlock(field, at, halves);
-        for (std::size_t half = 0; half < 2; ++half) {
-            for (std::uint64_t bits = halves[half]; bits != 0; bits &= bits - 1)
-                escape(at + 8 * half + static_cast<std::size_t>(std::countr_zero(bits) / 8));
-        }
-    }
-    for (; at < field.size(); ++at) {
-        if (NeedsEscape(static_cast<unsigned char>(field[at])))
-            escape(at);
-    }
-    if (plain < field.size()) {
-        std::memcpy(out, field.data() + plain, field.size() - plain);
-        out += field.size() - plain;
-    }
+    for (; at + 32 <= field.size(); at += 16)
+        out = AppendEscapedBlock(field.data() + at, 16, out);
+    // The last bytes, fewer than 32, from a copy with room to read past them.
+    char rest[64] = {};
+    if (at < field.size())
+        std::memcpy(rest, field.data() + at, field.size() - at);
+    for (std::size_t from = 0; at + from < field.size(); from += 16)
+        out = AppendEscapedBlock(rest + from, std::min<std::size_t>(16, field.size() - at - from),
+                                 out);
     record.resize(static_cast<std::size_t>(out - record.data()));
 }
 

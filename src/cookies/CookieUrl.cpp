@@ -289,18 +289,18 @@ bool FoldHostName(std::string_view host, std::string& folded) {
     if (host.empty() || host.front() == '.' || host.back() == '.')
         return false;
     folded.resize(host.size());
-    // Written through a pointer of its own: a store through the string would make every byte
-    // read the string's and the host's places again.
+    // Every byte is folded and its class kept without a branch, through a pointer of its own (a
+    // store through the string would make every byte read the string's and the host's places
+    // again); a host that is not one is thrown away.
+    static_assert(kUpperLetter << 3 == 0x20);
     char* out = folded.data();
-    char previous = 0;
+    std::uint8_t classes = kHostByte;
     for (const char c : host) {
         const std::uint8_t byteClass = kByteClasses[static_cast<unsigned char>(c)];
-        if ((byteClass & kHostByte) == 0 || (c == '.' && previous == '.'))
-            return false;
-        *out++ = static_cast<char>(c | ((byteClass & kUpperLetter) != 0 ? 0x20 : 0));
-        previous = c;
+        classes &= byteClass;
+        *out++ = static_cast<char>(c | ((byteClass & kUpperLetter) << 3));
     }
-    return true;
+    return (classes & kHostByte) != 0 && host.find("..") == std::string_view::npos;
 }
 
 bool IsPort(std::string_view port) {
@@ -322,11 +322,10 @@ bool IsDotSegment(std::string_view segment, int dots) {
 // The path with "\" read as "/" and dot segments resolved, as a browser requests it.
 void NormalizePath(std::string_view path, std::string& result) {
     // Most paths have nothing to resolve: no "\\" and no segment that starts as a dot segment.
-    // One pass looks for both: the library's finds would each walk the path again.
-    bool plain = path.starts_with('/');
-    for (std::size_t i = 0; plain && i < path.size(); ++i) {
-        plain = path[i] != '\\' && (path[i] != '/' || i + 1 == path.size() ||
-                                    (path[i + 1] != '.' && path[i + 1] != '%'));
+    bool plain = path.starts_with('/') && path.find('\\') == std::string_view::npos;
+    for (std::size_t slash = 0; plain && slash + 1 < path.size();
+         slash = std::min(path.find('/', slash + 1), path.size())) {
+        plain = path[slash + 1] != '.' && path[slash + 1] != '%';
     }
     if (plain) {
         result.assign(path);
@@ -422,8 +421,7 @@ bool ReadCookieUrl(std::string_view url, CookieUrl& result) {
         return false;
 
     // The path ends at the query or the fragment, whichever comes first.
-    NormalizePath(rest.substr(0, FindIf(rest, [](char c) { return c == '?' || c == '#'; })),
-                  result.path);
+    NormalizePath(rest.substr(0, std::min(rest.find('?'), rest.find('#'))), result.path);
     return true;
 }
 

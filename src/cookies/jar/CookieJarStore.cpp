@@ -620,7 +620,7 @@ std::optional<std::string> CookieJarStore::RecordCookie(const std::string& url,
     if (!recordedLines_.empty()) {
         std::size_t size = 16;
         for (const CookieJarDocument::LineIndex line : recordedLines_)
-            size += 32 + document_->Raw(line).size() * 3;  // room for every byte escaped
+            size += 96 + document_->Raw(line).size() * 3;  // room to escape every byte
         record.reserve(size);
     }
     AppendRecordField(record, document_->EndsWithLineFeed() ? "lf" : "nolf");
