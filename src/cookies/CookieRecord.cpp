@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tessel {
 namespace {
 
@@ -18,17 +22,24 @@ int HexValue(char c) {
     return -1;
 }
 
-// The bytes of the sixteen at bytes that need an escape, as the top bit of each byte of two words.
-void EscapesOfBlock(const char* bytes, std::uint64_t (&halves)[2]) {
-    using Block = unsigned char __attribute__((vector_size(16)));
-    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
-    Block block;
-    std::memcpy(&block, bytes, sizeof block);
-    const auto escape = (block <= 0x20) | (block >= 0x7F) | (block == '%');
-    static_assert(sizeof escape == sizeof halves);
-    std::memcpy(halves, &escape, sizeof halves);
-    halves[0] &= 0x8080808080808080ull;
-    halves[1] &= 0x8080808080808080ull;
+bool NeedsEscape(unsigned char byte) {
+    return byte <= 0x20 || byte >= 0x7F || byte == '%';
+}
+
+// Which of the sixteen bytes at bytes need an escape, a bit each, the first lowest.
+unsigned EscapesOfBlock(const char* bytes) {
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x20)), block);
+    const __m128i high = _mm_cmpeq_epi8(_mm_max_epu8(block, _mm_set1_epi8(0x7F)), block);
+    const __m128i percent = _mm_cmpeq_epi8(block, _mm_set1_epi8('%'));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(low, high), percent)));
+#else
+    unsigned escapes = 0;
+    for (unsigned i = 0; i < 16; ++i)
+        escapes |= unsigned{NeedsEscape(static_cast<unsigned char>(bytes[i]))} << i;
+    return escapes;
+#endif
 }
 
 // Writes the first valid (at most sixteen) of bytes escaped at out and returns where they end.
@@ -37,25 +48,19 @@ void EscapesOfBlock(const char* bytes, std::uint64_t (&halves)[2]) {
 // bytes to read and out 64 bytes of room.
 inline __attribute__((always_inline)) char* AppendEscapedBlock(const char* bytes, std::size_t valid,
                                                                char* out) {
-    std::uint64_t halves[2];
-    EscapesOfBlock(bytes, halves);
-    if (valid < 16) {
-        halves[1] &= valid <= 8 ? 0 : ~0ull >> (8 * (16 - valid));
-        halves[0] &= valid >= 8 ? ~0ull : ~0ull >> (8 * (8 - valid));
-    }
+    unsigned escapes = EscapesOfBlock(bytes);
+    if (valid < 16)
+        escapes &= (1u << valid) - 1;
     std::memcpy(out, bytes, 16);
     std::size_t shift = 0;
-    for (std::size_t half = 0; half < 2; ++half) {
-        for (std::uint64_t bits = halves[half]; bits != 0; bits &= bits - 1) {
-            const std::size_t at = 8 * half + static_cast<std::size_t>(std::countr_zero(bits) / 8);
-            const auto byte = static_cast<unsigned char>(bytes[at]);
-            char* escape = out + at + shift;
-            escape[0] = '%';
-            escape[1] = kHex[byte >> 4];
-            escape[2] = kHex[byte & 0xF];
-            std::memcpy(escape + 3, bytes + at + 1, 16);
-            shift += 2;
-        }
+    for (; escapes != 0; escapes &= escapes - 1, shift += 2) {
+        const auto at = static_cast<std::size_t>(std::countr_zero(escapes));
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        char* escape = out + at + shift;
+        escape[0] = '%';
+        escape[1] = kHex[byte >> 4];
+        escape[2] = kHex[byte & 0xF];
+        std::memcpy(escape + 3, bytes + at + 1, 16);
     }
     return out + valid + shift;
 }
@@ -64,13 +69,20 @@ inline __attribute__((always_inline)) char* AppendEscapedBlock(const char* bytes
 
 void AppendRecordField(std::string& record, std::string_view field) {
     if (field.size() < 16) {
-        // A flag or a place, as a rule: byte by byte.
+        // A flag or a place, as a rule, plain: in whole when it is.
+        unsigned escapes = field.empty() ? 1 : 0;
+        for (const char c : field)
+            escapes |= NeedsEscape(static_cast<unsigned char>(c)) ? 1 : 0;
         record += ' ';
+        if (escapes == 0) {
+            record.append(field);
+            return;
+        }
         if (field.empty())
             record += '%';  // a lone "%" stands for an empty field
         for (const char c : field) {
             const auto byte = static_cast<unsigned char>(c);
-            if (byte <= 0x20 || byte >= 0x7F || byte == '%')
+            if (NeedsEscape(byte))
                 record.append({'%', kHex[byte >> 4], kHex[byte & 0xF]});
             else
                 record += c;

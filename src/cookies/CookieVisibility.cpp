@@ -48,9 +48,8 @@ void DomainsAbove(std::string_view host, std::vector<std::string_view>& domains)
     domains.push_back(host);
     if (IsIpAddress(host))
         return;
-    for (std::size_t dot = host.find('.'); dot != std::string_view::npos;
-         dot = host.find('.', dot + 1)) {
-        if (dot + 1 < host.size())
+    for (std::size_t dot = 0; dot + 1 < host.size(); ++dot) {
+        if (host[dot] == '.')
             domains.push_back(host.substr(dot + 1));
     }
 }

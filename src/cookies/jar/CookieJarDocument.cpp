@@ -56,8 +56,10 @@ std::uint64_t Combine(std::uint64_t hash, std::uint64_t part) {
     return hash ^ (part + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2));
 }
 
-std::uint64_t KeyHash(std::string_view domain, std::string_view path, std::string_view name) {
-    return Combine(Combine(DomainHash(domain), TextHash(path)), TextHash(name));
+// A cookie's lines are indexed by domain and name: its paths are few, and a look-up of every path
+// an address may send is then one look-up.
+std::uint64_t KeyHash(std::uint64_t domainHash, std::string_view name) {
+    return Combine(domainHash, TextHash(name));
 }
 
 std::uint64_t NextRevision() {
@@ -175,7 +177,9 @@ std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
 // A damaged line whose domain field reads like a domain joins that domain's chain too; every
 // lookup parses the lines it walks and passes over those that are not cookies.
 void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
-    const std::string_view domain = DomainField(Text(lines_[line]));
+    // A known cookie's domain is its line's domain field, read.
+    const std::string_view domain =
+        known != nullptr ? known->domain : DomainField(Text(lines_[line]));
     if (domain.empty())
         return;
     const std::uint64_t hash = DomainHash(domain);
@@ -186,15 +190,15 @@ void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
     }
     if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr) {
         if (known != nullptr)
-            IndexKey(line, *known);
+            IndexKey(line, *known, hash);
         else if (const std::optional<CookieJarEntry> entry = Cookie(line))
-            IndexKey(line, *entry);
+            IndexKey(line, *entry, hash);
     }
 }
 
-void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
-    auto [head, inserted] =
-        keyHeads_.TryEmplace(KeyHash(entry.domain, entry.path, entry.name), line);
+void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry,
+                                 std::uint64_t domainHash) {
+    auto [head, inserted] = keyHeads_.TryEmplace(KeyHash(domainHash, entry.name), line);
     if (!inserted) {
         lines_[line].nextSameKey = *head;
         *head = line;
@@ -212,7 +216,7 @@ void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
         return;
     for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameDomain) {
         if (const std::optional<CookieJarEntry> entry = Cookie(line))
-            IndexKey(line, *entry);
+            IndexKey(line, *entry, DomainHash(entry->domain));
     }
 }
 
@@ -246,22 +250,24 @@ void CookieJarDocument::AppendLinesWithKey(std::string_view domain,
     if (domainHeads_.Find(domainHash) == nullptr)
         return;
     IndexKeysOf(domainHash);
-    const std::uint64_t nameHash = TextHash(name);
-    for (const std::string_view path : paths) {
-        const LineIndex* head =
-            keyHeads_.Find(Combine(Combine(domainHash, TextHash(path)), nameHash));
-        if (head == nullptr)
+    const LineIndex* head = keyHeads_.Find(KeyHash(domainHash, name));
+    if (head == nullptr)
+        return;
+    // The cookie's lines of every path in one walk, each marked with its path's place, then put in
+    // the order of paths and of the file.
+    std::vector<std::uint64_t>& placed = placedLines_;
+    placed.clear();
+    for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameKey) {
+        const std::optional<CookieJarEntry> entry = Cookie(line);
+        if (!entry || entry->name != name || !EqualsIgnoreCase(entry->domain, domain))
             continue;
-        const std::size_t first = found.size();
-        for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameKey) {
-            const std::optional<CookieJarEntry> entry = Cookie(line);
-            if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
-                entry->name == name) {
-                found.push_back(line);
-            }
-        }
-        std::sort(found.begin() + static_cast<std::ptrdiff_t>(first), found.end());
+        const auto path = std::find(paths.begin(), paths.end(), entry->path);
+        if (path != paths.end())
+            placed.push_back(static_cast<std::uint64_t>(path - paths.begin()) << 32 | line);
     }
+    std::sort(placed.begin(), placed.end());
+    for (const std::uint64_t mark : placed)
+        found.push_back(static_cast<LineIndex>(mark));
 }
 
 void CookieJarDocument::Replace(LineIndex line, std::string_view text) {

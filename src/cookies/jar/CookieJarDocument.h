@@ -101,7 +101,8 @@ class CookieJarDocument {
     std::string_view Raw(const Line& line) const;   // with the line ending
     std::string_view Text(const Line& line) const;  // without the line feed
     void Index(LineIndex line, const CookieJarEntry* known = nullptr);
-    void IndexKey(LineIndex line, const CookieJarEntry& entry);
+    // domainHash is the hash of entry's domain.
+    void IndexKey(LineIndex line, const CookieJarEntry& entry, std::uint64_t domainHash);
     void IndexKeysOf(std::uint64_t domainHash);
 
     std::string base_;
@@ -111,8 +112,9 @@ class CookieJarDocument {
     std::size_t baseLines_ = 0;
     std::string lineEnding_ = "\n";
     Heads domainHeads_;
-    Heads keyHeads_;      // of the keyed domains only; reads never need it
+    Heads keyHeads_;      // by domain and name, of the keyed domains only; reads never need it
     Heads keyedDomains_;  // the domains whose keys are indexed, by the hash of their chain
+    std::vector<std::uint64_t> placedLines_;  // AppendLinesWithKey's, kept for its room
     bool changed_ = false;
     std::uint64_t revision_;
 };

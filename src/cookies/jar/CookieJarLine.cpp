@@ -102,21 +102,27 @@ void FormatCookieJarLine(std::string& line, std::string_view host, std::string_v
     char digits[24];
     const std::to_chars_result expiry =
         std::to_chars(std::begin(digits), std::end(digits), expires);
-    const std::string_view fields[] = {
-        host, "\tFALSE\t", path, "\tFALSE\t", std::string_view(digits, expiry.ptr),
-        "\t", name,        "\t", value};
-    std::size_t size = 0;
-    for (const std::string_view field : fields)
-        size += field.size();
+    const std::string_view expiryText(digits, expiry.ptr);
+    constexpr std::string_view kFlag = "\tFALSE\t";
     // Written through a pointer into room made once: appending piece by piece checked the room
     // for each.
-    line.resize(size);
+    line.resize(host.size() + path.size() + name.size() + value.size() + expiryText.size() +
+                2 * kFlag.size() + 2);
     char* out = line.data();
-    for (const std::string_view field : fields) {
-        if (!field.empty())
-            std::memcpy(out, field.data(), field.size());
-        out += field.size();
-    }
+    const auto put = [&out](std::string_view text) {
+        if (!text.empty())
+            std::memcpy(out, text.data(), text.size());
+        out += text.size();
+    };
+    put(host);
+    put(kFlag);
+    put(path);
+    put(kFlag);
+    put(expiryText);
+    *out++ = '\t';
+    put(name);
+    *out++ = '\t';
+    put(value);
 }
 
 std::string WithCookieJarValue(std::string_view line, std::string_view value,

@@ -208,7 +208,9 @@ const std::optional<std::string>& CookieJarStore::Decode(std::string_view bytes)
 bool CookieJarStore::Decodable(std::string_view bytes) {
     if (IsAscii(bytes) && KeepsAscii())
         return true;
-    return Decode(bytes).has_value();
+    if (const std::optional<std::string>* kept = decoded_.Find(bytes))
+        return kept->has_value();
+    return decoded_.Keep(bytes, codec_->Decode(bytes)).has_value();
 }
 
 bool CookieJarStore::Encode(std::string_view text, std::string& encoded) {
@@ -341,7 +343,7 @@ void CookieJarStore::KeepCandidatesAfterWrite(
         cookie.value = change.value;
         cookie.domain = change.address.host;
         cookie.hostOnly = true;
-        cookie.path = DefaultCookiePathView(change.address.path);
+        cookie.path = change.path;
         cookie.secure = false;
         cookie.httpOnly = false;
         cookie.expires.reset();
@@ -385,6 +387,8 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
     Succeed();  // a name that cannot be encoded is a cookie that is not there
     const std::string_view wantedBytes = encodedWanted ? *encodedWanted : std::string_view();
     const std::span<const StoredCookie> cookies = Candidates(*address, wantedBytes);
+    if (cookies.empty())
+        return std::string();  // none to send, and none of the name to hide
 
     // The cookie asked for may be there but not be one a write could replace (another character
     // set, a Secure cookie on http, HttpOnly): then it is left out and LastFailure says why, so
@@ -431,6 +435,7 @@ bool CookieJarStore::Prepare(const std::string& url, const std::string& name,
                     CookieDetails().Number(static_cast<std::int64_t>(size)).Limit(kMaxCookieBytes));
     }
     change.address = *address;
+    change.path = DefaultCookiePathView(address->path);
     change.name = *encodedName;
     change.expires = parsed->expires.value_or(0);
     change.remove = parsed->expires && *parsed->expires <= Now();
@@ -444,7 +449,7 @@ bool CookieJarStore::Apply(const Change& change) {
         return Fail(plan.refusal);
     if (plan.target == nullptr) {
         // A new cookie takes the place of expired lines of its key, which no read sees.
-        const std::string_view path = DefaultCookiePathView(change.address.path);
+        const std::string& path = change.path;
         std::string& line = formattedLine_;
         FormatCookieJarLine(line, change.address.host, path, change.name, change.value,
                             change.expires);
@@ -616,19 +621,19 @@ std::optional<std::string> CookieJarStore::RecordCookie(const std::string& url,
     // The record is written straight from the document: what Record gives, joined.
     if (!RecordedLines(url, name))
         return std::nullopt;
-    std::string record = "jar";
+    // The flag and the places are plain text, which the record keeps as it is.
+    std::string record = document_->EndsWithLineFeed() ? "jar lf" : "jar nolf";
     if (!recordedLines_.empty()) {
         std::size_t size = 16;
         for (const CookieJarDocument::LineIndex line : recordedLines_)
             size += 96 + document_->Raw(line).size() * 3;  // room to escape every byte
         record.reserve(size);
     }
-    AppendRecordField(record, document_->EndsWithLineFeed() ? "lf" : "nolf");
     for (const CookieJarDocument::LineIndex line : recordedLines_) {
-        char digits[24];
+        char digits[24] = {' '};
         const std::to_chars_result position =
-            std::to_chars(std::begin(digits), std::end(digits), document_->Position(line));
-        AppendRecordField(record, std::string_view(digits, position.ptr));
+            std::to_chars(std::begin(digits) + 1, std::end(digits), document_->Position(line));
+        record.append(std::begin(digits), position.ptr);
         AppendRecordField(record, document_->Raw(line));
     }
     return record;

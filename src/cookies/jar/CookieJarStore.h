@@ -89,6 +89,7 @@ class CookieJarStore : public CookieStore {
   private:
     struct Change {
         CookieUrl address;
+        std::string path;         // the address's default path, which a new cookie gets
         std::string name, value;  // in the jar's character set
         std::int64_t expires = 0;
         bool remove = false;
