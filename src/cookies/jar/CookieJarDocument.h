@@ -24,6 +24,11 @@ class CookieJarDocument {
 
     explicit CookieJarDocument(std::string bytes);
 
+    // Whether the bytes hold a control character other than a tab or a line end, as a database
+    // or any binary file does and a jar never does.
+    bool HasControlBytes() const { return controlBytes_; }
+    std::size_t LineCount() const { return lines_.size(); }
+
     // The cookie on a line, nullopt for anything else (see ParseCookieJarLine).
     std::optional<CookieJarEntry> Cookie(LineIndex line) const;
 
@@ -116,6 +121,7 @@ class CookieJarDocument {
     Heads keyedDomains_;  // the domains whose keys are indexed, by the hash of their chain
     std::vector<std::uint64_t> placedLines_;  // AppendLinesWithKey's, kept for its room
     bool changed_ = false;
+    bool controlBytes_ = false;
     std::uint64_t revision_;
 };
 

@@ -54,46 +54,20 @@ bool IsAscii(std::string_view text) {
     return (bits & 0x8080808080808080ull) == 0;
 }
 
-// Whether bytes hold a control character other than tab, line feed and carriage return. Sixteen
-// bytes are looked at a time, as the compiler's vectors: every line of a jar has tabs, so a
-// byte-wise scan with an exit per byte was most of the time of reading a large jar.
-bool HasControlBytes(std::string_view bytes) {
-    using Block = unsigned char __attribute__((vector_size(16)));
-    std::size_t at = 0;
-    for (; at + sizeof(Block) <= bytes.size(); at += sizeof(Block)) {
-        Block block;
-        std::memcpy(&block, bytes.data() + at, sizeof block);
-        const auto control = (block < 0x20) & (block != '\t') & (block != '\n') & (block != '\r');
-        std::uint64_t halves[2];
-        static_assert(sizeof control == sizeof halves);
-        std::memcpy(halves, &control, sizeof halves);
-        if ((halves[0] | halves[1]) != 0)
-            return true;
-    }
-    for (; at < bytes.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
-            return true;
-    }
-    return false;
-}
-
-// Whether bytes can be a cookies.txt jar that we may rewrite: text without control characters
-// other than tabs and line ends (a database or any binary file has them), that has the header
-// the jar writers put first or at least one line in the jar's form. An empty file is a new jar.
-bool LooksLikeJar(std::string_view bytes) {
-    if (bytes.empty())
-        return true;
-    if (HasControlBytes(bytes))
+// Whether a document can be a cookies.txt jar that we may rewrite: text without control
+// characters other than tabs and line ends (a database or any binary file has them), that has the
+// header the jar writers put first or at least one line in the jar's form.
+bool LooksLikeJar(const CookieJarDocument& document) {
+    if (document.HasControlBytes())
         return false;
-    if (bytes.rfind("# Netscape HTTP Cookie File", 0) == 0 ||
-        bytes.rfind("# HTTP Cookie File", 0) == 0)
+    if (document.LineCount() == 0)
         return true;
-    for (std::size_t start = 0; start < bytes.size();) {
-        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
-        if (ParseCookieJarLine(bytes.substr(start, end - start)))
+    const std::string_view first = document.Raw(0);
+    if (first.starts_with("# Netscape HTTP Cookie File") || first.starts_with("# HTTP Cookie File"))
+        return true;
+    for (std::size_t line = 0; line < document.LineCount(); ++line) {
+        if (document.Cookie(static_cast<CookieJarDocument::LineIndex>(line)))
             return true;
-        start = end + 1;
     }
     return false;
 }
@@ -148,12 +122,12 @@ std::int64_t CookieJarStore::Now() {
 
 bool CookieJarStore::TakeFileBytes(std::string bytes) {
     document_.reset();
-    if (!LooksLikeJar(bytes)) {
-        return Fail(CookieProblem::kNotAJar, CookieDetails().Path(path_));
-    }
     if (bytes.empty())
-        bytes = kHeader;
-    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
+        bytes = kHeader;  // a new jar
+    auto document = std::make_unique<CookieJarDocument>(std::move(bytes));
+    if (!LooksLikeJar(*document))
+        return Fail(CookieProblem::kNotAJar, CookieDetails().Path(path_));
+    document_ = std::move(document);
     return true;
 }
 
