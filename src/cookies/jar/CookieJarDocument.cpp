@@ -19,7 +19,7 @@ namespace {
 // lower case, so that letter case does not split them: setting bit 5 of every byte folds letters
 // and may make other domains meet, which every walk of a chain checks anyway.
 template <std::uint64_t kFold>
-std::uint64_t WordHash(std::string_view text) {
+inline __attribute__((always_inline)) std::uint64_t WordHash(std::string_view text) {
     constexpr std::uint64_t kPrime = 0x100000001B3ull;
     std::uint64_t hash = 14695981039346656037ull ^ text.size();
     const auto mix = [&](std::uint64_t word) {
@@ -48,7 +48,7 @@ std::uint64_t WordHash(std::string_view text) {
     return hash ^ (hash >> 29);
 }
 
-std::uint64_t DomainHash(std::string_view domain) {
+inline __attribute__((always_inline)) std::uint64_t DomainHash(std::string_view domain) {
     return WordHash<0x2020202020202020ull>(domain);
 }
 
@@ -89,7 +89,7 @@ std::string_view DomainField(std::string_view line) {
 
 }  // namespace
 
-std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
+inline std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
     std::uint64_t key, LineIndex line) {
     if (2 * (used_ + 1) > slots_.size())
         Grow();
@@ -139,11 +139,15 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     : base_(std::move(bytes)), revision_(NextRevision()) {
     // Counting the lines first to size the table cost more than a guess and the table's few
     // regrowths: a browser's exported line is rarely shorter than this.
-    lines_.reserve(base_.size() / 64 + 1);
+    lines_.resize(base_.size() / 64 + 1);
+    // The lines are found first and indexed after, each step a loop of its own. They are written
+    // in place, the room grown by hand: the vector's own growth check was a call a line.
     std::size_t start = 0;
-    const auto endLine = [&](std::size_t end) {
-        lines_.push_back(Line{start, end - start});
-        Index(static_cast<LineIndex>(lines_.size() - 1));
+    std::size_t count = 0;
+    const auto add = [&](std::size_t end) {
+        if (count == lines_.size())
+            lines_.resize(2 * count);
+        lines_[count++] = Line{start, end - start};
         start = end;
     };
     const char* const data = base_.data();
@@ -164,7 +168,7 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
             _mm_or_si128(controls, _mm_andnot_si128(_mm_or_si128(feeds, tabOrReturn), control));
         for (auto ends = static_cast<unsigned>(_mm_movemask_epi8(feeds)); ends != 0;
              ends &= ends - 1) {
-            endLine(at + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
+            add(at + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
         }
     }
     controlBytes_ = _mm_movemask_epi8(controls) != 0;
@@ -172,13 +176,16 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     for (; at < base_.size(); ++at) {
         const auto byte = static_cast<unsigned char>(data[at]);
         if (byte == '\n')
-            endLine(at + 1);
+            add(at + 1);
         else if (byte < 0x20 && byte != '\t' && byte != '\r')
             controlBytes_ = true;
     }
     if (start < base_.size())
-        endLine(base_.size());
+        add(base_.size());
+    lines_.resize(count);
     baseLines_ = lines_.size();
+    for (std::size_t line = 0; line < baseLines_; ++line)
+        Index(static_cast<LineIndex>(line));
     const std::size_t firstFeed = base_.find('\n');
     if (firstFeed != std::string::npos && firstFeed > 0 && base_[firstFeed - 1] == '\r') {
         lineEnding_ = "\r\n";
