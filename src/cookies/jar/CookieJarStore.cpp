@@ -23,35 +23,44 @@ namespace {
 // The first line curl and the browsers' exporters check for.
 constexpr std::string_view kHeader = "# Netscape HTTP Cookie File\n";
 
+// Calls look(word) for every eight bytes of text, the last eight overlapping those before them
+// (texts shorter than eight have their bytes looked at one by one), until it says true.
+template <typename Look, typename LookByte>
+bool AnyWord(std::string_view text, Look look, LookByte lookByte) {
+    if (text.size() < 8)
+        return std::any_of(text.begin(), text.end(), lookByte);
+    std::uint64_t word;
+    for (std::size_t at = 0; at + 8 < text.size(); at += 8) {
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if (look(word))
+            return true;
+    }
+    std::memcpy(&word, text.data() + text.size() - 8, sizeof word);
+    return look(word);
+}
+
 // Characters that would end or split a field of a jar line. Eight bytes are looked at a time,
 // and only a word with a byte below 0x0E is looked at closely.
 bool BreaksJarLine(std::string_view text) {
     constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ull;
     const auto breaks = [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\0'; };
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, sizeof word);
-        if (((word - kOnes * 0x0E) & ~word & kHighs) != 0 &&
-            std::any_of(text.begin() + at, text.begin() + at + 8, breaks))
-            return true;
-    }
-    return std::any_of(text.begin() + at, text.end(), breaks);
+    return AnyWord(
+        text,
+        [&](std::uint64_t word) {
+            if (((word - kOnes * 0x0E) & ~word & kOnes * 0x80) == 0)
+                return false;
+            char bytes[8];
+            std::memcpy(bytes, &word, sizeof bytes);
+            return std::any_of(std::begin(bytes), std::end(bytes), breaks);
+        },
+        breaks);
 }
 
 // Whether text is ASCII alone.
 bool IsAscii(std::string_view text) {
-    std::uint64_t bits = 0;
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, sizeof word);
-        bits |= word;
-    }
-    for (; at < text.size(); ++at)
-        bits |= static_cast<unsigned char>(text[at]);
-    return (bits & 0x8080808080808080ull) == 0;
+    return !AnyWord(
+        text, [](std::uint64_t word) { return (word & 0x8080808080808080ull) != 0; },
+        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Whether a document can be a cookies.txt jar that we may rewrite: text without control
