@@ -232,7 +232,7 @@ std::optional<std::string> ParseIpv6(std::string_view text) {
     return out;
 }
 
-// Whether scheme is the lower-case letters of name in any letter case: for letters, setting bit 5
+// Whether scheme is name (lower-case letters) in any letter case: for letters, setting bit 5
 // gives the lower case and nothing else gives a lower-case letter.
 bool IsScheme(std::string_view scheme, std::string_view name) {
     if (scheme.size() != name.size())

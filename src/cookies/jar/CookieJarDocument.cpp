@@ -306,7 +306,7 @@ void CookieJarDocument::AppendLinesWithKey(std::string_view domain,
             continue;
         const auto path = std::find(paths.begin(), paths.end(), entry->path);
         if (path != paths.end())
-            placed.push_back(static_cast<std::uint64_t>(path - paths.begin()) << 32 | line);
+            placed.push_back((static_cast<std::uint64_t>(path - paths.begin()) << 32) | line);
     }
     std::sort(placed.begin(), placed.end());
     for (const std::uint64_t mark : placed)
