@@ -67,6 +67,22 @@ std::uint64_t KeyHash(std::uint64_t domainHash, std::string_view name) {
     return Combine(domainHash, TextHash(name));
 }
 
+#if defined(__SSE2__)
+// The line feeds of the sixteen bytes at bytes, a bit each, the first lowest; a byte that is a
+// control character other than a tab or a line end is added to controls.
+inline __attribute__((always_inline)) std::uint64_t LineFeedsOfBlock(const char* bytes,
+                                                                     __m128i& controls) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i feeds = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
+    // A tab (9) and a carriage return (13), and nothing else, are 13 with bit 2 set.
+    const __m128i tabOrReturn =
+        _mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(4)), _mm_set1_epi8(13));
+    controls = _mm_or_si128(controls, _mm_andnot_si128(_mm_or_si128(feeds, tabOrReturn), control));
+    return static_cast<unsigned>(_mm_movemask_epi8(feeds));
+}
+#endif
+
 std::uint64_t NextRevision() {
     static std::atomic<std::uint64_t> last{0};
     return ++last;
@@ -153,24 +169,23 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     const char* const data = base_.data();
     std::size_t at = 0;
 #if defined(__SSE2__)
-    // Sixteen bytes at a time, in the one pass: where lines end, and whether a byte is a control
-    // character other than a tab or a line end. A call to find each line's end, and a pass of its
-    // own for control characters, were most of the time of reading a large jar.
+    // Sixty-four bytes at a time, in the one pass: where lines end, and whether a byte is a
+    // control character other than a tab or a line end. A call to find each line's end, and a
+    // pass of its own for control characters, were most of the time of reading a large jar.
     __m128i controls = _mm_setzero_si128();
-    for (; at + 16 <= base_.size(); at += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        const __m128i feeds = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
-        const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
-        // A tab (9) and a carriage return (13), and nothing else, are 13 with bit 2 set.
-        const __m128i tabOrReturn =
-            _mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(4)), _mm_set1_epi8(13));
-        controls =
-            _mm_or_si128(controls, _mm_andnot_si128(_mm_or_si128(feeds, tabOrReturn), control));
-        for (auto ends = static_cast<unsigned>(_mm_movemask_epi8(feeds)); ends != 0;
-             ends &= ends - 1) {
-            add(at + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
-        }
+    const auto addLines = [&](std::size_t from, std::uint64_t ends) {
+        for (; ends != 0; ends &= ends - 1)
+            add(from + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
+    };
+    for (; at + 64 <= base_.size(); at += 64) {
+        const std::uint64_t ends = LineFeedsOfBlock(data + at, controls) |
+                                   (LineFeedsOfBlock(data + at + 16, controls) << 16) |
+                                   (LineFeedsOfBlock(data + at + 32, controls) << 32) |
+                                   (LineFeedsOfBlock(data + at + 48, controls) << 48);
+        addLines(at, ends);
     }
+    for (; at + 16 <= base_.size(); at += 16)
+        addLines(at, LineFeedsOfBlock(data + at, controls));
     controlBytes_ = _mm_movemask_epi8(controls) != 0;
 #endif
     for (; at < base_.size(); ++at) {
