@@ -221,6 +221,8 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
         {ReadBytes(DataFile("jar_nul_bytes.txt")), kUrl, "v", CookieFailureKind::kStoreUnusable},
         {kHeader + BoardLine("a\x1F") + "\n" + BoardLine("b"), kUrl, "v",
          CookieFailureKind::kStoreUnusable},
+        {kHeader + BoardLine("b") + "\n" + BoardLine("c\x0B"), kUrl, "v",
+         CookieFailureKind::kStoreUnusable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 20) + " " + c.name + " " + c.data);
