@@ -1,7 +1,13 @@
 #include "cookies/CookieRecord.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tessel {
 namespace {
@@ -20,42 +26,86 @@ bool NeedsEscape(unsigned char byte) {
     return byte <= 0x20 || byte >= 0x7F || byte == '%';
 }
 
-// Where the first byte from `from` on that needs an escape stands, the field's size for none.
-// Sixteen bytes are looked at a time: a record holds whole cookie lines, mostly plain.
-std::size_t NextEscape(std::string_view field, std::size_t from) {
-    using Block = unsigned char __attribute__((vector_size(16)));
-    for (; from + sizeof(Block) <= field.size(); from += sizeof(Block)) {
-        Block block;
-        std::memcpy(&block, field.data() + from, sizeof block);
-        const auto escape = (block <= 0x20) | (block >= 0x7F) | (block == '%');
-        std::uint64_t halves[2];
-        static_assert(sizeof escape == sizeof halves);
-        std::memcpy(halves, &escape, sizeof halves);
-        if ((halves[0] | halves[1]) != 0)
-            break;
+// Which of the sixteen bytes at bytes need an escape, a bit each, the first lowest.
+unsigned EscapesOfBlock(const char* bytes) {
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x20)), block);
+    const __m128i high = _mm_cmpeq_epi8(_mm_max_epu8(block, _mm_set1_epi8(0x7F)), block);
+    const __m128i percent = _mm_cmpeq_epi8(block, _mm_set1_epi8('%'));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(low, high), percent)));
+#else
+    unsigned escapes = 0;
+    for (unsigned i = 0; i < 16; ++i)
+        escapes |= unsigned{NeedsEscape(static_cast<unsigned char>(bytes[i]))} << i;
+    return escapes;
+#endif
+}
+
+// Writes the first valid (at most sixteen) of bytes escaped at out and returns where they end.
+// A record holds whole cookie lines, mostly plain: the block is copied whole, and each escape
+// copies the rest of the block after it again, in copies of a fixed size. bytes must have 32
+// bytes to read and out 64 bytes of room.
+inline __attribute__((always_inline)) char* AppendEscapedBlock(const char* bytes, std::size_t valid,
+                                                               char* out) {
+    unsigned escapes = EscapesOfBlock(bytes);
+    if (valid < 16)
+        escapes &= (1u << valid) - 1;
+    std::memcpy(out, bytes, 16);
+    std::size_t shift = 0;
+    for (; escapes != 0; escapes &= escapes - 1, shift += 2) {
+        const auto at = static_cast<std::size_t>(std::countr_zero(escapes));
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        char* escape = out + at + shift;
+        escape[0] = '%';
+        escape[1] = kHex[byte >> 4];
+        escape[2] = kHex[byte & 0xF];
+        std::memcpy(escape + 3, bytes + at + 1, 16);
     }
-    for (; from < field.size(); ++from) {
-        if (NeedsEscape(static_cast<unsigned char>(field[from])))
-            return from;
-    }
-    return field.size();
+    return out + valid + shift;
 }
 
 }  // namespace
 
 void AppendRecordField(std::string& record, std::string_view field) {
-    record += ' ';
-    if (field.empty())
-        record += '%';  // a lone "%" stands for an empty field
-    // Runs of bytes that need no escape go in whole.
-    std::size_t plain = 0;
-    for (std::size_t i = NextEscape(field, 0); i < field.size(); i = NextEscape(field, i + 1)) {
-        const auto byte = static_cast<unsigned char>(field[i]);
-        const char escape[] = {'%', kHex[byte >> 4], kHex[byte & 0xF]};
-        record.append(field.data() + plain, i - plain).append(escape, sizeof escape);
-        plain = i + 1;
+    if (field.size() < 16) {
+        // A flag or a place, as a rule, plain: in whole when it is.
+        unsigned escapes = field.empty() ? 1 : 0;
+        for (const char c : field)
+            escapes |= NeedsEscape(static_cast<unsigned char>(c)) ? 1 : 0;
+        record += ' ';
+        if (escapes == 0) {
+            record.append(field);
+            return;
+        }
+        if (field.empty())
+            record += '%';  // a lone "%" stands for an empty field
+        for (const char c : field) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (NeedsEscape(byte))
+                record.append({'%', kHex[byte >> 4], kHex[byte & 0xF]});
+            else
+                record += c;
+        }
+        return;
     }
-    record.append(field.data() + plain, field.size() - plain);
+    // Written in place into room for the longest it can be, every byte escaped, with room to
+    // spare for the blocks' copies, then cut to size.
+    const std::size_t start = record.size();
+    record.resize(start + 2 + 3 * field.size() + 64);
+    char* out = record.data() + start;
+    *out++ = ' ';
+    std::size_t at = 0;
+    for (; at + 32 <= field.size(); at += 16)
+        out = AppendEscapedBlock(field.data() + at, 16, out);
+    // The last bytes, fewer than 32, from a copy with room to read past them.
+    char rest[64] = {};
+    if (at < field.size())
+        std::memcpy(rest, field.data() + at, field.size() - at);
+    for (std::size_t from = 0; at + from < field.size(); from += 16)
+        out = AppendEscapedBlock(rest + from, std::min<std::size_t>(16, field.size() - at - from),
+                                 out);
+    record.resize(static_cast<std::size_t>(out - record.data()));
 }
 
 std::string JoinRecord(std::string_view tag, const std::vector<std::string>& fields) {

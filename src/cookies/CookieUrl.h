@@ -24,6 +24,8 @@ const std::optional<CookieUrl>& LastCookieUrl(std::string_view url);
 // The path a cookie set without a Path attribute gets: RFC 6265 §5.1.4 default-path, but keeping
 // the trailing "/" so that "/cgi-bin/" does not also reach "/cgi-binx".
 std::string DefaultCookiePath(std::string_view requestPath);
+// The same as a view into requestPath (or of "/"), for callers that only look at it.
+std::string_view DefaultCookiePathView(std::string_view requestPath);
 
 // Whether a host, as ParseCookieUrl gives it, is an IP address rather than a host name.
 bool IsIpAddress(std::string_view host);

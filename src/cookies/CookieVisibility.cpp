@@ -39,15 +39,19 @@ std::vector<const StoredCookie*> CookiesFor(const CookieUrl& address,
 std::vector<std::string_view> DomainsAbove(std::string_view host) {
     std::vector<std::string_view> domains;
     domains.reserve(8);
+    DomainsAbove(host, domains);
+    return domains;
+}
+
+void DomainsAbove(std::string_view host, std::vector<std::string_view>& domains) {
+    domains.clear();
     domains.push_back(host);
     if (IsIpAddress(host))
-        return domains;
-    for (std::size_t dot = host.find('.'); dot != std::string_view::npos;
-         dot = host.find('.', dot + 1)) {
-        if (dot + 1 < host.size())
+        return;
+    for (std::size_t dot = 0; dot + 1 < host.size(); ++dot) {
+        if (host[dot] == '.')
             domains.push_back(host.substr(dot + 1));
     }
-    return domains;
 }
 
 }  // namespace tessel

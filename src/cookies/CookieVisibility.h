@@ -28,5 +28,7 @@ std::vector<const StoredCookie*> CookiesFor(const CookieUrl& address,
 // The domains whose cookies can reach host: the host itself, then each domain above it, up to
 // the last label. An IP address has only itself.
 std::vector<std::string_view> DomainsAbove(std::string_view host);
+// The same into domains, whose room is kept from the last call.
+void DomainsAbove(std::string_view host, std::vector<std::string_view>& domains);
 
 }  // namespace tessel

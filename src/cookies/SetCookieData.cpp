@@ -1,7 +1,6 @@
 #include "cookies/SetCookieData.h"
 
 #include "cookies/CookieDateParser.h"
-#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -12,6 +11,19 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
+}
+
+// Whether name is "expires" in any letter case. Every letter of it is one whose two cases, and
+// nothing else, set bit 5 to its lower case.
+bool IsExpires(std::string_view name) {
+    constexpr std::string_view kExpires = "expires";
+    if (name.size() != kExpires.size())
+        return false;
+    unsigned differences = 0;
+    for (std::size_t i = 0; i < kExpires.size(); ++i)
+        differences |=
+            (static_cast<unsigned char>(name[i]) | 0x20u) ^ static_cast<unsigned char>(kExpires[i]);
+    return differences == 0;
 }
 
 // A batch gives every cookie the same expiry text: the last one read is kept, for each thread.
@@ -28,9 +40,16 @@ std::optional<std::int64_t> ReadDate(std::string_view text) {
 }  // namespace
 
 std::optional<SetCookieData> ParseSetCookieData(std::string_view data) {
+    const std::optional<SetCookieFields> fields = ReadSetCookieData(data);
+    if (!fields)
+        return std::nullopt;
+    return SetCookieData{std::string(fields->value), fields->expires};
+}
+
+std::optional<SetCookieFields> ReadSetCookieData(std::string_view data) {
     const std::size_t semicolon = data.find(';');
-    SetCookieData result;
-    result.value = std::string(TrimBlanks(data.substr(0, semicolon)));
+    SetCookieFields result;
+    result.value = TrimBlanks(data.substr(0, semicolon));
     if (semicolon == std::string_view::npos)
         return result;
 
@@ -41,7 +60,7 @@ std::optional<SetCookieData> ParseSetCookieData(std::string_view data) {
         if (!attribute.empty()) {
             const std::size_t equals = attribute.find('=');
             if (equals == std::string_view::npos ||
-                !EqualsIgnoreCase(TrimBlanks(attribute.substr(0, equals)), "expires")) {
+                !IsExpires(TrimBlanks(attribute.substr(0, equals)))) {
                 return std::nullopt;
             }
             result.expires = ReadDate(TrimBlanks(attribute.substr(equals + 1)));

@@ -18,4 +18,11 @@ struct SetCookieData {
 // drop such an attribute, and a cookie stored differently from what was asked is worse than none.
 std::optional<SetCookieData> ParseSetCookieData(std::string_view data);
 
+// The same, with the value left in data, for callers that only look at it.
+struct SetCookieFields {
+    std::string_view value;
+    std::optional<std::int64_t> expires;
+};
+std::optional<SetCookieFields> ReadSetCookieData(std::string_view data);
+
 }  // namespace tessel

@@ -221,6 +221,8 @@ TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
         {ReadBytes(DataFile("jar_nul_bytes.txt")), kUrl, "v", CookieFailureKind::kStoreUnusable},
         {kHeader + BoardLine("a\x1F") + "\n" + BoardLine("b"), kUrl, "v",
          CookieFailureKind::kStoreUnusable},
+        {kHeader + BoardLine("b") + "\n" + BoardLine("c\x0B"), kUrl, "v",
+         CookieFailureKind::kStoreUnusable},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 20) + " " + c.name + " " + c.data);
@@ -312,6 +314,29 @@ TEST_F(CookieJarStoreTest, AnAnswerKeptAcrossWritesIsTheFreshOne) {
             EXPECT_EQ(kept.file, fresh.file);
         }
     }
+}
+
+// The codec's answers for the last few texts are kept: each value must be stored and read as
+// itself whichever texts came before it, here and by a store that reads the file afresh.
+TEST_F(CookieJarStoreTest, KeptCodecAnswersAreEachTextsOwn) {
+    const std::string values[] = {"太", "郎", "漢", "太郎", "郎漢", "a", "漢,1", "漢,2"};
+    const auto url = [](std::size_t i) {
+        return "http://bbs.example.jp/" + std::to_string(i) + "/";
+    };
+    jar.BeginWrites();
+    for (std::size_t round = 0; round < 3; ++round) {
+        for (std::size_t i = 0; i < std::size(values); ++i) {
+            const std::string& value = values[(i + round) % std::size(values)];
+            SCOPED_TRACE(url(i) + " " + value);
+            ASSERT_TRUE(jar.InternetSetCookie(url(i), "n", value));
+            EXPECT_EQ(jar.InternetGetCookie(url(i), "n"), "n=" + value);
+        }
+    }
+    ASSERT_TRUE(jar.CommitWrites());
+    MemoryJar fresh(clock);
+    fresh.file = jar.file;
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(fresh.InternetGetCookie(url(i), ""), "n=" + values[(i + 2) % std::size(values)]);
 }
 
 TEST_F(CookieJarStoreTest, UndoGivesBackTheFileByteForByte) {

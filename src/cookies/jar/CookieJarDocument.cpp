@@ -2,50 +2,86 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
-#include <functional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "text/TextCase.h"
 
 namespace tessel {
 namespace {
 
-// Domains are hashed folded to lower case, so that letter case does not split them, eight bytes
-// at a time: every line of the jar is hashed at load. Setting bit 5 of every byte folds letters
-// and may make other domains meet, which every walk of a chain checks anyway. Paths and names can
-// be long and are hashed as they are, by the library's hash.
-std::uint64_t DomainHash(std::string_view domain) {
-    constexpr std::uint64_t kFold = 0x2020202020202020ull;
+// Texts are hashed eight bytes at a time, the last eight (which may overlap the ones before)
+// standing for the tail: every line of the jar is hashed at load. Domains are hashed folded to
+// lower case, so that letter case does not split them: setting bit 5 of every byte folds letters
+// and may make other domains meet, which every walk of a chain checks anyway.
+template <std::uint64_t kFold>
+inline __attribute__((always_inline)) std::uint64_t WordHash(std::string_view text) {
     constexpr std::uint64_t kPrime = 0x100000001B3ull;
-    std::uint64_t hash = 14695981039346656037ull ^ domain.size();
-    std::size_t at = 0;
-    for (; at + 8 <= domain.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, domain.data() + at, 8);
+    std::uint64_t hash = 14695981039346656037ull ^ text.size();
+    const auto mix = [&](std::uint64_t word) {
         hash = (hash ^ (word | kFold)) * kPrime;
         hash ^= hash >> 29;
+    };
+    if (text.size() >= 8) {
+        std::size_t at = 0;
+        for (; at + 8 < text.size(); at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at, 8);
+            mix(word);
+        }
+        std::uint64_t last;
+        std::memcpy(&last, text.data() + text.size() - 8, 8);
+        mix(last);
+    } else {
+        std::uint64_t tail = 0;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            tail |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * i);
+        mix(tail);
     }
-    std::uint64_t tail = 0;
-    for (std::size_t i = at; i < domain.size(); ++i)
-        tail |= std::uint64_t{static_cast<unsigned char>(domain[i]) | 0x20u} << (8 * (i - at));
-    hash = (hash ^ tail) * kPrime;
     // The tables use the hash as it is: its low bits must depend on every byte.
     hash ^= hash >> 32;
     hash *= 0x9E3779B97F4A7C15ull;
     return hash ^ (hash >> 29);
 }
 
+inline __attribute__((always_inline)) std::uint64_t DomainHash(std::string_view domain) {
+    return WordHash<0x2020202020202020ull>(domain);
+}
+
+// Paths and names are hashed as they are.
 std::uint64_t TextHash(std::string_view text) {
-    return std::hash<std::string_view>()(text);
+    return WordHash<0>(text);
 }
 
 std::uint64_t Combine(std::uint64_t hash, std::uint64_t part) {
     return hash ^ (part + 0x9E3779B97F4A7C15ull + (hash << 6) + (hash >> 2));
 }
 
-std::uint64_t KeyHash(std::string_view domain, std::string_view path, std::string_view name) {
-    return Combine(Combine(DomainHash(domain), TextHash(path)), TextHash(name));
+// A cookie's lines are indexed by domain and name: its paths are few, and a look-up of every path
+// an address may send is then one look-up.
+std::uint64_t KeyHash(std::uint64_t domainHash, std::string_view name) {
+    return Combine(domainHash, TextHash(name));
 }
+
+#if defined(__SSE2__)
+// The line feeds of the sixteen bytes at bytes, a bit each, the first lowest; a byte that is a
+// control character other than a tab or a line end is added to controls.
+inline __attribute__((always_inline)) std::uint64_t LineFeedsOfBlock(const char* bytes,
+                                                                     __m128i& controls) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i feeds = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
+    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
+    // A tab (9) and a carriage return (13), and nothing else, are 13 with bit 2 set.
+    const __m128i tabOrReturn =
+        _mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(4)), _mm_set1_epi8(13));
+    controls = _mm_or_si128(controls, _mm_andnot_si128(_mm_or_si128(feeds, tabOrReturn), control));
+    return static_cast<unsigned>(_mm_movemask_epi8(feeds));
+}
+#endif
 
 std::uint64_t NextRevision() {
     static std::atomic<std::uint64_t> last{0};
@@ -69,7 +105,7 @@ std::string_view DomainField(std::string_view line) {
 
 }  // namespace
 
-std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
+inline std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
     std::uint64_t key, LineIndex line) {
     if (2 * (used_ + 1) > slots_.size())
         Grow();
@@ -119,15 +155,52 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     : base_(std::move(bytes)), revision_(NextRevision()) {
     // Counting the lines first to size the table cost more than a guess and the table's few
     // regrowths: a browser's exported line is rarely shorter than this.
-    lines_.reserve(base_.size() / 64 + 1);
-    for (std::size_t start = 0; start < base_.size();) {
-        const std::size_t feed = base_.find('\n', start);
-        const std::size_t end = feed == std::string::npos ? base_.size() : feed + 1;
-        lines_.push_back(Line{start, end - start});
-        Index(static_cast<LineIndex>(lines_.size() - 1));
+    lines_.resize(base_.size() / 64 + 1);
+    // The lines are found first and indexed after, each step a loop of its own. They are written
+    // in place, the room grown by hand: the vector's own growth check was a call a line.
+    std::size_t start = 0;
+    std::size_t count = 0;
+    const auto add = [&](std::size_t end) {
+        if (count == lines_.size())
+            lines_.resize(2 * count);
+        lines_[count++] = Line{start, end - start};
         start = end;
+    };
+    const char* const data = base_.data();
+    std::size_t at = 0;
+#if defined(__SSE2__)
+    // Sixty-four bytes at a time, in the one pass: where lines end, and whether a byte is a
+    // control character other than a tab or a line end. A call to find each line's end, and a
+    // pass of its own for control characters, were most of the time of reading a large jar.
+    __m128i controls = _mm_setzero_si128();
+    const auto addLines = [&](std::size_t from, std::uint64_t ends) {
+        for (; ends != 0; ends &= ends - 1)
+            add(from + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
+    };
+    for (; at + 64 <= base_.size(); at += 64) {
+        const std::uint64_t ends = LineFeedsOfBlock(data + at, controls) |
+                                   (LineFeedsOfBlock(data + at + 16, controls) << 16) |
+                                   (LineFeedsOfBlock(data + at + 32, controls) << 32) |
+                                   (LineFeedsOfBlock(data + at + 48, controls) << 48);
+        addLines(at, ends);
     }
+    for (; at + 16 <= base_.size(); at += 16)
+        addLines(at, LineFeedsOfBlock(data + at, controls));
+    controlBytes_ = _mm_movemask_epi8(controls) != 0;
+#endif
+    for (; at < base_.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(data[at]);
+        if (byte == '\n')
+            add(at + 1);
+        else if (byte < 0x20 && byte != '\t' && byte != '\r')
+            controlBytes_ = true;
+    }
+    if (start < base_.size())
+        add(base_.size());
+    lines_.resize(count);
     baseLines_ = lines_.size();
+    for (std::size_t line = 0; line < baseLines_; ++line)
+        Index(static_cast<LineIndex>(line));
     const std::size_t firstFeed = base_.find('\n');
     if (firstFeed != std::string::npos && firstFeed > 0 && base_[firstFeed - 1] == '\r') {
         lineEnding_ = "\r\n";
@@ -162,7 +235,9 @@ std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
 // A damaged line whose domain field reads like a domain joins that domain's chain too; every
 // lookup parses the lines it walks and passes over those that are not cookies.
 void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
-    const std::string_view domain = DomainField(Text(lines_[line]));
+    // A known cookie's domain is its line's domain field, read.
+    const std::string_view domain =
+        known != nullptr ? known->domain : DomainField(Text(lines_[line]));
     if (domain.empty())
         return;
     const std::uint64_t hash = DomainHash(domain);
@@ -173,15 +248,15 @@ void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
     }
     if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr) {
         if (known != nullptr)
-            IndexKey(line, *known);
+            IndexKey(line, *known, hash);
         else if (const std::optional<CookieJarEntry> entry = Cookie(line))
-            IndexKey(line, *entry);
+            IndexKey(line, *entry, hash);
     }
 }
 
-void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry) {
-    auto [head, inserted] =
-        keyHeads_.TryEmplace(KeyHash(entry.domain, entry.path, entry.name), line);
+void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry,
+                                 std::uint64_t domainHash) {
+    auto [head, inserted] = keyHeads_.TryEmplace(KeyHash(domainHash, entry.name), line);
     if (!inserted) {
         lines_[line].nextSameKey = *head;
         *head = line;
@@ -199,7 +274,7 @@ void CookieJarDocument::IndexKeysOf(std::uint64_t domainHash) {
         return;
     for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameDomain) {
         if (const std::optional<CookieJarEntry> entry = Cookie(line))
-            IndexKey(line, *entry);
+            IndexKey(line, *entry, DomainHash(entry->domain));
     }
 }
 
@@ -233,22 +308,24 @@ void CookieJarDocument::AppendLinesWithKey(std::string_view domain,
     if (domainHeads_.Find(domainHash) == nullptr)
         return;
     IndexKeysOf(domainHash);
-    const std::uint64_t nameHash = TextHash(name);
-    for (const std::string_view path : paths) {
-        const LineIndex* head =
-            keyHeads_.Find(Combine(Combine(domainHash, TextHash(path)), nameHash));
-        if (head == nullptr)
+    const LineIndex* head = keyHeads_.Find(KeyHash(domainHash, name));
+    if (head == nullptr)
+        return;
+    // The cookie's lines of every path in one walk, each marked with its path's place, then put in
+    // the order of paths and of the file.
+    std::vector<std::uint64_t>& placed = placedLines_;
+    placed.clear();
+    for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameKey) {
+        const std::optional<CookieJarEntry> entry = Cookie(line);
+        if (!entry || entry->name != name || !EqualsIgnoreCase(entry->domain, domain))
             continue;
-        const std::size_t first = found.size();
-        for (LineIndex line = *head; line != kNoLine; line = lines_[line].nextSameKey) {
-            const std::optional<CookieJarEntry> entry = Cookie(line);
-            if (entry && EqualsIgnoreCase(entry->domain, domain) && entry->path == path &&
-                entry->name == name) {
-                found.push_back(line);
-            }
-        }
-        std::sort(found.begin() + static_cast<std::ptrdiff_t>(first), found.end());
+        const auto path = std::find(paths.begin(), paths.end(), entry->path);
+        if (path != paths.end())
+            placed.push_back((static_cast<std::uint64_t>(path - paths.begin()) << 32) | line);
     }
+    std::sort(placed.begin(), placed.end());
+    for (const std::uint64_t mark : placed)
+        found.push_back(static_cast<LineIndex>(mark));
 }
 
 void CookieJarDocument::Replace(LineIndex line, std::string_view text) {
@@ -288,14 +365,9 @@ CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text,
 
 // A line's place is its index less the removed lines before it: few lines are ever removed, so
 // an undo record of a cookie appended to a large jar costs no walk over the whole file.
-std::vector<std::size_t> CookieJarDocument::Positions(const std::vector<LineIndex>& lines) const {
-    std::vector<std::size_t> positions;
-    positions.reserve(lines.size());
-    for (const LineIndex line : lines) {
-        const auto before = std::lower_bound(removedLines_.begin(), removedLines_.end(), line);
-        positions.push_back(line - static_cast<std::size_t>(before - removedLines_.begin()));
-    }
-    return positions;
+std::size_t CookieJarDocument::Position(LineIndex line) const {
+    const auto before = std::lower_bound(removedLines_.begin(), removedLines_.end(), line);
+    return line - static_cast<std::size_t>(before - removedLines_.begin());
 }
 
 bool CookieJarDocument::EndsWithLineFeed() const {

@@ -24,15 +24,19 @@ class CookieJarDocument {
 
     explicit CookieJarDocument(std::string bytes);
 
+    // Whether the bytes hold a control character other than a tab or a line end, as a database
+    // or any binary file does and a jar never does.
+    bool HasControlBytes() const { return controlBytes_; }
+    std::size_t LineCount() const { return lines_.size(); }
+
     // The cookie on a line, nullopt for anything else (see ParseCookieJarLine).
     std::optional<CookieJarEntry> Cookie(LineIndex line) const;
 
     // The line's text without its line ending, and with it.
     std::string_view Text(LineIndex line) const;
     std::string_view Raw(LineIndex line) const { return Raw(lines_[line]); }
-    // Where each of lines (in ascending order, none removed) stands among the lines the document
-    // now writes, counting from 0.
-    std::vector<std::size_t> Positions(const std::vector<LineIndex>& lines) const;
+    // Where line (not removed) stands among the lines the document now writes, counting from 0.
+    std::size_t Position(LineIndex line) const;
     // Whether the bytes written would end with a line feed (or be empty).
     bool EndsWithLineFeed() const;
 
@@ -105,7 +109,8 @@ class CookieJarDocument {
     std::string_view Raw(const Line& line) const;   // with the line ending
     std::string_view Text(const Line& line) const;  // without the line feed
     void Index(LineIndex line, const CookieJarEntry* known = nullptr);
-    void IndexKey(LineIndex line, const CookieJarEntry& entry);
+    // domainHash is the hash of entry's domain.
+    void IndexKey(LineIndex line, const CookieJarEntry& entry, std::uint64_t domainHash);
     void IndexKeysOf(std::uint64_t domainHash);
 
     std::string base_;
@@ -115,9 +120,11 @@ class CookieJarDocument {
     std::size_t baseLines_ = 0;
     std::string lineEnding_ = "\n";
     Heads domainHeads_;
-    Heads keyHeads_;      // of the keyed domains only; reads never need it
+    Heads keyHeads_;      // by domain and name, of the keyed domains only; reads never need it
     Heads keyedDomains_;  // the domains whose keys are indexed, by the hash of their chain
+    std::vector<std::uint64_t> placedLines_;  // AppendLinesWithKey's, kept for its room
     bool changed_ = false;
+    bool controlBytes_ = false;
     std::uint64_t revision_;
 };
 

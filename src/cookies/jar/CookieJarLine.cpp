@@ -1,6 +1,9 @@
 #include "cookies/jar/CookieJarLine.h"
 
 #include <array>
+#include <charconv>
+#include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "text/TextCase.h"
@@ -90,10 +93,36 @@ std::optional<CookieJarEntry> ParseCookieJarLine(std::string_view line) {
 std::string FormatCookieJarLine(std::string_view host, std::string_view path, std::string_view name,
                                 std::string_view value, std::int64_t expires) {
     std::string line;
-    line.reserve(host.size() + path.size() + name.size() + value.size() + 40);
-    line.append(host).append("\tFALSE\t").append(path).append("\tFALSE\t");
-    line.append(std::to_string(expires)).append("\t").append(name).append("\t").append(value);
+    FormatCookieJarLine(line, host, path, name, value, expires);
     return line;
+}
+
+void FormatCookieJarLine(std::string& line, std::string_view host, std::string_view path,
+                         std::string_view name, std::string_view value, std::int64_t expires) {
+    char digits[24];
+    const std::to_chars_result expiry =
+        std::to_chars(std::begin(digits), std::end(digits), expires);
+    const std::string_view expiryText(digits, expiry.ptr);
+    constexpr std::string_view kFlag = "\tFALSE\t";
+    // Written through a pointer into room made once: appending piece by piece checked the room
+    // for each.
+    line.resize(host.size() + path.size() + name.size() + value.size() + expiryText.size() +
+                2 * kFlag.size() + 2);
+    char* out = line.data();
+    const auto put = [&out](std::string_view text) {
+        if (!text.empty())
+            std::memcpy(out, text.data(), text.size());
+        out += text.size();
+    };
+    put(host);
+    put(kFlag);
+    put(path);
+    put(kFlag);
+    put(expiryText);
+    *out++ = '\t';
+    put(name);
+    *out++ = '\t';
+    put(value);
 }
 
 std::string WithCookieJarValue(std::string_view line, std::string_view value,

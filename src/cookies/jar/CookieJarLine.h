@@ -29,6 +29,9 @@ std::optional<CookieJarEntry> ParseCookieJarLine(std::string_view line);
 // The line, without its line feed, for a host-only cookie that is neither secure nor HttpOnly.
 std::string FormatCookieJarLine(std::string_view host, std::string_view path, std::string_view name,
                                 std::string_view value, std::int64_t expires);
+// The same line written into line, whose room is kept from its last use.
+void FormatCookieJarLine(std::string& line, std::string_view host, std::string_view path,
+                         std::string_view name, std::string_view value, std::int64_t expires);
 
 // The cookie line (without its line ending) with a new value and expiry, every other byte kept.
 std::string WithCookieJarValue(std::string_view line, std::string_view value, std::int64_t expires);

@@ -1,8 +1,10 @@
 #include "cookies/jar/CookieJarStore.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "cookies/CookieDate.h"
@@ -21,52 +23,60 @@ namespace {
 // The first line curl and the browsers' exporters check for.
 constexpr std::string_view kHeader = "# Netscape HTTP Cookie File\n";
 
-// Characters that would end or split a field of a jar line.
+// Calls look(word) for every eight bytes of text, the last eight overlapping those before them
+// (texts shorter than eight have their bytes looked at one by one), until it says true.
+template <typename Look, typename LookByte>
+bool AnyWord(std::string_view text, Look look, LookByte lookByte) {
+    if (text.size() < 8)
+        return std::any_of(text.begin(), text.end(), lookByte);
+    std::uint64_t word;
+    for (std::size_t at = 0; at + 8 < text.size(); at += 8) {
+        std::memcpy(&word, text.data() + at, sizeof word);
+        if (look(word))
+            return true;
+    }
+    std::memcpy(&word, text.data() + text.size() - 8, sizeof word);
+    return look(word);
+}
+
+// Characters that would end or split a field of a jar line. Eight bytes are looked at a time,
+// and only a word with a byte below 0x0E is looked at closely.
 bool BreaksJarLine(std::string_view text) {
-    return std::any_of(text.begin(), text.end(),
-                       [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\0'; });
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const auto breaks = [](char c) { return c == '\t' || c == '\r' || c == '\n' || c == '\0'; };
+    return AnyWord(
+        text,
+        [&](std::uint64_t word) {
+            if (((word - kOnes * 0x0E) & ~word & kOnes * 0x80) == 0)
+                return false;
+            char bytes[8];
+            std::memcpy(bytes, &word, sizeof bytes);
+            return std::any_of(std::begin(bytes), std::end(bytes), breaks);
+        },
+        breaks);
 }
 
-// Whether bytes hold a control character other than tab, line feed and carriage return. Sixteen
-// bytes are looked at a time, as the compiler's vectors: every line of a jar has tabs, so a
-// byte-wise scan with an exit per byte was most of the time of reading a large jar.
-bool HasControlBytes(std::string_view bytes) {
-    using Block = unsigned char __attribute__((vector_size(16)));
-    std::size_t at = 0;
-    for (; at + sizeof(Block) <= bytes.size(); at += sizeof(Block)) {
-        Block block;
-        std::memcpy(&block, bytes.data() + at, sizeof block);
-        const auto control = (block < 0x20) & (block != '\t') & (block != '\n') & (block != '\r');
-        std::uint64_t halves[2];
-        static_assert(sizeof control == sizeof halves);
-        std::memcpy(halves, &control, sizeof halves);
-        if ((halves[0] | halves[1]) != 0)
-            return true;
-    }
-    for (; at < bytes.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
-            return true;
-    }
-    return false;
+// Whether text is ASCII alone.
+bool IsAscii(std::string_view text) {
+    return !AnyWord(
+        text, [](std::uint64_t word) { return (word & 0x8080808080808080ull) != 0; },
+        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-// Whether bytes can be a cookies.txt jar that we may rewrite: text without control characters
-// other than tabs and line ends (a database or any binary file has them), that has the header
-// the jar writers put first or at least one line in the jar's form. An empty file is a new jar.
-bool LooksLikeJar(std::string_view bytes) {
-    if (bytes.empty())
-        return true;
-    if (HasControlBytes(bytes))
+// Whether a document can be a cookies.txt jar that we may rewrite: text without control
+// characters other than tabs and line ends (a database or any binary file has them), that has the
+// header the jar writers put first or at least one line in the jar's form.
+bool LooksLikeJar(const CookieJarDocument& document) {
+    if (document.HasControlBytes())
         return false;
-    if (bytes.rfind("# Netscape HTTP Cookie File", 0) == 0 ||
-        bytes.rfind("# HTTP Cookie File", 0) == 0)
+    if (document.LineCount() == 0)
         return true;
-    for (std::size_t start = 0; start < bytes.size();) {
-        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
-        if (ParseCookieJarLine(bytes.substr(start, end - start)))
+    const std::string_view first = document.Raw(0);
+    if (first.starts_with("# Netscape HTTP Cookie File") || first.starts_with("# HTTP Cookie File"))
+        return true;
+    for (std::size_t line = 0; line < document.LineCount(); ++line) {
+        if (document.Cookie(static_cast<CookieJarDocument::LineIndex>(line)))
             return true;
-        start = end + 1;
     }
     return false;
 }
@@ -80,9 +90,8 @@ std::size_t SequenceLength(char lead) {
 // The paths a cookie must have to path-match requestPath: "/" and every prefix of it that ends
 // before or at a "/", and the whole path.
 // Each once, shortest first ("//" in a path would give one twice).
-std::vector<std::string_view> CandidatePaths(std::string_view requestPath) {
-    std::vector<std::string_view> paths;
-    paths.reserve(8);
+void CandidatePaths(std::string_view requestPath, std::vector<std::string_view>& paths) {
+    paths.clear();
     const auto add = [&](std::size_t length) {
         if (paths.empty() || paths.back().size() < length)
             paths.push_back(requestPath.substr(0, length));
@@ -94,7 +103,6 @@ std::vector<std::string_view> CandidatePaths(std::string_view requestPath) {
         add(slash + 1);
     }
     add(requestPath.size());
-    return paths;
 }
 
 }  // namespace
@@ -123,12 +131,12 @@ std::int64_t CookieJarStore::Now() {
 
 bool CookieJarStore::TakeFileBytes(std::string bytes) {
     document_.reset();
-    if (!LooksLikeJar(bytes)) {
-        return Fail(CookieProblem::kNotAJar, CookieDetails().Path(path_));
-    }
     if (bytes.empty())
-        bytes = kHeader;
-    document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
+        bytes = kHeader;  // a new jar
+    auto document = std::make_unique<CookieJarDocument>(std::move(bytes));
+    if (!LooksLikeJar(*document))
+        return Fail(CookieProblem::kNotAJar, CookieDetails().Path(path_));
+    document_ = std::move(document);
     return true;
 }
 
@@ -140,6 +148,68 @@ void CookieJarStore::KeepWrittenDocument() {
 
 std::string CookieJarStore::CharsetName() const {
     return codec_->IsUtf8() ? "UTF-8" : "Shift_JIS";
+}
+
+bool CookieJarStore::KeepsAscii() {
+    if (!keepsAscii_) {
+        std::string ascii(0x80, '\0');
+        for (std::size_t c = 0; c < ascii.size(); ++c)
+            ascii[c] = static_cast<char>(c);
+        keepsAscii_ = codec_->Encode(ascii) == ascii && codec_->Decode(ascii) == ascii;
+    }
+    return *keepsAscii_;
+}
+
+const std::optional<std::string>* CookieJarStore::CodecAnswers::Find(std::string_view text) const {
+    for (std::size_t i = 0; i < used_; ++i) {
+        if (answers_[i].text == text)
+            return &answers_[i].answer;
+    }
+    return nullptr;
+}
+
+const std::optional<std::string>& CookieJarStore::CodecAnswers::Keep(
+    std::string_view text, std::optional<std::string> answer) {
+    Answer& kept = answers_[next_];
+    next_ = (next_ + 1) % answers_.size();
+    used_ = std::max(used_, next_ == 0 ? answers_.size() : next_);
+    kept.text.assign(text);
+    kept.answer = std::move(answer);
+    return kept.answer;
+}
+
+const std::optional<std::string>& CookieJarStore::Decode(std::string_view bytes) {
+    if (IsAscii(bytes) && KeepsAscii()) {
+        asciiDecoded_.emplace(bytes);
+        return asciiDecoded_;
+    }
+    if (const std::optional<std::string>* kept = decoded_.Find(bytes))
+        return *kept;
+    return decoded_.Keep(bytes, codec_->Decode(bytes));
+}
+
+bool CookieJarStore::Decodable(std::string_view bytes) {
+    if (IsAscii(bytes) && KeepsAscii())
+        return true;
+    if (const std::optional<std::string>* kept = decoded_.Find(bytes))
+        return kept->has_value();
+    return decoded_.Keep(bytes, codec_->Decode(bytes)).has_value();
+}
+
+bool CookieJarStore::Encode(std::string_view text, std::string& encoded) {
+    if (IsAscii(text) && KeepsAscii()) {
+        encoded.assign(text);
+        return true;
+    }
+    if (const std::optional<std::string>* kept = encoded_.Find(text)) {
+        encoded.assign(**kept);
+        return true;
+    }
+    const std::optional<std::string> converted = Encode(text);
+    if (!converted)
+        return false;
+    encoded.assign(*encoded_.Keep(text, converted));
+    return true;
 }
 
 // The text in the jar's character set; on failure LastFailure names the first character that
@@ -166,28 +236,29 @@ std::optional<std::string> CookieJarStore::Encode(std::string_view text) {
 }
 
 const std::string* CookieJarStore::EncodeName(const std::string& name) {
-    if (lastName_.empty() || name != lastName_) {
-        lastEncodedName_ = Encode(name);
-        lastName_ = name;
-        if (!lastEncodedName_) {
-            lastName_.clear();  // so that the next call says again why
+    if (!nameEncoded_ || name != lastName_) {
+        // A name that cannot be encoded is not kept, so that the next call says again why.
+        nameEncoded_ = Encode(name, lastEncodedName_);
+        if (!nameEncoded_)
             return nullptr;
-        }
+        lastName_ = name;
     }
-    return &*lastEncodedName_;
+    return &lastEncodedName_;
 }
 
-const std::vector<StoredCookie>& CookieJarStore::Candidates(const CookieUrl& address,
-                                                            std::string_view name) {
+std::span<const StoredCookie> CookieJarStore::Candidates(const CookieUrl& address,
+                                                         std::string_view name) {
     CandidatesAnswer& answer = candidates_;
     if (answer.revision == document_->Revision() && answer.name == name &&
         answer.host == address.host && answer.path == address.path) {
-        return answer.cookies;
+        return answer.Cookies();
     }
-    std::vector<CookieJarDocument::LineIndex> lines;
-    const std::vector<std::string_view> paths =
-        name.empty() ? std::vector<std::string_view>() : CandidatePaths(address.path);
-    for (const std::string_view domain : DomainsAbove(address.host)) {
+    std::vector<CookieJarDocument::LineIndex>& lines = foundLines_;
+    lines.clear();
+    if (!name.empty())
+        CandidatePaths(address.path, paths_);
+    DomainsAbove(address.host, domains_);
+    for (const std::string_view domain : domains_) {
         if (name.empty()) {
             for (const CookieJarDocument::LineIndex line : document_->CookiesOf(domain))
                 lines.push_back(line);
@@ -195,35 +266,34 @@ const std::vector<StoredCookie>& CookieJarStore::Candidates(const CookieUrl& add
         }
         // A read that names its cookie looks up only that cookie's lines, so that it costs what
         // its own cookies cost however many others the host has.
-        document_->AppendLinesWithKey(domain, paths, name, lines);
+        document_->AppendLinesWithKey(domain, paths_, name, lines);
     }
-    std::vector<StoredCookie>& cookies = answer.cookies;
-    cookies.clear();
-    cookies.reserve(lines.size());
+    answer.count = 0;
     for (const CookieJarDocument::LineIndex line : lines)
-        cookies.push_back(ReadCookie(line, !name.empty()));
+        ReadCookie(line, *document_->Cookie(line), !name.empty(), answer.Add());
     answer.revision = document_->Revision();
     answer.host = address.host;
     answer.path = address.path;
     answer.name = name;
-    return cookies;
+    return answer.Cookies();
 }
 
-StoredCookie CookieJarStore::ReadCookie(CookieJarDocument::LineIndex line, bool named) const {
-    const std::optional<CookieJarEntry> entry = document_->Cookie(line);
-    StoredCookie cookie;
-    cookie.name = entry->name;
-    cookie.value = entry->value;
-    cookie.domain = FoldCase(entry->domain);
-    cookie.hostOnly = !entry->includeSubdomains;
-    cookie.path = entry->path;
-    cookie.secure = entry->secure;
-    cookie.httpOnly = entry->httpOnly;
-    if (entry->expires != 0)
-        cookie.expires = entry->expires;
+void CookieJarStore::ReadCookie(CookieJarDocument::LineIndex line, const CookieJarEntry& entry,
+                                bool named, StoredCookie& cookie) {
+    cookie.name = entry.name;
+    cookie.value = entry.value;
+    cookie.domain = entry.domain;
+    for (char& c : cookie.domain)
+        c = FoldChar(c);
+    cookie.hostOnly = !entry.includeSubdomains;
+    cookie.path = entry.path;
+    cookie.secure = entry.secure;
+    cookie.httpOnly = entry.httpOnly;
+    cookie.expires.reset();
+    if (entry.expires != 0)
+        cookie.expires = entry.expires;
     cookie.creation = line;  // file order stands for the order of creation
-    cookie.readable = !named || codec_->Decode(cookie.value).has_value();
-    return cookie;
+    cookie.readable = !named || Decodable(cookie.value);
 }
 
 // A write changes only lines of its own cookie, all of them among the answer's, and appends at
@@ -233,43 +303,56 @@ StoredCookie CookieJarStore::ReadCookie(CookieJarDocument::LineIndex line, bool 
 // longer than its own.
 void CookieJarStore::KeepCandidatesAfterWrite(
     const Change& change, std::optional<CookieJarDocument::LineIndex> appended) {
-    std::vector<StoredCookie>& cookies = candidates_.cookies;
+    CandidatesAnswer& answer = candidates_;
+    std::vector<StoredCookie>& cookies = answer.cookies;
     // A write that appends changes no other line.
     if (!appended) {
-        std::erase_if(cookies, [&](const StoredCookie& cookie) {
-            return !document_->Cookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
-        });
-        for (StoredCookie& cookie : cookies)
-            cookie = ReadCookie(static_cast<CookieJarDocument::LineIndex>(cookie.creation), true);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < answer.count; ++i) {
+            const auto line = static_cast<CookieJarDocument::LineIndex>(cookies[i].creation);
+            const std::optional<CookieJarEntry> entry = document_->Cookie(line);
+            if (!entry)
+                continue;
+            if (kept != i)
+                std::swap(cookies[kept], cookies[i]);
+            ReadCookie(line, *entry, true, cookies[kept++]);
+        }
+        answer.count = kept;
     }
     if (appended) {
         // The line is the one FormatCookieJarLine made of the change: read without parsing it.
-        StoredCookie cookie;
+        StoredCookie& cookie = answer.Add();
         cookie.name = change.name;
         cookie.value = change.value;
         cookie.domain = change.address.host;
-        cookie.path = DefaultCookiePath(change.address.path);
+        cookie.hostOnly = true;
+        cookie.path = change.path;
+        cookie.secure = false;
+        cookie.httpOnly = false;
+        cookie.expires.reset();
         if (change.expires != 0)
             cookie.expires = change.expires;
         cookie.creation = *appended;
-        cookie.readable = codec_->Decode(cookie.value).has_value();
-        const auto place =
-            std::find_if(cookies.begin(), cookies.end(), [&](const StoredCookie& other) {
-                return other.domain != change.address.host ||
-                       other.path.size() > cookie.path.size();
-            });
-        cookies.insert(place, std::move(cookie));
+        cookie.readable = Decodable(cookie.value);
+        const auto last = cookies.begin() + static_cast<std::ptrdiff_t>(answer.count - 1);
+        const auto place = std::find_if(cookies.begin(), last, [&](const StoredCookie& other) {
+            return other.domain != change.address.host || other.path.size() > cookie.path.size();
+        });
+        std::rotate(place, last, last + 1);
     }
-    candidates_.revision = document_->Revision();
+    answer.revision = document_->Revision();
 }
 
 CookieWritePlan CookieJarStore::Plan(const CookieUrl& address, std::string_view name,
-                                     const std::vector<StoredCookie>& cookies) {
-    std::vector<const StoredCookie*> named;
+                                     std::span<const StoredCookie> cookies) {
+    std::vector<const StoredCookie*>& named = named_;
+    named.clear();
     for (const StoredCookie& cookie : cookies) {
         if (cookie.name == name)
             named.push_back(&cookie);
     }
+    if (named.empty())
+        return {};  // a new cookie, which nothing keeps from being written
     return PlanCookieWrite(address, named, Now(), undecodable_);
 }
 
@@ -286,7 +369,9 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
     const std::string* encodedWanted = wanted.empty() ? nullptr : EncodeName(wanted);
     Succeed();  // a name that cannot be encoded is a cookie that is not there
     const std::string_view wantedBytes = encodedWanted ? *encodedWanted : std::string_view();
-    const std::vector<StoredCookie>& cookies = Candidates(*address, wantedBytes);
+    const std::span<const StoredCookie> cookies = Candidates(*address, wantedBytes);
+    if (cookies.empty())
+        return std::string();  // none to send, and none of the name to hide
 
     // The cookie asked for may be there but not be one a write could replace (another character
     // set, a Secure cookie on http, HttpOnly): then it is left out and LastFailure says why, so
@@ -300,68 +385,60 @@ std::optional<std::string> CookieJarStore::InternetGetCookie(const std::string& 
     for (const StoredCookie* cookie : CookiesFor(*address, cookies, Now())) {
         if (hidden && cookie->name == wantedBytes)
             continue;
-        const std::optional<std::string> name = codec_->Decode(cookie->name);
-        const std::optional<std::string> value = codec_->Decode(cookie->value);
+        const std::optional<std::string> name = Decode(cookie->name);
+        const std::optional<std::string>& value = Decode(cookie->value);
         if (!name || !value)
             continue;
         if (!text.empty())
             text += "; ";
-        text += *name + "=" + *value;
+        text.append(*name).append(1, '=').append(*value);
     }
     return text;
 }
 
-std::optional<CookieJarStore::Change> CookieJarStore::Prepare(const std::string& url,
-                                                              const std::string& name,
-                                                              const std::string& data) {
+bool CookieJarStore::Prepare(const std::string& url, const std::string& name,
+                             const std::string& data) {
     const std::optional<CookieUrl>& address = LastCookieUrl(url);
-    if (!address) {
-        Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
-        return std::nullopt;
-    }
-    const std::optional<SetCookieData> parsed = ParseSetCookieData(data);
-    if (!parsed) {
-        Fail(CookieProblem::kBadExpiryOrAttribute);
-        return std::nullopt;
-    }
-    if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value)) {
-        Fail(name.empty() ? CookieProblem::kEmptyName : CookieProblem::kTabOrNewline);
-        return std::nullopt;
-    }
+    if (!address)
+        return Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
+    const std::optional<SetCookieFields> parsed = ReadSetCookieData(data);
+    if (!parsed)
+        return Fail(CookieProblem::kBadExpiryOrAttribute);
+    if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value))
+        return Fail(name.empty() ? CookieProblem::kEmptyName : CookieProblem::kTabOrNewline);
     const std::string* encodedName = EncodeName(name);
     if (!encodedName)
-        return std::nullopt;
-    std::optional<std::string> encodedValue = Encode(parsed->value);
-    if (!encodedValue)
-        return std::nullopt;
-    const std::size_t size = encodedName->size() + encodedValue->size();
+        return false;
+    Change& change = change_;
+    if (!Encode(parsed->value, change.value))
+        return false;
+    const std::size_t size = encodedName->size() + change.value.size();
     if (size > kMaxCookieBytes) {
-        Fail(CookieProblem::kTooManyBytes,
-             CookieDetails().Number(static_cast<std::int64_t>(size)).Limit(kMaxCookieBytes));
-        return std::nullopt;
+        return Fail(CookieProblem::kTooManyBytes,
+                    CookieDetails().Number(static_cast<std::int64_t>(size)).Limit(kMaxCookieBytes));
     }
-
-    Change change;
     change.address = *address;
+    change.path = DefaultCookiePathView(address->path);
     change.name = *encodedName;
-    change.value = std::move(*encodedValue);
     change.expires = parsed->expires.value_or(0);
     change.remove = parsed->expires && *parsed->expires <= Now();
-    return change;
+    return true;
 }
 
 bool CookieJarStore::Apply(const Change& change) {
-    const std::vector<StoredCookie>& cookies = Candidates(change.address, change.name);
+    const std::span<const StoredCookie> cookies = Candidates(change.address, change.name);
     const CookieWritePlan plan = Plan(change.address, change.name, cookies);
     if (plan.refusal)
         return Fail(plan.refusal);
     if (plan.target == nullptr) {
         // A new cookie takes the place of expired lines of its key, which no read sees.
-        const std::string path = DefaultCookiePath(change.address.path);
-        const std::string line = FormatCookieJarLine(change.address.host, path, change.name,
-                                                     change.value, change.expires);
+        const std::string& path = change.path;
+        std::string& line = formattedLine_;
+        FormatCookieJarLine(line, change.address.host, path, change.name, change.value,
+                            change.expires);
         // They are among the answer's, in file order: its lines of one domain and path are.
-        std::vector<CookieJarDocument::LineIndex> dead;
+        std::vector<CookieJarDocument::LineIndex>& dead = deadLines_;
+        dead.clear();
         for (const StoredCookie& cookie : cookies) {
             if (cookie.hostOnly && cookie.domain == change.address.host && cookie.path == path)
                 dead.push_back(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
@@ -389,7 +466,7 @@ bool CookieJarStore::Apply(const Change& change) {
          document_->LinesWithKey(plan.target->domain, entry->path, entry->name)) {
         const std::optional<CookieJarEntry> other = document_->Cookie(copy);
         const bool seen = !other->httpOnly && (!other->secure || change.address.secure) &&
-                          codec_->Decode(other->value).has_value();
+                          Decodable(other->value);
         if (copy != line && other->includeSubdomains == entry->includeSubdomains && seen)
             document_->Remove(copy);
     }
@@ -415,18 +492,17 @@ bool CookieJarStore::Store() {
 
 bool CookieJarStore::InternetSetCookie(const std::string& url, const std::string& name,
                                        const std::string& data) {
-    const std::optional<Change> change = Prepare(url, name, data);
-    if (!change)
+    if (!Prepare(url, name, data))
         return false;
     if (inBatch_) {
         if (!Locked() || !document_)
             return FailBatch();
-        return Apply(*change);
+        return Apply(change_);
     }
 
     if (!LockAndLoad())
         return false;
-    const bool stored = Apply(*change) && Store();
+    const bool stored = Apply(change_) && Store();
     Unlock();
     if (stored)
         Succeed();
@@ -492,34 +568,30 @@ bool CookieJarStore::CommitWrites() {
     return stored;
 }
 
-std::optional<std::vector<CookieJarDocument::LineIndex>> CookieJarStore::RecordedLines(
-    const std::string& url, const std::string& name) {
+bool CookieJarStore::RecordedLines(const std::string& url, const std::string& name) {
     const std::optional<CookieUrl>& address = LastCookieUrl(url);
-    if (!address) {
-        Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
-        return std::nullopt;
-    }
+    if (!address)
+        return Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
     const std::string* encoded = EncodeName(name);
     if (!encoded)
-        return std::nullopt;
-    std::vector<CookieJarDocument::LineIndex> lines;
+        return false;
+    std::vector<CookieJarDocument::LineIndex>& lines = recordedLines_;
+    lines.clear();
     for (const StoredCookie& cookie : Candidates(*address, *encoded))
         lines.push_back(static_cast<CookieJarDocument::LineIndex>(cookie.creation));
     std::sort(lines.begin(), lines.end());
     Succeed();
-    return lines;
+    return true;
 }
 
 std::optional<std::vector<std::string>> CookieJarStore::Record(const std::string& url,
                                                                const std::string& name) {
-    const auto lines = RecordedLines(url, name);
-    if (!lines)
+    if (!RecordedLines(url, name))
         return std::nullopt;
-    const std::vector<std::size_t> positions = document_->Positions(*lines);
     std::vector<std::string> fields{document_->EndsWithLineFeed() ? "lf" : "nolf"};
-    for (std::size_t i = 0; i < lines->size(); ++i) {
-        fields.push_back(std::to_string(positions[i]));
-        fields.emplace_back(document_->Raw((*lines)[i]));
+    for (const CookieJarDocument::LineIndex line : recordedLines_) {
+        fields.push_back(std::to_string(document_->Position(line)));
+        fields.emplace_back(document_->Raw(line));
     }
     return fields;
 }
@@ -530,20 +602,22 @@ std::optional<std::string> CookieJarStore::RecordCookie(const std::string& url,
     if (!batchHoldsJar && !Load())
         return std::nullopt;
     // The record is written straight from the document: what Record gives, joined.
-    const auto lines = RecordedLines(url, name);
-    if (!lines)
+    if (!RecordedLines(url, name))
         return std::nullopt;
-    const std::vector<std::size_t> positions = document_->Positions(*lines);
-    std::size_t size = 16;
-    for (const CookieJarDocument::LineIndex line : *lines)
-        size += 16 + document_->Raw(line).size() * 5 / 4;  // tabs and other escapes take three
-    std::string record;
-    record.reserve(size);
-    record = "jar";
-    AppendRecordField(record, document_->EndsWithLineFeed() ? "lf" : "nolf");
-    for (std::size_t i = 0; i < lines->size(); ++i) {
-        AppendRecordField(record, std::to_string(positions[i]));
-        AppendRecordField(record, document_->Raw((*lines)[i]));
+    // The flag and the places are plain text, which the record keeps as it is.
+    std::string record = document_->EndsWithLineFeed() ? "jar lf" : "jar nolf";
+    if (!recordedLines_.empty()) {
+        std::size_t size = 16;
+        for (const CookieJarDocument::LineIndex line : recordedLines_)
+            size += 96 + document_->Raw(line).size() * 3;  // room to escape every byte
+        record.reserve(size);
+    }
+    for (const CookieJarDocument::LineIndex line : recordedLines_) {
+        char digits[24] = {' '};
+        const std::to_chars_result position =
+            std::to_chars(std::begin(digits) + 1, std::end(digits), document_->Position(line));
+        record.append(std::begin(digits), position.ptr);
+        AppendRecordField(record, document_->Raw(line));
     }
     return record;
 }

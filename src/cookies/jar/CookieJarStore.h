@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -90,26 +91,28 @@ class CookieJarStore : public CookieStore {
   private:
     struct Change {
         CookieUrl address;
+        std::string path;         // the address's default path, which a new cookie gets
         std::string name, value;  // in the jar's character set
         std::int64_t expires = 0;
         bool remove = false;
     };
 
-    std::optional<Change> Prepare(const std::string& url, const std::string& name,
-                                  const std::string& data);
+    // Reads a write into change_; false when it cannot be made (LastFailure says why).
+    bool Prepare(const std::string& url, const std::string& name, const std::string& data);
     bool Apply(const Change& change);
     bool Store();
-    // The lines of the cookie a record holds, in file order.
-    std::optional<std::vector<CookieJarDocument::LineIndex>> RecordedLines(const std::string& url,
-                                                                           const std::string& name);
+    // The lines of the cookie a record holds, in file order, into recordedLines_.
+    bool RecordedLines(const std::string& url, const std::string& name);
     std::optional<std::vector<std::string>> Record(const std::string& url, const std::string& name);
     bool Restore(const std::string& url, const std::string& name,
                  const std::vector<std::string>& before, const std::vector<std::string>& written);
     bool FailBatch();  // a write in a batch that could not begin
     // The cookies stored for address's host and the domains above it; only those called name
     // when a name is given (in the jar's character set). The answer stands until the next call.
-    const std::vector<StoredCookie>& Candidates(const CookieUrl& address, std::string_view name);
-    StoredCookie ReadCookie(CookieJarDocument::LineIndex line, bool named) const;
+    std::span<const StoredCookie> Candidates(const CookieUrl& address, std::string_view name);
+    // The cookie entry holds, on line, into cookie.
+    void ReadCookie(CookieJarDocument::LineIndex line, const CookieJarEntry& entry, bool named,
+                    StoredCookie& cookie);
     // Brings Candidates' answer for a write just applied up to date with the document: the lines
     // it had, less those removed, re-read, with the line appended (if any) in its place.
     void KeepCandidatesAfterWrite(const Change& change,
@@ -119,8 +122,17 @@ class CookieJarStore : public CookieStore {
     const std::string* EncodeName(const std::string& name);
     // What a write of name (in the jar's character set) does among cookies, Candidates' answer.
     CookieWritePlan Plan(const CookieUrl& address, std::string_view name,
-                         const std::vector<StoredCookie>& cookies);
+                         std::span<const StoredCookie> cookies);
     std::optional<std::string> Encode(std::string_view text);
+    // Encode into encoded, whose room is kept; false as Encode fails.
+    bool Encode(std::string_view text, std::string& encoded);
+    // Whether bytes are text of the jar's character set.
+    bool Decodable(std::string_view bytes);
+    // The codec's Decode, its answers for other than ASCII kept.
+    const std::optional<std::string>& Decode(std::string_view bytes);
+    // Whether the codec gives ASCII back as it is, both ways, as every character set a jar is
+    // kept in does: then ASCII texts, nearly all that boards store, need not go through it.
+    bool KeepsAscii();
     std::string CharsetName() const;
     std::int64_t Now();
 
@@ -140,11 +152,47 @@ class CookieJarStore : public CookieStore {
     struct CandidatesAnswer {
         std::uint64_t revision = 0;  // of the document asked; 0 for none
         std::string host, path, name;
+        // The answer is the first count; the cookies after them keep their strings' room for the
+        // next answer, so that asking about board after board allocates nothing.
         std::vector<StoredCookie> cookies;
+        std::size_t count = 0;
+
+        std::span<const StoredCookie> Cookies() const { return {cookies.data(), count}; }
+        StoredCookie& Add() {
+            if (count == cookies.size())
+                cookies.emplace_back();
+            return cookies[count++];
+        }
     };
     CandidatesAnswer candidates_;
     std::string lastName_;
-    std::optional<std::string> lastEncodedName_;
+    std::string lastEncodedName_;
+    bool nameEncoded_ = false;  // lastEncodedName_ holds lastName_ encoded
+    std::optional<bool> keepsAscii_;
+    // The codec's last few answers: the boards of a batch store few distinct values, and each is
+    // encoded for the write and decoded again for the cookie it makes.
+    class CodecAnswers {
+      public:
+        const std::optional<std::string>* Find(std::string_view text) const;
+        const std::optional<std::string>& Keep(std::string_view text,
+                                               std::optional<std::string> answer);
+
+      private:
+        struct Answer {
+            std::string text;
+            std::optional<std::string> answer;
+        };
+        std::array<Answer, 4> answers_;
+        std::size_t used_ = 0, next_ = 0;
+    };
+    CodecAnswers encoded_, decoded_;
+    std::optional<std::string> asciiDecoded_;
+    // Room kept from one board to the next.
+    Change change_;
+    std::string formattedLine_;
+    std::vector<CookieJarDocument::LineIndex> foundLines_, deadLines_, recordedLines_;
+    std::vector<std::string_view> domains_, paths_;
+    std::vector<const StoredCookie*> named_;
 };
 
 }  // namespace tessel
