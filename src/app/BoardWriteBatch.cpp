@@ -234,41 +234,13 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
 
 std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result,
                                         const BatchWords& words) {
-    using Kind = BatchMessage::Kind;
     std::vector<BatchMessage> lines;
     lines.reserve(result.outcomes.size() + 2);  // a line per board, a failure, the closing one
-    for (const BoardOutcome& outcome : result.outcomes) {
-        const std::string& name = boards.Item(outcome.position)->Name();
-        if (outcome.result == BoardResult::kWritten) {
-            lines.push_back({Kind::kWritten, name, {}});
-        } else if (outcome.result == BoardResult::kSkipped) {
-            lines.push_back({Kind::kSkipped, name, words.failure(outcome.failure)});
-        } else if (outcome.result == BoardResult::kFailed) {
-            lines.push_back(
-                {Kind::kBoardFailed,
-                 messages::WithReason(words.notWritten(name), words.failure(outcome.failure)),
-                 {}});
-        }
-    }
-    if (result.journalFailure) {
-        lines.push_back(
-            {Kind::kStoreFailed,
-             messages::WithReason(words.journalFailed, words.failure(result.journalFailure)),
-             {}});
-    } else if (result.storeFailure) {
-        lines.push_back(
-            {Kind::kStoreFailed,
-             messages::WithReason(words.storeFailed, words.failure(result.storeFailure)),
-             {}});
-    }
-    const std::size_t attempted = result.Attempted();
-    const std::size_t written = result.Count(BoardResult::kWritten);
-    std::string closing = words.done;
-    if (attempted == 0)
-        closing = boards.Count() == 0 ? words.noBoards : words.noBoardChosen;
-    else if (written != attempted)
-        closing = words.writtenCounts(written, attempted - written);
-    lines.push_back({Kind::kClosing, std::move(closing), {}});
+    DescribeBatchLines(
+        boards, result, words,
+        [&](BatchMessage::Kind kind, std::string_view text, std::string_view reason) {
+            lines.push_back({kind, std::string(text), std::string(reason)});
+        });
     return lines;
 }
 
