@@ -65,8 +65,8 @@ class JournalRecorder {
             return true;
         if (!journal_->Prepare(error))
             return false;
-        batch_ = {journal_->clock.GetSystemTime(), journal_->store, {}};
-        batch_.cookies.reserve(boards);
+        time_ = journal_->clock.GetSystemTime();
+        cookies_.reserve(boards);
         return true;
     }
 
@@ -82,18 +82,24 @@ class JournalRecorder {
         if (journal_ == nullptr)
             return true;
         std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
-        if (record) {
-            batch_.cookies.push_back(
-                {board.Name(), board.URL(), board.URL(), std::move(before_), std::move(*record)});
-        }
+        if (record)
+            cookies_.push_back({&board, std::move(before_), std::move(*record)});
         return record.has_value();
     }
 
     // Adds the batch to the journal, before the store keeps it.
     bool Save(CookieFailure& error) {
-        if (journal_ == nullptr || batch_.cookies.empty())
+        if (journal_ == nullptr || cookies_.empty())
             return true;
-        saved_ = journal_->Add(batch_, error);
+        // The boards' names and addresses are the journal's words as they stand: nothing of the
+        // board is copied for it.
+        std::vector<JournalCookieView> views;
+        views.reserve(cookies_.size());
+        for (const Recorded& cookie : cookies_) {
+            views.push_back({cookie.board->Name(), cookie.board->URL(), cookie.board->URL(),
+                             cookie.before, cookie.written});
+        }
+        saved_ = journal_->AddText(FormatJournalBatch(time_, journal_->store, views), error);
         return saved_.has_value();
     }
 
@@ -111,13 +117,23 @@ class JournalRecorder {
         CookieFailure error;
         if (saved_)
             journal_->Remove(*saved_, error);
-        for (auto cookie = batch_.cookies.rbegin(); cookie != batch_.cookies.rend(); ++cookie)
-            store.RestoreCookie(cookie->url, cookie->name, cookie->before, cookie->written);
+        for (auto cookie = cookies_.rbegin(); cookie != cookies_.rend(); ++cookie) {
+            const std::string& url = cookie->board->URL();
+            store.RestoreCookie(url, url, cookie->before, cookie->written);
+        }
     }
 
   private:
+    // A cookie written: its board (whose name and address a batch leaves alone), and its records.
+    struct Recorded {
+        const CBBSData* board;
+        std::string before;
+        std::string written;
+    };
+
     UndoJournal* journal_;
-    JournalBatch batch_;
+    SystemTime time_{};
+    std::vector<Recorded> cookies_;
     std::string before_;
     std::optional<std::uint64_t> saved_;
 };

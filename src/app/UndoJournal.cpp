@@ -232,55 +232,101 @@ std::optional<SystemTime> ParseTime(std::string_view text) {
 
 }  // namespace
 
-std::string FormatJournal(std::span<const JournalBatch> batches) {
-    // Written in place in one pass, each line into room made for its longest form: the text's
-    // size runs a little ahead of what is written, and is cut back at the end. Reserved for a
-    // few escapes, a large batch is mostly one allocation and no copy.
-    std::size_t estimate = kHeader.size() + 1;
-    for (const JournalBatch& batch : batches) {
-        estimate += 64 + batch.store.size();
-        for (const JournalCookie& cookie : batch.cookies) {
-            estimate += kCookieWord.size() + 6 + cookie.board.size() + cookie.url.size() +
-                        cookie.name.size() + cookie.before.size() + cookie.written.size();
-        }
-    }
-    std::string text;
-    text.reserve(estimate + estimate / 4 + 1024);
-    std::size_t used = 0;
-    const auto room = [&](std::size_t bytes) {
-        if (text.size() < used + bytes)
-            text.resize(used + bytes);
-        return text.data() + used;
-    };
-    char* out = Put(room(kHeader.size() + 1), kHeader);
-    *out++ = '\n';
-    used = static_cast<std::size_t>(out - text.data());
-    for (const JournalBatch& batch : batches) {
-        const std::string time = FormatTime(batch.time);
-        out = Put(room(kBatchWord.size() + time.size() + WordRoom(batch.store.size()) + 3),
-                  kBatchWord);
-        *out++ = ' ';
-        out = Put(out, time);
-        *out++ = ' ';
-        out = PutWord(out, batch.store);
+namespace {
+
+// A journal's text, written in place a line at a time into room made for the line's longest form:
+// the text's size runs a little ahead of what is written, and is cut back at the end. Reserved
+// for a few escapes, a large batch is mostly one allocation and no copy.
+class JournalText {
+  public:
+    // fieldBytes: about how many bytes the batches' fields hold, all together.
+    explicit JournalText(std::size_t fieldBytes) {
+        text_.reserve(fieldBytes + fieldBytes / 4 + 1024);
+        char* out = Put(Room(kHeader.size() + 1), kHeader);
         *out++ = '\n';
-        used = static_cast<std::size_t>(out - text.data());
-        for (const JournalCookie& cookie : batch.cookies) {
-            out = Put(room(kCookieWord.size() + 6 + WordRoom(cookie.board.size()) +
-                           WordRoom(cookie.url.size()) + WordRoom(cookie.name.size()) +
-                           WordRoom(cookie.before.size()) + WordRoom(cookie.written.size())),
-                      kCookieWord);
-            for (const std::string* field :
-                 {&cookie.board, &cookie.url, &cookie.name, &cookie.before, &cookie.written}) {
-                *out++ = ' ';
-                out = PutWord(out, *field);
-            }
-            *out++ = '\n';
-            used = static_cast<std::size_t>(out - text.data());
-        }
+        Used(out);
     }
-    text.resize(used);
-    return text;
+
+    void Batch(const SystemTime& time, std::string_view store) {
+        const std::string stamp = FormatTime(time);
+        char* out =
+            Put(Room(kBatchWord.size() + stamp.size() + WordRoom(store.size()) + 3), kBatchWord);
+        *out++ = ' ';
+        out = Put(out, stamp);
+        *out++ = ' ';
+        out = PutWord(out, store);
+        *out++ = '\n';
+        Used(out);
+    }
+
+    void Cookie(const JournalCookieView& cookie) {
+        char* out = Put(Room(kCookieWord.size() + 6 + WordRoom(cookie.board.size()) +
+                             WordRoom(cookie.url.size()) + WordRoom(cookie.name.size()) +
+                             WordRoom(cookie.before.size()) + WordRoom(cookie.written.size())),
+                        kCookieWord);
+        for (const std::string_view field :
+             {cookie.board, cookie.url, cookie.name, cookie.before, cookie.written}) {
+            *out++ = ' ';
+            out = PutWord(out, field);
+        }
+        *out++ = '\n';
+        Used(out);
+    }
+
+    std::string Take() && {
+        text_.resize(used_);
+        return std::move(text_);
+    }
+
+    static std::size_t FieldBytes(const JournalCookieView& cookie) {
+        return kCookieWord.size() + 6 + cookie.board.size() + cookie.url.size() +
+               cookie.name.size() + cookie.before.size() + cookie.written.size();
+    }
+
+  private:
+    char* Room(std::size_t bytes) {
+        if (text_.size() < used_ + bytes)
+            text_.resize(used_ + bytes);
+        return text_.data() + used_;
+    }
+    void Used(const char* end) { used_ = static_cast<std::size_t>(end - text_.data()); }
+
+    std::string text_;
+    std::size_t used_ = 0;
+};
+
+JournalCookieView ViewOf(const JournalCookie& cookie) {
+    return {cookie.board, cookie.url, cookie.name, cookie.before, cookie.written};
+}
+
+}  // namespace
+
+std::string FormatJournal(std::span<const JournalBatch> batches) {
+    std::size_t fieldBytes = 0;
+    for (const JournalBatch& batch : batches) {
+        fieldBytes += 64 + batch.store.size();
+        for (const JournalCookie& cookie : batch.cookies)
+            fieldBytes += JournalText::FieldBytes(ViewOf(cookie));
+    }
+    JournalText text(fieldBytes);
+    for (const JournalBatch& batch : batches) {
+        text.Batch(batch.time, batch.store);
+        for (const JournalCookie& cookie : batch.cookies)
+            text.Cookie(ViewOf(cookie));
+    }
+    return std::move(text).Take();
+}
+
+std::string FormatJournalBatch(const SystemTime& time, std::string_view store,
+                               std::span<const JournalCookieView> cookies) {
+    std::size_t fieldBytes = 64 + store.size();
+    for (const JournalCookieView& cookie : cookies)
+        fieldBytes += JournalText::FieldBytes(cookie);
+    JournalText text(fieldBytes);
+    text.Batch(time, store);
+    for (const JournalCookieView& cookie : cookies)
+        text.Cookie(cookie);
+    return std::move(text).Take();
 }
 
 std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
@@ -353,7 +399,10 @@ std::optional<KeptBatch> UndoJournal::Last(CookieFailure& error) {
 }
 
 std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieFailure& error) {
-    const std::string text = FormatJournal(std::span(&batch, 1));
+    return AddText(FormatJournal(std::span(&batch, 1)), error);
+}
+
+std::optional<std::uint64_t> UndoJournal::AddText(const std::string& text, CookieFailure& error) {
     // Another writer may take the next number first; the file never gives a batch's place to
     // another, so the next try takes the number after it.
     for (int attempt = 0; attempt < 4; ++attempt) {
