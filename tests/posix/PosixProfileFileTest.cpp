@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 
 #include "posix/charset/CodePage.h"
 #include "posix/profile/PosixProfileFile.h"
+#include "posix/profile/ProfileDocument.h"
 #include "support/TempDir.h"
 #include "text/TextCase.h"
 
@@ -110,6 +112,33 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
             });
             EXPECT_EQ(seen, names);
         }
+    }
+}
+
+// Lines ended by LF alone are read as the same lines ended by CRLF, whatever they hold.
+TEST_F(ReadTest, LineFeedEndedLinesReadAsCrLfEndedOnes) {
+    const std::string pieces[] = {"a", "=", " ", "\t", "[", "]", ";", "k=v", "日本"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        std::string lf, crLf;
+        for (std::size_t lines = random() % 12; lines > 0; --lines) {
+            std::string line;
+            for (std::size_t n = random() % 6; n > 0; --n)
+                line += pieces[random() % std::size(pieces)];
+            lf += line + "\n";
+            crLf += line + "\r\n";
+        }
+        if (random() % 2 == 0)
+            lf += "x = y", crLf += "x = y";  // a last line without its end
+        const auto read = [](std::string_view bytes) {
+            std::string headers;
+            std::string texts =
+                ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
+                    headers += std::string(name) + "@" + std::to_string(at) + "\n";
+                });
+            return texts + "|" + headers;
+        };
+        ASSERT_EQ(read(lf), read(crLf)) << lf;
     }
 }
 

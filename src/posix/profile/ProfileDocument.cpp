@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "text/TextCase.h"
 
@@ -214,6 +215,52 @@ void ProfileDocument::Split() {
         lineEnd_ = *CodePageConverter(detected_.encoding).FromUtf8("\n");
 }
 
+namespace {
+
+// SectionTexts for a file of plain UTF-8 with no NUL and no CR, as nearly every board list is: its
+// lines end at each LF, and most read as they stand, which is told from their ends and the bytes
+// around their first "=" without classifying them.
+void PlainSectionTexts(std::string_view bytes, std::string& texts,
+                       const std::function<void(std::string_view, std::size_t)>& header) {
+    std::string scratch;
+    const char* at = bytes.data();
+    const char* const end = bytes.data() + bytes.size();
+    while (at != end) {
+        const auto* lineFeed = static_cast<const char*>(std::memchr(at, '\n', end - at));
+        const char* const lineEnd = lineFeed != nullptr ? lineFeed : end;
+        const std::string_view line(at, static_cast<std::size_t>(lineEnd - at));
+        at = lineFeed != nullptr ? lineFeed + 1 : end;
+        if (line.empty())
+            continue;
+        const char first = line.front();
+        const char last = line.back();
+        if (first != '[' && first != ';' && !IsBlank(first) && !IsBlank(last)) {
+            const auto* equals =
+                static_cast<const char*>(std::memchr(line.data(), '=', line.size()));
+            if (equals == nullptr || ((equals == line.data() || !IsBlank(equals[-1])) &&
+                                      (equals + 1 == lineEnd || !IsBlank(equals[1])))) {
+                texts.append(line);
+                texts += '\0';
+                continue;
+            }
+        }
+        std::string_view text;
+        switch (Classify(line, scratch, text, false)) {
+            case ProfileLine::Kind::kHeader:
+                header(text, texts.size());
+                break;
+            case ProfileLine::Kind::kText:
+                texts += text;
+                texts += '\0';
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace
+
 std::string ProfileDocument::SectionTexts(
     std::string_view bytes, const std::function<void(std::string_view, std::size_t)>& header) {
     const DetectedEncoding detected = DetectEncoding(bytes);
@@ -223,6 +270,10 @@ std::string ProfileDocument::SectionTexts(
     CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
     std::string texts;
     texts.reserve(bytes.size());
+    if (plainUtf8 && !mayHaveNul && bytes.find('\r') == std::string_view::npos) {
+        PlainSectionTexts(bytes.substr(detected.bomSize), texts, header);
+        return texts;
+    }
     std::string converted;
     std::string scratch;
     SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
