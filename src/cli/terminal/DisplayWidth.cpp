@@ -57,25 +57,39 @@ class BmpColumns {
     std::array<std::uint8_t, 0x10000 / 4> bits_{};
 };
 
-std::size_t Columns(char32_t c) {
+const BmpColumns& Bmp() {
     static const BmpColumns bmp;
-    return c < 0x10000 ? bmp(c) : SearchColumns(c);
+    return bmp;
+}
+
+std::size_t Columns(char32_t c) {
+    return c < 0x10000 ? Bmp()(c) : SearchColumns(c);
 }
 
 }  // namespace
 
 std::size_t DisplayWidth(std::string_view text) {
+    const BmpColumns& bmp = Bmp();
+    const std::size_t size = text.size();
     std::size_t width = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        if (const auto byte = static_cast<unsigned char>(text[at]); byte >= 0x20 && byte < 0x7F) {
+    for (std::size_t at = 0; at < size;) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x20 && byte < 0x7F) {
             ++width;  // printable ASCII, counted without decoding
             ++at;
             continue;
         }
-        if (const char32_t common = CommonThreeByteAt(text, at); common != kNotUtf8) {
-            width += Columns(common);
-            at += 3;
-            continue;
+        // Kana and kanji, decoded in place: a lead from E1 to EF but ED (surrogates) and two
+        // continuation bytes need no range check.
+        if (byte >= 0xE1 && byte <= 0xEF && byte != 0xED && at + 2 < size) {
+            const auto second = static_cast<unsigned char>(text[at + 1]);
+            const auto third = static_cast<unsigned char>(text[at + 2]);
+            if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
+                width += bmp(static_cast<char32_t>((byte & 0x0Fu) << 12 | (second & 0x3Fu) << 6 |
+                                                   (third & 0x3Fu)));
+                at += 3;
+                continue;
+            }
         }
         const char32_t c = NextCodePoint(text, at);
         if (c != kNotUtf8) {
