@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "settings/NumericText.h"
@@ -72,14 +73,16 @@ bool CIniFile::Load(const std::string& IniFileName) {
     const std::size_t bound = PieceBound(list);
     m_SectionNames.Reserve(bound);
     m_SectionEntries.reserve(bound);
-    // Well-formed sections are stored one after another in one buffer they share: one allocation
-    // for a whole board list rather than one per board.
+    // Sections the profile file holds packed are shared as they are. Other well-formed sections
+    // are stored one after another in one buffer they share: one allocation for a whole board
+    // list rather than one per board.
     std::string shared;
     struct Part {
         std::size_t section, begin, size, count;
     };
     std::vector<Part> parts;
     parts.reserve(bound);
+    bool firstCopied = true;
     const auto share = [&] {
         if (parts.empty())
             return;
@@ -88,8 +91,11 @@ bool CIniFile::Load(const std::string& IniFileName) {
             m_SectionEntries[part.section].Share(bytes, part.begin, part.size, part.count);
     };
     try {
-        profile_.ReadSections(
-            m_FileName, list, [&](std::string_view piece, std::string_view lines) {
+        profile_.ReadLoadedSections(
+            m_FileName, list,
+            [&](const ProfileFile::LoadedSection& loaded,
+                const std::shared_ptr<const void>& keeper) {
+                const std::string_view piece = loaded.name;
                 if (IsBlank(piece))
                     return;
                 const std::string name(piece);
@@ -103,9 +109,14 @@ bool CIniFile::Load(const std::string& IniFileName) {
                     throw RepeatedSectionError(*earlier, name);
                 }
                 SectionEntries& entries = m_SectionEntries.emplace_back();
+                if (loaded.packed) {
+                    entries.Share(keeper, loaded.entries, loaded.count);
+                    return;
+                }
+                const std::string_view lines = loaded.lines;
                 // Sections of a board list are much alike: room for as many as the first, within
                 // reason, spares growing the buffer over and over.
-                if (m_SectionEntries.size() == 1)
+                if (std::exchange(firstCopied, false))
                     shared.reserve(std::min(kSharedEstimateLimit, (lines.size() + 64) * bound));
                 const std::size_t begin = shared.size();
                 std::size_t count = 0;

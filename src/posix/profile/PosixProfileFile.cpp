@@ -18,6 +18,7 @@
 #include "posix/profile/ProfileFileCheck.h"
 #include "settings/NameIndex.h"
 #include "settings/ProfileList.h"
+#include "settings/SectionEntries.h"
 #include "text/TextCase.h"
 
 namespace tessel {
@@ -30,6 +31,15 @@ struct CachedSections {
     std::vector<std::uint32_t> listed;  // the section of each listed name
     std::string texts;                  // what a read of each section returns, one after another
     std::vector<std::size_t> begins;    // where each section's part of texts begins
+    // Each section's entries as a whole load keeps them (see SectionEntries::Packer), one after
+    // another, and each section's part: where it begins and ends, and how many entries it holds;
+    // none for a section that cannot be packed.
+    struct Packed {
+        std::size_t begin = 0, end = 0, count = 0;
+        bool packed = false;
+    };
+    std::string packed;
+    std::vector<Packed> parts;
     // The index of the names, built at the first read of a section by its name: a whole load
     // (ReadSections) needs none. Built under the file's mutex, and read by nothing else.
     mutable bool indexed = false;
@@ -103,18 +113,48 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 constexpr std::size_t kMaxCachedFiles = 8;
 
 std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
+    // The file is taken apart once, and each section packed as it is read: a whole load then
+    // shares the packed entries instead of taking every line apart again.
+    class Reader : public ProfileDocument::SectionReader {
+      public:
+        explicit Reader(CachedSections& sections)
+            : sections_(sections), packer_(sections.packed, 0) {}
+
+        void Header(std::string_view name, std::size_t at) override {
+            EndSection();
+            if (!name.empty()) {
+                sections_.listed.push_back(static_cast<std::uint32_t>(sections_.begins.size()));
+                sections_.names += name;
+                sections_.names += '\0';
+            }
+            sections_.begins.push_back(at);
+        }
+        void Text(std::string_view text, std::size_t keySize) override {
+            if (packable_ && !packer_.Add(text, keySize))
+                packable_ = false;
+        }
+        // Ends the section read last; with last, the whole file.
+        void EndSection(bool last = false) {
+            const std::size_t end = packable_ ? packer_.End() : packer_.Begin();
+            sections_.parts.push_back({packer_.Begin(), end, packer_.Count(), packable_});
+            packer_ = SectionEntries::Packer(sections_.packed, end);
+            packable_ = true;
+            if (last)
+                sections_.packed.resize(end);
+        }
+
+      private:
+        CachedSections& sections_;
+        SectionEntries::Packer packer_;
+        bool packable_ = true;
+    };
     auto sections = std::make_shared<CachedSections>();
+    sections->packed.reserve(bytes.size() + bytes.size() / 4);
     // The lines before the first header form the section "", which is never listed.
     sections->begins.push_back(0);
-    sections->texts =
-        ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
-            if (!name.empty()) {
-                sections->listed.push_back(static_cast<std::uint32_t>(sections->begins.size()));
-                sections->names += name;
-                sections->names += '\0';
-            }
-            sections->begins.push_back(at);
-        });
+    Reader reader(*sections);
+    sections->texts = ProfileDocument::SectionTexts(bytes, reader);
+    reader.EndSection(true);
     return sections;
 }
 
@@ -296,6 +336,36 @@ void PosixProfileFile::ReadSections(
     for (const std::uint32_t at : sections->listed) {
         const std::size_t end = names.find('\0', pos);
         section(names.substr(pos, end - pos), sections->Lines(at));
+        pos = end + 1;
+    }
+}
+
+void PosixProfileFile::ReadLoadedSections(
+    const std::string& fileName, std::string_view names,
+    const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>& section) {
+    std::unique_lock lock(mutex_);
+    const std::shared_ptr<const CachedSections> sections = Load(fileName) ? last_ : nullptr;
+    lock.unlock();
+    if (!sections || sections->names != names) {
+        ProfileFile::ReadLoadedSections(fileName, names, section);
+        return;
+    }
+    const std::shared_ptr<const void> keeper = sections;
+    std::size_t pos = 0;
+    for (const std::uint32_t at : sections->listed) {
+        const std::size_t end = names.find('\0', pos);
+        LoadedSection loaded;
+        loaded.name = names.substr(pos, end - pos);
+        const CachedSections::Packed& part = sections->parts[at];
+        if (part.packed) {
+            loaded.packed = true;
+            loaded.entries =
+                std::string_view(sections->packed).substr(part.begin, part.end - part.begin);
+            loaded.count = part.count;
+        } else {
+            loaded.lines = sections->Lines(at);
+        }
+        section(loaded, keeper);
         pos = end + 1;
     }
 }
