@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <random>
 #include <set>
@@ -18,6 +19,7 @@
 #include "posix/charset/CodePage.h"
 #include "posix/profile/PosixProfileFile.h"
 #include "posix/profile/ProfileDocument.h"
+#include "settings/SectionEntries.h"
 #include "support/TempDir.h"
 #include "text/TextCase.h"
 
@@ -110,6 +112,28 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
                     read.emplace_back(lines.substr(pos, lines.find('\0', pos) - pos));
                 EXPECT_EQ(read, ReadSection(profile_, seen.back(), file)) << seen.back();
             });
+            EXPECT_EQ(seen, names);
+            // A section handed out packed holds the entries its lines make.
+            seen.clear();
+            folded.clear();
+            profile_.ReadLoadedSections(
+                file, list,
+                [&](const ProfileFile::LoadedSection& loaded,
+                    const std::shared_ptr<const void>& keeper) {
+                    seen.emplace_back(loaded.name);
+                    if (!folded.insert(FoldNameCase(loaded.name)).second || !loaded.packed)
+                        return;
+                    SectionEntries packed, added;
+                    packed.Share(keeper, loaded.entries, loaded.count);
+                    std::string lines;
+                    for (const std::string& line : ReadSection(profile_, seen.back(), file))
+                        lines += line + '\0';
+                    added.AddLines(lines);
+                    Lines packedEntries, addedEntries;
+                    packed.ForEach([&](std::string_view e) { packedEntries.emplace_back(e); });
+                    added.ForEach([&](std::string_view e) { addedEntries.emplace_back(e); });
+                    EXPECT_EQ(packedEntries, addedEntries) << seen.back();
+                });
             EXPECT_EQ(seen, names);
         }
     }
