@@ -72,6 +72,19 @@ std::optional<std::string_view> SectionEntries::Find(std::string_view key) const
 }
 
 std::optional<std::string_view> SectionEntries::FindValue(std::string_view key) const {
+    // The entry after the one found last, under key as it is spelt, as a board list is read: it is
+    // the only entry under key, and needs no search.
+    if (const std::string_view bytes = Bytes(); next_ + sizeof(Header) <= bytes.size()) {
+        Header header;
+        std::memcpy(&header, bytes.data() + next_, sizeof header);
+        const char* const entry = bytes.data() + next_ + sizeof header;
+        if (header.keySize == key.size() && std::memcmp(entry, key.data(), key.size()) == 0) {
+            next_ += sizeof header + header.size;
+            return header.keySize < header.size ? std::string_view(entry + header.keySize + 1,
+                                                                   header.size - header.keySize - 1)
+                                                : std::string_view(entry, header.size);
+        }
+    }
     const std::optional<std::size_t> at = OffsetOf(key);
     if (!at)
         return std::nullopt;
