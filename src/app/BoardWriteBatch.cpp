@@ -67,6 +67,7 @@ class JournalRecorder {
             return false;
         time_ = journal_->clock.GetSystemTime();
         cookies_.reserve(boards);
+        records_.reserve(boards * 256);
         return true;
     }
 
@@ -74,16 +75,25 @@ class JournalRecorder {
     bool Before(CookieStore& store, const CBBSData& board) {
         if (journal_ == nullptr)
             return true;
-        std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
-        before_ = record ? std::move(*record) : std::string();
+        const std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
+        // Kept in one buffer with every other record of the batch: each record the store makes
+        // goes at once, its storage ready for the next.
+        beforeAt_ = records_.size();
+        if (record)
+            records_ += *record;
         return record.has_value();
     }
     bool Written(CookieStore& store, const CBBSData& board) {
         if (journal_ == nullptr)
             return true;
-        std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
-        if (record)
-            cookies_.push_back({&board, std::move(before_), std::move(*record)});
+        const std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
+        if (record) {
+            const std::size_t writtenAt = records_.size();
+            records_ += *record;
+            cookies_.push_back({&board, beforeAt_, writtenAt, records_.size()});
+        } else {
+            records_.resize(beforeAt_);
+        }
         return record.has_value();
     }
 
@@ -97,7 +107,7 @@ class JournalRecorder {
         views.reserve(cookies_.size());
         for (const Recorded& cookie : cookies_) {
             views.push_back({cookie.board->Name(), cookie.board->URL(), cookie.board->URL(),
-                             cookie.before, cookie.written});
+                             Before(cookie), Written(cookie)});
         }
         saved_ = journal_->AddText(FormatJournalBatch(time_, journal_->store, views), error);
         return saved_.has_value();
@@ -119,22 +129,30 @@ class JournalRecorder {
             journal_->Remove(*saved_, error);
         for (auto cookie = cookies_.rbegin(); cookie != cookies_.rend(); ++cookie) {
             const std::string& url = cookie->board->URL();
-            store.RestoreCookie(url, url, cookie->before, cookie->written);
+            store.RestoreCookie(url, url, std::string(Before(*cookie)),
+                                std::string(Written(*cookie)));
         }
     }
 
   private:
-    // A cookie written: its board (whose name and address a batch leaves alone), and its records.
+    // A cookie written: its board (whose name and address a batch leaves alone), and where its
+    // records are, one after the other, in records_.
     struct Recorded {
         const CBBSData* board;
-        std::string before;
-        std::string written;
+        std::size_t before, written, end;
     };
+    std::string_view Before(const Recorded& cookie) const {
+        return std::string_view(records_).substr(cookie.before, cookie.written - cookie.before);
+    }
+    std::string_view Written(const Recorded& cookie) const {
+        return std::string_view(records_).substr(cookie.written, cookie.end - cookie.written);
+    }
 
     UndoJournal* journal_;
     SystemTime time_{};
     std::vector<Recorded> cookies_;
-    std::string before_;
+    std::string records_;
+    std::size_t beforeAt_ = 0;  // where the record of the board being written begins
     std::optional<std::uint64_t> saved_;
 };
 
