@@ -49,7 +49,8 @@ TEST(DisplayWidthTest, TextMadeSafeForATerminalKeepsOnlyWhatIsShown) {
     }
 }
 
-// The runs passed over without decoding end where decoding each character in turn would replace.
+// The runs passed over without decoding end where decoding each character in turn would replace,
+// and count the columns the characters take each.
 TEST(DisplayWidthTest, TextMadeSafeIsAsDecodingEachCharacterGivesIt) {
     const std::string pieces[] = {"a",
                                   "雑",
@@ -73,6 +74,7 @@ TEST(DisplayWidthTest, TextMadeSafeIsAsDecodingEachCharacterGivesIt) {
         for (std::size_t n = random() % 40; n > 0; --n)
             text += pieces[random() % std::size(pieces)];
         std::string expected;
+        std::size_t width = 0;  // as the characters' widths add up
         for (std::size_t at = 0; at < text.size();) {
             const std::size_t start = at;
             const char32_t c = NextCodePoint(text, at);
@@ -80,10 +82,12 @@ TEST(DisplayWidthTest, TextMadeSafeIsAsDecodingEachCharacterGivesIt) {
                 ++at;
             expected += c == kNotUtf8 || ActsOnTerminal(c) ? "\xEF\xBF\xBD"
                                                            : text.substr(start, at - start);
+            width += DisplayWidth(text.substr(start, at - start));
         }
         std::string safe;
         AppendTerminalSafe(text, safe);
         ASSERT_EQ(safe, expected) << text;
+        ASSERT_EQ(DisplayWidth(text), width) << text;
     }
 }
 

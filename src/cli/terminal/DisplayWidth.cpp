@@ -70,33 +70,37 @@ std::size_t Columns(char32_t c) {
 
 std::size_t DisplayWidth(std::string_view text) {
     const BmpColumns& bmp = Bmp();
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
     std::size_t width = 0;
     for (std::size_t at = 0; at < size;) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte >= 0x20 && byte < 0x7F) {
-            ++width;  // printable ASCII, counted without decoding
+        // A run of printable ASCII, a column each, counted without decoding.
+        const std::size_t ascii = at;
+        while (at < size && bytes[at] >= 0x20 && bytes[at] < 0x7F)
             ++at;
-            continue;
-        }
-        // Kana and kanji, decoded in place: a lead from E1 to EF but ED (surrogates) and two
-        // continuation bytes need no range check.
-        if (byte >= 0xE1 && byte <= 0xEF && byte != 0xED && at + 2 < size) {
-            const auto second = static_cast<unsigned char>(text[at + 1]);
-            const auto third = static_cast<unsigned char>(text[at + 2]);
-            if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80) {
-                width += bmp(static_cast<char32_t>((byte & 0x0Fu) << 12 | (second & 0x3Fu) << 6 |
-                                                   (third & 0x3Fu)));
-                at += 3;
-                continue;
+        width += at - ascii;
+        // A run of kana and kanji, decoded in place: a lead from E1 to EF but ED (surrogates)
+        // and two continuation bytes need no range check.
+        while (at + 2 < size) {
+            const unsigned lead = bytes[at];
+            if (lead < 0xE1 || lead > 0xEF || lead == 0xED || (bytes[at + 1] & 0xC0) != 0x80 ||
+                (bytes[at + 2] & 0xC0) != 0x80) {
+                break;
             }
+            width += bmp(static_cast<char32_t>((lead & 0x0Fu) << 12 | (bytes[at + 1] & 0x3Fu) << 6 |
+                                               (bytes[at + 2] & 0x3Fu)));
+            at += 3;
         }
+        // Anything else, a character at a time.
+        if (at == size || (bytes[at] >= 0x20 && bytes[at] < 0x7F))
+            continue;
+        const std::size_t before = at;
         const char32_t c = NextCodePoint(text, at);
         if (c != kNotUtf8) {
             width += Columns(c);
         } else {
             ++width;
-            ++at;
+            at = before + 1;
         }
     }
     return width;
