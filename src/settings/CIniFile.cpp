@@ -200,7 +200,7 @@ const CIniFile::Entries* CIniFile::CurrentEntries() const {
     return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
 }
 
-std::string CIniFile::Data(const std::string& Key) const {
+std::string CIniFile::Data(std::string_view Key) const {
     const Entries* entries = CurrentEntries();
     const std::optional<std::string_view> value =
         entries ? entries->FindValue(Key) : std::optional<std::string_view>();

@@ -73,7 +73,7 @@ class CIniFile {
     void Clear();
 
     // The value of Key in the current section; empty when the section or key is missing.
-    std::string Data(const std::string& Key) const;
+    std::string Data(std::string_view Key) const;
     // Sets Key in the current section, moving it to the end. Throws RuntimeError
     // kErrInvalidArgument when no section is current.
     void Data(const std::string& Key, const std::string& NewData);
