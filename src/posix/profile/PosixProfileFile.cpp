@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -27,10 +28,14 @@ namespace tessel {
 struct CachedSections {
     FileStamp stamp;
     ProfileFailure problem;             // why the file cannot be used as it is, or none
+    std::string bytes;                  // the file as it was read
     std::string names;                  // each listed section name followed by a NUL
     std::vector<std::uint32_t> listed;  // the section of each listed name
-    std::string texts;                  // what a read of each section returns, one after another
-    std::vector<std::size_t> begins;    // where each section's part of texts begins
+    // What a read of each section returns, one after another, and where each section's part
+    // begins: made at the first read of lines, which a whole load of packed sections never makes.
+    mutable std::once_flag textsMade;
+    mutable std::string texts;
+    mutable std::vector<std::size_t> begins;
     // Each section's entries as a whole load keeps them (see SectionEntries::Packer), one after
     // another, and each section's part: where it begins and ends, and how many entries it holds;
     // none for a section that cannot be packed.
@@ -50,6 +55,12 @@ struct CachedSections {
 
     // What a read of the section returns, each line followed by a NUL.
     std::string_view Lines(std::uint32_t section) const {
+        std::call_once(textsMade, [this] {
+            // The lines before the first header form the section "", which is never listed.
+            begins.push_back(0);
+            texts = ProfileDocument::SectionTexts(
+                bytes, [this](std::string_view, std::size_t at) { begins.push_back(at); });
+        });
         const std::size_t end = section + 1 < begins.size() ? begins[section + 1] : texts.size();
         return std::string_view(texts).substr(begins[section], end - begins[section]);
     }
@@ -70,7 +81,7 @@ struct CachedSections {
     // Indexes every section's name; a section that is not listed has the empty name.
     void Index() const {
         indexed = true;
-        const auto count = static_cast<std::uint32_t>(begins.size());
+        const auto count = static_cast<std::uint32_t>(parts.size());
         std::size_t pos = 0;
         std::size_t next = 0;  // the next listed name
         for (std::uint32_t section = 0; section < count; ++section) {
@@ -112,7 +123,7 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 // Files a program works with at once; more only happens when it is pointed at many in turn.
 constexpr std::size_t kMaxCachedFiles = 8;
 
-std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
+std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
     // The file is taken apart once, and each section packed as it is read: a whole load then
     // shares the packed entries instead of taking every line apart again.
     class Reader : public ProfileDocument::SectionReader {
@@ -120,14 +131,13 @@ std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
         explicit Reader(CachedSections& sections)
             : sections_(sections), packer_(sections.packed, 0) {}
 
-        void Header(std::string_view name, std::size_t at) override {
+        void Header(std::string_view name, std::size_t) override {
             EndSection();
             if (!name.empty()) {
-                sections_.listed.push_back(static_cast<std::uint32_t>(sections_.begins.size()));
+                sections_.listed.push_back(static_cast<std::uint32_t>(sections_.parts.size()));
                 sections_.names += name;
                 sections_.names += '\0';
             }
-            sections_.begins.push_back(at);
         }
         void Text(std::string_view text, std::size_t keySize) override {
             if (packable_ && !packer_.Add(text, keySize))
@@ -149,11 +159,12 @@ std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
         bool packable_ = true;
     };
     auto sections = std::make_shared<CachedSections>();
-    sections->packed.reserve(bytes.size() + bytes.size() / 4);
-    // The lines before the first header form the section "", which is never listed.
-    sections->begins.push_back(0);
+    sections->bytes = std::move(bytes);
+    sections->packed.reserve(sections->bytes.size() + sections->bytes.size() / 4);
+    // The lines before the first header form the section "", which is never listed: the first
+    // part is theirs.
     Reader reader(*sections);
-    sections->texts = ProfileDocument::SectionTexts(bytes, reader);
+    ProfileDocument::ScanSections(sections->bytes, reader);
     reader.EndSection(true);
     return sections;
 }
@@ -273,7 +284,7 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
         return nullptr;
     }
     ProfileFailure problem = ProfileFileProblem(bytes);
-    std::shared_ptr<CachedSections> sections = MakeSections(bytes);
+    std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
     sections->stamp = stamp;
     sections->problem = std::move(problem);
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))

@@ -231,16 +231,29 @@ std::string ProfileDocument::SectionTexts(
 }
 
 std::string ProfileDocument::SectionTexts(std::string_view bytes, SectionReader& reader) {
+    return Scan(bytes, reader, true);
+}
+
+void ProfileDocument::ScanSections(std::string_view bytes, SectionReader& reader) {
+    Scan(bytes, reader, false);
+}
+
+std::string ProfileDocument::Scan(std::string_view bytes, SectionReader& reader, bool keepTexts) {
     const DetectedEncoding detected = DetectEncoding(bytes);
     const bool plainUtf8 = IsPlainUtf8(bytes, detected);
     // Lines almost never hold a NUL: one look at the whole file spares one per line.
     const bool mayHaveNul = !plainUtf8 || bytes.find('\0') != std::string_view::npos;
     // Written in place: the string's size runs a little ahead of the texts, and is cut at the end.
     std::string texts;
-    texts.reserve(bytes.size() + 1);
+    if (keepTexts)
+        texts.reserve(bytes.size() + 1);
     std::size_t used = 0;
     std::string scratch;
     const auto text = [&](std::string_view line, std::size_t keySize) {
+        if (!keepTexts) {
+            reader.Text(line, keySize);
+            return;
+        }
         if (texts.size() - used < line.size() + 1)
             texts.resize(used + std::max<std::size_t>(line.size() + 1, 1024));
         char* const out = texts.data() + used;

@@ -61,7 +61,14 @@ class ProfileDocument {
         virtual void Text(std::string_view text, std::size_t keySize) = 0;
     };
     static std::string SectionTexts(std::string_view bytes, SectionReader& reader);
+    // The same telling without the texts; each header's at is then 0.
+    static void ScanSections(std::string_view bytes, SectionReader& reader);
 
+  private:
+    // SectionTexts, writing the texts only when keepTexts.
+    static std::string Scan(std::string_view bytes, SectionReader& reader, bool keepTexts);
+
+  public:
     // The file's bytes with the lines of the first section named section (without regard to
     // letter case; "" is the part before the first header) replaced by lines, or with the section
     // appended when there is none. Empty when a line cannot be written in the file's encoding or
