@@ -17,7 +17,9 @@ namespace {
 constexpr char kNul = '\0';
 
 bool IsBlank(std::string_view piece) {
-    return piece.find_first_not_of(' ') == std::string_view::npos;
+    // Names mostly begin with a letter: only a name that begins with a space is looked through.
+    return piece.empty() ||
+           (piece.front() == ' ' && piece.find_first_not_of(' ') == std::string_view::npos);
 }
 
 // The most room reserved at once for the sections of a load from the size of the first.
@@ -98,15 +100,14 @@ bool CIniFile::Load(const std::string& IniFileName) {
                 const std::string_view piece = loaded.name;
                 if (IsBlank(piece))
                     return;
-                const std::string name(piece);
                 try {
-                    m_SectionNames.Add(name, name);
+                    m_SectionNames.Add(std::string(piece), piece);
                 } catch (const RuntimeError& error) {
                     // A repeated name fails the load; the description names both spellings.
-                    const std::string* earlier = m_SectionNames.Find(name);
+                    const std::string* earlier = m_SectionNames.Find(piece);
                     if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
                         throw;
-                    throw RepeatedSectionError(*earlier, name);
+                    throw RepeatedSectionError(*earlier, std::string(piece));
                 }
                 SectionEntries& entries = m_SectionEntries.emplace_back();
                 if (loaded.packed) {
@@ -186,18 +187,6 @@ void CIniFile::RebuildKeyNames() const {
         const std::string name(entry.substr(0, nul));
         m_KeyNames.Add(name, name);
     });
-}
-
-CIniFile::Entries* CIniFile::CurrentEntries() {
-    if (!currentPosition_)
-        currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
-    return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
-}
-
-const CIniFile::Entries* CIniFile::CurrentEntries() const {
-    if (!currentPosition_)
-        currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
-    return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
 }
 
 std::string CIniFile::Data(std::string_view Key) const {

@@ -98,8 +98,16 @@ class CIniFile {
     Collection<std::string>& KeyNames();
     void RebuildKeyNames() const;
     // The current section's entries, or null when no section of that name exists.
-    Entries* CurrentEntries();
-    const Entries* CurrentEntries() const;
+    Entries* CurrentEntries() {
+        if (!currentPosition_)
+            currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
+        return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
+    }
+    const Entries* CurrentEntries() const {
+        if (!currentPosition_)
+            currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
+        return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
+    }
 
     ProfileFile& profile_;
     std::vector<char> scratch_;  // the buffer the section names are read into
