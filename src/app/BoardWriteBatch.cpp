@@ -65,8 +65,9 @@ class JournalRecorder {
             return true;
         if (!journal_->Prepare(error))
             return false;
-        batch_ = {journal_->clock.GetSystemTime(), journal_->store, {}};
-        batch_.cookies.reserve(boards);
+        time_ = journal_->clock.GetSystemTime();
+        cookies_.reserve(boards);
+        records_.reserve(boards * 256);
         return true;
     }
 
@@ -74,26 +75,41 @@ class JournalRecorder {
     bool Before(CookieStore& store, const CBBSData& board) {
         if (journal_ == nullptr)
             return true;
-        std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
-        before_ = record ? std::move(*record) : std::string();
+        const std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
+        // Kept in one buffer with every other record of the batch: each record the store makes
+        // goes at once, its storage ready for the next.
+        beforeAt_ = records_.size();
+        if (record)
+            records_ += *record;
         return record.has_value();
     }
     bool Written(CookieStore& store, const CBBSData& board) {
         if (journal_ == nullptr)
             return true;
-        std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
+        const std::optional<std::string> record = store.RecordCookie(board.URL(), board.URL());
         if (record) {
-            batch_.cookies.push_back(
-                {board.Name(), board.URL(), board.URL(), std::move(before_), std::move(*record)});
+            const std::size_t writtenAt = records_.size();
+            records_ += *record;
+            cookies_.push_back({&board, beforeAt_, writtenAt, records_.size()});
+        } else {
+            records_.resize(beforeAt_);
         }
         return record.has_value();
     }
 
     // Adds the batch to the journal, before the store keeps it.
     bool Save(CookieFailure& error) {
-        if (journal_ == nullptr || batch_.cookies.empty())
+        if (journal_ == nullptr || cookies_.empty())
             return true;
-        saved_ = journal_->Add(batch_, error);
+        // The boards' names and addresses are the journal's words as they stand: nothing of the
+        // board is copied for it.
+        std::vector<JournalCookieView> views;
+        views.reserve(cookies_.size());
+        for (const Recorded& cookie : cookies_) {
+            views.push_back({cookie.board->Name(), cookie.board->URL(), cookie.board->URL(),
+                             Before(cookie), Written(cookie)});
+        }
+        saved_ = journal_->AddText(FormatJournalBatch(time_, journal_->store, views), error);
         return saved_.has_value();
     }
 
@@ -111,14 +127,32 @@ class JournalRecorder {
         CookieFailure error;
         if (saved_)
             journal_->Remove(*saved_, error);
-        for (auto cookie = batch_.cookies.rbegin(); cookie != batch_.cookies.rend(); ++cookie)
-            store.RestoreCookie(cookie->url, cookie->name, cookie->before, cookie->written);
+        for (auto cookie = cookies_.rbegin(); cookie != cookies_.rend(); ++cookie) {
+            const std::string& url = cookie->board->URL();
+            store.RestoreCookie(url, url, std::string(Before(*cookie)),
+                                std::string(Written(*cookie)));
+        }
     }
 
   private:
+    // A cookie written: its board (whose name and address a batch leaves alone), and where its
+    // records are, one after the other, in records_.
+    struct Recorded {
+        const CBBSData* board;
+        std::size_t before, written, end;
+    };
+    std::string_view Before(const Recorded& cookie) const {
+        return std::string_view(records_).substr(cookie.before, cookie.written - cookie.before);
+    }
+    std::string_view Written(const Recorded& cookie) const {
+        return std::string_view(records_).substr(cookie.written, cookie.end - cookie.written);
+    }
+
     UndoJournal* journal_;
-    JournalBatch batch_;
-    std::string before_;
+    SystemTime time_{};
+    std::vector<Recorded> cookies_;
+    std::string records_;
+    std::size_t beforeAt_ = 0;  // where the record of the board being written begins
     std::optional<std::uint64_t> saved_;
 };
 
@@ -234,41 +268,13 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
 
 std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result,
                                         const BatchWords& words) {
-    using Kind = BatchMessage::Kind;
     std::vector<BatchMessage> lines;
     lines.reserve(result.outcomes.size() + 2);  // a line per board, a failure, the closing one
-    for (const BoardOutcome& outcome : result.outcomes) {
-        const std::string& name = boards.Item(outcome.position)->Name();
-        if (outcome.result == BoardResult::kWritten) {
-            lines.push_back({Kind::kWritten, name, {}});
-        } else if (outcome.result == BoardResult::kSkipped) {
-            lines.push_back({Kind::kSkipped, name, words.failure(outcome.failure)});
-        } else if (outcome.result == BoardResult::kFailed) {
-            lines.push_back(
-                {Kind::kBoardFailed,
-                 messages::WithReason(words.notWritten(name), words.failure(outcome.failure)),
-                 {}});
-        }
-    }
-    if (result.journalFailure) {
-        lines.push_back(
-            {Kind::kStoreFailed,
-             messages::WithReason(words.journalFailed, words.failure(result.journalFailure)),
-             {}});
-    } else if (result.storeFailure) {
-        lines.push_back(
-            {Kind::kStoreFailed,
-             messages::WithReason(words.storeFailed, words.failure(result.storeFailure)),
-             {}});
-    }
-    const std::size_t attempted = result.Attempted();
-    const std::size_t written = result.Count(BoardResult::kWritten);
-    std::string closing = words.done;
-    if (attempted == 0)
-        closing = boards.Count() == 0 ? words.noBoards : words.noBoardChosen;
-    else if (written != attempted)
-        closing = words.writtenCounts(written, attempted - written);
-    lines.push_back({Kind::kClosing, std::move(closing), {}});
+    DescribeBatchLines(
+        boards, result, words,
+        [&](BatchMessage::Kind kind, std::string_view text, std::string_view reason) {
+            lines.push_back({kind, std::string(text), std::string(reason)});
+        });
     return lines;
 }
 

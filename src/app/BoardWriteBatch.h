@@ -5,9 +5,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/BoardList.h"
+#include "app/Messages.h"
 #include "cookies/CookieStore.h"
 
 namespace tessel {
@@ -141,5 +143,59 @@ struct BatchMessage {
 };
 std::vector<BatchMessage> DescribeBatch(const BoardList& boards, const BatchResult& result,
                                         const BatchWords& words);
+
+// The same lines handed one at a time to line(kind, text, reason), the views valid during the call
+// only: a long batch's report is written without a copy of every board's name.
+template <typename Line>
+void DescribeBatchLines(const BoardList& boards, const BatchResult& result, const BatchWords& words,
+                        Line line);
+
+template <typename Line>
+void DescribeBatchLines(const BoardList& boards, const BatchResult& result, const BatchWords& words,
+                        Line line) {
+    using Kind = BatchMessage::Kind;
+    for (const BoardOutcome& outcome : result.outcomes) {
+        const std::string& name = boards.Item(outcome.position)->Name();
+        if (outcome.result == BoardResult::kWritten) {
+            line(Kind::kWritten, std::string_view(name), std::string_view());
+        } else if (outcome.result == BoardResult::kSkipped) {
+            line(Kind::kSkipped, std::string_view(name),
+                 std::string_view(words.failure(outcome.failure)));
+        } else if (outcome.result == BoardResult::kFailed) {
+            line(Kind::kBoardFailed,
+                 std::string_view(
+                     messages::WithReason(words.notWritten(name), words.failure(outcome.failure))),
+                 std::string_view());
+        }
+    }
+    if (result.journalFailure) {
+        line(Kind::kStoreFailed,
+             std::string_view(
+                 messages::WithReason(words.journalFailed, words.failure(result.journalFailure))),
+             std::string_view());
+    } else if (result.storeFailure) {
+        line(Kind::kStoreFailed,
+             std::string_view(
+                 messages::WithReason(words.storeFailed, words.failure(result.storeFailure))),
+             std::string_view());
+    }
+    std::size_t written = 0;
+    std::size_t skipped = 0;
+    for (const BoardOutcome& outcome : result.outcomes) {
+        written += outcome.result == BoardResult::kWritten ? 1 : 0;
+        skipped += outcome.result == BoardResult::kSkipped ? 1 : 0;
+    }
+    const std::size_t attempted = result.outcomes.size() - skipped;
+    if (attempted == 0) {
+        line(Kind::kClosing,
+             std::string_view(boards.Count() == 0 ? words.noBoards : words.noBoardChosen),
+             std::string_view());
+    } else if (written != attempted) {
+        line(Kind::kClosing, std::string_view(words.writtenCounts(written, attempted - written)),
+             std::string_view());
+    } else {
+        line(Kind::kClosing, std::string_view(words.done), std::string_view());
+    }
+}
 
 }  // namespace tessel

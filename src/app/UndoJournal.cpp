@@ -1,6 +1,7 @@
 #include "app/UndoJournal.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstdio>
@@ -22,47 +23,17 @@ constexpr std::string_view kCookieWord = "cookie";
 // word.
 //
 // Those bytes are found a block at a time, as journals are mostly long runs of other bytes: Marks
-// holds a mark per such byte of the block, MarkCount counts them, FirstMark gives the first one's
-// place in the block and WithoutFirstMark drops it.
+// holds a mark per such byte of the block, FirstMark gives the first one's place in the block,
+// WithoutFirstMark drops it and WithoutFirstBytes drops those of the block's first bytes.
 #if defined(__SSE2__)
 constexpr std::size_t kBlock = 16;
 
-// All ones in each marked byte.
-__m128i MarkedBytes(const char* block) {
+unsigned Marks(const char* block) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
     const __m128i belowBang = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
     const __m128i other = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(0x7f)),
                                        _mm_cmpeq_epi8(bytes, _mm_set1_epi8('%')));
-    return _mm_or_si128(belowBang, other);
-}
-
-unsigned Marks(const char* block) {
-    return static_cast<unsigned>(_mm_movemask_epi8(MarkedBytes(block)));
-}
-
-// The marks of blocks whole blocks from the one at from: counted in each byte's place (a marked
-// byte is minus one), summed across at most 255 blocks at a time so that no count overflows.
-std::size_t MarkCountOfBlocks(const char* from, std::size_t blocks) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i total = zero;
-    while (blocks > 0) {
-        const std::size_t round = blocks < 255 ? blocks : 255;
-        __m128i counts = zero;
-        for (std::size_t i = 0; i < round; ++i, from += kBlock)
-            counts = _mm_sub_epi8(counts, MarkedBytes(from));
-        total = _mm_add_epi64(total, _mm_sad_epu8(counts, zero));
-        blocks -= round;
-    }
-    return static_cast<std::size_t>(_mm_cvtsi128_si64(total)) +
-           static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(total, total)));
-}
-
-int MarkCount(unsigned marks) {
-    // Sixteen bits, counted without a call: no popcnt instruction is assumed.
-    marks -= (marks >> 1) & 0x5555;
-    marks = (marks & 0x3333) + ((marks >> 2) & 0x3333);
-    marks = (marks + (marks >> 4)) & 0x0f0f;
-    return static_cast<int>((marks + (marks >> 8)) & 0x1f);
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(belowBang, other)));
 }
 
 int FirstMark(unsigned marks) {
@@ -71,6 +42,10 @@ int FirstMark(unsigned marks) {
 
 unsigned WithoutFirstMark(unsigned marks) {
     return marks & (marks - 1);
+}
+
+unsigned WithoutFirstBytes(unsigned marks, std::size_t bytes) {
+    return marks & ~((1u << bytes) - 1);
 }
 
 void CopyBlock(char* out, const char* block) {
@@ -94,10 +69,6 @@ std::uint64_t Marks(const char* block) {
     return belowBang | ZeroBytes(eight ^ (0x7f * kEachByte)) | ZeroBytes(eight ^ ('%' * kEachByte));
 }
 
-int MarkCount(std::uint64_t marks) {
-    return static_cast<int>(((marks >> 7) * kEachByte) >> 56);  // summed into the top byte
-}
-
 int FirstMark(std::uint64_t marks) {
     if constexpr (std::endian::native == std::endian::little)
         return std::countr_zero(marks) / 8;
@@ -112,36 +83,23 @@ std::uint64_t WithoutFirstMark(std::uint64_t marks) {
         return marks & ~(std::uint64_t{1} << (63 - std::countl_zero(marks)));
 }
 
+std::uint64_t WithoutFirstBytes(std::uint64_t marks, std::size_t bytes) {
+    if (bytes >= kBlock)
+        return 0;
+    if constexpr (std::endian::native == std::endian::little)
+        return marks & ~((std::uint64_t{1} << (8 * bytes)) - 1);
+    else
+        return marks & (~std::uint64_t{0} >> (8 * bytes));
+}
+
 void CopyBlock(char* out, const char* block) {
     std::memcpy(out, block, kBlock);
 }
-
-std::size_t MarkCountOfBlocks(const char* from, std::size_t blocks) {
-    std::size_t count = 0;
-    for (; blocks > 0; --blocks, from += kBlock)
-        count += static_cast<std::size_t>(MarkCount(Marks(from)));
-    return count;
-}
 #endif
 
-// The marks of the last bytes of a word, fewer than a block, padded with plain ones.
-auto TailMarks(const char* tail, std::size_t size) {
-    char block[kBlock];
-    std::memset(block, 'x', kBlock);
-    std::memcpy(block, tail, size);
-    return Marks(block);
-}
-
-// The size of text as a word.
-std::size_t WordSize(std::string_view text) {
-    if (text.empty())
-        return 1;
-    const std::size_t at = text.size() - text.size() % kBlock;
-    std::size_t escapes = MarkCountOfBlocks(text.data(), at / kBlock);
-    if (at < text.size())
-        escapes +=
-            static_cast<std::size_t>(MarkCount(TailMarks(text.data() + at, text.size() - at)));
-    return text.size() + 2 * escapes;
+// The most a word of size bytes takes, with the room its whole-block stores may run past its end.
+constexpr std::size_t WordRoom(std::size_t size) {
+    return 3 * size + 1 + kBlock;
 }
 
 char* Put(char* out, std::string_view text) {
@@ -149,15 +107,39 @@ char* Put(char* out, std::string_view text) {
     return out + text.size();
 }
 
+// Each byte's escape, in four bytes that are stored whole; the fourth says whether the byte is
+// escaped at all.
+constexpr auto kEscapes = [] {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::array<std::array<char, 4>, 256> escapes{};
+    for (std::size_t byte = 0; byte < escapes.size(); ++byte) {
+        const bool escaped = byte <= 0x20 || byte == 0x7f || byte == '%';
+        escapes[byte] = {'%', kHex[byte >> 4], kHex[byte & 0xf], escaped ? '\1' : '\0'};
+    }
+    return escapes;
+}();
+
+// Writes the escape of byte at out, and one byte more that what follows writes over.
 char* PutEscape(char* out, unsigned char byte) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    out[0] = '%';
-    out[1] = kHex[byte >> 4];
-    out[2] = kHex[byte & 0xf];
+    std::memcpy(out, kEscapes[byte].data(), 4);
     return out + 3;
 }
 
-// Writes text as a word at out, which has room for WordSize(text); returns its end.
+// Writes the bytes of a block from at on, marks being its marks from at on; a whole block is read
+// from any place in it.
+template <typename BlockMarks>
+char* PutBlock(char* out, const char* block, BlockMarks marks, std::size_t at) {
+    for (; marks != 0; marks = WithoutFirstMark(marks)) {
+        const auto escaped = static_cast<std::size_t>(FirstMark(marks));
+        CopyBlock(out, block + at);
+        out = PutEscape(out + (escaped - at), static_cast<unsigned char>(block[escaped]));
+        at = escaped + 1;
+    }
+    CopyBlock(out, block + at);
+    return out + (kBlock - at);
+}
+
+// Writes text as a word at out, which has room for WordRoom(text.size()); returns its end.
 char* PutWord(char* out, std::string_view text) {
     if (text.empty()) {
         *out = '%';
@@ -165,28 +147,35 @@ char* PutWord(char* out, std::string_view text) {
     }
     const char* from = text.data();
     const char* const end = from + text.size();
-    while (static_cast<std::size_t>(end - from) >= kBlock) {
-        // The whole block fits: what is left of the word takes at least as many bytes.
-        CopyBlock(out, from);
+    if (text.size() < kBlock) {
+        for (; from != end; ++from) {
+            const auto byte = static_cast<unsigned char>(*from);
+            if (kEscapes[byte][3] != 0)
+                out = PutEscape(out, byte);
+            else
+                *out++ = *from;
+        }
+        return out;
+    }
+    // A block near the word's end is copied first into a buffer with a block's room after it.
+    char near[2 * kBlock] = {};
+    while (static_cast<std::size_t>(end - from) > kBlock) {
         const auto marks = Marks(from);
         if (marks == 0) {
+            CopyBlock(out, from);
             out += kBlock;
-            from += kBlock;
-            continue;
+        } else if (static_cast<std::size_t>(end - from) >= 2 * kBlock) {
+            out = PutBlock(out, from, marks, 0);
+        } else {
+            CopyBlock(near, from);
+            out = PutBlock(out, near, marks, 0);
         }
-        const int plain = FirstMark(marks);
-        out = PutEscape(out + plain, static_cast<unsigned char>(from[plain]));
-        from += plain + 1;
+        from += kBlock;
     }
-    const char* const tail = from;
-    for (auto marks = TailMarks(tail, static_cast<std::size_t>(end - tail)); marks != 0;
-         marks = WithoutFirstMark(marks)) {
-        const char* const escaped = tail + FirstMark(marks);
-        out = PutEscape(Put(out, std::string_view(from, escaped)),
-                        static_cast<unsigned char>(*escaped));
-        from = escaped + 1;
-    }
-    return Put(out, std::string_view(from, end));
+    // The word's last block, without the bytes already written.
+    CopyBlock(near, end - kBlock);
+    const auto at = static_cast<std::size_t>(from - (end - kBlock));
+    return PutBlock(out, near, WithoutFirstBytes(Marks(near), at), at);
 }
 
 std::optional<std::string> Unescape(std::string_view word) {
@@ -243,40 +232,101 @@ std::optional<SystemTime> ParseTime(std::string_view text) {
 
 }  // namespace
 
-std::string FormatJournal(std::span<const JournalBatch> batches) {
-    // Sized exactly first, then written in place: a large batch is one allocation and no copy.
-    std::vector<std::string> times;
-    times.reserve(batches.size());
-    std::size_t size = kHeader.size() + 1;
-    for (const JournalBatch& batch : batches) {
-        times.push_back(FormatTime(batch.time));
-        size += kBatchWord.size() + 1 + times.back().size() + 1 + WordSize(batch.store) + 1;
-        for (const JournalCookie& cookie : batch.cookies) {
-            size += kCookieWord.size() + 5 + WordSize(cookie.board) + WordSize(cookie.url) +
-                    WordSize(cookie.name) + WordSize(cookie.before) + WordSize(cookie.written) + 1;
-        }
-    }
-    std::string text(size, '\0');
-    char* out = Put(text.data(), kHeader);
-    *out++ = '\n';
-    for (std::size_t i = 0; i < batches.size(); ++i) {
-        out = Put(out, kBatchWord);
-        *out++ = ' ';
-        out = Put(out, times[i]);
-        *out++ = ' ';
-        out = PutWord(out, batches[i].store);
+namespace {
+
+// A journal's text, written in place a line at a time into room made for the line's longest form:
+// the text's size runs a little ahead of what is written, and is cut back at the end. Reserved
+// for a few escapes, a large batch is mostly one allocation and no copy.
+class JournalText {
+  public:
+    // fieldBytes: about how many bytes the batches' fields hold, all together.
+    explicit JournalText(std::size_t fieldBytes) {
+        text_.reserve(fieldBytes + fieldBytes / 4 + 1024);
+        char* out = Put(Room(kHeader.size() + 1), kHeader);
         *out++ = '\n';
-        for (const JournalCookie& cookie : batches[i].cookies) {
-            out = Put(out, kCookieWord);
-            for (const std::string* field :
-                 {&cookie.board, &cookie.url, &cookie.name, &cookie.before, &cookie.written}) {
-                *out++ = ' ';
-                out = PutWord(out, *field);
-            }
-            *out++ = '\n';
-        }
+        Used(out);
     }
-    return text;
+
+    void Batch(const SystemTime& time, std::string_view store) {
+        const std::string stamp = FormatTime(time);
+        char* out =
+            Put(Room(kBatchWord.size() + stamp.size() + WordRoom(store.size()) + 3), kBatchWord);
+        *out++ = ' ';
+        out = Put(out, stamp);
+        *out++ = ' ';
+        out = PutWord(out, store);
+        *out++ = '\n';
+        Used(out);
+    }
+
+    void Cookie(const JournalCookieView& cookie) {
+        char* out = Put(Room(kCookieWord.size() + 6 + WordRoom(cookie.board.size()) +
+                             WordRoom(cookie.url.size()) + WordRoom(cookie.name.size()) +
+                             WordRoom(cookie.before.size()) + WordRoom(cookie.written.size())),
+                        kCookieWord);
+        for (const std::string_view field :
+             {cookie.board, cookie.url, cookie.name, cookie.before, cookie.written}) {
+            *out++ = ' ';
+            out = PutWord(out, field);
+        }
+        *out++ = '\n';
+        Used(out);
+    }
+
+    std::string Take() && {
+        text_.resize(used_);
+        return std::move(text_);
+    }
+
+    static std::size_t FieldBytes(const JournalCookieView& cookie) {
+        return kCookieWord.size() + 6 + cookie.board.size() + cookie.url.size() +
+               cookie.name.size() + cookie.before.size() + cookie.written.size();
+    }
+
+  private:
+    char* Room(std::size_t bytes) {
+        if (text_.size() < used_ + bytes)
+            text_.resize(used_ + bytes);
+        return text_.data() + used_;
+    }
+    void Used(const char* end) { used_ = static_cast<std::size_t>(end - text_.data()); }
+
+    std::string text_;
+    std::size_t used_ = 0;
+};
+
+JournalCookieView ViewOf(const JournalCookie& cookie) {
+    return {cookie.board, cookie.url, cookie.name, cookie.before, cookie.written};
+}
+
+}  // namespace
+
+std::string FormatJournal(std::span<const JournalBatch> batches) {
+    std::size_t fieldBytes = 0;
+    for (const JournalBatch& batch : batches) {
+        fieldBytes += 64 + batch.store.size();
+        for (const JournalCookie& cookie : batch.cookies)
+            fieldBytes += JournalText::FieldBytes(ViewOf(cookie));
+    }
+    JournalText text(fieldBytes);
+    for (const JournalBatch& batch : batches) {
+        text.Batch(batch.time, batch.store);
+        for (const JournalCookie& cookie : batch.cookies)
+            text.Cookie(ViewOf(cookie));
+    }
+    return std::move(text).Take();
+}
+
+std::string FormatJournalBatch(const SystemTime& time, std::string_view store,
+                               std::span<const JournalCookieView> cookies) {
+    std::size_t fieldBytes = 64 + store.size();
+    for (const JournalCookieView& cookie : cookies)
+        fieldBytes += JournalText::FieldBytes(cookie);
+    JournalText text(fieldBytes);
+    text.Batch(time, store);
+    for (const JournalCookieView& cookie : cookies)
+        text.Cookie(cookie);
+    return std::move(text).Take();
 }
 
 std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
@@ -349,7 +399,10 @@ std::optional<KeptBatch> UndoJournal::Last(CookieFailure& error) {
 }
 
 std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieFailure& error) {
-    const std::string text = FormatJournal(std::span(&batch, 1));
+    return AddText(FormatJournal(std::span(&batch, 1)), error);
+}
+
+std::optional<std::uint64_t> UndoJournal::AddText(const std::string& text, CookieFailure& error) {
     // Another writer may take the next number first; the file never gives a batch's place to
     // another, so the next try takes the number after it.
     for (int attempt = 0; attempt < 4; ++attempt) {

@@ -62,6 +62,14 @@ inline constexpr std::size_t kJournalBatches = 10;
 // Batches as text, one field per word and every byte a word cannot hold escaped, and back.
 // nullopt for a text that is not a journal of this version.
 std::string FormatJournal(std::span<const JournalBatch> batches);
+
+// A cookie's fields as a batch being written has them, borrowed from its boards and records.
+struct JournalCookieView {
+    std::string_view board, url, name, before, written;
+};
+// The text FormatJournal gives for one batch of these cookies.
+std::string FormatJournalBatch(const SystemTime& time, std::string_view store,
+                               std::span<const JournalCookieView> cookies);
 std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text);
 
 // A batch as the journal keeps it.
@@ -88,6 +96,8 @@ struct UndoJournal {
     std::optional<KeptBatch> Last(CookieFailure& error);
     // Adds batch after every one kept; its number, or nullopt with error.
     std::optional<std::uint64_t> Add(const JournalBatch& batch, CookieFailure& error);
+    // The same for a batch already written as text (FormatJournalBatch).
+    std::optional<std::uint64_t> AddText(const std::string& text, CookieFailure& error);
     // Lets the oldest batches go beyond kJournalBatches, once a new one was stored.
     void DropOldest();
     bool Remove(std::uint64_t number, CookieFailure& error);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "settings/NumericText.h"
@@ -16,7 +17,9 @@ namespace {
 constexpr char kNul = '\0';
 
 bool IsBlank(std::string_view piece) {
-    return piece.find_first_not_of(' ') == std::string_view::npos;
+    // Names mostly begin with a letter: only a name that begins with a space is looked through.
+    return piece.empty() ||
+           (piece.front() == ' ' && piece.find_first_not_of(' ') == std::string_view::npos);
 }
 
 // The most room reserved at once for the sections of a load from the size of the first.
@@ -72,14 +75,16 @@ bool CIniFile::Load(const std::string& IniFileName) {
     const std::size_t bound = PieceBound(list);
     m_SectionNames.Reserve(bound);
     m_SectionEntries.reserve(bound);
-    // Well-formed sections are stored one after another in one buffer they share: one allocation
-    // for a whole board list rather than one per board.
+    // Sections the profile file holds packed are shared as they are. Other well-formed sections
+    // are stored one after another in one buffer they share: one allocation for a whole board
+    // list rather than one per board.
     std::string shared;
     struct Part {
         std::size_t section, begin, size, count;
     };
     std::vector<Part> parts;
     parts.reserve(bound);
+    bool firstCopied = true;
     const auto share = [&] {
         if (parts.empty())
             return;
@@ -88,24 +93,31 @@ bool CIniFile::Load(const std::string& IniFileName) {
             m_SectionEntries[part.section].Share(bytes, part.begin, part.size, part.count);
     };
     try {
-        profile_.ReadSections(
-            m_FileName, list, [&](std::string_view piece, std::string_view lines) {
+        profile_.ReadLoadedSections(
+            m_FileName, list,
+            [&](const ProfileFile::LoadedSection& loaded,
+                const std::shared_ptr<const void>& keeper) {
+                const std::string_view piece = loaded.name;
                 if (IsBlank(piece))
                     return;
-                const std::string name(piece);
                 try {
-                    m_SectionNames.Add(name, name);
+                    m_SectionNames.Add(std::string(piece), piece);
                 } catch (const RuntimeError& error) {
                     // A repeated name fails the load; the description names both spellings.
-                    const std::string* earlier = m_SectionNames.Find(name);
+                    const std::string* earlier = m_SectionNames.Find(piece);
                     if (error.Number() != kErrKeyAlreadyExists || earlier == nullptr)
                         throw;
-                    throw RepeatedSectionError(*earlier, name);
+                    throw RepeatedSectionError(*earlier, std::string(piece));
                 }
                 SectionEntries& entries = m_SectionEntries.emplace_back();
+                if (loaded.packed) {
+                    entries.Share(keeper, loaded.entries, loaded.count);
+                    return;
+                }
+                const std::string_view lines = loaded.lines;
                 // Sections of a board list are much alike: room for as many as the first, within
                 // reason, spares growing the buffer over and over.
-                if (m_SectionEntries.size() == 1)
+                if (std::exchange(firstCopied, false))
                     shared.reserve(std::min(kSharedEstimateLimit, (lines.size() + 64) * bound));
                 const std::size_t begin = shared.size();
                 std::size_t count = 0;
@@ -177,19 +189,7 @@ void CIniFile::RebuildKeyNames() const {
     });
 }
 
-CIniFile::Entries* CIniFile::CurrentEntries() {
-    if (!currentPosition_)
-        currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
-    return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
-}
-
-const CIniFile::Entries* CIniFile::CurrentEntries() const {
-    if (!currentPosition_)
-        currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
-    return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
-}
-
-std::string CIniFile::Data(const std::string& Key) const {
+std::string CIniFile::Data(std::string_view Key) const {
     const Entries* entries = CurrentEntries();
     const std::optional<std::string_view> value =
         entries ? entries->FindValue(Key) : std::optional<std::string_view>();

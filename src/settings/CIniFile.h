@@ -73,7 +73,7 @@ class CIniFile {
     void Clear();
 
     // The value of Key in the current section; empty when the section or key is missing.
-    std::string Data(const std::string& Key) const;
+    std::string Data(std::string_view Key) const;
     // Sets Key in the current section, moving it to the end. Throws RuntimeError
     // kErrInvalidArgument when no section is current.
     void Data(const std::string& Key, const std::string& NewData);
@@ -98,8 +98,16 @@ class CIniFile {
     Collection<std::string>& KeyNames();
     void RebuildKeyNames() const;
     // The current section's entries, or null when no section of that name exists.
-    Entries* CurrentEntries();
-    const Entries* CurrentEntries() const;
+    Entries* CurrentEntries() {
+        if (!currentPosition_)
+            currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
+        return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
+    }
+    const Entries* CurrentEntries() const {
+        if (!currentPosition_)
+            currentPosition_ = m_SectionNames.PositionOf(m_CurrentSection);
+        return currentPosition_ ? &m_SectionEntries[*currentPosition_ - 1] : nullptr;
+    }
 
     ProfileFile& profile_;
     std::vector<char> scratch_;  // the buffer the section names are read into

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -52,6 +53,15 @@ class Collection {
 
     void Add(T item, std::string_view key) {
         std::string folded = FoldNameCase(key);
+        if (indexed_) {
+            // Hashed once for the look-up and the addition.
+            const std::uint32_t hash = NameIndex::Hash(folded);
+            if (index_.FindHashed(folded, hash, KeyAt()))
+                ThrowKeyExists();
+            items_.push_back({std::move(item), std::move(folded)});
+            index_.InsertAbsentHashed(hash, static_cast<std::uint32_t>(items_.size() - 1));
+            return;
+        }
         if (FindIndex(folded))
             ThrowKeyExists();
         Append(std::move(item), std::move(folded));

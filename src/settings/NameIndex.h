@@ -39,6 +39,21 @@ class NameIndex {
     std::optional<std::uint32_t> Find(std::string_view name, KeyAt keyAt) const {
         return FindHashed(name, Hash(name), keyAt);
     }
+    // The same for a name whose Hash the caller has.
+    template <typename KeyAt>
+    std::optional<std::uint32_t> FindHashed(std::string_view name, std::uint32_t hash,
+                                            KeyAt keyAt) const {
+        if (slots_.empty())
+            return std::nullopt;
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots_[i];
+            if (slot.position == kEmpty)
+                return std::nullopt;
+            if (slot.hash == hash && keyAt(slot.position) == name)
+                return slot.position;
+        }
+    }
 
     // Adds name at position unless the name is present; returns whether it was added.
     template <typename KeyAt>
@@ -55,9 +70,13 @@ class NameIndex {
 
     // Adds name at position; the caller knows that the name is not present yet.
     void InsertAbsent(std::string_view name, std::uint32_t position) {
+        InsertAbsentHashed(Hash(name), position);
+    }
+    // The same for a name whose Hash the caller has.
+    void InsertAbsentHashed(std::uint32_t hash, std::uint32_t position) {
         if ((count_ + 1) * 2 > slots_.size())
             Rehash(count_ + 1);
-        Place(Hash(name), position);
+        Place(hash, position);
         ++count_;
     }
 
@@ -75,21 +94,6 @@ class NameIndex {
     }
 
   private:
-    template <typename KeyAt>
-    std::optional<std::uint32_t> FindHashed(std::string_view name, std::uint32_t hash,
-                                            KeyAt keyAt) const {
-        if (slots_.empty())
-            return std::nullopt;
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const Slot& slot = slots_[i];
-            if (slot.position == kEmpty)
-                return std::nullopt;
-            if (slot.hash == hash && keyAt(slot.position) == name)
-                return slot.position;
-        }
-    }
-
     static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
     struct Slot {

@@ -24,4 +24,15 @@ void ProfileFile::ReadSections(
     }
 }
 
+void ProfileFile::ReadLoadedSections(
+    const std::string& fileName, std::string_view names,
+    const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>& section) {
+    ReadSections(fileName, names, [&](std::string_view name, std::string_view lines) {
+        LoadedSection loaded;
+        loaded.name = name;
+        loaded.lines = lines;
+        section(loaded, nullptr);
+    });
+}
+
 }  // namespace tessel

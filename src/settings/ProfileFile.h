@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -43,6 +44,22 @@ class ProfileFile {
     virtual void ReadSections(
         const std::string& fileName, std::string_view names,
         const std::function<void(std::string_view, std::string_view)>& section);
+
+    // ReadSections, but a section the implementation holds packed already, as
+    // SectionEntries::AppendDistinctLines would pack its lines, may be handed out packed instead:
+    // its entries then stay valid as long as keeper is held. By default ReadSections, nothing
+    // packed.
+    struct LoadedSection {
+        std::string_view name;
+        std::string_view lines;  // when not packed
+        bool packed = false;
+        std::string_view entries;  // when packed: count entries
+        std::size_t count = 0;
+    };
+    virtual void ReadLoadedSections(
+        const std::string& fileName, std::string_view names,
+        const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>&
+            section);
 
     // block is a sequence of lines, each followed by a NUL, ended by one more NUL. Replaces every
     // line of the section with the block's lines; a section not in the file is appended at its end;

@@ -72,6 +72,19 @@ std::optional<std::string_view> SectionEntries::Find(std::string_view key) const
 }
 
 std::optional<std::string_view> SectionEntries::FindValue(std::string_view key) const {
+    // The entry after the one found last, under key as it is spelt, as a board list is read: it is
+    // the only entry under key, and needs no search.
+    if (const std::string_view bytes = Bytes(); next_ + sizeof(Header) <= bytes.size()) {
+        Header header;
+        std::memcpy(&header, bytes.data() + next_, sizeof header);
+        const char* const entry = bytes.data() + next_ + sizeof header;
+        if (header.keySize == key.size() && std::memcmp(entry, key.data(), key.size()) == 0) {
+            next_ += sizeof header + header.size;
+            return header.keySize < header.size ? std::string_view(entry + header.keySize + 1,
+                                                                   header.size - header.keySize - 1)
+                                                : std::string_view(entry, header.size);
+        }
+    }
     const std::optional<std::size_t> at = OffsetOf(key);
     if (!at)
         return std::nullopt;
@@ -143,66 +156,75 @@ bool SectionEntries::HasAsciiKey(std::string_view packed, std::string_view key) 
     return false;
 }
 
+bool SectionEntries::Packer::Add(std::string_view line, std::size_t keySize) {
+    // The string grows by small steps, each quickly cleared.
+    constexpr std::size_t kGrowth = 1024;
+    // A line of nothing but spaces is no entry.
+    if (keySize == line.size() && line.find_first_not_of(' ') == std::string_view::npos)
+        return true;
+    unsigned char bits = 0;
+    for (std::size_t i = 0; i < keySize; ++i)
+        bits |= static_cast<unsigned char>(line[i]);
+    const std::uint64_t bit =
+        keySize == 0 ? 1
+                     : std::uint64_t{1} << ((FoldChar(line.front()) +
+                                             3 * FoldChar(line[keySize - 1]) + 7 * keySize) %
+                                            64);
+    // Past a few keys looking costs more than the entries' own index. Other letters may fold to
+    // ASCII ones.
+    if (bits >= 0x80 || ((seen_ & bit) != 0 &&
+                         (added_ >= kIndexedFrom ||
+                          HasAsciiKey(std::string_view(*packed_).substr(begin_, end_ - begin_),
+                                      line.substr(0, keySize))))) {
+        return false;
+    }
+    seen_ |= bit;
+    Header header{};
+    header.size = static_cast<std::uint32_t>(line.size());
+    header.keySize = static_cast<std::uint32_t>(keySize);
+    header.asciiKey = 1;
+    const std::size_t size = sizeof header + line.size();
+    if (packed_->size() - end_ < size)
+        packed_->resize(end_ + std::max<std::size_t>(size, kGrowth));
+    char* out = packed_->data() + end_;
+    std::memcpy(out, &header, sizeof header);
+    std::memcpy(out + sizeof header, line.data(), line.size());
+    if (keySize < line.size())
+        out[sizeof header + keySize] = '\0';  // the "=" becomes the NUL after the key
+    end_ += size;
+    ++added_;
+    return true;
+}
+
 bool SectionEntries::AppendDistinctLines(std::string& packed, std::string_view lines,
                                          std::size_t& count) {
-    // Filled in place, with room for the lines and the headers of a handful of keys.
     const std::size_t begin = packed.size();
-    std::size_t used = begin;
-    std::size_t added = 0;
-    packed.resize(begin + lines.size() + 8 * sizeof(Header));
-    // Two keys all of ASCII are equal only with the same size and first and last letters: one
-    // bit for each of those seen tells most keys that cannot have come before without looking.
-    // Other letters may fold to ASCII ones.
-    std::uint64_t seen = 0;
+    Packer packer(packed, begin);
     while (!lines.empty()) {
         const std::size_t end = std::min(lines.find('\0'), lines.size());
         const std::string_view line = lines.substr(0, end);
         lines.remove_prefix(std::min(end + 1, lines.size()));
-        if (line.find_first_not_of(' ') == std::string_view::npos)
-            continue;
         // A line without "=" is a key of its own.
-        std::size_t keySize = 0;
-        unsigned char bits = 0;
-        for (; keySize < line.size() && line[keySize] != '='; ++keySize)
-            bits |= static_cast<unsigned char>(line[keySize]);
-        const std::uint64_t bit =
-            keySize == 0
-                ? 1
-                : std::uint64_t{1}
-                      << ((FoldChar(line.front()) + 3 * FoldChar(line[keySize - 1]) + 7 * keySize) %
-                          64);
-        // Past a few keys looking costs more than the entries' own index.
-        if (bits >= 0x80 ||
-            ((seen & bit) != 0 && (added >= kIndexedFrom ||
-                                   HasAsciiKey(std::string_view(packed).substr(begin, used - begin),
-                                               line.substr(0, keySize))))) {
+        if (!packer.Add(line, std::min(line.find('='), line.size()))) {
             packed.resize(begin);
             return false;
         }
-        seen |= bit;
-        Header header{};
-        header.size = static_cast<std::uint32_t>(line.size());
-        header.keySize = static_cast<std::uint32_t>(keySize);
-        header.asciiKey = 1;
-        if (packed.size() - used < sizeof header + line.size())
-            packed.resize(used + sizeof header + line.size() + 8 * sizeof(Header));
-        char* out = packed.data() + used;
-        std::memcpy(out, &header, sizeof header);
-        std::memcpy(out + sizeof header, line.data(), line.size());
-        if (keySize < line.size())
-            out[sizeof header + keySize] = '\0';  // the "=" becomes the NUL after the key
-        used += sizeof header + line.size();
-        ++added;
     }
-    packed.resize(used);
-    count += added;
+    packed.resize(packer.End());
+    count += packer.Count();
     return true;
 }
 
 void SectionEntries::Share(std::shared_ptr<const std::string> bytes, std::size_t begin,
                            std::size_t size, std::size_t count) {
-    borrowed_ = std::string_view(*bytes).substr(begin, size);
-    shared_ = std::move(bytes);
+    const std::string_view part = std::string_view(*bytes).substr(begin, size);
+    Share(std::shared_ptr<const void>(std::move(bytes)), part, count);
+}
+
+void SectionEntries::Share(std::shared_ptr<const void> keeper, std::string_view bytes,
+                           std::size_t count) {
+    borrowed_ = bytes;
+    shared_ = std::move(keeper);
     packed_.clear();
     count_ = count;
     next_ = 0;

@@ -54,6 +54,37 @@ class SectionEntries {
     // bytes->substr(begin, size).
     void Share(std::shared_ptr<const std::string> bytes, std::size_t begin, std::size_t size,
                std::size_t count);
+    // The same for entries packed elsewhere (see Packer), valid as long as keeper is held.
+    void Share(std::shared_ptr<const void> keeper, std::string_view bytes, std::size_t count);
+
+    // Packs the lines of one section as AppendDistinctLines does, a line at a time, for a reader
+    // that has taken the lines apart already and knows where each key ends.
+    class Packer {
+      public:
+        // Writes into packed from begin on. The string's size may run ahead of what is written,
+        // so that a line costs no more than copying it: the entries end at End(), where the
+        // owner cuts the string at the last.
+        Packer(std::string& packed, std::size_t begin)
+            : packed_(&packed), begin_(begin), end_(begin) {}
+
+        // Adds a section line whose key is its first keySize bytes: up to its first "=", or all
+        // of it. False, leaving the line out, once the section cannot be packed: a key not all
+        // ASCII, or one that may repeat an earlier one; nothing more may be added then.
+        bool Add(std::string_view line, std::size_t keySize);
+
+        std::size_t Begin() const { return begin_; }
+        std::size_t End() const { return end_; }
+        std::size_t Count() const { return added_; }
+
+      private:
+        std::string* packed_;
+        std::size_t begin_;
+        std::size_t end_;
+        std::size_t added_ = 0;
+        // Two keys all of ASCII are equal only with the same size and first and last letters:
+        // one bit for each of those seen tells most keys that cannot have come before.
+        std::uint64_t seen_ = 0;
+    };
 
     // Removes the entry under key; returns whether there was one.
     bool Remove(std::string_view key);
@@ -105,7 +136,7 @@ class SectionEntries {
     static constexpr std::size_t kIndexedFrom = 16;
 
     std::string packed_;
-    std::shared_ptr<const std::string> shared_;  // the buffer borrowed_ is part of, if any
+    std::shared_ptr<const void> shared_;  // what keeps borrowed_ alive, if anything
     std::string_view borrowed_;
     std::size_t count_ = 0;
     mutable std::size_t next_ = 0;  // where the entry after the one found last begins

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
+
 #include "app/BatchUndo.h"
 #include "app/FailureText.h"
 #include "support/MemoryJournalFile.h"
@@ -73,6 +76,40 @@ TEST_F(BatchUndoTest, AKeptJournalReadsAndIsWrittenAgainByteForByte) {
     ASSERT_EQ(batches->size(), 1u);
     EXPECT_EQ(batches->at(0).cookies.at(1).board.size(), 256u);
     EXPECT_EQ(FormatJournal(*batches), kept);
+}
+
+// Words of every length around the block sizes the writer works in, escapes at every place.
+TEST_F(BatchUndoTest, RandomBatchesAreWrittenAsEachByteEscapedInTurn) {
+    const auto word = [](const std::string& text) {
+        std::string out = text.empty() ? "%" : "";
+        for (const char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X", byte);
+            out += byte <= 0x20 || byte == 0x7f || byte == '%' ? std::string(escape)
+                                                               : std::string(1, c);
+        }
+        return out;
+    };
+    std::mt19937 random(7);
+    const auto text = [&] {
+        std::string bytes(random() % 100, 'a');
+        for (char& c : bytes)
+            c = static_cast<char>(random() % 3 == 0 ? random() % 256 : 'a' + random() % 26);
+        return bytes;
+    };
+    for (int round = 0; round < 50; ++round) {
+        JournalBatch batch{SystemTime{2026, 12, 7, 17, 5, 9, 0}, text(), {}};
+        std::string expected =
+            "TesselCustom undo journal 1\nbatch 2026-12-07T17:05:09Z " + word(batch.store) + "\n";
+        for (int i = 0; i < 8; ++i) {
+            batch.cookies.push_back({text(), text(), text(), text(), text()});
+            const JournalCookie& c = batch.cookies.back();
+            expected += "cookie " + word(c.board) + " " + word(c.url) + " " + word(c.name) + " " +
+                        word(c.before) + " " + word(c.written) + "\n";
+        }
+        ASSERT_EQ(FormatJournal(std::span(&batch, 1)), expected);
+    }
 }
 
 TEST_F(BatchUndoTest, UndoPutsBackTheLastBatchThenTheOneBefore) {

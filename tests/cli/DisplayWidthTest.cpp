@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "cli/terminal/DisplayWidth.h"
 #include "cli/terminal/TerminalSafeText.h"
+#include "text/Utf8.h"
 
 namespace tessel::cli {
 namespace {
@@ -43,6 +46,48 @@ TEST(DisplayWidthTest, TextMadeSafeForATerminalKeepsOnlyWhatIsShown) {
         std::string safe = "kept:";
         AppendTerminalSafe(c.text, safe);
         EXPECT_EQ(safe, "kept:" + c.safe);
+    }
+}
+
+// The runs passed over without decoding end where decoding each character in turn would replace,
+// and count the columns the characters take each.
+TEST(DisplayWidthTest, TextMadeSafeIsAsDecodingEachCharacterGivesIt) {
+    const std::string pieces[] = {"a",
+                                  "雑",
+                                  "談",
+                                  "（",
+                                  "\xE2\x80\xAE",
+                                  "\xED\xA0\x80",
+                                  "\n",
+                                  "\x1b",
+                                  "\xE3",
+                                  "\x82",
+                                  "\xEF\xBF\xBD",
+                                  "\xE2\x80\xA6",
+                                  "ｶ",
+                                  "\xF0\x9F\x9A\x80",
+                                  "\x7f",
+                                  "\xC2\x85"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        for (std::size_t n = random() % 40; n > 0; --n)
+            text += pieces[random() % std::size(pieces)];
+        std::string expected;
+        std::size_t width = 0;  // as the characters' widths add up
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t start = at;
+            const char32_t c = NextCodePoint(text, at);
+            if (c == kNotUtf8)
+                ++at;
+            expected += c == kNotUtf8 || ActsOnTerminal(c) ? "\xEF\xBF\xBD"
+                                                           : text.substr(start, at - start);
+            width += DisplayWidth(text.substr(start, at - start));
+        }
+        std::string safe;
+        AppendTerminalSafe(text, safe);
+        ASSERT_EQ(safe, expected) << text;
+        ASSERT_EQ(DisplayWidth(text), width) << text;
     }
 }
 

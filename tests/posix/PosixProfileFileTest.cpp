@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
+#include <memory>
 #include <optional>
+#include <random>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,6 +18,8 @@
 
 #include "posix/charset/CodePage.h"
 #include "posix/profile/PosixProfileFile.h"
+#include "posix/profile/ProfileDocument.h"
+#include "settings/SectionEntries.h"
 #include "support/TempDir.h"
 #include "text/TextCase.h"
 
@@ -109,7 +113,56 @@ TEST_F(ReadTest, ReadsFixturesAsWindowsDoes) {
                 EXPECT_EQ(read, ReadSection(profile_, seen.back(), file)) << seen.back();
             });
             EXPECT_EQ(seen, names);
+            // A section handed out packed holds the entries its lines make.
+            seen.clear();
+            folded.clear();
+            profile_.ReadLoadedSections(
+                file, list,
+                [&](const ProfileFile::LoadedSection& loaded,
+                    const std::shared_ptr<const void>& keeper) {
+                    seen.emplace_back(loaded.name);
+                    if (!folded.insert(FoldNameCase(loaded.name)).second || !loaded.packed)
+                        return;
+                    SectionEntries packed, added;
+                    packed.Share(keeper, loaded.entries, loaded.count);
+                    std::string lines;
+                    for (const std::string& line : ReadSection(profile_, seen.back(), file))
+                        lines += line + '\0';
+                    added.AddLines(lines);
+                    Lines packedEntries, addedEntries;
+                    packed.ForEach([&](std::string_view e) { packedEntries.emplace_back(e); });
+                    added.ForEach([&](std::string_view e) { addedEntries.emplace_back(e); });
+                    EXPECT_EQ(packedEntries, addedEntries) << seen.back();
+                });
+            EXPECT_EQ(seen, names);
         }
+    }
+}
+
+// Lines ended by LF alone are read as the same lines ended by CRLF, whatever they hold.
+TEST_F(ReadTest, LineFeedEndedLinesReadAsCrLfEndedOnes) {
+    const std::string pieces[] = {"a", "=", " ", "\t", "[", "]", ";", "k=v", "日本"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 300; ++round) {
+        std::string lf, crLf;
+        for (std::size_t lines = random() % 12; lines > 0; --lines) {
+            std::string line;
+            for (std::size_t n = random() % 6; n > 0; --n)
+                line += pieces[random() % std::size(pieces)];
+            lf += line + "\n";
+            crLf += line + "\r\n";
+        }
+        if (random() % 2 == 0)
+            lf += "x = y", crLf += "x = y";  // a last line without its end
+        const auto read = [](std::string_view bytes) {
+            std::string headers;
+            std::string texts =
+                ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
+                    headers += std::string(name) + "@" + std::to_string(at) + "\n";
+                });
+            return texts + "|" + headers;
+        };
+        ASSERT_EQ(read(lf), read(crLf)) << lf;
     }
 }
 

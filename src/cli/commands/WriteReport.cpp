@@ -9,19 +9,20 @@ namespace tessel::cli {
 
 int ReportWrites(const BoardList& boards, const BatchResult& result, std::ostream& out) {
     // Written at once: each write to the stream is a pass through the terminal filter.
-    const std::vector<BatchMessage> messages = DescribeBatch(boards, result, TesselBatchWords());
-    std::size_t size = 0;
-    for (const BatchMessage& message : messages)
-        size += message.text.size() + message.reason.size() + 1;
+    std::size_t size = 1024;  // the closing line, a failure's
+    for (const BoardOutcome& outcome : result.outcomes)
+        size += boards.Item(outcome.position)->Name().size() + 1;
     std::string report;
-    report.reserve(size + size / 8);
-    for (const BatchMessage& message : messages) {
-        if (message.kind == BatchMessage::Kind::kSkipped)
-            report += Fill(Tr("%s (skipped: %s)"), {message.text, message.reason});
-        else
-            report += message.text;
-        report += '\n';
-    }
+    report.reserve(size);
+    DescribeBatchLines(
+        boards, result, TesselBatchWords(),
+        [&](BatchMessage::Kind kind, std::string_view text, std::string_view reason) {
+            if (kind == BatchMessage::Kind::kSkipped)
+                report += Fill(Tr("%s (skipped: %s)"), {text, reason});
+            else
+                report += text;
+            report += '\n';
+        });
     out << report;
     return result.Succeeded() ? kExitOk : kExitSomeFailed;
 }

@@ -57,32 +57,50 @@ class BmpColumns {
     std::array<std::uint8_t, 0x10000 / 4> bits_{};
 };
 
-std::size_t Columns(char32_t c) {
+const BmpColumns& Bmp() {
     static const BmpColumns bmp;
-    return c < 0x10000 ? bmp(c) : SearchColumns(c);
+    return bmp;
+}
+
+std::size_t Columns(char32_t c) {
+    return c < 0x10000 ? Bmp()(c) : SearchColumns(c);
 }
 
 }  // namespace
 
 std::size_t DisplayWidth(std::string_view text) {
+    const BmpColumns& bmp = Bmp();
+    const auto* const bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
     std::size_t width = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        if (const auto byte = static_cast<unsigned char>(text[at]); byte >= 0x20 && byte < 0x7F) {
-            ++width;  // printable ASCII, counted without decoding
+    for (std::size_t at = 0; at < size;) {
+        // A run of printable ASCII, a column each, counted without decoding.
+        const std::size_t ascii = at;
+        while (at < size && bytes[at] >= 0x20 && bytes[at] < 0x7F)
             ++at;
-            continue;
-        }
-        if (const char32_t common = CommonThreeByteAt(text, at); common != kNotUtf8) {
-            width += Columns(common);
+        width += at - ascii;
+        // A run of kana and kanji, decoded in place: a lead from E1 to EF but ED (surrogates)
+        // and two continuation bytes need no range check.
+        while (at + 2 < size) {
+            const unsigned lead = bytes[at];
+            if (lead < 0xE1 || lead > 0xEF || lead == 0xED || (bytes[at + 1] & 0xC0) != 0x80 ||
+                (bytes[at + 2] & 0xC0) != 0x80) {
+                break;
+            }
+            width += bmp(static_cast<char32_t>((lead & 0x0Fu) << 12 | (bytes[at + 1] & 0x3Fu) << 6 |
+                                               (bytes[at + 2] & 0x3Fu)));
             at += 3;
-            continue;
         }
+        // Anything else, a character at a time.
+        if (at == size || (bytes[at] >= 0x20 && bytes[at] < 0x7F))
+            continue;
+        const std::size_t before = at;
         const char32_t c = NextCodePoint(text, at);
         if (c != kNotUtf8) {
             width += Columns(c);
         } else {
             ++width;
-            ++at;
+            at = before + 1;
         }
     }
     return width;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -18,6 +19,7 @@
 #include "posix/profile/ProfileFileCheck.h"
 #include "settings/NameIndex.h"
 #include "settings/ProfileList.h"
+#include "settings/SectionEntries.h"
 #include "text/TextCase.h"
 
 namespace tessel {
@@ -26,10 +28,23 @@ namespace tessel {
 struct CachedSections {
     FileStamp stamp;
     ProfileFailure problem;             // why the file cannot be used as it is, or none
+    std::string bytes;                  // the file as it was read
     std::string names;                  // each listed section name followed by a NUL
     std::vector<std::uint32_t> listed;  // the section of each listed name
-    std::string texts;                  // what a read of each section returns, one after another
-    std::vector<std::size_t> begins;    // where each section's part of texts begins
+    // What a read of each section returns, one after another, and where each section's part
+    // begins: made at the first read of lines, which a whole load of packed sections never makes.
+    mutable std::once_flag textsMade;
+    mutable std::string texts;
+    mutable std::vector<std::size_t> begins;
+    // Each section's entries as a whole load keeps them (see SectionEntries::Packer), one after
+    // another, and each section's part: where it begins and ends, and how many entries it holds;
+    // none for a section that cannot be packed.
+    struct Packed {
+        std::size_t begin = 0, end = 0, count = 0;
+        bool packed = false;
+    };
+    std::string packed;
+    std::vector<Packed> parts;
     // The index of the names, built at the first read of a section by its name: a whole load
     // (ReadSections) needs none. Built under the file's mutex, and read by nothing else.
     mutable bool indexed = false;
@@ -40,6 +55,12 @@ struct CachedSections {
 
     // What a read of the section returns, each line followed by a NUL.
     std::string_view Lines(std::uint32_t section) const {
+        std::call_once(textsMade, [this] {
+            // The lines before the first header form the section "", which is never listed.
+            begins.push_back(0);
+            texts = ProfileDocument::SectionTexts(
+                bytes, [this](std::string_view, std::size_t at) { begins.push_back(at); });
+        });
         const std::size_t end = section + 1 < begins.size() ? begins[section + 1] : texts.size();
         return std::string_view(texts).substr(begins[section], end - begins[section]);
     }
@@ -60,7 +81,7 @@ struct CachedSections {
     // Indexes every section's name; a section that is not listed has the empty name.
     void Index() const {
         indexed = true;
-        const auto count = static_cast<std::uint32_t>(begins.size());
+        const auto count = static_cast<std::uint32_t>(parts.size());
         std::size_t pos = 0;
         std::size_t next = 0;  // the next listed name
         for (std::uint32_t section = 0; section < count; ++section) {
@@ -102,19 +123,49 @@ constexpr std::int64_t kMaxFileSize = 64 * 1024 * 1024;
 // Files a program works with at once; more only happens when it is pointed at many in turn.
 constexpr std::size_t kMaxCachedFiles = 8;
 
-std::shared_ptr<CachedSections> MakeSections(std::string_view bytes) {
-    auto sections = std::make_shared<CachedSections>();
-    // The lines before the first header form the section "", which is never listed.
-    sections->begins.push_back(0);
-    sections->texts =
-        ProfileDocument::SectionTexts(bytes, [&](std::string_view name, std::size_t at) {
+std::shared_ptr<CachedSections> MakeSections(std::string bytes) {
+    // The file is taken apart once, and each section packed as it is read: a whole load then
+    // shares the packed entries instead of taking every line apart again.
+    class Reader : public ProfileDocument::SectionReader {
+      public:
+        explicit Reader(CachedSections& sections)
+            : sections_(sections), packer_(sections.packed, 0) {}
+
+        void Header(std::string_view name, std::size_t) override {
+            EndSection();
             if (!name.empty()) {
-                sections->listed.push_back(static_cast<std::uint32_t>(sections->begins.size()));
-                sections->names += name;
-                sections->names += '\0';
+                sections_.listed.push_back(static_cast<std::uint32_t>(sections_.parts.size()));
+                sections_.names += name;
+                sections_.names += '\0';
             }
-            sections->begins.push_back(at);
-        });
+        }
+        void Text(std::string_view text, std::size_t keySize) override {
+            if (packable_ && !packer_.Add(text, keySize))
+                packable_ = false;
+        }
+        // Ends the section read last; with last, the whole file.
+        void EndSection(bool last = false) {
+            const std::size_t end = packable_ ? packer_.End() : packer_.Begin();
+            sections_.parts.push_back({packer_.Begin(), end, packer_.Count(), packable_});
+            packer_ = SectionEntries::Packer(sections_.packed, end);
+            packable_ = true;
+            if (last)
+                sections_.packed.resize(end);
+        }
+
+      private:
+        CachedSections& sections_;
+        SectionEntries::Packer packer_;
+        bool packable_ = true;
+    };
+    auto sections = std::make_shared<CachedSections>();
+    sections->bytes = std::move(bytes);
+    sections->packed.reserve(sections->bytes.size() + sections->bytes.size() / 4);
+    // The lines before the first header form the section "", which is never listed: the first
+    // part is theirs.
+    Reader reader(*sections);
+    ProfileDocument::ScanSections(sections->bytes, reader);
+    reader.EndSection(true);
     return sections;
 }
 
@@ -233,7 +284,7 @@ const CachedSections* PosixProfileFile::CheckedSections(const std::string& fileN
         return nullptr;
     }
     ProfileFailure problem = ProfileFileProblem(bytes);
-    std::shared_ptr<CachedSections> sections = MakeSections(bytes);
+    std::shared_ptr<CachedSections> sections = MakeSections(std::move(bytes));
     sections->stamp = stamp;
     sections->problem = std::move(problem);
     if (cache_.size() >= kMaxCachedFiles && !cache_.contains(fileName))
@@ -296,6 +347,36 @@ void PosixProfileFile::ReadSections(
     for (const std::uint32_t at : sections->listed) {
         const std::size_t end = names.find('\0', pos);
         section(names.substr(pos, end - pos), sections->Lines(at));
+        pos = end + 1;
+    }
+}
+
+void PosixProfileFile::ReadLoadedSections(
+    const std::string& fileName, std::string_view names,
+    const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>& section) {
+    std::unique_lock lock(mutex_);
+    const std::shared_ptr<const CachedSections> sections = Load(fileName) ? last_ : nullptr;
+    lock.unlock();
+    if (!sections || sections->names != names) {
+        ProfileFile::ReadLoadedSections(fileName, names, section);
+        return;
+    }
+    const std::shared_ptr<const void> keeper = sections;
+    std::size_t pos = 0;
+    for (const std::uint32_t at : sections->listed) {
+        const std::size_t end = names.find('\0', pos);
+        LoadedSection loaded;
+        loaded.name = names.substr(pos, end - pos);
+        const CachedSections::Packed& part = sections->parts[at];
+        if (part.packed) {
+            loaded.packed = true;
+            loaded.entries =
+                std::string_view(sections->packed).substr(part.begin, part.end - part.begin);
+            loaded.count = part.count;
+        } else {
+            loaded.lines = sections->Lines(at);
+        }
+        section(loaded, keeper);
         pos = end + 1;
     }
 }

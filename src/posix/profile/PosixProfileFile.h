@@ -31,6 +31,10 @@ class PosixProfileFile : public ProfileFile {
     void ReadSections(
         const std::string& fileName, std::string_view names,
         const std::function<void(std::string_view, std::string_view)>& section) override;
+    void ReadLoadedSections(
+        const std::string& fileName, std::string_view names,
+        const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>&
+            section) override;
     bool WritePrivateProfileSection(const std::string& section, const std::string& block,
                                     const std::string& fileName) override;
     void BeginSnapshot() override;

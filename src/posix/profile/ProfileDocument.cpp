@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "text/TextCase.h"
 
@@ -216,44 +217,110 @@ void ProfileDocument::Split() {
 
 std::string ProfileDocument::SectionTexts(
     std::string_view bytes, const std::function<void(std::string_view, std::size_t)>& header) {
+    class Headers : public SectionReader {
+      public:
+        explicit Headers(const std::function<void(std::string_view, std::size_t)>& header)
+            : header_(header) {}
+        void Header(std::string_view name, std::size_t at) override { header_(name, at); }
+        void Text(std::string_view, std::size_t) override {}
+
+      private:
+        const std::function<void(std::string_view, std::size_t)>& header_;
+    } headers(header);
+    return SectionTexts(bytes, headers);
+}
+
+std::string ProfileDocument::SectionTexts(std::string_view bytes, SectionReader& reader) {
+    return Scan(bytes, reader, true);
+}
+
+void ProfileDocument::ScanSections(std::string_view bytes, SectionReader& reader) {
+    Scan(bytes, reader, false);
+}
+
+std::string ProfileDocument::Scan(std::string_view bytes, SectionReader& reader, bool keepTexts) {
     const DetectedEncoding detected = DetectEncoding(bytes);
     const bool plainUtf8 = IsPlainUtf8(bytes, detected);
     // Lines almost never hold a NUL: one look at the whole file spares one per line.
     const bool mayHaveNul = !plainUtf8 || bytes.find('\0') != std::string_view::npos;
-    CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
+    // Written in place: the string's size runs a little ahead of the texts, and is cut at the end.
     std::string texts;
-    texts.reserve(bytes.size());
-    std::string converted;
+    if (keepTexts)
+        texts.reserve(bytes.size() + 1);
+    std::size_t used = 0;
     std::string scratch;
+    const auto text = [&](std::string_view line, std::size_t keySize) {
+        if (!keepTexts) {
+            reader.Text(line, keySize);
+            return;
+        }
+        if (texts.size() - used < line.size() + 1)
+            texts.resize(used + std::max<std::size_t>(line.size() + 1, 1024));
+        char* const out = texts.data() + used;
+        std::memcpy(out, line.data(), line.size());
+        out[line.size()] = '\0';
+        used += line.size() + 1;
+        reader.Text(line, keySize);
+    };
+    const auto classified = [&](std::string_view line) {
+        std::string_view read;
+        switch (Classify(line, scratch, read, mayHaveNul)) {
+            case ProfileLine::Kind::kHeader:
+                reader.Header(read, used);
+                break;
+            case ProfileLine::Kind::kText:
+                text(read, std::min(read.find('='), read.size()));
+                break;
+            default:
+                break;
+        }
+    };
+    if (plainUtf8 && !mayHaveNul && bytes.find('\r') == std::string_view::npos) {
+        // Plain UTF-8 with no NUL and no CR, as nearly every board list is: its lines end at each
+        // LF, and most read as they stand, which is told from their ends and the bytes around
+        // their first "=" without classifying them.
+        const char* at = bytes.data() + detected.bomSize;
+        const char* const end = bytes.data() + bytes.size();
+        while (at != end) {
+            const auto* lineFeed = static_cast<const char*>(std::memchr(at, '\n', end - at));
+            const char* const lineEnd = lineFeed != nullptr ? lineFeed : end;
+            const std::string_view line(at, static_cast<std::size_t>(lineEnd - at));
+            at = lineFeed != nullptr ? lineFeed + 1 : end;
+            if (line.empty())
+                continue;
+            const char first = line.front();
+            if (first != '[' && first != ';' && !IsBlank(first) && !IsBlank(line.back())) {
+                const auto* equals =
+                    static_cast<const char*>(std::memchr(line.data(), '=', line.size()));
+                if (equals == nullptr) {
+                    text(line, line.size());
+                    continue;
+                }
+                if ((equals == line.data() || !IsBlank(equals[-1])) &&
+                    (equals + 1 == lineEnd || !IsBlank(equals[1]))) {
+                    text(line, static_cast<std::size_t>(equals - line.data()));
+                    continue;
+                }
+            }
+            classified(line);
+        }
+        texts.resize(used);
+        return texts;
+    }
+    CodePageConverter converter(detected.encoding, Undecodable::kAsWindows);
+    std::string converted;
     SplitLines(bytes, detected, [&](std::size_t begin, std::size_t contentEnd, std::size_t) {
         std::string_view line = bytes.substr(begin, contentEnd - begin);
         if (!plainUtf8) {
             converted = converter.ToUtf8(line);
             line = converted;
         }
-        std::string_view text;
-        if (!mayHaveNul && ReadsAsItStands(line)) {
-            // The byte after the line (its line end) is copied with it and becomes its NUL.
-            const bool followed = line.data() + line.size() < bytes.data() + bytes.size();
-            texts.append(line.data(), line.size() + (followed ? 1 : 0));
-            if (followed)
-                texts.back() = '\0';
-            else
-                texts += '\0';
-            return;
-        }
-        switch (Classify(line, scratch, text, mayHaveNul)) {
-            case ProfileLine::Kind::kHeader:
-                header(text, texts.size());
-                break;
-            case ProfileLine::Kind::kText:
-                texts += text;
-                texts += '\0';
-                break;
-            default:
-                break;
-        }
+        if (!mayHaveNul && ReadsAsItStands(line))
+            text(line, std::min(line.find('='), line.size()));
+        else
+            classified(line);
     });
+    texts.resize(used);
     return texts;
 }
 

@@ -51,6 +51,24 @@ class ProfileDocument {
     static std::string SectionTexts(
         std::string_view bytes, const std::function<void(std::string_view, std::size_t)>& header);
 
+    // What SectionTexts tells as it goes: each header, and each text line as it is added.
+    class SectionReader {
+      public:
+        virtual ~SectionReader() = default;
+        // A header line's name, and the size of the texts so far.
+        virtual void Header(std::string_view name, std::size_t at) = 0;
+        // A text line's text; its key is its first keySize bytes (up to its first "=", or all).
+        virtual void Text(std::string_view text, std::size_t keySize) = 0;
+    };
+    static std::string SectionTexts(std::string_view bytes, SectionReader& reader);
+    // The same telling without the texts; each header's at is then 0.
+    static void ScanSections(std::string_view bytes, SectionReader& reader);
+
+  private:
+    // SectionTexts, writing the texts only when keepTexts.
+    static std::string Scan(std::string_view bytes, SectionReader& reader, bool keepTexts);
+
+  public:
     // The file's bytes with the lines of the first section named section (without regard to
     // letter case; "" is the part before the first header) replaced by lines, or with the section
     // appended when there is none. Empty when a line cannot be written in the file's encoding or
