@@ -1,6 +1,7 @@
 #include "cookies/SetCookieData.h"
 
 #include "cookies/CookieDateParser.h"
+#include "text/TextCase.h"
 
 namespace tessel {
 namespace {
@@ -11,19 +12,6 @@ std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
         text.remove_suffix(1);
     return text;
-}
-
-// Whether name is "expires" in any letter case. Every letter of it is one whose two cases, and
-// nothing else, set bit 5 to its lower case.
-bool IsExpires(std::string_view name) {
-    constexpr std::string_view kExpires = "expires";
-    if (name.size() != kExpires.size())
-        return false;
-    unsigned differences = 0;
-    for (std::size_t i = 0; i < kExpires.size(); ++i)
-        differences |=
-            (static_cast<unsigned char>(name[i]) | 0x20u) ^ static_cast<unsigned char>(kExpires[i]);
-    return differences == 0;
 }
 
 // A batch gives every cookie the same expiry text: the last one read is kept, for each thread.
@@ -60,7 +48,7 @@ std::optional<SetCookieFields> ReadSetCookieData(std::string_view data) {
         if (!attribute.empty()) {
             const std::size_t equals = attribute.find('=');
             if (equals == std::string_view::npos ||
-                !IsExpires(TrimBlanks(attribute.substr(0, equals)))) {
+                !EqualsLetterWord(TrimBlanks(attribute.substr(0, equals)), "expires")) {
                 return std::nullopt;
             }
             result.expires = ReadDate(TrimBlanks(attribute.substr(equals + 1)));

@@ -32,6 +32,18 @@ inline bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// Whether text is word in any letter case, for a word of lower-case ASCII letters only: for
+// those, setting bit 5 gives the lower case, and no other byte becomes one, so no branch per byte.
+inline bool EqualsLetterWord(std::string_view text, std::string_view word) {
+    if (text.size() != word.size())
+        return false;
+    unsigned differences = 0;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        differences |=
+            (static_cast<unsigned char>(text[i]) | 0x20u) ^ static_cast<unsigned char>(word[i]);
+    return differences == 0;
+}
+
 // Appends text to folded with every letter folded; bytes that are not UTF-8 are kept as they are.
 void AppendFoldedNonAscii(std::string_view text, std::string& folded);
 
