@@ -83,24 +83,34 @@ inline __attribute__((always_inline)) std::uint64_t LineFeedsOfBlock(const char*
 }
 #endif
 
+// Where the first tab of the length bytes at text stands, length for none; end is where the
+// readable bytes end. A line's domain field is short: thirty-two bytes looked at together find
+// its end without a call.
+inline __attribute__((always_inline)) std::size_t FirstTab(const char* text, std::size_t length,
+                                                           const char* end) {
+#if defined(__SSE2__)
+    if (end - text >= 32) {
+        const __m128i tab = _mm_set1_epi8('\t');
+        const auto low = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), tab)));
+        const auto high = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16)), tab)));
+        const std::uint32_t tabs = low | (high << 16);
+        if (tabs != 0)
+            return std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(tabs)), length);
+        if (length <= 32)
+            return length;
+    }
+#else
+    (void)end;
+#endif
+    const void* tab = std::memchr(text, '\t', length);
+    return tab == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(tab) - text);
+}
+
 std::uint64_t NextRevision() {
     static std::atomic<std::uint64_t> last{0};
     return ++last;
-}
-
-// The domain field of a line that may hold a cookie, as ParseCookieJarLine reads it; empty for
-// comments and blank lines. Only this much is read at load: a line is parsed whole when a lookup
-// reaches it, so the lines of sites no board touches are never split into fields.
-std::string_view DomainField(std::string_view line) {
-    constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
-    if (line.starts_with(kHttpOnlyPrefix))
-        line.remove_prefix(kHttpOnlyPrefix.size());
-    else if (line.empty() || line.front() == '#')
-        return {};
-    std::string_view domain = line.substr(0, line.find('\t'));
-    if (domain.starts_with('.'))
-        domain.remove_prefix(1);
-    return domain;
 }
 
 }  // namespace
@@ -199,11 +209,50 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
         add(base_.size());
     lines_.resize(count);
     baseLines_ = lines_.size();
-    for (std::size_t line = 0; line < baseLines_; ++line)
-        Index(static_cast<LineIndex>(line));
+    IndexLoadedLines();
     const std::size_t firstFeed = base_.find('\n');
     if (firstFeed != std::string::npos && firstFeed > 0 && base_[firstFeed - 1] == '\r') {
         lineEnding_ = "\r\n";
+    }
+}
+
+// The loaded lines by domain, read from each line's first field without the "#HttpOnly_" or the
+// leading dot. Only this much is read at load: a line is parsed whole when a lookup reaches it,
+// so the lines of sites no board touches are never split into fields. A damaged line whose
+// domain field reads like a domain joins that domain's chain too; every lookup parses the lines
+// it walks and passes over those that are not cookies.
+void CookieJarDocument::IndexLoadedLines() {
+    constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
+    const char* const end = base_.data() + base_.size();
+    for (std::size_t at = 0; at < baseLines_; ++at) {
+        Line& line = lines_[at];
+        const char* text = base_.data() + line.offset;
+        std::size_t length = line.length;
+        if (length == 0)
+            continue;
+        length -= text[length - 1] == '\n' ? 1 : 0;
+        if (length == 0)
+            continue;
+        if (text[0] == '#') {
+            if (length < kHttpOnlyPrefix.size() ||
+                std::memcmp(text, kHttpOnlyPrefix.data(), kHttpOnlyPrefix.size()) != 0)
+                continue;
+            text += kHttpOnlyPrefix.size();
+            length -= kHttpOnlyPrefix.size();
+        }
+        std::size_t field = FirstTab(text, length, end);
+        if (field != 0 && text[0] == '.') {
+            ++text;
+            --field;
+        }
+        if (field == 0)
+            continue;
+        const auto index = static_cast<LineIndex>(at);
+        auto [head, inserted] = domainHeads_.TryEmplace(DomainHash({text, field}), index);
+        if (!inserted) {
+            line.nextSameDomain = *head;
+            *head = index;
+        }
     }
 }
 
@@ -232,26 +281,18 @@ std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
     return ParseCookieJarLine(Text(lines_[line]));
 }
 
-// A damaged line whose domain field reads like a domain joins that domain's chain too; every
-// lookup parses the lines it walks and passes over those that are not cookies.
-void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
-    // A known cookie's domain is its line's domain field, read.
-    const std::string_view domain =
-        known != nullptr ? known->domain : DomainField(Text(lines_[line]));
-    if (domain.empty())
+void CookieJarDocument::Index(LineIndex line, const CookieJarEntry& entry) {
+    // A cookie's domain is its line's domain field, read.
+    if (entry.domain.empty())
         return;
-    const std::uint64_t hash = DomainHash(domain);
+    const std::uint64_t hash = DomainHash(entry.domain);
     auto [head, inserted] = domainHeads_.TryEmplace(hash, line);
     if (!inserted) {
         lines_[line].nextSameDomain = *head;
         *head = line;
     }
-    if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr) {
-        if (known != nullptr)
-            IndexKey(line, *known, hash);
-        else if (const std::optional<CookieJarEntry> entry = Cookie(line))
-            IndexKey(line, *entry, hash);
-    }
+    if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr)
+        IndexKey(line, entry, hash);
 }
 
 void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry,
@@ -358,7 +399,7 @@ CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text,
     lines_.back().added = true;
     added_.append(text).append(lineEnding_);
     const auto line = static_cast<LineIndex>(lines_.size() - 1);
-    Index(line, &entry);
+    Index(line, entry);
     changed_ = true;
     return line;
 }

@@ -108,7 +108,9 @@ class CookieJarDocument {
 
     std::string_view Raw(const Line& line) const;   // with the line ending
     std::string_view Text(const Line& line) const;  // without the line feed
-    void Index(LineIndex line, const CookieJarEntry* known = nullptr);
+    void IndexLoadedLines();
+    // entry is the cookie on line.
+    void Index(LineIndex line, const CookieJarEntry& entry);
     // domainHash is the hash of entry's domain.
     void IndexKey(LineIndex line, const CookieJarEntry& entry, std::uint64_t domainHash);
     void IndexKeysOf(std::uint64_t domainHash);
