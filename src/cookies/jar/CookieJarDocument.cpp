@@ -68,17 +68,17 @@ std::uint64_t KeyHash(std::uint64_t domainHash, std::string_view name) {
 }
 
 #if defined(__SSE2__)
-// The line feeds of the sixteen bytes at bytes, a bit each, the first lowest; a byte that is a
-// control character other than a tab or a line end is added to controls.
+// The line feeds of the sixteen bytes at bytes, a bit each, the first lowest. Each byte is also
+// folded into lowest, which stays at 0x20 or above while no byte is a control character other
+// than a tab or a line end: those are made 0xFF first.
 inline __attribute__((always_inline)) std::uint64_t LineFeedsOfBlock(const char* bytes,
-                                                                     __m128i& controls) {
+                                                                     __m128i& lowest) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
     const __m128i feeds = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
     // A tab (9) and a carriage return (13), and nothing else, are 13 with bit 2 set.
     const __m128i tabOrReturn =
         _mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(4)), _mm_set1_epi8(13));
-    controls = _mm_or_si128(controls, _mm_andnot_si128(_mm_or_si128(feeds, tabOrReturn), control));
+    lowest = _mm_min_epu8(lowest, _mm_or_si128(block, _mm_or_si128(feeds, tabOrReturn)));
     return static_cast<unsigned>(_mm_movemask_epi8(feeds));
 }
 #endif
@@ -182,21 +182,22 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     // Sixty-four bytes at a time, in the one pass: where lines end, and whether a byte is a
     // control character other than a tab or a line end. A call to find each line's end, and a
     // pass of its own for control characters, were most of the time of reading a large jar.
-    __m128i controls = _mm_setzero_si128();
+    __m128i lowest = _mm_set1_epi8(0x20);
     const auto addLines = [&](std::size_t from, std::uint64_t ends) {
         for (; ends != 0; ends &= ends - 1)
             add(from + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
     };
     for (; at + 64 <= base_.size(); at += 64) {
-        const std::uint64_t ends = LineFeedsOfBlock(data + at, controls) |
-                                   (LineFeedsOfBlock(data + at + 16, controls) << 16) |
-                                   (LineFeedsOfBlock(data + at + 32, controls) << 32) |
-                                   (LineFeedsOfBlock(data + at + 48, controls) << 48);
+        const std::uint64_t ends = LineFeedsOfBlock(data + at, lowest) |
+                                   (LineFeedsOfBlock(data + at + 16, lowest) << 16) |
+                                   (LineFeedsOfBlock(data + at + 32, lowest) << 32) |
+                                   (LineFeedsOfBlock(data + at + 48, lowest) << 48);
         addLines(at, ends);
     }
     for (; at + 16 <= base_.size(); at += 16)
-        addLines(at, LineFeedsOfBlock(data + at, controls));
-    controlBytes_ = _mm_movemask_epi8(controls) != 0;
+        addLines(at, LineFeedsOfBlock(data + at, lowest));
+    controlBytes_ =
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(lowest, _mm_set1_epi8(0x1F)), lowest)) != 0;
 #endif
     for (; at < base_.size(); ++at) {
         const auto byte = static_cast<unsigned char>(data[at]);
