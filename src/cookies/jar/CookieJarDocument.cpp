@@ -117,10 +117,10 @@ std::uint64_t NextRevision() {
 
 inline std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
     std::uint64_t key, LineIndex line) {
-    if (2 * (used_ + 1) > slots_.size())
+    if (used_ >= limit_)
         Grow();
     key = Stored(key);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = mask_;
     for (std::size_t at = key & mask;; at = (at + 1) & mask) {
         Slot& slot = slots_[at];
         if (slot.key == key)
@@ -137,7 +137,7 @@ const CookieJarDocument::LineIndex* CookieJarDocument::Heads::Find(std::uint64_t
     if (slots_.empty())
         return nullptr;
     key = Stored(key);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = mask_;
     for (std::size_t at = key & mask;; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
         if (slot.key == key)
@@ -150,6 +150,8 @@ const CookieJarDocument::LineIndex* CookieJarDocument::Heads::Find(std::uint64_t
 void CookieJarDocument::Heads::Grow() {
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(old.empty() ? 64 : 2 * old.size(), Slot{});
+    mask_ = slots_.size() - 1;
+    limit_ = slots_.size() / 2;
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
         if (slot.key == 0)
@@ -168,15 +170,23 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     lines_.resize(base_.size() / 64 + 1);
     // The lines are found first and indexed after, each step a loop of its own. They are written
     // in place, the room grown by hand: the vector's own growth check was a call a line.
+    // What the loops read of the members is read once, before them: the lines' stores could
+    // otherwise change it, for all the compiler knows.
     std::size_t start = 0;
     std::size_t count = 0;
+    Line* lines = lines_.data();
+    std::size_t room = lines_.size();
     const auto add = [&](std::size_t end) {
-        if (count == lines_.size())
+        if (count == room) {
             lines_.resize(2 * count);
-        lines_[count++] = Line{start, end - start};
+            lines = lines_.data();
+            room = lines_.size();
+        }
+        lines[count++] = Line{start, end - start};
         start = end;
     };
     const char* const data = base_.data();
+    const std::size_t size = base_.size();
     std::size_t at = 0;
 #if defined(__SSE2__)
     // Sixty-four bytes at a time, in the one pass: where lines end, and whether a byte is a
@@ -187,27 +197,27 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
         for (; ends != 0; ends &= ends - 1)
             add(from + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
     };
-    for (; at + 64 <= base_.size(); at += 64) {
+    for (; at + 64 <= size; at += 64) {
         const std::uint64_t ends = LineFeedsOfBlock(data + at, lowest) |
                                    (LineFeedsOfBlock(data + at + 16, lowest) << 16) |
                                    (LineFeedsOfBlock(data + at + 32, lowest) << 32) |
                                    (LineFeedsOfBlock(data + at + 48, lowest) << 48);
         addLines(at, ends);
     }
-    for (; at + 16 <= base_.size(); at += 16)
+    for (; at + 16 <= size; at += 16)
         addLines(at, LineFeedsOfBlock(data + at, lowest));
     controlBytes_ =
         _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(lowest, _mm_set1_epi8(0x1F)), lowest)) != 0;
 #endif
-    for (; at < base_.size(); ++at) {
+    for (; at < size; ++at) {
         const auto byte = static_cast<unsigned char>(data[at]);
         if (byte == '\n')
             add(at + 1);
         else if (byte < 0x20 && byte != '\t' && byte != '\r')
             controlBytes_ = true;
     }
-    if (start < base_.size())
-        add(base_.size());
+    if (start < size)
+        add(size);
     lines_.resize(count);
     baseLines_ = lines_.size();
     IndexLoadedLines();
@@ -224,13 +234,16 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
 // it walks and passes over those that are not cookies.
 void CookieJarDocument::IndexLoadedLines() {
     constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
-    const char* const end = base_.data() + base_.size();
-    for (std::size_t at = 0; at < baseLines_; ++at) {
-        Line& line = lines_[at];
-        const char* text = base_.data() + line.offset;
+    // Every loaded line has a byte at least. The table's inserts write through pointers, so what
+    // the loop reads of the members is read once, before it.
+    const char* const data = base_.data();
+    const char* const end = data + base_.size();
+    Line* const lines = lines_.data();
+    const std::size_t count = baseLines_;
+    for (std::size_t at = 0; at < count; ++at) {
+        Line& line = lines[at];
+        const char* text = data + line.offset;
         std::size_t length = line.length;
-        if (length == 0)
-            continue;
         length -= text[length - 1] == '\n' ? 1 : 0;
         if (length == 0)
             continue;

@@ -104,6 +104,9 @@ class CookieJarDocument {
 
         std::vector<Slot> slots_;
         std::size_t used_ = 0;
+        // Kept rather than worked out from the slots on each look-up.
+        std::size_t mask_ = 0;   // the slots' count less one
+        std::size_t limit_ = 0;  // the keys the slots take before growing: at most half full
     };
 
     std::string_view Raw(const Line& line) const;   // with the line ending
