@@ -248,7 +248,8 @@ bool IsScheme(std::string_view scheme, std::string_view name) {
 enum : std::uint8_t {
     kHostByte = 1,      // a letter, digit, "-", "_" or "." of a host name
     kAuthorityEnd = 2,  // "/", "\\", "?" or "#": the host and port end here
-    kUpperLetter = 4,
+    kPathMark = 4,      // what a plain path looks at: "?", "#", "\\", ".", "%", space, control, DEL
+    kLabelByte = 8,     // a host byte other than "." or a capital letter
 };
 
 constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
@@ -258,15 +259,21 @@ constexpr std::array<std::uint8_t, 256> MakeByteClasses() {
             (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         if (letterOrDigit || c == '-' || c == '_' || c == '.')
             classes[static_cast<std::size_t>(c)] |= kHostByte;
+        if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_')
+            classes[static_cast<std::size_t>(c)] |= kLabelByte;
         if (c == '/' || c == '\\' || c == '?' || c == '#')
             classes[static_cast<std::size_t>(c)] |= kAuthorityEnd;
-        if (c >= 'A' && c <= 'Z')
-            classes[static_cast<std::size_t>(c)] |= kUpperLetter;
+        if (c == '?' || c == '#' || c == '\\' || c == '.' || c == '%' || c <= 0x20 || c == 0x7F)
+            classes[static_cast<std::size_t>(c)] |= kPathMark;
     }
     return classes;
 }
 
 constexpr std::array<std::uint8_t, 256> kByteClasses = MakeByteClasses();
+
+std::uint8_t ClassAt(std::string_view text, std::size_t at) {
+    return kByteClasses[static_cast<unsigned char>(text[at])];
+}
 
 bool IsClass(char c, std::uint8_t byteClass) {
     return (kByteClasses[static_cast<unsigned char>(c)] & byteClass) != 0;
@@ -385,6 +392,68 @@ void NormalizePath(std::string_view path, std::string& result) {
         result = "/";
 }
 
+// The address most boards have, read in one pass: "http://" or "https://", a host name in lower
+// case whose last label starts with a letter, and a path with no "\\", no segment that may be a
+// dot segment and no space or control character, nor any in the query or fragment. false for
+// anything else, which the general reading below answers; for these both give the same result.
+// Kept out of line, so that the general reading's frame is not set up for it.
+__attribute__((noinline)) bool ReadPlainUrl(std::string_view url, CookieUrl& result) {
+    std::size_t at;
+    if (url.starts_with("http://"))
+        at = 7;
+    else if (url.starts_with("https://"))
+        at = 8;
+    else
+        return false;
+    // Labels in lower case joined by single dots, the last not starting with a digit (it may be
+    // an IPv4 address).
+    const std::size_t hostStart = at;
+    std::size_t lastLabel;
+    for (;;) {
+        lastLabel = at;
+        while (at < url.size() && (ClassAt(url, at) & kLabelByte) != 0)
+            ++at;
+        if (at == lastLabel)
+            return false;
+        if (at == url.size() || url[at] != '.')
+            break;
+        ++at;
+    }
+    if (IsDigit(url[lastLabel]))
+        return false;
+    const std::size_t hostEnd = at;
+    if (at < url.size() && (url[at] == '\\' || !IsClass(url[at], kAuthorityEnd)))
+        return false;  // a port, user information or a byte no host name has
+    // The path: a "." or "%" right after a "/" may start a dot segment.
+    for (;; ++at) {
+        for (; at + 4 <= url.size(); at += 4) {
+            if (((ClassAt(url, at) | ClassAt(url, at + 1) | ClassAt(url, at + 2) |
+                  ClassAt(url, at + 3)) &
+                 kPathMark) != 0)
+                break;
+        }
+        while (at < url.size() && (ClassAt(url, at) & kPathMark) == 0)
+            ++at;
+        if (at == url.size() || url[at] == '?' || url[at] == '#')
+            break;
+        if ((url[at] != '.' && url[at] != '%') || url[at - 1] == '/')
+            return false;
+    }
+    if (at < url.size() && HasSpaceOrControl(url.substr(at)))
+        return false;
+    result.secure = hostStart == 8;
+    // Appended to emptied strings: an assignment checks for overlaps and room the kept strings
+    // do not need.
+    result.host.clear();
+    result.host.append(url.data() + hostStart, hostEnd - hostStart);
+    result.path.clear();
+    if (at == hostEnd)
+        result.path.push_back('/');
+    else
+        result.path.append(url.data() + hostEnd, at - hostEnd);
+    return true;
+}
+
 // The address read afresh into result, whose strings keep their room from the last one; false
 // when it is not one a cookie goes with.
 bool ReadCookieUrl(std::string_view url, CookieUrl& result) {
@@ -461,7 +530,7 @@ const std::optional<CookieUrl>& LastCookieUrl(std::string_view url) {
     if (!any || url != lastUrl) {
         if (!last)
             last.emplace();
-        if (!ReadCookieUrl(url, *last))
+        if (!ReadPlainUrl(url, *last) && !ReadCookieUrl(url, *last))
             last.reset();
         lastUrl.assign(url);
         any = true;

@@ -60,6 +60,32 @@ TEST(CookieInputTest, AddressesKeepOnlyWhatMatchingNeeds) {
     }
 }
 
+// Lower-case "http" addresses take a shorter way than any other: an upper-case scheme, which
+// takes the general one, must give the same answer for every host, path and tail.
+TEST(CookieInputTest, PlainAddressesReadAsTheGeneralWayReadsThem) {
+    for (const char* host :
+         {"bbs.example.jp", "BBS.Ex-am_ple.JP", "h", "a..b", ".a", "a.", "", "1.2.3.4", "a.1",
+          "a.0x1f", "a.b1", "\xC3\xA9.jp", "h:80", "h:", "u@h", "[::1]", "h\\x"}) {
+        for (const char* path : {"", "/", "/a/b.cgi", "/./x", "/%2e/x", "/a/../b", "/a/.", "/.x",
+                                 "/a%20b", "\\x", "/a b", "/a\t", "/a\x7F", "//x"}) {
+            for (const char* tail : {"", "?q=1", "#f", "?a b", "?x/./y", "#\x01", "?"}) {
+                for (const char* scheme : {"://", "s://", ":///", ":/"}) {
+                    const std::string rest = std::string(scheme) + host + path + tail;
+                    SCOPED_TRACE(rest);
+                    const std::optional<CookieUrl> plain = ParseCookieUrl("http" + rest);
+                    const std::optional<CookieUrl> general = ParseCookieUrl("HTTP" + rest);
+                    ASSERT_EQ(plain.has_value(), general.has_value());
+                    if (plain) {
+                        EXPECT_EQ(plain->secure, general->secure);
+                        EXPECT_EQ(plain->host, general->host);
+                        EXPECT_EQ(plain->path, general->path);
+                    }
+                }
+            }
+        }
+    }
+}
+
 TEST(CookieInputTest, DatesAreReadTheRfc6265Way) {
     const struct {
         const char* text;

@@ -68,49 +68,59 @@ std::uint64_t KeyHash(std::uint64_t domainHash, std::string_view name) {
 }
 
 #if defined(__SSE2__)
-// The line feeds of the sixteen bytes at bytes, a bit each, the first lowest; a byte that is a
-// control character other than a tab or a line end is added to controls.
+// The line feeds of the sixteen bytes at bytes, a bit each, the first lowest. Each byte is also
+// folded into lowest, which stays at 0x20 or above while no byte is a control character other
+// than a tab or a line end: those are made 0xFF first.
 inline __attribute__((always_inline)) std::uint64_t LineFeedsOfBlock(const char* bytes,
-                                                                     __m128i& controls) {
+                                                                     __m128i& lowest) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
     const __m128i feeds = _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'));
-    const __m128i control = _mm_cmpeq_epi8(_mm_min_epu8(block, _mm_set1_epi8(0x1F)), block);
     // A tab (9) and a carriage return (13), and nothing else, are 13 with bit 2 set.
     const __m128i tabOrReturn =
         _mm_cmpeq_epi8(_mm_or_si128(block, _mm_set1_epi8(4)), _mm_set1_epi8(13));
-    controls = _mm_or_si128(controls, _mm_andnot_si128(_mm_or_si128(feeds, tabOrReturn), control));
+    lowest = _mm_min_epu8(lowest, _mm_or_si128(block, _mm_or_si128(feeds, tabOrReturn)));
     return static_cast<unsigned>(_mm_movemask_epi8(feeds));
 }
 #endif
+
+// Where the first tab of the length bytes at text stands, length for none; end is where the
+// readable bytes end. A line's domain field is short: thirty-two bytes looked at together find
+// its end without a call.
+inline __attribute__((always_inline)) std::size_t FirstTab(const char* text, std::size_t length,
+                                                           const char* end) {
+#if defined(__SSE2__)
+    if (end - text >= 32) {
+        const __m128i tab = _mm_set1_epi8('\t');
+        const auto low = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), tab)));
+        const auto high = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16)), tab)));
+        const std::uint32_t tabs = low | (high << 16);
+        if (tabs != 0)
+            return std::min<std::size_t>(static_cast<std::size_t>(std::countr_zero(tabs)), length);
+        if (length <= 32)
+            return length;
+    }
+#else
+    (void)end;
+#endif
+    const void* tab = std::memchr(text, '\t', length);
+    return tab == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(tab) - text);
+}
 
 std::uint64_t NextRevision() {
     static std::atomic<std::uint64_t> last{0};
     return ++last;
 }
 
-// The domain field of a line that may hold a cookie, as ParseCookieJarLine reads it; empty for
-// comments and blank lines. Only this much is read at load: a line is parsed whole when a lookup
-// reaches it, so the lines of sites no board touches are never split into fields.
-std::string_view DomainField(std::string_view line) {
-    constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
-    if (line.starts_with(kHttpOnlyPrefix))
-        line.remove_prefix(kHttpOnlyPrefix.size());
-    else if (line.empty() || line.front() == '#')
-        return {};
-    std::string_view domain = line.substr(0, line.find('\t'));
-    if (domain.starts_with('.'))
-        domain.remove_prefix(1);
-    return domain;
-}
-
 }  // namespace
 
 inline std::pair<CookieJarDocument::LineIndex*, bool> CookieJarDocument::Heads::TryEmplace(
     std::uint64_t key, LineIndex line) {
-    if (2 * (used_ + 1) > slots_.size())
+    if (used_ >= limit_)
         Grow();
     key = Stored(key);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = mask_;
     for (std::size_t at = key & mask;; at = (at + 1) & mask) {
         Slot& slot = slots_[at];
         if (slot.key == key)
@@ -127,7 +137,7 @@ const CookieJarDocument::LineIndex* CookieJarDocument::Heads::Find(std::uint64_t
     if (slots_.empty())
         return nullptr;
     key = Stored(key);
-    const std::size_t mask = slots_.size() - 1;
+    const std::size_t mask = mask_;
     for (std::size_t at = key & mask;; at = (at + 1) & mask) {
         const Slot& slot = slots_[at];
         if (slot.key == key)
@@ -140,6 +150,8 @@ const CookieJarDocument::LineIndex* CookieJarDocument::Heads::Find(std::uint64_t
 void CookieJarDocument::Heads::Grow() {
     std::vector<Slot> old = std::move(slots_);
     slots_.assign(old.empty() ? 64 : 2 * old.size(), Slot{});
+    mask_ = slots_.size() - 1;
+    limit_ = slots_.size() / 2;
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& slot : old) {
         if (slot.key == 0)
@@ -158,52 +170,103 @@ CookieJarDocument::CookieJarDocument(std::string bytes)
     lines_.resize(base_.size() / 64 + 1);
     // The lines are found first and indexed after, each step a loop of its own. They are written
     // in place, the room grown by hand: the vector's own growth check was a call a line.
+    // What the loops read of the members is read once, before them: the lines' stores could
+    // otherwise change it, for all the compiler knows.
     std::size_t start = 0;
     std::size_t count = 0;
+    Line* lines = lines_.data();
+    std::size_t room = lines_.size();
     const auto add = [&](std::size_t end) {
-        if (count == lines_.size())
+        if (count == room) {
             lines_.resize(2 * count);
-        lines_[count++] = Line{start, end - start};
+            lines = lines_.data();
+            room = lines_.size();
+        }
+        lines[count++] = Line{start, end - start};
         start = end;
     };
     const char* const data = base_.data();
+    const std::size_t size = base_.size();
     std::size_t at = 0;
 #if defined(__SSE2__)
     // Sixty-four bytes at a time, in the one pass: where lines end, and whether a byte is a
     // control character other than a tab or a line end. A call to find each line's end, and a
     // pass of its own for control characters, were most of the time of reading a large jar.
-    __m128i controls = _mm_setzero_si128();
+    __m128i lowest = _mm_set1_epi8(0x20);
     const auto addLines = [&](std::size_t from, std::uint64_t ends) {
         for (; ends != 0; ends &= ends - 1)
             add(from + static_cast<std::size_t>(std::countr_zero(ends)) + 1);
     };
-    for (; at + 64 <= base_.size(); at += 64) {
-        const std::uint64_t ends = LineFeedsOfBlock(data + at, controls) |
-                                   (LineFeedsOfBlock(data + at + 16, controls) << 16) |
-                                   (LineFeedsOfBlock(data + at + 32, controls) << 32) |
-                                   (LineFeedsOfBlock(data + at + 48, controls) << 48);
+    for (; at + 64 <= size; at += 64) {
+        const std::uint64_t ends = LineFeedsOfBlock(data + at, lowest) |
+                                   (LineFeedsOfBlock(data + at + 16, lowest) << 16) |
+                                   (LineFeedsOfBlock(data + at + 32, lowest) << 32) |
+                                   (LineFeedsOfBlock(data + at + 48, lowest) << 48);
         addLines(at, ends);
     }
-    for (; at + 16 <= base_.size(); at += 16)
-        addLines(at, LineFeedsOfBlock(data + at, controls));
-    controlBytes_ = _mm_movemask_epi8(controls) != 0;
+    for (; at + 16 <= size; at += 16)
+        addLines(at, LineFeedsOfBlock(data + at, lowest));
+    controlBytes_ =
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(lowest, _mm_set1_epi8(0x1F)), lowest)) != 0;
 #endif
-    for (; at < base_.size(); ++at) {
+    for (; at < size; ++at) {
         const auto byte = static_cast<unsigned char>(data[at]);
         if (byte == '\n')
             add(at + 1);
         else if (byte < 0x20 && byte != '\t' && byte != '\r')
             controlBytes_ = true;
     }
-    if (start < base_.size())
-        add(base_.size());
+    if (start < size)
+        add(size);
     lines_.resize(count);
     baseLines_ = lines_.size();
-    for (std::size_t line = 0; line < baseLines_; ++line)
-        Index(static_cast<LineIndex>(line));
+    IndexLoadedLines();
     const std::size_t firstFeed = base_.find('\n');
     if (firstFeed != std::string::npos && firstFeed > 0 && base_[firstFeed - 1] == '\r') {
         lineEnding_ = "\r\n";
+    }
+}
+
+// The loaded lines by domain, read from each line's first field without the "#HttpOnly_" or the
+// leading dot. Only this much is read at load: a line is parsed whole when a lookup reaches it,
+// so the lines of sites no board touches are never split into fields. A damaged line whose
+// domain field reads like a domain joins that domain's chain too; every lookup parses the lines
+// it walks and passes over those that are not cookies.
+void CookieJarDocument::IndexLoadedLines() {
+    constexpr std::string_view kHttpOnlyPrefix = "#HttpOnly_";
+    // Every loaded line has a byte at least. The table's inserts write through pointers, so what
+    // the loop reads of the members is read once, before it.
+    const char* const data = base_.data();
+    const char* const end = data + base_.size();
+    Line* const lines = lines_.data();
+    const std::size_t count = baseLines_;
+    for (std::size_t at = 0; at < count; ++at) {
+        Line& line = lines[at];
+        const char* text = data + line.offset;
+        std::size_t length = line.length;
+        length -= text[length - 1] == '\n' ? 1 : 0;
+        if (length == 0)
+            continue;
+        if (text[0] == '#') {
+            if (length < kHttpOnlyPrefix.size() ||
+                std::memcmp(text, kHttpOnlyPrefix.data(), kHttpOnlyPrefix.size()) != 0)
+                continue;
+            text += kHttpOnlyPrefix.size();
+            length -= kHttpOnlyPrefix.size();
+        }
+        std::size_t field = FirstTab(text, length, end);
+        if (field != 0 && text[0] == '.') {
+            ++text;
+            --field;
+        }
+        if (field == 0)
+            continue;
+        const auto index = static_cast<LineIndex>(at);
+        auto [head, inserted] = domainHeads_.TryEmplace(DomainHash({text, field}), index);
+        if (!inserted) {
+            line.nextSameDomain = *head;
+            *head = index;
+        }
     }
 }
 
@@ -232,26 +295,18 @@ std::optional<CookieJarEntry> CookieJarDocument::Cookie(LineIndex line) const {
     return ParseCookieJarLine(Text(lines_[line]));
 }
 
-// A damaged line whose domain field reads like a domain joins that domain's chain too; every
-// lookup parses the lines it walks and passes over those that are not cookies.
-void CookieJarDocument::Index(LineIndex line, const CookieJarEntry* known) {
-    // A known cookie's domain is its line's domain field, read.
-    const std::string_view domain =
-        known != nullptr ? known->domain : DomainField(Text(lines_[line]));
-    if (domain.empty())
+void CookieJarDocument::Index(LineIndex line, const CookieJarEntry& entry) {
+    // A cookie's domain is its line's domain field, read.
+    if (entry.domain.empty())
         return;
-    const std::uint64_t hash = DomainHash(domain);
+    const std::uint64_t hash = DomainHash(entry.domain);
     auto [head, inserted] = domainHeads_.TryEmplace(hash, line);
     if (!inserted) {
         lines_[line].nextSameDomain = *head;
         *head = line;
     }
-    if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr) {
-        if (known != nullptr)
-            IndexKey(line, *known, hash);
-        else if (const std::optional<CookieJarEntry> entry = Cookie(line))
-            IndexKey(line, *entry, hash);
-    }
+    if (!keyedDomains_.Empty() && keyedDomains_.Find(hash) != nullptr)
+        IndexKey(line, entry, hash);
 }
 
 void CookieJarDocument::IndexKey(LineIndex line, const CookieJarEntry& entry,
@@ -358,7 +413,7 @@ CookieJarDocument::LineIndex CookieJarDocument::Append(std::string_view text,
     lines_.back().added = true;
     added_.append(text).append(lineEnding_);
     const auto line = static_cast<LineIndex>(lines_.size() - 1);
-    Index(line, &entry);
+    Index(line, entry);
     changed_ = true;
     return line;
 }

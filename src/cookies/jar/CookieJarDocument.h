@@ -104,11 +104,16 @@ class CookieJarDocument {
 
         std::vector<Slot> slots_;
         std::size_t used_ = 0;
+        // Kept rather than worked out from the slots on each look-up.
+        std::size_t mask_ = 0;   // the slots' count less one
+        std::size_t limit_ = 0;  // the keys the slots take before growing: at most half full
     };
 
     std::string_view Raw(const Line& line) const;   // with the line ending
     std::string_view Text(const Line& line) const;  // without the line feed
-    void Index(LineIndex line, const CookieJarEntry* known = nullptr);
+    void IndexLoadedLines();
+    // entry is the cookie on line.
+    void Index(LineIndex line, const CookieJarEntry& entry);
     // domainHash is the hash of entry's domain.
     void IndexKey(LineIndex line, const CookieJarEntry& entry, std::uint64_t domainHash);
     void IndexKeysOf(std::uint64_t domainHash);
