@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 namespace tessel {
@@ -39,12 +38,22 @@ std::error_code ReadWholeFile(const std::string& path, std::int64_t maxSize, std
     if (stamp != nullptr)
         *stamp = FileStamp::Of(status);
 
-    // The result grows by what each read brings, its room made once: sizing it first would fill
-    // it with zeros only for the read to overwrite them. What a read brings is appended a few
-    // kilobytes at a time, which the C library copies with vector moves; a larger copy is one
-    // string instruction, which instruction counters count byte by byte.
-    bytes->clear();
-    bytes->reserve(static_cast<std::size_t>(status.st_size));
+    // Read straight into the result, whose size is known; a file that grew meanwhile is read on
+    // in chunks, so that the result is never reallocated for nothing.
+    bytes->resize(static_cast<std::size_t>(status.st_size));
+    std::size_t filled = 0;
+    while (filled < bytes->size()) {
+        const ssize_t got = read(fd, bytes->data() + filled, bytes->size() - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return LastError();
+        if (got == 0) {
+            bytes->resize(filled);
+            return {};
+        }
+        filled += static_cast<std::size_t>(got);
+    }
     char chunk[65536];
     for (;;) {
         const ssize_t got = read(fd, chunk, sizeof chunk);
@@ -54,9 +63,7 @@ std::error_code ReadWholeFile(const std::string& path, std::int64_t maxSize, std
             return LastError();
         if (got == 0)
             return {};
-        constexpr std::size_t kPiece = 2016;
-        for (std::size_t at = 0; at < static_cast<std::size_t>(got); at += kPiece)
-            bytes->append(chunk + at, std::min(kPiece, static_cast<std::size_t>(got) - at));
+        bytes->append(chunk, static_cast<std::size_t>(got));
         if (static_cast<std::int64_t>(bytes->size()) > maxSize)
             return std::make_error_code(std::errc::file_too_large);
     }
