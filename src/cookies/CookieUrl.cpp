@@ -232,18 +232,6 @@ std::optional<std::string> ParseIpv6(std::string_view text) {
     return out;
 }
 
-// Whether scheme is name (lower-case letters) in any letter case: for letters, setting bit 5
-// gives the lower case and nothing else gives a lower-case letter.
-bool IsScheme(std::string_view scheme, std::string_view name) {
-    if (scheme.size() != name.size())
-        return false;
-    unsigned differences = 0;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        differences |=
-            (static_cast<unsigned char>(scheme[i]) | 0x20u) ^ static_cast<unsigned char>(name[i]);
-    return differences == 0;
-}
-
 // What each byte may be in an address, for the loops that read every character of one.
 enum : std::uint8_t {
     kHostByte = 1,      // a letter, digit, "-", "_" or "." of a host name
@@ -463,8 +451,8 @@ bool ReadCookieUrl(std::string_view url, CookieUrl& result) {
     if (colon == std::string_view::npos)
         return false;
     const std::string_view scheme = url.substr(0, colon);
-    result.secure = IsScheme(scheme, "https");
-    if (!result.secure && !IsScheme(scheme, "http"))
+    result.secure = EqualsLetterWord(scheme, "https");
+    if (!result.secure && !EqualsLetterWord(scheme, "http"))
         return false;
 
     url.remove_prefix(colon + 1);
