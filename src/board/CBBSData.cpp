@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "board/BoardMode.h"
 #include "board/CookieEscaping.h"
@@ -35,12 +36,6 @@ bool ReadPlainNumber(std::string_view text, std::int32_t& number) {
     return true;
 }
 
-// MakeFailure(problem) put in a failure just cleared, without moving its details.
-void SetProblem(CookieFailure& cleared, CookieProblem problem) {
-    cleared.kind = KindOf(problem);
-    cleared.problem = problem;
-}
-
 // The expiry text for days from now; the last one is kept, as a batch writes its boards within
 // the same second, mostly with the same number of days.
 const std::string& ExpiresText(Clock& clock, std::int32_t days) {
@@ -59,9 +54,21 @@ const std::string& ExpiresText(Clock& clock, std::int32_t days) {
 
 }  // namespace
 
-bool CBBSData::GetCookie() {
+const CookieFailure CBBSData::kNoFailure;
+const CookieFailure CBBSData::kNoCookieYet = MakeFailure(CookieProblem::kNoCookieYet);
+const CookieFailure CBBSData::kKeepsSettings = MakeFailure(CookieProblem::kBoardKeepsSettings);
+
+void CBBSData::KeepFailure(CookieFailure failure) {
     CookieState& state = State();
-    state.lastFailure.Clear();
+    if (state.ownFailure)
+        *state.ownFailure = std::move(failure);
+    else
+        state.ownFailure = std::make_unique<CookieFailure>(std::move(failure));
+    state.lastFailure = state.ownFailure.get();
+}
+
+bool CBBSData::GetCookie() {
+    State().lastFailure = &kNoFailure;
     std::optional<std::string> found;
     const CookieFailure* storeFailure = nullptr;
     const bool address = IsCookieAddress(m_URL);
@@ -80,12 +87,11 @@ bool CBBSData::GetCookie() {
         return true;  // no layout: nothing to read, nothing failed
     // Nothing to read: why is only worded now, as a batch of new boards meets it on every board.
     if (storeFailure != nullptr)
-        state.lastFailure = *storeFailure;
+        KeepFailure(*storeFailure);
     else if (!address)
-        state.lastFailure =
-            MakeFailure(CookieProblem::kNotHttpAddress, CookieDetails().Address(m_URL));
+        KeepFailure(MakeFailure(CookieProblem::kNotHttpAddress, CookieDetails().Address(m_URL)));
     else
-        SetProblem(state.lastFailure, CookieProblem::kNoCookieYet);
+        State().lastFailure = &kNoCookieYet;
     return false;
 }
 
@@ -110,9 +116,9 @@ bool CBBSData::ParseCookie(const std::string& value) {
     if (value.empty())
         found = 0;  // no fields at all, not one empty field
     if (found != count) {
-        State().lastFailure =
+        KeepFailure(
             MakeFailure(CookieProblem::kFieldCountMismatch,
-                        CookieDetails().Number(static_cast<std::int64_t>(found)).Limit(count));
+                        CookieDetails().Number(static_cast<std::int64_t>(found)).Limit(count)));
         return false;
     }
 
@@ -124,8 +130,8 @@ bool CBBSData::ParseCookie(const std::string& value) {
         if (ReadPlainNumber(fields[i], numbers[i - kFirstIntegerField]))
             continue;
         if (!mdlIsType::IsInteger(fields[i])) {
-            State().lastFailure = MakeFailure(CookieProblem::kNumberUnreadable,
-                                              CookieDetails().Item(std::string(fields[i])));
+            KeepFailure(MakeFailure(CookieProblem::kNumberUnreadable,
+                                    CookieDetails().Item(std::string(fields[i]))));
             return false;
         }
         numbers[i - kFirstIntegerField] = ToInteger(fields[i]);
@@ -162,25 +168,24 @@ CookieField CBBSData::FieldHolding(std::string_view text) const {
 }
 
 bool CBBSData::SetCookie() {
-    CookieState& state = State();
-    CookieFailure& failure = state.lastFailure;
-    failure.Clear();
+    State().lastFailure = &kNoFailure;
     // Harbor boards have no cookie layout: writing would replace the board's own cookie with an
     // empty value.
     if (LayoutOf(m_Mode) == nullptr) {
-        SetProblem(failure, CookieProblem::kBoardKeepsSettings);
+        State().lastFailure = &kKeepsSettings;
         return false;
     }
     if (!IsCookieAddress(m_URL)) {
-        failure = MakeFailure(CookieProblem::kAddressNotSent, CookieDetails().Address(m_URL));
+        KeepFailure(MakeFailure(CookieProblem::kAddressNotSent, CookieDetails().Address(m_URL)));
         return false;
     }
+    const CookieState& state = State();
 
     for (const std::string* text :
          {&state.m_PostName, &state.m_Mail, &state.m_HomePage, &state.m_Password}) {
         if (HasControlCharacter(*text)) {
-            failure = MakeFailure(CookieProblem::kControlInField,
-                                  CookieDetails().Field(FieldHolding(*text)));
+            KeepFailure(MakeFailure(CookieProblem::kControlInField,
+                                    CookieDetails().Field(FieldHolding(*text))));
             return false;
         }
     }
@@ -191,11 +196,12 @@ bool CBBSData::SetCookie() {
     value.append("; expires=").append(ExpiresText(clock_, m_CookieExpirationDate));
     if (store_.InternetSetCookie(m_URL, m_URL, value))
         return true;
-    failure = store_.LastFailure();
+    CookieFailure failure = store_.LastFailure();
     if (failure.kind == CookieFailureKind::kUnencodable && !failure.details.character.empty())
         failure.details.field = FieldHolding(failure.details.character);
     if (!failure)
         failure = MakeFailure(CookieProblem::kStoreRefused);
+    KeepFailure(std::move(failure));
     return false;
 }
 

@@ -73,7 +73,7 @@ class CBBSData {
 
     // Why the last GetCookie or SetCookie returned false (kNone after true). A read of a board
     // with nothing stored yet gives kNoCookie.
-    const CookieFailure& LastFailure() const { return State().lastFailure; }
+    const CookieFailure& LastFailure() const { return *State().lastFailure; }
 
   private:
     bool ParseCookie(const std::string& value);
@@ -90,8 +90,17 @@ class CBBSData {
         std::string m_Mail;
         std::string m_HomePage;
         std::string m_Password;
-        CookieFailure lastFailure;
+        // The failures a batch meets on every board (none, no cookie yet, no layout) are shared
+        // by all boards; only another is the board's own, so that a board keeps no failure of
+        // its own unless it failed.
+        const CookieFailure* lastFailure = &kNoFailure;
+        std::unique_ptr<CookieFailure> ownFailure;
     };
+    static const CookieFailure kNoFailure;
+    static const CookieFailure kNoCookieYet;
+    static const CookieFailure kKeepsSettings;
+    // Makes failure, one with details, the last one.
+    void KeepFailure(CookieFailure failure);
     const CookieState& State() const {
         static const CookieState kUnset;
         return state_ ? *state_ : kUnset;

@@ -120,15 +120,23 @@ std::span<const CookieProblem> AllCookieProblems() {
     return kProblems;
 }
 
+bool CookieFailure::HasDetails() const {
+    return !details.character.empty() || details.field != CookieField::kNone ||
+           !details.path.empty() || !details.name.empty() || !details.item.empty() ||
+           !details.address.empty() || !details.system.empty() ||
+           details.error != std::error_code() || details.number != 0 || details.limit != 0 ||
+           details.cause != CookieProblem::kNone;
+}
+
 void CookieFailure::Clear() {
-    const bool blank = kind == CookieFailureKind::kNone && problem == CookieProblem::kNone &&
-                       details.character.empty() && details.field == CookieField::kNone &&
-                       details.path.empty() && details.name.empty() && details.item.empty() &&
-                       details.address.empty() && details.system.empty() &&
-                       details.error == std::error_code() && details.number == 0 &&
-                       details.limit == 0 && details.cause == CookieProblem::kNone;
-    if (!blank)
+    // A failure of a problem alone (no cookie yet, a board without a layout, ...) needs only its
+    // problem taken away; the details are rebuilt only when one of them was set.
+    if (HasDetails()) {
         *this = {};
+    } else {
+        kind = CookieFailureKind::kNone;
+        problem = CookieProblem::kNone;
+    }
 }
 
 }  // namespace tessel

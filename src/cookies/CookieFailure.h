@@ -162,6 +162,8 @@ struct CookieFailure {
     // Makes the failure blank. One that is blank already is left as it is: most calls succeed,
     // and rebuilding every detail each time cost more than the call's own work.
     void Clear();
+    // Whether any detail is set.
+    bool HasDetails() const;
 };
 
 // The kind each problem is of.

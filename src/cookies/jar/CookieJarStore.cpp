@@ -401,7 +401,7 @@ bool CookieJarStore::Prepare(const std::string& url, const std::string& name,
     const std::optional<CookieUrl>& address = LastCookieUrl(url);
     if (!address)
         return Fail(CookieProblem::kCannotSetAt, CookieDetails().Address(url));
-    const std::optional<SetCookieFields> parsed = ReadSetCookieData(data);
+    const std::optional<SetCookieFields> parsed = ReadSetData(data);
     if (!parsed)
         return Fail(CookieProblem::kBadExpiryOrAttribute);
     if (name.empty() || BreaksJarLine(name) || BreaksJarLine(parsed->value))
@@ -423,6 +423,25 @@ bool CookieJarStore::Prepare(const std::string& url, const std::string& name,
     change.expires = parsed->expires.value_or(0);
     change.remove = parsed->expires && *parsed->expires <= Now();
     return true;
+}
+
+std::optional<SetCookieFields> CookieJarStore::ReadSetData(std::string_view data) {
+    const std::size_t semicolon = data.find(';');
+    if (semicolon == std::string_view::npos)
+        return ReadSetCookieData(data);
+    const std::string_view attributes = data.substr(semicolon);
+    if (!attributesRead_ || attributes != lastAttributes_) {
+        const std::optional<SetCookieFields> parsed = ReadSetCookieData(data);
+        if (!parsed)
+            return std::nullopt;
+        lastAttributes_.assign(attributes);
+        lastExpires_ = parsed->expires;
+        attributesRead_ = true;
+        return parsed;
+    }
+    std::optional<SetCookieFields> parsed = ReadSetCookieData(data.substr(0, semicolon));
+    parsed->expires = lastExpires_;
+    return parsed;
 }
 
 bool CookieJarStore::Apply(const Change& change) {

@@ -14,6 +14,7 @@
 #include "cookies/CookieStore.h"
 #include "cookies/CookieUrl.h"
 #include "cookies/CookieWritePlan.h"
+#include "cookies/SetCookieData.h"
 #include "cookies/StoredCookie.h"
 #include "cookies/jar/CookieJarDocument.h"
 
@@ -100,6 +101,9 @@ class CookieJarStore : public CookieStore {
     // Reads a write into change_; false when it cannot be made (LastFailure says why).
     bool Prepare(const std::string& url, const std::string& name, const std::string& data);
     bool Apply(const Change& change);
+    // ReadSetCookieData, the attributes' reading kept for the next call: a batch sets every
+    // board's cookie with the same expiry.
+    std::optional<SetCookieFields> ReadSetData(std::string_view data);
     bool Store();
     // The lines of the cookie a record holds, in file order, into recordedLines_.
     bool RecordedLines(const std::string& url, const std::string& name);
@@ -169,6 +173,9 @@ class CookieJarStore : public CookieStore {
     std::string lastEncodedName_;
     bool nameEncoded_ = false;  // lastEncodedName_ holds lastName_ encoded
     std::optional<bool> keepsAscii_;
+    std::string lastAttributes_;  // of the last data read, from its first ";"
+    std::optional<std::int64_t> lastExpires_;
+    bool attributesRead_ = false;  // lastAttributes_ read as lastExpires_
     // The codec's last few answers: the boards of a batch store few distinct values, and each is
     // encoded for the write and decoded again for the cookie it makes.
     class CodecAnswers {
