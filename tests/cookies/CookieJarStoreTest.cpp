@@ -190,6 +190,18 @@ TEST_F(CookieJarStoreTest, NameAndValueMayHold4096BytesInTheJarsCharset) {
     EXPECT_EQ(jar.LastFailure().kind, CookieFailureKind::kTooLong);
 }
 
+TEST_F(CookieJarStoreTest, EachWriteTakesItsOwnExpiry) {
+    // Writes in a row share their expiry text mostly, but not always.
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "a" + kExpires));
+    EXPECT_FALSE(jar.InternetSetCookie(kUrl, kUrl, "b; expires=someday"));
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, " c ; expires=Mon, 05-Apr-2027 09:07:03 GMT"));
+    EXPECT_EQ(jar.file, kHeader + BoardLine("c", "1806916023") + "\n");
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "f; expires=Mon, 05-Apr-2027 09:07:03 GMT"));
+    EXPECT_EQ(jar.file, kHeader + BoardLine("f", "1806916023") + "\n");
+    EXPECT_TRUE(jar.InternetSetCookie(kUrl, kUrl, "d" + kPast));
+    EXPECT_EQ(jar.file, kHeader);
+}
+
 TEST_F(CookieJarStoreTest, RefusalsLeaveTheJarUntouched) {
     const std::string tools = ReadBytes(DataFile("jar_other_tools.txt"));
     const struct {
