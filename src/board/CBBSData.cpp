@@ -67,11 +67,18 @@ void CBBSData::KeepFailure(CookieFailure failure) {
     state.lastFailure = state.ownFailure.get();
 }
 
+bool CBBSData::CookieAddress() {
+    CookieState& state = State();
+    if (!state.cookieAddress)
+        state.cookieAddress = IsCookieAddress(m_URL);
+    return state.cookieAddress;
+}
+
 bool CBBSData::GetCookie() {
     State().lastFailure = &kNoFailure;
     std::optional<std::string> found;
     const CookieFailure* storeFailure = nullptr;
-    const bool address = IsCookieAddress(m_URL);
+    const bool address = CookieAddress();
     if (address) {
         if (const std::optional<std::string> text = store_.InternetGetCookie(m_URL, m_URL)) {
             found = FindCookieValue(*text, m_URL);
@@ -175,7 +182,7 @@ bool CBBSData::SetCookie() {
         State().lastFailure = &kKeepsSettings;
         return false;
     }
-    if (!IsCookieAddress(m_URL)) {
+    if (!CookieAddress()) {
         KeepFailure(MakeFailure(CookieProblem::kAddressNotSent, CookieDetails().Address(m_URL)));
         return false;
     }

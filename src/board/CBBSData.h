@@ -33,7 +33,11 @@ class CBBSData {
     const std::string& NickName() const { return m_NickName; }
     void NickName(std::string NewValue) { m_NickName = std::move(NewValue); }
     const std::string& URL() const { return m_URL; }
-    void URL(std::string NewValue) { m_URL = std::move(NewValue); }
+    void URL(std::string NewValue) {
+        m_URL = std::move(NewValue);
+        if (state_)
+            state_->cookieAddress = false;
+    }
     std::int32_t Mode() const { return m_Mode; }
     void Mode(std::int32_t NewValue) { m_Mode = NewValue; }
     std::int32_t NoReadPoint() const { return m_NoReadPoint; }
@@ -95,7 +99,11 @@ class CBBSData {
         // its own unless it failed.
         const CookieFailure* lastFailure = &kNoFailure;
         std::unique_ptr<CookieFailure> ownFailure;
+        // m_URL is known to be a cookie address: a board's read and write check it once.
+        bool cookieAddress = false;
     };
+    // IsCookieAddress(m_URL), remembered while m_URL stays.
+    bool CookieAddress();
     static const CookieFailure kNoFailure;
     static const CookieFailure kNoCookieYet;
     static const CookieFailure kKeepsSettings;
