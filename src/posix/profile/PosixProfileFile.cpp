@@ -46,7 +46,7 @@ struct CachedSections {
     std::string packed;
     std::vector<Packed> parts;
     // The index of the names, built at the first read of a section by its name: a whole load
-    // (ReadSections) needs none. Built under the file's mutex, and read by nothing else.
+    // (ReadLoadedSections) needs none. Built under the file's mutex, and read by nothing else.
     mutable bool indexed = false;
     mutable std::string folded;  // each section's name, case-folded, one after another
     mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedSpans;  // each name's
@@ -330,33 +330,14 @@ std::uint32_t PosixProfileFile::GetPrivateProfileSection(const std::string& sect
     return PlaceProfileList(lines, buffer, size);
 }
 
-void PosixProfileFile::ReadSections(
+void PosixProfileFile::ReadLoadedSections(
     const std::string& fileName, std::string_view names,
-    const std::function<void(std::string_view, std::string_view)>& section) {
+    const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>& section) {
     std::unique_lock lock(mutex_);
     // The sections stay alive while they are handed out without the lock held.
     const std::shared_ptr<const CachedSections> sections = Load(fileName) ? last_ : nullptr;
     lock.unlock();
     // A list of other names than the file's, as it is now, is read name by name.
-    if (!sections || sections->names != names) {
-        ProfileFile::ReadSections(fileName, names, section);
-        return;
-    }
-    // Each listed section's own lines, a repeated name's too (see ProfileFile).
-    std::size_t pos = 0;
-    for (const std::uint32_t at : sections->listed) {
-        const std::size_t end = names.find('\0', pos);
-        section(names.substr(pos, end - pos), sections->Lines(at));
-        pos = end + 1;
-    }
-}
-
-void PosixProfileFile::ReadLoadedSections(
-    const std::string& fileName, std::string_view names,
-    const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>& section) {
-    std::unique_lock lock(mutex_);
-    const std::shared_ptr<const CachedSections> sections = Load(fileName) ? last_ : nullptr;
-    lock.unlock();
     if (!sections || sections->names != names) {
         ProfileFile::ReadLoadedSections(fileName, names, section);
         return;

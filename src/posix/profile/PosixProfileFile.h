@@ -28,9 +28,6 @@ class PosixProfileFile : public ProfileFile {
     std::uint32_t GetPrivateProfileSection(const std::string& section, char* buffer,
                                            std::uint32_t size,
                                            const std::string& fileName) override;
-    void ReadSections(
-        const std::string& fileName, std::string_view names,
-        const std::function<void(std::string_view, std::string_view)>& section) override;
     void ReadLoadedSections(
         const std::string& fileName, std::string_view names,
         const std::function<void(const LoadedSection&, const std::shared_ptr<const void>&)>&
