@@ -109,7 +109,7 @@ class JournalRecorder {
             views.push_back({cookie.board->Name(), cookie.board->URL(), cookie.board->URL(),
                              Before(cookie), Written(cookie)});
         }
-        saved_ = journal_->AddText(FormatJournalBatch(time_, journal_->store, views), error);
+        saved_ = journal_->Add(FormatJournalBatch(time_, journal_->store, views), error);
         return saved_.has_value();
     }
 

@@ -398,11 +398,7 @@ std::optional<KeptBatch> UndoJournal::Last(CookieFailure& error) {
                      std::move(batches->front())};
 }
 
-std::optional<std::uint64_t> UndoJournal::Add(const JournalBatch& batch, CookieFailure& error) {
-    return AddText(FormatJournal(std::span(&batch, 1)), error);
-}
-
-std::optional<std::uint64_t> UndoJournal::AddText(const std::string& text, CookieFailure& error) {
+std::optional<std::uint64_t> UndoJournal::Add(const std::string& text, CookieFailure& error) {
     // Another writer may take the next number first; the file never gives a batch's place to
     // another, so the next try takes the number after it.
     for (int attempt = 0; attempt < 4; ++attempt) {

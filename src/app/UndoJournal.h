@@ -94,10 +94,9 @@ struct UndoJournal {
     // The last batch kept. nullopt with no error when none is; nullopt with error when the
     // folder or the batch cannot be read or is not a journal (it is then never written over).
     std::optional<KeptBatch> Last(CookieFailure& error);
-    // Adds batch after every one kept; its number, or nullopt with error.
-    std::optional<std::uint64_t> Add(const JournalBatch& batch, CookieFailure& error);
-    // The same for a batch already written as text (FormatJournalBatch).
-    std::optional<std::uint64_t> AddText(const std::string& text, CookieFailure& error);
+    // Adds a batch, as FormatJournalBatch (or FormatJournal of one batch) wrote it, after every
+    // one kept; its number, or nullopt with error.
+    std::optional<std::uint64_t> Add(const std::string& text, CookieFailure& error);
     // Lets the oldest batches go beyond kJournalBatches, once a new one was stored.
     void DropOldest();
     bool Remove(std::uint64_t number, CookieFailure& error);
