@@ -372,8 +372,10 @@ std::optional<std::vector<JournalBatch>> ParseJournal(std::string_view text) {
 }
 
 bool UndoJournal::Prepare(CookieFailure& error) {
-    if (file.Prepare(error) && file.Numbers(error))
+    if (file.Prepare(error) && file.Numbers(error)) {
+        file.ClearForgotten();
         return true;
+    }
     error.details.path = file.Where();
     return false;
 }

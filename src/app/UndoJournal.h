@@ -37,6 +37,10 @@ class JournalFile {
         CookieFailure ignored;
         Remove(number, ignored);
     }
+    // Called as a batch starts: lets the batches forgotten before go for good, where Forget only
+    // set them aside so that freeing them never held up the batch that dropped them. It may carry
+    // on beside the batch.
+    virtual void ClearForgotten() {}
     // Where the folder is, for messages.
     virtual std::string Where() const = 0;
 };

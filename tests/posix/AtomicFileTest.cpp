@@ -138,6 +138,14 @@ TEST(AtomicFileTest, TheJournalFolderKeepsEachBatchAsAPrivateFile) {
     EXPECT_FALSE(journal.Read(12, error));
     journal.Forget(1);
     EXPECT_TRUE(journal.Numbers(error).value().empty());
+    // A forgotten batch is only set aside until the next batch starts.
+    EXPECT_TRUE(fs::exists(dir.File("state/undo/.forgotten-1")));
+    {
+        PosixJournalFile next(dir.File("state/undo"));
+        next.ClearForgotten();
+    }
+    EXPECT_FALSE(fs::exists(dir.File("state/undo/.forgotten-1")));
+    EXPECT_TRUE(fs::exists(dir.File("state/undo/.batch-5.tmp")));
 
     PosixJournalFile blocked(dir.Write("file", "") + "/undo");
     EXPECT_FALSE(blocked.Prepare(error));

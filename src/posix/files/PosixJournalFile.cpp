@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <string_view>
 #include <system_error>
 
@@ -16,6 +17,7 @@ namespace tessel {
 namespace {
 
 constexpr std::string_view kPrefix = "batch-";
+constexpr std::string_view kForgottenPrefix = ".forgotten-";
 
 std::error_code LastError() {
     return {errno, std::generic_category()};
@@ -151,7 +153,31 @@ bool PosixJournalFile::Remove(std::uint64_t number, CookieFailure& error) {
 }
 
 void PosixJournalFile::Forget(std::uint64_t number) {
-    unlink(PathOf(number).c_str());
+    const std::string path = PathOf(number);
+    const std::string aside = path_ + '/' + std::string(kForgottenPrefix) + std::to_string(number);
+    if (rename(path.c_str(), aside.c_str()) != 0)
+        unlink(path.c_str());
+}
+
+void PosixJournalFile::ClearForgotten() {
+    if (path_.empty())
+        return;
+    auto clear = [folder = path_] {
+        DIR* const listing = opendir(folder.c_str());
+        if (listing == nullptr)
+            return;
+        while (const dirent* entry = readdir(listing)) {
+            const std::string_view name = entry->d_name;
+            if (name.substr(0, kForgottenPrefix.size()) == kForgottenPrefix)
+                unlinkat(dirfd(listing), entry->d_name, 0);
+        }
+        closedir(listing);
+    };
+    try {
+        clearing_ = std::jthread(clear);
+    } catch (const std::system_error&) {
+        clear();  // no thread to spare: cleared in turn
+    }
 }
 
 }  // namespace tessel

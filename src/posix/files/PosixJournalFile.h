@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/UndoJournal.h"
@@ -16,7 +17,9 @@ std::string UndoJournalPath(const Environment& environment);
 
 // The journal as a private folder, a file "batch-<number>" per batch: the folders are made 0700,
 // and each batch is written through a temporary file that is 0600 from its first byte, so that no
-// other user ever reads a record.
+// other user ever reads a record. A forgotten batch is renamed aside at once and removed on
+// another thread as the next batch starts: on a file system that discards freed blocks at once,
+// removing it costs a batch more than writing its own.
 class PosixJournalFile : public JournalFile {
   public:
     explicit PosixJournalFile(std::string path) : path_(std::move(path)) {}
@@ -27,12 +30,14 @@ class PosixJournalFile : public JournalFile {
     bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) override;
     bool Remove(std::uint64_t number, CookieFailure& error) override;
     void Forget(std::uint64_t number) override;
+    void ClearForgotten() override;
     std::string Where() const override { return path_; }
 
   private:
     std::string PathOf(std::uint64_t number) const;
 
     std::string path_;
+    std::jthread clearing_;  // last, so that it ends first
 };
 
 }  // namespace tessel
