@@ -171,13 +171,17 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, ProcExecu
         StartupServices{profile, *store, clock, executable, messages, window}, options.boardList);
     PosixAppPlaces places(self.Directory());
     application->SearchBoardList(places);
+    PosixJournalFile journalFile(UndoJournalPath(GetEnvironment));
     bool loaded;
     {
         // A command that reads cookies has its store read on the other processor while the
         // board list loads: on a large jar the two take about as long. Loading the list does not
-        // touch the store.
+        // touch the store. The batch the last write dropped from the undo journal is removed
+        // beside them: a thread started as the write begins waits for that processor to wake,
+        // and its removal then meets the write's own flushes.
         std::jthread prefetch;
         if (invocation.command->touchesCookies) {
+            journalFile.ClearForgotten();
             prefetch = std::jthread([&store] {
                 try {
                     store->Prefetch();
@@ -204,7 +208,6 @@ int Run(const cli::Invocation& invocation, const SharedOptions& given, ProcExecu
     }
     // The bar draws with carriage returns of its own, so it writes past the filter.
     cli::ProgressBar progress(clock, rawErr, isatty(STDERR_FILENO) == 1);
-    PosixJournalFile journalFile(UndoJournalPath(GetEnvironment));
     UndoJournal journal{journalFile, IdentifyCookieStore(options, *store), clock};
     cli::CommandContext context{*application->BBSList(),
                                 *store,

@@ -52,6 +52,19 @@ std::optional<std::uint64_t> NumberOf(std::string_view name) {
     return number;
 }
 
+// Removes the batches set aside by Forget.
+void ClearForgottenIn(const std::string& folder) {
+    DIR* const listing = opendir(folder.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, kForgottenPrefix.size()) == kForgottenPrefix)
+            unlinkat(dirfd(listing), entry->d_name, 0);
+    }
+    closedir(listing);
+}
+
 }  // namespace
 
 std::string UndoJournalPath(const Environment& environment) {
@@ -157,26 +170,17 @@ void PosixJournalFile::Forget(std::uint64_t number) {
     const std::string aside = path_ + '/' + std::string(kForgottenPrefix) + std::to_string(number);
     if (rename(path.c_str(), aside.c_str()) != 0)
         unlink(path.c_str());
+    cleared_ = false;
 }
 
 void PosixJournalFile::ClearForgotten() {
-    if (path_.empty())
+    if (cleared_ || path_.empty())
         return;
-    auto clear = [folder = path_] {
-        DIR* const listing = opendir(folder.c_str());
-        if (listing == nullptr)
-            return;
-        while (const dirent* entry = readdir(listing)) {
-            const std::string_view name = entry->d_name;
-            if (name.substr(0, kForgottenPrefix.size()) == kForgottenPrefix)
-                unlinkat(dirfd(listing), entry->d_name, 0);
-        }
-        closedir(listing);
-    };
+    cleared_ = true;
     try {
-        clearing_ = std::jthread(clear);
+        clearing_ = std::jthread([folder = path_] { ClearForgottenIn(folder); });
     } catch (const std::system_error&) {
-        clear();  // no thread to spare: cleared in turn
+        ClearForgottenIn(path_);  // no thread to spare: cleared in turn
     }
 }
 

@@ -30,6 +30,8 @@ class PosixJournalFile : public JournalFile {
     bool Add(std::uint64_t number, const std::string& text, CookieFailure& error) override;
     bool Remove(std::uint64_t number, CookieFailure& error) override;
     void Forget(std::uint64_t number) override;
+    // On a thread of its own, and once until the next Forget: a program may call it early,
+    // before the batch asks.
     void ClearForgotten() override;
     std::string Where() const override { return path_; }
 
@@ -37,6 +39,7 @@ class PosixJournalFile : public JournalFile {
     std::string PathOf(std::uint64_t number) const;
 
     std::string path_;
+    bool cleared_ = false;   // since the last Forget
     std::jthread clearing_;  // last, so that it ends first
 };
 
