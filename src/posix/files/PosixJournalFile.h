@@ -18,8 +18,8 @@ std::string UndoJournalPath(const Environment& environment);
 // The journal as a private folder, a file "batch-<number>" per batch: the folders are made 0700,
 // and each batch is written through a temporary file that is 0600 from its first byte, so that no
 // other user ever reads a record. A forgotten batch is renamed aside at once and removed on
-// another thread as the next batch starts: on a file system that discards freed blocks at once,
-// removing it costs a batch more than writing its own.
+// another thread as the next batch starts: where the file system discards freed blocks at once,
+// removing it in the batch that forgot it held that batch up.
 class PosixJournalFile : public JournalFile {
   public:
     explicit PosixJournalFile(std::string path) : path_(std::move(path)) {}
