@@ -80,8 +80,12 @@ void BackHeapWithHugePages() {
     const std::uintptr_t boundary = (next + kHugePage - 1) & ~(kHugePage - 1);
     heapBelowHugePages = std::malloc(boundary - next);
     std::free(room);
-    const auto top = reinterpret_cast<std::uintptr_t>(sbrk(0)) & ~(kHugePage - 1);
-    if (heapBelowHugePages != nullptr && top > boundary)
+    // Only a heap that grew by the break, as glibc's does unless the break cannot move, ends
+    // there: advice past a heap mapped elsewhere could reach other mappings.
+    const auto end = reinterpret_cast<std::uintptr_t>(sbrk(0));
+    const std::uintptr_t top = end & ~(kHugePage - 1);
+    if (heapBelowHugePages != nullptr && end > next && end - next <= kReach + 2 * kHugePage &&
+        top > boundary)
         madvise(reinterpret_cast<void*>(boundary), top - boundary, MADV_HUGEPAGE);
 #endif
 }
