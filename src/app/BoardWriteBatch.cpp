@@ -97,10 +97,10 @@ class JournalRecorder {
         return record.has_value();
     }
 
-    // Adds the batch to the journal, before the store keeps it.
-    bool Save(CookieFailure& error) {
+    // The batch's text for the journal; empty when there is nothing to add.
+    std::string Text() const {
         if (journal_ == nullptr || cookies_.empty())
-            return true;
+            return {};
         // The boards' names and addresses are the journal's words as they stand: nothing of the
         // board is copied for it.
         std::vector<JournalCookieView> views;
@@ -109,7 +109,14 @@ class JournalRecorder {
             views.push_back({cookie.board->Name(), cookie.board->URL(), cookie.board->URL(),
                              Before(cookie), Written(cookie)});
         }
-        saved_ = journal_->Add(FormatJournalBatch(time_, journal_->store, views), error);
+        return FormatJournalBatch(time_, journal_->store, views);
+    }
+
+    // Adds the batch, as Text made it, to the journal, before the store keeps it.
+    bool Save(const std::string& text, CookieFailure& error) {
+        if (text.empty())
+            return true;
+        saved_ = journal_->Add(text, error);
         return saved_.has_value();
     }
 
@@ -204,6 +211,7 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
         return result;
     }
     progress.Start(updates.size());
+    store.ExpectWrites(updates.size());
     store.BeginWrites();
     bool anyFailed = false;
     bool unrecorded = false;  // a cookie written but not recorded: nothing may be stored
@@ -249,14 +257,17 @@ BatchResult WriteBoards(BoardList& boards, CookieStore& store,
         progress.Advance(result.outcomes.size());
     }
     bool keep = !unrecorded && !(rules.allOrNothing && (anyFailed || result.storeFailure));
-    // The store writes the batch aside first, so that the disk takes it while the journal makes
-    // its own record durable; the store puts it in place only once the journal has it.
+    // The journal's text is made first, while a store that began writing aside as the batch
+    // started finishes that. The store then writes the batch aside, so that the disk takes it
+    // while the journal makes its own record durable; it puts it in place only once the journal
+    // has it.
+    const std::string journalText = keep ? recorder.Text() : std::string();
     if (keep && !store.StageWrites()) {
         if (!result.storeFailure)
             result.storeFailure = store.LastFailure();
         keep = false;
     }
-    if (keep && !recorder.Save(result.journalFailure))
+    if (keep && !recorder.Save(journalText, result.journalFailure))
         keep = false;
     if (EndBatch(store, keep, result))
         recorder.Stored();

@@ -29,6 +29,12 @@ void ChosenCookieStore::BeginWrites() {
     Relay();
 }
 
+bool ChosenCookieStore::StageWrites() {
+    const bool staged = store_->StageWrites();
+    Relay();
+    return staged;
+}
+
 bool ChosenCookieStore::CommitWrites() {
     const bool stored = store_->CommitWrites();
     Relay();

@@ -20,7 +20,9 @@ class ChosenCookieStore : public CookieStore {
                                                  const std::string& name) override;
     bool InternetSetCookie(const std::string& url, const std::string& name,
                            const std::string& data) override;
+    void ExpectWrites(std::size_t count) override { store_->ExpectWrites(count); }
     void BeginWrites() override;
+    bool StageWrites() override;
     bool CommitWrites() override;
     void CancelWrites() override;
     std::optional<std::string> RecordCookie(const std::string& url,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -40,6 +41,9 @@ class CookieStore {
     // them is. A store that writes each cookie at once keeps the defaults.
     virtual void BeginWrites() {}
     virtual bool CommitWrites() { return true; }
+    // How many cookies the group about to begin will write, when the caller knows: a store may
+    // then start on its write beside them, when the group is large enough to repay it.
+    virtual void ExpectWrites(std::size_t /*count*/) {}
 
     // Gets the grouped writes ready to be stored without storing them yet, so that CommitWrites
     // only has to put them in place: a store that can writes them aside now and starts putting

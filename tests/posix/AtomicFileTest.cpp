@@ -115,6 +115,54 @@ TEST(AtomicFileTest, AStagedReplacementTouchesNothingUntilPublished) {
     EXPECT_EQ(ReadBytes(target), joined);
 }
 
+// Bytes written ahead are kept as far as the contents staged start with them, whatever follows;
+// contents that start elsewhere, or bytes written ahead for another file, are written whole.
+TEST(AtomicFileTest, BytesWrittenAheadServeTheStageThatStartsWithThem) {
+    TempDir dir;
+    const std::string target = dir.Write("cookies.txt", "old");
+    const std::string other = dir.Write("other.txt", "other");
+    std::string ahead;
+    for (int i = 0; i < 2000; ++i)
+        ahead += "line " + std::to_string(i) + "\n";
+    const std::string_view bytes = ahead;
+    const std::string tail = "appended\n";
+    const std::string head = "head\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string_view> pieces;
+        const std::string* aheadFor;
+    };
+    const std::vector<Case> cases = {
+        {"all kept, more after", {bytes, tail}, &target},
+        {"part kept, shorter", {bytes.substr(0, 5000), tail}, &target},
+        {"part kept, a later run after", {bytes.substr(0, 100), bytes.substr(200)}, &target},
+        {"none kept", {head, bytes}, &target},
+        {"written ahead for another file", {bytes, tail}, &other},
+    };
+    const auto before = Listing(dir.Path());
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        std::string joined;
+        for (const std::string_view piece : test.pieces)
+            joined += piece;
+        StagedReplacement staged;
+        staged.StageAheadLockedPrivate(*test.aheadFor, bytes);
+        ASSERT_FALSE(staged.StageLockedPrivate(target, test.pieces));
+        staged.DiscardAhead();
+        ASSERT_FALSE(staged.Publish());
+        EXPECT_EQ(ReadBytes(target), joined);
+        EXPECT_EQ(Mode(target), 0600u);
+        EXPECT_EQ(ReadBytes(other), "other");
+        EXPECT_EQ(Listing(dir.Path()), before);
+    }
+    // Bytes written ahead that no stage takes leave nothing behind.
+    {
+        StagedReplacement unused;
+        unused.StageAheadLockedPrivate(target, bytes);
+    }
+    EXPECT_EQ(Listing(dir.Path()), before);
+}
+
 // The undo journal's folder holds each batch whole and private, and knows no other file.
 TEST(AtomicFileTest, TheJournalFolderKeepsEachBatchAsAPrivateFile) {
     TempDir dir;

@@ -11,8 +11,10 @@
 #include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "posix/ChildProcess.h"
@@ -223,6 +225,51 @@ TEST_F(NetscapeCookieJarTest, ConcurrentProcessesKeepEachOthersCookies) {
                 << url(writer, board);
         }
     }
+}
+
+// A large batch on a large jar starts writing the jar aside as it begins; the file it leaves is
+// the one a batch told nothing leaves, whether it appends, replaces or is dropped.
+TEST_F(NetscapeCookieJarTest, ALargeBatchWrittenAheadLeavesTheSameFile) {
+    std::string others = kHeader;
+    for (int i = 0; i < 4000; ++i) {
+        others += ".site" + std::to_string(i) + ".example.com\tTRUE\t/\tFALSE\t2000000000\tid\t" +
+                  std::string(40, 'v') + "\n";
+    }
+    const std::string told = dir.Write("told.txt", others);
+    const std::string untold = dir.Write("untold.txt", others);
+    const auto batch = [&](const std::string& file, bool tell, const std::string& value,
+                           bool keep) {
+        NetscapeCookieJar writes(file, clock);
+        if (tell)
+            writes.ExpectWrites(600);
+        writes.BeginWrites();
+        for (int board = 0; board < 600; ++board) {
+            const std::string url =
+                "http://bbs" + std::to_string(board) + ".example.jp/cgi-bin/bbs.cgi";
+            EXPECT_TRUE(writes.InternetSetCookie(url, url, value + std::to_string(board)));
+        }
+        if (!keep) {
+            writes.CancelWrites();
+            return;
+        }
+        EXPECT_TRUE(writes.StageWrites());
+        EXPECT_TRUE(writes.CommitWrites());
+    };
+    const auto files = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    const std::set<std::string> before = files();
+    for (const auto& [value, keep] : {std::pair{"first", true}, {"second", true}, {"x", false}}) {
+        SCOPED_TRACE(value);
+        batch(told, true, value, keep);
+        batch(untold, false, value, keep);
+        EXPECT_EQ(testing::ReadBytes(told), testing::ReadBytes(untold));
+        EXPECT_EQ(files(), before);
+    }
+    EXPECT_NE(testing::ReadBytes(told).find("second599"), std::string::npos);
 }
 
 // Where the jar is kept unless one is named.

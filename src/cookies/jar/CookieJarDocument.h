@@ -27,6 +27,8 @@ class CookieJarDocument {
     // Whether the bytes hold a control character other than a tab or a line end, as a database
     // or any binary file does and a jar never does.
     bool HasControlBytes() const { return controlBytes_; }
+    // The bytes the document was made from, which no edit changes.
+    std::string_view Loaded() const { return base_; }
     std::size_t LineCount() const { return lines_.size(); }
 
     // The cookie on a line, nullopt for anything else (see ParseCookieJarLine).

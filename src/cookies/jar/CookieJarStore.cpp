@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "cookies/CookieDate.h"
@@ -540,10 +541,19 @@ void CookieJarStore::BeginWrites() {
     inBatch_ = true;
     batchNow_ = ToUnixSeconds(clock_.GetSystemTime());
     batchFailure_ = {};
+    const std::size_t expected = std::exchange(expectedWrites_, 0);
     if (!LockAndLoad()) {
         batchFailure_ = LastFailure();
         document_.reset();
+        return;
     }
+    // Below these the batch is over before the bytes written ahead are on disk, and waiting for
+    // them would cost it more than they save.
+    constexpr std::size_t kWritesWorthStagingAhead = 500;
+    constexpr std::size_t kBytesWorthStagingAhead = 256 << 10;
+    const std::string_view loaded = document_->Loaded();
+    if (expected >= kWritesWorthStagingAhead && loaded.size() >= kBytesWorthStagingAhead)
+        StageAhead(loaded);
 }
 
 bool CookieJarStore::StageWrites() {
@@ -564,6 +574,7 @@ void CookieJarStore::CancelWrites() {
         batchStaged_ = false;
         Discard();
     }
+    FinishStagingAhead();
     document_.reset();  // holds changes the file does not; the next read parses the file anew
     Unlock();
 }
@@ -711,6 +722,7 @@ bool CookieJarStore::Restore(const std::string& url, const std::string& name,
         bytes += line;
     if (before[0] == "nolf")
         bytes.erase(WithoutLineEnding(bytes).size());
+    FinishStagingAhead();
     document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
     document_->MarkChanged();
     Succeed();

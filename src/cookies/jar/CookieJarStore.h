@@ -45,6 +45,7 @@ class CookieJarStore : public CookieStore {
 
     // BeginWrites locks and reads the jar once; the cookies set until CommitWrites are checked
     // and applied in memory, and CommitWrites writes them in one replacement of the file.
+    void ExpectWrites(std::size_t count) final { expectedWrites_ = count; }
     void BeginWrites() final;
     bool StageWrites() final;
     bool CommitWrites() final;
@@ -80,6 +81,13 @@ class CookieJarStore : public CookieStore {
     }
     virtual bool Publish() { return Write(std::move(stagedBytes_)); }
     virtual void Discard() { stagedBytes_.clear(); }
+    // The file's bytes as a large batch starts, which the bytes it stages will mostly begin with
+    // (a batch that appends keeps them all): a file that can be written aside may start writing
+    // them now, beside the batch. They stay unchanged in memory until the batch ends.
+    virtual void StageAhead(std::string_view /*bytes*/) {}
+    // Ends what StageAhead started and drops it, unless a stage took it since: called before the
+    // document it reads from goes.
+    virtual void FinishStagingAhead() {}
 
     bool HasDocument() const { return document_ != nullptr; }
     void ForgetDocument() { document_.reset(); }
@@ -146,6 +154,7 @@ class CookieJarStore : public CookieStore {
     std::unique_ptr<CookieJarDocument> document_;
     CookieFailure undecodable_;  // why a value in another character set is not replaced
     bool inBatch_ = false;
+    std::size_t expectedWrites_ = 0;        // by the batch about to begin
     std::optional<std::int64_t> batchNow_;  // when the batch began
     bool batchStaged_ = false;              // the batch's bytes are written aside, to be published
     std::string stagedBytes_;

@@ -360,12 +360,17 @@ std::error_code WriteLockedPrivateFileAtomically(const std::string& path,
     return WriteAtomically(path, contents, 0600, true, true);
 }
 
-struct StagedReplacement::Pending : Temporary {};
+struct StagedReplacement::Pending : Temporary {
+    // Of one written ahead: what the file holds, and the path it was written for.
+    std::string_view bytes;
+    std::string writtenFor;
+};
 
 StagedReplacement::StagedReplacement() = default;
 
 StagedReplacement::~StagedReplacement() {
     Discard();
+    DiscardAhead();
 }
 
 std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
@@ -376,6 +381,9 @@ std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
 std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
                                                       std::span<const std::string_view> contents) {
     Discard();
+    if (ahead_ && ahead_->writtenFor == path)
+        return StageOverAhead(contents);
+    DiscardAhead();
     Temporary temporary;
     if (std::error_code error = WriteTemporary(path, contents, 0600, true, true, &temporary))
         return error;
@@ -384,8 +392,62 @@ std::error_code StagedReplacement::StageLockedPrivate(const std::string& path,
     // the file system then carries both, and Publish's own flush finds little left to do.
     sync_file_range(temporary.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
-    staged_ = std::make_unique<Pending>(Pending{std::move(temporary)});
+    staged_ = std::make_unique<Pending>(Pending{std::move(temporary), {}, {}});
     return {};
+}
+
+// The file written ahead keeps the bytes it shares with the contents' start, which are on disk
+// already; the rest is written over it from there, and what it held beyond the contents is cut.
+std::error_code StagedReplacement::StageOverAhead(std::span<const std::string_view> contents) {
+    std::unique_ptr<Pending> staged = std::move(ahead_);
+    std::size_t kept = 0;
+    if (!contents.empty() && contents.front().data() == staged->bytes.data() &&
+        contents.front().size() <= staged->bytes.size()) {
+        kept = contents.front().size();
+        contents = contents.subspan(1);
+    }
+    std::size_t size = kept;
+    for (const std::string_view piece : contents)
+        size += piece.size();
+    auto fail = [&](std::error_code error) {
+        Calls().close(staged->fd);
+        unlink(staged->path.c_str());
+        return error;
+    };
+    if (lseek(staged->fd, static_cast<off_t>(kept), SEEK_SET) < 0)
+        return fail(LastError());
+    if (std::error_code error = WriteAll(staged->fd, contents))
+        return fail(error);
+    if (size < staged->bytes.size() && ftruncate(staged->fd, static_cast<off_t>(size)) != 0)
+        return fail(LastError());
+#ifdef __linux__
+    sync_file_range(staged->fd, static_cast<off_t>(kept), 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    staged->bytes = {};
+    staged_ = std::move(staged);
+    return {};
+}
+
+void StagedReplacement::StageAheadLockedPrivate(const std::string& path, std::string_view bytes) {
+    DiscardAhead();
+    Temporary temporary;
+    if (WriteTemporary(path, {&bytes, 1}, 0600, true, true, &temporary))
+        return;
+    // Flushed now, while the caller works: the stage's own flush then carries only what differs.
+    if (fdatasync(temporary.fd) != 0) {
+        Calls().close(temporary.fd);
+        unlink(temporary.path.c_str());
+        return;
+    }
+    ahead_ = std::make_unique<Pending>(Pending{std::move(temporary), bytes, path});
+}
+
+void StagedReplacement::DiscardAhead() {
+    if (!ahead_)
+        return;
+    Calls().close(ahead_->fd);
+    unlink(ahead_->path.c_str());
+    ahead_.reset();
 }
 
 std::error_code StagedReplacement::Publish() {

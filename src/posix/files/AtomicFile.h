@@ -46,16 +46,27 @@ class StagedReplacement {
     StagedReplacement& operator=(const StagedReplacement&) = delete;
 
     std::error_code StageLockedPrivate(const std::string& path, std::string_view contents);
-    // The same for contents given in pieces, written in turn.
+    // The same for contents given in pieces, written in turn. When the bytes written ahead for
+    // path are where the first piece starts, the bytes the two share are not written again.
     std::error_code StageLockedPrivate(const std::string& path,
                                        std::span<const std::string_view> contents);
+    // Writes bytes aside for path and flushes them, ahead of the contents to stage, which are
+    // expected to start with much of them; they must stay unchanged in memory until then. Safe
+    // to run on another thread while nothing else calls this object. A failure only leaves
+    // nothing ahead.
+    void StageAheadLockedPrivate(const std::string& path, std::string_view bytes);
     std::error_code Publish();
     void Discard();
+    // Drops the bytes written ahead that no stage used.
+    void DiscardAhead();
     bool Staged() const { return staged_ != nullptr; }
 
   private:
     struct Pending;
+    std::error_code StageOverAhead(std::span<const std::string_view> contents);
+
     std::unique_ptr<Pending> staged_;
+    std::unique_ptr<Pending> ahead_;
 };
 
 // The file that a write to path lands in: path itself, or whatever its chain of symbolic links

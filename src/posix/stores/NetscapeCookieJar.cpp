@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "posix/charset/CharsetCookieCodec.h"
 #include "posix/files/AtomicFile.h"
@@ -97,6 +98,7 @@ bool NetscapeCookieJar::LockAndLoad() {
 
 // The jar holds passwords: it is private to its owner, whatever mode it had.
 bool NetscapeCookieJar::Write(std::string bytes) {
+    FinishStagingAhead();
     if (const std::error_code error = WriteLockedPrivateFileAtomically(Path(), bytes)) {
         ForgetDocument();  // holds changes the file does not
         stamp_.reset();
@@ -106,7 +108,28 @@ bool NetscapeCookieJar::Write(std::string bytes) {
     return true;
 }
 
+void NetscapeCookieJar::StageAhead(std::string_view bytes) {
+    try {
+        ahead_ = std::jthread([this, bytes] { staged_.StageAheadLockedPrivate(Path(), bytes); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the batch stages its bytes whole, as a small one does.
+    }
+}
+
+void NetscapeCookieJar::FinishStagingAhead() {
+    if (ahead_.joinable())
+        ahead_.join();
+    staged_.DiscardAhead();
+}
+
+void NetscapeCookieJar::Unlock() {
+    FinishStagingAhead();  // what no stage used
+    lock_.Release();
+}
+
 bool NetscapeCookieJar::Stage(std::span<const std::string_view> pieces) {
+    if (ahead_.joinable())
+        ahead_.join();
     if (const std::error_code error = staged_.StageLockedPrivate(Path(), pieces))
         return Fail(CookieProblem::kJarUnwritable, CookieDetails().Path(Path()).Error(error));
     return true;

@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <thread>
 
 #include "cookies/Clock.h"
 #include "cookies/CookieCharset.h"
@@ -38,8 +40,10 @@ class NetscapeCookieJar : public CookieJarStore {
     bool Load() override;
     bool LockAndLoad() override;
     bool Locked() const override { return lock_.Held(); }
-    void Unlock() override { lock_.Release(); }
+    void Unlock() override;
     bool Write(std::string bytes) override;
+    void StageAhead(std::string_view bytes) override;
+    void FinishStagingAhead() override;
     bool Stage(std::span<const std::string_view> pieces) override;
     bool Publish() override;
     void Discard() override { staged_.Discard(); }
@@ -53,6 +57,9 @@ class NetscapeCookieJar : public CookieJarStore {
     std::chrono::milliseconds lockWait_ = std::chrono::seconds(5);
     std::function<void()> lockNotice_;
     StagedReplacement staged_;
+    // Writes a large batch's starting bytes aside while the batch works; joined before staged_
+    // is used again, and last, so that it ends first.
+    std::jthread ahead_;
 };
 
 }  // namespace tessel
