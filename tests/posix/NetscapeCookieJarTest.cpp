@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -243,6 +244,16 @@ TEST_F(NetscapeCookieJarTest, ALargeBatchWrittenAheadLeavesTheSameFile) {
         if (tell)
             writes.ExpectWrites(600);
         writes.BeginWrites();
+        if (value == std::string("restored")) {
+            // A batch that puts a cookie back makes its document anew while the jar is written
+            // ahead from the old one.
+            const std::string url = "http://bbs0.example.jp/cgi-bin/bbs.cgi";
+            const std::optional<std::string> before = writes.RecordCookie(url, url);
+            EXPECT_TRUE(writes.InternetSetCookie(url, url, "gone"));
+            const std::optional<std::string> written = writes.RecordCookie(url, url);
+            ASSERT_TRUE(before && written);
+            EXPECT_TRUE(writes.RestoreCookie(url, url, *before, *written));
+        }
         for (int board = 0; board < 600; ++board) {
             const std::string url =
                 "http://bbs" + std::to_string(board) + ".example.jp/cgi-bin/bbs.cgi";
@@ -262,14 +273,15 @@ TEST_F(NetscapeCookieJarTest, ALargeBatchWrittenAheadLeavesTheSameFile) {
         return names;
     };
     const std::set<std::string> before = files();
-    for (const auto& [value, keep] : {std::pair{"first", true}, {"second", true}, {"x", false}}) {
+    for (const auto& [value, keep] :
+         {std::pair{"first", true}, {"second", true}, {"x", false}, {"restored", true}}) {
         SCOPED_TRACE(value);
         batch(told, true, value, keep);
         batch(untold, false, value, keep);
         EXPECT_EQ(testing::ReadBytes(told), testing::ReadBytes(untold));
         EXPECT_EQ(files(), before);
     }
-    EXPECT_NE(testing::ReadBytes(told).find("second599"), std::string::npos);
+    EXPECT_NE(testing::ReadBytes(told).find("restored599"), std::string::npos);
 }
 
 // Where the jar is kept unless one is named.

@@ -122,6 +122,31 @@ void CookieJarStore::Prefetch() {
         Load();
 }
 
+void CookieJarStore::StageAheadIfWorth(std::size_t expectedWrites) {
+    // Below these the batch is over before the bytes written ahead are on disk, and waiting for
+    // them would cost it more than they save.
+    constexpr std::size_t kWritesWorthStagingAhead = 500;
+    constexpr std::size_t kBytesWorthStagingAhead = 256 << 10;
+    const std::string_view loaded = document_->Loaded();
+    if (stagingAhead_ || expectedWrites < kWritesWorthStagingAhead ||
+        loaded.size() < kBytesWorthStagingAhead)
+        return;
+    stagingAhead_ = true;
+    StageAhead(loaded);
+}
+
+void CookieJarStore::EndStagingAhead() {
+    if (stagingAhead_) {
+        stagingAhead_ = false;
+        FinishStagingAhead();
+    }
+}
+
+void CookieJarStore::DropDocument() {
+    EndStagingAhead();
+    document_.reset();
+}
+
 // A batch decides what has expired by the time it began: its cookies are judged alike, and the
 // clock is not asked again for each.
 std::int64_t CookieJarStore::Now() {
@@ -131,7 +156,7 @@ std::int64_t CookieJarStore::Now() {
 }
 
 bool CookieJarStore::TakeFileBytes(std::string bytes) {
-    document_.reset();
+    DropDocument();
     if (bytes.empty())
         bytes = kHeader;  // a new jar
     auto document = std::make_unique<CookieJarDocument>(std::move(bytes));
@@ -544,16 +569,10 @@ void CookieJarStore::BeginWrites() {
     const std::size_t expected = std::exchange(expectedWrites_, 0);
     if (!LockAndLoad()) {
         batchFailure_ = LastFailure();
-        document_.reset();
+        DropDocument();
         return;
     }
-    // Below these the batch is over before the bytes written ahead are on disk, and waiting for
-    // them would cost it more than they save.
-    constexpr std::size_t kWritesWorthStagingAhead = 500;
-    constexpr std::size_t kBytesWorthStagingAhead = 256 << 10;
-    const std::string_view loaded = document_->Loaded();
-    if (expected >= kWritesWorthStagingAhead && loaded.size() >= kBytesWorthStagingAhead)
-        StageAhead(loaded);
+    StageAheadIfWorth(expected);
 }
 
 bool CookieJarStore::StageWrites() {
@@ -574,8 +593,7 @@ void CookieJarStore::CancelWrites() {
         batchStaged_ = false;
         Discard();
     }
-    FinishStagingAhead();
-    document_.reset();  // holds changes the file does not; the next read parses the file anew
+    DropDocument();  // holds changes the file does not; the next read parses the file anew
     Unlock();
 }
 
@@ -588,10 +606,12 @@ bool CookieJarStore::CommitWrites() {
             batchStaged_ = false;
             Discard();
         }
+        EndStagingAhead();
         Unlock();
         return FailBatch();
     }
     const bool stored = Store();
+    EndStagingAhead();
     Unlock();
     if (stored)
         Succeed();
@@ -722,7 +742,7 @@ bool CookieJarStore::Restore(const std::string& url, const std::string& name,
         bytes += line;
     if (before[0] == "nolf")
         bytes.erase(WithoutLineEnding(bytes).size());
-    FinishStagingAhead();
+    DropDocument();
     document_ = std::make_unique<CookieJarDocument>(std::move(bytes));
     document_->MarkChanged();
     Succeed();

@@ -83,14 +83,14 @@ class CookieJarStore : public CookieStore {
     virtual void Discard() { stagedBytes_.clear(); }
     // The file's bytes as a large batch starts, which the bytes it stages will mostly begin with
     // (a batch that appends keeps them all): a file that can be written aside may start writing
-    // them now, beside the batch. They stay unchanged in memory until the batch ends.
+    // them now, beside the batch. They stay unchanged in memory until FinishStagingAhead.
     virtual void StageAhead(std::string_view /*bytes*/) {}
-    // Ends what StageAhead started and drops it, unless a stage took it since: called before the
-    // document it reads from goes.
+    // Ends what StageAhead started and drops it, unless a stage took it since. Called before the
+    // document it reads from goes, and after each batch.
     virtual void FinishStagingAhead() {}
 
     bool HasDocument() const { return document_ != nullptr; }
-    void ForgetDocument() { document_.reset(); }
+    void ForgetDocument() { DropDocument(); }
     // The bytes read from the file become the document, unless they do not look like a jar that
     // may be rewritten. Empty bytes are a new jar.
     bool TakeFileBytes(std::string bytes);
@@ -98,6 +98,12 @@ class CookieJarStore : public CookieStore {
     void KeepWrittenDocument();
 
   private:
+    // Starts StageAhead when the writes expected and the document are large enough to repay it.
+    void StageAheadIfWorth(std::size_t expectedWrites);
+    // Every way the document goes: what is written ahead from it goes first.
+    void DropDocument();
+    void EndStagingAhead();
+
     struct Change {
         CookieUrl address;
         std::string path;         // the address's default path, which a new cookie gets
@@ -155,6 +161,7 @@ class CookieJarStore : public CookieStore {
     CookieFailure undecodable_;  // why a value in another character set is not replaced
     bool inBatch_ = false;
     std::size_t expectedWrites_ = 0;        // by the batch about to begin
+    bool stagingAhead_ = false;             // StageAhead was called, FinishStagingAhead not yet
     std::optional<std::int64_t> batchNow_;  // when the batch began
     bool batchStaged_ = false;              // the batch's bytes are written aside, to be published
     std::string stagedBytes_;
