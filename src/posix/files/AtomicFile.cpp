@@ -310,13 +310,26 @@ std::error_code WriteTemporary(const std::string& path, std::span<const std::str
     return {};
 }
 
+// Closes a temporary that will not be put in place, and removes it.
+void RemoveTemporary(Temporary& temporary) {
+    if (temporary.fd >= 0)
+        Calls().close(temporary.fd);
+    temporary.fd = -1;
+    unlink(temporary.path.c_str());
+}
+
+template <typename Pending>
+void Drop(std::unique_ptr<Pending>& pending) {
+    if (!pending)
+        return;
+    RemoveTemporary(*pending);
+    pending.reset();
+}
+
 // Flushes the temporary and renames it over its target; on failure removes it.
 std::error_code PutInPlace(Temporary& temporary) {
     auto fail = [&](std::error_code error) {
-        if (temporary.fd >= 0)
-            Calls().close(temporary.fd);
-        temporary.fd = -1;
-        unlink(temporary.path.c_str());
+        RemoveTemporary(temporary);
         return error;
     };
     if (Calls().fsync(temporary.fd) != 0)
@@ -410,8 +423,7 @@ std::error_code StagedReplacement::StageOverAhead(std::span<const std::string_vi
     for (const std::string_view piece : contents)
         size += piece.size();
     auto fail = [&](std::error_code error) {
-        Calls().close(staged->fd);
-        unlink(staged->path.c_str());
+        RemoveTemporary(*staged);
         return error;
     };
     if (lseek(staged->fd, static_cast<off_t>(kept), SEEK_SET) < 0)
@@ -435,19 +447,14 @@ void StagedReplacement::StageAheadLockedPrivate(const std::string& path, std::st
         return;
     // Flushed now, while the caller works: the stage's own flush then carries only what differs.
     if (fdatasync(temporary.fd) != 0) {
-        Calls().close(temporary.fd);
-        unlink(temporary.path.c_str());
+        RemoveTemporary(temporary);
         return;
     }
     ahead_ = std::make_unique<Pending>(Pending{std::move(temporary), bytes, path});
 }
 
 void StagedReplacement::DiscardAhead() {
-    if (!ahead_)
-        return;
-    Calls().close(ahead_->fd);
-    unlink(ahead_->path.c_str());
-    ahead_.reset();
+    Drop(ahead_);
 }
 
 std::error_code StagedReplacement::Publish() {
@@ -458,11 +465,7 @@ std::error_code StagedReplacement::Publish() {
 }
 
 void StagedReplacement::Discard() {
-    if (!staged_)
-        return;
-    Calls().close(staged_->fd);
-    unlink(staged_->path.c_str());
-    staged_.reset();
+    Drop(staged_);
 }
 
 }  // namespace tessel
