@@ -532,6 +532,7 @@ bool CookieJarStore::Store() {
     }
     if (!document_->Changed())
         return true;
+    EndStagingAhead();  // a write in one step has no use for it
     return Write(document_->Serialize());
 }
 

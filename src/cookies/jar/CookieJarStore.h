@@ -86,7 +86,8 @@ class CookieJarStore : public CookieStore {
     // them now, beside the batch. They stay unchanged in memory until FinishStagingAhead.
     virtual void StageAhead(std::string_view /*bytes*/) {}
     // Ends what StageAhead started and drops it, unless a stage took it since. Called before the
-    // document it reads from goes, and after each batch.
+    // document it reads from goes, before a write in one step, and after each batch: the file
+    // need not drop it on its own.
     virtual void FinishStagingAhead() {}
 
     bool HasDocument() const { return document_ != nullptr; }

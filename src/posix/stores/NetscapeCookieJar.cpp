@@ -98,7 +98,6 @@ bool NetscapeCookieJar::LockAndLoad() {
 
 // The jar holds passwords: it is private to its owner, whatever mode it had.
 bool NetscapeCookieJar::Write(std::string bytes) {
-    FinishStagingAhead();
     if (const std::error_code error = WriteLockedPrivateFileAtomically(Path(), bytes)) {
         ForgetDocument();  // holds changes the file does not
         stamp_.reset();
@@ -120,11 +119,6 @@ void NetscapeCookieJar::FinishStagingAhead() {
     if (ahead_.joinable())
         ahead_.join();
     staged_.DiscardAhead();
-}
-
-void NetscapeCookieJar::Unlock() {
-    FinishStagingAhead();  // what no stage used
-    lock_.Release();
 }
 
 bool NetscapeCookieJar::Stage(std::span<const std::string_view> pieces) {

@@ -40,7 +40,7 @@ class NetscapeCookieJar : public CookieJarStore {
     bool Load() override;
     bool LockAndLoad() override;
     bool Locked() const override { return lock_.Held(); }
-    void Unlock() override;
+    void Unlock() override { lock_.Release(); }
     bool Write(std::string bytes) override;
     void StageAhead(std::string_view bytes) override;
     void FinishStagingAhead() override;
